@@ -1,0 +1,187 @@
+#pragma once
+
+#include "DataPacket.h"
+#include "text/Result.h"
+
+#include <QDate>
+#include <QDateTime>
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+
+namespace zel {
+
+// Misuse of a dataset (an unknown field, a write outside edit or insert, a value that
+// does not convert). Forms let it reach their error barrier, which shows it as an error
+// dialog and leaves the state as it was.
+class DataSetError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class DataSetState { Inactive, Browse, Edit, Insert };
+
+struct IndexDef {
+    QString name;
+    QStringList fields;     // in key order
+    QStringList descFields; // fields among `fields` sorted descending
+    bool descending = false; // every field descending
+    bool unique = false;     // post refuses a second row with the same key
+};
+
+// Read access to one row for filter predicates.
+class RecordView {
+public:
+    RecordView(const QList<FieldDef>& fields, const Row& row) : m_fields(fields), m_row(row) {}
+    QVariant value(const QString& field) const; // throws DataSetError for an unknown field
+    QString text(const QString& field) const;   // null reads as ""
+private:
+    const QList<FieldDef>& m_fields;
+    const Row& m_row;
+};
+
+using FilterPredicate = std::function<bool(const RecordView&)>;
+
+class DataSet;
+
+// A field of the current row, as `FieldByName` gives it.
+class Field {
+public:
+    Field(DataSet& ds, int index) : m_ds(&ds), m_index(index) {}
+
+    const FieldDef& def() const;
+    QString name() const { return def().name; }
+
+    QVariant value() const;
+    bool isNull() const;
+    QString asString() const;      // null: ""; numbers in C-locale text
+    double asFloat() const;        // null: 0; text that is not a number throws DataSetError
+    qint64 asInteger() const;      // null: 0
+    QDateTime asDateTime() const;  // null: invalid
+    QDate asDate() const;
+    bool asBoolean() const;
+
+    void setValue(const QVariant& value); // converted to the field's type; throws when it cannot be
+    void setString(const QString& v) { setValue(v); }
+    void setFloat(double v) { setValue(v); }
+    void setInteger(qint64 v) { setValue(v); }
+    void setDateTime(const QDateTime& v) { setValue(v); }
+    void clear(); // set null
+
+private:
+    DataSet* m_ds;
+    int m_index;
+};
+
+enum class ChangeKind { Inserted, Modified, Deleted };
+
+struct Change {
+    ChangeKind kind;
+    qint64 fileRowId = 0; // row identity in the data file it came from; 0 for a new row
+    Row before;           // Modified and Deleted: the row as loaded
+    Row after;            // Inserted and Modified: the row as it is now
+};
+
+struct LocateOptions {
+    bool caseInsensitive = false;
+    bool partialKey = false; // text fields match by prefix
+};
+
+// An in-memory table with a current-row cursor, filters, indexes, a change log and its own
+// data file. The cursor moves over the rows the filter lets through, in the order of the
+// active index (insertion order when none is active).
+class DataSet {
+public:
+    DataSet();
+    explicit DataSet(QList<FieldDef> fields);
+    ~DataSet();
+    DataSet(const DataSet&) = delete;
+    DataSet& operator=(const DataSet&) = delete;
+
+    // Structure.
+    const QList<FieldDef>& fieldDefs() const;
+    void setFieldDefs(QList<FieldDef> fields); // only while inactive
+    void addFieldDef(FieldDef field);
+    int fieldIndex(const QString& name) const; // -1 when absent
+    bool hasField(const QString& name) const { return fieldIndex(name) >= 0; }
+    void setFieldVisible(const QString& name, bool visible);
+    void setDisplayLabel(const QString& name, const QString& label);
+
+    // Lifecycle. createDataSet empties the rows, keeps the definitions and opens.
+    void createDataSet();
+    void open();
+    void close(); // keeps rows, definitions, indexes and the filter
+    bool active() const;
+    DataSetState state() const;
+
+    // Whole-packet copy in and out. data() gives every row (the filter ignored) in
+    // insertion order; setData replaces definitions and rows, empties the change log and
+    // leaves the dataset open on its first row.
+    DataPacket data() const;
+    void setData(const DataPacket& packet);
+
+    // Cursor.
+    void first();
+    void last();
+    void next();
+    void prior();
+    bool eof() const;
+    bool bof() const;
+    int recNo() const;       // 1-based position among the visible rows; 0 when none
+    int recordCount() const; // visible rows
+    bool isEmpty() const;
+
+    // Fields of the current row.
+    Field fieldByName(const QString& name); // throws DataSetError for an unknown name
+    QVariant value(const QString& name) const;
+
+    // Editing. post and cancel end edit or insert; deleteRecord removes the current row and
+    // the following row becomes current (or the new last one).
+    void edit();
+    void insert(); // a new row before the current one
+    void append(); // a new row at the end
+    void post();
+    void cancel();
+    void deleteRecord();
+    void emptyDataSet();
+
+    // Filter.
+    void setFilter(FilterPredicate predicate, QString description);
+    void clearFilter();
+    QString filterText() const;
+    void setFiltered(bool on);
+    bool filtered() const;
+
+    // Locate: fields "A;B" with one value per field; searches the visible rows; moves the
+    // cursor only when it finds.
+    bool locate(const QString& fields, const QVariantList& values, LocateOptions options = {});
+
+    // Indexes. An empty name selects insertion order. After a post the cursor stays on the
+    // posted row in its new place.
+    void addIndex(IndexDef index);
+    void setIndexName(const QString& name);
+    QString indexName() const;
+    const QList<IndexDef>& indexDefs() const;
+
+    // Change log.
+    void setLogChanges(bool on);
+    bool logChanges() const;
+    QList<Change> changes() const;
+    int changeCount() const;
+    void mergeChangeLog(); // accept the changes: the log empties
+
+    // Data file (SQLite, one table). Load replaces definitions and rows; save applies the
+    // change log in one transaction and then merges it. Neither touches the file on error.
+    void setFileName(const QString& path);
+    QString fileName() const;
+    Status loadFromFile(const QString& path = {});
+    Status saveToFile(const QString& path = {});
+
+private:
+    friend class Field;
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace zel
