@@ -1,0 +1,37 @@
+#pragma once
+
+#include "Result.h"
+
+#include <QLocale>
+#include <QString>
+
+namespace zel {
+
+// Amounts are doubles, as the host's interfaces give them. Every cut and rounding goes
+// through these two routines, which work on the decimal value a double stands for: a value
+// that a decimal text of cents denotes (0.29, 1.15, 3 × 1.15) is never a cent short because
+// its binary representation lies a hair below it.
+
+// Cut toward zero to two decimals.
+double Trunc2(double value);
+
+// The nearest value with `decimals` decimals (0..9); halves go away from zero.
+double RoundDec(double value, int decimals);
+
+// Parses an amount typed by an operator or read from a text: optional sign, digits, an
+// optional decimal separator of the locale (the C locale's "." is accepted too when it is
+// not the locale's group separator), group separators of the locale between groups of three.
+// Anything else, an empty text or a value out of range is an error value.
+Result<double> parseAmount(const QString& text, const QLocale& locale = QLocale());
+
+// "R$ 1.234,56": the locale's currency symbol and separators, two decimals.
+QString formatCurrency(double value, const QLocale& locale = QLocale());
+
+// "1234,56": two decimals, the locale's decimal separator, no group separators.
+QString formatFixed(double value, const QLocale& locale = QLocale());
+
+// Whole cents as digits without separators: 1234.50 gives "123450", 0.05 gives "005"
+// (the amount formatted with two decimals and its decimal separator removed).
+QString centsText(double value);
+
+} // namespace zel
