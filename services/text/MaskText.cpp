@@ -51,16 +51,13 @@ QString FormatMaskText(const QString& mask, const QString& value)
     for (qsizetype i = 0; i < pattern.size(); ++i) {
         const QChar c = pattern.at(i);
         if (c == u'>') {
-            if (i + 1 < pattern.size() && pattern.at(i + 1) == u'<') {
-                letterCase = Case::Keep;
-                ++i;
-            } else {
-                letterCase = Case::Upper;
-            }
+            letterCase = Case::Upper;
             continue;
         }
         if (c == u'<') {
-            letterCase = Case::Lower;
+            const bool endsCase = i + 1 < pattern.size() && pattern.at(i + 1) == u'>';
+            letterCase = endsCase ? Case::Keep : Case::Lower;
+            i += endsCase ? 1 : 0;
             continue;
         }
         if (c == u'!')
