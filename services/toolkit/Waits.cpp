@@ -1,0 +1,171 @@
+#include "Waits.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileSystemWatcher>
+#include <QTimer>
+#include <QtDebug>
+
+#include <memory>
+#include <optional>
+
+namespace zel {
+namespace waits {
+namespace {
+
+struct Policy {
+    std::optional<bool> testBuild;
+    std::optional<std::chrono::milliseconds> limit;
+    FailureHook hook;
+    bool aborted = false;
+};
+
+Policy& policy()
+{
+    static Policy p;
+    return p;
+}
+
+constexpr std::chrono::milliseconds kTestLimit{20000};
+
+} // namespace
+
+bool testBuild()
+{
+    auto& p = policy();
+    if (!p.testBuild)
+        p.testBuild = qEnvironmentVariable("ZEL_TEST_BUILD") == QLatin1String("1");
+    return *p.testBuild;
+}
+
+void setTestBuild(bool on)
+{
+    policy().testBuild = on;
+}
+
+std::chrono::milliseconds timeLimit()
+{
+    auto& p = policy();
+    if (p.limit)
+        return *p.limit;
+    return testBuild() ? kTestLimit : std::chrono::milliseconds{0};
+}
+
+void setTimeLimit(std::chrono::milliseconds limit)
+{
+    policy().limit = limit;
+}
+
+FailureHook setFailureHook(FailureHook hook)
+{
+    std::swap(policy().hook, hook);
+    return hook;
+}
+
+void fail(const QString& message)
+{
+    // A copy: the hook may replace itself while it runs.
+    FailureHook hook = policy().hook;
+    if (hook)
+        hook(message);
+    else
+        qCritical().noquote() << message;
+}
+
+void abortAll()
+{
+    policy().aborted = true;
+    emit notifier()->abortRequested();
+    if (auto* dispatcher = QAbstractEventDispatcher::instance())
+        dispatcher->wakeUp();
+}
+
+void clearAbort()
+{
+    policy().aborted = false;
+}
+
+bool aborted()
+{
+    return policy().aborted;
+}
+
+Notifier* notifier()
+{
+    static Notifier* n = new Notifier; // lives as long as the process
+    return n;
+}
+
+} // namespace waits
+
+namespace {
+
+QString describe(const QString& what)
+{
+    return what.isEmpty() ? QStringLiteral("a wait for the operator") : what;
+}
+
+void runWait(const std::function<bool()>& condition, const QString& directory, const QString& what)
+{
+    const auto limit = waits::timeLimit();
+    QElapsedTimer elapsed;
+    elapsed.start();
+
+    // Timers that fire only wake the loop; the checks below run after every event.
+    std::unique_ptr<QTimer> deadline;
+    if (limit.count() > 0) {
+        deadline = std::make_unique<QTimer>();
+        deadline->setSingleShot(true);
+        deadline->setTimerType(Qt::PreciseTimer);
+        QObject::connect(deadline.get(), &QTimer::timeout, deadline.get(), [&deadline, &elapsed, limit] {
+            const qint64 left = limit.count() - elapsed.elapsed();
+            if (left > 0)
+                deadline->start(int(left) + 1);
+        });
+        deadline->start(limit);
+    }
+
+    std::unique_ptr<QFileSystemWatcher> watcher;
+    std::unique_ptr<QTimer> safety;
+    if (!directory.isEmpty()) {
+        watcher = std::make_unique<QFileSystemWatcher>();
+        const auto arm = [&watcher, directory] {
+            if (watcher->directories().isEmpty() && QDir(directory).exists())
+                watcher->addPath(directory);
+        };
+        arm();
+        safety = std::make_unique<QTimer>();
+        safety->setInterval(1000);
+        QObject::connect(safety.get(), &QTimer::timeout, safety.get(), arm);
+        safety->start();
+    }
+
+    while (condition()) {
+        if (waits::aborted())
+            throw WaitTimeout(QStringLiteral("%1 was called off").arg(describe(what)).toStdString());
+        if (limit.count() > 0 && elapsed.elapsed() >= limit.count()) {
+            const QString message = QStringLiteral("%1 did not end within %2 ms")
+                                        .arg(describe(what))
+                                        .arg(limit.count());
+            waits::fail(message);
+            throw WaitTimeout(message.toStdString());
+        }
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+}
+
+} // namespace
+
+void waitWhile(const std::function<bool()>& condition, const QString& what)
+{
+    runWait(condition, {}, what);
+}
+
+void waitWhileWatching(const std::function<bool()>& condition, const QString& directory, const QString& what)
+{
+    runWait(condition, directory, what);
+}
+
+} // namespace zel
