@@ -1,0 +1,265 @@
+#include "OperatorScript.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QWidget>
+
+namespace zel::demo {
+
+namespace {
+
+struct NamedKey {
+    const char* name;
+    Qt::Key key;
+    const char* text;
+};
+
+const NamedKey kKeys[] = {
+    {"Enter", Qt::Key_Return, "\r"}, {"Escape", Qt::Key_Escape, "\x1b"}, {"Backspace", Qt::Key_Backspace, "\b"},
+    {"Delete", Qt::Key_Delete, ""},  {"PageUp", Qt::Key_PageUp, ""},     {"PageDown", Qt::Key_PageDown, ""},
+    {"Up", Qt::Key_Up, ""},          {"Down", Qt::Key_Down, ""},         {"Tab", Qt::Key_Tab, "\t"},
+    {"Space", Qt::Key_Space, " "},
+};
+
+// The key a physical keyboard reports for a character.
+Qt::Key keyForChar(QChar c)
+{
+    const QChar upper = c.toUpper();
+    if ((upper >= u'A' && upper <= u'Z') || (c >= u'0' && c <= u'9'))
+        return static_cast<Qt::Key>(upper.unicode());
+    switch (c.unicode()) {
+    case ',': return Qt::Key_Comma;
+    case '.': return Qt::Key_Period;
+    case ' ': return Qt::Key_Space;
+    case '-': return Qt::Key_Minus;
+    case '/': return Qt::Key_Slash;
+    default: return Qt::Key_unknown;
+    }
+}
+
+QWidget* front()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    const auto tops = QApplication::topLevelWidgets();
+    for (auto it = tops.rbegin(); it != tops.rend(); ++it)
+        if ((*it)->isVisible() && (*it)->isWindow())
+            return *it;
+    return nullptr;
+}
+
+// Physical keys go where the keyboard's focus is, or to the window in front.
+void sendKey(Qt::Key key, const QString& text)
+{
+    QWidget* target = QApplication::focusWidget();
+    QWidget* window = front();
+    if (!target || (window && target->window() != window))
+        target = window;
+    if (!target)
+        return;
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &release);
+}
+
+QString shownText(QWidget* w)
+{
+    if (auto* label = qobject_cast<QLabel*>(w))
+        return label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(w))
+        return button->text();
+    if (auto* memo = qobject_cast<QPlainTextEdit*>(w))
+        return memo->toPlainText();
+    return w->property("text").toString();
+}
+
+} // namespace
+
+QWidget* findControl(const QString& name)
+{
+    QList<QWidget*> windows;
+    if (QWidget* f = front())
+        windows.append(f);
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->isVisible() && !windows.contains(top))
+            windows.append(top);
+    for (QWidget* window : windows) {
+        if (window->objectName() == name)
+            return window;
+        if (auto* w = window->findChild<QWidget*>(name))
+            return w;
+    }
+    return nullptr;
+}
+
+Result<QList<ScriptAction>> parseScript(const QString& text)
+{
+    QList<ScriptAction> actions;
+    const QStringList lines = text.split(u'\n');
+    for (int i = 0; i < lines.size(); ++i) {
+        QString line = lines.at(i);
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        const QString trimmed = line.trimmed();
+        if (trimmed.isEmpty() || trimmed.startsWith(u'#'))
+            continue;
+        const qsizetype space = trimmed.indexOf(u' ');
+        const QString verb = space < 0 ? trimmed : trimmed.left(space);
+        // "type" keeps its text as written, blanks included.
+        const QString rest = space < 0 ? QString() : trimmed.mid(space + 1);
+        const auto bad = [&](const QString& why) {
+            return Error{QStringLiteral("script line %1: %2: %3").arg(i + 1).arg(why, trimmed)};
+        };
+        ScriptAction a{ScriptAction::Click, rest, {}, 0, i + 1};
+        if (verb == QLatin1String("click")) {
+            a.kind = ScriptAction::Click;
+        } else if (verb == QLatin1String("key")) {
+            a.kind = ScriptAction::Key;
+            bool known = rest.size() == 1;
+            for (const NamedKey& k : kKeys)
+                known = known || rest == QLatin1String(k.name);
+            if (!known)
+                return bad(QStringLiteral("unknown key"));
+        } else if (verb == QLatin1String("type")) {
+            a.kind = ScriptAction::Type;
+        } else if (verb == QLatin1String("answer") || verb == QLatin1String("wait")) {
+            a.kind = verb == QLatin1String("answer") ? ScriptAction::Answer : ScriptAction::Wait;
+            bool ok = false;
+            a.number = rest.toInt(&ok);
+            if (!ok || a.number < 0)
+                return bad(QStringLiteral("expected a number"));
+        } else if (verb == QLatin1String("screenshot")) {
+            a.kind = ScriptAction::Screenshot;
+        } else if (verb == QLatin1String("expect")) {
+            a.kind = ScriptAction::Expect;
+            const qsizetype gap = rest.indexOf(u' ');
+            a.target = gap < 0 ? rest : rest.left(gap);
+            a.text = gap < 0 ? QString() : rest.mid(gap + 1);
+        } else {
+            return bad(QStringLiteral("unknown action"));
+        }
+        if (a.kind != ScriptAction::Expect && a.target.isEmpty())
+            return bad(QStringLiteral("missing argument"));
+        actions.append(a);
+    }
+    return actions;
+}
+
+OperatorScript::OperatorScript(QList<ScriptAction> actions, AnswerSink answers, QString screenshotDir,
+                               QObject* parent)
+    : QObject(parent), m_actions(std::move(actions)), m_answers(std::move(answers)),
+      m_screenshotDir(std::move(screenshotDir))
+{
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &OperatorScript::step);
+}
+
+void OperatorScript::start(int stepMs)
+{
+    m_timer.setInterval(stepMs);
+    m_timer.start();
+}
+
+void OperatorScript::fail(const ScriptAction& action, const QString& message)
+{
+    const QString text = QStringLiteral("script line %1: %2").arg(action.line).arg(message);
+    m_errors.append(text);
+    m_next = m_actions.size();
+    emit failed(text);
+}
+
+void OperatorScript::step()
+{
+    if (m_next >= m_actions.size()) {
+        emit done();
+        return;
+    }
+    const ScriptAction action = m_actions.at(m_next++);
+    int delay = m_timer.interval();
+    if (action.kind == ScriptAction::Wait)
+        delay = action.number;
+    if (!run(action))
+        return;
+    if (m_next >= m_actions.size()) {
+        emit done();
+        return;
+    }
+    m_timer.start(delay);
+}
+
+bool OperatorScript::run(const ScriptAction& a)
+{
+    switch (a.kind) {
+    case ScriptAction::Click: {
+        QWidget* w = findControl(a.target);
+        auto* button = qobject_cast<QAbstractButton*>(w);
+        if (!button) {
+            fail(a, w ? QStringLiteral("\"%1\" is not a button").arg(a.target)
+                      : QStringLiteral("no control named \"%1\" on the screen").arg(a.target));
+            return false;
+        }
+        if (!button->isEnabled() || !button->window()->isEnabled())
+            return true; // a disabled control ignores the touch, as on the screen
+        button->click();
+        return true;
+    }
+    case ScriptAction::Key: {
+        if (a.target.size() == 1) {
+            sendKey(keyForChar(a.target.front()), a.target);
+            return true;
+        }
+        for (const NamedKey& k : kKeys)
+            if (a.target == QLatin1String(k.name))
+                sendKey(k.key, QString::fromLatin1(k.text));
+        return true;
+    }
+    case ScriptAction::Type:
+        for (QChar c : a.target)
+            sendKey(keyForChar(c), QString(c));
+        return true;
+    case ScriptAction::Answer:
+        m_answers(a.number);
+        return true;
+    case ScriptAction::Wait:
+        return true;
+    case ScriptAction::Screenshot: {
+        QWidget* w = front();
+        if (!w) {
+            fail(a, QStringLiteral("no window to take a picture of"));
+            return false;
+        }
+        const QString path = QDir::isAbsolutePath(a.target) ? a.target : QDir(m_screenshotDir).filePath(a.target);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        if (!w->grab().save(path)) {
+            fail(a, QStringLiteral("could not write %1").arg(path));
+            return false;
+        }
+        m_screenshots.append(path);
+        return true;
+    }
+    case ScriptAction::Expect: {
+        QWidget* w = findControl(a.target);
+        if (!w) {
+            fail(a, QStringLiteral("no control named \"%1\" on the screen").arg(a.target));
+            return false;
+        }
+        if (shownText(w) != a.text) {
+            fail(a, QStringLiteral("\"%1\" shows \"%2\", expected \"%3\"").arg(a.target, shownText(w), a.text));
+            return false;
+        }
+        return true;
+    }
+    }
+    return true;
+}
+
+} // namespace zel::demo

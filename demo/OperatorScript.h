@@ -1,0 +1,74 @@
+#pragma once
+
+#include "text/Result.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+#include <functional>
+
+namespace zel::demo {
+
+// One line of an operator script.
+struct ScriptAction {
+    enum Kind { Click, Key, Type, Answer, Wait, Screenshot, Expect };
+    Kind kind;
+    QString target; // control name, key name, text, answer, file
+    QString text;   // Expect: the text the control must show
+    int number = 0; // Answer: the answer; Wait: milliseconds
+    int line = 0;
+};
+
+// Parses a script: one action a line, "#" starts a comment.
+//   click <control>        touch the control with that object name
+//   key <name>             press a key: Enter, Escape, Backspace, Delete, PageUp, PageDown,
+//                          Up, Down, Tab, Space, or a single character
+//   type <text>            type the text as physical keys, one key per character
+//   answer <n>             answer the next dialog: 1 OK, 6 Yes, 7 No, 100 the extra button
+//   wait <ms>              let the form run for a while
+//   screenshot <file.png>  save a picture of the window in front
+//   expect <control> <text>  stop with an error unless the control shows the text
+Result<QList<ScriptAction>> parseScript(const QString& text);
+
+// Runs a script against whatever window is in front while the module's forms run modally:
+// each action is taken from the event loop once the previous one is done, so actions run
+// inside the forms' nested waits as an operator's touches would.
+class OperatorScript : public QObject {
+    Q_OBJECT
+public:
+    using AnswerSink = std::function<void(int)>;
+
+    OperatorScript(QList<ScriptAction> actions, AnswerSink answers, QString screenshotDir,
+                   QObject* parent = nullptr);
+
+    void start(int stepMs = 40);
+    bool finished() const { return m_next >= m_actions.size(); }
+    QStringList errors() const { return m_errors; }
+    QStringList screenshots() const { return m_screenshots; }
+
+signals:
+    void failed(const QString& message);
+    void done();
+
+private:
+    void step();
+    bool run(const ScriptAction& action);
+    void fail(const ScriptAction& action, const QString& message);
+
+    QList<ScriptAction> m_actions;
+    AnswerSink m_answers;
+    QString m_screenshotDir;
+    qsizetype m_next = 0;
+    QTimer m_timer;
+    QStringList m_errors;
+    QStringList m_screenshots;
+};
+
+// The widget with that object name in the window in front (the active modal widget first,
+// then every visible top-level window); nullptr when there is none.
+QWidget* findControl(const QString& name);
+
+} // namespace zel::demo

@@ -1,0 +1,99 @@
+#include "zel/Pkg_zel.h"
+
+#include "cheque/Vrm_zel00200.h"
+#include "consumer/Vrm_zel00400.h"
+#include "receipt/Vrm_zel00000.h"
+#include "taxpayer/Vrm_zel00300.h"
+
+#include "dialogs/Dialogs.h"
+#include "devices/Peripherals.h"
+#include "text/FiliProc.h"
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+// The units of the package in initialization order; finalization runs backwards.
+const PackageUnitEntry kUnits[] = {
+    {"Vrm_zel00200", &Vrm_zel00200::Initialization, &Vrm_zel00200::Finalization},
+    {"Vrm_zel00300", &Vrm_zel00300::Initialization, &Vrm_zel00300::Finalization},
+    {"Vrm_zel00400", &Vrm_zel00400::Initialization, &Vrm_zel00400::Finalization},
+    {"Vrm_zel00000", &Vrm_zel00000::Initialization, &Vrm_zel00000::Finalization},
+};
+constexpr int kUnitCount = sizeof kUnits / sizeof kUnits[0];
+const PackageInfoTable kTable{kUnitCount, kUnits};
+
+// Per unit: how many initializations are outstanding (0 or 1), and how often each part ran.
+struct UnitCounters {
+    int pending = 0;
+    int initialized = 0;
+    int finalized = 0;
+};
+UnitCounters counters[kUnitCount];
+
+int unitIndex(const char* name)
+{
+    for (int i = 0; name && i < kUnitCount; ++i)
+        if (std::strcmp(kUnits[i].UnitName, name) == 0)
+            return i;
+    return -1;
+}
+
+} // namespace
+
+void Initialize()
+{
+    for (int i = 0; i < kUnitCount; ++i) {
+        if (counters[i].pending > 0)
+            continue;
+        counters[i].pending = 1;
+        ++counters[i].initialized;
+        kUnits[i].Initialization();
+    }
+}
+
+void Finalize()
+{
+    for (int i = kUnitCount - 1; i >= 0; --i) {
+        if (counters[i].pending == 0)
+            continue;
+        counters[i].pending = 0;
+        ++counters[i].finalized;
+        kUnits[i].Finalization();
+    }
+}
+
+const PackageInfoTable* GetPackageInfoTable()
+{
+    return &kTable;
+}
+
+int UnitInitCount(const char* unitName)
+{
+    const int i = unitIndex(unitName);
+    return i < 0 ? -1 : counters[i].initialized;
+}
+
+int UnitFinalCount(const char* unitName)
+{
+    const int i = unitIndex(unitName);
+    return i < 0 ? -1 : counters[i].finalized;
+}
+
+void InstalaPerifericos(zel::Peripherals* peripherals)
+{
+    // The host owns its services; the module only borrows them.
+    zel::setPeripherals(peripherals ? std::shared_ptr<zel::Peripherals>(peripherals, [](zel::Peripherals*) {})
+                                    : nullptr);
+}
+
+void InstalaDialogos(zel::Dialogs* dialogs)
+{
+    zel::setDialogs(dialogs ? std::shared_ptr<zel::Dialogs>(dialogs, [](zel::Dialogs*) {}) : nullptr);
+}
+
+void DefineFilial(const QString& branchCode)
+{
+    zel::setFiliProc(branchCode);
+}

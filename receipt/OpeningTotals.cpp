@@ -1,0 +1,92 @@
+#include "OpeningTotals.h"
+
+#include "text/Money.h"
+
+#include <cmath>
+
+namespace zel {
+
+namespace {
+
+// A numeric value of the sale, null as 0. Text is accepted when it reads as a number.
+Result<double> number(const DataPacket& sale, int row, int column)
+{
+    const QVariant& v = sale.rows.at(row).value(column);
+    if (!v.isValid() || v.isNull())
+        return 0.0;
+    bool ok = false;
+    double value = 0;
+    switch (v.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        value = v.toDouble(&ok);
+        break;
+    case QMetaType::QString:
+        value = v.toString().trimmed().toDouble(&ok);
+        break;
+    default:
+        break;
+    }
+    if (!ok || !std::isfinite(value))
+        return Error{QStringLiteral("O campo %1 da linha %2 da venda não é um número: \"%3\".")
+                         .arg(sale.fields.at(column).name)
+                         .arg(row + 1)
+                         .arg(v.toString())};
+    return value;
+}
+
+} // namespace
+
+Result<OpeningTotals> computeOpeningTotals(const DataPacket& sale)
+{
+    int col[6];
+    for (int i = 0; i < 6; ++i) {
+        col[i] = sale.fieldIndex(kOpeningFields.at(i));
+        if (col[i] < 0)
+            return Error{QStringLiteral("A venda não tem o campo %1.").arg(kOpeningFields.at(i))};
+        const FieldType type = sale.fields.at(col[i]).type;
+        if (type != FieldType::Float && type != FieldType::Integer && type != FieldType::String)
+            return Error{QStringLiteral("O campo %1 da venda é do tipo %2, e não numérico.")
+                             .arg(kOpeningFields.at(i), fieldTypeName(type))};
+    }
+    enum { Qt_, Preco, Desc, Servico, Consumacao, DescComanda };
+
+    OpeningTotals t;
+    double descComanda = 0;
+    for (int row = 0; row < sale.rows.size(); ++row) {
+        double v[6];
+        for (int i = 0; i < 6; ++i) {
+            const auto r = number(sale, row, col[i]);
+            if (!r)
+                return r.error();
+            v[i] = *r;
+        }
+        if (row == 0) {
+            t.servico = v[Servico] > 0 ? v[Servico] : 0;
+            t.consumacao = v[Consumacao] > 0 ? v[Consumacao] : 0;
+        }
+        t.produtos += v[Qt_] * v[Preco] - v[Desc];
+        descComanda = v[DescComanda]; // the last line's value counts
+    }
+    t.produtos = Trunc2(t.produtos);
+    t.descComanda = descComanda > 0 ? descComanda : 0;
+
+    if (t.servico > t.descComanda) {
+        t.servico = Trunc2(t.servico - t.descComanda);
+        t.descComanda = 0;
+    } else if (t.servico < t.descComanda) {
+        t.descComanda = Trunc2(t.descComanda - t.servico);
+        t.servico = 0;
+    } else {
+        t.servico = 0;
+        t.descComanda = 0;
+    }
+    t.total = Trunc2(t.produtos + t.servico - t.descComanda + t.consumacao);
+    return t;
+}
+
+} // namespace zel

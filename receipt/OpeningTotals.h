@@ -1,0 +1,27 @@
+#pragma once
+
+#include "dataset/DataSet.h"
+#include "text/Result.h"
+
+namespace zel {
+
+// The amounts a receipt opens with, computed from the sale's product lines.
+struct OpeningTotals {
+    double produtos = 0;    // sum of quantity × price − line discount
+    double servico = 0;     // service fee, after netting the comanda discount
+    double consumacao = 0;  // minimum-consumption charge
+    double descComanda = 0; // part of the comanda discount the fee did not absorb
+    double total = 0;       // products + fee − comanda discount + minimum consumption
+};
+
+// The fields of the sale lines the opening computation reads.
+inline const QStringList kOpeningFields = {"QTPRODCOMVEN", "VRPRECCOMVEN", "VRDESCCOMVEN",
+                                           "VRTXSERVICO",  "VRCONSUMAMIN", "VRDESCOMANDA"};
+
+// Computes the opening amounts. The service fee and minimum consumption come from the first
+// line, the comanda discount from the last; a null or non-positive one counts as 0, as does a
+// null quantity, price or line discount. A missing field, or a value that is not a number, is
+// an error naming the field and the line, so no receipt opens on a sale it cannot total.
+Result<OpeningTotals> computeOpeningTotals(const DataPacket& sale);
+
+} // namespace zel

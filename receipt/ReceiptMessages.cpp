@@ -1,0 +1,42 @@
+#include "ReceiptMessages.h"
+
+namespace zel {
+
+TMessages receiptMessages()
+{
+    // Texts keep their trailing blanks: they are joined to amounts as they stand.
+    return TMessages(QStringList{
+        QStringLiteral("CGCCPF_NOK|Número do CPF/CNPJ inválido."),
+        QStringLiteral("ErroItem|Erro ao imprimir o item: "),
+        QStringLiteral("Ignora|Ignorar item?"),
+        QStringLiteral("CancelaCupom|Cancela Cupom"),
+        QStringLiteral("isCredito3|Digite o valor"),
+        QStringLiteral("isMoeda1|Digite o valor da cotação de hoje"),
+        QStringLiteral("isConvenio1|Digite o código do convênio"),
+        QStringLiteral("isConvenio2|Digite o código do consumidor"),
+        QStringLiteral("TeclisCredito3|Valor : "),
+        QStringLiteral("TeclisMoeda1|Valor Cotacao : "),
+        QStringLiteral("TeclisConvenio1|Convenio : "),
+        QStringLiteral("TeclisConvenio2|Consumidor : "),
+        QStringLiteral("Recebimento|Recebimento"),
+        QStringLiteral("Total|Total : "),
+        QStringLiteral("TotalPago|Pago : "),
+        QStringLiteral("TotalAPagar|A Pagar : "),
+        QStringLiteral("RecebNoTroco|Tipo de recebimento não permite que seja emitido troco. Assumir valor da venda?"),
+        QStringLiteral("NoRecebTroco|Não foram utilizados tipos de recebimento que permitem troco, ou o troco é "
+                       "maior que o máximo permitido. Assumir valor da venda?"),
+        QStringLiteral("TROCO|TROCO"),
+        QStringLiteral("CONTRA-VALE|Contra-Vale"),
+        QStringLiteral("TeclCredito|CREDITO"),
+        QStringLiteral("SaldoDev|Saldo : "),
+        QStringLiteral("CNPJCPF|CNPJ/CPF"),
+        QStringLiteral("Nome|NOME"),
+        QStringLiteral("FechaDesc|A senha do supervisor deve ser informada para fechar um cupom com desconto."),
+        QStringLiteral("ImpComprovante|Deseja imprimir o comprovante de desconto em folha de pagamento?"),
+        QStringLiteral("ErroComando|Erro ao enviar comando para a impressora."),
+        QStringLiteral("Desconto|Desconto"),
+        QStringLiteral("ImpCheque|Deseja imprimir cheque?"),
+    });
+}
+
+} // namespace zel

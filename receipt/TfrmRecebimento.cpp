@@ -1,0 +1,129 @@
+#include "TfrmRecebimento.h"
+
+#include "ui_TfrmRecebimento.h"
+
+#include "receipt/OpeningTotals.h"
+#include "receipt/ReceiptMessages.h"
+#include "receipt/Vrm_zel00000.h"
+
+#include "devices/Peripherals.h"
+#include "text/Money.h"
+
+#include <QFileInfo>
+#include <QPixmap>
+
+using zel::FieldDef;
+using zel::FieldType;
+
+namespace {
+
+FieldDef str(const char* name, int size, const char* label = "")
+{
+    return FieldDef{QString::fromLatin1(name), FieldType::String, size, QString::fromUtf8(label), {}, true};
+}
+
+FieldDef num(const char* name, FieldType type = FieldType::Float)
+{
+    return FieldDef{QString::fromLatin1(name), type, 0, {}, {}, true};
+}
+
+} // namespace
+
+TfrmRecebimento::TfrmRecebimento(QWidget* parent) : zel::TouchForm(parent), m_ui(new Ui::TfrmRecebimento)
+{
+    m_ui->setupUi(this);
+    msgPadrao = zel::receiptMessages();
+    defineDatasets();
+    FormCreate();
+    bindClick(m_ui->tcbSair, [this] { tcbSairClick(); });
+}
+
+TfrmRecebimento::~TfrmRecebimento() = default;
+
+void TfrmRecebimento::defineDatasets()
+{
+    cdsMovCaixa.setFieldDefs({
+        str("CDFILIAL", 4), str("NRSEQUMOVI", 10), str("IDTIPOMOVIVE", 1), str("DSMOVIVEND", 250),
+        str("NRSEQVENDA", 10), str("CDTIPORECE", 3), num("DTHRINCMOV", FieldType::DateTime),
+        num("DTDEPCHEQUE", FieldType::DateTime), str("NRCONTRAVALE", 10), str("CDTIPOTROCO", 3),
+        FieldDef{"VRMOVIVEND", FieldType::Float, 0, "Valor", "#,##0.00", true},
+        FieldDef{"NMTIPORECE", FieldType::String, 40, "Recebimento", {}, true}, str("NRORDTROCO", 3),
+        str("CDCLIENTE", 21), str("CDCONSUMIDOR", 21), num("DTMOVIMCAIXA", FieldType::Date), num("VRMOVIVEOUT"),
+        num("VRCOTINDOUT"),
+        // Cheque fields: wide enough for what the cheque form accepts.
+        str("CDAGECHEQVEN", 6), str("CDBANCHEQVEN", 3), str("CDCNTCHEQVEN", 17),
+        num("DTDEPCHEQVEN", FieldType::DateTime), str("NRCHEQUEVEND", 7)});
+    for (const char* hidden : {"CDFILIAL", "NRSEQUMOVI", "IDTIPOMOVIVE", "DSMOVIVEND", "NRSEQVENDA", "CDTIPORECE",
+                               "DTHRINCMOV", "DTDEPCHEQUE", "NRCONTRAVALE", "CDTIPOTROCO", "NRORDTROCO",
+                               "CDCLIENTE", "CDCONSUMIDOR", "DTMOVIMCAIXA", "VRMOVIVEOUT", "VRCOTINDOUT"})
+        cdsMovCaixa.setFieldVisible(QString::fromLatin1(hidden), false);
+    cdsMovCaixa.addIndex({"idxNRORDTROCO", {"NRORDTROCO", "DTHRINCMOV"}, {"DTHRINCMOV"}, true, false});
+    cdsMovCaixa.addIndex({"idxDTHRINCMOV", {"DTHRINCMOV"}, {}, false, false});
+    cdsMovCaixa.setIndexName("idxNRORDTROCO");
+
+    cdsDesconto.setFieldDefs({str("TIPO", 1), num("VALOR")});
+    cdsParcelas.setFieldDefs({num("VALOR"), num("COD", FieldType::Integer)});
+    cdsParcelas.addIndex({"idxCOD", {"COD"}, {}, false, false});
+    cdsParcelas.setIndexName("idxCOD");
+}
+
+void TfrmRecebimento::FormCreate()
+{
+    using namespace Vrm_zel00000;
+    resize(800, 600);
+    boMenuOcupado = boFechando = boEnterOcupado = boDesistiu = false;
+    doVrAPagar = doVrPago = doVrTroco = doVrTotal = 0;
+    stGrupo = QStringLiteral("01");
+    NrPagina = 1;
+
+    if (IdTipoSis == QLatin1String("RES"))
+        m_ui->lblNmVenda->setText(QStringLiteral("Nr. Mesa"));
+    else if (IdTipoSis == QLatin1String("CXA"))
+        m_ui->lblNmVenda->setText(QStringLiteral("Nr. Cupom"));
+
+    cdsMovCaixa.close();
+    cdsMovCaixa.createDataSet();
+
+    const QPixmap picture = QFileInfo::exists(stFigura) ? QPixmap(stFigura) : QPixmap();
+    const bool hasPicture = !picture.isNull();
+    if (hasPicture) {
+        m_ui->imgFundo->setPixmap(picture);
+        m_ui->imgTeclado->setPixmap(picture);
+    }
+    m_ui->imgFundo->setVisible(hasPicture);
+    m_ui->imgTeclado->setVisible(hasPicture);
+
+    m_ui->lblNrVenda->setText(StnrVenda);
+    TipoTecl = ttvalor;
+}
+
+void TfrmRecebimento::MostraValores()
+{
+    m_ui->lblValorPagar->setText(zel::formatCurrency(doVrAPagar));
+    m_ui->lblValorPago->setText(zel::formatCurrency(doVrPago));
+    m_ui->lblValorTotal->setText(zel::formatCurrency(doVrTotal));
+    m_ui->lblServico->setText(zel::formatCurrency(doVrServico));
+    m_ui->lblVrConsumacao->setText(zel::formatCurrency(doVrConsumacao));
+}
+
+void TfrmRecebimento::FormActivate()
+{
+    if (!Vrm_zel00000::boIdCriado)
+        return;
+    cdsVendaOk.open();
+    cdsVendaOk.first();
+    const auto totals = zel::computeOpeningTotals(cdsVendaOk.data());
+    if (!totals)
+        throw std::runtime_error(totals.errorMessage().toStdString());
+    doVrServico = totals->servico;
+    doVrConsumacao = totals->consumacao;
+    doVrDescComanda = totals->descComanda;
+    doVrTotal = totals->total;
+    doVrAPagar = doVrTotal;
+    doVrPago = 0;
+    cdsVendaOk.last();
+    MostraValores();
+    stCaptionPagar = m_ui->lblPagar->text();
+    dtMovFiscal = QDateTime(zel::peripherals().DataMoviFiscal(), QTime(0, 0));
+    Vrm_zel00000::boIdCriado = false;
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "receipt/InputStep.h"
+
+#include "zel/Export.h"
+
+#include <QString>
+
+class TfrmRecebimento;
+
+// The receipt unit's state: it lives as long as the module stays loaded.
+namespace Vrm_zel00000 {
+extern "C" {
+ZEL_EXPORT extern TfrmRecebimento* frmRecebimento; // the newest receipt form
+ZEL_EXPORT extern TInputStep InputStep;
+ZEL_EXPORT extern bool boVendaOk;   // the last receipt settled the sale
+ZEL_EXPORT extern bool boIdCriado;  // the first activation of the new form is pending
+ZEL_EXPORT extern QString StnrVenda;    // sale number given by the host
+ZEL_EXPORT extern QString IdTipoSis;    // "RES" or "CXA"
+ZEL_EXPORT extern QString stFigura;     // background picture
+ZEL_EXPORT extern QString stIdImpCupFis; // printer-model code
+}
+void Initialization();
+void Finalization();
+} // namespace Vrm_zel00000

@@ -1,0 +1,78 @@
+#include "receipt/OpeningTotals.h"
+
+#include <gtest/gtest.h>
+
+using namespace zel;
+
+namespace {
+
+DataPacket sale(const QList<Row>& rows)
+{
+    DataPacket p;
+    for (const char* name : {"QTPRODCOMVEN", "VRPRECCOMVEN", "VRDESCCOMVEN", "VRTXSERVICO", "VRCONSUMAMIN",
+                             "VRDESCOMANDA"})
+        p.fields.append(FieldDef{name, FieldType::Float, 0, {}, {}, true});
+    p.rows = rows;
+    return p;
+}
+
+struct OpeningCase {
+    const char* name;
+    QList<Row> rows;
+    double produtos, servico, consumacao, descComanda, total;
+};
+
+class OpeningCases : public ::testing::TestWithParam<OpeningCase> {};
+
+} // namespace
+
+TEST_P(OpeningCases, NetsTheComandaDiscountAgainstTheServiceFee)
+{
+    const OpeningCase& c = GetParam();
+    const auto t = computeOpeningTotals(sale(c.rows));
+    ASSERT_TRUE(t.ok()) << t.errorMessage().toStdString();
+    EXPECT_EQ(t->produtos, c.produtos) << c.name;
+    EXPECT_EQ(t->servico, c.servico) << c.name;
+    EXPECT_EQ(t->consumacao, c.consumacao) << c.name;
+    EXPECT_EQ(t->descComanda, c.descComanda) << c.name;
+    EXPECT_EQ(t->total, c.total) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sales, OpeningCases,
+    ::testing::Values(
+        OpeningCase{"fee above discount", {{1.0, 100.0, 0.0, 10.0, 0.0, 4.0}}, 100, 6, 0, 0, 106},
+        OpeningCase{"fee below discount", {{2.0, 25.0, 0.0, 3.0, 0.0, 8.0}}, 50, 0, 0, 5, 45},
+        OpeningCase{"fee equal to discount", {{1.0, 30.0, 0.0, 5.0, 0.0, 5.0}}, 30, 0, 0, 0, 30},
+        OpeningCase{"minimum consumption is added", {{1.0, 20.0, 0.0, 0.0, 50.0, 0.0}}, 20, 0, 50, 0, 70},
+        OpeningCase{"nulls count as zero", {{1.0, 9.9, QVariant(), QVariant(), QVariant(), QVariant()}},
+                    9.9, 0, 0, 0, 9.9},
+        OpeningCase{"negative fee and consumption count as zero", {{1.0, 10.0, 0.0, -3.0, -1.0, -2.0}}, 10, 0,
+                    0, 0, 10},
+        OpeningCase{"fee and consumption from the first line, discount from the last",
+                    {{1.0, 10.0, 1.0, 7.0, 2.0, 1.0}, {3.0, 1.15, 0.0, 99.0, 99.0, 3.0}}, 12.45, 4, 2, 0, 18.45},
+        OpeningCase{"line discounts and cents", {{3.0, 1.15, 0.0, 0.0, 0.0, 0.0}, {1.0, 0.29, 0.1, 0.0, 0.0, 0.0}},
+                    3.64, 0, 0, 0, 3.64},
+        OpeningCase{"empty sale", {}, 0, 0, 0, 0, 0}));
+
+TEST(OpeningTotals, RefusesSalesItCannotTotal)
+{
+    DataPacket missing = sale({});
+    missing.fields.removeAt(2);
+    const auto noField = computeOpeningTotals(missing);
+    ASSERT_FALSE(noField.ok());
+    EXPECT_TRUE(noField.errorMessage().contains("VRDESCCOMVEN"));
+
+    const auto badText = computeOpeningTotals(sale({{1.0, QString("doze"), 0.0, 0.0, 0.0, 0.0}}));
+    ASSERT_FALSE(badText.ok());
+    EXPECT_TRUE(badText.errorMessage().contains("VRPRECCOMVEN"));
+
+    DataPacket dateField = sale({{1.0, 2.0, 0.0, 0.0, 0.0, 0.0}});
+    dateField.fields[0].type = FieldType::Date;
+    EXPECT_FALSE(computeOpeningTotals(dateField).ok());
+
+    // Numbers held as text still total.
+    const auto text = computeOpeningTotals(sale({{QString("2"), QString("1.5"), 0.0, 0.0, 0.0, 0.0}}));
+    ASSERT_TRUE(text.ok());
+    EXPECT_EQ(text->total, 3.0);
+}
