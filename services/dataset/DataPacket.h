@@ -5,11 +5,14 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <optional>
+
 namespace zel {
 
 enum class FieldType { String, Integer, Float, Date, DateTime, Boolean };
 
-// The definition of one field. `size` is the width of a string field (0: unbounded).
+// The definition of one field. `size` is the width of a string field in characters
+// (0: unbounded); a longer text written to the field is cut to that width.
 struct FieldDef {
     QString name;
     FieldType type = FieldType::String;
@@ -36,6 +39,9 @@ struct DataPacket {
     bool operator==(const DataPacket&) const = default;
 };
 
+// "string", "integer", "float", "date", "datetime", "boolean": the names used in JSON
+// packets and in the metadata of data files.
 QString fieldTypeName(FieldType type);
+std::optional<FieldType> fieldTypeFromName(const QString& name);
 
 } // namespace zel

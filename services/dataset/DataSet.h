@@ -13,8 +13,8 @@
 namespace zel {
 
 // Misuse of a dataset (an unknown field, a write outside edit or insert, a value that
-// does not convert). Forms let it reach their error barrier, which shows it as an error
-// dialog and leaves the state as it was.
+// does not convert, a duplicate key). Forms let it reach their error barrier, which shows
+// it as an error dialog and leaves the state as it was.
 class DataSetError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -22,12 +22,15 @@ public:
 
 enum class DataSetState { Inactive, Browse, Edit, Insert };
 
+// An order over several fields. A field sorts descending when it is listed in `descFields`
+// or when `descending` is set; nulls sort before every value.
 struct IndexDef {
     QString name;
-    QStringList fields;     // in key order
-    QStringList descFields; // fields among `fields` sorted descending
+    QStringList fields;      // in key order
+    QStringList descFields;  // fields among `fields` sorted descending
     bool descending = false; // every field descending
     bool unique = false;     // post refuses a second row with the same key
+    bool operator==(const IndexDef&) const = default;
 };
 
 // Read access to one row for filter predicates.
@@ -36,6 +39,8 @@ public:
     RecordView(const QList<FieldDef>& fields, const Row& row) : m_fields(fields), m_row(row) {}
     QVariant value(const QString& field) const; // throws DataSetError for an unknown field
     QString text(const QString& field) const;   // null reads as ""
+    bool isNull(const QString& field) const { return !value(field).isValid(); }
+
 private:
     const QList<FieldDef>& m_fields;
     const Row& m_row;
@@ -45,7 +50,8 @@ using FilterPredicate = std::function<bool(const RecordView&)>;
 
 class DataSet;
 
-// A field of the current row, as `FieldByName` gives it.
+// A field of the current row, as `FieldByName` gives it. In edit and insert the values
+// are those being edited; in browse those of the current row (null when there is none).
 class Field {
 public:
     Field(DataSet& ds, int index) : m_ds(&ds), m_index(index) {}
@@ -55,18 +61,22 @@ public:
 
     QVariant value() const;
     bool isNull() const;
-    QString asString() const;      // null: ""; numbers in C-locale text
-    double asFloat() const;        // null: 0; text that is not a number throws DataSetError
-    qint64 asInteger() const;      // null: 0
-    QDateTime asDateTime() const;  // null: invalid
+    QString asString() const;     // null: ""; numbers in C-locale text
+    double asFloat() const;       // null or empty text: 0; other text that is not a number throws
+    qint64 asInteger() const;     // null: 0; a float is rounded half away from zero
+    QDateTime asDateTime() const; // null: invalid
     QDate asDate() const;
     bool asBoolean() const;
 
-    void setValue(const QVariant& value); // converted to the field's type; throws when it cannot be
+    // Converted to the field's type (text longer than a string field's size is cut to it);
+    // throws DataSetError when it cannot be, or outside edit and insert.
+    void setValue(const QVariant& value);
     void setString(const QString& v) { setValue(v); }
     void setFloat(double v) { setValue(v); }
     void setInteger(qint64 v) { setValue(v); }
     void setDateTime(const QDateTime& v) { setValue(v); }
+    void setDate(const QDate& v) { setValue(v); }
+    void setBoolean(bool v) { setValue(v); }
     void clear(); // set null
 
 private:
@@ -90,7 +100,8 @@ struct LocateOptions {
 
 // An in-memory table with a current-row cursor, filters, indexes, a change log and its own
 // data file. The cursor moves over the rows the filter lets through, in the order of the
-// active index (insertion order when none is active).
+// active index (insertion order when none is active). Moving the cursor, locating, changing
+// the filter or the index and saving post a pending edit or insert first.
 class DataSet {
 public:
     DataSet();
@@ -99,25 +110,33 @@ public:
     DataSet(const DataSet&) = delete;
     DataSet& operator=(const DataSet&) = delete;
 
-    // Structure.
+    // A name for error messages ("cdsMovCaixa: field X not found").
+    void setName(const QString& name);
+    QString name() const;
+
+    // Structure. Field names are unique without regard to case and hold no ";".
     const QList<FieldDef>& fieldDefs() const;
-    void setFieldDefs(QList<FieldDef> fields); // only while inactive
-    void addFieldDef(FieldDef field);
+    int fieldCount() const;
+    void setFieldDefs(QList<FieldDef> fields); // only while inactive; empties the rows
+    void addFieldDef(FieldDef field);          // only while inactive; existing rows get null
     int fieldIndex(const QString& name) const; // -1 when absent
     bool hasField(const QString& name) const { return fieldIndex(name) >= 0; }
     void setFieldVisible(const QString& name, bool visible);
     void setDisplayLabel(const QString& name, const QString& label);
 
-    // Lifecycle. createDataSet empties the rows, keeps the definitions and opens.
+    // Lifecycle. createDataSet empties the rows and the change log, keeps the definitions,
+    // forgets the file the rows came from and opens.
     void createDataSet();
     void open();
-    void close(); // keeps rows, definitions, indexes and the filter
+    void close(); // drops a pending edit; keeps rows, definitions, indexes and the filter
     bool active() const;
     DataSetState state() const;
 
     // Whole-packet copy in and out. data() gives every row (the filter ignored) in
-    // insertion order; setData replaces definitions and rows, empties the change log and
-    // leaves the dataset open on its first row.
+    // insertion order; setData replaces definitions and rows (values converted as by
+    // Field::setValue; throws DataSetError and changes nothing when the packet is malformed),
+    // empties the change log and leaves the dataset open on its first row. Indexes whose
+    // fields the new definitions lack are dropped.
     DataPacket data() const;
     void setData(const DataPacket& packet);
 
@@ -129,50 +148,61 @@ public:
     bool eof() const;
     bool bof() const;
     int recNo() const;       // 1-based position among the visible rows; 0 when none
+    void setRecNo(int recNo); // clamped to the visible rows
     int recordCount() const; // visible rows
     bool isEmpty() const;
+    // A row's identity for returning to it later; 0 when there is no current row.
+    qint64 bookmark() const;
+    bool gotoBookmark(qint64 bookmark); // false (cursor unmoved) when the row is gone or hidden
 
     // Fields of the current row.
     Field fieldByName(const QString& name); // throws DataSetError for an unknown name
     QVariant value(const QString& name) const;
 
     // Editing. post and cancel end edit or insert; deleteRecord removes the current row and
-    // the following row becomes current (or the new last one).
+    // the following row becomes current (or the new last one, with eof set). Editing,
+    // deleting or posting in a closed or empty dataset throws DataSetError.
     void edit();
     void insert(); // a new row before the current one
     void append(); // a new row at the end
-    void post();
+    void post();   // a unique index that already holds the key throws and keeps the edit
     void cancel();
     void deleteRecord();
     void emptyDataSet();
 
-    // Filter.
+    // Filter. Changing the predicate or the flag goes to the first visible row.
     void setFilter(FilterPredicate predicate, QString description);
     void clearFilter();
     QString filterText() const;
     void setFiltered(bool on);
     bool filtered() const;
 
-    // Locate: fields "A;B" with one value per field; searches the visible rows; moves the
-    // cursor only when it finds.
+    // Locate: fields "A;B" with one value per field; searches the visible rows in their
+    // order; moves the cursor only when it finds.
     bool locate(const QString& fields, const QVariantList& values, LocateOptions options = {});
 
-    // Indexes. An empty name selects insertion order. After a post the cursor stays on the
-    // posted row in its new place.
+    // Indexes. An empty name selects insertion order. Changing the index keeps the current
+    // row. After a post the cursor stays on the posted row in its new place.
     void addIndex(IndexDef index);
     void setIndexName(const QString& name);
     QString indexName() const;
     const QList<IndexDef>& indexDefs() const;
 
-    // Change log.
+    // Change log: deleted rows first, then inserted and modified rows in insertion order.
+    // A modified row edited back to its loaded values leaves the log.
     void setLogChanges(bool on);
     bool logChanges() const;
     QList<Change> changes() const;
     int changeCount() const;
     void mergeChangeLog(); // accept the changes: the log empties
 
-    // Data file (SQLite, one table). Load replaces definitions and rows; save applies the
-    // change log in one transaction and then merges it. Neither touches the file on error.
+    // Data file (SQLite, one table; schema in docs/datasets.md). Load replaces definitions
+    // and rows, adds the file's indexes that the dataset lacks and opens on the first row.
+    // Save writes the rows: when the file is the one they were loaded from and every change
+    // since was logged, it applies the change log in one transaction (rows other terminals
+    // added meanwhile stay); otherwise it replaces the file's rows in one transaction. A
+    // missing or foreign file, a table of another shape or a conflicting change gives an
+    // error value and leaves both the file and the dataset as they were.
     void setFileName(const QString& path);
     QString fileName() const;
     Status loadFromFile(const QString& path = {});

@@ -1,0 +1,292 @@
+#include "DataFile.h"
+
+#include "DataFileSchema.h"
+#include "FieldValue.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+
+#include <sqlite3.h>
+
+namespace zel::datafile {
+
+using namespace schema;
+
+namespace {
+
+QString selectColumns(const QList<FieldDef>& fields)
+{
+    QStringList cols{kRowId};
+    for (const FieldDef& f : fields)
+        cols << sqlite::quoteIdent(f.name);
+    return cols.join(QStringLiteral(", "));
+}
+
+bool sameRow(const Row& a, const Row& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (int i = 0; i < a.size(); ++i) {
+        if (fieldvalue::compare(a[i], b[i]) != 0)
+            return false;
+    }
+    return true;
+}
+
+bool sameShape(const QList<FieldDef>& a, const QList<FieldDef>& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (int i = 0; i < a.size(); ++i) {
+        if (a[i].type != b[i].type || a[i].name.compare(b[i].name, Qt::CaseInsensitive) != 0)
+            return false;
+    }
+    return true;
+}
+
+QString describe(const QList<FieldDef>& fields)
+{
+    QStringList parts;
+    for (const FieldDef& f : fields)
+        parts << f.name + QLatin1Char(' ') + fieldTypeName(f.type);
+    return parts.join(QStringLiteral(", "));
+}
+
+// Applies the change log. Rows changed or deleted by another process since they were loaded
+// are conflicts: the save stops and its transaction is rolled back.
+Result<QList<qint64>> applyChanges(sqlite::Db& db, const QString& path, const QList<FieldDef>& fields,
+                                   const QList<Change>& changes)
+{
+    const QString table = sqlite::quoteIdent(kTable);
+    sqlite::Stmt select(db, QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                                .arg(selectColumns(fields), table, kRowId));
+    QStringList sets, marks;
+    for (const FieldDef& f : fields) {
+        sets << sqlite::quoteIdent(f.name) + QStringLiteral(" = ?");
+        marks << QStringLiteral("?");
+    }
+    sqlite::Stmt update(db, QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                                .arg(table, sets.join(QStringLiteral(", ")), kRowId));
+    sqlite::Stmt remove(db, QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(table, kRowId));
+    sqlite::Stmt insert(db, QStringLiteral("INSERT INTO %1(%2) VALUES (%3)")
+                                .arg(table, selectColumns(fields).section(QStringLiteral(", "), 1),
+                                     marks.join(QStringLiteral(", "))));
+    if (!select.ok() || !update.ok() || !remove.ok() || !insert.ok())
+        return fileError(path, QStringLiteral("cannot be written: ") + db.message());
+
+    auto failed = [&] {
+        if (db.errorCode() == SQLITE_CONSTRAINT_UNIQUE)
+            return fileError(path, QStringLiteral("another terminal saved a row with the same key (%1)")
+                                       .arg(db.message()));
+        return fileError(path, QStringLiteral("cannot be written: ") + db.message());
+    };
+    QList<qint64> inserted;
+    for (const Change& c : changes) {
+        if (c.kind == ChangeKind::Inserted) {
+            bindRow(insert, 1, fields, c.after);
+            if (insert.step() != SQLITE_DONE)
+                return failed();
+            insert.reset();
+            inserted << sqlite3_last_insert_rowid(db.handle());
+            continue;
+        }
+        select.bind(1, c.fileRowId);
+        const int rc = select.step();
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+            return failed();
+        std::optional<Row> now;
+        if (rc == SQLITE_ROW) {
+            auto r = readRow(select, 1, fields, path, c.fileRowId);
+            if (!r)
+                return r.error();
+            now = r.value();
+        }
+        select.reset();
+        if (!now && c.kind == ChangeKind::Deleted)
+            continue; // already gone: what the deletion wanted
+        if (!now)
+            return fileError(path, QStringLiteral("a row changed here (row %1) was deleted by another terminal "
+                                                  "since the file was loaded; load it again")
+                                       .arg(c.fileRowId));
+        if (!sameRow(*now, c.before))
+            return fileError(path, QStringLiteral("a row changed here (row %1) was also changed by another "
+                                                  "terminal since the file was loaded; load it again")
+                                       .arg(c.fileRowId));
+        sqlite::Stmt& st = c.kind == ChangeKind::Deleted ? remove : update;
+        int at = 1;
+        if (c.kind == ChangeKind::Modified) {
+            bindRow(update, 1, fields, c.after);
+            at = int(fields.size()) + 1;
+        }
+        st.bind(at, c.fileRowId);
+        if (st.step() != SQLITE_DONE)
+            return failed();
+        st.reset();
+    }
+    return inserted;
+}
+
+Result<QList<qint64>> replaceRows(sqlite::Db& db, const QString& path, const QList<FieldDef>& fields,
+                                  const QList<Row>& rows)
+{
+    const QString table = sqlite::quoteIdent(kTable);
+    if (Status s = db.exec(QStringLiteral("DELETE FROM %1").arg(table)); !s)
+        return fileError(path, QStringLiteral("cannot be written: ") + s.errorMessage());
+    QStringList marks;
+    for (int i = 0; i < fields.size(); ++i)
+        marks << QStringLiteral("?");
+    sqlite::Stmt insert(db, QStringLiteral("INSERT INTO %1(%2) VALUES (%3)")
+                                .arg(table, selectColumns(fields).section(QStringLiteral(", "), 1),
+                                     marks.join(QStringLiteral(", "))));
+    if (!insert.ok())
+        return fileError(path, QStringLiteral("cannot be written: ") + db.message());
+    QList<qint64> ids;
+    ids.reserve(rows.size());
+    for (const Row& row : rows) {
+        bindRow(insert, 1, fields, row);
+        if (insert.step() != SQLITE_DONE)
+            return fileError(path, QStringLiteral("cannot be written: ") + db.message());
+        insert.reset();
+        ids << sqlite3_last_insert_rowid(db.handle());
+    }
+    return ids;
+}
+
+Result<SaveResult> writeInTransaction(sqlite::Db& db, const QString& path, const SaveRequest& req)
+{
+    auto kind = inspect(db, path);
+    if (!kind)
+        return kind.error();
+    SaveResult result;
+    QList<IndexDef> stored;
+    if (*kind == Kind::Foreign)
+        return fileError(path, QStringLiteral("is an SQLite database of another kind; it was left untouched"));
+    if (*kind == Kind::Empty) {
+        result.fileId = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        if (Status s = createSchema(db, path, req.fields, result.fileId); !s)
+            return s.error();
+    } else {
+        auto meta = readMeta(db, path);
+        if (!meta)
+            return meta.error();
+        if (!sameShape(meta->fields, req.fields))
+            return fileError(path, QStringLiteral("holds a table of another shape (%1); the dataset has (%2)")
+                                       .arg(describe(meta->fields), describe(req.fields)));
+        result.fileId = meta->fileId;
+        stored = meta->indexes;
+    }
+    result.applied = !req.applyToFileId.isEmpty() && req.applyToFileId == result.fileId;
+    auto ids = result.applied ? applyChanges(db, path, req.fields, req.changes)
+                              : replaceRows(db, path, req.fields, req.rows);
+    if (!ids)
+        return ids.error();
+    result.rowIds = ids.value();
+    if (Status s = writeMeta(db, path, req.fields, req.indexes, stored); !s)
+        return s.error();
+    return result;
+}
+
+} // namespace
+
+QString identityPath(const QString& path)
+{
+    const QFileInfo fi(path);
+    const QString canonical = fi.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(fi.absoluteFilePath()) : canonical;
+}
+
+Result<Contents> read(const QString& path)
+{
+    const QFileInfo fi(path);
+    if (path.isEmpty())
+        return Error{QStringLiteral("No data file name was given")};
+    if (!fi.exists())
+        return fileError(path, QStringLiteral("does not exist"));
+    if (fi.isDir())
+        return fileError(path, QStringLiteral("is a folder, not a data file"));
+
+    // Read-write without create, so that a transaction interrupted by a crash is rolled back
+    // before reading; read-only when the file may not be written.
+    sqlite::Db db;
+    Status opened = db.open(path, SQLITE_OPEN_READWRITE, kBusyMs);
+    if (!opened)
+        opened = db.open(path, SQLITE_OPEN_READONLY, kBusyMs);
+    if (!opened)
+        return fileError(path, QStringLiteral("cannot be opened: ") + opened.errorMessage());
+    if (Status s = db.exec(QStringLiteral("BEGIN")); !s)
+        return fileError(path, QStringLiteral("cannot be read: ") + s.errorMessage());
+    auto kind = inspect(db, path);
+    if (!kind)
+        return kind.error();
+    if (*kind != Kind::DataFile)
+        return fileError(path, QStringLiteral("is not a data file of this system (no data file tables)"));
+    auto meta = readMeta(db, path);
+    if (!meta)
+        return meta.error();
+
+    Contents c;
+    c.fileId = meta->fileId;
+    c.fields = meta->fields;
+    c.indexes = meta->indexes;
+    sqlite::Stmt st(db, QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+                            .arg(selectColumns(c.fields), sqlite::quoteIdent(kTable), kRowId));
+    if (!st.ok())
+        return fileError(path, QStringLiteral("cannot be read: ") + db.message());
+    int rc;
+    while ((rc = st.step()) == SQLITE_ROW) {
+        const qint64 id = st.int64(0);
+        auto row = readRow(st, 1, c.fields, path, id);
+        if (!row)
+            return row.error();
+        c.rows.append(std::move(row).value());
+        c.rowIds.append(id);
+    }
+    if (rc != SQLITE_DONE)
+        return fileError(path, QStringLiteral("cannot be read: ") + db.message());
+    db.exec(QStringLiteral("COMMIT"));
+    return c;
+}
+
+Result<SaveResult> write(const QString& path, const SaveRequest& request)
+{
+    if (path.isEmpty())
+        return Error{QStringLiteral("No data file name was given")};
+    const QFileInfo fi(path);
+    if (fi.isDir())
+        return fileError(path, QStringLiteral("is a folder, not a data file"));
+    const bool existed = fi.exists();
+    if (!existed && !fi.absoluteDir().exists())
+        return fileError(path, QStringLiteral("cannot be created: the folder %1 does not exist")
+                                   .arg(fi.absolutePath()));
+
+    Result<SaveResult> result = Error{};
+    {
+        sqlite::Db db;
+        if (Status s = db.open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, kBusyMs); !s)
+            return fileError(path, QStringLiteral("cannot be opened for writing: ") + s.errorMessage());
+        if (Status s = db.exec(QStringLiteral("BEGIN IMMEDIATE")); !s) {
+            const int rc = db.errorCode() & 0xff;
+            if (rc == SQLITE_NOTADB)
+                return fileError(path, QStringLiteral("is not a data file (not an SQLite database)"));
+            if (rc == SQLITE_BUSY)
+                return fileError(path, QStringLiteral("is kept busy by another process; try again"));
+            return fileError(path, QStringLiteral("cannot be written: ") + s.errorMessage());
+        }
+        result = writeInTransaction(db, path, request);
+        if (result) {
+            if (Status s = db.exec(QStringLiteral("COMMIT")); !s)
+                result = fileError(path, QStringLiteral("cannot be written: ") + s.errorMessage());
+        }
+        if (!result)
+            db.exec(QStringLiteral("ROLLBACK"));
+    }
+    // A file this save created and could not fill is removed again, so that a later
+    // load reports it missing rather than foreign.
+    if (!result && !existed && QFileInfo(path).size() == 0 && !QFile::exists(path + QStringLiteral("-journal")))
+        QFile::remove(path);
+    return result;
+}
+
+} // namespace zel::datafile

@@ -1,0 +1,44 @@
+#pragma once
+
+// The dataset's own files: one SQLite database per dataset. Layout and rules are in
+// docs/datasets.md ("Data files and packets").
+
+#include "DataSet.h"
+
+namespace zel::datafile {
+
+struct Contents {
+    QString fileId; // identity given to the file when it was created
+    QList<FieldDef> fields;
+    QList<IndexDef> indexes;
+    QList<Row> rows;
+    QList<qint64> rowIds; // one per row
+};
+
+// Reads a whole data file in one read transaction. A missing file, a file that is not an
+// SQLite database, a database that is not a data file or whose table does not match its
+// field list, and values of the wrong type are error values; the file is not changed.
+Result<Contents> read(const QString& path);
+
+struct SaveRequest {
+    QList<FieldDef> fields;
+    QList<IndexDef> indexes;
+    QString applyToFileId; // apply `changes` when the file still carries this identity
+    QList<Change> changes;
+    QList<Row> rows; // every row, written when the change log cannot be applied
+};
+
+struct SaveResult {
+    QString fileId;
+    bool applied = false;  // the change log was applied; otherwise the rows were replaced
+    QList<qint64> rowIds; // applied: ids of the Inserted changes in order; else one per row
+};
+
+// Writes in one immediate transaction, waiting for other writers. Creates the file when it
+// does not exist. On error nothing is written.
+Result<SaveResult> write(const QString& path, const SaveRequest& request);
+
+// The path that identifies a file: canonical when it exists, absolute otherwise.
+QString identityPath(const QString& path);
+
+} // namespace zel::datafile

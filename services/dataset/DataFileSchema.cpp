@@ -1,0 +1,381 @@
+#include "DataFileSchema.h"
+
+#include "FieldValue.h"
+
+#include <QSet>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace zel::datafile::schema {
+namespace {
+
+QString sqlMessage(const sqlite::Db& db) { return db.message(); }
+
+bool isNotADatabase(const sqlite::Db& db)
+{
+    const int rc = db.errorCode() & 0xff;
+    return rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT;
+}
+
+Status checkFieldList(const QList<FieldDef>& fields, const QString& path)
+{
+    if (fields.isEmpty())
+        return fileError(path, QStringLiteral("its field list is empty"));
+    QSet<QString> seen;
+    for (const FieldDef& f : fields) {
+        const QString key = f.name.toLower();
+        if (f.name.isEmpty() || f.name.contains(QLatin1Char(';')) || key == kRowId || seen.contains(key) ||
+            f.size < 0)
+            return fileError(path, QStringLiteral("its field list holds an invalid field \"%1\"").arg(f.name));
+        seen.insert(key);
+    }
+    return {};
+}
+
+QString typeName(int sqlType)
+{
+    switch (sqlType) {
+    case SQLITE_INTEGER:
+        return QStringLiteral("an integer");
+    case SQLITE_FLOAT:
+        return QStringLiteral("a real number");
+    case SQLITE_TEXT:
+        return QStringLiteral("a text");
+    case SQLITE_BLOB:
+        return QStringLiteral("a blob");
+    default:
+        return QStringLiteral("a null");
+    }
+}
+
+} // namespace
+
+QString columnType(FieldType type)
+{
+    switch (type) {
+    case FieldType::Integer:
+    case FieldType::Boolean:
+        return QStringLiteral("INTEGER");
+    case FieldType::Float:
+        return QStringLiteral("REAL");
+    default:
+        return QStringLiteral("TEXT");
+    }
+}
+
+Error fileError(const QString& path, const QString& what)
+{
+    return Error{QStringLiteral("Data file %1: %2").arg(path, what)};
+}
+
+Result<Kind> inspect(sqlite::Db& db, const QString& path)
+{
+    sqlite::Stmt st(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
+    if (!st.ok()) {
+        if (isNotADatabase(db))
+            return fileError(path, QStringLiteral("is not a data file (not an SQLite database)"));
+        return fileError(path, QStringLiteral("cannot be read: ") + sqlMessage(db));
+    }
+    QSet<QString> tables;
+    int rc;
+    while ((rc = st.step()) == SQLITE_ROW)
+        tables.insert(st.text(0).toLower());
+    if (rc != SQLITE_DONE) {
+        if (isNotADatabase(db))
+            return fileError(path, QStringLiteral("is not a data file (not an SQLite database)"));
+        return fileError(path, QStringLiteral("cannot be read: ") + sqlMessage(db));
+    }
+    if (tables.isEmpty())
+        return Kind::Empty;
+    if (tables.contains(QStringLiteral("zel_meta")))
+        return Kind::DataFile;
+    return Kind::Foreign;
+}
+
+Result<Meta> readMeta(sqlite::Db& db, const QString& path)
+{
+    const QString damaged = QStringLiteral("is not a data file of this system (%1)");
+    {
+        sqlite::Stmt st(db, QStringLiteral("PRAGMA application_id"));
+        if (!st.ok() || st.step() != SQLITE_ROW || st.int64(0) != kApplicationId)
+            return fileError(path, damaged.arg(QStringLiteral("wrong application id")));
+    }
+    Meta meta;
+    {
+        sqlite::Stmt st(db, QStringLiteral("SELECT key, value FROM zel_meta"));
+        if (!st.ok())
+            return fileError(path, damaged.arg(sqlMessage(db)));
+        QString format;
+        while (st.step() == SQLITE_ROW) {
+            if (st.text(0) == QLatin1String("format"))
+                format = st.text(1);
+            else if (st.text(0) == QLatin1String("file_id"))
+                meta.fileId = st.text(1);
+        }
+        if (format != QString::number(kFormat))
+            return fileError(path, QStringLiteral("has format version \"%1\"; this program reads version %2")
+                                       .arg(format)
+                                       .arg(kFormat));
+        if (meta.fileId.isEmpty())
+            return fileError(path, damaged.arg(QStringLiteral("no file identity")));
+    }
+    {
+        sqlite::Stmt st(db, QStringLiteral("SELECT name, type, size, label, format, visible FROM zel_fields "
+                                           "ORDER BY position"));
+        if (!st.ok())
+            return fileError(path, damaged.arg(sqlMessage(db)));
+        while (st.step() == SQLITE_ROW) {
+            FieldDef f;
+            f.name = st.text(0);
+            auto type = fieldTypeFromName(st.text(1));
+            if (!type)
+                return fileError(path, QStringLiteral("field \"%1\" has the unknown type \"%2\"")
+                                           .arg(f.name, st.text(1)));
+            f.type = *type;
+            f.size = int(std::clamp<qint64>(st.int64(2), -1, 1 << 30));
+            f.displayLabel = st.text(3);
+            f.displayFormat = st.text(4);
+            f.visible = st.int64(5) != 0;
+            meta.fields.append(f);
+        }
+        if (Status s = checkFieldList(meta.fields, path); !s)
+            return s.error();
+    }
+    {
+        sqlite::Stmt st(db, QStringLiteral("PRAGMA table_info(%1)").arg(sqlite::quoteIdent(kTable)));
+        QStringList have, want{kRowId + QStringLiteral(" INTEGER")};
+        while (st.ok() && st.step() == SQLITE_ROW)
+            have << st.text(1) + QLatin1Char(' ') + st.text(2).toUpper();
+        for (const FieldDef& f : meta.fields)
+            want << f.name + QLatin1Char(' ') + columnType(f.type);
+        if (have.join(QLatin1Char(',')).compare(want.join(QLatin1Char(',')), Qt::CaseInsensitive) != 0)
+            return fileError(path, QStringLiteral("its table has the columns (%1) but its field list says (%2)")
+                                       .arg(have.join(QStringLiteral(", ")), want.join(QStringLiteral(", "))));
+    }
+    {
+        sqlite::Stmt st(db, QStringLiteral("SELECT name, fields, desc_fields, descending, is_unique "
+                                           "FROM zel_indexes ORDER BY position"));
+        if (!st.ok())
+            return fileError(path, damaged.arg(sqlMessage(db)));
+        QSet<QString> names;
+        while (st.step() == SQLITE_ROW) {
+            IndexDef ix;
+            ix.name = st.text(0);
+            ix.fields = st.text(1).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+            ix.descFields = st.text(2).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+            ix.descending = st.int64(3) != 0;
+            ix.unique = st.int64(4) != 0;
+            bool fieldsKnown = !ix.fields.isEmpty();
+            for (const QString& f : ix.fields + ix.descFields) {
+                bool found = false;
+                for (const FieldDef& fd : meta.fields)
+                    found = found || fd.name.compare(f, Qt::CaseInsensitive) == 0;
+                fieldsKnown = fieldsKnown && found;
+            }
+            if (ix.name.isEmpty() || names.contains(ix.name.toLower()) || !fieldsKnown)
+                return fileError(path, QStringLiteral("its index \"%1\" is invalid").arg(ix.name));
+            names.insert(ix.name.toLower());
+            meta.indexes.append(ix);
+        }
+    }
+    return meta;
+}
+
+Result<Row> readRow(const sqlite::Stmt& st, int first, const QList<FieldDef>& fields, const QString& path,
+                    qint64 rowId)
+{
+    Row row;
+    row.reserve(fields.size());
+    for (int i = 0; i < fields.size(); ++i) {
+        const FieldDef& f = fields[i];
+        const int col = first + i;
+        const int t = st.columnType(col);
+        auto wrong = [&](const QString& why) {
+            return fileError(path, QStringLiteral("row %1, field %2: %3").arg(rowId).arg(f.name, why));
+        };
+        auto wrongType = [&] {
+            return wrong(QStringLiteral("holds %1 where a %2 belongs").arg(typeName(t), fieldTypeName(f.type)));
+        };
+        if (t == SQLITE_NULL) {
+            row.append(QVariant());
+            continue;
+        }
+        switch (f.type) {
+        case FieldType::String: {
+            if (t != SQLITE_TEXT)
+                return wrongType();
+            const QString s = st.text(col);
+            if (f.size > 0 && s.size() > f.size)
+                return wrong(QStringLiteral("the text is longer than the field's %1 characters").arg(f.size));
+            row.append(s);
+            break;
+        }
+        case FieldType::Integer:
+            if (t != SQLITE_INTEGER)
+                return wrongType();
+            row.append(QVariant(st.int64(col)));
+            break;
+        case FieldType::Float: {
+            if (t != SQLITE_INTEGER && t != SQLITE_FLOAT)
+                return wrongType();
+            const double d = st.real(col);
+            if (!std::isfinite(d))
+                return wrong(QStringLiteral("not a finite number"));
+            row.append(QVariant(d));
+            break;
+        }
+        case FieldType::Date: {
+            auto d = t == SQLITE_TEXT ? fieldvalue::parseDate(st.text(col)) : std::nullopt;
+            if (!d)
+                return wrong(QStringLiteral("\"%1\" is not a date (yyyy-MM-dd)").arg(st.text(col).left(40)));
+            row.append(QVariant(*d));
+            break;
+        }
+        case FieldType::DateTime: {
+            auto d = t == SQLITE_TEXT ? fieldvalue::parseDateTime(st.text(col)) : std::nullopt;
+            if (!d)
+                return wrong(QStringLiteral("\"%1\" is not a date and time").arg(st.text(col).left(40)));
+            row.append(QVariant(*d));
+            break;
+        }
+        case FieldType::Boolean:
+            if (t != SQLITE_INTEGER || (st.int64(col) != 0 && st.int64(col) != 1))
+                return wrong(QStringLiteral("not a boolean (0 or 1)"));
+            row.append(QVariant(st.int64(col) == 1));
+            break;
+        }
+    }
+    return row;
+}
+
+void bindRow(sqlite::Stmt& st, int first, const QList<FieldDef>& fields, const Row& row)
+{
+    for (int i = 0; i < fields.size(); ++i) {
+        const QVariant v = i < row.size() ? row[i] : QVariant();
+        const int at = first + i;
+        if (!v.isValid()) {
+            st.bindNull(at);
+            continue;
+        }
+        switch (fields[i].type) {
+        case FieldType::String:
+            st.bind(at, v.toString());
+            break;
+        case FieldType::Integer:
+            st.bind(at, qint64(v.toLongLong()));
+            break;
+        case FieldType::Float:
+            st.bind(at, v.toDouble());
+            break;
+        case FieldType::Date:
+            st.bind(at, fieldvalue::dateText(v.toDate()));
+            break;
+        case FieldType::DateTime:
+            st.bind(at, fieldvalue::dateTimeText(v.toDateTime()));
+            break;
+        case FieldType::Boolean:
+            st.bind(at, qint64(v.toBool() ? 1 : 0));
+            break;
+        }
+    }
+}
+
+Status createSchema(sqlite::Db& db, const QString& path, const QList<FieldDef>& fields, const QString& fileId)
+{
+    QStringList columns{kRowId + QStringLiteral(" INTEGER PRIMARY KEY AUTOINCREMENT")};
+    for (const FieldDef& f : fields)
+        columns << sqlite::quoteIdent(f.name) + QLatin1Char(' ') + columnType(f.type);
+    const QString sql =
+        QStringLiteral("PRAGMA application_id = %1; PRAGMA user_version = %2;"
+                       "CREATE TABLE zel_meta(key TEXT PRIMARY KEY NOT NULL, value TEXT NOT NULL);"
+                       "CREATE TABLE zel_fields(position INTEGER PRIMARY KEY, name TEXT NOT NULL, "
+                       "type TEXT NOT NULL, size INTEGER NOT NULL, label TEXT NOT NULL, format TEXT NOT NULL, "
+                       "visible INTEGER NOT NULL);"
+                       "CREATE TABLE zel_indexes(position INTEGER PRIMARY KEY, name TEXT NOT NULL, "
+                       "fields TEXT NOT NULL, desc_fields TEXT NOT NULL, descending INTEGER NOT NULL, "
+                       "is_unique INTEGER NOT NULL);"
+                       "CREATE TABLE %3(%4);"
+                       "INSERT INTO zel_meta VALUES ('format', '%2'), ('table', '%3');")
+            .arg(kApplicationId)
+            .arg(kFormat)
+            .arg(kTable, columns.join(QStringLiteral(", ")));
+    if (Status s = db.exec(sql); !s)
+        return fileError(path, QStringLiteral("cannot be created: ") + s.errorMessage());
+    sqlite::Stmt st(db, QStringLiteral("INSERT INTO zel_meta VALUES ('file_id', ?)"));
+    st.bind(1, fileId);
+    if (!st.ok() || st.step() != SQLITE_DONE)
+        return fileError(path, QStringLiteral("cannot be created: ") + db.message());
+    return {};
+}
+
+Status writeMeta(sqlite::Db& db, const QString& path, const QList<FieldDef>& fields,
+                 const QList<IndexDef>& indexes, const QList<IndexDef>& stored)
+{
+    auto failed = [&] { return fileError(path, QStringLiteral("cannot be written: ") + db.message()); };
+    if (!db.exec(QStringLiteral("DELETE FROM zel_fields")))
+        return failed();
+    {
+        sqlite::Stmt st(db, QStringLiteral("INSERT INTO zel_fields VALUES (?, ?, ?, ?, ?, ?, ?)"));
+        for (int i = 0; i < fields.size() && st.ok(); ++i) {
+            const FieldDef& f = fields[i];
+            st.bind(1, qint64(i));
+            st.bind(2, f.name);
+            st.bind(3, fieldTypeName(f.type));
+            st.bind(4, qint64(f.size));
+            st.bind(5, f.displayLabel);
+            st.bind(6, f.displayFormat);
+            st.bind(7, qint64(f.visible ? 1 : 0));
+            if (st.step() != SQLITE_DONE)
+                return failed();
+            st.reset();
+        }
+        if (!st.ok())
+            return failed();
+    }
+    if (indexes == stored)
+        return {};
+    QStringList old;
+    {
+        sqlite::Stmt st(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND "
+                                           "name LIKE 'zel\\_uq\\_%' ESCAPE '\\'"));
+        while (st.ok() && st.step() == SQLITE_ROW)
+            old << st.text(0);
+    }
+    QString sql = QStringLiteral("DELETE FROM zel_indexes;");
+    for (const QString& name : old)
+        sql += QStringLiteral("DROP INDEX %1;").arg(sqlite::quoteIdent(name));
+    if (!db.exec(sql))
+        return failed();
+    sqlite::Stmt st(db, QStringLiteral("INSERT INTO zel_indexes VALUES (?, ?, ?, ?, ?, ?)"));
+    for (int i = 0; i < indexes.size() && st.ok(); ++i) {
+        const IndexDef& ix = indexes[i];
+        st.bind(1, qint64(i));
+        st.bind(2, ix.name);
+        st.bind(3, ix.fields.join(QLatin1Char(';')));
+        st.bind(4, ix.descFields.join(QLatin1Char(';')));
+        st.bind(5, qint64(ix.descending ? 1 : 0));
+        st.bind(6, qint64(ix.unique ? 1 : 0));
+        if (st.step() != SQLITE_DONE)
+            return failed();
+        st.reset();
+        if (!ix.unique)
+            continue;
+        QStringList cols;
+        for (const QString& f : ix.fields)
+            cols << sqlite::quoteIdent(f);
+        const QString create = QStringLiteral("CREATE UNIQUE INDEX %1 ON %2(%3)")
+                                   .arg(sqlite::quoteIdent(QStringLiteral("zel_uq_") + ix.name), kTable,
+                                        cols.join(QStringLiteral(", ")));
+        if (!db.exec(create)) {
+            if ((db.errorCode() & 0xff) == SQLITE_CONSTRAINT)
+                return fileError(path, QStringLiteral("its rows repeat a key of the unique index %1").arg(ix.name));
+            return failed();
+        }
+    }
+    return st.ok() ? Status() : failed();
+}
+
+} // namespace zel::datafile::schema

@@ -1,0 +1,41 @@
+#pragma once
+
+// Schema of the data files, shared by their reader and writer.
+
+#include "DataFile.h"
+#include "SqliteDb.h"
+
+namespace zel::datafile::schema {
+
+constexpr int kBusyMs = 15000;
+constexpr int kFormat = 1;
+constexpr qint64 kApplicationId = 0x5A454C44; // "ZELD"
+inline const QString kTable = QStringLiteral("records");
+inline const QString kRowId = QStringLiteral("zel_rowid");
+
+QString columnType(FieldType type);
+Error fileError(const QString& path, const QString& what);
+
+// What the database holds: nothing yet, a data file, or something else.
+enum class Kind { Empty, DataFile, Foreign };
+Result<Kind> inspect(sqlite::Db& db, const QString& path);
+
+struct Meta {
+    QString fileId;
+    QList<FieldDef> fields;
+    QList<IndexDef> indexes;
+};
+// Reads and checks the metadata tables and that the table's columns match the fields.
+Result<Meta> readMeta(sqlite::Db& db, const QString& path);
+
+// Columns 1..n of the statement as stored values of `fields`, from column `first` on.
+Result<Row> readRow(const sqlite::Stmt& st, int first, const QList<FieldDef>& fields, const QString& path,
+                    qint64 rowId);
+void bindRow(sqlite::Stmt& st, int first, const QList<FieldDef>& fields, const Row& row);
+
+Status createSchema(sqlite::Db& db, const QString& path, const QList<FieldDef>& fields, const QString& fileId);
+// Rewrites the field and index metadata and brings the unique SQL indexes in line.
+Status writeMeta(sqlite::Db& db, const QString& path, const QList<FieldDef>& fields,
+                 const QList<IndexDef>& indexes, const QList<IndexDef>& stored);
+
+} // namespace zel::datafile::schema

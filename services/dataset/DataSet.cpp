@@ -1,0 +1,478 @@
+#include "DataSetImpl.h"
+#include "FieldValue.h"
+
+#include <QSet>
+
+#include <algorithm>
+
+namespace zel {
+
+// ---- helpers ----
+
+QString DataSet::Impl::prefix() const { return name.isEmpty() ? QString() : name + QStringLiteral(": "); }
+
+void DataSet::Impl::fail(const QString& message) const { throw DataSetError((prefix() + message).toStdString()); }
+
+void DataSet::Impl::requireActive() const
+{
+    if (state == DataSetState::Inactive)
+        fail(QStringLiteral("the dataset is closed"));
+}
+
+int DataSet::Impl::requireField(const QString& fieldName) const
+{
+    for (int i = 0; i < fields.size(); ++i) {
+        if (fields[i].name.compare(fieldName, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    fail(QStringLiteral("field \"%1\" not found").arg(fieldName));
+}
+
+Record* DataSet::Impl::current() const
+{
+    if (state == DataSetState::Inactive || cur < 0 || cur >= int(view.size()))
+        return nullptr;
+    return view[size_t(cur)];
+}
+
+bool DataSet::Impl::passes(const Record& rec) const
+{
+    return !filtered || !filter || filter(RecordView(fields, rec.values));
+}
+
+bool DataSet::Impl::before(const Record* a, const Record* b) const
+{
+    for (const ResolvedKey& k : activeKey) {
+        const int c = fieldvalue::compare(a->values[k.field], b->values[k.field]);
+        if (c != 0)
+            return k.descending ? c > 0 : c < 0;
+    }
+    return a->serial < b->serial;
+}
+
+std::vector<ResolvedKey> DataSet::Impl::resolveKey(const IndexDef& index) const
+{
+    std::vector<ResolvedKey> key;
+    for (const QString& f : index.fields) {
+        ResolvedKey k;
+        k.field = requireField(f);
+        k.descending = index.descending;
+        for (const QString& df : index.descFields)
+            k.descending = k.descending || df.compare(f, Qt::CaseInsensitive) == 0;
+        key.push_back(k);
+    }
+    return key;
+}
+
+void DataSet::Impl::resolveActiveKey()
+{
+    activeKey = activeIndex >= 0 ? resolveKey(indexes[activeIndex]) : std::vector<ResolvedKey>{};
+}
+
+void DataSet::Impl::settleCursor()
+{
+    const int n = int(view.size());
+    if (n == 0) {
+        cur = -1;
+        bofFlag = eofFlag = true;
+        return;
+    }
+    cur = std::clamp(cur, 0, n - 1);
+}
+
+void DataSet::Impl::rebuildView(const Record* keep)
+{
+    std::vector<Record*> next;
+    next.reserve(rows.size());
+    try {
+        for (const auto& r : rows) {
+            if (passes(*r))
+                next.push_back(r.get());
+        }
+    } catch (...) {
+        // A predicate that throws leaves the dataset unfiltered, and the caller sees why.
+        filtered = false;
+        rebuildView(keep);
+        throw;
+    }
+    if (activeIndex >= 0)
+        std::stable_sort(next.begin(), next.end(), [this](const Record* a, const Record* b) { return before(a, b); });
+    view = std::move(next);
+    auto it = keep ? std::find(view.begin(), view.end(), keep) : view.end();
+    if (it != view.end()) {
+        cur = int(it - view.begin());
+        bofFlag = eofFlag = false;
+    } else {
+        cur = view.empty() ? -1 : 0;
+        bofFlag = true;
+        eofFlag = view.empty();
+    }
+}
+
+void DataSet::Impl::validateFields(const QList<FieldDef>& list) const
+{
+    QSet<QString> seen;
+    for (const FieldDef& f : list) {
+        if (f.name.trimmed().isEmpty())
+            fail(QStringLiteral("a field needs a name"));
+        if (f.name.contains(QLatin1Char(';')))
+            fail(QStringLiteral("field name \"%1\" may not hold \";\"").arg(f.name));
+        if (f.name.compare(QLatin1String("zel_rowid"), Qt::CaseInsensitive) == 0)
+            fail(QStringLiteral("field name \"%1\" is reserved for data files").arg(f.name));
+        if (f.size < 0)
+            fail(QStringLiteral("field \"%1\" has a negative size").arg(f.name));
+        if (seen.contains(f.name.toLower()))
+            fail(QStringLiteral("field \"%1\" is defined twice").arg(f.name));
+        seen.insert(f.name.toLower());
+    }
+}
+
+Row DataSet::Impl::convertRow(const Row& row, int rowNumber) const
+{
+    if (row.size() != fields.size())
+        fail(QStringLiteral("row %1 has %2 values for %3 fields").arg(rowNumber).arg(row.size()).arg(fields.size()));
+    Row out;
+    out.reserve(row.size());
+    for (int i = 0; i < row.size(); ++i) {
+        auto v = fieldvalue::convert(fields[i], row[i]);
+        if (!v)
+            fail(QStringLiteral("row %1: %2").arg(rowNumber).arg(v.errorMessage()));
+        out.append(v.value());
+    }
+    return out;
+}
+
+// ---- structure and lifecycle ----
+
+DataSet::DataSet() : d(std::make_unique<Impl>()) {}
+
+DataSet::DataSet(QList<FieldDef> fields) : d(std::make_unique<Impl>())
+{
+    setFieldDefs(std::move(fields));
+}
+
+DataSet::~DataSet() = default;
+
+void DataSet::setName(const QString& name) { d->name = name; }
+QString DataSet::name() const { return d->name; }
+const QList<FieldDef>& DataSet::fieldDefs() const { return d->fields; }
+int DataSet::fieldCount() const { return int(d->fields.size()); }
+
+void DataSet::setFieldDefs(QList<FieldDef> fields)
+{
+    if (d->state != DataSetState::Inactive)
+        d->fail(QStringLiteral("field definitions can change only while the dataset is closed"));
+    d->validateFields(fields);
+    d->fields = std::move(fields);
+    d->rows.clear();
+    d->view.clear();
+    d->deleted.clear();
+    d->originPath.clear();
+    d->originFileId.clear();
+    d->logComplete = true;
+    const QString active = indexName();
+    QList<IndexDef> kept;
+    for (const IndexDef& ix : d->indexes) {
+        bool ok = true;
+        for (const QString& f : ix.fields)
+            ok = ok && fieldIndex(f) >= 0;
+        if (ok)
+            kept.append(ix);
+    }
+    d->indexes = kept;
+    d->activeIndex = -1;
+    for (int i = 0; i < d->indexes.size(); ++i) {
+        if (d->indexes[i].name == active)
+            d->activeIndex = i;
+    }
+    d->resolveActiveKey();
+}
+
+void DataSet::addFieldDef(FieldDef field)
+{
+    if (d->state != DataSetState::Inactive)
+        d->fail(QStringLiteral("field definitions can change only while the dataset is closed"));
+    QList<FieldDef> all = d->fields;
+    all.append(field);
+    d->validateFields(all);
+    d->fields = all;
+    for (auto& r : d->rows) {
+        r->values.append(QVariant());
+        r->original.append(QVariant());
+    }
+    for (Change& c : d->deleted)
+        c.before.append(QVariant());
+}
+
+int DataSet::fieldIndex(const QString& name) const
+{
+    for (int i = 0; i < d->fields.size(); ++i) {
+        if (d->fields[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+void DataSet::setFieldVisible(const QString& name, bool visible) { d->fields[d->requireField(name)].visible = visible; }
+
+void DataSet::setDisplayLabel(const QString& name, const QString& label)
+{
+    d->fields[d->requireField(name)].displayLabel = label;
+}
+
+void DataSet::createDataSet()
+{
+    if (d->fields.isEmpty())
+        d->fail(QStringLiteral("cannot create a dataset without field definitions"));
+    d->state = DataSetState::Browse;
+    d->buffer.clear();
+    d->editing = nullptr;
+    d->rows.clear();
+    d->deleted.clear();
+    d->originPath.clear();
+    d->originFileId.clear();
+    d->logComplete = true;
+    d->rebuildView(nullptr);
+}
+
+void DataSet::open()
+{
+    if (d->state != DataSetState::Inactive)
+        return;
+    if (d->fields.isEmpty())
+        d->fail(QStringLiteral("cannot open a dataset without field definitions"));
+    d->state = DataSetState::Browse;
+    d->rebuildView(nullptr);
+}
+
+void DataSet::close()
+{
+    d->state = DataSetState::Inactive;
+    d->buffer.clear();
+    d->editing = nullptr;
+    d->insertBefore = nullptr;
+}
+
+bool DataSet::active() const { return d->state != DataSetState::Inactive; }
+DataSetState DataSet::state() const { return d->state; }
+
+DataPacket DataSet::data() const
+{
+    DataPacket p;
+    p.fields = d->fields;
+    p.rows.reserve(qsizetype(d->rows.size()));
+    for (const auto& r : d->rows)
+        p.rows.append(r->values);
+    return p;
+}
+
+void DataSet::setData(const DataPacket& packet)
+{
+    // Everything is checked against a scratch copy of the definitions first, so that a
+    // malformed packet changes nothing.
+    Impl scratch;
+    scratch.name = d->name;
+    scratch.validateFields(packet.fields);
+    scratch.fields = packet.fields;
+    std::vector<std::unique_ptr<Record>> rows;
+    rows.reserve(size_t(packet.rows.size()));
+    qint64 serial = d->nextSerial;
+    for (int i = 0; i < packet.rows.size(); ++i) {
+        auto rec = std::make_unique<Record>();
+        rec->values = scratch.convertRow(packet.rows[i], i + 1);
+        rec->original = rec->values;
+        rec->serial = serial++;
+        rows.push_back(std::move(rec));
+    }
+    QList<IndexDef> kept;
+    for (const IndexDef& ix : d->indexes) {
+        bool ok = true;
+        for (const QString& f : ix.fields)
+            ok = ok && packet.fieldIndex(f) >= 0;
+        if (ok)
+            kept.append(ix);
+    }
+    scratch.indexes = kept;
+    std::swap(scratch.rows, rows);
+    for (const IndexDef& ix : kept) {
+        if (ix.unique)
+            scratch.checkUniqueAll(ix);
+    }
+
+    const QString active = indexName();
+    d->fields = packet.fields;
+    d->rows = std::move(scratch.rows);
+    d->nextSerial = serial;
+    d->indexes = kept;
+    d->activeIndex = -1;
+    for (int i = 0; i < kept.size(); ++i) {
+        if (kept[i].name == active)
+            d->activeIndex = i;
+    }
+    d->resolveActiveKey();
+    d->deleted.clear();
+    d->originPath.clear();
+    d->originFileId.clear();
+    d->logComplete = true;
+    d->buffer.clear();
+    d->editing = nullptr;
+    d->state = DataSetState::Browse;
+    d->rebuildView(nullptr);
+}
+
+// ---- cursor ----
+
+void DataSet::first()
+{
+    d->browse();
+    d->cur = d->view.empty() ? -1 : 0;
+    d->bofFlag = true;
+    d->eofFlag = d->view.empty();
+}
+
+void DataSet::last()
+{
+    d->browse();
+    d->cur = int(d->view.size()) - 1;
+    d->eofFlag = true;
+    d->bofFlag = d->view.empty();
+}
+
+void DataSet::next()
+{
+    d->browse();
+    if (d->view.empty()) {
+        d->bofFlag = d->eofFlag = true;
+    } else if (d->cur < int(d->view.size()) - 1) {
+        ++d->cur;
+        d->bofFlag = d->eofFlag = false;
+    } else {
+        d->eofFlag = true;
+        d->bofFlag = false;
+    }
+}
+
+void DataSet::prior()
+{
+    d->browse();
+    if (d->view.empty()) {
+        d->bofFlag = d->eofFlag = true;
+    } else if (d->cur > 0) {
+        --d->cur;
+        d->bofFlag = d->eofFlag = false;
+    } else {
+        d->bofFlag = true;
+        d->eofFlag = false;
+    }
+}
+
+bool DataSet::eof() const { return d->state == DataSetState::Inactive || d->eofFlag; }
+bool DataSet::bof() const { return d->state == DataSetState::Inactive || d->bofFlag; }
+
+int DataSet::recNo() const
+{
+    if (d->state == DataSetState::Inactive)
+        return 0;
+    if (d->state == DataSetState::Insert)
+        return d->cur + 1;
+    return d->current() ? d->cur + 1 : 0;
+}
+
+void DataSet::setRecNo(int recNo)
+{
+    d->browse();
+    if (d->view.empty())
+        return;
+    d->cur = std::clamp(recNo, 1, int(d->view.size())) - 1;
+    d->bofFlag = d->eofFlag = false;
+}
+
+int DataSet::recordCount() const { return d->state == DataSetState::Inactive ? 0 : int(d->view.size()); }
+bool DataSet::isEmpty() const { return recordCount() == 0; }
+
+qint64 DataSet::bookmark() const
+{
+    const Record* r = d->state == DataSetState::Insert ? nullptr : d->current();
+    return r ? r->serial : 0;
+}
+
+bool DataSet::gotoBookmark(qint64 bookmark)
+{
+    d->browse();
+    for (size_t i = 0; i < d->view.size(); ++i) {
+        if (d->view[i]->serial == bookmark) {
+            d->cur = int(i);
+            d->bofFlag = d->eofFlag = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+QVariant DataSet::value(const QString& name) const
+{
+    const int i = d->requireField(name);
+    if (d->state == DataSetState::Edit || d->state == DataSetState::Insert)
+        return d->buffer[i];
+    const Record* r = d->current();
+    return r ? r->values[i] : QVariant();
+}
+
+Field DataSet::fieldByName(const QString& name) { return Field(*this, d->requireField(name)); }
+
+// ---- filter and locate ----
+
+void DataSet::setFilter(FilterPredicate predicate, QString description)
+{
+    d->browse();
+    d->filter = std::move(predicate);
+    d->filterText = std::move(description);
+    if (d->state != DataSetState::Inactive && d->filtered)
+        d->rebuildView(nullptr);
+}
+
+void DataSet::clearFilter() { setFilter({}, QString()); }
+QString DataSet::filterText() const { return d->filterText; }
+bool DataSet::filtered() const { return d->filtered; }
+
+void DataSet::setFiltered(bool on)
+{
+    d->browse();
+    d->filtered = on;
+    if (d->state != DataSetState::Inactive)
+        d->rebuildView(nullptr);
+}
+
+bool DataSet::locate(const QString& fields, const QVariantList& values, LocateOptions options)
+{
+    d->requireActive();
+    d->browse();
+    const QStringList names = fields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    if (names.isEmpty() || names.size() != values.size())
+        d->fail(QStringLiteral("locate on \"%1\" needs one value per field, %2 given").arg(fields).arg(values.size()));
+    std::vector<int> cols;
+    QVariantList wanted;
+    for (int i = 0; i < names.size(); ++i) {
+        cols.push_back(d->requireField(names[i].trimmed()));
+        FieldDef unbounded = d->fields[cols.back()];
+        unbounded.size = 0;
+        auto v = fieldvalue::convert(unbounded, values[i]);
+        if (!v)
+            return false; // a value the field cannot hold matches no row
+        wanted.append(v.value());
+    }
+    for (size_t r = 0; r < d->view.size(); ++r) {
+        const Row& row = d->view[r]->values;
+        bool hit = true;
+        for (size_t k = 0; k < cols.size() && hit; ++k)
+            hit = fieldvalue::matches(row[cols[k]], wanted[qsizetype(k)], options.caseInsensitive, options.partialKey);
+        if (hit) {
+            d->cur = int(r);
+            d->bofFlag = d->eofFlag = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace zel

@@ -1,0 +1,347 @@
+#include "DataSetImpl.h"
+#include "FieldValue.h"
+
+#include <algorithm>
+
+namespace zel {
+
+// ---- editing ----
+
+bool DataSet::Impl::sameValues(const Row& a, const Row& b) const
+{
+    if (a.size() != b.size())
+        return false;
+    for (int i = 0; i < a.size(); ++i) {
+        if (fieldvalue::compare(a[i], b[i]) != 0)
+            return false;
+    }
+    return true;
+}
+
+void DataSet::Impl::browse()
+{
+    if (state == DataSetState::Edit || state == DataSetState::Insert)
+        post();
+}
+
+void DataSet::Impl::checkUnique(const Row& values, const Record* self) const
+{
+    for (const IndexDef& ix : indexes) {
+        if (!ix.unique)
+            continue;
+        const auto key = resolveKey(ix);
+        for (const auto& r : rows) {
+            if (r.get() == self)
+                continue;
+            bool same = true;
+            for (const ResolvedKey& k : key)
+                same = same && fieldvalue::compare(r->values[k.field], values[k.field]) == 0;
+            if (same) {
+                QStringList shown;
+                for (const ResolvedKey& k : key)
+                    shown << fieldvalue::text(values[k.field]);
+                fail(QStringLiteral("the key (%1) is already in the unique index %2")
+                         .arg(shown.join(QStringLiteral(", ")), ix.name));
+            }
+        }
+    }
+}
+
+void DataSet::Impl::checkUniqueAll(const IndexDef& index) const
+{
+    const auto key = resolveKey(index);
+    std::vector<const Record*> sorted;
+    for (const auto& r : rows)
+        sorted.push_back(r.get());
+    auto cmp = [&](const Record* a, const Record* b) {
+        for (const ResolvedKey& k : key) {
+            const int c = fieldvalue::compare(a->values[k.field], b->values[k.field]);
+            if (c != 0)
+                return c;
+        }
+        return 0;
+    };
+    std::sort(sorted.begin(), sorted.end(), [&](const Record* a, const Record* b) { return cmp(a, b) < 0; });
+    for (size_t i = 1; i < sorted.size(); ++i) {
+        if (cmp(sorted[i - 1], sorted[i]) == 0)
+            fail(QStringLiteral("the rows repeat a key of the unique index %1").arg(index.name));
+    }
+}
+
+void DataSet::Impl::logDelete(Record* rec)
+{
+    if (!logChanges) {
+        logComplete = false;
+        return;
+    }
+    if (rec->status != Record::Status::Inserted)
+        deleted.append(Change{ChangeKind::Deleted, rec->fileRowId, rec->original, {}});
+}
+
+void DataSet::Impl::placeInView(Record* rec, int fallback)
+{
+    if (!passes(*rec)) {
+        cur = fallback;
+        settleCursor();
+        if (!view.empty())
+            bofFlag = eofFlag = false;
+        return;
+    }
+    int pos = fallback;
+    if (activeIndex >= 0) {
+        auto it = std::upper_bound(view.begin(), view.end(), rec,
+                                   [this](const Record* a, const Record* b) { return before(a, b); });
+        pos = int(it - view.begin());
+    }
+    pos = std::clamp(pos, 0, int(view.size()));
+    view.insert(view.begin() + pos, rec);
+    cur = pos;
+    bofFlag = eofFlag = false;
+}
+
+void DataSet::Impl::post()
+{
+    if (state == DataSetState::Edit) {
+        Record* rec = editing;
+        checkUnique(buffer, rec);
+        auto at = std::find(view.begin(), view.end(), rec);
+        const int pos = at == view.end() ? cur : int(at - view.begin());
+        if (at != view.end())
+            view.erase(at);
+        if (!sameValues(rec->values, buffer)) {
+            rec->values = buffer;
+            if (!logChanges) {
+                logComplete = false;
+                if (rec->status != Record::Status::Inserted) {
+                    rec->original = rec->values;
+                    rec->status = Record::Status::Unchanged;
+                }
+            } else if (rec->status != Record::Status::Inserted) {
+                rec->status = sameValues(rec->values, rec->original) ? Record::Status::Unchanged
+                                                                     : Record::Status::Modified;
+            }
+        }
+        state = DataSetState::Browse;
+        editing = nullptr;
+        buffer.clear();
+        placeInView(rec, pos);
+        return;
+    }
+    if (state != DataSetState::Insert)
+        return;
+    checkUnique(buffer, nullptr);
+    auto owned = std::make_unique<Record>();
+    Record* rec = owned.get();
+    rec->values = buffer;
+    rec->serial = nextSerial++;
+    if (logChanges) {
+        rec->status = Record::Status::Inserted;
+    } else {
+        rec->original = rec->values;
+        logComplete = false;
+    }
+    auto natural = rows.end();
+    if (!appending && insertBefore) {
+        natural = std::find_if(rows.begin(), rows.end(), [&](const auto& r) { return r.get() == insertBefore; });
+    }
+    rows.insert(natural, std::move(owned));
+    const int pos = appending ? int(view.size()) : cur;
+    state = DataSetState::Browse;
+    buffer.clear();
+    insertBefore = nullptr;
+    placeInView(rec, pos);
+}
+
+void DataSet::Impl::cancel()
+{
+    if (state == DataSetState::Insert && appending)
+        cur = int(view.size()) - 1;
+    if (state == DataSetState::Edit || state == DataSetState::Insert) {
+        state = DataSetState::Browse;
+        buffer.clear();
+        editing = nullptr;
+        insertBefore = nullptr;
+        settleCursor();
+    }
+}
+
+void DataSet::edit()
+{
+    d->requireActive();
+    if (d->state != DataSetState::Browse)
+        return;
+    Record* rec = d->current();
+    if (!rec)
+        d->fail(QStringLiteral("there is no row to edit"));
+    d->buffer = rec->values;
+    d->editing = rec;
+    d->state = DataSetState::Edit;
+}
+
+void DataSet::insert()
+{
+    d->requireActive();
+    d->browse();
+    d->insertBefore = d->current();
+    d->appending = d->insertBefore == nullptr;
+    d->cur = d->appending ? int(d->view.size()) : d->cur;
+    d->buffer = Row(d->fields.size());
+    d->state = DataSetState::Insert;
+    d->bofFlag = d->eofFlag = false;
+}
+
+void DataSet::append()
+{
+    d->requireActive();
+    d->browse();
+    d->insertBefore = nullptr;
+    d->appending = true;
+    d->cur = int(d->view.size());
+    d->buffer = Row(d->fields.size());
+    d->state = DataSetState::Insert;
+    d->bofFlag = d->eofFlag = false;
+}
+
+void DataSet::post()
+{
+    d->requireActive();
+    d->post();
+}
+
+void DataSet::cancel() { d->cancel(); }
+
+void DataSet::deleteRecord()
+{
+    d->requireActive();
+    if (d->state == DataSetState::Insert) {
+        d->cancel();
+        return;
+    }
+    d->cancel();
+    Record* rec = d->current();
+    if (!rec)
+        d->fail(QStringLiteral("there is no row to delete"));
+    d->logDelete(rec);
+    d->view.erase(d->view.begin() + d->cur);
+    d->rows.erase(std::find_if(d->rows.begin(), d->rows.end(), [&](const auto& r) { return r.get() == rec; }));
+    const int n = int(d->view.size());
+    if (n == 0) {
+        d->cur = -1;
+        d->bofFlag = d->eofFlag = true;
+    } else if (d->cur >= n) {
+        d->cur = n - 1;
+        d->eofFlag = true;
+        d->bofFlag = false;
+    } else {
+        d->bofFlag = d->eofFlag = false;
+    }
+}
+
+void DataSet::emptyDataSet()
+{
+    d->requireActive();
+    d->cancel();
+    for (auto& r : d->rows)
+        d->logDelete(r.get());
+    d->rows.clear();
+    d->view.clear();
+    d->settleCursor();
+}
+
+// ---- indexes ----
+
+void DataSet::addIndex(IndexDef index)
+{
+    if (index.name.trimmed().isEmpty())
+        d->fail(QStringLiteral("an index needs a name"));
+    for (const IndexDef& ix : d->indexes) {
+        if (ix.name.compare(index.name, Qt::CaseInsensitive) == 0)
+            d->fail(QStringLiteral("index %1 is defined twice").arg(index.name));
+    }
+    auto splitAll = [](const QStringList& list) {
+        QStringList out;
+        for (const QString& s : list) {
+            for (const QString& part : s.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+                out << part.trimmed();
+        }
+        return out;
+    };
+    index.fields = splitAll(index.fields);
+    index.descFields = splitAll(index.descFields);
+    if (index.fields.isEmpty())
+        d->fail(QStringLiteral("index %1 has no fields").arg(index.name));
+    for (QString& f : index.fields)
+        f = d->fields[d->requireField(f)].name;
+    for (QString& f : index.descFields) {
+        f = d->fields[d->requireField(f)].name;
+        if (!index.fields.contains(f))
+            d->fail(QStringLiteral("index %1: descending field %2 is not one of its fields").arg(index.name, f));
+    }
+    if (index.unique)
+        d->checkUniqueAll(index);
+    d->indexes.append(index);
+}
+
+void DataSet::setIndexName(const QString& name)
+{
+    d->browse();
+    int found = -1;
+    for (int i = 0; i < d->indexes.size() && !name.isEmpty(); ++i) {
+        if (d->indexes[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            found = i;
+    }
+    if (!name.isEmpty() && found < 0)
+        d->fail(QStringLiteral("index %1 not found").arg(name));
+    d->activeIndex = found;
+    d->resolveActiveKey();
+    if (d->state != DataSetState::Inactive) {
+        const Record* keep = d->current();
+        const bool bof = d->bofFlag, eof = d->eofFlag;
+        d->rebuildView(keep);
+        if (keep && d->current() == keep) {
+            d->bofFlag = bof;
+            d->eofFlag = eof;
+        }
+    }
+}
+
+QString DataSet::indexName() const { return d->activeIndex >= 0 ? d->indexes[d->activeIndex].name : QString(); }
+const QList<IndexDef>& DataSet::indexDefs() const { return d->indexes; }
+
+// ---- change log ----
+
+void DataSet::setLogChanges(bool on) { d->logChanges = on; }
+bool DataSet::logChanges() const { return d->logChanges; }
+
+QList<Change> DataSet::changes() const
+{
+    QList<Change> out = d->deleted;
+    for (const auto& r : d->rows) {
+        if (r->status == Record::Status::Inserted)
+            out.append(Change{ChangeKind::Inserted, r->fileRowId, {}, r->values});
+        else if (r->status == Record::Status::Modified)
+            out.append(Change{ChangeKind::Modified, r->fileRowId, r->original, r->values});
+    }
+    return out;
+}
+
+int DataSet::changeCount() const
+{
+    int n = int(d->deleted.size());
+    for (const auto& r : d->rows)
+        n += r->status != Record::Status::Unchanged ? 1 : 0;
+    return n;
+}
+
+void DataSet::mergeChangeLog()
+{
+    if (changeCount() > 0)
+        d->logComplete = false; // the log no longer tells the file what changed
+    for (auto& r : d->rows) {
+        r->status = Record::Status::Unchanged;
+        r->original = r->values;
+    }
+    d->deleted.clear();
+}
+
+} // namespace zel
