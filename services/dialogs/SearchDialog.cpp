@@ -1,0 +1,285 @@
+#include "SearchDialog.h"
+
+#include "DialogLook.h"
+#include "TouchKeypad.h"
+#include "dataset/DataSet.h"
+#include "toolkit/TouchButton.h"
+
+#include <QAbstractTableModel>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+
+#include <algorithm>
+
+namespace zel {
+
+class SearchModel : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void reset(QStringList headers, const QList<SearchRow>* rows)
+    {
+        beginResetModel();
+        m_headers = std::move(headers);
+        m_rows = rows;
+        m_shown.clear();
+        for (int i = 0; i < rows->size(); ++i)
+            m_shown.append(i);
+        endResetModel();
+    }
+
+    void show(QList<int> shown)
+    {
+        beginResetModel();
+        m_shown = std::move(shown);
+        endResetModel();
+    }
+
+    int recNoAt(int row) const { return (*m_rows)[m_shown[row]].recNo; }
+
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(m_shown.size()); }
+    int columnCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_headers.size());
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_shown.size())
+            return {};
+        const QStringList& texts = (*m_rows)[m_shown[index.row()]].texts;
+        return index.column() < texts.size() ? QVariant(texts[index.column()]) : QVariant();
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (role == Qt::DisplayRole && orientation == Qt::Horizontal && section < m_headers.size())
+            return m_headers[section];
+        return {};
+    }
+
+private:
+    QStringList m_headers;
+    const QList<SearchRow>* m_rows = nullptr;
+    QList<int> m_shown;
+};
+
+void moveToRecNo(DataSet& dataSet, int recNo)
+{
+    dataSet.first();
+    while (!dataSet.eof() && dataSet.recNo() < recNo)
+        dataSet.next();
+}
+
+SearchDialog::SearchDialog(DataSet& dataSet, const QString& picture, const FieldText& fieldText, QWidget* parent)
+    : TouchForm(parent), m_dataSet(dataSet), m_fieldText(fieldText)
+{
+    setObjectName(QStringLiteral("frmPesquisa"));
+    setBackgroundPicture(picture);
+    const QSize room = look::screenRoom();
+    setFixedSize(std::min(780, room.width() - 20), std::min(580, room.height() - 20));
+
+    QFrame* panel = look::framePanel(this);
+    if (!backgroundPicture().isNull())
+        panel->setStyleSheet(QStringLiteral("QFrame#panFundo { background: transparent; border: 2px solid #37474F; }"));
+    auto* column = new QVBoxLayout(panel);
+    column->setContentsMargins(2, 2, 2, 10);
+    column->setSpacing(8);
+    column->addWidget(look::titleBand(QStringLiteral("Pesquisa"), look::kSlate, panel));
+
+    auto* searchRow = new QHBoxLayout;
+    searchRow->setContentsMargins(12, 0, 12, 0);
+    m_search = new QLineEdit(panel);
+    m_search->setObjectName(QStringLiteral("edtPesquisa"));
+    m_search->setReadOnly(true);
+    m_search->setFocusPolicy(Qt::NoFocus);
+    m_search->setFont(look::font(16, true));
+    m_search->setMinimumHeight(44);
+    m_search->setPlaceholderText(QStringLiteral("Digite para pesquisar"));
+    m_count = new QLabel(panel);
+    m_count->setObjectName(QStringLiteral("lblQuantidade"));
+    m_count->setFont(look::font(12));
+    m_count->setMinimumWidth(110);
+    m_count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    searchRow->addWidget(m_search, 1);
+    searchRow->addWidget(m_count);
+    column->addLayout(searchRow);
+
+    auto* listRow = new QHBoxLayout;
+    listRow->setContentsMargins(12, 0, 12, 0);
+    m_model = new SearchModel(this);
+    m_table = new QTableView(panel);
+    m_table->setObjectName(QStringLiteral("grdPesquisa"));
+    m_table->setModel(m_model);
+    m_table->setFocusPolicy(Qt::NoFocus);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setAlternatingRowColors(true);
+    m_table->setFont(look::font(13));
+    m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(40);
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->horizontalHeader()->setFont(look::font(12, true));
+    m_table->setStyleSheet(QStringLiteral("QScrollBar:vertical { width: 28px; } QScrollBar:horizontal { height: 24px; }"));
+    connect(m_table, &QAbstractItemView::doubleClicked, this, [this] { pick(); });
+    listRow->addWidget(m_table, 1);
+    auto* arrows = new QVBoxLayout;
+    TTouchButton* up = look::button(QStringLiteral("\u25B2"), QStringLiteral("tcbAnterior"), look::kSlate, panel, 64, 64);
+    TTouchButton* down = look::button(QStringLiteral("\u25BC"), QStringLiteral("tcbProximo"), look::kSlate, panel, 64, 64);
+    up->setHint(QStringLiteral("Página Anterior"));
+    down->setHint(QStringLiteral("Próxima Página"));
+    connect(up, &QAbstractButton::clicked, this, [this] { moveSelection(-pageRows()); });
+    connect(down, &QAbstractButton::clicked, this, [this] { moveSelection(pageRows()); });
+    arrows->addWidget(up);
+    arrows->addStretch(1);
+    arrows->addWidget(down);
+    listRow->addLayout(arrows);
+    column->addLayout(listRow, 1);
+
+    auto* lower = new QHBoxLayout;
+    lower->setContentsMargins(12, 0, 12, 0);
+    lower->addWidget(new TouchKeypad(this, alphanumericKeys(), QSize(52, 46), panel));
+    lower->addStretch(1);
+    auto* actions = new QVBoxLayout;
+    TTouchButton* ok = look::button(QStringLiteral("Selecionar"), QStringLiteral("tcbOk"), look::kGreen, panel, 130, 64);
+    TTouchButton* cancel =
+        look::button(QStringLiteral("Cancelar"), QStringLiteral("tcbCancelar"), look::kRed, panel, 130, 64);
+    actions->addStretch(1);
+    actions->addWidget(ok);
+    actions->addWidget(cancel);
+    lower->addLayout(actions);
+    column->addLayout(lower);
+    connect(ok, &QAbstractButton::clicked, this, [this] { pick(); });
+    connect(cancel, &QAbstractButton::clicked, this, &QDialog::reject);
+}
+
+SearchDialog::~SearchDialog() = default;
+
+void SearchDialog::load()
+{
+    if (!m_dataSet.active())
+        throw DataSetError("A pesquisa precisa de uma tabela aberta.");
+    QList<FieldDef> fields;
+    for (const FieldDef& f : m_dataSet.fieldDefs()) {
+        if (f.visible)
+            fields.append(f);
+    }
+    if (fields.isEmpty())
+        fields = m_dataSet.fieldDefs();
+    QStringList headers;
+    for (const FieldDef& f : fields)
+        headers.append(f.label());
+
+    m_rows.clear();
+    for (m_dataSet.first(); !m_dataSet.eof(); m_dataSet.next()) {
+        QStringList texts;
+        for (const FieldDef& f : fields)
+            texts.append(m_fieldText ? m_fieldText(m_dataSet, f) : fieldDisplayText(m_dataSet.value(f.name), f));
+        m_rows.append(makeSearchRow(m_dataSet.recNo(), texts));
+    }
+    m_model->reset(headers, &m_rows);
+    m_table->resizeColumnsToContents();
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        m_table->setColumnWidth(c, std::min(m_table->columnWidth(c) + 16, 420));
+    narrow();
+}
+
+bool SearchDialog::run()
+{
+    const int original = m_dataSet.recNo();
+    load();
+    m_pickedRecNo = 0;
+    exec();
+    if (m_pickedRecNo > 0) {
+        moveToRecNo(m_dataSet, m_pickedRecNo);
+        return true;
+    }
+    moveToRecNo(m_dataSet, original);
+    return false;
+}
+
+int SearchDialog::shownRows() const
+{
+    return m_model->rowCount();
+}
+
+void SearchDialog::narrow()
+{
+    m_model->show(narrowRows(m_rows, m_typed));
+    m_search->setText(m_typed);
+    m_count->setText(QStringLiteral("%1 de %2").arg(m_model->rowCount()).arg(m_rows.size()));
+    if (m_model->rowCount() > 0)
+        m_table->selectRow(0);
+}
+
+int SearchDialog::selectedRow() const
+{
+    const QModelIndexList rows = m_table->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+int SearchDialog::pageRows() const
+{
+    const int rowHeight = std::max(1, m_table->verticalHeader()->defaultSectionSize());
+    return std::max(1, m_table->viewport()->height() / rowHeight - 1);
+}
+
+void SearchDialog::moveSelection(int delta)
+{
+    const int count = m_model->rowCount();
+    if (count == 0)
+        return;
+    const int row = std::clamp(std::max(0, selectedRow()) + delta, 0, count - 1);
+    m_table->selectRow(row);
+    m_table->scrollTo(m_model->index(row, 0));
+}
+
+void SearchDialog::pick()
+{
+    const int row = selectedRow();
+    if (row < 0)
+        return;
+    m_pickedRecNo = m_model->recNoAt(row);
+    accept();
+}
+
+void SearchDialog::FormKeyDown(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Backspace:
+        if (!m_typed.isEmpty()) {
+            m_typed.chop(1);
+            narrow();
+        }
+        break;
+    case Qt::Key_Delete:
+        if (!m_typed.isEmpty()) {
+            m_typed.clear();
+            narrow();
+        }
+        break;
+    case Qt::Key_Up: moveSelection(-1); break;
+    case Qt::Key_Down: moveSelection(1); break;
+    case Qt::Key_PageUp: moveSelection(-pageRows()); break;
+    case Qt::Key_PageDown: moveSelection(pageRows()); break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: pick(); break;
+    case Qt::Key_Escape: reject(); break;
+    default: break;
+    }
+}
+
+void SearchDialog::FormKeyPress(QChar key)
+{
+    if (!key.isPrint())
+        return;
+    m_typed.append(key);
+    narrow();
+}
+
+} // namespace zel

@@ -1,0 +1,91 @@
+#include "SearchText.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QLocale>
+
+namespace zel {
+namespace {
+
+// Decimals and grouping of a numeric display format such as "#,##0.00" or "0.000".
+QString formatFloat(double value, const QString& format)
+{
+    QLocale locale;
+    const qsizetype point = format.indexOf(u'.');
+    const bool grouped = format.contains(u',');
+    if (!grouped)
+        locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    if (point < 0 && format.isEmpty())
+        return locale.toString(value, 'g', QLocale::FloatingPointShortest);
+    int decimals = 0;
+    if (point >= 0) {
+        for (qsizetype i = point + 1; i < format.size() && (format[i] == u'0' || format[i] == u'#'); ++i)
+            ++decimals;
+    }
+    return locale.toString(value, 'f', decimals);
+}
+
+} // namespace
+
+QString fieldDisplayText(const QVariant& value, const FieldDef& field)
+{
+    if (!value.isValid() || value.isNull())
+        return {};
+    switch (field.type) {
+    case FieldType::Float:
+        return formatFloat(value.toDouble(), field.displayFormat);
+    case FieldType::Integer:
+        return QString::number(value.toLongLong());
+    case FieldType::Date:
+        return value.toDate().toString(QStringLiteral("dd/MM/yyyy"));
+    case FieldType::DateTime:
+        return value.toDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+    case FieldType::Boolean:
+        return value.toBool() ? QStringLiteral("Sim") : QStringLiteral("Não");
+    case FieldType::String:
+        break;
+    }
+    return value.toString();
+}
+
+QString foldForSearch(const QString& text)
+{
+    const QString decomposed = text.normalized(QString::NormalizationForm_D);
+    QString folded;
+    folded.reserve(decomposed.size());
+    for (const QChar c : decomposed) {
+        if (c.category() != QChar::Mark_NonSpacing)
+            folded.append(c);
+    }
+    return folded.toCaseFolded();
+}
+
+SearchRow makeSearchRow(int recNo, const QStringList& texts)
+{
+    SearchRow row{recNo, texts, {}};
+    row.folded.reserve(texts.size());
+    for (const QString& t : texts)
+        row.folded.append(foldForSearch(t));
+    return row;
+}
+
+QList<int> narrowRows(const QList<SearchRow>& rows, const QString& typed)
+{
+    QList<int> shown;
+    const QString needle = foldForSearch(typed);
+    for (int i = 0; i < rows.size(); ++i) {
+        if (needle.isEmpty()) {
+            shown.append(i);
+            continue;
+        }
+        for (const QString& text : rows[i].folded) {
+            if (text.contains(needle)) {
+                shown.append(i);
+                break;
+            }
+        }
+    }
+    return shown;
+}
+
+} // namespace zel

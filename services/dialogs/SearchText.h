@@ -1,0 +1,31 @@
+#pragma once
+
+#include "dataset/DataPacket.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+namespace zel {
+
+// A field's value as a search list shows it: numbers in the locale, a float field in its
+// display format ("#,##0.00": grouped, two decimals), dates as dd/MM/yyyy, null as "".
+QString fieldDisplayText(const QVariant& value, const FieldDef& field);
+
+// Text for matching: letter case and accents do not count ("São" matches "sao").
+QString foldForSearch(const QString& text);
+
+// One row of a search list: its position among the dataset's visible rows and its texts.
+struct SearchRow {
+    int recNo = 0;
+    QStringList texts;
+    QStringList folded; // foldForSearch of each text
+};
+
+SearchRow makeSearchRow(int recNo, const QStringList& texts);
+
+// Indexes of the rows whose texts contain `typed` in any column; all rows when it is empty.
+QList<int> narrowRows(const QList<SearchRow>& rows, const QString& typed);
+
+} // namespace zel
