@@ -1,0 +1,60 @@
+#include "ChequePrinter.h"
+
+#include "devices/ControlText.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QTextStream>
+
+namespace zel {
+
+ChequePrinter::ChequePrinter(int kind, QString logPath) : m_kind(kind), m_logPath(std::move(logPath)) {}
+
+void ChequePrinter::append(const QString& entry)
+{
+    m_log << entry;
+    if (m_logPath.isEmpty())
+        return;
+    QFile file(m_logPath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
+        qWarning("cheque printer: cannot append to %s: %s", qPrintable(m_logPath),
+                 qPrintable(file.errorString()));
+        return;
+    }
+    QTextStream out(&file);
+    out.setEncoding(QStringConverter::Utf8);
+    out << QDateTime::currentDateTime().toString(Qt::ISODate) << ' ' << entry << '\n';
+}
+
+bool ChequePrinter::printText(const QString& text)
+{
+    const bool accepted = m_kind == 1;
+    append(QStringLiteral("ImpChqChar ") + showControlChars(text) +
+           (accepted ? QString() : QStringLiteral(" [recusado: impressora de tipo %1]").arg(m_kind)));
+    return accepted;
+}
+
+int ChequePrinter::sendCommand(const QString& command)
+{
+    const bool accepted = m_kind == 2;
+    append(QStringLiteral("EnviaComImpChq ") + showControlChars(command) +
+           (accepted ? QString() : QStringLiteral(" [recusado: impressora de tipo %1]").arg(m_kind)));
+    m_lastResult = accepted ? int(command.size()) : -1;
+    return m_lastResult;
+}
+
+bool ChequePrinter::acknowledge(int result)
+{
+    append(QStringLiteral("Retorno_Imp %1").arg(result));
+    return result >= 0;
+}
+
+bool ChequePrinter::close(bool opcao1, bool opcao2)
+{
+    append(QStringLiteral("Fecha_Imp_Chq_Sweda %1 %2")
+               .arg(opcao1 ? QStringLiteral("true") : QStringLiteral("false"),
+                    opcao2 ? QStringLiteral("true") : QStringLiteral("false")));
+    return m_kind == 1 || m_kind == 2;
+}
+
+} // namespace zel

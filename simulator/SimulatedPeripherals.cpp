@@ -1,0 +1,262 @@
+#include "SimulatedPeripherals.h"
+
+#include "dataset/DataSet.h"
+
+namespace zel {
+
+namespace {
+
+constexpr int kKeyboardColumns = 40;
+
+QString text(const DataPacket& packet, const Row& row, const QString& field)
+{
+    const int i = packet.fieldIndex(field);
+    return i >= 0 && i < row.size() ? row.at(i).toString() : QString();
+}
+
+double number(const DataPacket& packet, const Row& row, const QString& field)
+{
+    const int i = packet.fieldIndex(field);
+    return i >= 0 && i < row.size() ? row.at(i).toDouble() : 0.0;
+}
+
+// The payment lines of a coupon: one per incoming movement ("E"), in the order they were
+// taken. A card payment shows the payment-form text of the closing when there is one.
+QList<CouponPayment> paymentLines(const DataPacket& movements, const DataPacket& paymentTypes,
+                                  const QString& cardForm)
+{
+    QList<CouponPayment> lines;
+    for (const Row& row : movements.rows) {
+        if (text(movements, row, QStringLiteral("IDTIPOMOVIVE")) != QLatin1String("E"))
+            continue;
+        const QString code = text(movements, row, QStringLiteral("CDTIPORECE"));
+        QString kind;
+        for (const Row& type : paymentTypes.rows) {
+            if (text(paymentTypes, type, QStringLiteral("CDTIPORECE")) == code) {
+                kind = text(paymentTypes, type, QStringLiteral("IDTIPORECE"));
+                break;
+            }
+        }
+        QString name = text(movements, row, QStringLiteral("NMTIPORECE"));
+        if ((kind == QLatin1String("1") || kind == QLatin1String("2")) && !cardForm.isEmpty())
+            name = cardForm;
+        if (name.isEmpty())
+            name = code;
+        lines << CouponPayment{name, number(movements, row, QStringLiteral("VRMOVIVEND"))};
+    }
+    return lines;
+}
+
+} // namespace
+
+SimulatedPeripherals::SimulatedPeripherals(const SimulatorConfig& config)
+    : m_config(config), m_fiscal(config), m_keyboard(2, kKeyboardColumns), m_display(2, config.displayWidth),
+      m_cheque(config.chequeKind, config.stateDir + QStringLiteral("cheque.log")),
+      m_tef(config.tef, config.stateDir), m_keyboardPresent(config.keyboardPresent),
+      m_displayPresent(config.displayPresent), m_movementDate(config.movementDateValue()),
+      m_idTipoImpFis(config.fiscalKind), m_dsDirCad(config.dataDir)
+{
+}
+
+Result<std::shared_ptr<SimulatedPeripherals>> SimulatedPeripherals::fromFile(const QString& configPath)
+{
+    auto config = SimulatorConfig::load(configPath);
+    if (!config)
+        return config.error();
+    return std::make_shared<SimulatedPeripherals>(config.value());
+}
+
+// ---- Fiscal printer ----------------------------------------------------------------------
+
+bool SimulatedPeripherals::Estado_Impressora(bool, bool)
+{
+    return m_fiscal.ready();
+}
+
+void SimulatedPeripherals::Abre_Gaveta()
+{
+    m_fiscal.openDrawer();
+}
+
+bool SimulatedPeripherals::AbreCupom(const QString& nrCupom)
+{
+    Q_UNUSED(nrCupom); // the printer numbers its coupons itself
+    return m_fiscal.openCoupon();
+}
+
+bool SimulatedPeripherals::VendaItem(const QString& nrVenda, const QString& tipoDesconto,
+                                     const QString& cdProduto, const QString& nmProduto,
+                                     const QString& cdAliq, double quantidade, double vrUnitario,
+                                     double vrDesconto)
+{
+    return m_fiscal.sellItem(nrVenda, tipoDesconto, cdProduto, nmProduto, cdAliq, quantidade, vrUnitario,
+                             vrDesconto);
+}
+
+bool SimulatedPeripherals::Cancela_Cupom(bool, bool, QString& nrCupom)
+{
+    return m_fiscal.cancelCoupon(nrCupom);
+}
+
+bool SimulatedPeripherals::Cupom_Conferencia(const QString&, const QString& tipo, double percentual,
+                                             double valor)
+{
+    return m_fiscal.announceAdjustment(tipo, percentual, valor);
+}
+
+bool SimulatedPeripherals::AbreCupomRes(const QString&, const QString&)
+{
+    return m_fiscal.openPayment();
+}
+
+bool SimulatedPeripherals::FechaCupom(bool emiteContraVale, bool semCartaoTef, double vrDesconto,
+                                      double vrTroco, double, const QString&, bool,
+                                      const QString& formaPagto, DataSet& movimentos, DataSet& recebimentos,
+                                      QString& nrCupom, const QString& linhaCliente,
+                                      const QString& cdConsumidor, const QString& nmConsumidor,
+                                      const QString& cnpjCpf, const QString& nome)
+{
+    CouponClosing closing;
+    closing.voucher = emiteContraVale;
+    closing.discount = vrDesconto;
+    closing.change = vrTroco;
+    closing.payments = paymentLines(movimentos.data(), recebimentos.data(), formaPagto);
+    closing.clientLine = linhaCliente;
+    closing.consumerCode = cdConsumidor;
+    closing.consumerName = nmConsumidor;
+    closing.taxpayerId = cnpjCpf;
+    closing.taxpayerName = nome;
+    // After a TEF card payment the printer prints the receipts the approvals left.
+    QList<TefDirectory::PendingReceipt> receipts;
+    if (!semCartaoTef && m_inContCuponsTEF > 0) {
+        receipts = m_tef.pendingReceipts(m_inContCuponsTEF);
+        for (const auto& receipt : receipts)
+            closing.tefReceipts << receipt.lines;
+    }
+    if (!m_fiscal.closeCoupon(closing, nrCupom))
+        return false;
+    if (!semCartaoTef && m_inContCuponsTEF > 0) {
+        m_tef.discard(receipts);
+        m_inContCuponsTEF = 0;
+    }
+    return true;
+}
+
+QString SimulatedPeripherals::AjustaZero(const QString& digitos, int width)
+{
+    return padWithZeros(digitos, width);
+}
+
+bool SimulatedPeripherals::ImpFiscalOK()
+{
+    return m_fiscal.ready();
+}
+
+QDate SimulatedPeripherals::DataMoviFiscal()
+{
+    return m_fiscal.present() ? m_movementDate : QDate();
+}
+
+void SimulatedPeripherals::setDsDirCad(const QString& dir)
+{
+    m_dsDirCad = dir.isEmpty() || dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
+}
+
+// ---- Keyboard display ------------------------------------------------------------------
+
+void SimulatedPeripherals::TeclFormFeed()
+{
+    if (m_keyboardPresent)
+        m_keyboard.clear();
+}
+
+void SimulatedPeripherals::TeclDispClrLn1()
+{
+    if (m_keyboardPresent)
+        m_keyboard.clearLine(1);
+}
+
+void SimulatedPeripherals::TeclDispClrLn2()
+{
+    if (m_keyboardPresent)
+        m_keyboard.clearLine(2);
+}
+
+void SimulatedPeripherals::TeclGoToXY(int row, int col)
+{
+    if (m_keyboardPresent && !m_keyboard.goTo(row, col))
+        qWarning("keyboard display: position %d,%d is outside the display", row, col);
+}
+
+void SimulatedPeripherals::TeclDispStr(const QString& text)
+{
+    if (m_keyboardPresent)
+        m_keyboard.write(text);
+}
+
+// ---- TEF ---------------------------------------------------------------------------------
+
+bool SimulatedPeripherals::CheckIntPosFiles()
+{
+    return m_tef.checkFiles();
+}
+
+bool SimulatedPeripherals::CheckDirTef(const QString& letter)
+{
+    return m_tef.checkDir(letter);
+}
+
+bool SimulatedPeripherals::CheckGPAtivo()
+{
+    return m_tef.checkActive();
+}
+
+bool SimulatedPeripherals::CheckGPAtivo(const QString& header, const QString& sequence)
+{
+    return m_tef.waitTaken(header, sequence);
+}
+
+QString SimulatedPeripherals::GetSequence()
+{
+    return m_tef.nextSequence();
+}
+
+QString SimulatedPeripherals::NewIntPosFileName(const QString& dir)
+{
+    return m_tef.newFileName(dir);
+}
+
+bool SimulatedPeripherals::DeleteIntPosFiles(const QString& dir, const QString& sequence)
+{
+    return m_tef.deleteFiles(dir, sequence);
+}
+
+// ---- Customer display and cheque printer ---------------------------------------------
+
+void SimulatedPeripherals::DisplayChar(const QString& text)
+{
+    if (m_displayPresent)
+        m_display.stream(text);
+}
+
+bool SimulatedPeripherals::ImpChqChar(const QString& text)
+{
+    return m_cheque.printText(text);
+}
+
+int SimulatedPeripherals::enviaComandoCheque(const char* command)
+{
+    return m_cheque.sendCommand(QString::fromLatin1(command));
+}
+
+bool SimulatedPeripherals::Retorno_Imp(int result)
+{
+    return m_cheque.acknowledge(result);
+}
+
+bool SimulatedPeripherals::Fecha_Imp_Chq_Sweda(bool opcao1, bool opcao2)
+{
+    return m_cheque.close(opcao1, opcao2);
+}
+
+} // namespace zel

@@ -1,0 +1,250 @@
+#include "TefDirectory.h"
+
+#include "IntPos.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QLockFile>
+#include <QSaveFile>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace zel {
+
+namespace {
+
+QString withSlash(QString dir)
+{
+    if (!dir.isEmpty() && !dir.endsWith(QLatin1Char('/')))
+        dir += QLatin1Char('/');
+    return dir;
+}
+
+} // namespace
+
+TefDirectory::TefDirectory(TefSettings settings, QString stateDir)
+    : m_settings(std::move(settings)), m_stateDir(std::move(stateDir))
+{
+    m_settings.dir = withSlash(m_settings.dir);
+}
+
+void TefDirectory::setDir(const QString& dir)
+{
+    m_settings.dir = withSlash(dir);
+}
+
+bool TefDirectory::waitUntil(const QString& dir, int timeoutMs, const std::function<bool()>& ready)
+{
+    if (ready())
+        return true;
+    QDeadlineTimer deadline(std::max(0, timeoutMs));
+    if (QCoreApplication::instance() == nullptr) {
+        // No event loop to wait in: sleep in small steps.
+        while (!deadline.hasExpired()) {
+            QThread::msleep(50);
+            if (ready())
+                return true;
+        }
+        return false;
+    }
+    QEventLoop loop;
+    bool done = false;
+    auto check = [&] {
+        if (ready()) {
+            done = true;
+            loop.quit();
+        } else if (deadline.hasExpired()) {
+            loop.quit();
+        }
+    };
+    QFileSystemWatcher watcher;
+    if (QFileInfo(dir).isDir())
+        watcher.addPath(dir);
+    QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, &loop, check);
+    QTimer safety;
+    safety.setInterval(100);
+    QObject::connect(&safety, &QTimer::timeout, &loop, check);
+    safety.start();
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    QObject::connect(&timeout, &QTimer::timeout, &loop, check);
+    timeout.start(std::max(0, timeoutMs));
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return done;
+}
+
+bool TefDirectory::checkFiles()
+{
+    if (m_settings.dir.isEmpty())
+        return false;
+    QDir root(m_settings.dir);
+    if (!root.mkpath(QStringLiteral("req")) || !root.mkpath(QStringLiteral("resp"))) {
+        qWarning("tef: cannot create the exchange folders under %s", qPrintable(m_settings.dir));
+        return false;
+    }
+    for (const QString& stale : {requestPath(), statusPath()}) {
+        if (QFile::exists(stale) && !QFile::remove(stale)) {
+            qWarning("tef: cannot remove the leftover %s", qPrintable(stale));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TefDirectory::checkDir(const QString& letter) const
+{
+    if (m_settings.dir.isEmpty() || letter.size() != 1 || !m_settings.letters.contains(letter, Qt::CaseInsensitive))
+        return false;
+    return QFileInfo(m_settings.dir + QStringLiteral("req")).isDir() &&
+           QFileInfo(m_settings.dir + QStringLiteral("resp")).isDir();
+}
+
+bool TefDirectory::writeRequest(const QString& header, const QString& sequence)
+{
+    IntPosFile request;
+    request.add(intpos::kHeader, header);
+    request.add(intpos::kSequence, sequence);
+    request.addEnd();
+    return writeFileWhole(requestPath(), request.toBytes());
+}
+
+bool TefDirectory::checkActive()
+{
+    if (m_settings.dir.isEmpty())
+        return false;
+    const QString sequence = nextSequence();
+    if (!writeRequest(QStringLiteral("ATV"), sequence))
+        return false;
+    return waitTaken(QStringLiteral("ATV"), sequence);
+}
+
+bool TefDirectory::waitTaken(const QString& header, const QString& sequence)
+{
+    if (m_settings.dir.isEmpty())
+        return false;
+    const QString status = statusPath();
+    const bool taken = waitUntil(m_settings.dir + QStringLiteral("resp"), m_settings.takenTimeoutMs, [&] {
+        const auto file = readIntPosFile(status);
+        return file && file->isComplete() && file->header() == header && file->sequence() == sequence;
+    });
+    if (taken) {
+        QFile::remove(status);
+        return true;
+    }
+    // Nobody took it: withdraw the request if it is still ours.
+    const auto request = readIntPosFile(requestPath());
+    if (request && request->sequence() == sequence)
+        QFile::remove(requestPath());
+    qWarning("tef: the manager did not take request %s %s", qPrintable(header), qPrintable(sequence));
+    return false;
+}
+
+QString TefDirectory::nextSequence()
+{
+    QDir().mkpath(m_stateDir);
+    const QString path = QDir(m_stateDir).filePath(QStringLiteral("tef-sequence"));
+    QLockFile lock(path + QStringLiteral(".lock"));
+    lock.setStaleLockTime(10000);
+    if (!lock.tryLock(5000))
+        qWarning("tef: sequence counter %s is locked; going on without the lock", qPrintable(path));
+
+    qint64 last = 0;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray text = file.readAll().trimmed();
+        bool ok = false;
+        last = text.toLongLong(&ok);
+        if (!ok || last < 0) {
+            // An unreadable counter must not send numbers back to 1: restart above any
+            // number a counter of this age could have reached.
+            qWarning("tef: sequence counter %s is unreadable; restarting from the clock", qPrintable(path));
+            last = QDateTime::currentSecsSinceEpoch();
+        }
+        file.close();
+    }
+    const qint64 next = last + 1;
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(QByteArray::number(next) + '\n') < 0 || !out.commit())
+        qWarning("tef: cannot save the sequence counter %s", qPrintable(path));
+    const QString sequence = QString::number(next);
+    m_issued.insert(sequence);
+    return sequence;
+}
+
+QString TefDirectory::newFileName(const QString& dir) const
+{
+    const QString base = withSlash(dir);
+    for (int n = 2;; ++n) {
+        const QString path = base + QStringLiteral("intpos.%1").arg(n, 3, 10, QLatin1Char('0'));
+        if (!QFileInfo::exists(path) && !QFileInfo::exists(path + QStringLiteral(".tmp")))
+            return path;
+    }
+}
+
+bool TefDirectory::deleteFiles(const QString& dir, const QString& sequence)
+{
+    if (sequence.isEmpty())
+        return false;
+    bool ok = true;
+    const QDir folder(dir);
+    for (const QString& name : folder.entryList({QStringLiteral("intpos.*")}, QDir::Files)) {
+        const QString path = folder.filePath(name);
+        const auto file = readIntPosFile(path);
+        if (file && file->sequence() == sequence && !QFile::remove(path)) {
+            qWarning("tef: cannot remove %s", qPrintable(path));
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+QList<TefDirectory::PendingReceipt> TefDirectory::pendingReceipts(int maxCount) const
+{
+    QList<PendingReceipt> receipts;
+    if (m_settings.dir.isEmpty() || maxCount <= 0)
+        return receipts;
+    const QDir folder(m_settings.dir + QStringLiteral("resp"));
+    const QFileInfoList kept =
+        folder.entryInfoList({QStringLiteral("intpos.*")}, QDir::Files, QDir::Time | QDir::Reversed);
+    for (const QFileInfo& info : kept) {
+        if (receipts.size() >= maxCount)
+            break;
+        const QString suffix = info.fileName().mid(7);
+        if (suffix == QLatin1String("001") || suffix == QLatin1String("sts") || suffix.endsWith(QLatin1String(".tmp")))
+            continue;
+        const auto file = readIntPosFile(info.filePath());
+        if (!file || !m_issued.contains(file->sequence()) || file->value(intpos::kStatus) != QLatin1String("0"))
+            continue;
+        const int count = file->value(intpos::kReceiptCount).toInt();
+        if (count <= 0)
+            continue;
+        PendingReceipt receipt{info.filePath(), file->sequence(), {}};
+        for (int n = 1; n <= count; ++n) {
+            QString line = file->value(intpos::receiptLineKey(n));
+            if (line.size() >= 2 && line.startsWith(QLatin1Char('"')) && line.endsWith(QLatin1Char('"')))
+                line = line.mid(1, line.size() - 2);
+            receipt.lines << line;
+        }
+        receipts << receipt;
+    }
+    return receipts;
+}
+
+void TefDirectory::discard(const QList<PendingReceipt>& printed)
+{
+    for (const auto& receipt : printed) {
+        m_issued.remove(receipt.sequence);
+        if (!QFile::remove(receipt.path))
+            qWarning("tef: cannot remove the printed exchange %s", qPrintable(receipt.path));
+    }
+}
+
+} // namespace zel

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "IntPos.h"
+#include "TefRules.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileSystemWatcher>
+#include <QObject>
+#include <QSet>
+#include <QTimer>
+
+#include <memory>
+
+namespace zel {
+
+// The TEF manager of tef-manager-sim. It watches req/ and resp/ of the TEF directory (with
+// a slow timer besides, for file systems that send no notification) and for each complete
+// request: writes the status file resp/intpos.sts echoing its header and sequence, removes
+// the request, and answers in resp/intpos.001 as the rules say, one response at a time (it
+// waits until the client has moved the previous one away). The activity check ("ATV") gets
+// the status file only.
+class TefManager : public QObject {
+    Q_OBJECT
+public:
+    // `once`: finish after the first payment request (activity checks do not count).
+    TefManager(QString dir, TefRules rules, bool once, QObject* parent = nullptr);
+
+    // Makes req/ and resp/ when missing and starts watching; false with a message when the
+    // directory cannot be used.
+    bool start(QString* error);
+
+signals:
+    void finished();
+
+private:
+    struct Output {
+        QByteArray bytes;
+        qint64 notBefore = 0; // on m_clock
+        bool split = false;
+        int splitPauseMs = 0;
+        bool endsRequest = false; // the last output of a payment request
+    };
+
+    void scan();
+    void takeRequest();
+    void answer(const IntPosFile& request);
+    void answerFailure(const QString& header, const QString& sequence, const QString& message);
+    void writeStatus(const QString& header, const QString& sequence);
+    void pump();
+    void finishSplit();
+    void outputDone(const Output& output);
+
+    QString path(const char* relative) const { return m_dir + QLatin1String(relative); }
+
+    QString m_dir;
+    TefRules m_rules;
+    bool m_once;
+    QFileSystemWatcher m_watcher;
+    QTimer m_safety;
+    QTimer m_wake; // fires when the first queued output is due
+    QElapsedTimer m_clock;
+    QList<Output> m_queue;
+    bool m_splitting = false;
+    std::unique_ptr<QFile> m_splitFile; // the response being written in two halves
+    qint64 m_incompleteSince = -1;
+    QSet<QString> m_leftAlone; // sequences of requests a rule told us not to take
+};
+
+} // namespace zel
