@@ -6,6 +6,7 @@
 #include <QVariant>
 
 #include <optional>
+#include <utility>
 
 namespace zel {
 
@@ -14,6 +15,14 @@ enum class FieldType { String, Integer, Float, Date, DateTime, Boolean };
 // The definition of one field. `size` is the width of a string field in characters
 // (0: unbounded); a longer text written to the field is cut to that width.
 struct FieldDef {
+    FieldDef() = default;
+    FieldDef(QString name, FieldType type = FieldType::String, int size = 0, QString label = {},
+             QString format = {}, bool visible = true)
+        : name(std::move(name)), type(type), size(size), displayLabel(std::move(label)),
+          displayFormat(std::move(format)), visible(visible)
+    {
+    }
+
     QString name;
     FieldType type = FieldType::String;
     int size = 0;

@@ -66,6 +66,11 @@ std::vector<ResolvedKey> DataSet::Impl::resolveKey(const IndexDef& index) const
 
 void DataSet::Impl::resolveActiveKey()
 {
+    // Indexes may be declared before the fields arrive (from a packet or a file).
+    if (fields.isEmpty()) {
+        activeKey.clear();
+        return;
+    }
     activeKey = activeIndex >= 0 ? resolveKey(indexes[activeIndex]) : std::vector<ResolvedKey>{};
 }
 
@@ -324,6 +329,7 @@ void DataSet::setData(const DataPacket& packet)
 
 void DataSet::first()
 {
+    d->requireActive();
     d->browse();
     d->cur = d->view.empty() ? -1 : 0;
     d->bofFlag = true;
@@ -332,6 +338,7 @@ void DataSet::first()
 
 void DataSet::last()
 {
+    d->requireActive();
     d->browse();
     d->cur = int(d->view.size()) - 1;
     d->eofFlag = true;
@@ -340,6 +347,7 @@ void DataSet::last()
 
 void DataSet::next()
 {
+    d->requireActive();
     d->browse();
     if (d->view.empty()) {
         d->bofFlag = d->eofFlag = true;
@@ -354,6 +362,7 @@ void DataSet::next()
 
 void DataSet::prior()
 {
+    d->requireActive();
     d->browse();
     if (d->view.empty()) {
         d->bofFlag = d->eofFlag = true;
@@ -380,6 +389,7 @@ int DataSet::recNo() const
 
 void DataSet::setRecNo(int recNo)
 {
+    d->requireActive();
     d->browse();
     if (d->view.empty())
         return;
@@ -398,6 +408,7 @@ qint64 DataSet::bookmark() const
 
 bool DataSet::gotoBookmark(qint64 bookmark)
 {
+    d->requireActive();
     d->browse();
     for (size_t i = 0; i < d->view.size(); ++i) {
         if (d->view[i]->serial == bookmark) {

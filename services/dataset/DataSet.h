@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 
 namespace zel {
 
@@ -25,6 +26,14 @@ enum class DataSetState { Inactive, Browse, Edit, Insert };
 // An order over several fields. A field sorts descending when it is listed in `descFields`
 // or when `descending` is set; nulls sort before every value.
 struct IndexDef {
+    IndexDef() = default;
+    IndexDef(QString name, QStringList fields, QStringList descFields = {}, bool descending = false,
+             bool unique = false)
+        : name(std::move(name)), fields(std::move(fields)), descFields(std::move(descFields)),
+          descending(descending), unique(unique)
+    {
+    }
+
     QString name;
     QStringList fields;      // in key order
     QStringList descFields;  // fields among `fields` sorted descending

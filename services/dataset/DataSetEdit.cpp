@@ -270,14 +270,15 @@ void DataSet::addIndex(IndexDef index)
     index.descFields = splitAll(index.descFields);
     if (index.fields.isEmpty())
         d->fail(QStringLiteral("index %1 has no fields").arg(index.name));
+    // Before the fields are defined an index is taken as it is and checked when they come.
     for (QString& f : index.fields)
-        f = d->fields[d->requireField(f)].name;
+        f = d->fields.isEmpty() ? f : d->fields[d->requireField(f)].name;
     for (QString& f : index.descFields) {
-        f = d->fields[d->requireField(f)].name;
-        if (!index.fields.contains(f))
+        f = d->fields.isEmpty() ? f : d->fields[d->requireField(f)].name;
+        if (!index.fields.contains(f, Qt::CaseInsensitive))
             d->fail(QStringLiteral("index %1: descending field %2 is not one of its fields").arg(index.name, f));
     }
-    if (index.unique)
+    if (index.unique && !d->fields.isEmpty())
         d->checkUniqueAll(index);
     d->indexes.append(index);
 }

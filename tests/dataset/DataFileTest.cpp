@@ -1,0 +1,322 @@
+#include "DataSetTestSupport.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <sqlite3.h>
+
+#include <functional>
+
+using namespace zel;
+using namespace zel::test;
+
+namespace {
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void runSql(const QString& path, const char* sql)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    char* err = nullptr;
+    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &err);
+    EXPECT_EQ(rc, SQLITE_OK) << (err ? err : "");
+    sqlite3_free(err);
+    sqlite3_close(db);
+}
+
+QList<FieldDef> quoteFields()
+{
+    FieldDef value{QStringLiteral("VRINDICE"), FieldType::Float, 0, QStringLiteral("Cotação"),
+                   QStringLiteral("#,##0.0000")};
+    FieldDef hidden{QStringLiteral("NRSEQ"), FieldType::Integer};
+    hidden.visible = false;
+    return {stringField(QStringLiteral("CDINDICE"), 4), typedField(QStringLiteral("DTREFIND"), FieldType::Date), value,
+            hidden, typedField(QStringLiteral("DTHRINC"), FieldType::DateTime),
+            typedField(QStringLiteral("IDATIVO"), FieldType::Boolean)};
+}
+
+class DataFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        path = dir.filePath(QStringLiteral("movindic.cds"));
+        ds.setFieldDefs(quoteFields());
+        ds.addIndex({"idxCotacao", {"CDINDICE", "DTREFIND"}, {}, false, true});
+        ds.addIndex({"idxRecent", {"DTREFIND"}, {}, true});
+        ds.createDataSet();
+        addQuote(ds, "USD", QDate(2026, 12, 7), 5.4321);
+        addQuote(ds, "EUR", QDate(2026, 12, 7), 6.25);
+        ds.append();
+        ds.fieldByName(QStringLiteral("CDINDICE")).setString(QStringLiteral("ARS"));
+        ds.post(); // nulls everywhere else
+    }
+    static void addQuote(DataSet& d, const char* code, QDate day, double quote)
+    {
+        appendRow(d, {code, day, quote, qint64(7), QDateTime(day, QTime(9, 30, 15, 500)), true});
+    }
+    QTemporaryDir dir;
+    QString path;
+    DataSet ds;
+};
+
+TEST_F(DataFileTest, SavedFileLoadsBackWithDefinitionsIndexesAndValues)
+{
+    ASSERT_TRUE(ds.saveToFile(path).ok());
+    EXPECT_EQ(ds.changeCount(), 0);
+    DataSet back;
+    const Status s = back.loadFromFile(path);
+    ASSERT_TRUE(s.ok()) << s.errorMessage().toStdString();
+    EXPECT_EQ(back.data(), ds.data());
+    EXPECT_EQ(back.fieldDefs(), ds.fieldDefs());
+    EXPECT_EQ(back.indexDefs(), ds.indexDefs());
+    EXPECT_EQ(back.state(), DataSetState::Browse);
+    EXPECT_EQ(back.recNo(), 1);
+}
+
+TEST_F(DataFileTest, SavingAppliesTheChangeLog)
+{
+    ASSERT_TRUE(ds.saveToFile(path).ok());
+    DataSet d;
+    ASSERT_TRUE(d.loadFromFile(path).ok());
+    ASSERT_TRUE(d.locate(QStringLiteral("CDINDICE"), {"EUR"}));
+    d.edit();
+    d.fieldByName(QStringLiteral("VRINDICE")).setFloat(6.5);
+    d.post();
+    ASSERT_TRUE(d.locate(QStringLiteral("CDINDICE"), {"USD"}));
+    d.deleteRecord();
+    addQuote(d, "GBP", QDate(2026, 12, 8), 7.0);
+    ASSERT_TRUE(d.saveToFile(path).ok());
+    EXPECT_EQ(d.changeCount(), 0);
+
+    DataSet back;
+    ASSERT_TRUE(back.loadFromFile(path).ok());
+    EXPECT_EQ(back.data(), d.data());
+}
+
+TEST_F(DataFileTest, TwoTerminalsAddingRowsKeepEachOthersRows)
+{
+    ASSERT_TRUE(ds.saveToFile(path).ok());
+    DataSet a, b;
+    ASSERT_TRUE(a.loadFromFile(path).ok());
+    ASSERT_TRUE(b.loadFromFile(path).ok());
+    addQuote(a, "GBP", QDate(2026, 12, 8), 7.0);
+    addQuote(b, "JPY", QDate(2026, 12, 8), 0.03);
+    ASSERT_TRUE(a.saveToFile(path).ok());
+    ASSERT_TRUE(b.saveToFile(path).ok());
+    DataSet back;
+    ASSERT_TRUE(back.loadFromFile(path).ok());
+    EXPECT_EQ(back.recordCount(), 5);
+    EXPECT_TRUE(back.locate(QStringLiteral("CDINDICE"), {"GBP"}));
+    EXPECT_TRUE(back.locate(QStringLiteral("CDINDICE"), {"JPY"}));
+}
+
+TEST_F(DataFileTest, ConflictingSaveRollsBackAndLeavesTheFileAsItWas)
+{
+    ASSERT_TRUE(ds.saveToFile(path).ok());
+    DataSet a, b;
+    ASSERT_TRUE(a.loadFromFile(path).ok());
+    ASSERT_TRUE(b.loadFromFile(path).ok());
+    a.first();
+    a.edit();
+    a.fieldByName(QStringLiteral("VRINDICE")).setFloat(1.0);
+    a.post();
+    ASSERT_TRUE(a.saveToFile(path).ok());
+    const QByteArray before = bytesOf(path);
+
+    // b inserts a row before its edit, so the save fails after it has written something.
+    b.first();
+    b.insert();
+    b.fieldByName(QStringLiteral("CDINDICE")).setString(QStringLiteral("NEW"));
+    b.post();
+    b.next();
+    b.edit();
+    b.fieldByName(QStringLiteral("VRINDICE")).setFloat(2.0);
+    b.post();
+    const Status s = b.saveToFile(path);
+    ASSERT_FALSE(s.ok());
+    EXPECT_NE(s.errorMessage().indexOf(QLatin1String("changed by another terminal")), -1)
+        << s.errorMessage().toStdString();
+    EXPECT_EQ(bytesOf(path), before);
+    EXPECT_EQ(b.changeCount(), 2); // nothing is lost in memory either
+
+    // A row deleted elsewhere and deleted here too is no conflict.
+    DataSet c;
+    ASSERT_TRUE(c.loadFromFile(path).ok());
+    a.last();
+    a.deleteRecord();
+    ASSERT_TRUE(a.saveToFile(path).ok());
+    c.last();
+    c.deleteRecord();
+    EXPECT_TRUE(c.saveToFile(path).ok());
+}
+
+TEST_F(DataFileTest, UniqueIndexHoldsAcrossTerminals)
+{
+    ASSERT_TRUE(ds.saveToFile(path).ok());
+    DataSet a, b;
+    ASSERT_TRUE(a.loadFromFile(path).ok());
+    ASSERT_TRUE(b.loadFromFile(path).ok());
+    addQuote(a, "GBP", QDate(2026, 12, 8), 7.0);
+    addQuote(b, "GBP", QDate(2026, 12, 8), 7.1);
+    ASSERT_TRUE(a.saveToFile(path).ok());
+    const QByteArray before = bytesOf(path);
+    const Status s = b.saveToFile(path);
+    ASSERT_FALSE(s.ok());
+    EXPECT_NE(s.errorMessage().indexOf(QLatin1String("same key")), -1) << s.errorMessage().toStdString();
+    EXPECT_EQ(bytesOf(path), before);
+}
+
+TEST_F(DataFileTest, SaveAsWritesTheWholeDatasetAndCreatesTheFile)
+{
+    const QString other = dir.filePath(QStringLiteral("copy.cds"));
+    ASSERT_TRUE(ds.saveToFile(path).ok());
+    DataSet d;
+    ASSERT_TRUE(d.loadFromFile(path).ok());
+    addQuote(d, "GBP", QDate(2026, 12, 8), 7.0);
+    ASSERT_TRUE(d.saveToFile(other).ok());
+    DataSet back;
+    ASSERT_TRUE(back.loadFromFile(other).ok());
+    EXPECT_EQ(back.recordCount(), 4);
+    DataSet original;
+    ASSERT_TRUE(original.loadFromFile(path).ok());
+    EXPECT_EQ(original.recordCount(), 3);
+
+    // With the log switched off the whole dataset replaces the file's rows.
+    d.setLogChanges(false);
+    d.first();
+    d.deleteRecord();
+    ASSERT_TRUE(d.saveToFile(other).ok());
+    ASSERT_TRUE(back.loadFromFile(other).ok());
+    EXPECT_EQ(back.data(), d.data());
+}
+
+TEST_F(DataFileTest, LoadKeepsTheDatasetsIndexesAndAddsTheFiles)
+{
+    ASSERT_TRUE(ds.saveToFile(path).ok());
+    DataSet d;
+    d.addIndex({"idxOwn", {"VRINDICE"}});
+    d.setIndexName(QStringLiteral("idxOwn"));
+    ASSERT_TRUE(d.loadFromFile(path).ok());
+    EXPECT_EQ(d.indexName(), "idxOwn");
+    EXPECT_EQ(d.indexDefs().size(), 3);
+    d.setIndexName(QStringLiteral("idxRecent"));
+
+    DataSet wrong;
+    wrong.addIndex({"idxOther", {"NOPE"}});
+    const Status s = wrong.loadFromFile(path);
+    EXPECT_FALSE(s.ok());
+}
+
+// Files a dataset must refuse to load or to save over, each left byte for byte as it was.
+struct BadFile {
+    const char* name;
+    std::function<void(const QString& path, DataSet& good)> make;
+    const char* loadError; // null: it loads (into a dataset of its own shape)
+    const char* saveError; // null: not tried
+};
+
+class BadFileTest : public ::testing::TestWithParam<BadFile> {};
+
+TEST_P(BadFileTest, ClearErrorAndTheFileUntouched)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("tiporece.cds"));
+    DataSet good({stringField(QStringLiteral("CDTIPORECE"), 3), stringField(QStringLiteral("IDTIPORECE"), 1)});
+    good.createDataSet();
+    appendRow(good, {"001", "4"});
+    GetParam().make(path, good);
+    const QByteArray before = bytesOf(path);
+    const bool existed = QFile::exists(path);
+
+    DataSet target({stringField(QStringLiteral("KEEP"), 4)});
+    target.createDataSet();
+    appendRow(target, {"mine"});
+    if (GetParam().loadError) {
+        const Status loaded = target.loadFromFile(path);
+        ASSERT_FALSE(loaded.ok());
+        EXPECT_NE(loaded.errorMessage().indexOf(QString::fromUtf8(GetParam().loadError)), -1)
+            << loaded.errorMessage().toStdString();
+        EXPECT_EQ(bytesOf(path), before);
+        EXPECT_EQ(walk(target, QStringLiteral("KEEP")), QStringList({"mine"}));
+        EXPECT_EQ(QFile::exists(path), existed);
+    }
+
+    if (GetParam().saveError) {
+        const Status saved = target.saveToFile(path);
+        ASSERT_FALSE(saved.ok());
+        EXPECT_NE(saved.errorMessage().indexOf(QString::fromUtf8(GetParam().saveError)), -1)
+            << saved.errorMessage().toStdString();
+        EXPECT_EQ(bytesOf(path), before);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, BadFileTest,
+    ::testing::Values(
+        BadFile{"missing", [](const QString&, DataSet&) {}, "does not exist", nullptr},
+        BadFile{"notSqlite",
+                [](const QString& p, DataSet&) {
+                    QFile f(p);
+                    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+                    f.write(QByteArray("CDTIPORECE;IDTIPORECE\n001;4\n").repeated(200));
+                },
+                "not an SQLite database", "not an SQLite database"},
+        BadFile{"foreignSqlite",
+                [](const QString& p, DataSet&) { runSql(p, "CREATE TABLE clientes(id INTEGER); INSERT INTO clientes VALUES (1);"); },
+                "not a data file of this system", "another kind"},
+        BadFile{"otherShape",
+                [](const QString& p, DataSet& good) {
+                    ASSERT_TRUE(good.saveToFile(p).ok());
+                    runSql(p, "ALTER TABLE records ADD COLUMN EXTRA TEXT;");
+                },
+                "its table has the columns", "its table has the columns"},
+        BadFile{"otherFields",
+                [](const QString& p, DataSet& good) { ASSERT_TRUE(good.saveToFile(p).ok()); }, nullptr,
+                "holds a table of another shape"},
+        BadFile{"wrongValueType",
+                [](const QString& p, DataSet& good) {
+                    ASSERT_TRUE(good.saveToFile(p).ok());
+                    runSql(p, "UPDATE records SET IDTIPORECE = x'00ff';");
+                },
+                "holds a blob where a string belongs", nullptr},
+        BadFile{"tooLong",
+                [](const QString& p, DataSet& good) {
+                    ASSERT_TRUE(good.saveToFile(p).ok());
+                    runSql(p, "UPDATE records SET CDTIPORECE = 'ABCDEF';");
+                },
+                "longer than the field's 3 characters", nullptr},
+        BadFile{"unknownType",
+                [](const QString& p, DataSet& good) {
+                    ASSERT_TRUE(good.saveToFile(p).ok());
+                    runSql(p, "UPDATE zel_fields SET type = 'money' WHERE position = 0;");
+                },
+                "unknown type \"money\"", nullptr},
+        BadFile{"newerFormat",
+                [](const QString& p, DataSet& good) {
+                    ASSERT_TRUE(good.saveToFile(p).ok());
+                    runSql(p, "UPDATE zel_meta SET value = '9' WHERE key = 'format';");
+                },
+                "format version \"9\"", "format version \"9\""}),
+    [](const ::testing::TestParamInfo<BadFile>& info) { return std::string(info.param.name); });
+
+TEST(DataFileSave, MissingFolderOrNoNameIsAnError)
+{
+    QTemporaryDir dir;
+    DataSet ds({stringField(QStringLiteral("A"), 1)});
+    ds.createDataSet();
+    EXPECT_FALSE(ds.saveToFile(dir.filePath(QStringLiteral("no/such/folder.cds"))).ok());
+    EXPECT_FALSE(ds.saveToFile().ok());
+    EXPECT_FALSE(ds.loadFromFile().ok());
+    EXPECT_FALSE(ds.saveToFile(dir.path()).ok());
+    ds.setFileName(dir.filePath(QStringLiteral("named.cds")));
+    EXPECT_TRUE(ds.saveToFile().ok());
+    EXPECT_TRUE(ds.loadFromFile().ok());
+}
+
+} // namespace
