@@ -99,15 +99,24 @@ void DataSet::Impl::placeInView(Record* rec, int fallback)
     bofFlag = eofFlag = false;
 }
 
+bool DataSet::Impl::staysInPlace(std::vector<Record*>::iterator at) const
+{
+    Record* rec = *at;
+    if (!passes(*rec))
+        return false;
+    if (activeIndex < 0)
+        return true;
+    return (at == view.begin() || before(*(at - 1), rec)) && (at + 1 == view.end() || before(rec, *(at + 1)));
+}
+
 void DataSet::Impl::post()
 {
     if (state == DataSetState::Edit) {
         Record* rec = editing;
         checkUnique(buffer, rec);
-        auto at = std::find(view.begin(), view.end(), rec);
+        const bool wasCurrent = cur >= 0 && cur < int(view.size()) && view[size_t(cur)] == rec;
+        auto at = wasCurrent ? view.begin() + cur : std::find(view.begin(), view.end(), rec);
         const int pos = at == view.end() ? cur : int(at - view.begin());
-        if (at != view.end())
-            view.erase(at);
         if (!sameValues(rec->values, buffer)) {
             rec->values = buffer;
             if (!logChanges) {
@@ -124,6 +133,13 @@ void DataSet::Impl::post()
         state = DataSetState::Browse;
         editing = nullptr;
         buffer.clear();
+        if (at != view.end() && staysInPlace(at)) {
+            cur = int(at - view.begin());
+            bofFlag = eofFlag = false;
+            return;
+        }
+        if (at != view.end())
+            view.erase(at);
         placeInView(rec, pos);
         return;
     }

@@ -71,6 +71,7 @@ struct DataSet::Impl {
     void checkUnique(const Row& values, const Record* self) const;
     void checkUniqueAll(const IndexDef& index) const;
     void placeInView(Record* rec, int fallback);
+    bool staysInPlace(std::vector<Record*>::iterator at) const;
     void validateFields(const QList<FieldDef>& list) const;
     Row convertRow(const Row& row, int rowNumber) const;
     void logDelete(Record* rec);

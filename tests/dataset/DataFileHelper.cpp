@@ -1,7 +1,9 @@
 // A second process for the data file tests.
 //   datafile_helper append <file> <tag> <count>: <count> times load, append one row, save.
-//   datafile_helper churn <file> <rows>: load, append <rows> rows, save, print the batch; forever.
+//   datafile_helper crash <file> <log|rewrite> <n>: add 1 to N of every row and save, dying on
+//     the n-th write to the database file (n > 0) or to its journal (n < 0).
 
+#include "CrashVfs.h"
 #include "dataset/DataSet.h"
 
 #include <QCoreApplication>
@@ -42,22 +44,21 @@ int main(int argc, char** argv)
         }
         return 0;
     }
-    if (args[1] == QLatin1String("churn")) {
-        const int rows = args[3].toInt();
-        for (int batch = 1;; ++batch) {
-            if (Status s = ds.loadFromFile(path); !s)
-                return fail(s);
-            for (int i = 0; i < rows; ++i) {
-                ds.append();
-                ds.fieldByName(QStringLiteral("TAG")).setString(QStringLiteral("churn-with-some-longer-text"));
-                ds.fieldByName(QStringLiteral("N")).setInteger(batch);
-                ds.post();
-            }
-            if (Status s = ds.saveToFile(path); !s)
-                return fail(s);
-            std::printf("%d\n", batch);
-            std::fflush(stdout);
+    if (args[1] == QLatin1String("crash") && args.size() == 5) {
+        if (Status s = ds.loadFromFile(path); !s)
+            return fail(s);
+        if (args[3] == QLatin1String("rewrite"))
+            ds.setLogChanges(false); // the save replaces every row instead of applying the log
+        for (ds.first(); !ds.eof(); ds.next()) {
+            ds.edit();
+            ds.fieldByName(QStringLiteral("N")).setInteger(ds.fieldByName(QStringLiteral("N")).asInteger() + 1);
+            ds.post();
         }
+        const int nth = args[4].toInt();
+        installCrashVfs(nth > 0 ? CrashTarget::Database : CrashTarget::Journal, nth > 0 ? nth : -nth);
+        if (Status s = ds.saveToFile(path); !s)
+            return fail(s);
+        return 3; // the save finished before the chosen write
     }
     return 2;
 }

@@ -1,9 +1,9 @@
 #include "DataSetTestSupport.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
-#include <QThread>
 
 using namespace zel;
 using namespace zel::test;
@@ -44,39 +44,58 @@ TEST(DataFileProcesses, TwoProcessesAppendingToOneFileLoseNoRow)
     }
 }
 
-// A process killed while it saves leaves the file as one of its whole saves made it.
-TEST(DataFileProcesses, KilledSaveLeavesTheFileWhole)
+// A terminal that dies in the middle of a save, while it writes the journal or while it
+// overwrites the file's pages, leaves the file as it was before that save.
+struct CrashCase {
+    const char* mode; // "log": the change log is applied; "rewrite": every row is replaced
+    int nthWrite;     // > 0: a write to the database file; < 0: a write to the journal
+};
+
+class CrashTest : public ::testing::TestWithParam<CrashCase> {};
+
+TEST_P(CrashTest, FileKeepsItsLastWholeSave)
 {
     QTemporaryDir dir;
     const QString path = createFile(dir);
-    const int batch = 4000;
-    for (int delayMs : {0, 7, 23}) {
-        QProcess p;
-        p.start(QStringLiteral(ZEL_DATAFILE_HELPER), {"churn", path, QString::number(batch)});
-        ASSERT_TRUE(p.waitForStarted());
-        int lastBatch = 0;
-        while (lastBatch < 2 && p.waitForReadyRead(60000)) {
-            while (p.canReadLine())
-                lastBatch = p.readLine().trimmed().toInt();
-        }
-        ASSERT_GE(lastBatch, 2) << p.readAllStandardError().toStdString();
-        QThread::msleep(delayMs);
-        p.kill();
-        p.waitForFinished();
-        while (p.canReadLine())
-            lastBatch = p.readLine().trimmed().toInt();
-
+    const int rows = 3000;
+    {
         DataSet ds;
-        const Status loaded = ds.loadFromFile(path);
-        ASSERT_TRUE(loaded.ok()) << loaded.errorMessage().toStdString();
-        EXPECT_EQ(ds.recordCount() % batch, 0) << "a partial save reached the file";
-        EXPECT_GE(ds.recordCount(), batch * lastBatch);
-        // The file is still writable after the interrupted save.
-        appendRow(ds, {"after", 0});
-        EXPECT_TRUE(ds.saveToFile(path).ok());
-        ds.emptyDataSet();
+        ASSERT_TRUE(ds.loadFromFile(path).ok());
+        for (int i = 0; i < rows; ++i)
+            appendRow(ds, {QStringLiteral("row %1 with a longer text").arg(i), 1});
         ASSERT_TRUE(ds.saveToFile(path).ok());
     }
+    QProcess p;
+    p.start(QStringLiteral(ZEL_DATAFILE_HELPER),
+            {"crash", path, GetParam().mode, QString::number(GetParam().nthWrite)});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    ASSERT_EQ(p.exitStatus(), QProcess::CrashExit)
+        << p.exitCode() << " " << p.readAllStandardError().toStdString();
+    EXPECT_TRUE(QFile::exists(path + QStringLiteral("-journal")));
+
+    DataSet ds;
+    const Status loaded = ds.loadFromFile(path);
+    ASSERT_TRUE(loaded.ok()) << loaded.errorMessage().toStdString();
+    ASSERT_EQ(ds.recordCount(), rows);
+    for (ds.first(); !ds.eof(); ds.next())
+        ASSERT_EQ(ds.fieldByName(QStringLiteral("N")).asInteger(), 1) << "a partial save reached the file";
+    // And the file takes the next save, which leaves no journal behind.
+    ds.first();
+    ds.edit();
+    ds.fieldByName(QStringLiteral("N")).setInteger(5);
+    ds.post();
+    EXPECT_TRUE(ds.saveToFile(path).ok());
+    EXPECT_FALSE(QFile::exists(path + QStringLiteral("-journal")));
 }
+
+INSTANTIATE_TEST_SUITE_P(Writes, CrashTest,
+                         ::testing::Values(CrashCase{"log", 1}, CrashCase{"log", 20}, CrashCase{"rewrite", 1},
+                                           CrashCase{"rewrite", 8}, CrashCase{"log", -3},
+                                           CrashCase{"rewrite", -2}),
+                         [](const ::testing::TestParamInfo<CrashCase>& info) {
+                             const int n = info.param.nthWrite;
+                             return std::string(info.param.mode) + (n > 0 ? "_database_write_" : "_journal_write_") +
+                                    std::to_string(n > 0 ? n : -n);
+                         });
 
 } // namespace

@@ -45,7 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
         OrderCase{{"descField", {"NRORDTROCO", "DTHRINCMOV"}, {"DTHRINCMOV"}}, {"C", "A", "D", "B"}},
         // descending option: every field descending, whatever descFields says
         OrderCase{{"idxNRORDTROCO", {"NRORDTROCO;DTHRINCMOV"}, {"DTHRINCMOV"}, true}, {"D", "B", "C", "A"}},
-        OrderCase{{"byValueDesc", {"VRMOVIVEND"}, {}, true}, {"D", "C", "B", "A"}}));
+        OrderCase{{"byValueDesc", {"VRMOVIVEND"}, {}, true}, {"D", "C", "B", "A"}}),
+    [](const ::testing::TestParamInfo<OrderCase>& info) { return info.param.index.name.toStdString(); });
 
 TEST_F(IndexTest, AfterPostTheCursorStaysOnThePostedRowInItsNewPlace)
 {
