@@ -55,7 +55,10 @@ std::chrono::milliseconds timeLimit()
 
 void setTimeLimit(std::chrono::milliseconds limit)
 {
-    policy().limit = limit;
+    if (limit.count() < 0)
+        policy().limit.reset();
+    else
+        policy().limit = limit;
 }
 
 FailureHook setFailureHook(FailureHook hook)

@@ -41,6 +41,7 @@ bool testBuild();
 void setTestBuild(bool on);
 
 std::chrono::milliseconds timeLimit(); // 0: none
+// 0: no limit; a negative value brings back the default of the build.
 void setTimeLimit(std::chrono::milliseconds limit);
 
 // Returns the hook it replaces. Without a hook the failure is written as a critical message.
