@@ -39,9 +39,12 @@ TefManager::TefManager(QString dir, TefRules rules, bool once, QObject* parent)
     m_clock.start();
     m_safety.setInterval(500);
     m_wake.setSingleShot(true);
+    m_retry.setSingleShot(true);
+    m_retry.setInterval(50);
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &TefManager::scan);
     connect(&m_safety, &QTimer::timeout, this, &TefManager::scan);
     connect(&m_wake, &QTimer::timeout, this, &TefManager::scan);
+    connect(&m_retry, &QTimer::timeout, this, &TefManager::scan);
 }
 
 bool TefManager::start(QString* error)
@@ -81,8 +84,11 @@ void TefManager::takeRequest()
     if (!request->isComplete()) {
         if (m_incompleteSince < 0)
             m_incompleteSince = m_clock.elapsed();
-        if (m_clock.elapsed() - m_incompleteSince < kIncompleteGraceMs)
+        if (m_clock.elapsed() - m_incompleteSince < kIncompleteGraceMs) {
+            // Writing into the file does not change the folder: look again shortly.
+            m_retry.start();
             return;
+        }
         log(QStringLiteral("removed a request that was never finished"));
         QFile::remove(requestPath);
         m_incompleteSince = -1;

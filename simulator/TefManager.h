@@ -58,7 +58,8 @@ private:
     bool m_once;
     QFileSystemWatcher m_watcher;
     QTimer m_safety;
-    QTimer m_wake; // fires when the first queued output is due
+    QTimer m_wake;  // fires when the first queued output is due
+    QTimer m_retry; // looks again at a request still being written
     QElapsedTimer m_clock;
     QList<Output> m_queue;
     bool m_splitting = false;
