@@ -35,6 +35,7 @@ Status DataSet::loadFromFile(const QString& path)
         scratch.rows.push_back(std::move(rec));
     }
     try {
+        scratch.validateFields(contents->fields);
         for (const IndexDef& ix : indexes) {
             scratch.resolveKey(ix);
             if (ix.unique)

@@ -42,7 +42,7 @@ QString Db::message() const { return m_db ? QString::fromUtf8(sqlite3_errmsg(m_d
 
 int Db::errorCode() const { return m_db ? sqlite3_extended_errcode(m_db) : SQLITE_ERROR; }
 
-Stmt::Stmt(Db& db, const QString& sql) : m_db(db)
+Stmt::Stmt(Db& db, const QString& sql)
 {
     m_prepareCode = sqlite3_prepare_v2(db.handle(), sql.toUtf8().constData(), -1, &m_stmt, nullptr);
     if (m_prepareCode != SQLITE_OK) {

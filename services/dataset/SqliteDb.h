@@ -53,7 +53,6 @@ public:
     QString text(int i) const;
 
 private:
-    Db& m_db;
     sqlite3_stmt* m_stmt = nullptr;
     int m_prepareCode = 0;
 };
