@@ -12,7 +12,8 @@ namespace zel {
 // command for the other kind, or any with no cheque printer configured, is logged as
 // refused and fails: false, or -1 for a command. A command answers the number of
 // characters it delivered.
-class ChequePrinter {
+class ChequePrinter
+{
 public:
     ChequePrinter(int kind, QString logPath);
 

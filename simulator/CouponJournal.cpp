@@ -81,8 +81,9 @@ QString journal::formatCoupon(const CouponRecord& c)
         out << (QStringLiteral("%1  ").arg(item.position, 3, 10, QLatin1Char('0')) +
                 item.code.leftJustified(14, QLatin1Char(' ')) + QLatin1Char(' ') + item.name)
                    .left(journal::kWidth);
-        out << spread(QStringLiteral("     ") + quantity(item.quantity).rightJustified(7) + QStringLiteral(" x ") +
-                          money(item.unitPrice).rightJustified(8) + QStringLiteral("  ") + item.aliquot,
+        out << spread(QStringLiteral("     ") + quantity(item.quantity).rightJustified(7) +
+                          QStringLiteral(" x ") + money(item.unitPrice).rightJustified(8) +
+                          QStringLiteral("  ") + item.aliquot,
                       money(item.gross));
         if (item.discount > 0)
             out << spread(QStringLiteral("     desconto item"), QLatin1Char('-') + money(item.discount));
@@ -117,12 +118,14 @@ QString journal::formatCoupon(const CouponRecord& c)
         if (!c.clientLine.isEmpty())
             out << QStringLiteral("CLIENTE: ") + c.clientLine;
         if (!c.consumerCode.isEmpty() || !c.consumerName.isEmpty())
-            out << (QStringLiteral("CONSUMIDOR: ") + c.consumerCode + QLatin1Char(' ') + c.consumerName).trimmed();
+            out << (QStringLiteral("CONSUMIDOR: ") + c.consumerCode + QLatin1Char(' ') + c.consumerName)
+                       .trimmed();
     }
     if (c.cancelled)
         out << rule(QLatin1Char('-')) << QStringLiteral("*** CUPOM CANCELADO ***");
     for (const auto& receipt : c.tefReceipts) {
-        out << rule(QLatin1Char('-')) << QStringLiteral("COMPROVANTE TEF - COO ") + couponNumberText(c.number);
+        out << rule(QLatin1Char('-'))
+            << QStringLiteral("COMPROVANTE TEF - COO ") + couponNumberText(c.number);
         out << receipt;
     }
     out << rule(QLatin1Char('='));

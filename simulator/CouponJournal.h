@@ -7,7 +7,8 @@
 
 namespace zel {
 
-struct CouponItem {
+struct CouponItem
+{
     int position = 0;
     QString code;
     QString name;
@@ -19,13 +20,15 @@ struct CouponItem {
     double net() const;
 };
 
-struct CouponPayment {
+struct CouponPayment
+{
     QString name;
     double amount = 0;
 };
 
 // One fiscal coupon as the journal shows it.
-struct CouponRecord {
+struct CouponRecord
+{
     int number = 0; // COO
     QString saleNumber;
     QDateTime openedAt;

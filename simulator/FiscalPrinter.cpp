@@ -10,7 +10,6 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QTextStream>
-
 #include <cmath>
 
 namespace zel {

@@ -6,7 +6,6 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 
 namespace zel {
@@ -22,7 +21,8 @@ enum class CouponState {
 QString couponStateName(CouponState state);
 
 // What FechaCupom hands to the printer, already read from its arguments.
-struct CouponClosing {
+struct CouponClosing
+{
     bool voucher = false;
     double discount = 0;
     double change = 0;
@@ -36,7 +36,8 @@ struct CouponClosing {
 // items, may get a surcharge or discount, enters the payment phase and is closed. Coupon
 // numbers (COO) are kept in the state directory, so runs never reuse one. Each closed or
 // cancelled coupon is appended to the journal as text.
-class FiscalPrinter {
+class FiscalPrinter
+{
 public:
     FiscalPrinter(const SimulatorConfig& config);
 
@@ -91,9 +92,9 @@ private:
 
     CouponState m_state = CouponState::Idle;
     CouponRecord m_coupon;
-    int m_lastNumber = 0;     // the last COO handed out
-    int m_lastClosed = 0;     // the last COO closed, 0 when it was cancelled
-    int m_itemRefusals = 0;   // refusals of the faulty item position in this coupon
+    int m_lastNumber = 0;   // the last COO handed out
+    int m_lastClosed = 0;   // the last COO closed, 0 when it was cancelled
+    int m_itemRefusals = 0; // refusals of the faulty item position in this coupon
     int m_drawerOpenings = 0;
     bool m_drawerOpen = false;
     QString m_lastError;

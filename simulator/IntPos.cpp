@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QRegularExpression>
-
 #include <cstdio>
 
 namespace zel {

@@ -3,16 +3,17 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
-
 #include <optional>
 
 namespace zel {
 
 // One IntPos file of the TEF exchange: one field per line, "nnn-nnn = value", lines ending
 // with CR LF, the last one "999-999 = 0". Text is Latin-1.
-class IntPosFile {
+class IntPosFile
+{
 public:
-    struct Field {
+    struct Field
+    {
         QString key; // "000-000"
         QString value;
     };

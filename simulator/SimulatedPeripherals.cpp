@@ -110,11 +110,11 @@ bool SimulatedPeripherals::AbreCupomRes(const QString&, const QString&)
 }
 
 bool SimulatedPeripherals::FechaCupom(bool emiteContraVale, bool semCartaoTef, double vrDesconto,
-                                      double vrTroco, double, const QString&, bool,
-                                      const QString& formaPagto, DataSet& movimentos, DataSet& recebimentos,
-                                      QString& nrCupom, const QString& linhaCliente,
-                                      const QString& cdConsumidor, const QString& nmConsumidor,
-                                      const QString& cnpjCpf, const QString& nome)
+                                      double vrTroco, double, const QString&, bool, const QString& formaPagto,
+                                      DataSet& movimentos, DataSet& recebimentos, QString& nrCupom,
+                                      const QString& linhaCliente, const QString& cdConsumidor,
+                                      const QString& nmConsumidor, const QString& cnpjCpf,
+                                      const QString& nome)
 {
     CouponClosing closing;
     closing.voucher = emiteContraVale;

@@ -13,7 +13,8 @@ namespace zel {
 // fiscal printer with its journal, the keyboard display and the customer display as text
 // buffers, a cheque printer that logs its commands, and the TEF routines over a real
 // directory served by tef-manager-sim. Hosts install it with setPeripherals.
-class SimulatedPeripherals : public Peripherals {
+class SimulatedPeripherals : public Peripherals
+{
 public:
     explicit SimulatedPeripherals(const SimulatorConfig& config);
     static Result<std::shared_ptr<SimulatedPeripherals>> fromFile(const QString& configPath);
@@ -42,9 +43,9 @@ public:
     bool AbreCupomRes(const QString& nrVenda, const QString& texto) override;
     bool FechaCupom(bool emiteContraVale, bool semCartaoTef, double vrDesconto, double vrTroco,
                     double vrServico, const QString& usaTef, bool confirmaAuto, const QString& formaPagto,
-                    DataSet& movimentos, DataSet& recebimentos, QString& nrCupom,
-                    const QString& linhaCliente, const QString& cdConsumidor, const QString& nmConsumidor,
-                    const QString& cnpjCpf, const QString& nome) override;
+                    DataSet& movimentos, DataSet& recebimentos, QString& nrCupom, const QString& linhaCliente,
+                    const QString& cdConsumidor, const QString& nmConsumidor, const QString& cnpjCpf,
+                    const QString& nome) override;
     QString AjustaZero(const QString& digitos, int width) override;
     bool ImpFiscalOK() override;
     QDate DataMoviFiscal() override;

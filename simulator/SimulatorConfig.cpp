@@ -12,9 +12,12 @@ namespace zel {
 namespace {
 
 // Reads one JSON object strictly, collecting the first error.
-class ObjectReader {
+class ObjectReader
+{
 public:
-    ObjectReader(QJsonObject object, QString where) : m_object(std::move(object)), m_where(std::move(where)) {}
+    ObjectReader(QJsonObject object, QString where) : m_object(std::move(object)), m_where(std::move(where))
+    {
+    }
 
     bool boolean(const QString& key, bool fallback)
     {
@@ -94,7 +97,10 @@ public:
 
 private:
     QJsonValue take(const QString& key) { return m_object.take(key); }
-    QString path(const QString& key) const { return m_where.isEmpty() ? key : m_where + QLatin1Char('.') + key; }
+    QString path(const QString& key) const
+    {
+        return m_where.isEmpty() ? key : m_where + QLatin1Char('.') + key;
+    }
     void fail(const QString& key, const QString& what)
     {
         if (m_error.isEmpty())
@@ -194,7 +200,8 @@ Result<SimulatorConfig> SimulatorConfig::load(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Error{QStringLiteral("Cannot read the simulator settings %1: %2.").arg(path, file.errorString())};
+        return Error{
+            QStringLiteral("Cannot read the simulator settings %1: %2.").arg(path, file.errorString())};
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
     if (parseError.error != QJsonParseError::NoError)
@@ -242,10 +249,12 @@ Status SimulatorConfig::save(const QString& path) const
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return Error{QStringLiteral("Cannot write the simulator settings %1: %2.").arg(path, file.errorString())};
+        return Error{
+            QStringLiteral("Cannot write the simulator settings %1: %2.").arg(path, file.errorString())};
     file.write(QJsonDocument(toJson()).toJson(QJsonDocument::Indented));
     if (!file.commit())
-        return Error{QStringLiteral("Cannot write the simulator settings %1: %2.").arg(path, file.errorString())};
+        return Error{
+            QStringLiteral("Cannot write the simulator settings %1: %2.").arg(path, file.errorString())};
     return Status::success();
 }
 

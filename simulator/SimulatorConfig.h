@@ -10,7 +10,8 @@
 namespace zel {
 
 // Faults the virtual fiscal printer can be told to show.
-struct FiscalFaults {
+struct FiscalFaults
+{
     bool notReady = false;      // Estado_Impressora and ImpFiscalOK answer false
     bool refuseOpen = false;    // AbreCupom answers false
     int refuseItem = 0;         // the item at this position (from 1) is refused; 0: none
@@ -23,12 +24,13 @@ struct FiscalFaults {
 // The settings of the simulated peripherals, read from one JSON file (format in the README's
 // "Devices and simulator" section). Relative paths count from the file's folder; every
 // directory comes out with a final "/".
-struct SimulatorConfig {
+struct SimulatorConfig
+{
     QString stateDir; // coupon counter, journal, cheque log, TEF sequence
     QString dataDir;  // DsDirCad
 
     bool fiscalPresent = true;
-    int fiscalKind = 1; // IdTipoImpFis
+    int fiscalKind = 1;   // IdTipoImpFis
     QStringList aliquots; // codes the printer accepts; empty: any code that is not blank
     QString movementDate = QStringLiteral("today"); // "today", "none" or yyyy-MM-dd
     FiscalFaults faults;

@@ -14,7 +14,6 @@
 #include <QSaveFile>
 #include <QThread>
 #include <QTimer>
-
 #include <algorithm>
 
 namespace zel {
@@ -101,7 +100,8 @@ bool TefDirectory::checkFiles()
 
 bool TefDirectory::checkDir(const QString& letter) const
 {
-    if (m_settings.dir.isEmpty() || letter.size() != 1 || !m_settings.letters.contains(letter, Qt::CaseInsensitive))
+    if (m_settings.dir.isEmpty() || letter.size() != 1 ||
+        !m_settings.letters.contains(letter, Qt::CaseInsensitive))
         return false;
     return QFileInfo(m_settings.dir + QStringLiteral("req")).isDir() &&
            QFileInfo(m_settings.dir + QStringLiteral("resp")).isDir();
@@ -218,10 +218,12 @@ QList<TefDirectory::PendingReceipt> TefDirectory::pendingReceipts(int maxCount) 
         if (receipts.size() >= maxCount)
             break;
         const QString suffix = info.fileName().mid(7);
-        if (suffix == QLatin1String("001") || suffix == QLatin1String("sts") || suffix.endsWith(QLatin1String(".tmp")))
+        if (suffix == QLatin1String("001") || suffix == QLatin1String("sts") ||
+            suffix.endsWith(QLatin1String(".tmp")))
             continue;
         const auto file = readIntPosFile(info.filePath());
-        if (!file || !m_issued.contains(file->sequence()) || file->value(intpos::kStatus) != QLatin1String("0"))
+        if (!file || !m_issued.contains(file->sequence()) ||
+            file->value(intpos::kStatus) != QLatin1String("0"))
             continue;
         const int count = file->value(intpos::kReceiptCount).toInt();
         if (count <= 0)

@@ -3,23 +3,24 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 
 namespace zel {
 
-struct TefSettings {
-    QString dir;                       // ends with "/"; empty: no TEF
+struct TefSettings
+{
+    QString dir;                             // ends with "/"; empty: no TEF
     QString letters = QStringLiteral("CDQ"); // the payment letters this directory serves
-    int activityTimeoutMs = 7000;      // the wait for the manager's answer to the activity check
-    int takenTimeoutMs = 7000;         // the wait for the manager to take a request
+    int activityTimeoutMs = 7000;            // the wait for the manager's answer to the activity check
+    int takenTimeoutMs = 7000;               // the wait for the manager to take a request
 };
 
 // The client side of the IntPos file exchange over a real directory with req/ and resp/.
 // Waits never spin: they watch the directory and run a local event loop that keeps the
 // screen painting (user input waits until the call returns), with a slow timer as a safety
 // net for file systems that send no notification.
-class TefDirectory {
+class TefDirectory
+{
 public:
     // `stateDir` keeps the sequence counter, shared by every instance that uses it.
     TefDirectory(TefSettings settings, QString stateDir);
@@ -52,7 +53,8 @@ public:
 
     // The approved exchanges of this instance whose files were kept for their receipt lines
     // to be printed, at most `maxCount`, oldest first.
-    struct PendingReceipt {
+    struct PendingReceipt
+    {
         QString path;
         QString sequence;
         QStringList lines;

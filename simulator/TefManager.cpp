@@ -24,9 +24,10 @@ QString amountText(qint64 cents)
 
 QStringList defaultSlip(const QString& header, qint64 cents, const QString& nsu)
 {
-    return {header == QLatin1String("CHQ") ? QStringLiteral("CONSULTA DE CHEQUE") : QStringLiteral("REDE SIMULADA"),
-            QStringLiteral("CARTAO ************0001"), QStringLiteral("VALOR APROVADO R$ %1").arg(amountText(cents)),
-            QStringLiteral("NSU %1").arg(nsu)};
+    return {header == QLatin1String("CHQ") ? QStringLiteral("CONSULTA DE CHEQUE")
+                                           : QStringLiteral("REDE SIMULADA"),
+            QStringLiteral("CARTAO ************0001"),
+            QStringLiteral("VALOR APROVADO R$ %1").arg(amountText(cents)), QStringLiteral("NSU %1").arg(nsu)};
 }
 
 } // namespace
@@ -191,7 +192,8 @@ void TefManager::answer(const IntPosFile& request)
         // Header and sequence are right, the fields are not: no status, no message.
         response.add(intpos::kHeader, header);
         response.add(intpos::kSequence, sequence);
-        response = IntPosFile::parse(response.toBytes() + "009-000 0\r\n#### \x01\x02 ####\r\n= =\r\n030-000\r\n");
+        response =
+            IntPosFile::parse(response.toBytes() + "009-000 0\r\n#### \x01\x02 ####\r\n= =\r\n030-000\r\n");
         break;
     default: {
         const bool approved = rule.action == TefRule::Action::Approve;
@@ -204,7 +206,8 @@ void TefManager::answer(const IntPosFile& request)
             response.add(intpos::kNsu, nsu);
             response.add(intpos::kAuthorization, nsu);
         }
-        const QStringList slip = approved ? rule.receipt.value_or(defaultSlip(header, cents, nsu)) : QStringList();
+        const QStringList slip =
+            approved ? rule.receipt.value_or(defaultSlip(header, cents, nsu)) : QStringList();
         response.add(intpos::kReceiptCount, QString::number(slip.size()));
         for (int i = 0; i < slip.size(); ++i)
             response.add(intpos::receiptLineKey(i + 1), QLatin1Char('"') + slip.at(i) + QLatin1Char('"'));

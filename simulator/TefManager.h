@@ -9,7 +9,6 @@
 #include <QObject>
 #include <QSet>
 #include <QTimer>
-
 #include <memory>
 
 namespace zel {
@@ -20,7 +19,8 @@ namespace zel {
 // the request, and answers in resp/intpos.001 as the rules say, one response at a time (it
 // waits until the client has moved the previous one away). The activity check ("ATV") gets
 // the status file only.
-class TefManager : public QObject {
+class TefManager : public QObject
+{
     Q_OBJECT
 public:
     // `once`: finish after the first payment request (activity checks do not count).
@@ -34,7 +34,8 @@ signals:
     void finished();
 
 private:
-    struct Output {
+    struct Output
+    {
         QByteArray bytes;
         qint64 notBefore = 0; // on m_clock
         bool split = false;

@@ -11,9 +11,12 @@ namespace {
 const QList<std::pair<QString, TefRule::Action>>& actionNames()
 {
     static const QList<std::pair<QString, TefRule::Action>> names{
-        {QStringLiteral("approve"), TefRule::Action::Approve}, {QStringLiteral("decline"), TefRule::Action::Decline},
-        {QStringLiteral("fail"), TefRule::Action::Fail},       {QStringLiteral("malformed"), TefRule::Action::Malformed},
-        {QStringLiteral("silent"), TefRule::Action::Silent},   {QStringLiteral("notake"), TefRule::Action::NoTake},
+        {QStringLiteral("approve"), TefRule::Action::Approve},
+        {QStringLiteral("decline"), TefRule::Action::Decline},
+        {QStringLiteral("fail"), TefRule::Action::Fail},
+        {QStringLiteral("malformed"), TefRule::Action::Malformed},
+        {QStringLiteral("silent"), TefRule::Action::Silent},
+        {QStringLiteral("notake"), TefRule::Action::NoTake},
     };
     return names;
 }
@@ -39,8 +42,9 @@ Result<TefRule> ruleFromJson(const QJsonObject& json, const QString& where, bool
             const auto value = cents(v);
             if (!value)
                 return bad(key, QStringLiteral("must be whole cents (1250 for 12,50)"));
-            (key == QLatin1String("amount") ? rule.amount : key == QLatin1String("amountFrom") ? rule.amountFrom
-                                                                                           : rule.amountTo) = value;
+            (key == QLatin1String("amount")       ? rule.amount
+             : key == QLatin1String("amountFrom") ? rule.amountFrom
+                                                  : rule.amountTo) = value;
         } else if (matching && key == QLatin1String("header")) {
             if (v.toString() != QLatin1String("CRT") && v.toString() != QLatin1String("CHQ"))
                 return bad(key, QStringLiteral("must be \"CRT\" or \"CHQ\""));
@@ -54,7 +58,8 @@ Result<TefRule> ruleFromJson(const QJsonObject& json, const QString& where, bool
                 }
             }
             if (!known)
-                return bad(key, QStringLiteral("must be approve, decline, fail, malformed, silent or notake"));
+                return bad(key,
+                           QStringLiteral("must be approve, decline, fail, malformed, silent or notake"));
         } else if (key == QLatin1String("status") || key == QLatin1String("message")) {
             if (!v.isString())
                 return bad(key, QStringLiteral("must be a text"));
@@ -150,7 +155,8 @@ Result<TefRules> TefRules::load(const QString& path)
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
     if (error.error != QJsonParseError::NoError || !document.isObject())
-        return Error{QStringLiteral("The rules %1 are not a JSON object: %2.").arg(path, error.errorString())};
+        return Error{
+            QStringLiteral("The rules %1 are not a JSON object: %2.").arg(path, error.errorString())};
     auto rules = fromJson(document.object());
     if (!rules)
         return Error{path + QStringLiteral(": ") + rules.errorMessage()};

@@ -5,13 +5,13 @@
 #include <QJsonObject>
 #include <QList>
 #include <QStringList>
-
 #include <optional>
 
 namespace zel {
 
 // How the TEF manager simulator answers one request.
-struct TefRule {
+struct TefRule
+{
     enum class Action {
         Approve,   // 009-000 = 0
         Decline,   // 009-000 = `status`
@@ -44,7 +44,8 @@ QString tefActionName(TefRule::Action action);
 
 // The rules file: {"default": {...}, "rules": [{...}, ...]}. The first rule that matches a
 // request decides; the default answers the rest (approval when the file gives none).
-class TefRules {
+class TefRules
+{
 public:
     static Result<TefRules> fromJson(const QJsonObject& json);
     static Result<TefRules> load(const QString& path);

@@ -16,7 +16,8 @@ namespace zel {
 //    that fills a line exactly leaves the cursor at its end and the next text starts the
 //    following line. Character 12 clears the display, 13 returns to column 1, 10 goes down
 //    a line (scrolling on the last); other control characters are ignored.
-class TextDisplay {
+class TextDisplay
+{
 public:
     TextDisplay(int rows, int columns);
 
@@ -31,7 +32,7 @@ public:
     int cursorRow() const { return m_row + 1; }
     int cursorColumn() const { return m_col + 1; }
 
-    void clear();           // blank lines, cursor to 1,1
+    void clear();            // blank lines, cursor to 1,1
     void clearLine(int row); // blank that line, cursor to its column 1
     // Moves the cursor; false (and no move) when the position is outside the display.
     bool goTo(int row, int column);

@@ -7,7 +7,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QSocketNotifier>
-
 #include <csignal>
 #include <cstdio>
 #include <sys/socket.h>
@@ -52,7 +51,8 @@ int main(int argc, char** argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Simulated TEF manager: answers IntPos requests."));
     parser.addHelpOption();
-    const QCommandLineOption dirOption(QStringLiteral("dir"), QStringLiteral("The TEF directory (holds req/ and resp/)."),
+    const QCommandLineOption dirOption(QStringLiteral("dir"),
+                                       QStringLiteral("The TEF directory (holds req/ and resp/)."),
                                        QStringLiteral("tefdir"));
     const QCommandLineOption rulesOption(QStringLiteral("rules"), QStringLiteral("The rules file (JSON)."),
                                          QStringLiteral("file"));
@@ -79,7 +79,8 @@ int main(int argc, char** argv)
         return 1;
     }
     zel::TefManager manager(parser.value(dirOption), rules, parser.isSet(onceOption));
-    QObject::connect(&manager, &zel::TefManager::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    QObject::connect(&manager, &zel::TefManager::finished, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
     QString error;
     if (!manager.start(&error)) {
         std::fprintf(stderr, "tef-manager-sim: %s\n", qPrintable(error));

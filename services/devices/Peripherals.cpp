@@ -32,7 +32,8 @@ QString padWithZeros(const QString& digits, int width)
 namespace {
 
 // What the module reaches when the host installed nothing: every call is a clear error.
-class MissingPeripherals final : public Peripherals {
+class MissingPeripherals final : public Peripherals
+{
 public:
     [[noreturn]] static void fail(const char* call) { throw PeripheralsMissing(QString::fromLatin1(call)); }
 

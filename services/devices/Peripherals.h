@@ -4,7 +4,6 @@
 
 #include <QDate>
 #include <QString>
-
 #include <memory>
 #include <stdexcept>
 
@@ -20,7 +19,8 @@ class DataSet;
 //
 // Text variables of the services (CdAliq, DsDirCad, DirTef) are getter/setter pairs; the
 // directories end with "/". Every call happens on the user-interface thread.
-class ZEL_DEVICES_EXPORT Peripherals {
+class ZEL_DEVICES_EXPORT Peripherals
+{
 public:
     virtual ~Peripherals() = default;
 
@@ -120,7 +120,8 @@ protected:
 };
 
 // Thrown when the module reaches the peripheral services and the host installed none.
-class ZEL_DEVICES_EXPORT PeripheralsMissing : public std::runtime_error {
+class ZEL_DEVICES_EXPORT PeripheralsMissing : public std::runtime_error
+{
 public:
     explicit PeripheralsMissing(const QString& call);
 };

@@ -1,5 +1,6 @@
-#include "devices/ControlText.h"
 #include "devices/Peripherals.h"
+
+#include "devices/ControlText.h"
 #include "fakes/RecordingPeripherals.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,8 @@ namespace zel {
 namespace {
 
 // Leaves the accessor as it found it.
-class AccessorTest : public ::testing::Test {
+class AccessorTest : public ::testing::Test
+{
 protected:
     void SetUp() override { m_saved = setPeripherals(nullptr); }
     void TearDown() override { setPeripherals(m_saved); }
@@ -46,12 +48,15 @@ TEST_F(AccessorTest, InstalledServicesAreReachedAndReplaceable)
 }
 
 // The command buffer holds 256 characters, the last one the terminator.
-struct ChequeCommandCase {
+struct ChequeCommandCase
+{
     int length;
     int delivered;
 };
 
-class ChequeCommandBuffer : public ::testing::TestWithParam<ChequeCommandCase> {};
+class ChequeCommandBuffer : public ::testing::TestWithParam<ChequeCommandCase>
+{
+};
 
 TEST_P(ChequeCommandBuffer, AtMost255CharactersReachThePrinter)
 {
@@ -88,7 +93,9 @@ TEST(PadWithZeros, FillsOnTheLeftUpToTheWidthAndKeepsLongerTexts)
 
 TEST(ShowControlChars, NamesEveryControlCharacter)
 {
-    EXPECT_EQ(showControlChars(QStringLiteral("\x1B" "B001")), QStringLiteral("<ESC>B001"));
+    EXPECT_EQ(showControlChars(QStringLiteral("\x1B"
+                                              "B001")),
+              QStringLiteral("<ESC>B001"));
     EXPECT_EQ(showControlChars(QStringLiteral("   verso\n\x0C")), QStringLiteral("   verso<LF><FF>"));
     EXPECT_EQ(showControlChars(QString(QChar(0)) + QStringLiteral("\r\x01\x7F")),
               QStringLiteral("<NUL><CR><0x01><0x7F>"));

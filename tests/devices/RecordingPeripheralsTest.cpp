@@ -1,5 +1,6 @@
-#include "dataset/DataSet.h"
 #include "fakes/RecordingPeripherals.h"
+
+#include "dataset/DataSet.h"
 
 #include <gtest/gtest.h>
 
@@ -14,17 +15,19 @@ TEST(RecordingPeripherals, RecordsCallsAndVariableWritesInOrder)
                    fake.CdAliq(), 3, 1.15, 0.5);
     fake.TeclGoToXY(2, 1);
     fake.TeclDispStr(QStringLiteral("Valor : 10,00"));
-    fake.ImpChqChar(QStringLiteral("\x1B" "V00000000123450"));
+    fake.ImpChqChar(QStringLiteral("\x1B"
+                                   "V00000000123450"));
     fake.Fecha_Imp_Chq_Sweda(false, false);
     (void)fake.IdTipoImpFis(); // reads are not recorded
     (void)fake.TAM_DISPLAY();
 
-    EXPECT_EQ(fake.callTexts(),
-              (QStringList{QStringLiteral("CdAliq := \"T18\""),
-                           QStringLiteral("VendaItem(\"0042\", \"D\", \"789\", \"COCA\", \"T18\", 3, 1.15, 0.5)"),
-                           QStringLiteral("TeclGoToXY(2, 1)"), QStringLiteral("TeclDispStr(\"Valor : 10,00\")"),
-                           QStringLiteral("ImpChqChar(\"<ESC>V00000000123450\")"),
-                           QStringLiteral("Fecha_Imp_Chq_Sweda(false, false)")}));
+    EXPECT_EQ(
+        fake.callTexts(),
+        (QStringList{QStringLiteral("CdAliq := \"T18\""),
+                     QStringLiteral("VendaItem(\"0042\", \"D\", \"789\", \"COCA\", \"T18\", 3, 1.15, 0.5)"),
+                     QStringLiteral("TeclGoToXY(2, 1)"), QStringLiteral("TeclDispStr(\"Valor : 10,00\")"),
+                     QStringLiteral("ImpChqChar(\"<ESC>V00000000123450\")"),
+                     QStringLiteral("Fecha_Imp_Chq_Sweda(false, false)")}));
     EXPECT_EQ(fake.callTexts({QStringLiteral("CdAliq"), QStringLiteral("VendaItem")}).size(), 2);
     EXPECT_EQ(fake.count(QStringLiteral("VendaItem")), 1);
 }
@@ -34,9 +37,7 @@ TEST(RecordingPeripherals, AnswersFromTheScriptThenFromTheDefault)
     RecordingPeripherals fake;
     fake.script(QStringLiteral("VendaItem"), {false, true});
     fake.setDefault(QStringLiteral("VendaItem"), false);
-    auto sell = [&] {
-        return fake.VendaItem({}, QStringLiteral("D"), {}, {}, QStringLiteral("F"), 1, 1, 0);
-    };
+    auto sell = [&] { return fake.VendaItem({}, QStringLiteral("D"), {}, {}, QStringLiteral("F"), 1, 1, 0); };
     EXPECT_FALSE(sell());
     EXPECT_TRUE(sell());
     EXPECT_FALSE(sell());

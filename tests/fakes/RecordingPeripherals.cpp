@@ -133,9 +133,9 @@ bool RecordingPeripherals::VendaItem(const QString& nrVenda, const QString& tipo
                                      const QString& cdAliq, double quantidade, double vrUnitario,
                                      double vrDesconto)
 {
-    record(QStringLiteral("VendaItem"), {quoted(nrVenda), quoted(tipoDesconto), quoted(cdProduto),
-                                         quoted(nmProduto), quoted(cdAliq), number(quantidade),
-                                         number(vrUnitario), number(vrDesconto)});
+    record(QStringLiteral("VendaItem"),
+           {quoted(nrVenda), quoted(tipoDesconto), quoted(cdProduto), quoted(nmProduto), quoted(cdAliq),
+            number(quantidade), number(vrUnitario), number(vrDesconto)});
     return nextBool(QStringLiteral("VendaItem"));
 }
 
@@ -151,7 +151,8 @@ bool RecordingPeripherals::Cancela_Cupom(bool opcao1, bool opcao2, QString& nrCu
 bool RecordingPeripherals::Cupom_Conferencia(const QString& nrVenda, const QString& tipo, double percentual,
                                              double valor)
 {
-    record(QStringLiteral("Cupom_Conferencia"), {quoted(nrVenda), quoted(tipo), number(percentual), number(valor)});
+    record(QStringLiteral("Cupom_Conferencia"),
+           {quoted(nrVenda), quoted(tipo), number(percentual), number(valor)});
     return nextBool(QStringLiteral("Cupom_Conferencia"));
 }
 

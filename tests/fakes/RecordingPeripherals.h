@@ -11,7 +11,8 @@
 namespace zel {
 
 // One call made on the peripheral services: the member's name and its arguments as text.
-struct PeripheralCall {
+struct PeripheralCall
+{
     QString name;
     QStringList args;
     bool write = false; // a variable written, not a call
@@ -35,7 +36,8 @@ struct PeripheralCall {
 // Variables (CdAliq, IdTipoImpFis, IdTipoImpChq, DsDirCad, DirTef, inContCuponsTEF) are
 // plain values: writes are recorded ("CdAliq := \"T18\""), reads are not. TAM_DISPLAY is
 // read only and not recorded.
-class RecordingPeripherals : public Peripherals {
+class RecordingPeripherals : public Peripherals
+{
 public:
     RecordingPeripherals();
 
@@ -71,9 +73,9 @@ public:
     bool AbreCupomRes(const QString& nrVenda, const QString& texto) override;
     bool FechaCupom(bool emiteContraVale, bool semCartaoTef, double vrDesconto, double vrTroco,
                     double vrServico, const QString& usaTef, bool confirmaAuto, const QString& formaPagto,
-                    DataSet& movimentos, DataSet& recebimentos, QString& nrCupom,
-                    const QString& linhaCliente, const QString& cdConsumidor, const QString& nmConsumidor,
-                    const QString& cnpjCpf, const QString& nome) override;
+                    DataSet& movimentos, DataSet& recebimentos, QString& nrCupom, const QString& linhaCliente,
+                    const QString& cdConsumidor, const QString& nmConsumidor, const QString& cnpjCpf,
+                    const QString& nome) override;
     QString AjustaZero(const QString& digitos, int width) override;
     bool ImpFiscalOK() override;
     QDate DataMoviFiscal() override;

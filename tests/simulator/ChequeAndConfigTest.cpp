@@ -3,7 +3,6 @@
 
 #include <QFile>
 #include <QJsonDocument>
-
 #include <gtest/gtest.h>
 
 namespace zel {
@@ -24,15 +23,18 @@ TEST(ChequePrinter, LogsEveryTextWithItsControlCharacters)
     EXPECT_FALSE(devices.Retorno_Imp(-1));
     EXPECT_TRUE(devices.Fecha_Imp_Chq_Sweda(false, false));
 
-    const QStringList expected{QStringLiteral("ImpChqChar <ESC>B001"), QStringLiteral("ImpChqChar <ESC>V00000000123450"),
+    const QStringList expected{QStringLiteral("ImpChqChar <ESC>B001"),
+                               QStringLiteral("ImpChqChar <ESC>V00000000123450"),
                                QStringLiteral("ImpChqChar           VERSO<LF><FF>"),
                                QStringLiteral("EnviaComImpChq !010524 [recusado: impressora de tipo 1]"),
-                               QStringLiteral("Retorno_Imp -1"), QStringLiteral("Fecha_Imp_Chq_Sweda false false")};
+                               QStringLiteral("Retorno_Imp -1"),
+                               QStringLiteral("Fecha_Imp_Chq_Sweda false false")};
     EXPECT_EQ(devices.chequePrinter().log(), expected);
 
     QFile file(devices.chequePrinter().logPath());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QStringList fileLines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList fileLines =
+        QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(fileLines.size(), expected.size());
     EXPECT_TRUE(fileLines.at(0).endsWith(QStringLiteral(" ImpChqChar <ESC>B001")));
 }
@@ -82,12 +84,15 @@ TEST(SimulatorConfig, RoundTripsThroughItsFile)
     EXPECT_EQ(devices.DirTef(), dir.path() + QStringLiteral("/tef/"));
 }
 
-struct BadSetting {
+struct BadSetting
+{
     const char* json;
     const char* mentions;
 };
 
-class SimulatorConfigErrors : public ::testing::TestWithParam<BadSetting> {};
+class SimulatorConfigErrors : public ::testing::TestWithParam<BadSetting>
+{
+};
 
 TEST_P(SimulatorConfigErrors, NameTheSettingAtFault)
 {
@@ -101,13 +106,15 @@ TEST_P(SimulatorConfigErrors, NameTheSettingAtFault)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SimulatorConfigErrors,
-    ::testing::Values(BadSetting{R"({"fiscalPrinter": {"faults": {"refuseitem": 2}}})", "fiscalPrinter.faults.refuseitem"},
+    ::testing::Values(BadSetting{R"({"fiscalPrinter": {"faults": {"refuseitem": 2}}})",
+                                 "fiscalPrinter.faults.refuseitem"},
                       BadSetting{R"({"fiscalPrinter": {"kind": "7"}})", "fiscalPrinter.kind"},
                       BadSetting{R"({"fiscalPrinter": {"kind": 1.5}})", "fiscalPrinter.kind"},
                       BadSetting{R"({"customerDisplay": {"width": 0}})", "customerDisplay.width"},
                       BadSetting{R"({"keyboard": true})", "keyboard"},
                       BadSetting{R"({"fiscalPrinter": {"movementDate": "07/12/2026"}})", "movementDate"},
-                      BadSetting{R"({"tef": {"dir": 3}})", "tef.dir"}, BadSetting{R"({"tefDir": "x"})", "tefDir"}));
+                      BadSetting{R"({"tef": {"dir": 3}})", "tef.dir"},
+                      BadSetting{R"({"tefDir": "x"})", "tefDir"}));
 
 TEST(SimulatorConfig, ReportsAFileThatIsNotJson)
 {

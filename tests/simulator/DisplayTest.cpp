@@ -2,7 +2,6 @@
 #include "SimulatedPeripherals.h"
 #include "TextDisplay.h"
 
-
 #include <gtest/gtest.h>
 
 namespace zel {
@@ -14,8 +13,9 @@ TEST(KeyboardDisplay, WritesAtTheCursorAndDropsWhatPassesTheLineEnd)
     display.write(QStringLiteral("Recebimento   Total : R$ 100,00"));
     ASSERT_TRUE(display.goTo(2, 1));
     display.write(QStringLiteral("Pago : R$ 1.234,56   A Pagar : R$ 1.234,56")); // 42 characters
-    EXPECT_EQ(display.trimmedLines(), (QStringList{QStringLiteral("Recebimento   Total : R$ 100,00"),
-                                                   QStringLiteral("Pago : R$ 1.234,56   A Pagar : R$ 1.234,")}));
+    EXPECT_EQ(display.trimmedLines(),
+              (QStringList{QStringLiteral("Recebimento   Total : R$ 100,00"),
+                           QStringLiteral("Pago : R$ 1.234,56   A Pagar : R$ 1.234,")}));
     EXPECT_EQ(display.lines().at(0).size(), 40);
 
     // Clearing line 2 and writing there leaves line 1 alone.
@@ -40,13 +40,16 @@ TEST(KeyboardDisplay, WritesAtTheCursorAndDropsWhatPassesTheLineEnd)
     EXPECT_EQ(display.cursorColumn(), 1);
 }
 
-struct StreamCase {
+struct StreamCase
+{
     const char* name;
     QStringList texts; // one DisplayChar call each
     QStringList lines;
 };
 
-class CustomerDisplay : public ::testing::TestWithParam<StreamCase> {};
+class CustomerDisplay : public ::testing::TestWithParam<StreamCase>
+{
+};
 
 TEST_P(CustomerDisplay, TextRunsOnWrapsAndScrolls)
 {
@@ -65,7 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
         StreamCase{"two_full_lines",
                    {kFF, QStringLiteral("Total :       100,00"), QStringLiteral("Pago :         50,00")},
                    {QStringLiteral("Total :       100,00"), QStringLiteral("Pago :         50,00")}},
-        StreamCase{"form_feed_clears", {QStringLiteral("old text"), kFF, QStringLiteral("new")},
+        StreamCase{"form_feed_clears",
+                   {QStringLiteral("old text"), kFF, QStringLiteral("new")},
                    {QStringLiteral("new"), QString()}},
         StreamCase{"long_text_wraps",
                    {kFF, QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXY")},
@@ -75,7 +79,8 @@ INSTANTIATE_TEST_SUITE_P(
                     QStringLiteral("33")},
                    {QStringLiteral("22222222222222222222"), QStringLiteral("33")}},
         StreamCase{"cr_lf", {QStringLiteral("abc\r\nde\rX")}, {QStringLiteral("abc"), QStringLiteral("Xe")}},
-        StreamCase{"short_lines_follow_on", {kFF, QStringLiteral("TROCO"), QStringLiteral("50,00")},
+        StreamCase{"short_lines_follow_on",
+                   {kFF, QStringLiteral("TROCO"), QStringLiteral("50,00")},
                    {QStringLiteral("TROCO50,00"), QString()}}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -1,8 +1,8 @@
 #include "FiscalPrinter.h"
+
 #include "SimTestSupport.h"
 
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 namespace zel {
@@ -45,14 +45,16 @@ void reach(FiscalPrinter& printer, CouponState state)
 
 enum class Command { Open, Item, Adjust, Payment, Close };
 
-struct OrderCase {
+struct OrderCase
+{
     CouponState from;
     Command command;
     bool accepted;
     CouponState after;
 };
 
-class CommandOrder : public ::testing::TestWithParam<OrderCase> {
+class CommandOrder : public ::testing::TestWithParam<OrderCase>
+{
 protected:
     QTemporaryDir m_dir;
 };
@@ -89,21 +91,22 @@ using S = CouponState;
 using C = Command;
 INSTANTIATE_TEST_SUITE_P(
     States, CommandOrder,
-    ::testing::Values(OrderCase{S::Idle, C::Open, true, S::Open}, OrderCase{S::Idle, C::Item, false, S::Idle},
-                      OrderCase{S::Idle, C::Payment, false, S::Idle}, OrderCase{S::Idle, C::Close, false, S::Idle},
-                      OrderCase{S::Open, C::Open, false, S::Open}, OrderCase{S::Open, C::Item, true, S::Items},
-                      // A coupon without items can be neither adjusted nor totalled.
-                      OrderCase{S::Open, C::Adjust, false, S::Open}, OrderCase{S::Open, C::Payment, false, S::Open},
-                      OrderCase{S::Items, C::Item, true, S::Items}, OrderCase{S::Items, C::Adjust, true, S::Subtotal},
-                      OrderCase{S::Items, C::Payment, true, S::Payment}, OrderCase{S::Items, C::Close, false, S::Items},
-                      OrderCase{S::Subtotal, C::Item, false, S::Subtotal},
-                      OrderCase{S::Subtotal, C::Adjust, false, S::Subtotal},
-                      OrderCase{S::Subtotal, C::Payment, true, S::Payment},
-                      OrderCase{S::Payment, C::Item, false, S::Payment},
-                      OrderCase{S::Payment, C::Open, false, S::Payment},
-                      OrderCase{S::Payment, C::Close, true, S::Idle}));
+    ::testing::Values(
+        OrderCase{S::Idle, C::Open, true, S::Open}, OrderCase{S::Idle, C::Item, false, S::Idle},
+        OrderCase{S::Idle, C::Payment, false, S::Idle}, OrderCase{S::Idle, C::Close, false, S::Idle},
+        OrderCase{S::Open, C::Open, false, S::Open}, OrderCase{S::Open, C::Item, true, S::Items},
+        // A coupon without items can be neither adjusted nor totalled.
+        OrderCase{S::Open, C::Adjust, false, S::Open}, OrderCase{S::Open, C::Payment, false, S::Open},
+        OrderCase{S::Items, C::Item, true, S::Items}, OrderCase{S::Items, C::Adjust, true, S::Subtotal},
+        OrderCase{S::Items, C::Payment, true, S::Payment}, OrderCase{S::Items, C::Close, false, S::Items},
+        OrderCase{S::Subtotal, C::Item, false, S::Subtotal},
+        OrderCase{S::Subtotal, C::Adjust, false, S::Subtotal},
+        OrderCase{S::Subtotal, C::Payment, true, S::Payment},
+        OrderCase{S::Payment, C::Item, false, S::Payment}, OrderCase{S::Payment, C::Open, false, S::Payment},
+        OrderCase{S::Payment, C::Close, true, S::Idle}));
 
-class FiscalPrinterTest : public ::testing::Test {
+class FiscalPrinterTest : public ::testing::Test
+{
 protected:
     QTemporaryDir m_dir;
     SimulatorConfig m_config = simtest::config(m_dir);

@@ -20,7 +20,8 @@ inline SimulatorConfig config(const QTemporaryDir& dir)
 }
 
 // A movement dataset with the fields the fiscal printer reads.
-inline void addMovement(DataSet& ds, const QString& kind, const QString& type, const QString& name, double value)
+inline void addMovement(DataSet& ds, const QString& kind, const QString& type, const QString& name,
+                        double value)
 {
     ds.append();
     ds.fieldByName(QStringLiteral("IDTIPOMOVIVE")).setString(kind);

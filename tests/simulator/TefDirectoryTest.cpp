@@ -1,7 +1,8 @@
+#include "TefDirectory.h"
+
 #include "IntPos.h"
 #include "SimTestSupport.h"
 #include "SimulatedPeripherals.h"
-#include "TefDirectory.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -9,9 +10,7 @@
 #include <QSet>
 #include <QThread>
 #include <QTimer>
-
 #include <gtest/gtest.h>
-
 #include <thread>
 
 namespace zel {
@@ -35,7 +34,8 @@ QByteArray intpos(const QString& header, const QString& sequence, const QStringL
     return file.toBytes();
 }
 
-class TefDirectoryTest : public ::testing::Test {
+class TefDirectoryTest : public ::testing::Test
+{
 protected:
     QTemporaryDir m_dir;
     SimulatorConfig m_config = simtest::config(m_dir);

@@ -8,7 +8,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-
 #include <gtest/gtest.h>
 
 namespace zel {
@@ -30,14 +29,16 @@ const char* kRules = R"({
 })";
 
 // What the exchange saw, read the way the module reads it.
-struct Outcome {
+struct Outcome
+{
     IntPosFile response;
-    int setAside = 0;      // responses of another exchange moved aside
-    bool sawHalf = false;  // the response file was seen before it was complete
+    int setAside = 0;     // responses of another exchange moved aside
+    bool sawHalf = false; // the response file was seen before it was complete
     qint64 elapsedMs = 0;
 };
 
-class TefManagerProcess : public ::testing::Test {
+class TefManagerProcess : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -148,7 +149,8 @@ protected:
     QProcess m_manager;
 };
 
-struct RoundTrip {
+struct RoundTrip
+{
     const char* name;
     const char* letter;
     const char* cents;
@@ -161,7 +163,9 @@ struct RoundTrip {
     int minElapsedMs;
 };
 
-class TefRoundTrip : public TefManagerProcess, public ::testing::WithParamInterface<RoundTrip> {};
+class TefRoundTrip : public TefManagerProcess, public ::testing::WithParamInterface<RoundTrip>
+{
+};
 
 TEST_P(TefRoundTrip, AnswersAsTheRulesSay)
 {
@@ -252,14 +256,15 @@ TEST_F(TefManagerProcess, ApprovedSlipsArePrintedWithTheNextCoupon)
     DataSet types(simtest::paymentTypeFields());
     movements.createDataSet();
     types.createDataSet();
-    simtest::addMovement(movements, QStringLiteral("E"), QStringLiteral("002"), QStringLiteral("CREDITO"), 10);
+    simtest::addMovement(movements, QStringLiteral("E"), QStringLiteral("002"), QStringLiteral("CREDITO"),
+                         10);
     ASSERT_TRUE(m_devices->AbreCupom({}));
     ASSERT_TRUE(m_devices->VendaItem({}, QStringLiteral("D"), QStringLiteral("1"), QStringLiteral("X"),
                                      QStringLiteral("F"), 1, 10, 0));
     ASSERT_TRUE(m_devices->AbreCupomRes({}, {}));
     QString number;
-    ASSERT_TRUE(m_devices->FechaCupom(false, false, 0, 0, 0, QStringLiteral("S"), true, QStringLiteral("VISA"),
-                                      movements, types, number, {}, {}, {}, {}, {}));
+    ASSERT_TRUE(m_devices->FechaCupom(false, false, 0, 0, 0, QStringLiteral("S"), true,
+                                      QStringLiteral("VISA"), movements, types, number, {}, {}, {}, {}, {}));
     const QString journal = m_devices->fiscalPrinter().journalText();
     EXPECT_TRUE(journal.contains(QStringLiteral("COMPROVANTE TEF - COO 000001\nREDE SIMULADA\n")));
     EXPECT_TRUE(journal.contains(QStringLiteral("VALOR APROVADO R$ 10,00\n")));
@@ -273,16 +278,18 @@ TEST(TefManagerOnce, StopsByItselfAfterOnePaymentRequest)
     SimulatorConfig config = simtest::config(dir);
     SimulatedPeripherals devices(config);
     QProcess manager;
-    manager.start(QStringLiteral(ZEL_TEF_MANAGER_SIM), {QStringLiteral("--dir"), config.tef.dir, QStringLiteral("--once")});
+    manager.start(QStringLiteral(ZEL_TEF_MANAGER_SIM),
+                  {QStringLiteral("--dir"), config.tef.dir, QStringLiteral("--once")});
     ASSERT_TRUE(manager.waitForStarted(5000));
     ASSERT_TRUE(devices.CheckIntPosFiles());
     ASSERT_TRUE(devices.CheckGPAtivo()); // does not count as the one request
     const QString sequence = devices.GetSequence();
     QFile file(config.tef.dir + QStringLiteral("req/intpos.001"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QStringLiteral("000-000 = CRT\r\n001-000 = %1\r\n002-000 = \r\n003-000 = 990\r\n999-999 = 0\r\n")
-                   .arg(sequence)
-                   .toLatin1());
+    file.write(
+        QStringLiteral("000-000 = CRT\r\n001-000 = %1\r\n002-000 = \r\n003-000 = 990\r\n999-999 = 0\r\n")
+            .arg(sequence)
+            .toLatin1());
     file.close();
     ASSERT_TRUE(devices.CheckGPAtivo(QStringLiteral("CRT"), sequence));
     ASSERT_TRUE(manager.waitForFinished(5000));
