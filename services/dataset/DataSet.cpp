@@ -325,6 +325,27 @@ void DataSet::setData(const DataPacket& packet)
     d->rebuildView(nullptr);
 }
 
+void DataSet::setRows(const DataPacket& packet)
+{
+    if (d->fields.isEmpty())
+        d->fail(QStringLiteral("cannot take rows without field definitions"));
+    std::vector<int> from;
+    for (const FieldDef& f : d->fields)
+        from.push_back(packet.fieldIndex(f.name));
+    DataPacket mapped;
+    mapped.fields = d->fields;
+    mapped.rows.reserve(packet.rows.size());
+    for (const Row& r : packet.rows) {
+        Row row(d->fields.size());
+        for (size_t i = 0; i < from.size(); ++i) {
+            if (from[i] >= 0 && from[i] < r.size())
+                row[qsizetype(i)] = r[from[i]];
+        }
+        mapped.rows.append(row);
+    }
+    setData(mapped);
+}
+
 // ---- cursor ----
 
 void DataSet::first()
@@ -422,6 +443,7 @@ bool DataSet::gotoBookmark(qint64 bookmark)
 
 QVariant DataSet::value(const QString& name) const
 {
+    d->requireActive();
     const int i = d->requireField(name);
     if (d->state == DataSetState::Edit || d->state == DataSetState::Insert)
         return d->buffer[i];

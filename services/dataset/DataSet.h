@@ -148,6 +148,10 @@ public:
     // fields the new definitions lack are dropped.
     DataPacket data() const;
     void setData(const DataPacket& packet);
+    // Like setData, but the dataset keeps its own definitions (labels, sizes, visibility):
+    // the packet's fields are matched by name, those the dataset lacks are left out and the
+    // dataset's fields the packet lacks are null. For a copy with persistent fields.
+    void setRows(const DataPacket& packet);
 
     // Cursor.
     void first();

@@ -197,6 +197,22 @@ TEST_F(IndexTest, PacketsCopyEveryRowInInsertionOrder)
     EXPECT_EQ(walk(ds), QStringList({"D", "C", "B", "A"}));
 }
 
+TEST_F(IndexTest, SetRowsKeepsTheDatasetsOwnFields)
+{
+    FieldDef label{QStringLiteral("NMTIPORECE"), FieldType::String, 5, QStringLiteral("Recebimento")};
+    FieldDef hidden{QStringLiteral("CODE"), FieldType::String, 3};
+    hidden.visible = false;
+    DataSet search({hidden, label});
+    search.setRows(ds.data()); // the source has no NMTIPORECE and more fields
+    EXPECT_EQ(search.fieldDefs(), QList<FieldDef>({hidden, label}));
+    EXPECT_EQ(walk(search), QStringList({"A", "B", "C", "D"}));
+    EXPECT_TRUE(search.fieldByName(QStringLiteral("NMTIPORECE")).isNull());
+
+    DataPacket names{{stringField(QStringLiteral("nmtiporece"), 0)}, {{QStringLiteral("Dinheiro")}}};
+    search.setRows(names);
+    EXPECT_EQ(search.fieldByName(QStringLiteral("NMTIPORECE")).asString(), "Dinhe"); // cut to its size
+}
+
 TEST_F(IndexTest, ThousandsOfRowsStayOrderedThroughEdits)
 {
     DataSet big({typedField(QStringLiteral("N"), FieldType::Integer), stringField(QStringLiteral("CODE"), 8)});
