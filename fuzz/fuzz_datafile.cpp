@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFile>
-
 #include <cstdint>
 #include <cstdlib>
 #include <unistd.h>

@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QUuid>
-
 #include <sqlite3.h>
 
 namespace zel::datafile {
@@ -60,15 +59,16 @@ Result<QList<qint64>> applyChanges(sqlite::Db& db, const QString& path, const QL
                                    const QList<Change>& changes)
 {
     const QString table = sqlite::quoteIdent(kTable);
-    sqlite::Stmt select(db, QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-                                .arg(selectColumns(fields), table, kRowId));
+    sqlite::Stmt select(
+        db, QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?").arg(selectColumns(fields), table, kRowId));
     QStringList sets, marks;
     for (const FieldDef& f : fields) {
         sets << sqlite::quoteIdent(f.name) + QStringLiteral(" = ?");
         marks << QStringLiteral("?");
     }
-    sqlite::Stmt update(db, QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
-                                .arg(table, sets.join(QStringLiteral(", ")), kRowId));
+    sqlite::Stmt update(
+        db,
+        QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?").arg(table, sets.join(QStringLiteral(", ")), kRowId));
     sqlite::Stmt remove(db, QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(table, kRowId));
     sqlite::Stmt insert(db, QStringLiteral("INSERT INTO %1(%2) VALUES (%3)")
                                 .arg(table, selectColumns(fields).section(QStringLiteral(", "), 1),
@@ -78,8 +78,9 @@ Result<QList<qint64>> applyChanges(sqlite::Db& db, const QString& path, const QL
 
     auto failed = [&] {
         if (db.errorCode() == SQLITE_CONSTRAINT_UNIQUE)
-            return fileError(path, QStringLiteral("another terminal saved a row with the same key (%1)")
-                                       .arg(db.message()));
+            return fileError(
+                path,
+                QStringLiteral("another terminal saved a row with the same key (%1)").arg(db.message()));
         return fileError(path, QStringLiteral("cannot be written: ") + db.message());
     };
     QList<qint64> inserted;
@@ -107,9 +108,10 @@ Result<QList<qint64>> applyChanges(sqlite::Db& db, const QString& path, const QL
         if (!now && c.kind == ChangeKind::Deleted)
             continue; // already gone: what the deletion wanted
         if (!now)
-            return fileError(path, QStringLiteral("a row changed here (row %1) was deleted by another terminal "
-                                                  "since the file was loaded; load it again")
-                                       .arg(c.fileRowId));
+            return fileError(path,
+                             QStringLiteral("a row changed here (row %1) was deleted by another terminal "
+                                            "since the file was loaded; load it again")
+                                 .arg(c.fileRowId));
         if (!sameRow(*now, c.before))
             return fileError(path, QStringLiteral("a row changed here (row %1) was also changed by another "
                                                   "terminal since the file was loaded; load it again")
@@ -162,7 +164,8 @@ Result<SaveResult> writeInTransaction(sqlite::Db& db, const QString& path, const
     SaveResult result;
     QList<IndexDef> stored;
     if (*kind == Kind::Foreign)
-        return fileError(path, QStringLiteral("is an SQLite database of another kind; it was left untouched"));
+        return fileError(path,
+                         QStringLiteral("is an SQLite database of another kind; it was left untouched"));
     if (*kind == Kind::Empty) {
         result.fileId = QUuid::createUuid().toString(QUuid::WithoutBraces);
         if (Status s = createSchema(db, path, req.fields, result.fileId); !s)
@@ -258,8 +261,8 @@ Result<SaveResult> write(const QString& path, const SaveRequest& request)
         return fileError(path, QStringLiteral("is a folder, not a data file"));
     const bool existed = fi.exists();
     if (!existed && !fi.absoluteDir().exists())
-        return fileError(path, QStringLiteral("cannot be created: the folder %1 does not exist")
-                                   .arg(fi.absolutePath()));
+        return fileError(
+            path, QStringLiteral("cannot be created: the folder %1 does not exist").arg(fi.absolutePath()));
 
     Result<SaveResult> result = Error{};
     {
@@ -284,7 +287,8 @@ Result<SaveResult> write(const QString& path, const SaveRequest& request)
     }
     // A file this save created and could not fill is removed again, so that a later
     // load reports it missing rather than foreign.
-    if (!result && !existed && QFileInfo(path).size() == 0 && !QFile::exists(path + QStringLiteral("-journal")))
+    if (!result && !existed && QFileInfo(path).size() == 0 &&
+        !QFile::exists(path + QStringLiteral("-journal")))
         QFile::remove(path);
     return result;
 }

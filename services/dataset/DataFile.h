@@ -7,7 +7,8 @@
 
 namespace zel::datafile {
 
-struct Contents {
+struct Contents
+{
     QString fileId; // identity given to the file when it was created
     QList<FieldDef> fields;
     QList<IndexDef> indexes;
@@ -20,7 +21,8 @@ struct Contents {
 // field list, and values of the wrong type are error values; the file is not changed.
 Result<Contents> read(const QString& path);
 
-struct SaveRequest {
+struct SaveRequest
+{
     QList<FieldDef> fields;
     QList<IndexDef> indexes;
     QString applyToFileId; // apply `changes` when the file still carries this identity
@@ -28,9 +30,10 @@ struct SaveRequest {
     QList<Row> rows; // every row, written when the change log cannot be applied
 };
 
-struct SaveResult {
+struct SaveResult
+{
     QString fileId;
-    bool applied = false;  // the change log was applied; otherwise the rows were replaced
+    bool applied = false; // the change log was applied; otherwise the rows were replaced
     QList<qint64> rowIds; // applied: ids of the Inserted changes in order; else one per row
 };
 

@@ -3,16 +3,17 @@
 #include "FieldValue.h"
 
 #include <QSet>
-
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <cmath>
+#include <sqlite3.h>
 
 namespace zel::datafile::schema {
 namespace {
 
-QString sqlMessage(const sqlite::Db& db) { return db.message(); }
+QString sqlMessage(const sqlite::Db& db)
+{
+    return db.message();
+}
 
 bool isNotADatabase(const sqlite::Db& db)
 {
@@ -29,7 +30,8 @@ Status checkFieldList(const QList<FieldDef>& fields, const QString& path)
         const QString key = f.name.toLower();
         if (f.name.isEmpty() || f.name.contains(QLatin1Char(';')) || key == kRowId || seen.contains(key) ||
             f.size < 0)
-            return fileError(path, QStringLiteral("its field list holds an invalid field \"%1\"").arg(f.name));
+            return fileError(path,
+                             QStringLiteral("its field list holds an invalid field \"%1\"").arg(f.name));
         seen.insert(key);
     }
     return {};
@@ -132,8 +134,8 @@ Result<Meta> readMeta(sqlite::Db& db, const QString& path)
             f.name = st.text(0);
             auto type = fieldTypeFromName(st.text(1));
             if (!type)
-                return fileError(path, QStringLiteral("field \"%1\" has the unknown type \"%2\"")
-                                           .arg(f.name, st.text(1)));
+                return fileError(
+                    path, QStringLiteral("field \"%1\" has the unknown type \"%2\"").arg(f.name, st.text(1)));
             f.type = *type;
             f.size = int(std::clamp<qint64>(st.int64(2), -1, 1 << 30));
             f.displayLabel = st.text(3);
@@ -152,8 +154,9 @@ Result<Meta> readMeta(sqlite::Db& db, const QString& path)
         for (const FieldDef& f : meta.fields)
             want << f.name + QLatin1Char(' ') + columnType(f.type);
         if (have.join(QLatin1Char(',')).compare(want.join(QLatin1Char(',')), Qt::CaseInsensitive) != 0)
-            return fileError(path, QStringLiteral("its table has the columns (%1) but its field list says (%2)")
-                                       .arg(have.join(QStringLiteral(", ")), want.join(QStringLiteral(", "))));
+            return fileError(path,
+                             QStringLiteral("its table has the columns (%1) but its field list says (%2)")
+                                 .arg(have.join(QStringLiteral(", ")), want.join(QStringLiteral(", "))));
     }
     {
         sqlite::Stmt st(db, QStringLiteral("SELECT name, fields, desc_fields, descending, is_unique "
@@ -197,7 +200,8 @@ Result<Row> readRow(const sqlite::Stmt& st, int first, const QList<FieldDef>& fi
             return fileError(path, QStringLiteral("row %1, field %2: %3").arg(rowId).arg(f.name, why));
         };
         auto wrongType = [&] {
-            return wrong(QStringLiteral("holds %1 where a %2 belongs").arg(typeName(t), fieldTypeName(f.type)));
+            return wrong(
+                QStringLiteral("holds %1 where a %2 belongs").arg(typeName(t), fieldTypeName(f.type)));
         };
         if (t == SQLITE_NULL) {
             row.append(QVariant());
@@ -289,16 +293,17 @@ Status createSchema(sqlite::Db& db, const QString& path, const QList<FieldDef>& 
     for (const FieldDef& f : fields)
         columns << sqlite::quoteIdent(f.name) + QLatin1Char(' ') + columnType(f.type);
     const QString sql =
-        QStringLiteral("PRAGMA application_id = %1; PRAGMA user_version = %2;"
-                       "CREATE TABLE zel_meta(key TEXT PRIMARY KEY NOT NULL, value TEXT NOT NULL);"
-                       "CREATE TABLE zel_fields(position INTEGER PRIMARY KEY, name TEXT NOT NULL, "
-                       "type TEXT NOT NULL, size INTEGER NOT NULL, label TEXT NOT NULL, format TEXT NOT NULL, "
-                       "visible INTEGER NOT NULL);"
-                       "CREATE TABLE zel_indexes(position INTEGER PRIMARY KEY, name TEXT NOT NULL, "
-                       "fields TEXT NOT NULL, desc_fields TEXT NOT NULL, descending INTEGER NOT NULL, "
-                       "is_unique INTEGER NOT NULL);"
-                       "CREATE TABLE %3(%4);"
-                       "INSERT INTO zel_meta VALUES ('format', '%2'), ('table', '%3');")
+        QStringLiteral(
+            "PRAGMA application_id = %1; PRAGMA user_version = %2;"
+            "CREATE TABLE zel_meta(key TEXT PRIMARY KEY NOT NULL, value TEXT NOT NULL);"
+            "CREATE TABLE zel_fields(position INTEGER PRIMARY KEY, name TEXT NOT NULL, "
+            "type TEXT NOT NULL, size INTEGER NOT NULL, label TEXT NOT NULL, format TEXT NOT NULL, "
+            "visible INTEGER NOT NULL);"
+            "CREATE TABLE zel_indexes(position INTEGER PRIMARY KEY, name TEXT NOT NULL, "
+            "fields TEXT NOT NULL, desc_fields TEXT NOT NULL, descending INTEGER NOT NULL, "
+            "is_unique INTEGER NOT NULL);"
+            "CREATE TABLE %3(%4);"
+            "INSERT INTO zel_meta VALUES ('format', '%2'), ('table', '%3');")
             .arg(kApplicationId)
             .arg(kFormat)
             .arg(kTable, columns.join(QStringLiteral(", ")));
@@ -371,7 +376,8 @@ Status writeMeta(sqlite::Db& db, const QString& path, const QList<FieldDef>& fie
                                         cols.join(QStringLiteral(", ")));
         if (!db.exec(create)) {
             if ((db.errorCode() & 0xff) == SQLITE_CONSTRAINT)
-                return fileError(path, QStringLiteral("its rows repeat a key of the unique index %1").arg(ix.name));
+                return fileError(path,
+                                 QStringLiteral("its rows repeat a key of the unique index %1").arg(ix.name));
             return failed();
         }
     }

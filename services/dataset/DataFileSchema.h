@@ -20,7 +20,8 @@ Error fileError(const QString& path, const QString& what);
 enum class Kind { Empty, DataFile, Foreign };
 Result<Kind> inspect(sqlite::Db& db, const QString& path);
 
-struct Meta {
+struct Meta
+{
     QString fileId;
     QList<FieldDef> fields;
     QList<IndexDef> indexes;
@@ -33,7 +34,8 @@ Result<Row> readRow(const sqlite::Stmt& st, int first, const QList<FieldDef>& fi
                     qint64 rowId);
 void bindRow(sqlite::Stmt& st, int first, const QList<FieldDef>& fields, const Row& row);
 
-Status createSchema(sqlite::Db& db, const QString& path, const QList<FieldDef>& fields, const QString& fileId);
+Status createSchema(sqlite::Db& db, const QString& path, const QList<FieldDef>& fields,
+                    const QString& fileId);
 // Rewrites the field and index metadata and brings the unique SQL indexes in line.
 Status writeMeta(sqlite::Db& db, const QString& path, const QList<FieldDef>& fields,
                  const QList<IndexDef>& indexes, const QList<IndexDef>& stored);

@@ -4,7 +4,6 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-
 #include <optional>
 #include <utility>
 
@@ -14,7 +13,8 @@ enum class FieldType { String, Integer, Float, Date, DateTime, Boolean };
 
 // The definition of one field. `size` is the width of a string field in characters
 // (0: unbounded); a longer text written to the field is cut to that width.
-struct FieldDef {
+struct FieldDef
+{
     FieldDef() = default;
     FieldDef(QString name, FieldType type = FieldType::String, int size = 0, QString label = {},
              QString format = {}, bool visible = true)
@@ -40,7 +40,8 @@ using Row = QList<QVariant>;
 
 // A whole dataset as a value: field definitions and rows. Datasets cross the boundary
 // between the host and the module as packets, by copy.
-struct DataPacket {
+struct DataPacket
+{
     QList<FieldDef> fields;
     QList<Row> rows;
 

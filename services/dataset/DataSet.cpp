@@ -2,16 +2,21 @@
 #include "FieldValue.h"
 
 #include <QSet>
-
 #include <algorithm>
 
 namespace zel {
 
 // ---- helpers ----
 
-QString DataSet::Impl::prefix() const { return name.isEmpty() ? QString() : name + QStringLiteral(": "); }
+QString DataSet::Impl::prefix() const
+{
+    return name.isEmpty() ? QString() : name + QStringLiteral(": ");
+}
 
-void DataSet::Impl::fail(const QString& message) const { throw DataSetError((prefix() + message).toStdString()); }
+void DataSet::Impl::fail(const QString& message) const
+{
+    throw DataSetError((prefix() + message).toStdString());
+}
 
 void DataSet::Impl::requireActive() const
 {
@@ -101,7 +106,8 @@ void DataSet::Impl::rebuildView(const Record* keep)
         throw;
     }
     if (activeIndex >= 0)
-        std::stable_sort(next.begin(), next.end(), [this](const Record* a, const Record* b) { return before(a, b); });
+        std::stable_sort(next.begin(), next.end(),
+                         [this](const Record* a, const Record* b) { return before(a, b); });
     view = std::move(next);
     auto it = keep ? std::find(view.begin(), view.end(), keep) : view.end();
     if (it != view.end()) {
@@ -135,7 +141,10 @@ void DataSet::Impl::validateFields(const QList<FieldDef>& list) const
 Row DataSet::Impl::convertRow(const Row& row, int rowNumber) const
 {
     if (row.size() != fields.size())
-        fail(QStringLiteral("row %1 has %2 values for %3 fields").arg(rowNumber).arg(row.size()).arg(fields.size()));
+        fail(QStringLiteral("row %1 has %2 values for %3 fields")
+                 .arg(rowNumber)
+                 .arg(row.size())
+                 .arg(fields.size()));
     Row out;
     out.reserve(row.size());
     for (int i = 0; i < row.size(); ++i) {
@@ -158,10 +167,22 @@ DataSet::DataSet(QList<FieldDef> fields) : d(std::make_unique<Impl>())
 
 DataSet::~DataSet() = default;
 
-void DataSet::setName(const QString& name) { d->name = name; }
-QString DataSet::name() const { return d->name; }
-const QList<FieldDef>& DataSet::fieldDefs() const { return d->fields; }
-int DataSet::fieldCount() const { return int(d->fields.size()); }
+void DataSet::setName(const QString& name)
+{
+    d->name = name;
+}
+QString DataSet::name() const
+{
+    return d->name;
+}
+const QList<FieldDef>& DataSet::fieldDefs() const
+{
+    return d->fields;
+}
+int DataSet::fieldCount() const
+{
+    return int(d->fields.size());
+}
 
 void DataSet::setFieldDefs(QList<FieldDef> fields)
 {
@@ -218,7 +239,10 @@ int DataSet::fieldIndex(const QString& name) const
     return -1;
 }
 
-void DataSet::setFieldVisible(const QString& name, bool visible) { d->fields[d->requireField(name)].visible = visible; }
+void DataSet::setFieldVisible(const QString& name, bool visible)
+{
+    d->fields[d->requireField(name)].visible = visible;
+}
 
 void DataSet::setDisplayLabel(const QString& name, const QString& label)
 {
@@ -258,8 +282,14 @@ void DataSet::close()
     d->insertBefore = nullptr;
 }
 
-bool DataSet::active() const { return d->state != DataSetState::Inactive; }
-DataSetState DataSet::state() const { return d->state; }
+bool DataSet::active() const
+{
+    return d->state != DataSetState::Inactive;
+}
+DataSetState DataSet::state() const
+{
+    return d->state;
+}
 
 DataPacket DataSet::data() const
 {
@@ -344,168 +374,6 @@ void DataSet::setRows(const DataPacket& packet)
         mapped.rows.append(row);
     }
     setData(mapped);
-}
-
-// ---- cursor ----
-
-void DataSet::first()
-{
-    d->requireActive();
-    d->browse();
-    d->cur = d->view.empty() ? -1 : 0;
-    d->bofFlag = true;
-    d->eofFlag = d->view.empty();
-}
-
-void DataSet::last()
-{
-    d->requireActive();
-    d->browse();
-    d->cur = int(d->view.size()) - 1;
-    d->eofFlag = true;
-    d->bofFlag = d->view.empty();
-}
-
-void DataSet::next()
-{
-    d->requireActive();
-    d->browse();
-    if (d->view.empty()) {
-        d->bofFlag = d->eofFlag = true;
-    } else if (d->cur < int(d->view.size()) - 1) {
-        ++d->cur;
-        d->bofFlag = d->eofFlag = false;
-    } else {
-        d->eofFlag = true;
-        d->bofFlag = false;
-    }
-}
-
-void DataSet::prior()
-{
-    d->requireActive();
-    d->browse();
-    if (d->view.empty()) {
-        d->bofFlag = d->eofFlag = true;
-    } else if (d->cur > 0) {
-        --d->cur;
-        d->bofFlag = d->eofFlag = false;
-    } else {
-        d->bofFlag = true;
-        d->eofFlag = false;
-    }
-}
-
-bool DataSet::eof() const { return d->state == DataSetState::Inactive || d->eofFlag; }
-bool DataSet::bof() const { return d->state == DataSetState::Inactive || d->bofFlag; }
-
-int DataSet::recNo() const
-{
-    if (d->state == DataSetState::Inactive)
-        return 0;
-    if (d->state == DataSetState::Insert)
-        return d->cur + 1;
-    return d->current() ? d->cur + 1 : 0;
-}
-
-void DataSet::setRecNo(int recNo)
-{
-    d->requireActive();
-    d->browse();
-    if (d->view.empty())
-        return;
-    d->cur = std::clamp(recNo, 1, int(d->view.size())) - 1;
-    d->bofFlag = d->eofFlag = false;
-}
-
-int DataSet::recordCount() const { return d->state == DataSetState::Inactive ? 0 : int(d->view.size()); }
-bool DataSet::isEmpty() const { return recordCount() == 0; }
-
-qint64 DataSet::bookmark() const
-{
-    const Record* r = d->state == DataSetState::Insert ? nullptr : d->current();
-    return r ? r->serial : 0;
-}
-
-bool DataSet::gotoBookmark(qint64 bookmark)
-{
-    d->requireActive();
-    d->browse();
-    for (size_t i = 0; i < d->view.size(); ++i) {
-        if (d->view[i]->serial == bookmark) {
-            d->cur = int(i);
-            d->bofFlag = d->eofFlag = false;
-            return true;
-        }
-    }
-    return false;
-}
-
-QVariant DataSet::value(const QString& name) const
-{
-    d->requireActive();
-    const int i = d->requireField(name);
-    if (d->state == DataSetState::Edit || d->state == DataSetState::Insert)
-        return d->buffer[i];
-    const Record* r = d->current();
-    return r ? r->values[i] : QVariant();
-}
-
-Field DataSet::fieldByName(const QString& name) { return Field(*this, d->requireField(name)); }
-
-// ---- filter and locate ----
-
-void DataSet::setFilter(FilterPredicate predicate, QString description)
-{
-    d->browse();
-    d->filter = std::move(predicate);
-    d->filterText = std::move(description);
-    if (d->state != DataSetState::Inactive && d->filtered)
-        d->rebuildView(nullptr);
-}
-
-void DataSet::clearFilter() { setFilter({}, QString()); }
-QString DataSet::filterText() const { return d->filterText; }
-bool DataSet::filtered() const { return d->filtered; }
-
-void DataSet::setFiltered(bool on)
-{
-    d->browse();
-    d->filtered = on;
-    if (d->state != DataSetState::Inactive)
-        d->rebuildView(nullptr);
-}
-
-bool DataSet::locate(const QString& fields, const QVariantList& values, LocateOptions options)
-{
-    d->requireActive();
-    d->browse();
-    const QStringList names = fields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
-    if (names.isEmpty() || names.size() != values.size())
-        d->fail(QStringLiteral("locate on \"%1\" needs one value per field, %2 given").arg(fields).arg(values.size()));
-    std::vector<int> cols;
-    QVariantList wanted;
-    for (int i = 0; i < names.size(); ++i) {
-        cols.push_back(d->requireField(names[i].trimmed()));
-        FieldDef unbounded = d->fields[cols.back()];
-        unbounded.size = 0;
-        auto v = fieldvalue::convert(unbounded, values[i]);
-        if (!v)
-            return false; // a value the field cannot hold matches no row
-        wanted.append(v.value());
-    }
-    for (size_t r = 0; r < d->view.size(); ++r) {
-        const Row& row = d->view[r]->values;
-        bool hit = true;
-        for (size_t k = 0; k < cols.size() && hit; ++k)
-            hit = fieldvalue::matches(row[cols[k]], wanted[qsizetype(k)], options.caseInsensitive, options.partialKey);
-        if (hit) {
-            d->cur = int(r);
-            d->bofFlag = d->eofFlag = false;
-            return true;
-        }
-    }
-    return false;
 }
 
 } // namespace zel

@@ -5,7 +5,6 @@
 
 #include <QDate>
 #include <QDateTime>
-
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -16,7 +15,8 @@ namespace zel {
 // Misuse of a dataset (an unknown field, a write outside edit or insert, a value that
 // does not convert, a duplicate key). Forms let it reach their error barrier, which shows
 // it as an error dialog and leaves the state as it was.
-class DataSetError : public std::runtime_error {
+class DataSetError : public std::runtime_error
+{
 public:
     using std::runtime_error::runtime_error;
 };
@@ -25,7 +25,8 @@ enum class DataSetState { Inactive, Browse, Edit, Insert };
 
 // An order over several fields. A field sorts descending when it is listed in `descFields`
 // or when `descending` is set; nulls sort before every value.
-struct IndexDef {
+struct IndexDef
+{
     IndexDef() = default;
     IndexDef(QString name, QStringList fields, QStringList descFields = {}, bool descending = false,
              bool unique = false)
@@ -43,7 +44,8 @@ struct IndexDef {
 };
 
 // Read access to one row for filter predicates.
-class RecordView {
+class RecordView
+{
 public:
     RecordView(const QList<FieldDef>& fields, const Row& row) : m_fields(fields), m_row(row) {}
     QVariant value(const QString& field) const; // throws DataSetError for an unknown field
@@ -61,7 +63,8 @@ class DataSet;
 
 // A field of the current row, as `FieldByName` gives it. In edit and insert the values
 // are those being edited; in browse those of the current row (null when there is none).
-class Field {
+class Field
+{
 public:
     Field(DataSet& ds, int index) : m_ds(&ds), m_index(index) {}
 
@@ -95,14 +98,16 @@ private:
 
 enum class ChangeKind { Inserted, Modified, Deleted };
 
-struct Change {
+struct Change
+{
     ChangeKind kind;
     qint64 fileRowId = 0; // row identity in the data file it came from; 0 for a new row
     Row before;           // Modified and Deleted: the row as loaded
     Row after;            // Inserted and Modified: the row as it is now
 };
 
-struct LocateOptions {
+struct LocateOptions
+{
     bool caseInsensitive = false;
     bool partialKey = false; // text fields match by prefix
 };
@@ -111,7 +116,8 @@ struct LocateOptions {
 // data file. The cursor moves over the rows the filter lets through, in the order of the
 // active index (insertion order when none is active). Moving the cursor, locating, changing
 // the filter or the index and saving post a pending edit or insert first.
-class DataSet {
+class DataSet
+{
 public:
     DataSet();
     explicit DataSet(QList<FieldDef> fields);
@@ -160,9 +166,9 @@ public:
     void prior();
     bool eof() const;
     bool bof() const;
-    int recNo() const;       // 1-based position among the visible rows; 0 when none
+    int recNo() const;        // 1-based position among the visible rows; 0 when none
     void setRecNo(int recNo); // clamped to the visible rows
-    int recordCount() const; // visible rows
+    int recordCount() const;  // visible rows
     bool isEmpty() const;
     // A row's identity for returning to it later; 0 when there is no current row.
     qint64 bookmark() const;

@@ -158,7 +158,8 @@ void DataSet::Impl::post()
     }
     auto natural = rows.end();
     if (!appending && insertBefore) {
-        natural = std::find_if(rows.begin(), rows.end(), [&](const auto& r) { return r.get() == insertBefore; });
+        natural =
+            std::find_if(rows.begin(), rows.end(), [&](const auto& r) { return r.get() == insertBefore; });
     }
     rows.insert(natural, std::move(owned));
     const int pos = appending ? int(view.size()) : cur;
@@ -224,7 +225,10 @@ void DataSet::post()
     d->post();
 }
 
-void DataSet::cancel() { d->cancel(); }
+void DataSet::cancel()
+{
+    d->cancel();
+}
 
 void DataSet::deleteRecord()
 {
@@ -239,7 +243,8 @@ void DataSet::deleteRecord()
         d->fail(QStringLiteral("there is no row to delete"));
     d->logDelete(rec);
     d->view.erase(d->view.begin() + d->cur);
-    d->rows.erase(std::find_if(d->rows.begin(), d->rows.end(), [&](const auto& r) { return r.get() == rec; }));
+    d->rows.erase(
+        std::find_if(d->rows.begin(), d->rows.end(), [&](const auto& r) { return r.get() == rec; }));
     const int n = int(d->view.size());
     if (n == 0) {
         d->cur = -1;
@@ -292,7 +297,8 @@ void DataSet::addIndex(IndexDef index)
     for (QString& f : index.descFields) {
         f = d->fields.isEmpty() ? f : d->fields[d->requireField(f)].name;
         if (!index.fields.contains(f, Qt::CaseInsensitive))
-            d->fail(QStringLiteral("index %1: descending field %2 is not one of its fields").arg(index.name, f));
+            d->fail(
+                QStringLiteral("index %1: descending field %2 is not one of its fields").arg(index.name, f));
     }
     if (index.unique && !d->fields.isEmpty())
         d->checkUniqueAll(index);
@@ -322,13 +328,25 @@ void DataSet::setIndexName(const QString& name)
     }
 }
 
-QString DataSet::indexName() const { return d->activeIndex >= 0 ? d->indexes[d->activeIndex].name : QString(); }
-const QList<IndexDef>& DataSet::indexDefs() const { return d->indexes; }
+QString DataSet::indexName() const
+{
+    return d->activeIndex >= 0 ? d->indexes[d->activeIndex].name : QString();
+}
+const QList<IndexDef>& DataSet::indexDefs() const
+{
+    return d->indexes;
+}
 
 // ---- change log ----
 
-void DataSet::setLogChanges(bool on) { d->logChanges = on; }
-bool DataSet::logChanges() const { return d->logChanges; }
+void DataSet::setLogChanges(bool on)
+{
+    d->logChanges = on;
+}
+bool DataSet::logChanges() const
+{
+    return d->logChanges;
+}
 
 QList<Change> DataSet::changes() const
 {

@@ -3,8 +3,14 @@
 
 namespace zel {
 
-void DataSet::setFileName(const QString& path) { d->fileName = path; }
-QString DataSet::fileName() const { return d->fileName; }
+void DataSet::setFileName(const QString& path)
+{
+    d->fileName = path;
+}
+QString DataSet::fileName() const
+{
+    return d->fileName;
+}
 
 Status DataSet::loadFromFile(const QString& path)
 {
@@ -42,7 +48,8 @@ Status DataSet::loadFromFile(const QString& path)
                 scratch.checkUniqueAll(ix);
         }
     } catch (const DataSetError& e) {
-        return Error{QStringLiteral("Data file %1 does not fit the dataset: %2").arg(p, QString::fromStdString(e.what()))};
+        return Error{QStringLiteral("Data file %1 does not fit the dataset: %2")
+                         .arg(p, QString::fromStdString(e.what()))};
     }
 
     const QString active = indexName();

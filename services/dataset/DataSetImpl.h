@@ -9,7 +9,8 @@
 
 namespace zel {
 
-struct Record {
+struct Record
+{
     enum class Status { Unchanged, Inserted, Modified };
 
     Row values;
@@ -19,12 +20,14 @@ struct Record {
     Status status = Status::Unchanged;
 };
 
-struct ResolvedKey {
+struct ResolvedKey
+{
     int field = 0;
     bool descending = false;
 };
 
-struct DataSet::Impl {
+struct DataSet::Impl
+{
     QString name;
     QList<FieldDef> fields;
     std::vector<std::unique_ptr<Record>> rows; // insertion order
@@ -36,8 +39,8 @@ struct DataSet::Impl {
     bool bofFlag = true;
     bool eofFlag = true;
 
-    Row buffer;                  // values being edited or inserted
-    Record* editing = nullptr;   // the row being edited
+    Row buffer;                     // values being edited or inserted
+    Record* editing = nullptr;      // the row being edited
     Record* insertBefore = nullptr; // insert: the row the new one goes before (null: at the end)
     bool appending = false;
 

@@ -2,7 +2,6 @@
 #include "FieldValue.h"
 
 #include <QLocale>
-
 #include <cmath>
 
 namespace zel {
@@ -16,9 +15,15 @@ QVariant RecordView::value(const QString& field) const
     throw DataSetError(QStringLiteral("field \"%1\" not found").arg(field).toStdString());
 }
 
-QString RecordView::text(const QString& field) const { return fieldvalue::text(value(field)); }
+QString RecordView::text(const QString& field) const
+{
+    return fieldvalue::text(value(field));
+}
 
-const FieldDef& Field::def() const { return m_ds->d->fields[m_index]; }
+const FieldDef& Field::def() const
+{
+    return m_ds->d->fields[m_index];
+}
 
 QVariant Field::value() const
 {
@@ -30,9 +35,15 @@ QVariant Field::value() const
     return r ? r->values[m_index] : QVariant();
 }
 
-bool Field::isNull() const { return !value().isValid(); }
+bool Field::isNull() const
+{
+    return !value().isValid();
+}
 
-QString Field::asString() const { return fieldvalue::text(value()); }
+QString Field::asString() const
+{
+    return fieldvalue::text(value());
+}
 
 double Field::asFloat() const
 {
@@ -90,7 +101,8 @@ qint64 Field::asInteger() const
     default:
         break;
     }
-    m_ds->d->fail(QStringLiteral("field %1 holds \"%2\", which is not a whole number").arg(name(), asString()));
+    m_ds->d->fail(
+        QStringLiteral("field %1 holds \"%2\", which is not a whole number").arg(name(), asString()));
 }
 
 QDateTime Field::asDateTime() const
@@ -114,7 +126,8 @@ QDateTime Field::asDateTime() const
     default:
         break;
     }
-    m_ds->d->fail(QStringLiteral("field %1 holds \"%2\", which is not a date and time").arg(name(), asString()));
+    m_ds->d->fail(
+        QStringLiteral("field %1 holds \"%2\", which is not a date and time").arg(name(), asString()));
 }
 
 QDate Field::asDate() const
@@ -134,7 +147,8 @@ bool Field::asBoolean() const
     target.type = FieldType::Boolean;
     auto r = fieldvalue::convert(target, v);
     if (!r || def().type == FieldType::Date || def().type == FieldType::DateTime)
-        m_ds->d->fail(QStringLiteral("field %1 holds \"%2\", which is not a boolean").arg(name(), asString()));
+        m_ds->d->fail(
+            QStringLiteral("field %1 holds \"%2\", which is not a boolean").arg(name(), asString()));
     return r.value().toBool();
 }
 
@@ -150,6 +164,9 @@ void Field::setValue(const QVariant& value)
     d.buffer[m_index] = v.value();
 }
 
-void Field::clear() { setValue(QVariant()); }
+void Field::clear()
+{
+    setValue(QVariant());
+}
 
 } // namespace zel

@@ -2,14 +2,16 @@
 
 #include <QLocale>
 #include <QMetaType>
-
 #include <cmath>
 #include <limits>
 
 namespace zel::fieldvalue {
 namespace {
 
-int typeOf(const QVariant& v) { return v.metaType().id(); }
+int typeOf(const QVariant& v)
+{
+    return v.metaType().id();
+}
 
 bool isIntegral(const QVariant& v)
 {
@@ -28,7 +30,10 @@ bool isIntegral(const QVariant& v)
     }
 }
 
-bool isFloating(const QVariant& v) { return typeOf(v) == QMetaType::Double || typeOf(v) == QMetaType::Float; }
+bool isFloating(const QVariant& v)
+{
+    return typeOf(v) == QMetaType::Double || typeOf(v) == QMetaType::Float;
+}
 
 Error cannot(const FieldDef& field, const QVariant& value, const char* why = nullptr)
 {
@@ -180,9 +185,15 @@ Result<QVariant> booleanFrom(const FieldDef& field, const QVariant& v)
 
 } // namespace
 
-bool inRange(const QDate& date) { return date.isValid() && date.year() >= 1 && date.year() <= 9999; }
+bool inRange(const QDate& date)
+{
+    return date.isValid() && date.year() >= 1 && date.year() <= 9999;
+}
 
-QString dateText(const QDate& date) { return date.toString(QStringLiteral("yyyy-MM-dd")); }
+QString dateText(const QDate& date)
+{
+    return date.toString(QStringLiteral("yyyy-MM-dd"));
+}
 
 QString dateTimeText(const QDateTime& dateTime)
 {

@@ -5,7 +5,6 @@
 
 #include <QDate>
 #include <QDateTime>
-
 #include <optional>
 
 // Values of dataset fields: conversion to the stored form of a field, their text, their

@@ -5,7 +5,6 @@
 #include <QJsonArray>
 #include <QJsonParseError>
 #include <QSet>
-
 #include <cmath>
 
 namespace zel {
@@ -110,17 +109,20 @@ Result<FieldDef> fieldFromJson(const QJsonValue& value, int index, const QSet<QS
         return Error{QStringLiteral("%1: expected an object, found %2").arg(where, kindOf(value))};
     const QJsonObject o = value.toObject();
     FieldDef f;
-    if (!o.value(QLatin1String("name")).isString() || o.value(QLatin1String("name")).toString().trimmed().isEmpty())
+    if (!o.value(QLatin1String("name")).isString() ||
+        o.value(QLatin1String("name")).toString().trimmed().isEmpty())
         return Error{QStringLiteral("%1: \"name\" is missing or not a text").arg(where)};
     f.name = o.value(QLatin1String("name")).toString();
     where += QStringLiteral(" (%1)").arg(f.name);
-    if (f.name.contains(QLatin1Char(';')) || f.name.compare(QLatin1String("zel_rowid"), Qt::CaseInsensitive) == 0)
+    if (f.name.contains(QLatin1Char(';')) ||
+        f.name.compare(QLatin1String("zel_rowid"), Qt::CaseInsensitive) == 0)
         return Error{QStringLiteral("%1: this name cannot be a field name").arg(where)};
     if (seen.contains(f.name.toLower()))
         return Error{QStringLiteral("%1: the field is defined twice").arg(where)};
     for (auto it = o.begin(); it != o.end(); ++it) {
-        static const QStringList known{QStringLiteral("name"),  QStringLiteral("type"),   QStringLiteral("size"),
-                                       QStringLiteral("label"), QStringLiteral("format"), QStringLiteral("visible")};
+        static const QStringList known{QStringLiteral("name"),   QStringLiteral("type"),
+                                       QStringLiteral("size"),   QStringLiteral("label"),
+                                       QStringLiteral("format"), QStringLiteral("visible")};
         if (!known.contains(it.key()))
             return Error{QStringLiteral("%1: unknown member \"%2\"").arg(where, it.key())};
     }
@@ -161,7 +163,8 @@ Result<Row> rowFromJson(const QList<FieldDef>& fields, const QJsonValue& value, 
     if (value.isArray()) {
         const QJsonArray a = value.toArray();
         if (a.size() != fields.size())
-            return Error{QStringLiteral("%1: %2 values for %3 fields").arg(where).arg(a.size()).arg(fields.size())};
+            return Error{
+                QStringLiteral("%1: %2 values for %3 fields").arg(where).arg(a.size()).arg(fields.size())};
         for (int i = 0; i < fields.size(); ++i) {
             auto v = fromJson(fields[i], a.at(i), QStringLiteral("%1[%2]").arg(where).arg(i));
             if (!v)
@@ -171,7 +174,8 @@ Result<Row> rowFromJson(const QList<FieldDef>& fields, const QJsonValue& value, 
         return row;
     }
     if (!value.isObject())
-        return Error{QStringLiteral("%1: expected an array or an object, found %2").arg(where, kindOf(value))};
+        return Error{
+            QStringLiteral("%1: expected an array or an object, found %2").arg(where, kindOf(value))};
     const QJsonObject o = value.toObject();
     QSet<int> filled;
     for (auto it = o.begin(); it != o.end(); ++it) {
@@ -220,7 +224,10 @@ QJsonObject packetToJsonObject(const DataPacket& packet)
     return QJsonObject{{QStringLiteral("fields"), fields}, {QStringLiteral("rows"), rows}};
 }
 
-QJsonDocument packetToJson(const DataPacket& packet) { return QJsonDocument(packetToJsonObject(packet)); }
+QJsonDocument packetToJson(const DataPacket& packet)
+{
+    return QJsonDocument(packetToJsonObject(packet));
+}
 
 QByteArray packetToJsonText(const DataPacket& packet, QJsonDocument::JsonFormat format)
 {
@@ -276,7 +283,9 @@ Result<DataPacket> packetFromJsonText(const QByteArray& text)
     QJsonParseError err{};
     const QJsonDocument doc = QJsonDocument::fromJson(text, &err);
     if (err.error != QJsonParseError::NoError)
-        return Error{QStringLiteral("Data packet: JSON error at offset %1: %2").arg(err.offset).arg(err.errorString())};
+        return Error{QStringLiteral("Data packet: JSON error at offset %1: %2")
+                         .arg(err.offset)
+                         .arg(err.errorString())};
     return packetFromJson(doc);
 }
 

@@ -23,7 +23,8 @@ namespace zel {
 
 QJsonObject packetToJsonObject(const DataPacket& packet);
 QJsonDocument packetToJson(const DataPacket& packet);
-QByteArray packetToJsonText(const DataPacket& packet, QJsonDocument::JsonFormat format = QJsonDocument::Indented);
+QByteArray packetToJsonText(const DataPacket& packet,
+                            QJsonDocument::JsonFormat format = QJsonDocument::Indented);
 
 // Unknown types or members, values of the wrong type, rows of the wrong length, text longer
 // than its field's size and missing required members are error values that say where.

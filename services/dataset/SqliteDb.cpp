@@ -38,9 +38,15 @@ Status Db::exec(const QString& sql)
     return Error{msg};
 }
 
-QString Db::message() const { return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString(); }
+QString Db::message() const
+{
+    return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
+}
 
-int Db::errorCode() const { return m_db ? sqlite3_extended_errcode(m_db) : SQLITE_ERROR; }
+int Db::errorCode() const
+{
+    return m_db ? sqlite3_extended_errcode(m_db) : SQLITE_ERROR;
+}
 
 Stmt::Stmt(Db& db, const QString& sql)
 {
@@ -51,11 +57,23 @@ Stmt::Stmt(Db& db, const QString& sql)
     }
 }
 
-Stmt::~Stmt() { sqlite3_finalize(m_stmt); }
+Stmt::~Stmt()
+{
+    sqlite3_finalize(m_stmt);
+}
 
-void Stmt::bindNull(int i) { sqlite3_bind_null(m_stmt, i); }
-void Stmt::bind(int i, qint64 v) { sqlite3_bind_int64(m_stmt, i, v); }
-void Stmt::bind(int i, double v) { sqlite3_bind_double(m_stmt, i, v); }
+void Stmt::bindNull(int i)
+{
+    sqlite3_bind_null(m_stmt, i);
+}
+void Stmt::bind(int i, qint64 v)
+{
+    sqlite3_bind_int64(m_stmt, i, v);
+}
+void Stmt::bind(int i, double v)
+{
+    sqlite3_bind_double(m_stmt, i, v);
+}
 
 void Stmt::bind(int i, const QString& v)
 {
@@ -63,7 +81,10 @@ void Stmt::bind(int i, const QString& v)
     sqlite3_bind_text(m_stmt, i, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
 }
 
-int Stmt::step() { return sqlite3_step(m_stmt); }
+int Stmt::step()
+{
+    return sqlite3_step(m_stmt);
+}
 
 void Stmt::reset()
 {
@@ -71,9 +92,18 @@ void Stmt::reset()
     sqlite3_clear_bindings(m_stmt);
 }
 
-int Stmt::columnType(int i) const { return sqlite3_column_type(m_stmt, i); }
-qint64 Stmt::int64(int i) const { return sqlite3_column_int64(m_stmt, i); }
-double Stmt::real(int i) const { return sqlite3_column_double(m_stmt, i); }
+int Stmt::columnType(int i) const
+{
+    return sqlite3_column_type(m_stmt, i);
+}
+qint64 Stmt::int64(int i) const
+{
+    return sqlite3_column_int64(m_stmt, i);
+}
+double Stmt::real(int i) const
+{
+    return sqlite3_column_double(m_stmt, i);
+}
 
 QString Stmt::text(int i) const
 {

@@ -12,7 +12,8 @@ struct sqlite3_stmt;
 
 namespace zel::sqlite {
 
-class Db {
+class Db
+{
 public:
     Db() = default;
     ~Db();
@@ -30,7 +31,8 @@ private:
     sqlite3* m_db = nullptr;
 };
 
-class Stmt {
+class Stmt
+{
 public:
     Stmt(Db& db, const QString& sql);
     ~Stmt();

@@ -1,9 +1,8 @@
 #include "CrashVfs.h"
 
-#include <sqlite3.h>
-
 #include <csignal>
 #include <cstring>
+#include <sqlite3.h>
 
 namespace {
 
@@ -12,13 +11,17 @@ sqlite3_vfs g_vfs;
 CrashTarget g_target = CrashTarget::Database;
 int g_left = 0;
 
-struct ShimFile {
+struct ShimFile
+{
     sqlite3_file base; // must come first: SQLite sees this
     bool counted;
     sqlite3_file* real;
 };
 
-sqlite3_file* real(sqlite3_file* f) { return reinterpret_cast<ShimFile*>(f)->real; }
+sqlite3_file* real(sqlite3_file* f)
+{
+    return reinterpret_cast<ShimFile*>(f)->real;
+}
 
 int shimClose(sqlite3_file* f)
 {
@@ -26,26 +29,57 @@ int shimClose(sqlite3_file* f)
     sqlite3_free(real(f));
     return rc;
 }
-int shimRead(sqlite3_file* f, void* p, int n, sqlite3_int64 o) { return real(f)->pMethods->xRead(real(f), p, n, o); }
+int shimRead(sqlite3_file* f, void* p, int n, sqlite3_int64 o)
+{
+    return real(f)->pMethods->xRead(real(f), p, n, o);
+}
 int shimWrite(sqlite3_file* f, const void* p, int n, sqlite3_int64 o)
 {
     if (reinterpret_cast<ShimFile*>(f)->counted && --g_left <= 0)
         std::raise(SIGKILL);
     return real(f)->pMethods->xWrite(real(f), p, n, o);
 }
-int shimTruncate(sqlite3_file* f, sqlite3_int64 s) { return real(f)->pMethods->xTruncate(real(f), s); }
-int shimSync(sqlite3_file* f, int flags) { return real(f)->pMethods->xSync(real(f), flags); }
-int shimSize(sqlite3_file* f, sqlite3_int64* s) { return real(f)->pMethods->xFileSize(real(f), s); }
-int shimLock(sqlite3_file* f, int l) { return real(f)->pMethods->xLock(real(f), l); }
-int shimUnlock(sqlite3_file* f, int l) { return real(f)->pMethods->xUnlock(real(f), l); }
-int shimCheck(sqlite3_file* f, int* r) { return real(f)->pMethods->xCheckReservedLock(real(f), r); }
-int shimControl(sqlite3_file* f, int op, void* a) { return real(f)->pMethods->xFileControl(real(f), op, a); }
-int shimSector(sqlite3_file* f) { return real(f)->pMethods->xSectorSize(real(f)); }
-int shimCaps(sqlite3_file* f) { return real(f)->pMethods->xDeviceCharacteristics(real(f)); }
+int shimTruncate(sqlite3_file* f, sqlite3_int64 s)
+{
+    return real(f)->pMethods->xTruncate(real(f), s);
+}
+int shimSync(sqlite3_file* f, int flags)
+{
+    return real(f)->pMethods->xSync(real(f), flags);
+}
+int shimSize(sqlite3_file* f, sqlite3_int64* s)
+{
+    return real(f)->pMethods->xFileSize(real(f), s);
+}
+int shimLock(sqlite3_file* f, int l)
+{
+    return real(f)->pMethods->xLock(real(f), l);
+}
+int shimUnlock(sqlite3_file* f, int l)
+{
+    return real(f)->pMethods->xUnlock(real(f), l);
+}
+int shimCheck(sqlite3_file* f, int* r)
+{
+    return real(f)->pMethods->xCheckReservedLock(real(f), r);
+}
+int shimControl(sqlite3_file* f, int op, void* a)
+{
+    return real(f)->pMethods->xFileControl(real(f), op, a);
+}
+int shimSector(sqlite3_file* f)
+{
+    return real(f)->pMethods->xSectorSize(real(f));
+}
+int shimCaps(sqlite3_file* f)
+{
+    return real(f)->pMethods->xDeviceCharacteristics(real(f));
+}
 
-const sqlite3_io_methods kMethods = {1,        shimClose, shimRead,  shimWrite,  shimTruncate, shimSync, shimSize,
-                                     shimLock, shimUnlock, shimCheck, shimControl, shimSector, shimCaps,
-                                     nullptr,  nullptr,    nullptr,   nullptr,     nullptr,    nullptr};
+const sqlite3_io_methods kMethods = {1,           shimClose,  shimRead, shimWrite,  shimTruncate,
+                                     shimSync,    shimSize,   shimLock, shimUnlock, shimCheck,
+                                     shimControl, shimSector, shimCaps, nullptr,    nullptr,
+                                     nullptr,     nullptr,    nullptr,  nullptr};
 
 int shimOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* outFlags)
 {

@@ -7,7 +7,6 @@
 #include "dataset/DataSet.h"
 
 #include <QCoreApplication>
-
 #include <cstdio>
 
 using namespace zel;
@@ -51,7 +50,8 @@ int main(int argc, char** argv)
             ds.setLogChanges(false); // the save replaces every row instead of applying the log
         for (ds.first(); !ds.eof(); ds.next()) {
             ds.edit();
-            ds.fieldByName(QStringLiteral("N")).setInteger(ds.fieldByName(QStringLiteral("N")).asInteger() + 1);
+            ds.fieldByName(QStringLiteral("N"))
+                .setInteger(ds.fieldByName(QStringLiteral("N")).asInteger() + 1);
             ds.post();
         }
         const int nth = args[4].toInt();

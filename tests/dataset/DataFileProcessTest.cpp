@@ -36,7 +36,8 @@ TEST(DataFileProcesses, TwoProcessesAppendingToOneFileLoseNoRow)
     ASSERT_TRUE(ds.loadFromFile(path).ok());
     QSet<QString> seen;
     for (ds.first(); !ds.eof(); ds.next())
-        seen.insert(ds.fieldByName(QStringLiteral("TAG")).asString() + ds.fieldByName(QStringLiteral("N")).asString());
+        seen.insert(ds.fieldByName(QStringLiteral("TAG")).asString() +
+                    ds.fieldByName(QStringLiteral("N")).asString());
     EXPECT_EQ(ds.recordCount(), 2 * count);
     for (int i = 0; i < count; ++i) {
         EXPECT_TRUE(seen.contains(QStringLiteral("a%1").arg(i))) << i;
@@ -46,12 +47,15 @@ TEST(DataFileProcesses, TwoProcessesAppendingToOneFileLoseNoRow)
 
 // A terminal that dies in the middle of a save, while it writes the journal or while it
 // overwrites the file's pages, leaves the file as it was before that save.
-struct CrashCase {
+struct CrashCase
+{
     const char* mode; // "log": the change log is applied; "rewrite": every row is replaced
     int nthWrite;     // > 0: a write to the database file; < 0: a write to the journal
 };
 
-class CrashTest : public ::testing::TestWithParam<CrashCase> {};
+class CrashTest : public ::testing::TestWithParam<CrashCase>
+{
+};
 
 TEST_P(CrashTest, FileKeepsItsLastWholeSave)
 {
@@ -94,7 +98,8 @@ INSTANTIATE_TEST_SUITE_P(Writes, CrashTest,
                                            CrashCase{"rewrite", -2}),
                          [](const ::testing::TestParamInfo<CrashCase>& info) {
                              const int n = info.param.nthWrite;
-                             return std::string(info.param.mode) + (n > 0 ? "_database_write_" : "_journal_write_") +
+                             return std::string(info.param.mode) +
+                                    (n > 0 ? "_database_write_" : "_journal_write_") +
                                     std::to_string(n > 0 ? n : -n);
                          });
 

@@ -2,10 +2,8 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <sqlite3.h>
-
 #include <functional>
+#include <sqlite3.h>
 
 using namespace zel;
 using namespace zel::test;
@@ -35,12 +33,16 @@ QList<FieldDef> quoteFields()
                    QStringLiteral("#,##0.0000")};
     FieldDef hidden{QStringLiteral("NRSEQ"), FieldType::Integer};
     hidden.visible = false;
-    return {stringField(QStringLiteral("CDINDICE"), 4), typedField(QStringLiteral("DTREFIND"), FieldType::Date), value,
-            hidden, typedField(QStringLiteral("DTHRINC"), FieldType::DateTime),
+    return {stringField(QStringLiteral("CDINDICE"), 4),
+            typedField(QStringLiteral("DTREFIND"), FieldType::Date),
+            value,
+            hidden,
+            typedField(QStringLiteral("DTHRINC"), FieldType::DateTime),
             typedField(QStringLiteral("IDATIVO"), FieldType::Boolean)};
 }
 
-class DataFileTest : public ::testing::Test {
+class DataFileTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -214,20 +216,24 @@ TEST_F(DataFileTest, LoadKeepsTheDatasetsIndexesAndAddsTheFiles)
 }
 
 // Files a dataset must refuse to load or to save over, each left byte for byte as it was.
-struct BadFile {
+struct BadFile
+{
     const char* name;
     std::function<void(const QString& path, DataSet& good)> make;
     const char* loadError; // null: it loads (into a dataset of its own shape)
     const char* saveError; // null: not tried
 };
 
-class BadFileTest : public ::testing::TestWithParam<BadFile> {};
+class BadFileTest : public ::testing::TestWithParam<BadFile>
+{
+};
 
 TEST_P(BadFileTest, ClearErrorAndTheFileUntouched)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("tiporece.cds"));
-    DataSet good({stringField(QStringLiteral("CDTIPORECE"), 3), stringField(QStringLiteral("IDTIPORECE"), 1)});
+    DataSet good(
+        {stringField(QStringLiteral("CDTIPORECE"), 3), stringField(QStringLiteral("IDTIPORECE"), 1)});
     good.createDataSet();
     appendRow(good, {"001", "4"});
     GetParam().make(path, good);
@@ -268,7 +274,9 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 "not an SQLite database", "not an SQLite database"},
         BadFile{"foreignSqlite",
-                [](const QString& p, DataSet&) { runSql(p, "CREATE TABLE clientes(id INTEGER); INSERT INTO clientes VALUES (1);"); },
+                [](const QString& p, DataSet&) {
+                    runSql(p, "CREATE TABLE clientes(id INTEGER); INSERT INTO clientes VALUES (1);");
+                },
                 "not a data file of this system", "another kind"},
         BadFile{"otherShape",
                 [](const QString& p, DataSet& good) {
@@ -276,9 +284,8 @@ INSTANTIATE_TEST_SUITE_P(
                     runSql(p, "ALTER TABLE records ADD COLUMN EXTRA TEXT;");
                 },
                 "its table has the columns", "its table has the columns"},
-        BadFile{"otherFields",
-                [](const QString& p, DataSet& good) { ASSERT_TRUE(good.saveToFile(p).ok()); }, nullptr,
-                "holds a table of another shape"},
+        BadFile{"otherFields", [](const QString& p, DataSet& good) { ASSERT_TRUE(good.saveToFile(p).ok()); },
+                nullptr, "holds a table of another shape"},
         BadFile{"wrongValueType",
                 [](const QString& p, DataSet& good) {
                     ASSERT_TRUE(good.saveToFile(p).ok());

@@ -1,5 +1,4 @@
 #include "DataSetTestSupport.h"
-
 #include "dataset/FieldValue.h"
 
 #include <cmath>
@@ -9,12 +8,14 @@ using namespace zel::test;
 
 namespace {
 
-class CursorTest : public ::testing::Test {
+class CursorTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
         ds.setName(QStringLiteral("cdsTest"));
-        ds.setFieldDefs({stringField(QStringLiteral("CODE"), 3), typedField(QStringLiteral("VALUE"), FieldType::Float),
+        ds.setFieldDefs({stringField(QStringLiteral("CODE"), 3),
+                         typedField(QStringLiteral("VALUE"), FieldType::Float),
                          stringField(QStringLiteral("KIND"), 1)});
         ds.createDataSet();
     }
@@ -130,13 +131,16 @@ TEST_F(CursorTest, DeleteMakesTheFollowingRowCurrent)
 }
 
 // The loop the forms use to drop some rows: delete, or else move on, until the end.
-struct DeleteLoopCase {
+struct DeleteLoopCase
+{
     QStringList rows;
     QString kindToDelete;
     QStringList remaining;
 };
 
-class DeleteLoopTest : public ::testing::TestWithParam<DeleteLoopCase> {};
+class DeleteLoopTest : public ::testing::TestWithParam<DeleteLoopCase>
+{
+};
 
 TEST_P(DeleteLoopTest, VisitsEveryRowOnce)
 {
@@ -160,7 +164,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, DeleteLoopTest,
                                            DeleteLoopCase{{"X1", "X2", "X3"}, "X", {}},
                                            DeleteLoopCase{{"Y1", "X1", "X2"}, "X", {"Y1"}},
                                            DeleteLoopCase{{"Y1", "Y2"}, "X", {"Y1", "Y2"}},
-                                           DeleteLoopCase{{"X1", "Y1", "Y2", "X2", "Y3"}, "X", {"Y1", "Y2", "Y3"}}));
+                                           DeleteLoopCase{
+                                               {"X1", "Y1", "Y2", "X2", "Y3"}, "X", {"Y1", "Y2", "Y3"}}));
 
 TEST_F(CursorTest, LocateSearchesOnlyFilteredRowsAndStaysPutWhenNothingMatches)
 {
@@ -203,7 +208,8 @@ TEST_F(CursorTest, LocateOptionsAndTypedKeys)
 TEST_F(CursorTest, APostedRowTheFilterRejectsLeavesTheView)
 {
     fill({"A", "B", "C"});
-    ds.setFilter([](const RecordView& r) { return r.text(QStringLiteral("KIND")) == QLatin1String("Y"); }, {});
+    ds.setFilter([](const RecordView& r) { return r.text(QStringLiteral("KIND")) == QLatin1String("Y"); },
+                 {});
     ds.setFiltered(true);
     ds.first();
     ds.edit();
@@ -272,14 +278,17 @@ TEST_F(CursorTest, MalformedPacketChangesNothing)
 }
 
 // Writing a value through a field converts it to the field's type or refuses it.
-struct ConvertCase {
+struct ConvertCase
+{
     FieldDef field;
     QVariant in;
     QVariant stored; // invalid with `fails` set: the write is refused
     bool fails = false;
 };
 
-class ConvertTest : public ::testing::TestWithParam<ConvertCase> {};
+class ConvertTest : public ::testing::TestWithParam<ConvertCase>
+{
+};
 
 TEST_P(ConvertTest, WritesTheStoredForm)
 {

@@ -5,10 +5,14 @@ using namespace zel::test;
 
 namespace {
 
-QDateTime at(int minute) { return QDateTime(QDate(2026, 12, 7), QTime(10, minute)); }
+QDateTime at(int minute)
+{
+    return QDateTime(QDate(2026, 12, 7), QTime(10, minute));
+}
 
 // The movement dataset's shape: a change order and a time stamp.
-class IndexTest : public ::testing::Test {
+class IndexTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -24,12 +28,15 @@ protected:
     DataSet ds;
 };
 
-struct OrderCase {
+struct OrderCase
+{
     IndexDef index;
     QStringList order;
 };
 
-class IndexOrderTest : public IndexTest, public ::testing::WithParamInterface<OrderCase> {};
+class IndexOrderTest : public IndexTest, public ::testing::WithParamInterface<OrderCase>
+{
+};
 
 TEST_P(IndexOrderTest, OrdersTheVisibleRows)
 {
@@ -176,7 +183,8 @@ TEST_F(IndexTest, PacketsCopyEveryRowInInsertionOrder)
 {
     ds.addIndex({"byValueDesc", {"VRMOVIVEND"}, {}, true});
     ds.setIndexName(QStringLiteral("byValueDesc"));
-    ds.setFilter([](const RecordView& r) { return r.text(QStringLiteral("CODE")) == QLatin1String("A"); }, {});
+    ds.setFilter([](const RecordView& r) { return r.text(QStringLiteral("CODE")) == QLatin1String("A"); },
+                 {});
     ds.setFiltered(true);
     const DataPacket p = ds.data();
     ASSERT_EQ(p.rows.size(), 4);
@@ -215,7 +223,8 @@ TEST_F(IndexTest, SetRowsKeepsTheDatasetsOwnFields)
 
 TEST_F(IndexTest, ThousandsOfRowsStayOrderedThroughEdits)
 {
-    DataSet big({typedField(QStringLiteral("N"), FieldType::Integer), stringField(QStringLiteral("CODE"), 8)});
+    DataSet big(
+        {typedField(QStringLiteral("N"), FieldType::Integer), stringField(QStringLiteral("CODE"), 8)});
     big.addIndex({"byN", {"N"}, {}, true});
     big.setIndexName(QStringLiteral("byN"));
     big.createDataSet();
@@ -224,7 +233,8 @@ TEST_F(IndexTest, ThousandsOfRowsStayOrderedThroughEdits)
     big.first();
     for (int i = 0; i < 100; ++i) {
         big.edit();
-        big.fieldByName(QStringLiteral("N")).setInteger(big.fieldByName(QStringLiteral("N")).asInteger() + 10000);
+        big.fieldByName(QStringLiteral("N"))
+            .setInteger(big.fieldByName(QStringLiteral("N")).asInteger() + 10000);
         big.post();
         big.last();
     }

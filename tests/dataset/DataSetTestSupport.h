@@ -6,8 +6,14 @@
 
 namespace zel::test {
 
-inline FieldDef stringField(const QString& name, int size) { return FieldDef{name, FieldType::String, size}; }
-inline FieldDef typedField(const QString& name, FieldType type) { return FieldDef{name, type, 0}; }
+inline FieldDef stringField(const QString& name, int size)
+{
+    return FieldDef{name, FieldType::String, size};
+}
+inline FieldDef typedField(const QString& name, FieldType type)
+{
+    return FieldDef{name, type, 0};
+}
 
 // The codes of the visible rows, first to last, read with the cursor.
 inline QStringList walk(DataSet& ds, const QString& field = QStringLiteral("CODE"))

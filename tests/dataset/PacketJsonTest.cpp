@@ -1,6 +1,6 @@
-#include "DataSetTestSupport.h"
-
 #include "dataset/PacketJson.h"
+
+#include "DataSetTestSupport.h"
 
 using namespace zel;
 using namespace zel::test;
@@ -14,7 +14,9 @@ DataPacket samplePacket()
     FieldDef hidden{QStringLiteral("NRSEQ"), FieldType::Integer};
     hidden.visible = false;
     DataPacket p;
-    p.fields = {stringField(QStringLiteral("CDTIPORECE"), 3), value, hidden,
+    p.fields = {stringField(QStringLiteral("CDTIPORECE"), 3),
+                value,
+                hidden,
                 typedField(QStringLiteral("DTMOVIMCAIXA"), FieldType::Date),
                 typedField(QStringLiteral("DTHRINCMOV"), FieldType::DateTime),
                 typedField(QStringLiteral("IDOK"), FieldType::Boolean)};
@@ -56,19 +58,23 @@ TEST(PacketJson, DateTimesWithAnOffsetArriveInLocalTime)
     EXPECT_EQ(t.toUTC(), QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC));
 }
 
-struct BadJson {
+struct BadJson
+{
     const char* name;
     const char* text;
     const char* expected; // a part of the error message
 };
 
-class PacketJsonErrorTest : public ::testing::TestWithParam<BadJson> {};
+class PacketJsonErrorTest : public ::testing::TestWithParam<BadJson>
+{
+};
 
 TEST_P(PacketJsonErrorTest, ReportsWhereAndWhat)
 {
     auto p = packetFromJsonText(GetParam().text);
     ASSERT_FALSE(p.ok());
-    EXPECT_NE(p.errorMessage().indexOf(QString::fromUtf8(GetParam().expected)), -1) << p.errorMessage().toStdString();
+    EXPECT_NE(p.errorMessage().indexOf(QString::fromUtf8(GetParam().expected)), -1)
+        << p.errorMessage().toStdString();
 }
 
 #define F1 R"("fields": [{"name": "A", "type": "string", "size": 2}, {"name": "N", "type": "integer"}])"
@@ -80,13 +86,16 @@ INSTANTIATE_TEST_SUITE_P(
         BadJson{"notObject", "[1, 2]", "must be a JSON object"},
         BadJson{"noFields", R"({"rows": []})", "\"fields\" is missing"},
         BadJson{"unknownTop", R"({"fields": [], "rowz": []})", "unknown member \"rowz\""},
-        BadJson{"unknownType", R"({"fields": [{"name": "A", "type": "money"}]})", "fields[0] (A): unknown type \"money\""},
+        BadJson{"unknownType", R"({"fields": [{"name": "A", "type": "money"}]})",
+                "fields[0] (A): unknown type \"money\""},
         BadJson{"noType", R"({"fields": [{"name": "A"}]})", "fields[0] (A): \"type\" is missing"},
         BadJson{"noName", R"({"fields": [{"type": "string"}]})", "fields[0]: \"name\" is missing"},
         BadJson{"typoMember", R"({"fields": [{"name": "A", "type": "string", "lable": "x"}]})",
                 "unknown member \"lable\""},
-        BadJson{"badSize", R"({"fields": [{"name": "A", "type": "string", "size": -1}]})", "\"size\" must be"},
-        BadJson{"fractionSize", R"({"fields": [{"name": "A", "type": "string", "size": 2.5}]})", "\"size\" must be"},
+        BadJson{"badSize", R"({"fields": [{"name": "A", "type": "string", "size": -1}]})",
+                "\"size\" must be"},
+        BadJson{"fractionSize", R"({"fields": [{"name": "A", "type": "string", "size": 2.5}]})",
+                "\"size\" must be"},
         BadJson{"twice", R"({"fields": [{"name": "A", "type": "string"}, {"name": "a", "type": "integer"}]})",
                 "defined twice"},
         BadJson{"visibleText", R"({"fields": [{"name": "A", "type": "string", "visible": "no"}]})",
@@ -94,8 +103,10 @@ INSTANTIATE_TEST_SUITE_P(
         BadJson{"shortRow", "{" F1 R"(, "rows": [["x"]]})", "rows[0]: 1 values for 2 fields"},
         BadJson{"textForInteger", "{" F1 R"(, "rows": [["x", "7"]]})",
                 "rows[0][1] (N): expected a whole number, found a text"},
-        BadJson{"fractionForInteger", "{" F1 R"(, "rows": [["x", 7.5]]})", "rows[0][1] (N): expected a whole number"},
-        BadJson{"numberForText", "{" F1 R"(, "rows": [[1, 7]]})", "rows[0][0] (A): expected a text, found a number"},
+        BadJson{"fractionForInteger", "{" F1 R"(, "rows": [["x", 7.5]]})",
+                "rows[0][1] (N): expected a whole number"},
+        BadJson{"numberForText", "{" F1 R"(, "rows": [[1, 7]]})",
+                "rows[0][0] (A): expected a text, found a number"},
         BadJson{"tooLong", "{" F1 R"(, "rows": [["xyz", 7]]})", "longer than the field's 2 characters"},
         BadJson{"unknownKey", "{" F1 R"(, "rows": [{"B": 1}]})", "rows[0]: unknown field \"B\""},
         BadJson{"rowScalar", "{" F1 R"(, "rows": [5]})", "rows[0]: expected an array or an object"},
