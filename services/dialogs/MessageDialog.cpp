@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -47,6 +48,7 @@ QWidget* messageBody(const QString& text, DialogType type, QWidget* parent)
     icon->setObjectName(QStringLiteral("imgTipo"));
     icon->setPixmap(QApplication::style()->standardIcon(typeIcon(type)).pixmap(48, 48));
     icon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    icon->setFixedWidth(52);
     row->addWidget(icon, 0, Qt::AlignTop);
 
     auto* view = new QTextEdit(body);
@@ -70,8 +72,16 @@ QWidget* messageBody(const QString& text, DialogType type, QWidget* parent)
         longest = std::max(longest, fm.horizontalAdvance(line));
     const int margin = 2 * int(view->document()->documentMargin()) + 4;
     const int width = std::clamp(longest + margin, std::min(360, maxWidth), maxWidth);
-    view->document()->setTextWidth(width);
-    const int height = int(std::ceil(view->document()->size().height())) + 2;
+    // Measured on a document of its own: the view lays its document out for its current size.
+    QTextDocument measure;
+    measure.setDefaultFont(view->font());
+    measure.setDocumentMargin(view->document()->documentMargin());
+    QTextOption wrap;
+    wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    measure.setDefaultTextOption(wrap);
+    measure.setPlainText(view->toPlainText());
+    measure.setTextWidth(width);
+    const int height = int(std::ceil(measure.size().height())) + 2;
     if (height > maxHeight) {
         view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         view->setFixedSize(width + 28, maxHeight);

@@ -72,8 +72,8 @@ KeypadRows alphanumericKeys()
         rows.append(row);
     }
     rows[0].append(backspaceKey());
-    rows[1].append({QStringLiteral("Limpar"), QStringLiteral("tcbLimpar"), QStringLiteral("."), false, 1});
-    rows[3].append({QStringLiteral("Espaço"), QStringLiteral("tcbEspaco"), QStringLiteral(" "), true, 3});
+    rows[3].append({QStringLiteral("Espaço"), QStringLiteral("tcbEspaco"), QStringLiteral(" "), true, 2});
+    rows[3].append({QStringLiteral("Limpar"), QStringLiteral("tcbLimpar"), QStringLiteral("."), false, 2});
     return rows;
 }
 

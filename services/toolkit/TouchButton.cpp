@@ -20,6 +20,7 @@ constexpr int kMinimumSide = 44;
 constexpr int kMargin = 4;
 constexpr int kSpacing = 3;
 constexpr qreal kRadius = 6.0;
+const QColor kCheckedRing(255, 193, 7);
 
 QColor systemColor(int index)
 {
@@ -196,36 +197,50 @@ void TTouchButton::paintEvent(QPaintEvent*)
     p.setBrush(fill);
     p.setPen(QPen(face.darker(pressed ? 220 : 165), pressed ? 2.0 : 1.0));
     p.drawRoundedRect(frame, kRadius, kRadius);
+    if (isChecked()) {
+        // A chosen option keeps a bright ring, unlike a button only held down.
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(kCheckedRing, 3.0));
+        p.drawRoundedRect(frame.adjusted(1.5, 1.5, -1.5, -1.5), kRadius, kRadius);
+    }
 
     QRect content = rect().adjusted(kMargin, kMargin, -kMargin, -kMargin);
     if (pressed)
         content.translate(1, 1);
 
     const QString caption = text();
-    const int textFlags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
+    int textFlags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
     QRect textRoom = content;
     if (!m_glyph.isNull()) {
         const QFontMetrics fm(font());
-        const int textHeight = caption.isEmpty() ? 0 : fm.boundingRect(content, textFlags, caption).height();
-        const int textWidth = caption.isEmpty() ? 0 : fm.boundingRect(content, textFlags, caption).width();
+        const QRect textBox = caption.isEmpty() ? QRect() : fm.boundingRect(content, textFlags, caption);
         const int gap = caption.isEmpty() ? 0 : kSpacing;
+        const QSize natural = m_glyph.deviceIndependentSize().toSize();
+        // The glyph keeps at least a third of the button when the caption would crowd it out; the
+        // caption then shows from its first line.
+        const bool vertical = m_layout == GlyphTop || m_layout == GlyphBottom;
+        const int room = vertical ? content.height() : content.width();
+        const int left = room - (vertical ? textBox.height() : textBox.width()) - gap;
+        const int extent = std::min(vertical ? natural.height() : natural.width(), std::max(left, room / 3));
+        if (extent > left)
+            textFlags = (textFlags & ~Qt::AlignVCenter) | Qt::AlignTop;
         QRect glyphRoom = content;
         switch (m_layout) {
         case GlyphTop:
-            glyphRoom.setBottom(content.bottom() - textHeight - gap);
-            textRoom.setTop(glyphRoom.bottom() + gap);
+            glyphRoom.setHeight(extent);
+            textRoom.setTop(glyphRoom.bottom() + 1 + gap);
             break;
         case GlyphBottom:
-            glyphRoom.setTop(content.top() + textHeight + gap);
-            textRoom.setBottom(glyphRoom.top() - gap);
+            glyphRoom.setTop(content.bottom() + 1 - extent);
+            textRoom.setBottom(glyphRoom.top() - 1 - gap);
             break;
         case GlyphLeft:
-            glyphRoom.setRight(content.right() - textWidth - gap);
-            textRoom.setLeft(glyphRoom.right() + gap);
+            glyphRoom.setWidth(extent);
+            textRoom.setLeft(glyphRoom.right() + 1 + gap);
             break;
         case GlyphRight:
-            glyphRoom.setLeft(content.left() + textWidth + gap);
-            textRoom.setRight(glyphRoom.left() - gap);
+            glyphRoom.setLeft(content.right() + 1 - extent);
+            textRoom.setRight(glyphRoom.left() - 1 - gap);
             break;
         }
         if (glyphRoom.width() > 0 && glyphRoom.height() > 0) {

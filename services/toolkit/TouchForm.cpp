@@ -142,7 +142,12 @@ int TouchForm::exec()
     const auto limit = waits::timeLimit();
     if (limit.count() > 0) {
         watchdog.setSingleShot(true);
-        connect(&watchdog, &QTimer::timeout, this, [this, limit] {
+        connect(&watchdog, &QTimer::timeout, this, [this, limit, &watchdog] {
+            // A wait inside the form reports its own time-out, naming what it waited for.
+            if (waits::running() > 0) {
+                watchdog.start(limit / 10 + std::chrono::milliseconds(1));
+                return;
+            }
             waits::fail(QStringLiteral("form %1 (%2) still open after %3 ms")
                             .arg(objectName(), QString::fromUtf8(metaObject()->className()))
                             .arg(limit.count()));

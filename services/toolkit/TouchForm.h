@@ -52,7 +52,8 @@ public:
     static bool loadPicture(QLabel* label, const QString& path);
 
     // Modal run. In test builds it has the wait time limit: a form still open when it runs
-    // out is reported through the wait failure hook and closed.
+    // out is reported through the wait failure hook and closed (while a wait runs inside it,
+    // that wait reports instead).
     int exec() override;
 
 protected:

@@ -20,6 +20,7 @@ struct Policy {
     std::optional<std::chrono::milliseconds> limit;
     FailureHook hook;
     bool aborted = false;
+    int running = 0;
 };
 
 Policy& policy()
@@ -77,6 +78,11 @@ void fail(const QString& message)
         qCritical().noquote() << message;
 }
 
+int running()
+{
+    return policy().running;
+}
+
 void abortAll()
 {
     policy().aborted = true;
@@ -110,8 +116,17 @@ QString describe(const QString& what)
     return what.isEmpty() ? QStringLiteral("a wait for the operator") : what;
 }
 
+// Counts the waits in progress for the modal forms' time limit.
+struct RunningWait {
+    RunningWait() { ++waits::policy().running; }
+    ~RunningWait() { --waits::policy().running; }
+    RunningWait(const RunningWait&) = delete;
+    RunningWait& operator=(const RunningWait&) = delete;
+};
+
 void runWait(const std::function<bool()>& condition, const QString& directory, const QString& what)
 {
+    const RunningWait counted;
     const auto limit = waits::timeLimit();
     QElapsedTimer elapsed;
     elapsed.start();

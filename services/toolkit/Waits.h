@@ -48,6 +48,9 @@ void setTimeLimit(std::chrono::milliseconds limit);
 FailureHook setFailureHook(FailureHook hook);
 void fail(const QString& message);
 
+// How many waits are running, nested in one another.
+int running();
+
 // Calls off every running wait (they throw WaitTimeout) and closes every modal TouchForm;
 // later waits and forms end at once until clearAbort.
 void abortAll();

@@ -198,9 +198,12 @@ Operator& Operator::answer(int answer)
         [button] { touch(button()); });
 }
 
-Operator& Operator::waitUntil(std::function<bool()> condition, const QString& what)
+Operator& Operator::waitUntil(std::function<bool()> condition, const QString& what,
+                              std::chrono::milliseconds patience)
 {
-    const auto limit = waits::timeLimit().count() > 0 ? waits::timeLimit() : std::chrono::milliseconds(20000);
+    auto limit = waits::timeLimit().count() > 0 ? waits::timeLimit() : std::chrono::milliseconds(20000);
+    if (patience.count() > 0)
+        limit = patience;
     return add(
         QStringLiteral("wait until %1").arg(what),
         [condition = std::move(condition), what](QString& why) {

@@ -51,8 +51,9 @@ public:
     // Answers the message dialog on screen by touching the button of `answer` (mrYes, mrNo,
     // mrOk, mrExtra).
     Operator& answer(int answer);
-    // Waits, without acting, until `condition` holds (up to the wait time limit).
-    Operator& waitUntil(std::function<bool()> condition, const QString& what);
+    // Waits, without acting, until `condition` holds; `patience` 0: the wait time limit.
+    Operator& waitUntil(std::function<bool()> condition, const QString& what,
+                        std::chrono::milliseconds patience = std::chrono::milliseconds(0));
     // Runs `action` as a step of the script.
     Operator& run(std::function<void()> action, const QString& what = QStringLiteral("step"));
 
