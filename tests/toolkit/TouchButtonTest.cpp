@@ -1,4 +1,5 @@
 #include "toolkit/TouchButton.h"
+#include "ui_PromotedButton.h"
 
 #include <QApplication>
 #include <QFile>
@@ -109,6 +110,20 @@ TEST(TouchButton, TakesItsDesignPropertiesByName)
     EXPECT_EQ(button.color(), QColor(0x90, 0x90, 0xB0));
     EXPECT_EQ(button.captionColor(), QColor(Qt::white));
     EXPECT_EQ(button.layout(), TTouchButton::GlyphLeft);
+}
+
+TEST(TouchButton, WorksAsAPromotedWidgetInAFormDesign)
+{
+    QDialog dialog;
+    Ui::PromotedButton ui;
+    ui.setupUi(&dialog);
+    TTouchButton* button = dialog.findChild<TTouchButton*>(QStringLiteral("tcb7"));
+    ASSERT_EQ(button, ui.tcb7);
+    EXPECT_EQ(button->caption(), QStringLiteral("7"));
+    EXPECT_EQ(button->hint(), QStringLiteral("Sete"));
+    EXPECT_EQ(button->tag(), 55);
+    EXPECT_EQ(button->color(), QColor(144, 144, 176));
+    EXPECT_TRUE(button->glyph().isNull());
 }
 
 TEST(TouchButton, IsTouchSizedTakesNoFocusAndClicks)
