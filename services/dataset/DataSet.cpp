@@ -27,6 +27,10 @@ void DataSet::Impl::requireActive() const
 int DataSet::Impl::requireField(const QString& fieldName) const
 {
     for (int i = 0; i < fields.size(); ++i) {
+        if (fields[i].name == fieldName)
+            return i;
+    }
+    for (int i = 0; i < fields.size(); ++i) {
         if (fields[i].name.compare(fieldName, Qt::CaseInsensitive) == 0)
             return i;
     }

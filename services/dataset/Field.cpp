@@ -9,6 +9,10 @@ namespace zel {
 QVariant RecordView::value(const QString& field) const
 {
     for (int i = 0; i < m_fields.size(); ++i) {
+        if (m_fields[i].name == field)
+            return i < m_row.size() ? m_row[i] : QVariant();
+    }
+    for (int i = 0; i < m_fields.size(); ++i) {
         if (m_fields[i].name.compare(field, Qt::CaseInsensitive) == 0)
             return i < m_row.size() ? m_row[i] : QVariant();
     }

@@ -30,6 +30,11 @@ bool isIntegral(const QVariant& v)
     }
 }
 
+template <class T> const T& stored(const QVariant& v)
+{
+    return *static_cast<const T*>(v.constData());
+}
+
 bool isFloating(const QVariant& v)
 {
     return typeOf(v) == QMetaType::Double || typeOf(v) == QMetaType::Float;
@@ -323,18 +328,28 @@ int compare(const QVariant& a, const QVariant& b)
     const int ta = typeOf(a), tb = typeOf(b);
     if (ta != tb)
         return ta < tb ? -1 : 1;
+    // Index orders compare often: read the stored values in place, without copies.
     auto order = [](const auto& x, const auto& y) { return x < y ? -1 : (y < x ? 1 : 0); };
     switch (ta) {
     case QMetaType::QString:
-        return a.toString().compare(b.toString(), Qt::CaseSensitive);
+        return stored<QString>(a).compare(stored<QString>(b), Qt::CaseSensitive);
     case QMetaType::LongLong:
-        return order(a.toLongLong(), b.toLongLong());
+        return order(stored<qint64>(a), stored<qint64>(b));
     case QMetaType::Double:
-        return order(a.toDouble(), b.toDouble());
+        return order(stored<double>(a), stored<double>(b));
     case QMetaType::QDate:
-        return order(a.toDate(), b.toDate());
-    case QMetaType::QDateTime:
-        return order(a.toDateTime().toMSecsSinceEpoch(), b.toDateTime().toMSecsSinceEpoch());
+        return order(stored<QDate>(a), stored<QDate>(b));
+    case QMetaType::QDateTime: {
+        // Stored date-times are all local time: the wall-clock date and time order them
+        // without a time-zone look-up per comparison.
+        const QDateTime& x = stored<QDateTime>(a);
+        const QDateTime& y = stored<QDateTime>(b);
+        if (x.timeSpec() == Qt::LocalTime && y.timeSpec() == Qt::LocalTime) {
+            const int c = order(x.date(), y.date());
+            return c != 0 ? c : order(x.time(), y.time());
+        }
+        return order(x.toMSecsSinceEpoch(), y.toMSecsSinceEpoch());
+    }
     case QMetaType::Bool:
         return order(int(a.toBool()), int(b.toBool()));
     default:
