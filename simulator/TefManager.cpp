@@ -100,21 +100,23 @@ void TefManager::takeRequest()
     if (m_leftAlone.contains(sequence))
         return;
     if (!request->isWellFormed() || request->header().isEmpty() || sequence.isEmpty()) {
-        QFile::remove(requestPath);
         if (sequence.isEmpty()) {
+            QFile::remove(requestPath);
             log(QStringLiteral("removed a malformed request without a sequence"));
             return;
         }
         log(QStringLiteral("malformed request %1 refused").arg(sequence));
-        writeStatus(request->header(), sequence);
+        take(request->header(), sequence);
         answerFailure(request->header(), sequence, QStringLiteral("Requisicao invalida"));
         return;
     }
     answer(*request);
 }
 
-void TefManager::writeStatus(const QString& header, const QString& sequence)
+void TefManager::take(const QString& header, const QString& sequence)
 {
+    // The request is gone before the status says it was taken.
+    QFile::remove(path("req/intpos.001"));
     IntPosFile status;
     status.add(intpos::kHeader, header);
     status.add(intpos::kSequence, sequence);
@@ -136,19 +138,16 @@ void TefManager::answerFailure(const QString& header, const QString& sequence, c
 
 void TefManager::answer(const IntPosFile& request)
 {
-    const QString requestPath = path("req/intpos.001");
     const QString header = request.header();
     const QString sequence = request.sequence();
 
     if (header == QLatin1String("ATV")) {
-        writeStatus(header, sequence);
-        QFile::remove(requestPath);
+        take(header, sequence);
         log(QStringLiteral("activity check %1 answered").arg(sequence));
         return;
     }
     if (header != QLatin1String("CRT") && header != QLatin1String("CHQ")) {
-        writeStatus(header, sequence);
-        QFile::remove(requestPath);
+        take(header, sequence);
         log(QStringLiteral("request %1: operation %2 not supported").arg(sequence, header));
         answerFailure(header, sequence, QStringLiteral("Operacao nao suportada: %1").arg(header));
         return;
@@ -156,8 +155,7 @@ void TefManager::answer(const IntPosFile& request)
     static const QRegularExpression digits(QStringLiteral("^\\d{1,15}$"));
     const QString amount = request.value(intpos::kAmount);
     if (!digits.match(amount).hasMatch()) {
-        writeStatus(header, sequence);
-        QFile::remove(requestPath);
+        take(header, sequence);
         log(QStringLiteral("request %1: amount \"%2\" refused").arg(sequence, amount));
         answerFailure(header, sequence, QStringLiteral("Valor invalido"));
         return;
@@ -172,8 +170,7 @@ void TefManager::answer(const IntPosFile& request)
             emit finished();
         return;
     }
-    writeStatus(header, sequence);
-    QFile::remove(requestPath);
+    take(header, sequence);
     if (rule.action == TefRule::Action::Silent) {
         if (m_once)
             emit finished();

@@ -47,7 +47,8 @@ private:
     void takeRequest();
     void answer(const IntPosFile& request);
     void answerFailure(const QString& header, const QString& sequence, const QString& message);
-    void writeStatus(const QString& header, const QString& sequence);
+    // Removes the request and writes the status file that echoes it.
+    void take(const QString& header, const QString& sequence);
     void pump();
     void finishSplit();
     void outputDone(const Output& output);
