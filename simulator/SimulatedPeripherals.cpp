@@ -76,12 +76,15 @@ bool SimulatedPeripherals::Estado_Impressora(bool, bool)
 void SimulatedPeripherals::Abre_Gaveta()
 {
     m_fiscal.openDrawer();
+    changed(Device::FiscalPrinter);
 }
 
 bool SimulatedPeripherals::AbreCupom(const QString& nrCupom)
 {
     Q_UNUSED(nrCupom); // the printer numbers its coupons itself
-    return m_fiscal.openCoupon();
+    const bool ok = m_fiscal.openCoupon();
+    changed(Device::FiscalPrinter);
+    return ok;
 }
 
 bool SimulatedPeripherals::VendaItem(const QString& nrVenda, const QString& tipoDesconto,
@@ -89,24 +92,32 @@ bool SimulatedPeripherals::VendaItem(const QString& nrVenda, const QString& tipo
                                      const QString& cdAliq, double quantidade, double vrUnitario,
                                      double vrDesconto)
 {
-    return m_fiscal.sellItem(nrVenda, tipoDesconto, cdProduto, nmProduto, cdAliq, quantidade, vrUnitario,
-                             vrDesconto);
+    const bool ok = m_fiscal.sellItem(nrVenda, tipoDesconto, cdProduto, nmProduto, cdAliq, quantidade,
+                                      vrUnitario, vrDesconto);
+    changed(Device::FiscalPrinter);
+    return ok;
 }
 
 bool SimulatedPeripherals::Cancela_Cupom(bool, bool, QString& nrCupom)
 {
-    return m_fiscal.cancelCoupon(nrCupom);
+    const bool ok = m_fiscal.cancelCoupon(nrCupom);
+    changed(Device::FiscalPrinter);
+    return ok;
 }
 
 bool SimulatedPeripherals::Cupom_Conferencia(const QString&, const QString& tipo, double percentual,
                                              double valor)
 {
-    return m_fiscal.announceAdjustment(tipo, percentual, valor);
+    const bool ok = m_fiscal.announceAdjustment(tipo, percentual, valor);
+    changed(Device::FiscalPrinter);
+    return ok;
 }
 
 bool SimulatedPeripherals::AbreCupomRes(const QString&, const QString&)
 {
-    return m_fiscal.openPayment();
+    const bool ok = m_fiscal.openPayment();
+    changed(Device::FiscalPrinter);
+    return ok;
 }
 
 bool SimulatedPeripherals::FechaCupom(bool emiteContraVale, bool semCartaoTef, double vrDesconto,
@@ -133,13 +144,13 @@ bool SimulatedPeripherals::FechaCupom(bool emiteContraVale, bool semCartaoTef, d
         for (const auto& receipt : receipts)
             closing.tefReceipts << receipt.lines;
     }
-    if (!m_fiscal.closeCoupon(closing, nrCupom))
-        return false;
-    if (!semCartaoTef && m_inContCuponsTEF > 0) {
+    const bool ok = m_fiscal.closeCoupon(closing, nrCupom);
+    if (ok && !semCartaoTef && m_inContCuponsTEF > 0) {
         m_tef.discard(receipts);
         m_inContCuponsTEF = 0;
     }
-    return true;
+    changed(Device::FiscalPrinter);
+    return ok;
 }
 
 QString SimulatedPeripherals::AjustaZero(const QString& digitos, int width)
@@ -168,18 +179,21 @@ void SimulatedPeripherals::TeclFormFeed()
 {
     if (m_keyboardPresent)
         m_keyboard.clear();
+    changed(Device::KeyboardDisplay);
 }
 
 void SimulatedPeripherals::TeclDispClrLn1()
 {
     if (m_keyboardPresent)
         m_keyboard.clearLine(1);
+    changed(Device::KeyboardDisplay);
 }
 
 void SimulatedPeripherals::TeclDispClrLn2()
 {
     if (m_keyboardPresent)
         m_keyboard.clearLine(2);
+    changed(Device::KeyboardDisplay);
 }
 
 void SimulatedPeripherals::TeclGoToXY(int row, int col)
@@ -192,6 +206,7 @@ void SimulatedPeripherals::TeclDispStr(const QString& text)
 {
     if (m_keyboardPresent)
         m_keyboard.write(text);
+    changed(Device::KeyboardDisplay);
 }
 
 // ---- TEF ---------------------------------------------------------------------------------
@@ -237,26 +252,35 @@ void SimulatedPeripherals::DisplayChar(const QString& text)
 {
     if (m_displayPresent)
         m_display.stream(text);
+    changed(Device::CustomerDisplay);
 }
 
 bool SimulatedPeripherals::ImpChqChar(const QString& text)
 {
-    return m_cheque.printText(text);
+    const bool ok = m_cheque.printText(text);
+    changed(Device::ChequePrinter);
+    return ok;
 }
 
 int SimulatedPeripherals::enviaComandoCheque(const char* command)
 {
-    return m_cheque.sendCommand(QString::fromLatin1(command));
+    const int result = m_cheque.sendCommand(QString::fromLatin1(command));
+    changed(Device::ChequePrinter);
+    return result;
 }
 
 bool SimulatedPeripherals::Retorno_Imp(int result)
 {
-    return m_cheque.acknowledge(result);
+    const bool ok = m_cheque.acknowledge(result);
+    changed(Device::ChequePrinter);
+    return ok;
 }
 
 bool SimulatedPeripherals::Fecha_Imp_Chq_Sweda(bool opcao1, bool opcao2)
 {
-    return m_cheque.close(opcao1, opcao2);
+    const bool ok = m_cheque.close(opcao1, opcao2);
+    changed(Device::ChequePrinter);
+    return ok;
 }
 
 } // namespace zel

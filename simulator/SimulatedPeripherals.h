@@ -7,6 +7,8 @@
 #include "TextDisplay.h"
 #include "devices/Peripherals.h"
 
+#include <functional>
+
 namespace zel {
 
 // The peripheral services on simulated devices, set up from a SimulatorConfig: a virtual
@@ -25,6 +27,11 @@ public:
     const TextDisplay& customerDisplay() const { return m_display; }
     ChequePrinter& chequePrinter() { return m_cheque; }
     TefDirectory& tef() { return m_tef; }
+
+    // Called after each call that may change what a device shows or holds, so a host can
+    // repaint its view of the devices.
+    enum class Device { FiscalPrinter, KeyboardDisplay, CustomerDisplay, ChequePrinter };
+    void setChangeListener(std::function<void(Device)> listener) { m_listener = std::move(listener); }
 
     void setKeyboardPresent(bool present) { m_keyboardPresent = present; }
     void setDisplayPresent(bool present) { m_displayPresent = present; }
@@ -93,6 +100,13 @@ protected:
     int enviaComandoCheque(const char* command) override;
 
 private:
+    void changed(Device device)
+    {
+        if (m_listener)
+            m_listener(device);
+    }
+
+    std::function<void(Device)> m_listener;
     SimulatorConfig m_config;
     FiscalPrinter m_fiscal;
     TextDisplay m_keyboard;

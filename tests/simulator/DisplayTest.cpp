@@ -90,6 +90,8 @@ TEST(SimulatedDisplays, FollowTheSettingsAndIgnoreCallsWhenAbsent)
     SimulatorConfig config = simtest::config(dir);
     config.displayWidth = 16;
     SimulatedPeripherals devices(config);
+    QList<SimulatedPeripherals::Device> changes;
+    devices.setChangeListener([&](SimulatedPeripherals::Device device) { changes << device; });
     EXPECT_EQ(devices.TAM_DISPLAY(), 16);
     devices.DisplayChar(QStringLiteral("0123456789ABCDEFGH"));
     EXPECT_EQ(devices.customerDisplay().trimmedLines(),
@@ -97,6 +99,8 @@ TEST(SimulatedDisplays, FollowTheSettingsAndIgnoreCallsWhenAbsent)
     devices.TeclGoToXY(2, 3);
     devices.TeclDispStr(QStringLiteral("ok"));
     EXPECT_EQ(devices.keyboardDisplay().trimmedLines().at(1), QStringLiteral("  ok"));
+    EXPECT_EQ(changes, (QList<SimulatedPeripherals::Device>{SimulatedPeripherals::Device::CustomerDisplay,
+                                                            SimulatedPeripherals::Device::KeyboardDisplay}));
 
     devices.setKeyboardPresent(false);
     devices.setDisplayPresent(false);
