@@ -123,15 +123,20 @@ bool TefDirectory::checkActive()
     const QString sequence = nextSequence();
     if (!writeRequest(QStringLiteral("ATV"), sequence))
         return false;
-    return waitTaken(QStringLiteral("ATV"), sequence);
+    return waitStatus(QStringLiteral("ATV"), sequence, m_settings.activityTimeoutMs);
 }
 
 bool TefDirectory::waitTaken(const QString& header, const QString& sequence)
 {
     if (m_settings.dir.isEmpty())
         return false;
+    return waitStatus(header, sequence, m_settings.takenTimeoutMs);
+}
+
+bool TefDirectory::waitStatus(const QString& header, const QString& sequence, int timeoutMs)
+{
     const QString status = statusPath();
-    const bool taken = waitUntil(m_settings.dir + QStringLiteral("resp"), m_settings.takenTimeoutMs, [&] {
+    const bool taken = waitUntil(m_settings.dir + QStringLiteral("resp"), timeoutMs, [&] {
         const auto file = readIntPosFile(status);
         return file && file->isComplete() && file->header() == header && file->sequence() == sequence;
     });

@@ -67,6 +67,7 @@ public:
     static bool waitUntil(const QString& dir, int timeoutMs, const std::function<bool()>& ready);
 
 private:
+    bool waitStatus(const QString& header, const QString& sequence, int timeoutMs);
     bool writeRequest(const QString& header, const QString& sequence);
 
     TefSettings m_settings;

@@ -119,13 +119,15 @@ TEST_F(TefDirectoryTest, NewNamesAreFreeAndDeleteTakesOnlyOneExchange)
 
 TEST_F(TefDirectoryTest, TheActivityCheckFailsWithoutAManagerAndWithdrawsItsRequest)
 {
-    m_config.tef.activityTimeoutMs = m_config.tef.takenTimeoutMs = 300;
+    m_config.tef.activityTimeoutMs = 300;
+    m_config.tef.takenTimeoutMs = 5000; // not the activity check's wait
     TefDirectory tef(m_config.tef, m_config.stateDir);
     ASSERT_TRUE(tef.checkFiles());
     QElapsedTimer clock;
     clock.start();
     EXPECT_FALSE(tef.checkActive());
     EXPECT_GE(clock.elapsed(), 250);
+    EXPECT_LT(clock.elapsed(), 2500);
     EXPECT_FALSE(QFile::exists(tef.requestPath()));
 }
 
