@@ -183,7 +183,20 @@ void OperatorScript::step()
         emit done();
         return;
     }
-    const ScriptAction action = m_actions.at(m_next++);
+    const ScriptAction action = m_actions.at(m_next);
+    // A control that is not on the screen yet (a form still opening, a dialog on its way) is
+    // looked for again for a while before the script gives up on it.
+    const bool needsControl = action.kind == ScriptAction::Click || action.kind == ScriptAction::Expect;
+    if (needsControl && !findControl(action.target)) {
+        if (!m_searching.isValid())
+            m_searching.start();
+        if (m_searching.elapsed() < kFindTimeMs) {
+            m_timer.start(m_timer.interval());
+            return;
+        }
+    }
+    m_searching.invalidate();
+    ++m_next;
     int delay = m_timer.interval();
     if (action.kind == ScriptAction::Wait)
         delay = action.number;

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <functional>
@@ -58,7 +59,10 @@ private:
     bool run(const ScriptAction& action);
     void fail(const ScriptAction& action, const QString& message);
 
+    static constexpr qint64 kFindTimeMs = 3000;
+
     QList<ScriptAction> m_actions;
+    QElapsedTimer m_searching;
     AnswerSink m_answers;
     QString m_screenshotDir;
     qsizetype m_next = 0;

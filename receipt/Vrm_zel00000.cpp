@@ -89,7 +89,10 @@ bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda
     form.cdsConsumidor.setData(consumidores.data());
     form.cdsConsumidor.open();
 
-    form.exec();
+    // The sale is settled only by OK, which closes the form as accepted. A form closed any other
+    // way (Exit, or from outside the module) hands back what it recorded as not settled.
+    if (form.exec() != QDialog::Accepted)
+        boVendaOk = false;
 
     movimentos.setData(form.cdsMovCaixa.data());
     venda.setData(form.cdsVendaOk.data());

@@ -1,0 +1,209 @@
+#include "DemoHost.h"
+
+#include "zel/Pkg_zel.h"
+
+#include "dataset/PacketJson.h"
+#include "simulator/SimulatorConfig.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace zel::demo {
+
+namespace {
+
+const char* const kAmountLabels[] = {"lblNmVenda",    "lblNrVenda",  "lblValorTotal", "lblValorPago",
+                                     "lblPagar",      "lblValorPagar", "lblServico",  "lblVrConsumacao",
+                                     "lblRecebimento", "lblInputReceb2"};
+
+// Takes the receipt form's texts when it hides: the module frees the form on its own schedule,
+// and the host reads nothing of the module's inside but what the screen showed.
+class SnapshotFilter : public QObject {
+public:
+    explicit SnapshotFilter(FormSnapshot& target) : m_target(target) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide && watched->objectName() == QLatin1String("TfrmRecebimento")) {
+            auto* form = static_cast<QWidget*>(watched);
+            if (auto* list = form->findChild<QPlainTextEdit*>(QStringLiteral("memLista"))) {
+                m_target.runningList = list->toPlainText().split(u'\n');
+                if (m_target.runningList == QStringList{QString()})
+                    m_target.runningList.clear();
+            }
+            for (const char* name : kAmountLabels)
+                if (auto* label = form->findChild<QLabel*>(QLatin1String(name)))
+                    m_target.labels.insert(QLatin1String(name), label->text());
+        }
+        return false;
+    }
+
+private:
+    FormSnapshot& m_target;
+};
+
+QJsonArray toArray(const QStringList& lines)
+{
+    QJsonArray out;
+    for (const QString& line : lines)
+        out.append(line);
+    return out;
+}
+
+// Every window still open, closed from outside: used when a script has failed or run out.
+void closeEverything()
+{
+    for (int i = 0; i < 10; ++i) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        modal->close();
+        QCoreApplication::processEvents();
+    }
+}
+
+} // namespace
+
+DemoHost::DemoHost(DemoOptions options) : m_options(std::move(options)) {}
+
+DemoHost::~DemoHost()
+{
+    if (m_module.isLoaded()) {
+        if (auto finalize = reinterpret_cast<FinalizeFn>(m_module.resolve("Finalize")))
+            finalize();
+        m_module.unload();
+    }
+}
+
+Status DemoHost::loadModule()
+{
+    m_module.setFileName(m_options.modulePath);
+    if (!m_module.load())
+        return Error{QStringLiteral("cannot load the module %1: %2").arg(m_options.modulePath, m_module.errorString())};
+    return {};
+}
+
+Result<QJsonObject> DemoHost::run(const Scenario& s)
+{
+    // Devices: the scenario's settings, with their state under the run's folder unless it names one.
+    static QTemporaryDir scratch;
+    const QString stateRoot = m_options.stateDir.isEmpty() ? scratch.path() : m_options.stateDir;
+    QJsonObject devices = s.devices;
+    if (!devices.contains(QStringLiteral("stateDir")))
+        devices.insert(QStringLiteral("stateDir"), QDir(stateRoot).filePath(QStringLiteral("state")));
+    if (!devices.contains(QStringLiteral("dataDir")))
+        devices.insert(QStringLiteral("dataDir"), QDir(stateRoot).filePath(QStringLiteral("data")));
+    auto config = SimulatorConfig::fromJson(devices, s.baseDir);
+    if (!config)
+        return Error{QStringLiteral("scenario devices: %1").arg(config.errorMessage())};
+    QDir().mkpath(config->stateDir);
+    QDir().mkpath(config->dataDir);
+    m_devices = std::make_shared<SimulatedPeripherals>(*config);
+    m_journalStart = m_devices->fiscalPrinter().journalText().size();
+
+    if (const Status st = loadModule(); !st)
+        return st.error();
+    const auto resolve = [this](const char* name) { return m_module.resolve(name); };
+    auto initialize = reinterpret_cast<InitializeFn>(resolve("Initialize"));
+    auto recebimento = reinterpret_cast<RecebimentoFn>(resolve("Recebimento"));
+    auto instalaPerifericos = reinterpret_cast<InstalaPerifericosFn>(resolve("InstalaPerifericos"));
+    auto instalaDialogos = reinterpret_cast<InstalaDialogosFn>(resolve("InstalaDialogos"));
+    auto defineFilial = reinterpret_cast<DefineFilialFn>(resolve("DefineFilial"));
+    if (!initialize || !recebimento || !instalaPerifericos || !instalaDialogos || !defineFilial)
+        return Error{QStringLiteral("the module %1 lacks an entry function").arg(m_options.modulePath)};
+
+    initialize();
+    defineFilial(s.branch);
+    instalaPerifericos(m_devices.get());
+    instalaDialogos(&m_dialogs);
+
+    // The host's datasets.
+    DataSet venda, movimentos, clientes, consumidores, aliquotas, tipos;
+    venda.setData(s.sale);
+    tipos.setData(s.paymentTypes);
+    clientes.setData(s.clients);
+    consumidores.setData(s.consumers);
+    aliquotas.setData(s.taxRates);
+    QString nrVenda = s.saleNumber;
+
+    // The operator script runs from the event loop while the module's forms wait.
+    std::unique_ptr<OperatorScript> script;
+    const QString scriptPath = m_options.scriptPath.isEmpty() ? s.script : m_options.scriptPath;
+    if (m_options.runScript && !scriptPath.isEmpty()) {
+        QFile file(scriptPath);
+        if (!file.open(QIODevice::ReadOnly))
+            return Error{QStringLiteral("script %1: %2").arg(scriptPath, file.errorString())};
+        auto actions = parseScript(QString::fromUtf8(file.readAll()));
+        if (!actions)
+            return Error{QStringLiteral("%1: %2").arg(scriptPath, actions.errorMessage())};
+        script = std::make_unique<OperatorScript>(
+            std::move(actions).value(), [this](int answer) { m_dialogs.queueAnswer(answer); },
+            m_options.screenshotDir);
+        QObject::connect(script.get(), &OperatorScript::failed, [](const QString&) {
+            QTimer::singleShot(0, closeEverything);
+        });
+        script->start();
+    }
+
+    // A headless run never hangs: what is still open after the script, or after the watchdog's
+    // time, is closed and reported.
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    if (m_options.headless) {
+        QObject::connect(&watchdog, &QTimer::timeout, [this] {
+            m_scriptErrors.append(QStringLiteral("the receipt was still open when the run's time ran out"));
+            closeEverything();
+        });
+        watchdog.start(m_options.watchdogMs);
+        if (script)
+            QObject::connect(script.get(), &OperatorScript::done, [&watchdog] { watchdog.start(5000); });
+    }
+
+    SnapshotFilter snapshot(m_snapshot);
+    qApp->installEventFilter(&snapshot);
+    const bool settled = recebimento(venda, movimentos, nrVenda, clientes, consumidores, aliquotas, tipos,
+                                     s.systemType, QString(), s.picture, s.printerModel);
+    qApp->removeEventFilter(&snapshot);
+    watchdog.stop();
+    if (script) {
+        m_scriptErrors += script->errors();
+        m_screenshots = script->screenshots();
+        if (!script->finished())
+            m_scriptErrors.append(QStringLiteral("the receipt closed before the script's end"));
+    }
+    instalaDialogos(nullptr);
+    instalaPerifericos(nullptr);
+    return resultDocument(settled, nrVenda, movimentos.data(), venda.data());
+}
+
+QJsonObject DemoHost::resultDocument(bool settled, const QString& coupon, const DataPacket& movements,
+                                     const DataPacket& sale) const
+{
+    const QString journal = m_devices->fiscalPrinter().journalText().mid(m_journalStart);
+    return QJsonObject{
+        {"result", settled},
+        {"couponNumber", coupon},
+        {"movements", packetToJsonObject(movements)},
+        {"sale", packetToJsonObject(sale)},
+        {"runningList", toArray(m_snapshot.runningList)},
+        {"labels", m_snapshot.labels},
+        {"keyboardDisplay", toArray(m_devices->keyboardDisplay().lines())},
+        {"customerDisplay", toArray(m_devices->customerDisplay().lines())},
+        {"fiscalJournal", toArray(journal.split(u'\n', Qt::SkipEmptyParts))},
+        {"chequePrinter", toArray(m_devices->chequePrinter().log())},
+        {"drawerOpenings", m_devices->fiscalPrinter().drawerOpenings()},
+        {"dialogs", m_dialogs.record()},
+        {"screenshots", toArray(m_screenshots)},
+        {"scriptErrors", toArray(m_scriptErrors)},
+    };
+}
+
+} // namespace zel::demo

@@ -1,0 +1,106 @@
+#include "Scenario.h"
+
+#include "dataset/PacketJson.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QSet>
+
+namespace zel::demo {
+
+namespace {
+
+QString absolute(const QString& baseDir, const QString& path)
+{
+    if (path.isEmpty())
+        return path;
+    return QDir::cleanPath(QDir(baseDir).absoluteFilePath(path));
+}
+
+// Glyph paths of the payment-type configuration, made absolute so the module finds them.
+void resolveGlyphs(DataPacket& packet, const QString& baseDir)
+{
+    const int column = packet.fieldIndex(QStringLiteral("DSIMAGEMBUT"));
+    if (column < 0)
+        return;
+    for (Row& row : packet.rows) {
+        QVariant& v = row[column];
+        if (!v.isNull() && !v.toString().isEmpty())
+            v = absolute(baseDir, v.toString());
+    }
+}
+
+} // namespace
+
+Result<Scenario> Scenario::fromJson(const QJsonObject& json, const QString& baseDir)
+{
+    static const QSet<QString> known = {"name",    "systemType", "saleNumber",   "printerModel", "branch",
+                                        "picture", "script",     "sale",         "paymentTypes", "clients",
+                                        "consumers", "taxRates", "devices"};
+    for (auto it = json.begin(); it != json.end(); ++it)
+        if (!known.contains(it.key()))
+            return Error{QStringLiteral("scenario: unknown member \"%1\"").arg(it.key())};
+
+    Scenario s;
+    s.baseDir = baseDir;
+    const auto text = [&](const char* key, QString& target) -> Status {
+        const QJsonValue v = json.value(QLatin1String(key));
+        if (v.isUndefined())
+            return {};
+        if (!v.isString())
+            return Error{QStringLiteral("scenario: \"%1\" must be a text").arg(QLatin1String(key))};
+        target = v.toString();
+        return {};
+    };
+    for (auto [key, target] : {std::pair{"name", &s.name}, {"systemType", &s.systemType},
+                               {"saleNumber", &s.saleNumber}, {"printerModel", &s.printerModel},
+                               {"branch", &s.branch}, {"picture", &s.picture}, {"script", &s.script}})
+        if (const Status st = text(key, *target); !st)
+            return st.error();
+    s.picture = absolute(baseDir, s.picture);
+    s.script = absolute(baseDir, s.script);
+
+    const auto packet = [&](const char* key, DataPacket& target, bool required) -> Status {
+        const QJsonValue v = json.value(QLatin1String(key));
+        if (v.isUndefined()) {
+            if (required)
+                return Error{QStringLiteral("scenario: \"%1\" is missing").arg(QLatin1String(key))};
+            return {};
+        }
+        auto p = packetFromJson(v);
+        if (!p)
+            return Error{QStringLiteral("scenario: \"%1\": %2").arg(QLatin1String(key), p.errorMessage())};
+        target = std::move(p).value();
+        return {};
+    };
+    for (auto [key, target, required] :
+         {std::tuple{"sale", &s.sale, true}, {"paymentTypes", &s.paymentTypes, true},
+          {"clients", &s.clients, false}, {"consumers", &s.consumers, false}, {"taxRates", &s.taxRates, false}})
+        if (const Status st = packet(key, *target, required); !st)
+            return st.error();
+    resolveGlyphs(s.paymentTypes, baseDir);
+
+    const QJsonValue devices = json.value(QLatin1String("devices"));
+    if (!devices.isUndefined() && !devices.isObject())
+        return Error{QStringLiteral("scenario: \"devices\" must be an object")};
+    s.devices = devices.toObject();
+    return s;
+}
+
+Result<Scenario> Scenario::load(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Error{QStringLiteral("scenario %1: %2").arg(path, file.errorString())};
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
+    if (error.error != QJsonParseError::NoError || !doc.isObject())
+        return Error{QStringLiteral("scenario %1: not a JSON object (%2 at %3)")
+                         .arg(path, error.errorString())
+                         .arg(error.offset)};
+    return fromJson(doc.object(), QFileInfo(path).absolutePath());
+}
+
+} // namespace zel::demo

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "dataset/DataPacket.h"
+#include "text/Result.h"
+
+#include <QJsonObject>
+#include <QString>
+
+namespace zel::demo {
+
+// A sale as the demo host hands it to the module, read from a scenario file (JSON; format in
+// the README). Relative paths count from the scenario's folder and come out absolute.
+struct Scenario {
+    QString name;
+    QString systemType = QStringLiteral("RES"); // "RES" or "CXA"
+    QString saleNumber;
+    QString printerModel = QStringLiteral("1");
+    QString branch = QStringLiteral("0001");
+    QString picture; // background picture, absolute; empty for none
+    QString script;  // the operator script that goes with it, absolute; empty for none
+
+    DataPacket sale;
+    DataPacket paymentTypes;
+    DataPacket clients;
+    DataPacket consumers;
+    DataPacket taxRates;
+
+    QJsonObject devices; // settings of the simulated devices
+    QString baseDir;
+
+    static Result<Scenario> load(const QString& path);
+    static Result<Scenario> fromJson(const QJsonObject& json, const QString& baseDir);
+};
+
+} // namespace zel::demo
