@@ -16,7 +16,7 @@ build: deps
 	cmake --build $(BUILD) -j $(JOBS)
 
 demo: build
-	bash scripts/run-demo.sh $(BUILD)
+	bash scripts/run-demo.sh $(BUILD) --screenshots $(BUILD)/demo-output
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
@@ -29,7 +29,7 @@ sanitize: deps
 
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DZEL_FUZZ=ON -DZEL_TESTS=OFF -DZEL_BENCH=OFF $(CMAKE_ARGS)
+	  -DZEL_FUZZ=ON -DZEL_TESTS=OFF -DZEL_BENCH=OFF -DZEL_AREAS="services/text;services/dataset" $(CMAKE_ARGS)
 	cmake --build $(BUILD_FUZZ) -j $(JOBS)
 	bash scripts/run-fuzz.sh $(BUILD_FUZZ) $${FUZZ_SECONDS:-30}
 
