@@ -2,6 +2,8 @@
 
 #include "zel/Pkg_zel.h"
 
+#include "DeviceMonitor.h"
+
 #include "dataset/PacketJson.h"
 #include "simulator/SimulatorConfig.h"
 
@@ -108,6 +110,11 @@ Result<QJsonObject> DemoHost::run(const Scenario& s)
     QDir().mkpath(config->dataDir);
     m_devices = std::make_shared<SimulatedPeripherals>(*config);
     m_journalStart = m_devices->fiscalPrinter().journalText().size();
+    std::unique_ptr<DeviceMonitor> monitor;
+    if (!m_options.headless) {
+        monitor = std::make_unique<DeviceMonitor>(*m_devices);
+        monitor->show();
+    }
 
     if (const Status st = loadModule(); !st)
         return st.error();
@@ -181,6 +188,8 @@ Result<QJsonObject> DemoHost::run(const Scenario& s)
     }
     instalaDialogos(nullptr);
     instalaPerifericos(nullptr);
+    if (monitor)
+        m_devices->setChangeListener({});
     return resultDocument(settled, nrVenda, movimentos.data(), venda.data());
 }
 
