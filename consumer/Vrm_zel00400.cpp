@@ -1,6 +1,13 @@
 #include "Vrm_zel00400.h"
 
+#include "consumer/ConsumerKeys.h"
+#include "consumer/TfrmInfConsumidor.h"
+#include "dialogs/Dialogs.h"
+#include "receipt/Vrm_zel00000.h"
+#include "toolkit/ErrorBarrier.h"
 #include "zel/Pkg_zel.h"
+
+#include <memory>
 
 namespace Vrm_zel00400 {
 extern "C" {
@@ -20,7 +27,12 @@ int IdTipoOpt = 0;
 int QtDigiComand = 0;
 }
 
-void Initialization() {}
+int NrPasso = zel::kStepNone;
+
+void Initialization()
+{
+    NrPasso = zel::kStepNone;
+}
 
 void Finalization()
 {
@@ -30,18 +42,31 @@ void Finalization()
 }
 } // namespace Vrm_zel00400
 
-// The consumer form comes with consumer identification; until then no consumer is found and
-// the five texts come back as the unit holds them, as after a cancellation.
 bool Consumidor(QString, QString& cdConsumidor, QString& nmConsumidor, QString& cdCliente, QString& nmCliente,
                 QString& nmFantClie)
 {
     using namespace Vrm_zel00400;
-    stCdConsumidor.clear();
-    stCdCliente.clear();
-    cdConsumidor = stCdConsumidor;
-    nmConsumidor = stNmConsumidor;
-    cdCliente = stCdCliente;
-    nmCliente = stNmCliente;
-    nmFantClie = stNmFantClie;
-    return false;
+    bool confirmado = false;
+    zel::guard([&] {
+        if (!Vrm_zel00000::frmRecebimento) {
+            // Nothing to search in: nothing is found.
+            stCdConsumidor.clear();
+            stCdCliente.clear();
+            zel::dialogs().TouchMessageDlg(TfrmInfConsumidor::semRecebimentoText(), zel::DialogType::Error,
+                                           zel::DialogButtons::Ok, 0, 0, QString());
+            return;
+        }
+        const std::unique_ptr<TfrmInfConsumidor> form(new TfrmInfConsumidor());
+        form->exec();
+        confirmado = form->boConfirmado;
+    });
+    // The caller may pass these very variables (the payment entry passes stNmCliente and
+    // stNmFantClie): take the values before writing any argument.
+    const QString values[] = {stCdConsumidor, stNmConsumidor, stCdCliente, stNmCliente, stNmFantClie};
+    cdConsumidor = values[0];
+    nmConsumidor = values[1];
+    cdCliente = values[2];
+    nmCliente = values[3];
+    nmFantClie = values[4];
+    return confirmado;
 }

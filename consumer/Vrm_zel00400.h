@@ -22,6 +22,11 @@ ZEL_EXPORT extern int NrPosFinCons;
 ZEL_EXPORT extern int IdTipoOpt;
 ZEL_EXPORT extern int QtDigiComand;
 }
+
+// The step of the running identification (zel::kStepClient, zel::kStepConsumer), or
+// zel::kStepNone when the consumer code was entered or nothing runs; keys are ignored then.
+extern int NrPasso;
+
 void Initialization();
 void Finalization();
 } // namespace Vrm_zel00400

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "consumer/ConsumerKeys.h"
+#include "dataset/DataSet.h"
+#include "text/Messages.h"
+#include "toolkit/TouchForm.h"
+
+#include <memory>
+
+namespace Ui {
+class TfrmInfConsumidor;
+}
+
+// The consumer identification form: the client of an account sale, then one of that client's
+// consumers, typed on the keypad or a keyboard or picked in a search. It looks them up in the
+// running receipt form's client and consumer tables and leaves what it found in the consumer
+// unit's variables. The dialogue runs once, from the form's first activation, and closes the
+// form when it ends.
+class TfrmInfConsumidor : public zel::TouchForm
+{
+    Q_OBJECT
+
+public:
+    explicit TfrmInfConsumidor(QWidget* parent = nullptr);
+    ~TfrmInfConsumidor() override;
+
+    Ui::TfrmInfConsumidor* ui() const { return m_ui.get(); }
+
+    bool boCancelado = false;    // the operator cancelled
+    bool boConfirmado = false;   // a consumer was found: the answer of Consumidor
+    bool boTrocaCliente = false; // back from the consumer step to the client step
+    zel::ConsumerEntry entrada;  // typed text and the POS keyboard's prefix flag
+
+    // Search copies of the receipt's tables.
+    zel::DataSet cdsPesqCliente;
+    zel::DataSet cdsPesqConsumidor;
+
+    zel::TMessages msgPadrao;
+
+    void FormActivate() override;
+
+    // The error shown when there is no receipt form whose tables the form could search.
+    static QString semRecebimentoText();
+
+    void tcbNumeroClick(int tag);
+    void tcbEnterClick();
+    void tcbCorrigirClick();
+    void tcbCancelarClick();
+    void tcbPesquisaClick();
+    void tcbCorrigeConsumidorClick();
+
+protected:
+    void FormKeyDown(QKeyEvent* event) override;
+    void FormKeyPress(QChar key) override;
+
+private:
+    void FormCreate();
+    // The dialogue: client step, consumer step, back on "Corrigir Consumidor", until a
+    // consumer is found or the operator cancels.
+    void DoInfConsum();
+    enum class Passo { Encontrado, NaoEncontrado, Cancelado, TrocaCliente };
+    Passo PassoCliente(bool mantemCliente);
+    Passo PassoConsumidor();
+    // The "not found" message: on the POS keyboard's display when there is one, else a dialog.
+    void NaoEncontrado(const QString& teclKey, const QString& dialogKey);
+    void Encerra(bool confirmado);
+    void LimpaDigitado();
+    void MostraDigitado();
+    void PesquisaCliente();
+    void PesquisaConsumidor();
+    void DigitaEscolhido(const QString& code);
+
+    bool m_dialogoIniciado = false;
+    std::unique_ptr<Ui::TfrmInfConsumidor> m_ui;
+};
