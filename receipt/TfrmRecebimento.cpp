@@ -1,13 +1,11 @@
 #include "TfrmRecebimento.h"
 
-#include "ui_TfrmRecebimento.h"
-
+#include "devices/Peripherals.h"
 #include "receipt/OpeningTotals.h"
 #include "receipt/ReceiptMessages.h"
 #include "receipt/Vrm_zel00000.h"
-
-#include "devices/Peripherals.h"
 #include "text/Money.h"
+#include "ui_TfrmRecebimento.h"
 
 #include <QFileInfo>
 #include <QPixmap>
@@ -35,6 +33,8 @@ TfrmRecebimento::TfrmRecebimento(QWidget* parent) : zel::TouchForm(parent), m_ui
     msgPadrao = zel::receiptMessages();
     defineDatasets();
     FormCreate();
+    bindButtons();
+    bindKeypad();
     bindClick(m_ui->tcbSair, [this] { tcbSairClick(); });
 }
 
@@ -42,20 +42,21 @@ TfrmRecebimento::~TfrmRecebimento() = default;
 
 void TfrmRecebimento::defineDatasets()
 {
-    cdsMovCaixa.setFieldDefs({
-        str("CDFILIAL", 4), str("NRSEQUMOVI", 10), str("IDTIPOMOVIVE", 1), str("DSMOVIVEND", 250),
-        str("NRSEQVENDA", 10), str("CDTIPORECE", 3), num("DTHRINCMOV", FieldType::DateTime),
-        num("DTDEPCHEQUE", FieldType::DateTime), str("NRCONTRAVALE", 10), str("CDTIPOTROCO", 3),
-        FieldDef{"VRMOVIVEND", FieldType::Float, 0, "Valor", "#,##0.00", true},
-        FieldDef{"NMTIPORECE", FieldType::String, 40, "Recebimento", {}, true}, str("NRORDTROCO", 3),
-        str("CDCLIENTE", 21), str("CDCONSUMIDOR", 21), num("DTMOVIMCAIXA", FieldType::Date), num("VRMOVIVEOUT"),
-        num("VRCOTINDOUT"),
-        // Cheque fields: wide enough for what the cheque form accepts.
-        str("CDAGECHEQVEN", 6), str("CDBANCHEQVEN", 3), str("CDCNTCHEQVEN", 17),
-        num("DTDEPCHEQVEN", FieldType::DateTime), str("NRCHEQUEVEND", 7)});
-    for (const char* hidden : {"CDFILIAL", "NRSEQUMOVI", "IDTIPOMOVIVE", "DSMOVIVEND", "NRSEQVENDA", "CDTIPORECE",
-                               "DTHRINCMOV", "DTDEPCHEQUE", "NRCONTRAVALE", "CDTIPOTROCO", "NRORDTROCO",
-                               "CDCLIENTE", "CDCONSUMIDOR", "DTMOVIMCAIXA", "VRMOVIVEOUT", "VRCOTINDOUT"})
+    cdsMovCaixa.setFieldDefs({str("CDFILIAL", 4), str("NRSEQUMOVI", 10), str("IDTIPOMOVIVE", 1),
+                              str("DSMOVIVEND", 250), str("NRSEQVENDA", 10), str("CDTIPORECE", 3),
+                              num("DTHRINCMOV", FieldType::DateTime), num("DTDEPCHEQUE", FieldType::DateTime),
+                              str("NRCONTRAVALE", 10), str("CDTIPOTROCO", 3),
+                              FieldDef{"VRMOVIVEND", FieldType::Float, 0, "Valor", "#,##0.00", true},
+                              FieldDef{"NMTIPORECE", FieldType::String, 40, "Recebimento", {}, true},
+                              str("NRORDTROCO", 3), str("CDCLIENTE", 21), str("CDCONSUMIDOR", 21),
+                              num("DTMOVIMCAIXA", FieldType::Date), num("VRMOVIVEOUT"), num("VRCOTINDOUT"),
+                              // Cheque fields: wide enough for what the cheque form accepts.
+                              str("CDAGECHEQVEN", 6), str("CDBANCHEQVEN", 3), str("CDCNTCHEQVEN", 17),
+                              num("DTDEPCHEQVEN", FieldType::DateTime), str("NRCHEQUEVEND", 7)});
+    for (const char* hidden :
+         {"CDFILIAL", "NRSEQUMOVI", "IDTIPOMOVIVE", "DSMOVIVEND", "NRSEQVENDA", "CDTIPORECE", "DTHRINCMOV",
+          "DTDEPCHEQUE", "NRCONTRAVALE", "CDTIPOTROCO", "NRORDTROCO", "CDCLIENTE", "CDCONSUMIDOR",
+          "DTMOVIMCAIXA", "VRMOVIVEOUT", "VRCOTINDOUT"})
         cdsMovCaixa.setFieldVisible(QString::fromLatin1(hidden), false);
     cdsMovCaixa.addIndex({"idxNRORDTROCO", {"NRORDTROCO", "DTHRINCMOV"}, {"DTHRINCMOV"}, true, false});
     cdsMovCaixa.addIndex({"idxDTHRINCMOV", {"DTHRINCMOV"}, {}, false, false});
@@ -124,6 +125,8 @@ void TfrmRecebimento::FormActivate()
     cdsVendaOk.last();
     MostraValores();
     stCaptionPagar = m_ui->lblPagar->text();
+    MontaMenuGrupo();
+    MontaBotoes(stGrupo, QString::number(NrPagina));
     dtMovFiscal = QDateTime(zel::peripherals().DataMoviFiscal(), QTime(0, 0));
     Vrm_zel00000::boIdCriado = false;
 }

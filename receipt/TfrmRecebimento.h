@@ -1,23 +1,30 @@
 #pragma once
 
-#include "receipt/InputStep.h"
-
 #include "dataset/DataSet.h"
+#include "receipt/InputStep.h"
 #include "text/Messages.h"
 #include "toolkit/TouchForm.h"
 
 #include <QDateTime>
-
+#include <QPixmap>
+#include <functional>
 #include <memory>
 
 namespace Ui {
 class TfrmRecebimento;
 }
 
+class QLabel;
+
+namespace zel {
+class TTouchButton;
+}
+
 // The receipt form: the sale's amounts, the payment-type grid, the keypad, the running list
 // and the settlement commands. Its state is plain members under the names the rest of the
 // module uses; the widgets come from TfrmRecebimento.ui.
-class TfrmRecebimento : public zel::TouchForm {
+class TfrmRecebimento : public zel::TouchForm
+{
     Q_OBJECT
 
 public:
@@ -80,12 +87,50 @@ public:
     // Shows the amounts in their labels, in the currency format.
     void MostraValores();
 
+    // Payment-type buttons and groups: the grid shows the payment types of group `stGrupo`,
+    // page `NrPagina`, as the configuration in cdsReceb places them.
+    void MontaMenuGrupo();
+    void MontaBotoes(const QString& grupo, const QString& pagina);
+    void LimpaMenuGrupo();
+    void LimpaMenuReceb();
+    // Panel modes: "H" the group and payment-type panels off while a payment is entered, "P"
+    // back on, "D" the keypad's Back (abandons the value being entered). Others do nothing.
+    void CtrlBotoes(const QString& mode);
+
+    void tcbBalcaoClick(zel::TTouchButton* button);
+    void tcbGrupoClick(zel::TTouchButton* button);
+    void tcbProximoClick();
+    void tcbAnteriorClick();
+    void tcbVoltarClick();
+
+    // Payment entry for the payment type `code`, started by a touch on its button; `glyph`
+    // is the button's picture. The second text is not used.
+    void DoMenuRecebimentoClick(const QString& code, const QString& unused, const QPixmap& glyph);
+    // When set, a payment-type touch calls this instead of DoMenuRecebimentoClick (with the
+    // cursor of cdsReceb on the touched payment type).
+    std::function<void(const QString& code, const QString& unused, const QPixmap& glyph)> paymentEntryHook;
+
+    // Keypad: digits and the decimal separator as characters, Apagar as Backspace, Enter.
+    void tcbTeclaClick(zel::TTouchButton* button);
+    void tcbCorrigirClick();
+    void tcbEnterClick();
+
     // Settlement commands.
     void tcbSairClick();
+
+protected:
+    void FormKeyPress(QChar key) override;
+    void FormKeyDown(QKeyEvent* event) override;
 
 private:
     void FormCreate();
     void defineDatasets();
+    void bindButtons();
+    void bindKeypad();
+    QLabel* entryLabel() const;
+    void enterKey();
+
+    bool m_enterAccepted = false; // the last Enter ended or advanced the step
 
     std::unique_ptr<Ui::TfrmRecebimento> m_ui;
 };

@@ -1,0 +1,136 @@
+#include "devices/Peripherals.h"
+#include "receipt/EntryKeys.h"
+#include "receipt/TfrmRecebimento.h"
+#include "receipt/Vrm_zel00000.h"
+#include "toolkit/KeyCodes.h"
+#include "toolkit/TouchButton.h"
+#include "ui_TfrmRecebimento.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QScopeGuard>
+#include <stdexcept>
+
+using zel::TTouchButton;
+
+namespace {
+
+QChar decimalSeparator()
+{
+    const QString separator = QLocale().decimalPoint();
+    return separator.isEmpty() ? QChar(u',') : separator.front();
+}
+
+// The keypad's decimal key carries this tag instead of a character code.
+constexpr int kSeparatorTag = 1;
+
+} // namespace
+
+void TfrmRecebimento::bindKeypad()
+{
+    for (TTouchButton* button : {m_ui->tcb0, m_ui->tcb1, m_ui->tcb2, m_ui->tcb3, m_ui->tcb4, m_ui->tcb5,
+                                 m_ui->tcb6, m_ui->tcb7, m_ui->tcb8, m_ui->tcb9, m_ui->tcbVirgula})
+        bindClick(button, [this, button] { tcbTeclaClick(button); });
+    bindClick(m_ui->tcbCorrigir, [this] { tcbCorrigirClick(); });
+    bindClick(m_ui->tcbEnter, [this] { tcbEnterClick(); });
+}
+
+QLabel* TfrmRecebimento::entryLabel() const
+{
+    const QString name = QString::fromLatin1(Vrm_zel00000::arValLabels[TipoTecl]);
+    auto* label = findChild<QLabel*>(name);
+    return label ? label : m_ui->lblInputReceb2;
+}
+
+void TfrmRecebimento::tcbTeclaClick(TTouchButton* button)
+{
+    const QString text =
+        button->tag() == kSeparatorTag ? QString(decimalSeparator()) : QString(QChar(button->tag()));
+    PostText(text, false, true);
+}
+
+void TfrmRecebimento::tcbCorrigirClick()
+{
+    PostText(QString(QChar(8)), false, false);
+}
+
+void TfrmRecebimento::tcbEnterClick()
+{
+    if (boEnterOcupado)
+        return;
+    boEnterOcupado = true;
+    m_enterAccepted = false;
+    {
+        const auto free = qScopeGuard([this] { boEnterOcupado = false; });
+        PostText(QString(), true, true);
+    }
+    // A refused entry is still being waited for: the panels stay as the payment entry set them.
+    if (m_enterAccepted)
+        CtrlBotoes(QStringLiteral("P"));
+}
+
+void TfrmRecebimento::FormKeyPress(QChar key)
+{
+    if (TipoTecl == ttNone)
+        return;
+    QLabel* label = entryLabel();
+    stValor = label->text();
+    zel::EntryState entry{stValor, boSubstitui, Vrm_zel00000::InputStep};
+    switch (zel::typeChar(entry, key, decimalSeparator())) {
+    case zel::CharResult::Refused:
+        QApplication::beep();
+        return;
+    case zel::CharResult::Kept:
+        return;
+    case zel::CharResult::Shown:
+        break;
+    }
+    stValor = entry.valor;
+    boSubstitui = entry.substitui;
+    label->setText(stValor);
+}
+
+void TfrmRecebimento::FormKeyDown(QKeyEvent* event)
+{
+    if (TipoTecl == ttNone)
+        return;
+    const int key = event->key();
+    if (zel::isEnterKey(key) && !event->text().isEmpty()) {
+        // Enter on a keyboard does what the keypad's Enter does.
+        tcbEnterClick();
+        return;
+    }
+    QLabel* label = entryLabel();
+    stValor = label->text();
+    zel::EntryState entry{stValor, boSubstitui, Vrm_zel00000::InputStep};
+    if (key == Qt::Key_Backspace) {
+        zel::eraseLast(entry, m_ui->tcbCorrigir->isEnabled());
+    } else if (key == Qt::Key_Delete) {
+        const bool posKeyboard = zel::peripherals().TecladoOK();
+        zel::eraseAll(entry, m_ui->tcbCorrigir->isEnabled(), posKeyboard);
+    } else if (zel::isEnterKey(key)) {
+        enterKey();
+        return;
+    }
+    stValor = entry.valor;
+    boSubstitui = entry.substitui;
+    label->setText(stValor);
+}
+
+void TfrmRecebimento::enterKey()
+{
+    m_enterAccepted = false;
+    zel::EntryState entry{stValor, boSubstitui, Vrm_zel00000::InputStep};
+    const zel::EnterOutcome outcome = zel::pressEnter(entry);
+    if (outcome.result == zel::EnterResult::ZeroRefused)
+        return;
+    if (outcome.result == zel::EnterResult::Unreadable)
+        throw std::runtime_error(outcome.error.toStdString());
+    Vrm_zel00000::InputStep = entry.step;
+    m_enterAccepted = true;
+    if (m_ui->tcbOk->isEnabled())
+        m_ui->tcbOk->click();
+    boSubstitui = false;
+    entryLabel()->setText(stValor);
+}

@@ -1,0 +1,75 @@
+#include "QStringPrinter.h"
+#include "receipt/RunningList.h"
+
+#include <QPlainTextEdit>
+#include <gtest/gtest.h>
+
+using namespace zel;
+
+namespace {
+
+struct AjustaLCase
+{
+    QString text;
+    int width;
+    QString expected;
+};
+
+class AjustaLTest : public ::testing::TestWithParam<AjustaLCase>
+{
+};
+
+TEST_P(AjustaLTest, PadsOrCutsToTheWidth)
+{
+    const AjustaLCase& c = GetParam();
+    EXPECT_EQ(AjustaL(c.text, c.width), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, AjustaLTest,
+                         ::testing::Values(AjustaLCase{"Dinheiro", 20, "Dinheiro            "},
+                                           AjustaLCase{"Cartão de Crédito Visa 1", 20,
+                                                       "Cartão de Crédito Vi"},
+                                           AjustaLCase{"12345678901234567890", 20, "12345678901234567890"},
+                                           AjustaLCase{"", 3, "   "}, AjustaLCase{"abc", 0, ""}));
+
+struct PaymentLineCase
+{
+    QString name;
+    double value;
+    QString expected;
+};
+
+class PaymentLineTest : public ::testing::TestWithParam<PaymentLineCase>
+{
+};
+
+TEST_P(PaymentLineTest, NameInColumnsOneToTwentyAmountInTwentyTwoToThirtyFive)
+{
+    const PaymentLineCase& c = GetParam();
+    const QString line = linhaPagamento(c.name, c.value);
+    EXPECT_EQ(line, c.expected);
+    EXPECT_EQ(line.size(), kListWidth);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Amounts, PaymentLineTest,
+    ::testing::Values(PaymentLineCase{"Dinheiro", 12.5, "Dinheiro                   R$ 12,50"},
+                      PaymentLineCase{"Cartão de Crédito Mastercard", 1234.56,
+                                      "Cartão de Crédito Ma    R$ 1.234,56"},
+                      PaymentLineCase{"Ticket", 0, "Ticket                      R$ 0,00"},
+                      // Fifteen characters of amount: every digit stays, the name gives way.
+                      PaymentLineCase{"Dinheiro", 1234567.89, "Dinheiro            R$ 1.234.567,89"}));
+
+TEST(Linha, AppendsAtMostThirtyFiveCharactersAsOneLine)
+{
+    QPlainTextEdit memo;
+    const QString forty = QStringLiteral("1234567890").repeated(4);
+    Linha(&memo, forty);
+    Linha(&memo, QStringLiteral("curta"));
+    Linha(&memo, QStringLiteral("duas\nlinhas"));
+    Linha(&memo, QString());
+    EXPECT_EQ(memo.toPlainText(), forty.left(35) + "\ncurta\nduas linhas\n");
+    EXPECT_EQ(memo.document()->blockCount(), 4);
+}
+
+} // namespace
