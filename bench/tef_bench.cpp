@@ -1,0 +1,166 @@
+// The TEF exchange's wait, measured against a manager in another process
+// (tef-bench-responder) on the simulated peripherals' TEF directory routines.
+//
+// BM_TefResponseToReturn: from the moment the manager renamed the response into place to the
+//   moment the exchange returned. Target: median below 5 ms (counter median_us).
+// BM_TefWaitCpu: the processor time this process spends on a whole exchange while the
+//   manager takes 2 s to answer, as a share of one core. Target: below 2 % (cpu_percent).
+
+#include "SimulatedPeripherals.h"
+#include "dialogs/Dialogs.h"
+#include "receipt/TefExchange.h"
+#include "toolkit/Waits.h"
+
+#include <QApplication>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+qint64 clockNs(clockid_t clock)
+{
+    timespec now{};
+    clock_gettime(clock, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// No operator at the bench: every dialog is answered at once.
+class SilentDialogs : public zel::Dialogs
+{
+public:
+    int TouchMessageDlg(const QString&, zel::DialogType, zel::DialogButtons, int, int, const QString&) override
+    {
+        return zel::mrOk;
+    }
+    int TouchMessage(const QString&, zel::DialogType, zel::DialogButtons, int, int, const QString&) override
+    {
+        return zel::mrNone;
+    }
+    zel::DataPacket CriaDesconto(const QString&) override { return zel::discountPacket(QStringLiteral("V"), 0); }
+    bool Pesquisa(zel::DataSet&, const QString&, const zel::FieldText&) override { return false; }
+};
+
+// A TEF directory on simulated peripherals, served by the responder with `delayMs`.
+class Bench
+{
+public:
+    explicit Bench(int delayMs)
+    {
+        auto config = zel::SimulatorConfig::fromJson(
+            QJsonObject{{QStringLiteral("tef"), QJsonObject{{QStringLiteral("dir"), QStringLiteral("tef")}}}},
+            m_tmp.path());
+        m_devices = std::make_shared<zel::SimulatedPeripherals>(config.value());
+        zel::setPeripherals(m_devices);
+        zel::setDialogs(std::make_shared<SilentDialogs>());
+        m_responder.start(QStringLiteral(ZEL_TEF_RESPONDER),
+                          {QStringLiteral("--dir"), m_devices->DirTef(), QStringLiteral("--delay-ms"),
+                           QString::number(delayMs)});
+        m_ok = m_responder.waitForStarted(5000) && m_responder.waitForReadyRead(5000) &&
+               m_responder.readLine().startsWith("ready");
+    }
+
+    ~Bench()
+    {
+        m_responder.kill();
+        m_responder.waitForFinished(5000);
+        zel::setPeripherals(nullptr);
+        zel::setDialogs(nullptr);
+    }
+
+    bool ok() const { return m_ok; }
+
+    // When the responder renamed the response of the last exchange into place.
+    qint64 lastRename()
+    {
+        while (!m_responder.canReadLine() && m_responder.waitForReadyRead(5000)) {
+        }
+        const QList<QByteArray> words = m_responder.readLine().trimmed().split(' ');
+        return words.size() == 3 ? words[2].toLongLong() : -1;
+    }
+
+private:
+    QTemporaryDir m_tmp;
+    std::shared_ptr<zel::SimulatedPeripherals> m_devices;
+    QProcess m_responder;
+    bool m_ok = false;
+};
+
+void BM_TefResponseToReturn(benchmark::State& state)
+{
+    Bench bench(20); // the exchange is in its wait when the response comes
+    if (!bench.ok()) {
+        state.SkipWithError("the responder did not start");
+        return;
+    }
+    std::vector<double> latenciesUs;
+    for (auto _ : state) {
+        const bool approved = zel::ExecutaTEF(QStringLiteral("C"), 10.0, QString());
+        const qint64 returned = clockNs(CLOCK_MONOTONIC);
+        const qint64 renamed = bench.lastRename();
+        if (!approved || renamed < 0) {
+            state.SkipWithError("the exchange was not approved");
+            return;
+        }
+        latenciesUs.push_back(double(returned - renamed) / 1000.0);
+        state.SetIterationTime(double(returned - renamed) / 1e9);
+    }
+    std::sort(latenciesUs.begin(), latenciesUs.end());
+    const auto at = [&](double share) { return latenciesUs[size_t(share * double(latenciesUs.size() - 1))]; };
+    state.counters["median_us"] = at(0.5);
+    state.counters["p90_us"] = at(0.9);
+    state.counters["max_us"] = latenciesUs.back();
+    state.counters["target_median_us"] = 5000;
+}
+BENCHMARK(BM_TefResponseToReturn)->UseManualTime()->Iterations(200)->Unit(benchmark::kMicrosecond);
+
+void BM_TefWaitCpu(benchmark::State& state)
+{
+    Bench bench(2000);
+    if (!bench.ok()) {
+        state.SkipWithError("the responder did not start");
+        return;
+    }
+    qint64 cpuNs = 0;
+    qint64 wallNs = 0;
+    for (auto _ : state) {
+        const qint64 cpu0 = clockNs(CLOCK_PROCESS_CPUTIME_ID);
+        const qint64 wall0 = clockNs(CLOCK_MONOTONIC);
+        const bool approved = zel::ExecutaTEF(QStringLiteral("C"), 10.0, QString());
+        const qint64 wall = clockNs(CLOCK_MONOTONIC) - wall0;
+        cpuNs += clockNs(CLOCK_PROCESS_CPUTIME_ID) - cpu0;
+        wallNs += wall;
+        bench.lastRename();
+        if (!approved) {
+            state.SkipWithError("the exchange was not approved");
+            return;
+        }
+        state.SetIterationTime(double(wall) / 1e9);
+    }
+    state.counters["cpu_percent"] = 100.0 * double(cpuNs) / double(std::max<qint64>(wallNs, 1));
+    state.counters["cpu_ms_per_exchange"] = double(cpuNs) / 1e6 / double(state.iterations());
+    state.counters["target_cpu_percent"] = 2;
+}
+BENCHMARK(BM_TefWaitCpu)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
+                                                                      : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    // A manager that never answers ends the run instead of holding it.
+    zel::waits::setTimeLimit(std::chrono::seconds(30));
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

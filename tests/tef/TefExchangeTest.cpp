@@ -1,0 +1,167 @@
+// The exchange on recording peripherals, with the test playing the TEF manager: the order of
+// the checks, the request on disk, and responses a well-behaved manager does not write.
+
+#include "TefTestSupport.h"
+#include "fakes/RecordingPeripherals.h"
+#include "receipt/TefExchange.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace zel {
+namespace {
+
+using teftest::intposFiles;
+using teftest::readAll;
+using teftest::response;
+
+class TefExchangeTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_tmp.isValid());
+        m_dir = m_tmp.path() + QStringLiteral("/tef/");
+        ASSERT_TRUE(QDir().mkpath(m_dir + "req") && QDir().mkpath(m_dir + "resp"));
+        m_devices->setDirTef(m_dir);
+        m_devices->clearCalls();
+        m_previous = setPeripherals(m_devices);
+        // The manager: each queued file goes into place once the last one was moved away.
+        QObject::connect(&m_manager, &QTimer::timeout, [this] {
+            if (!m_queue.isEmpty() && !QFile::exists(resp() + "intpos.001")) {
+                ASSERT_TRUE(teftest::writeWhole(resp() + "intpos.001", m_queue.takeFirst()));
+            }
+        });
+        m_manager.start(5);
+    }
+
+    void TearDown() override { setPeripherals(m_previous); }
+
+    QString resp() const { return m_dir + QStringLiteral("resp/"); }
+    QString req() const { return m_dir + QStringLiteral("req/intpos.001"); }
+    QStringList tefCalls() const
+    {
+        return m_devices->callTexts({"CheckIntPosFiles", "CheckDirTef", "CheckGPAtivo", "GetSequence",
+                                     "DeleteIntPosFiles", "inContCuponsTEF"});
+    }
+
+    QTemporaryDir m_tmp;
+    QString m_dir;
+    std::shared_ptr<RecordingPeripherals> m_devices = std::make_shared<RecordingPeripherals>();
+    std::shared_ptr<Peripherals> m_previous;
+    test::ScopedScriptedDialogs m_dialogs;
+    QTimer m_manager;
+    QList<QByteArray> m_queue;
+};
+
+// Which check answers false: 0 CheckIntPosFiles, 1 CheckDirTef, 2 the activity check, 3 the
+// check that the manager took the request.
+class TefPreconditions : public TefExchangeTest, public ::testing::WithParamInterface<int>
+{
+};
+
+TEST_P(TefPreconditions, FalseEndsTheExchangeSilently)
+{
+    const int failing = GetParam();
+    const QStringList checks = {"CheckIntPosFiles()", "CheckDirTef(\"D\")", "CheckGPAtivo()", "GetSequence()",
+                                "CheckGPAtivo(\"CRT\", \"1\")"};
+    if (failing == 0)
+        m_devices->script("CheckIntPosFiles", {false});
+    else if (failing == 1)
+        m_devices->script("CheckDirTef", {false});
+    else
+        m_devices->script("CheckGPAtivo", failing == 2 ? QVariantList{false} : QVariantList{true, false});
+
+    EXPECT_FALSE(ExecutaTEF("D", 25.0, "000077"));
+
+    EXPECT_EQ(tefCalls(), checks.mid(0, failing < 3 ? failing + 1 : 5));
+    EXPECT_TRUE(m_dialogs->records().isEmpty());
+    if (failing < 3) {
+        EXPECT_FALSE(QFile::exists(req())) << "nothing is written before the checks pass";
+    } else {
+        EXPECT_EQ(readAll(req()),
+                  "000-000 = CRT\r\n001-000 = 1\r\n002-000 = 000077\r\n003-000 = 2500\r\n999-999 = 0\r\n");
+        EXPECT_EQ(QDir(m_dir + "req").entryList(QDir::Files), QStringList{"intpos.001"}) << "no temporary left";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EachCheck, TefPreconditions, ::testing::Range(0, 4));
+
+TEST_F(TefExchangeTest, RefusesAnAmountThatIsNoPayment)
+{
+    for (const double amount : {0.0, 0.004, -5.0, std::nan("")}) {
+        m_dialogs->expectMessageDlg(mrOk, "Valor inválido");
+        EXPECT_FALSE(ExecutaTEF("C", amount, ""));
+    }
+    EXPECT_TRUE(m_devices->calls().isEmpty());
+}
+
+TEST_F(TefExchangeTest, RefusesACouponNumberThatWouldBreakTheRequest)
+{
+    m_dialogs->expectMessageDlg(mrOk, "cupom");
+    EXPECT_FALSE(ExecutaTEF("C", 10.0, "12\r\n009-000 = 0"));
+    EXPECT_FALSE(QFile::exists(req()));
+    EXPECT_EQ(m_devices->count("CheckGPAtivo"), 1) << "the manager is not asked to take it";
+}
+
+TEST_F(TefExchangeTest, FilesThatAreNoAnswerAreSetAsideWhileTheWaitGoesOn)
+{
+    QByteArray binary = response({"000-000 = CRT", "001-000 = 1"});
+    binary.insert(15, QByteArray(4, '\0'));
+    m_queue << response({"000-000 = XXX", "001-000 = 91", "030-000 = Falha de outra transacao"}) << binary
+            << QByteArray(300 * 1024, 'x')
+            << response({"000-000 = CRT", "001-000 = 1", "009-000 = 0", "028-000 = 0"});
+    m_dialogs->expectMessage("não é texto").expectMessage("256 KiB");
+
+    EXPECT_TRUE(ExecutaTEF("C", 10.0, ""));
+
+    for (const auto& record : m_dialogs->records())
+        EXPECT_EQ(record.type, DialogType::Error);
+    EXPECT_TRUE(m_dialogs->records().value(0).text.contains(resp() + "intpos.003"));
+    EXPECT_TRUE(readAll(resp() + "intpos.002").contains("001-000 = 91")) << "another exchange's failure";
+    EXPECT_EQ(readAll(resp() + "intpos.003"), binary);
+    EXPECT_EQ(QFileInfo(resp() + "intpos.004").size(), 300 * 1024);
+    EXPECT_EQ(tefCalls().last(), QString("DeleteIntPosFiles(\"%1\", \"1\")").arg(resp()));
+}
+
+TEST_F(TefExchangeTest, DeclineWithReceiptLinesShowsTheMessageWithoutButtons)
+{
+    m_queue << response({"000-000 = CRT", "001-000 = 1", "009-000 = 05", "028-000 = 2", "029-001 = \"NEGADA\"",
+                         "029-002 = \"\"", "030-000 = Cartao bloqueado"});
+    m_dialogs->expectMessage("Cartao bloqueado");
+
+    EXPECT_FALSE(ExecutaTEF("D", 10.0, ""));
+
+    EXPECT_EQ(m_dialogs->records().value(0).type, DialogType::Information);
+    EXPECT_EQ(m_devices->inContCuponsTEF(), 0);
+    EXPECT_EQ(m_devices->count("DeleteIntPosFiles"), 1);
+}
+
+TEST_F(TefExchangeTest, AFailureWithoutSequenceEndsTheExchange)
+{
+    m_queue << response({"000-000 = XXX", "030-000 = Gerenciador fora do ar"});
+    m_dialogs->expectMessageDlg(mrOk, "Gerenciador fora do ar");
+    EXPECT_FALSE(ExecutaTEF("C", 10.0, ""));
+    EXPECT_EQ(m_devices->count("DeleteIntPosFiles"), 1);
+}
+
+TEST_F(TefExchangeTest, ASecondExchangeDuringTheWaitIsRefused)
+{
+    bool inner = true;
+    QTimer::singleShot(20, [&] {
+        inner = ExecutaTEF("C", 5.0, "");
+        m_queue << response({"000-000 = CRT", "001-000 = 1", "009-000 = 0"});
+    });
+    m_dialogs->expectMessageDlg(mrOk, "em andamento");
+
+    EXPECT_TRUE(ExecutaTEF("C", 10.0, ""));
+    EXPECT_FALSE(inner);
+    EXPECT_EQ(m_devices->count("GetSequence"), 1);
+}
+
+} // namespace
+} // namespace zel
