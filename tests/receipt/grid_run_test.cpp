@@ -39,7 +39,8 @@ TEST_F(ReceiptGridRun, OperatorPagesThroughGroupsOnTheReceipt)
         row.nome = row.caption = QString::fromUtf8(page1[i]);
         row.idTipo = kinds1[i];
         row.nrButton = QString("%1").arg(i + 1, 2, 10, QChar(u'0'));
-        row.back = 0xF0D0A0 + i * 0x0800;
+        const qint64 colours[] = {0xF0D0A0, 0xE0C890, 0x90E0A0, 0xA0E0F0, 0x90D0F0, 0xE0B0C0, 0x60C0E0};
+        row.back = colours[i];
         addTipo(tipos, row);
     }
     TipoRow convenio;
