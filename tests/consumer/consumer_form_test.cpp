@@ -80,24 +80,6 @@ TEST_F(ConsumerForm, KeypadTypesThroughTheFormAndFindsTheClientByItsExternalCode
     EXPECT_EQ(Vrm_zel00400::stNrInsJurClie, QString("11.222.333/0001-81"));
 }
 
-TEST_F(ConsumerForm, TakesCodeCharactersFromAKeyboardAndIgnoresTheRest)
-{
-    QStringList typed;
-    const auto note = [&] { typed << label("lblInforma"); };
-    Operator& o = operatorForForm();
-    o.type("*5#0_1 ").run(note).press(Qt::Key_Return);
-    consumerStep(o);
-    o.type("e11").press(Qt::Key_Backspace).type("1").run(note).press(Qt::Key_Return);
-    // "e11" is no code of Alfa's consumers (external codes are stored in capitals).
-    dialogs->expectMessageDlg(mrOk, "Código do consumidor inválido ou não cadastrado.");
-    consumerStep(o);
-    o.run(note).type("E11").press(Qt::Key_Return);
-
-    EXPECT_TRUE(consumidor());
-    EXPECT_EQ(typed, QStringList({"501", "e11", ""}));
-    EXPECT_EQ(cdConsumidor, QString("11"));
-}
-
 TEST_F(ConsumerForm, ConsumerOfAnotherClientIsRefusedAndTheStepRepeatsForTheSameClient)
 {
     Seen again;

@@ -1,5 +1,4 @@
 #include "consumer/ConsumerLookup.h"
-#include "consumer/ConsumerMessages.h"
 
 #include <gtest/gtest.h>
 
@@ -76,17 +75,6 @@ TEST_F(Lookups, ClientByTaxpayerNumberInAnyPunctuationOrByExternalCode)
     }
 }
 
-TEST_F(Lookups, ClientFoundCarriesItsNamesAndTheMaskedNumber)
-{
-    const auto company = findClient(clientes, "501");
-    ASSERT_TRUE(company);
-    EXPECT_EQ(*company, (ClientFound{"C1", "Alfa Refeicoes Ltda", "Alfa", "11.222.333/0001-81"}));
-    const auto person = findClient(clientes, "52998224725");
-    ASSERT_TRUE(person);
-    EXPECT_EQ(person->nrInsJurClie, QString("529.982.247-25"));
-    EXPECT_EQ(clientes.value("CDCLIENTE").toString(), QString("C2")) << "the cursor stands on the client";
-}
-
 TEST_F(Lookups, ConsumerCodesTriedInOrderWithinTheClientOnly)
 {
     const struct
@@ -149,23 +137,6 @@ TEST_F(Lookups, ConsumerFilterComparesTheClientCodeAsAValue)
     EXPECT_EQ(consumersOfClientText("O'Brien"), QString("CDCLIENTE = 'O'Brien'"));
 }
 
-TEST_F(Lookups, MissingFieldsAreNamedBeforeAnyLookup)
-{
-    DataSet partial;
-    table(partial, {"CDCLIENTE", "NRINSJURCLIE"}, {});
-    try {
-        requireClientFields(partial);
-        FAIL() << "no error";
-    } catch (const DataSetError& e) {
-        const QString text = QString::fromUtf8(e.what());
-        EXPECT_TRUE(text.contains("cdsCliente")) << e.what();
-        EXPECT_TRUE(text.contains("IDTPIJURCLIE, CDEXCLIENTE, NMRAZSOCCLIE, NMFANTCLIE")) << e.what();
-    }
-    EXPECT_THROW(requireConsumerFields(partial), DataSetError);
-    EXPECT_NO_THROW(requireClientFields(clientes));
-    EXPECT_NO_THROW(requireConsumerFields(consumidores));
-}
-
 TEST(ClientSearchText, MasksTheTaxpayerNumberWithTheTypeOfItsRow)
 {
     DataSet copy(clientSearchFields());
@@ -183,14 +154,4 @@ TEST(ClientSearchText, MasksTheTaxpayerNumberWithTheTypeOfItsRow)
     }
     EXPECT_EQ(numbers, QStringList({"11.222.333/0001-81", "529.982.247-25", "123", ""}));
     EXPECT_EQ(names, QStringList({"Alfa", "Bruno", "Sem tipo", "Sem numero"}));
-}
-
-TEST(ConsumerMessages, HoldTheFormsSeventeenLinesFoundWithoutRegardToCase)
-{
-    const TMessages messages = consumerMessages();
-    EXPECT_EQ(messages.Messages().size(), 17);
-    EXPECT_EQ(messages.Msg("ClieNcad"), QString("Cliente não cadastrado."));
-    EXPECT_EQ(messages.Msg("TeclClieNcad"), QString("Cliente nao cadastrado."));
-    EXPECT_EQ(messages.Msg("TeclCodClie"), QString("Codigo Cliente : "));
-    EXPECT_EQ(messages.Msg("CodCons"), QString("Cód. Consumidor"));
 }
