@@ -155,17 +155,4 @@ TEST_F(ButtonGrid, FacesSkipUnknownPositionsAndHiddenKindsAndTheLaterRowWins)
     EXPECT_EQ(tipos.bookmark(), before);
 }
 
-TEST_F(ButtonGrid, GroupButtonsComeFromKindSixRowsWithAButton)
-{
-    addGrupo(tipos, "01", "Cartões");
-    addGrupo(tipos, "06", "Outros");
-    addGrupo(tipos, "07", "Sem botão");
-    tipos.setFilter(groupButtonFilter(tipos), groupButtonFilterText());
-    tipos.setFiltered(true);
-    const QMap<int, ButtonFace> faces = buttonFaces(tipos, kGroupButtons, false);
-    EXPECT_EQ(faces.keys(), QList<int>({1, 6}));
-    EXPECT_EQ(faces[6].caption, QString("Outros"));
-    EXPECT_EQ(faces[6].color, 0xFF0000);
-}
-
 } // namespace

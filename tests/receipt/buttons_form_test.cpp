@@ -170,15 +170,6 @@ TEST_F(ReceiptButtons, PagesAndThePreviousPageButton)
     EXPECT_TRUE(anterior->isHidden());
 }
 
-TEST_F(ReceiptButtons, PreviousPageOnTheFirstPageHidesItself)
-{
-    open();
-    button("tcbAnterior")->click();
-    EXPECT_EQ(form->NrPagina, 1);
-    EXPECT_TRUE(control("tcbAnterior")->isHidden());
-    EXPECT_EQ(gridCaptions()[0], QString("Crédito"));
-}
-
 TEST_F(ReceiptButtons, GroupChangeKeepsThePage)
 {
     open();

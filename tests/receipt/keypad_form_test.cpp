@@ -160,16 +160,6 @@ TEST_F(ReceiptKeypad, DeleteClearsOnlyWithoutThePosKeyboard)
     EXPECT_FALSE(form->boSubstitui);
 }
 
-TEST_F(ReceiptKeypad, LockedEntryIgnoresTypingAndErasing)
-{
-    waitForValue(isTroco, "5,00");
-    form->PostText(QStringLiteral("7,"), false, true);
-    form->PostText(QString(QChar(8)), false, false);
-    devices->setDefault("TecladoOK", false);
-    form->PostText(QStringLiteral("."), false, false);
-    EXPECT_EQ(entry()->text(), QString("5,00"));
-}
-
 TEST_F(ReceiptKeypad, PhysicalKeyboardRefusesLettersAndItsEnterWorksAsTheKeypads)
 {
     form->show();
