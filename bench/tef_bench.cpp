@@ -15,9 +15,8 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <benchmark/benchmark.h>
-
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <ctime>
 #include <vector>
 
@@ -34,7 +33,8 @@ qint64 clockNs(clockid_t clock)
 class SilentDialogs : public zel::Dialogs
 {
 public:
-    int TouchMessageDlg(const QString&, zel::DialogType, zel::DialogButtons, int, int, const QString&) override
+    int TouchMessageDlg(const QString&, zel::DialogType, zel::DialogButtons, int, int,
+                        const QString&) override
     {
         return zel::mrOk;
     }
@@ -42,7 +42,10 @@ public:
     {
         return zel::mrNone;
     }
-    zel::DataPacket CriaDesconto(const QString&) override { return zel::discountPacket(QStringLiteral("V"), 0); }
+    zel::DataPacket CriaDesconto(const QString&) override
+    {
+        return zel::discountPacket(QStringLiteral("V"), 0);
+    }
     bool Pesquisa(zel::DataSet&, const QString&, const zel::FieldText&) override { return false; }
 };
 
@@ -93,7 +96,7 @@ private:
 
 void BM_TefResponseToReturn(benchmark::State& state)
 {
-    Bench bench(20); // the exchange is in its wait when the response comes
+    Bench bench(50); // the exchange is in its wait when the response comes
     if (!bench.ok()) {
         state.SkipWithError("the responder did not start");
         return;
@@ -152,8 +155,8 @@ BENCHMARK(BM_TefWaitCpu)->UseManualTime()->Iterations(3)->Unit(benchmark::kMilli
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
-                                                                      : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     // A manager that never answers ends the run instead of holding it.
     zel::waits::setTimeLimit(std::chrono::seconds(30));

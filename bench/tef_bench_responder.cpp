@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QFileSystemWatcher>
 #include <QTimer>
-
 #include <cstdio>
 #include <ctime>
 

@@ -34,7 +34,8 @@ QString tefHeader(const QString& letter)
 Result<QByteArray> encodeIntPosRequest(const QString& header, const QString& sequence, const QString& coupon,
                                        const QString& amountCents)
 {
-    const struct {
+    const struct
+    {
         const char* key;
         const char* name;
         const QString& value;

@@ -5,7 +5,6 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 
 namespace zel {
@@ -68,9 +67,9 @@ struct TefVerdict
         Notice, // the message without buttons, while the receipt lines are printed
     };
 
-    bool approved = false;   // the payment may be recorded
-    bool keepFiles = false;  // approved with receipt lines: files stay, one more receipt to print
-    QString message;         // field 030-000
+    bool approved = false;  // the payment may be recorded
+    bool keepFiles = false; // approved with receipt lines: files stay, one more receipt to print
+    QString message;        // field 030-000
     Show show = Show::Nothing;
 };
 TefVerdict decideTefResponse(const IntPosResponse& response, TefResponseKind kind);

@@ -7,11 +7,12 @@
 #include "toolkit/Waits.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QSaveFile>
 #include <QSet>
 #include <QTimer>
-
+#include <functional>
 #include <optional>
 
 namespace zel {
@@ -22,6 +23,8 @@ namespace {
 // change to the file comes first.
 constexpr int kFirstRetryMs = 10;
 constexpr int kLastRetryMs = 500;
+// The wait's safety timer, for file systems that send no notification.
+constexpr int kSafetyMs = 1000;
 // How long the wait's own error notices stay up.
 constexpr int kNoticeSeconds = 10;
 
@@ -37,6 +40,34 @@ void notice(const QString& text)
     dialogs().TouchMessage(text, DialogType::Error, DialogButtons::None, 0, kNoticeSeconds, QString());
 }
 
+// The file-system watch of the TEF waits, kept for the life of the process. Closing a watch
+// makes the kernel wait out a grace period (tens of milliseconds on a busy machine), which
+// would fall between the response arriving and the payment going on; a watch made anew for
+// every wait paid that each time.
+QFileSystemWatcher& tefWatcher()
+{
+    static auto* watcher = new QFileSystemWatcher; // never closed, on purpose
+    return *watcher;
+}
+
+void watchPath(const QString& path)
+{
+    QFileSystemWatcher& watcher = tefWatcher();
+    if (!watcher.directories().contains(path) && !watcher.files().contains(path) && QFileInfo::exists(path))
+        watcher.addPath(path);
+}
+
+// Dispatches events until `ready` holds, woken by changes in `dir` and by a slow timer that
+// also brings the watch back when the folder was made again.
+void waitWatching(const QString& dir, const std::function<bool()>& ready)
+{
+    watchPath(dir);
+    QTimer safety;
+    QObject::connect(&safety, &QTimer::timeout, &safety, [&dir] { watchPath(dir); });
+    safety.start(kSafetyMs);
+    waitWhile([&ready] { return !ready(); }, QStringLiteral("the TEF manager's response"));
+}
+
 // Looks at the response file on behalf of the wait, which calls ready() after every event.
 // The folder watch of the wait announces a file that appears; a file that is there but not
 // finished is watched itself and looked at again after a growing delay, so a slow writer is
@@ -48,7 +79,11 @@ public:
     {
         m_retry.setSingleShot(true);
         QObject::connect(&m_retry, &QTimer::timeout, &m_retry, [this] { m_due = true; });
-        QObject::connect(&m_watcher, &QFileSystemWatcher::fileChanged, &m_watcher, [this] { m_due = true; });
+        QObject::connect(&tefWatcher(), &QFileSystemWatcher::fileChanged, &m_retry,
+                         [this](const QString& path) {
+                             if (path == m_path)
+                                 m_due = true;
+                         });
     }
 
     // True when the file holds something to act on: a finished response, or a file that is no
@@ -111,16 +146,12 @@ public:
         m_delayMs = kFirstRetryMs;
         m_suspect.reset();
         m_found.reset();
-        if (!m_watcher.files().isEmpty())
-            m_watcher.removePaths(m_watcher.files());
+        if (tefWatcher().files().contains(m_path))
+            tefWatcher().removePath(m_path);
     }
 
 private:
-    void watch()
-    {
-        if (m_watcher.files().isEmpty())
-            m_watcher.addPath(m_path);
-    }
+    void watch() { watchPath(m_path); }
 
     QString m_path;
     bool m_due = true;
@@ -129,7 +160,6 @@ private:
     std::optional<QByteArray> m_suspect;
     std::optional<Result<IntPosResponse>> m_found;
     QTimer m_retry;
-    QFileSystemWatcher m_watcher;
 };
 
 class Exchange
@@ -163,7 +193,7 @@ private:
     QString m_coupon;
     QString m_header;
     QString m_sequence;
-    QString m_respDir;      // ends with "/"
+    QString m_respDir; // ends with "/"
     QString m_responsePath;
     QSet<QString> m_shown; // notices already given in this exchange
 };
@@ -188,7 +218,8 @@ bool Exchange::run()
 
     const auto request = encodeIntPosRequest(m_header, m_sequence, m_coupon, amountCents);
     if (!request) {
-        dialogs().TouchMessageDlg(request.errorMessage(), DialogType::Error, DialogButtons::Ok, 0, 0, QString());
+        dialogs().TouchMessageDlg(request.errorMessage(), DialogType::Error, DialogButtons::Ok, 0, 0,
+                                  QString());
         return false;
     }
     // Written aside and renamed into place: the manager never reads half a request.
@@ -205,9 +236,11 @@ bool Exchange::run()
     const Answer answer = awaitAnswer();
     const TefVerdict verdict = decideTefResponse(answer.response, answer.kind);
     if (verdict.show == TefVerdict::Show::Dialog)
-        dialogs().TouchMessageDlg(verdict.message, DialogType::Information, DialogButtons::Ok, 0, 0, QString());
+        dialogs().TouchMessageDlg(verdict.message, DialogType::Information, DialogButtons::Ok, 0, 0,
+                                  QString());
     else if (verdict.show == TefVerdict::Show::Notice)
-        dialogs().TouchMessage(verdict.message, DialogType::Information, DialogButtons::None, 0, 5, QString());
+        dialogs().TouchMessage(verdict.message, DialogType::Information, DialogButtons::None, 0, 5,
+                               QString());
     if (verdict.keepFiles)
         m_devices.setInContCuponsTEF(m_devices.inContCuponsTEF() + 1);
     else
@@ -219,8 +252,7 @@ Exchange::Answer Exchange::awaitAnswer()
 {
     ResponseProbe probe(m_responsePath);
     for (;;) {
-        waitWhileWatching([&probe] { return !probe.ready(); }, m_respDir.chopped(1),
-                          QStringLiteral("the TEF manager's response"));
+        waitWatching(m_respDir.chopped(1), [&probe] { return probe.ready(); });
         const QString aside = setAside();
         const Result<IntPosResponse>& found = probe.found();
         if (found) {
@@ -229,9 +261,10 @@ Exchange::Answer Exchange::awaitAnswer()
             if (kind != TefResponseKind::Foreign)
                 return {found.value(), kind};
         } else if (!aside.isEmpty()) {
-            noticeOnce(QStringLiteral("Um arquivo de resposta do TEF foi recusado: %1. Ele foi guardado como %2 "
-                                      "e a espera pela resposta continua.")
-                           .arg(found.errorMessage(), aside));
+            noticeOnce(
+                QStringLiteral("Um arquivo de resposta do TEF foi recusado: %1. Ele foi guardado como %2 "
+                               "e a espera pela resposta continua.")
+                    .arg(found.errorMessage(), aside));
         }
         // Another exchange's answer stays aside under its new name. One that could not be
         // moved is looked at again later, not over and over.
@@ -275,7 +308,8 @@ bool ExecutaTEF(const QString& letter, double amount, const QString& nrCupom)
         return false;
     }
     g_running = true;
-    struct Done {
+    struct Done
+    {
         ~Done() { g_running = false; }
     } done;
     Exchange exchange(peripherals(), letter, amount, nrCupom);

@@ -1,7 +1,8 @@
 // The IntPos request and response codec and what a response means for the payment.
 
-#include "TefTestSupport.h"
 #include "receipt/IntPosCodec.h"
+
+#include "TefTestSupport.h"
 #include "text/Money.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,8 @@ TEST(IntPosRequest, FiveLinesWithCrLf)
 {
     const auto bytes = encodeIntPosRequest(tefHeader("Q"), "17", "000123", centsText(1234.50));
     ASSERT_TRUE(bytes.ok()) << bytes.errorMessage().toStdString();
-    EXPECT_EQ(*bytes, "000-000 = CHQ\r\n001-000 = 17\r\n002-000 = 000123\r\n003-000 = 123450\r\n999-999 = 0\r\n");
+    EXPECT_EQ(*bytes,
+              "000-000 = CHQ\r\n001-000 = 17\r\n002-000 = 000123\r\n003-000 = 123450\r\n999-999 = 0\r\n");
 }
 
 TEST(IntPosRequest, CreditAndDebitShareTheCardHeader)
@@ -40,16 +42,16 @@ TEST_P(IntPosAmount, WholeCentsWithoutSeparator)
     EXPECT_TRUE(bytes->contains(QByteArray(GetParam().line) + "\r\n")) << bytes->toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(Amounts, IntPosAmount,
-                         ::testing::Values(CentsCase{1234.50, "003-000 = 123450"}, CentsCase{0.05, "003-000 = 005"},
-                                           CentsCase{12.5, "003-000 = 1250"}, CentsCase{0.29, "003-000 = 029"},
-                                           CentsCase{3 * 1.15, "003-000 = 345"},
-                                           CentsCase{100000, "003-000 = 10000000"}));
+INSTANTIATE_TEST_SUITE_P(
+    Amounts, IntPosAmount,
+    ::testing::Values(CentsCase{1234.50, "003-000 = 123450"}, CentsCase{0.05, "003-000 = 005"},
+                      CentsCase{12.5, "003-000 = 1250"}, CentsCase{0.29, "003-000 = 029"},
+                      CentsCase{3 * 1.15, "003-000 = 345"}, CentsCase{100000, "003-000 = 10000000"}));
 
 TEST(IntPosRequest, RefusesValuesThatWouldChangeTheLines)
 {
-    for (const QString& coupon : {QStringLiteral("12\r\n009-000 = 0"), QStringLiteral("12\t"),
-                                  QStringLiteral("cupom \u20ac")}) {
+    for (const QString& coupon :
+         {QStringLiteral("12\r\n009-000 = 0"), QStringLiteral("12\t"), QStringLiteral("cupom \u20ac")}) {
         const auto bytes = encodeIntPosRequest("CRT", "1", coupon, "100");
         ASSERT_FALSE(bytes.ok()) << coupon.toStdString();
         EXPECT_TRUE(bytes.errorMessage().contains("cupom")) << bytes.errorMessage().toStdString();
@@ -59,8 +61,9 @@ TEST(IntPosRequest, RefusesValuesThatWouldChangeTheLines)
 
 TEST(IntPosResponse, ReadsFieldsByNameTrimmed)
 {
-    const auto parsed = IntPosResponse::parse("000-000 = CRT\r\n030-000 =   Senha  = ok \r\n030-000 = segunda\r\n"
-                                              "0300-000 = x\r\n028-000= 3\r\n999-999 = 0\r\n");
+    const auto parsed =
+        IntPosResponse::parse("000-000 = CRT\r\n030-000 =   Senha  = ok \r\n030-000 = segunda\r\n"
+                              "0300-000 = x\r\n028-000= 3\r\n999-999 = 0\r\n");
     ASSERT_TRUE(parsed.ok());
     EXPECT_EQ(parsed->value("030-000"), "Senha  = ok"); // the first line of the key; "=" may follow
     EXPECT_FALSE(parsed->field("028-000")) << "no blank before \"=\"";
@@ -112,16 +115,19 @@ TEST_P(TefResponseKinds, FromTheFirstTwoLines)
 INSTANTIATE_TEST_SUITE_P(
     Responses, TefResponseKinds,
     ::testing::Values(
-        KindCase{"ours", "000-000 = CRT\r\n001-000 = 42\r\n009-000 = 0\r\n999-999 = 0\r\n", TefResponseKind::Ours},
+        KindCase{"ours", "000-000 = CRT\r\n001-000 = 42\r\n009-000 = 0\r\n999-999 = 0\r\n",
+                 TefResponseKind::Ours},
         KindCase{"otherHeader", "000-000 = CHQ\r\n001-000 = 42\r\n999-999 = 0\r\n", TefResponseKind::Foreign},
-        KindCase{"otherSequence", "000-000 = CRT\r\n001-000 = 942\r\n999-999 = 0\r\n", TefResponseKind::Foreign},
+        KindCase{"otherSequence", "000-000 = CRT\r\n001-000 = 942\r\n999-999 = 0\r\n",
+                 TefResponseKind::Foreign},
         KindCase{"sequenceNotSecond", "000-000 = CRT\r\n002-000 = 1\r\n001-000 = 42\r\n999-999 = 0\r\n",
                  TefResponseKind::Foreign},
         KindCase{"blankAfterHeader", "000-000 = CRT \r\n001-000 = 42\r\n999-999 = 0\r\n",
                  TefResponseKind::Foreign},
         KindCase{"failed", "000-000 = XXX\r\n001-000 = 42\r\n030-000 = Erro\r\n999-999 = 0\r\n",
                  TefResponseKind::Failed},
-        KindCase{"failedUnnamed", "000-000 = XXX\r\n030-000 = Erro\r\n999-999 = 0\r\n", TefResponseKind::Failed},
+        KindCase{"failedUnnamed", "000-000 = XXX\r\n030-000 = Erro\r\n999-999 = 0\r\n",
+                 TefResponseKind::Failed},
         KindCase{"failedOfAnother", "000-000 = XXX\r\n001-000 = 41\r\n999-999 = 0\r\n",
                  TefResponseKind::Foreign},
         KindCase{"empty", "999-999 = 0\r\n", TefResponseKind::Foreign}),
@@ -160,10 +166,10 @@ constexpr auto kFailed = TefResponseKind::Failed;
 INSTANTIATE_TEST_SUITE_P(
     Responses, TefVerdicts,
     ::testing::Values(
-        VerdictCase{"approvedNoReceipt", "009-000 = 0\r\n028-000 = 0\r\n030-000 = Aprovada\r\n", kOurs, true, false,
-                    Show::Dialog},
-        VerdictCase{"approvedWithReceipt", "009-000 = 0\r\n028-000 = 4\r\n030-000 = Aprovada\r\n", kOurs, true,
-                    true, Show::Notice},
+        VerdictCase{"approvedNoReceipt", "009-000 = 0\r\n028-000 = 0\r\n030-000 = Aprovada\r\n", kOurs, true,
+                    false, Show::Dialog},
+        VerdictCase{"approvedWithReceipt", "009-000 = 0\r\n028-000 = 4\r\n030-000 = Aprovada\r\n", kOurs,
+                    true, true, Show::Notice},
         VerdictCase{"approvedSilent", "009-000 =  0 \r\n028-000 = 2\r\n030-000 =   \r\n", kOurs, true, true,
                     Show::Nothing},
         VerdictCase{"approvedNoReceiptField", "009-000 = 0\r\n", kOurs, true, false, Show::Nothing},

@@ -1,16 +1,16 @@
 // The exchange on recording peripherals, with the test playing the TEF manager: the order of
 // the checks, the request on disk, and responses a well-behaved manager does not write.
 
+#include "receipt/TefExchange.h"
+
 #include "TefTestSupport.h"
 #include "fakes/RecordingPeripherals.h"
-#include "receipt/TefExchange.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QTemporaryDir>
 #include <QTimer>
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 namespace zel {
 namespace {
@@ -85,7 +85,8 @@ TEST_P(TefPreconditions, FalseEndsTheExchangeSilently)
     } else {
         EXPECT_EQ(readAll(req()),
                   "000-000 = CRT\r\n001-000 = 1\r\n002-000 = 000077\r\n003-000 = 2500\r\n999-999 = 0\r\n");
-        EXPECT_EQ(QDir(m_dir + "req").entryList(QDir::Files), QStringList{"intpos.001"}) << "no temporary left";
+        EXPECT_EQ(QDir(m_dir + "req").entryList(QDir::Files), QStringList{"intpos.001"})
+            << "no temporary left";
     }
 }
 
@@ -130,8 +131,8 @@ TEST_F(TefExchangeTest, FilesThatAreNoAnswerAreSetAsideWhileTheWaitGoesOn)
 
 TEST_F(TefExchangeTest, DeclineWithReceiptLinesShowsTheMessageWithoutButtons)
 {
-    m_queue << response({"000-000 = CRT", "001-000 = 1", "009-000 = 05", "028-000 = 2", "029-001 = \"NEGADA\"",
-                         "029-002 = \"\"", "030-000 = Cartao bloqueado"});
+    m_queue << response({"000-000 = CRT", "001-000 = 1", "009-000 = 05", "028-000 = 2",
+                         "029-001 = \"NEGADA\"", "029-002 = \"\"", "030-000 = Cartao bloqueado"});
     m_dialogs->expectMessage("Cartao bloqueado");
 
     EXPECT_FALSE(ExecutaTEF("D", 10.0, ""));

@@ -45,7 +45,8 @@ protected:
     {
         ASSERT_TRUE(m_tmp.isValid());
         auto config = SimulatorConfig::fromJson(
-            QJsonObject{{"tef", QJsonObject{{"dir", "tef"}, {"activityTimeoutMs", 3000}, {"takenTimeoutMs", 3000}}}},
+            QJsonObject{
+                {"tef", QJsonObject{{"dir", "tef"}, {"activityTimeoutMs", 3000}, {"takenTimeoutMs", 3000}}}},
             m_tmp.path());
         ASSERT_TRUE(config.ok()) << config.errorMessage().toStdString();
         m_devices = std::make_shared<SimulatedPeripherals>(config.value());
@@ -166,7 +167,8 @@ TEST_F(TefManagerExchange, ResponseWrittenInTwoHalvesIsReadWhole)
     EXPECT_TRUE(readAll(resp() + "intpos.002").endsWith("999-999 = 0\r\n"));
 }
 
-class TefManagerAmounts : public TefManagerExchange, public ::testing::WithParamInterface<std::pair<double, const char*>>
+class TefManagerAmounts : public TefManagerExchange,
+                          public ::testing::WithParamInterface<std::pair<double, const char*>>
 {
 };
 

@@ -6,7 +6,6 @@
 #include <QSaveFile>
 #include <QString>
 #include <QStringList>
-
 #include <ostream>
 
 namespace zel::teftest {
