@@ -18,13 +18,6 @@ TEST(IntPosRequest, FiveLinesWithCrLf)
               "000-000 = CHQ\r\n001-000 = 17\r\n002-000 = 000123\r\n003-000 = 123450\r\n999-999 = 0\r\n");
 }
 
-TEST(IntPosRequest, CreditAndDebitShareTheCardHeader)
-{
-    EXPECT_EQ(tefHeader("C"), "CRT");
-    EXPECT_EQ(tefHeader("D"), "CRT");
-    EXPECT_EQ(tefHeader("Q"), "CHQ");
-}
-
 struct CentsCase
 {
     double amount;
