@@ -27,7 +27,7 @@ const Glyph kGlyphs[] = {
 bool drawGlyph(const Glyph& g, const QString& path)
 {
     QImage image(24, 24, QImage::Format_RGB32);
-    image.fill(Qt::white); // the corner colour is the transparent one
+    image.fill(QColor(255, 0, 255)); // the corner colour is the transparent one
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setBrush(g.color);
