@@ -62,8 +62,9 @@ TEST(DemoRun, RestaurantSampleFromScenarioToResultDocument)
     EXPECT_EQ(r["sale"].toObject()["rows"].toArray().size(), 4);
     EXPECT_EQ(r["customerDisplay"].toArray().size(), 2);
     EXPECT_TRUE(r["scriptErrors"].toArray().isEmpty());
-    ASSERT_EQ(r["screenshots"].toArray().size(), 1);
-    EXPECT_TRUE(QFile::exists(r["screenshots"].toArray()[0].toString()));
+    ASSERT_EQ(r["screenshots"].toArray().size(), 2);
+    for (const QJsonValue& shot : r["screenshots"].toArray())
+        EXPECT_TRUE(QFile::exists(shot.toString())) << shot.toString().toStdString();
 }
 
 TEST(DemoRun, CounterSample)
