@@ -203,8 +203,9 @@ void TefManager::answer(const IntPosFile& request)
             response.add(intpos::kNsu, nsu);
             response.add(intpos::kAuthorization, nsu);
         }
+        // A decline prints nothing unless its rule gives lines (some networks print a refusal slip).
         const QStringList slip =
-            approved ? rule.receipt.value_or(defaultSlip(header, cents, nsu)) : QStringList();
+            approved ? rule.receipt.value_or(defaultSlip(header, cents, nsu)) : rule.receipt.value_or(QStringList());
         response.add(intpos::kReceiptCount, QString::number(slip.size()));
         for (int i = 0; i < slip.size(); ++i)
             response.add(intpos::receiptLineKey(i + 1), QLatin1Char('"') + slip.at(i) + QLatin1Char('"'));
