@@ -1,0 +1,18 @@
+# Installs the build tree into a fresh prefix, builds a small host against it with
+# find_package(zel), and runs the host. Arguments: BUILD, SOURCE, WORK, GENERATOR.
+file(REMOVE_RECURSE "${WORK}")
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "failed: ${ARGN}\n${out}\n${err}")
+  endif()
+  set(OUTPUT "${out}" PARENT_SCOPE)
+endfunction()
+run(${CMAKE_COMMAND} --install "${BUILD}" --prefix "${WORK}/prefix")
+run(${CMAKE_COMMAND} -S "${SOURCE}" -B "${WORK}/host" -G "${GENERATOR}" "-DCMAKE_PREFIX_PATH=${WORK}/prefix")
+run(${CMAKE_COMMAND} --build "${WORK}/host")
+run(${CMAKE_COMMAND} -E env "LD_LIBRARY_PATH=${WORK}/prefix/lib" "${WORK}/host/host")
+if(NOT OUTPUT MATCHES "units=4 first=Vrm_zel00200 rows=1")
+  message(FATAL_ERROR "unexpected host output: ${OUTPUT}")
+endif()
+message(STATUS "host output: ${OUTPUT}")
