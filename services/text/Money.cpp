@@ -80,12 +80,11 @@ Result<double> parseAmount(const QString& input, const QLocale& locale)
     const QString fractionPart = sep < 0 ? QString() : body.mid(sep + 1);
 
     static const QRegularExpression digits(QStringLiteral("^[0-9]*$"));
-    static const QRegularExpression groupedDigits(QStringLiteral("^[0-9]{1,3}(\\x{1}[0-9]{3})+$"));
 
     if (!group.isEmpty() && integerPart.contains(group)) {
-        QString pattern = groupedDigits.pattern();
-        pattern.replace(QStringLiteral("\\x{1}"), QRegularExpression::escape(group));
-        if (!QRegularExpression(pattern).match(integerPart).hasMatch())
+        const QRegularExpression grouped(QStringLiteral("^[0-9]{1,3}(%1[0-9]{3})+$")
+                                             .arg(QRegularExpression::escape(group)));
+        if (!grouped.match(integerPart).hasMatch())
             return Error{QStringLiteral("\"%1\" não é um valor válido.").arg(input)};
         integerPart.remove(group);
     }
