@@ -1,16 +1,27 @@
 #include "Vrm_zel00300.h"
 
+#include "taxpayer/TfrmCNPJCPF.h"
+#include "toolkit/ErrorBarrier.h"
 #include "zel/Pkg_zel.h"
+
+#include <memory>
 
 namespace Vrm_zel00300 {
 void Initialization() {}
 void Finalization() {}
 } // namespace Vrm_zel00300
 
-// The taxpayer-id form comes with taxpayer identification; until then no number is taken
-// and the name comes back empty, as after a cancellation.
 QString CriaInfAdicional(QString& nome)
 {
-    nome.clear();
-    return QString();
+    QString numero;
+    QString nomeDigitado;
+    zel::guard([&] {
+        const std::unique_ptr<TfrmCNPJCPF> form(new TfrmCNPJCPF());
+        form->exec();
+        // Exit, or a form closed from outside, leaves both answers empty.
+        numero = form->numero();
+        nomeDigitado = form->nome();
+    });
+    nome = nomeDigitado;
+    return numero;
 }

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QChar>
+#include <QString>
+
+namespace zel {
+
+// Steps of the taxpayer identification: the number, then the name; keys are ignored at
+// kPassoFim (before the dialogue starts and after it ends).
+inline constexpr int kPassoFim = 0;
+inline constexpr int kPassoNumero = 1;
+inline constexpr int kPassoNome = 2;
+
+// What the operator typed and the state of the letter keys.
+struct TaxpayerEntry {
+    QString stCNPJCPF; // the number step's text, punctuation included
+    QString stNome;    // the name step's text
+    bool boCapsLock = false;
+    bool boShift = false;
+};
+
+// What the form does after a key-down.
+enum class TaxpayerKey {
+    None,        // nothing (also a key that changed nothing visible)
+    Show,        // the step's text changed: show it
+    CheckNumber, // Enter on a typed number: check it
+    EndName,     // Enter in the name step: the dialogue is done
+    Exit,        // Escape: the exit button
+    Captions,    // the letter keys' case changed: relabel them
+};
+
+// Backspace drops the last character, Delete empties the step's text, Enter ends the step
+// (ignored on an empty number; an empty name is accepted), Escape exits, Shift turns shift on.
+TaxpayerKey taxpayerKeyDown(int step, TaxpayerEntry& entry, int key);
+
+// Appends a character the step accepts to its text and answers whether it did.
+// Number step: digits, "," "-" "." "/" and the letters of the alphanumeric CNPJ, taken in
+// capitals. Name step: blank, "," "." "/", digits, letters A–Z in either case, "Ç" and "ç";
+// a character taken there releases shift.
+bool taxpayerKeyPress(int step, TaxpayerEntry& entry, QChar ch);
+
+// Shift turns on or off; Caps Lock turns shift off and toggles itself.
+void toggleShift(TaxpayerEntry& entry);
+void toggleCapsLock(TaxpayerEntry& entry);
+
+// The letter keys type and show capitals when exactly one of Caps Lock and Shift is on, as
+// on a keyboard.
+bool capitalKeys(const TaxpayerEntry& entry);
+// What the key of a capital letter `letter` (A–Z, or "Ç") types and shows now.
+QChar letterKey(QChar letter, const TaxpayerEntry& entry);
+
+// The characters a typed number is checked on: its digits and letters, punctuation dropped.
+QString taxpayerNumberChars(const QString& typed);
+// A CPF (eleven digits) or a CNPJ (fourteen characters, numeric or alphanumeric) whose check
+// digits hold.
+bool taxpayerNumberOk(const QString& typed);
+
+} // namespace zel

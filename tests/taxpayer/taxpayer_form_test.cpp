@@ -1,0 +1,292 @@
+#include "dialogs/Dialogs.h"
+#include "support/Operator.h"
+#include "support/Screenshot.h"
+#include "support/ScriptedDialogs.h"
+#include "taxpayer/TfrmCNPJCPF.h"
+#include "toolkit/TouchButton.h"
+#include "zel/Pkg_zel.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScreen>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <ostream>
+
+using namespace zel;
+using namespace zel::test;
+
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+const QString kInvalido = QStringLiteral("Número do CPF/CNPJ inválido.");
+
+TfrmCNPJCPF* form()
+{
+    return qobject_cast<TfrmCNPJCPF*>(Operator::activeForm());
+}
+
+QString shown()
+{
+    return form() ? form()->findChild<QLabel*>("lblInforma")->text() : QString();
+}
+
+// The control that types `c` on the form's keyboard.
+QString keyFor(QChar c)
+{
+    switch (c.unicode()) {
+    case u'.': return "spdPonto";
+    case u',': return "spdVirgula";
+    case u'/': return "spdBarra";
+    case u' ': return "spdEspaco";
+    case 0xC7:
+    case 0xE7: return "spdCCdil";
+    default: return QStringLiteral("spd") + c.toUpper();
+    }
+}
+
+// A call of CriaInfAdicional driven by a scripted operator, with scripted dialogs.
+class TaxpayerForm : public ::testing::Test
+{
+protected:
+    // A fresh operator whose first step waits for the number step.
+    Operator& operatorForForm()
+    {
+        op = std::make_unique<Operator>();
+        return step(*op, kPassoNumero);
+    }
+    static Operator& step(Operator& o, int passo)
+    {
+        return o.waitUntil([passo] { return form() && form()->NrPasso == passo; },
+                           passo == kPassoNumero ? "the number step" : "the name step");
+    }
+    static void touch(Operator& o, const QString& keys)
+    {
+        for (const QChar c : keys)
+            o.click(keyFor(c));
+    }
+    QString call()
+    {
+        op->start();
+        const QString numero = CriaInfAdicional(nome);
+        EXPECT_TRUE(op->finished()) << op->log().join(" / ").toStdString();
+        return numero;
+    }
+
+    ScopedScriptedDialogs dialogs;
+    std::unique_ptr<Operator> op;
+    QString nome = QStringLiteral("old name");
+};
+
+struct Accepted {
+    const char* typed;
+    bool touched; // on the form's keys, else on a physical keyboard
+    const char* numero;
+};
+
+class TaxpayerAccepted : public TaxpayerForm, public ::testing::WithParamInterface<Accepted>
+{
+};
+
+TEST_P(TaxpayerAccepted, NumberKeepsItsPunctuationAndTheNameFollows)
+{
+    const Accepted& row = GetParam();
+    Operator& o = operatorForForm();
+    if (row.touched) {
+        touch(o, QString::fromUtf8(row.typed));
+        o.click("spdEnter");
+    } else {
+        o.type(QString::fromUtf8(row.typed)).press(Qt::Key_Return);
+    }
+    step(o, kPassoNome).type("Ana Lima").press(Qt::Key_Return);
+
+    EXPECT_EQ(call(), QString::fromUtf8(row.numero));
+    EXPECT_EQ(nome, QString("Ana Lima"));
+    EXPECT_TRUE(dialogs->records().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Numbers, TaxpayerAccepted,
+                         ::testing::Values(Accepted{"529.982.247-25", false, "529.982.247-25"},
+                                           Accepted{"52998224725", true, "52998224725"},
+                                           Accepted{"11.222.333/0001-81", false, "11.222.333/0001-81"},
+                                           Accepted{"12.abc.345/01de-35", false, "12.ABC.345/01DE-35"},
+                                           Accepted{"12.ABC.345/01DE35", true, "12.ABC.345/01DE35"}));
+
+TEST_F(TaxpayerForm, InvalidNumbersAreRefusedWithTheMessageAndAFreshStep)
+{
+    const QStringList invalid{"529.982.247-24", "11.222.333/0001-80", "12.ABC.345/01DE-36", "111.111.111-11",
+                              "1234"};
+    QStringList afterRefusal;
+    Operator& o = operatorForForm();
+    o.press(Qt::Key_Return); // nothing typed: ignored
+    for (const QString& number : invalid) {
+        o.type(number).press(Qt::Key_Return);
+        step(o, kPassoNumero).run([&] {
+            afterRefusal << shown() + (form()->findChild<QLabel*>("lblTexto")->isVisible() ? "|number" : "|?");
+        });
+        dialogs->expectMessageDlg(mrOk, kInvalido);
+    }
+    o.type("529.982.247-25").press(Qt::Key_Return);
+    step(o, kPassoNome).press(Qt::Key_Return); // an empty name is accepted
+
+    EXPECT_EQ(call(), QString("529.982.247-25"));
+    EXPECT_EQ(nome, QString());
+    EXPECT_EQ(afterRefusal, QStringList(invalid.size(), "|number"));
+    ASSERT_EQ(dialogs->records().size(), invalid.size());
+    EXPECT_EQ(dialogs->records().front().type, DialogType::Error);
+    EXPECT_EQ(dialogs->records().front().buttons, DialogButtons::Ok);
+}
+
+TEST_F(TaxpayerForm, ExitOrCloseInEitherStepAnswersNothing)
+{
+    struct Row {
+        int passo;
+        std::function<void(Operator&)> leave;
+    };
+    const Row rows[] = {
+        {kPassoNumero, [](Operator& o) { o.click("spdSair"); }},
+        {kPassoNumero, [](Operator& o) { o.press(Qt::Key_Escape); }},
+        {kPassoNome, [](Operator& o) { o.click("spdSair"); }},
+        {kPassoNome, [](Operator& o) { o.press(Qt::Key_Escape); }},
+        {kPassoNome, [](Operator& o) { o.run([] { form()->close(); }, "close the form from outside"); }},
+        {kPassoNumero, [](Operator& o) { o.run([] { form()->reject(); }, "reject the form from outside"); }},
+    };
+    for (const Row& row : rows) {
+        nome = "old name";
+        Operator& o = operatorForForm();
+        o.type("529.982.247-25");
+        if (row.passo == kPassoNome)
+            o.press(Qt::Key_Return).type("Ana");
+        step(o, row.passo);
+        row.leave(o);
+        EXPECT_EQ(call(), QString());
+        EXPECT_EQ(nome, QString());
+    }
+}
+
+TEST_F(TaxpayerForm, LetterKeysFollowShiftAndCapsLockOnTheName)
+{
+    struct Row {
+        QStringList clicks; // key names, or text typed on the keys
+        QString name;
+        QString captionOfA; // after the clicks
+    };
+    const Row rows[] = {
+        {{"joao silva"}, "Joao silva", "a"},                     // shift on at the start, once
+        {{"spdCapsLock", "ana"}, "ANA", "A"},                    // caps lock
+        {{"spdCapsLock", "spdShift", "ana"}, "aNA", "A"},        // shift under caps lock: small letter
+        {{"spdShift", "ana", "spdShift", "ç", "spdShift"}, "anaÇ", "A"}, // shift released, then by hand
+        {{"bia", "spdBackSpace", "spdLimpar", "ça"}, "ça", "a"},
+    };
+    for (const Row& row : rows) {
+        QString caption;
+        Operator& o = operatorForForm();
+        o.type("52998224725").click("spdEnter");
+        step(o, kPassoNome);
+        for (const QString& click : row.clicks) {
+            if (click.startsWith("spd"))
+                o.click(click);
+            else
+                touch(o, click);
+        }
+        o.run([&] { caption = form()->findChild<TTouchButton*>("spdA")->caption(); });
+        o.click("spdEnter");
+        EXPECT_EQ(call(), QString("52998224725"));
+        EXPECT_EQ(nome, row.name) << row.clicks.join(' ').toStdString();
+        EXPECT_EQ(caption, row.captionOfA) << row.clicks.join(' ').toStdString();
+    }
+}
+
+TEST_F(TaxpayerForm, KeysThatArriveTogetherAreHandledInOrder)
+{
+    // A refused number, a good one and the name, sent in one go: the message comes between.
+    Operator& o = operatorForForm();
+    o.run([] {
+        TfrmCNPJCPF* f = form();
+        f->PostText("123", true, true);
+        f->PostText("11.222.333/0001-81", true, true);
+        f->PostText("Bar do Zé", true, true);
+    });
+    dialogs->expectMessageDlg(mrOk, kInvalido);
+
+    EXPECT_EQ(call(), QString("11.222.333/0001-81"));
+    EXPECT_EQ(nome, QString("Bar do Z"));
+    EXPECT_EQ(dialogs->records().size(), 1);
+}
+
+TEST(TaxpayerFormRealDialog, KeysQueuedBehindTheMessageWaitForTheFreshStep)
+{
+    const std::shared_ptr<Dialogs> previous = setDialogs(nullptr);
+    QString message;
+    Operator o;
+    o.waitUntil([] { return form() && form()->NrPasso == kPassoNumero; }, "the number step");
+    o.run([] {
+        // Keys posted, not sent: they reach the form while the message is on screen.
+        for (const QString& chars : {QString("999"), QString("\r52998224725\rEva\r")}) {
+            for (const QChar c : chars) {
+                const int key = c == u'\r' ? Qt::Key_Return : 0;
+                QCoreApplication::postEvent(form(), new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier,
+                                                                  key ? QString() : QString(c)));
+            }
+        }
+    });
+    o.waitUntil([] { return Operator::activeForm()->objectName() == "frmTouchMessageDlg"; }, "the message");
+    o.run([&] {
+        message = Operator::activeForm()->findChild<QWidget*>("memTexto")->property("plainText").toString();
+    });
+    o.answer(mrOk).start();
+
+    QString nome;
+    EXPECT_EQ(CriaInfAdicional(nome), QString("52998224725"));
+    EXPECT_EQ(nome, QString("Eva"));
+    EXPECT_EQ(message.trimmed(), kInvalido);
+    EXPECT_TRUE(o.finished());
+    setDialogs(previous);
+}
+
+TEST(TaxpayerFormDesign, ControlsStandUnderTheirNames)
+{
+    TfrmCNPJCPF f;
+    EXPECT_EQ(f.size(), QSize(752, 337));
+    EXPECT_TRUE(f.windowFlags() & Qt::FramelessWindowHint);
+    QStringList names{"lblTexto", "lblTexto2", "lblInforma", "spdPonto", "spdVirgula", "spdBarra", "spdCCdil",
+                      "spdEspaco", "spdBackSpace", "spdLimpar", "spdEnter", "spdCapsLock", "spdShift", "spdSair"};
+    for (char16_t c = u'0'; c <= u'9'; ++c)
+        names << QString("spd") + QChar(c);
+    for (char16_t c = u'A'; c <= u'Z'; ++c)
+        names << QString("spd") + QChar(c);
+    for (const QString& name : names)
+        EXPECT_NE(f.findChild<QWidget*>(name), nullptr) << name.toStdString();
+    EXPECT_EQ(f.findChild<TTouchButton*>("spd7")->tag(), 55);
+    EXPECT_EQ(f.findChild<TTouchButton*>("spdQ")->tag(), 81);
+    EXPECT_EQ(f.findChild<TTouchButton*>("spdBarra")->tag(), 47);
+    EXPECT_EQ(f.msgPadrao.Msg("cgccpf_nok"), QStringLiteral("Número do CPF/CNPJ inválido."));
+    // Shift is on when the form opens: capitals on the letter keys.
+    EXPECT_EQ(f.findChild<TTouchButton*>("spdQ")->caption(), QString("Q"));
+    EXPECT_EQ(f.findChild<TTouchButton*>("spdCCdil")->caption(), QString("Ç"));
+}
+
+TEST_F(TaxpayerForm, Screenshot)
+{
+    QPoint where;
+    Operator& o = operatorForForm();
+    o.type("12.ABC.345/01DE-35").press(Qt::Key_Return);
+    step(o, kPassoNome).type("Restaurante Bom Sabor").run([&] {
+        where = form()->pos();
+        saveScreenshot(form(), "taxpayer_form_name_step");
+    });
+    o.press(Qt::Key_Escape);
+    EXPECT_EQ(call(), QString());
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    EXPECT_EQ(where, QPoint((screen.width() - 752) / 2, (screen.height() - 337) / 2));
+}
+
+} // namespace
