@@ -13,9 +13,18 @@ QString& stepText(int step, TaxpayerEntry& entry)
     return step == kPassoNumero ? entry.stCNPJCPF : entry.stNome;
 }
 
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
-bool isCapital(QChar c) { return c >= u'A' && c <= u'Z'; }
-bool isSmall(QChar c) { return c >= u'a' && c <= u'z'; }
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+bool isCapital(QChar c)
+{
+    return c >= u'A' && c <= u'Z';
+}
+bool isSmall(QChar c)
+{
+    return c >= u'a' && c <= u'z';
+}
 
 constexpr char16_t kCedillaCapital = 0xC7; // Ç
 constexpr char16_t kCedillaSmall = 0xE7;   // ç

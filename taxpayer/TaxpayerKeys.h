@@ -12,7 +12,8 @@ inline constexpr int kPassoNumero = 1;
 inline constexpr int kPassoNome = 2;
 
 // What the operator typed and the state of the letter keys.
-struct TaxpayerEntry {
+struct TaxpayerEntry
+{
     QString stCNPJCPF; // the number step's text, punctuation included
     QString stNome;    // the name step's text
     bool boCapsLock = false;

@@ -25,8 +25,9 @@ TfrmCNPJCPF::TfrmCNPJCPF(QWidget* parent) : zel::TouchForm(parent), m_ui(new Ui:
     msgPadrao = zel::taxpayerMessages();
     FormCreate();
 
-    for (TTouchButton* key : {m_ui->spd0, m_ui->spd1, m_ui->spd2, m_ui->spd3, m_ui->spd4, m_ui->spd5, m_ui->spd6,
-                              m_ui->spd7, m_ui->spd8, m_ui->spd9, m_ui->spdPonto, m_ui->spdVirgula, m_ui->spdBarra})
+    for (TTouchButton* key :
+         {m_ui->spd0, m_ui->spd1, m_ui->spd2, m_ui->spd3, m_ui->spd4, m_ui->spd5, m_ui->spd6, m_ui->spd7,
+          m_ui->spd8, m_ui->spd9, m_ui->spdPonto, m_ui->spdVirgula, m_ui->spdBarra})
         bindClick(key, [this, key] { spdCaracterClick(key); });
     for (TTouchButton* key : teclasDeLetra())
         bindClick(key, [this, key] { spdLetraClick(key); });

@@ -5,7 +5,6 @@
 #include "toolkit/TouchForm.h"
 
 #include <QList>
-
 #include <memory>
 
 namespace Ui {
@@ -74,7 +73,8 @@ private:
 
     // Keys that reach the form while the invalid-number message is open wait for the fresh
     // number step and are then handled in the order they came.
-    struct Tecla {
+    struct Tecla
+    {
         int key = 0;     // a key-down, or
         QChar character; // a typed character
     };

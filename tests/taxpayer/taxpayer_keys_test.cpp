@@ -1,7 +1,6 @@
 #include "taxpayer/TaxpayerKeys.h"
 
 #include <gtest/gtest.h>
-
 #include <ostream>
 
 using namespace zel;
@@ -25,7 +24,8 @@ QString typed(int step, const QString& chars, TaxpayerEntry entry = {})
 
 TEST(TaxpayerKeys, EachStepTakesItsOwnCharacters)
 {
-    struct Row {
+    struct Row
+    {
         int step;
         QString keys, text;
     };
@@ -42,7 +42,8 @@ TEST(TaxpayerKeys, EachStepTakesItsOwnCharacters)
 
 TEST(TaxpayerKeys, KeyDownEditsEndsOrExitsTheStep)
 {
-    struct Row {
+    struct Row
+    {
         int step;
         QString before;
         int key;
@@ -65,43 +66,4 @@ TEST(TaxpayerKeys, KeyDownEditsEndsOrExitsTheStep)
         EXPECT_EQ(taxpayerKeyDown(r.step, e, r.key), r.action) << r.key;
         EXPECT_EQ(r.step == kPassoNome ? e.stNome : e.stCNPJCPF, r.after) << r.key;
     }
-}
-
-TEST(TaxpayerKeys, LetterCaseFollowsCapsLockAndShiftAsOnAKeyboard)
-{
-    TaxpayerEntry e;
-    EXPECT_EQ(letterKey(u'A', e), QChar(u'a'));
-    toggleShift(e);
-    EXPECT_EQ(letterKey(QChar(0xC7), e), QChar(0xC7));
-    // A character taken in the name step releases shift; in the number step it does not.
-    taxpayerKeyPress(kPassoNumero, e, u'1');
-    EXPECT_TRUE(e.boShift);
-    taxpayerKeyPress(kPassoNome, e, u'J');
-    EXPECT_FALSE(e.boShift);
-    toggleCapsLock(e);
-    EXPECT_EQ(letterKey(u'A', e), QChar(u'A'));
-    toggleShift(e); // Shift under Caps Lock gives a small letter, as its caption shows
-    EXPECT_EQ(letterKey(QChar(0xC7), e), QChar(0xE7));
-    toggleCapsLock(e); // Caps Lock releases shift
-    EXPECT_FALSE(e.boShift);
-    EXPECT_EQ(letterKey(u'A', e), QChar(u'a'));
-    EXPECT_EQ(taxpayerKeyDown(kPassoNome, e, Qt::Key_Shift), TaxpayerKey::Captions);
-    EXPECT_TRUE(capitalKeys(e));
-}
-
-TEST(TaxpayerKeys, NumberCheckRunsOnItsDigitsAndLetters)
-{
-    struct Row {
-        const char* typed;
-        bool ok;
-    };
-    const Row rows[] = {
-        {"529.982.247-25", true},     {"52998224725", true},        {"529,982,247/25", true},
-        {"529.982.247-24", false},    {"111.111.111-11", false},    {"11.222.333/0001-81", true},
-        {"11.222.333/0001-80", false}, {"12.ABC.345/01DE-35", true}, {"12abc34501de35", true},
-        {"12.ABC.345/01DE-36", false}, {"5299822472", false},        {"529.982.247-2A", false},
-    };
-    for (const Row& r : rows)
-        EXPECT_EQ(taxpayerNumberOk(QString::fromUtf8(r.typed)), r.ok) << r.typed;
-    EXPECT_EQ(taxpayerNumberChars("12.ABC.345/01DE-35"), QString("12ABC34501DE35"));
 }
