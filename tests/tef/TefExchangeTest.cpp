@@ -3,6 +3,9 @@
 
 #include "receipt/TefExchange.h"
 
+#include "receipt/TefMessages.h"
+#include "receipt/TfrmRecebimento.h"
+
 #include "TefTestSupport.h"
 #include "fakes/RecordingPeripherals.h"
 #include "support/ScriptedDialogs.h"
@@ -10,6 +13,7 @@
 
 #include <QTemporaryDir>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QTimer>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -302,6 +306,42 @@ TEST_F(TefExchangeTest, StatusFileNamingThisSequenceCountsAsTaken)
     QTimer::singleShot(50, [this] { m_queue << response({"000-000 = XXX", "030-000 = Sem linha"}); });
     m_dialogs->expectMessageDlg(mrOk, "Sem linha");
     EXPECT_FALSE(ExecutaTEF("C", 10.0, ""));
+}
+
+TEST_F(TefExchangeTest, ReceiptFormShowsTheWaitAndKeepsItsCommandsOff)
+{
+    TfrmRecebimento form;
+    auto* title = form.findChild<QLabel*>("lblRecebimento");
+    title->setText("Crédito");
+    // As the payment entry leaves them while it runs.
+    const QStringList commands = {"tcbSair", "tcbClear", "tcbDesconto"};
+    for (const QString& name : commands)
+        form.findChild<QWidget*>(name)->setEnabled(false);
+    form.findChild<QWidget*>("panKeyboard")->setEnabled(true);
+    QString shown;
+    QStringList enabled;
+    QTimer::singleShot(30, [&] {
+        shown = title->text();
+        form.tcbVoltarClick(); // Back
+        form.tcbSairClick();   // Exit, had it been reachable
+        for (const QString& name : commands) {
+            if (form.findChild<QWidget*>(name)->isEnabled())
+                enabled << name;
+        }
+        m_queue << kApproved;
+    });
+    m_devices->setInContCuponsTEF(1);
+
+    EXPECT_TRUE(ExecutaTEF("C", 10.0, ""));
+
+    EXPECT_EQ(shown, tefText("TefAguardando"));
+    EXPECT_EQ(enabled, QStringList());
+    EXPECT_FALSE(form.boVoltou) << "the entry goes on to record the approval";
+    EXPECT_FALSE(form.boDesistiu);
+    EXPECT_EQ(m_devices->inContCuponsTEF(), 1) << "Exit did not run";
+    EXPECT_EQ(title->text(), "Crédito");
+    form.tcbVoltarClick();
+    EXPECT_TRUE(form.findChild<QWidget*>("tcbSair")->isEnabled()) << "Back works again afterwards";
 }
 
 } // namespace
