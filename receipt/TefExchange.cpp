@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QLocale>
 #include <QSaveFile>
 #include <QSet>
 #include <QTimer>
@@ -259,7 +260,8 @@ bool Exchange::run()
         // Never confirmed, never recorded: the manager undoes what it may have approved.
         deleteFiles();
         dialogs().TouchMessageDlg(tefText("TefRespostaIncompleta")
-                                      .arg(std::chrono::duration<double>(tefStallPeriod()).count())
+                                      .arg(QLocale().toString(
+                                               std::chrono::duration<double>(tefStallPeriod()).count()))
                                       .arg(answer->aside.isEmpty() ? m_responsePath : answer->aside),
                                   DialogType::Error, DialogButtons::Ok, 0, 0, QString());
         return false;
