@@ -1,4 +1,5 @@
 #include "receipt/ButtonGrid.h"
+#include "receipt/TefExchange.h"
 #include "receipt/TfrmRecebimento.h"
 #include "receipt/Vrm_zel00000.h"
 #include "toolkit/TouchButton.h"
@@ -110,6 +111,11 @@ void TfrmRecebimento::CtrlBotoes(const QString& mode)
         m_ui->panBalcao->setEnabled(true);
         boVoltou = false;
     } else if (mode == QLatin1String("D")) {
+        // A card exchange cannot be left: the manager has the request and the card may be
+        // charged, so the entry must go on to record its answer, with Exit, Clear and
+        // Discount still off and the waiting text in place.
+        if (zel::tefExchangeRunning())
+            return;
         m_ui->panGrupo->setEnabled(true);
         m_ui->panBalcao->setEnabled(true);
         m_ui->lblRecebimento->clear();

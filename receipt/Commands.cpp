@@ -1,4 +1,5 @@
 #include "receipt/TfrmRecebimento.h"
+#include "receipt/TefExchange.h"
 #include "receipt/Vrm_zel00000.h"
 
 #include "devices/Peripherals.h"
@@ -7,7 +8,9 @@
 // sees False.
 void TfrmRecebimento::tcbSairClick()
 {
-    if (boFechando)
+    // Not while a card exchange waits inside the payment entry: its answer must be read
+    // and recorded by this form.
+    if (boFechando || zel::tefExchangeRunning())
         return;
     boConfirmaAuto = false;
     zel::Peripherals& devices = zel::peripherals();

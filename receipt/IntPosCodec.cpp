@@ -1,11 +1,15 @@
 #include "IntPosCodec.h"
 
+#include "TefMessages.h"
+
 namespace zel {
 
 namespace {
 
-const QString kFailedHeader = QStringLiteral("000-000 = XXX");
+const QString kFailedValue = QStringLiteral("XXX");
 const QString kEndLine = QStringLiteral("999-999 = 0");
+// DOS text files may end with this mark; what follows it is not part of the text.
+constexpr char kEndOfFileMark = '\x1a';
 
 QString fieldLine(const char* key, const QString& value)
 {
@@ -17,9 +21,9 @@ QString unsafeValue(const QString& value)
 {
     for (const QChar c : value) {
         if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-            return QStringLiteral("tem um caractere de controle");
+            return tefText("TefCaractereControle");
         if (c.unicode() > 0xFF)
-            return QStringLiteral("tem o caractere \"%1\", que o arquivo não comporta").arg(c);
+            return tefText("TefCaractereLatin1").arg(c);
     }
     return {};
 }
@@ -37,17 +41,16 @@ Result<QByteArray> encodeIntPosRequest(const QString& header, const QString& seq
     const struct
     {
         const char* key;
-        const char* name;
+        const char* nameKey;
         const QString& value;
-    } fields[] = {{"000-000", "a operação", header},
-                  {"001-000", "a sequência", sequence},
-                  {"002-000", "o número do cupom", coupon},
-                  {"003-000", "o valor", amountCents}};
+    } fields[] = {{"000-000", "TefCampoOperacao", header},
+                  {"001-000", "TefCampoSequencia", sequence},
+                  {"002-000", "TefCampoCupom", coupon},
+                  {"003-000", "TefCampoValor", amountCents}};
     QByteArray bytes;
     for (const auto& field : fields) {
         if (const QString why = unsafeValue(field.value); !why.isEmpty())
-            return Error{QStringLiteral("A requisição TEF não pode ser gravada: %1 \"%2\" %3.")
-                             .arg(QLatin1String(field.name), field.value, why)};
+            return Error{tefText("TefValorRecusado").arg(tefText(field.nameKey), field.value, why)};
         bytes += fieldLine(field.key, field.value).toLatin1() + "\r\n";
     }
     bytes += kEndLine.toLatin1() + "\r\n";
@@ -57,13 +60,13 @@ Result<QByteArray> encodeIntPosRequest(const QString& header, const QString& seq
 Result<IntPosResponse> IntPosResponse::parse(const QByteArray& bytes)
 {
     if (bytes.size() > kMaxIntPosResponseBytes)
-        return Error{QStringLiteral("o arquivo passa de %1 KiB, o limite de uma resposta")
-                         .arg(kMaxIntPosResponseBytes / 1024)};
+        return Error{tefText("TefArquivoGrande").arg(kMaxIntPosResponseBytes / 1024)};
     if (bytes.contains('\0'))
-        return Error{QStringLiteral("o arquivo não é texto")};
+        return Error{tefText("TefArquivoNaoTexto")};
 
     IntPosResponse response;
-    const QString text = QString::fromLatin1(bytes);
+    const qsizetype eof = bytes.indexOf(kEndOfFileMark);
+    const QString text = QString::fromLatin1(eof < 0 ? bytes : bytes.left(eof));
     for (QString line : text.split(QLatin1Char('\n'))) {
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
@@ -72,13 +75,26 @@ Result<IntPosResponse> IntPosResponse::parse(const QByteArray& bytes)
     // A final line break leaves an empty piece after it.
     if (response.m_lines.last().isEmpty())
         response.m_lines.removeLast();
+    else
+        response.m_lastLineOpen = true;
     return response;
 }
 
 std::optional<QString> IntPosResponse::field(const QString& key) const
 {
+    return fieldIn(m_lines.size(), key);
+}
+
+std::optional<QString> IntPosResponse::settledField(const QString& key) const
+{
+    return fieldIn(settledLines(), key);
+}
+
+std::optional<QString> IntPosResponse::fieldIn(qsizetype count, const QString& key) const
+{
     const QString name = key + QLatin1Char(' ');
-    for (const QString& line : m_lines) {
+    for (qsizetype i = 0; i < count; ++i) {
+        const QString& line = m_lines.at(i);
         const qsizetype eq = line.indexOf(QLatin1Char('='));
         if (eq >= 0 && QStringView(line).left(eq) == name)
             return line.mid(eq + 1).trimmed();
@@ -89,24 +105,42 @@ std::optional<QString> IntPosResponse::field(const QString& key) const
 bool IntPosResponse::isComplete() const
 {
     for (qsizetype i = m_lines.size() - 1; i >= 0; --i) {
-        if (!m_lines.at(i).isEmpty())
-            return m_lines.at(i) == kEndLine;
+        const QString line = m_lines.at(i).trimmed();
+        if (!line.isEmpty())
+            return line == kEndLine;
     }
     return false;
 }
 
-TefResponseKind classifyTefResponse(const IntPosResponse& response, const QString& header,
-                                    const QString& sequence)
+int IntPosResponse::settledLines() const
 {
-    const bool thisSequence = response.line(1) == fieldLine("001-000", sequence);
-    if (response.line(0) == kFailedHeader) {
-        if (thisSequence || !response.field(QStringLiteral("001-000")))
+    const auto count = int(m_lines.size());
+    return m_lastLineOpen && !isComplete() ? count - 1 : count;
+}
+
+TefResponseKind classifyTefResponse(const IntPosResponse& response, const QString& header,
+                                    const QString& sequence, bool taken)
+{
+    // The header is the first line's; one not settled yet is not known.
+    std::optional<QString> kind;
+    if (response.settledLines() > 0 && response.line(0).startsWith(QLatin1String("000-000 ")))
+        kind = response.settledField(QStringLiteral("000-000"));
+    const bool failed = kind == kFailedValue;
+    const std::optional<QString> named = response.settledField(QStringLiteral("001-000"));
+    if (named) {
+        if (*named != sequence)
+            return TefResponseKind::Foreign;
+        if (failed)
             return TefResponseKind::Failed;
-        return TefResponseKind::Foreign;
+        return kind == header ? TefResponseKind::Ours : TefResponseKind::Foreign;
     }
-    if (response.line(0) == fieldLine("000-000", header) && thisSequence)
-        return TefResponseKind::Ours;
-    return TefResponseKind::Foreign;
+    if (kind && !failed && *kind != header)
+        return TefResponseKind::Foreign;
+    if (!response.isComplete())
+        return TefResponseKind::Unnamed;
+    // Finished without a sequence: only a failure may name none, and only once this request
+    // was taken is it about this request.
+    return failed && taken ? TefResponseKind::Failed : TefResponseKind::Foreign;
 }
 
 TefVerdict decideTefResponse(const IntPosResponse& response, TefResponseKind kind)

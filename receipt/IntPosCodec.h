@@ -29,7 +29,8 @@ class IntPosResponse
 {
 public:
     // An error for a file over kMaxIntPosResponseBytes, and for one that is not text (it
-    // holds a NUL byte). Anything else parses, however garbled its lines.
+    // holds a NUL byte). Anything else parses, however garbled its lines. The text ends at
+    // an end-of-file mark (Ctrl-Z), as some writers put one after the last line.
     static Result<IntPosResponse> parse(const QByteArray& bytes);
 
     const QStringList& lines() const { return m_lines; }
@@ -39,24 +40,38 @@ public:
     // one blank; nothing when no line has the key.
     std::optional<QString> field(const QString& key) const;
     QString value(const QString& key) const { return field(key).value_or(QString()); }
-    // The writer has finished: the last line (trailing empty lines aside) is "999-999 = 0".
+    // The writer has finished: the last line that is not blank is "999-999 = 0", blanks
+    // after it allowed.
     bool isComplete() const;
+    // The lines a writer has finished: all of them once the response is complete, else those
+    // followed by a line break (the last one may still be growing: "001-000 = 1" of "12").
+    int settledLines() const;
+    // field() over the settled lines only.
+    std::optional<QString> settledField(const QString& key) const;
 
 private:
+    std::optional<QString> fieldIn(qsizetype count, const QString& key) const;
+
     QStringList m_lines;
+    bool m_lastLineOpen = false; // no line break after the last line
 };
 
-// Whose a response is, from its first two lines.
+// Whose a response is, from the lines it holds so far.
 enum class TefResponseKind {
     Failed,  // "000-000 = XXX" for this exchange: the request could not be carried out
     Ours,    // the header of this request and this exchange's sequence
     Foreign, // another exchange's response, or anything else: set aside, the wait goes on
+    Unnamed, // unfinished and naming no exchange yet: whose it is cannot be told so far
 };
-// A failure response counts as this exchange's when its second line names this sequence or
-// when it names no exchange at all; one naming another exchange is foreign, because the
-// manager may still answer this one.
+// The sequence is read by name (001-000) from the settled lines, values trimmed. A response
+// naming this sequence is this exchange's: a failure (header XXX) or, with this request's
+// header, its answer; with another header it is foreign. One naming another sequence is
+// foreign. A finished failure naming no sequence is this exchange's only when `taken` (the
+// manager has taken this request): before that it can only be left over from an earlier
+// exchange. An unfinished file naming no sequence is Unnamed unless its header already shows
+// it cannot be this exchange's.
 TefResponseKind classifyTefResponse(const IntPosResponse& response, const QString& header,
-                                    const QString& sequence);
+                                    const QString& sequence, bool taken);
 
 // What the exchange does with a response of its own.
 struct TefVerdict

@@ -1,19 +1,24 @@
 #include "TefExchange.h"
 
 #include "IntPosCodec.h"
+#include "TefMessages.h"
+#include "TefWaitScreen.h"
 #include "devices/Peripherals.h"
 #include "dialogs/Dialogs.h"
 #include "text/Money.h"
 #include "toolkit/Waits.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QLocale>
 #include <QSaveFile>
 #include <QSet>
 #include <QTimer>
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace zel {
 
@@ -27,6 +32,8 @@ constexpr int kLastRetryMs = 500;
 constexpr int kSafetyMs = 1000;
 // How long the wait's own error notices stay up.
 constexpr int kNoticeSeconds = 10;
+
+std::chrono::milliseconds g_stallPeriod{10000};
 
 QString withSlash(QString dir)
 {
@@ -68,10 +75,10 @@ void waitWatching(const QString& dir, const std::function<bool()>& ready)
     waitWhile([&ready] { return !ready(); }, QStringLiteral("the TEF manager's response"));
 }
 
-// Looks at the response file on behalf of the wait, which calls ready() after every event.
+// Looks at the response file on behalf of the wait, which calls look() after every event.
 // The folder watch of the wait announces a file that appears; a file that is there but not
-// finished is watched itself and looked at again after a growing delay, so a slow writer is
-// neither taken at its word too early nor polled in a tight loop.
+// settled yet is watched itself and looked at again after a growing delay (or a change), so
+// a slow writer is neither taken at its word too early nor polled in a tight loop.
 class ResponseProbe
 {
 public:
@@ -86,9 +93,9 @@ public:
                          });
     }
 
-    // True when the file holds something to act on: a finished response, or a file that is no
-    // response at all (found() then holds the error).
-    bool ready()
+    // True when there are bytes to judge (current(), sameFor()); false while nothing is due,
+    // the file is absent or it cannot be opened.
+    bool look()
     {
         if (!m_due)
             return false;
@@ -101,40 +108,34 @@ public:
             // There, but closed to us for now (a writer's lock, permissions): say so once.
             if (!m_unreadableShown) {
                 m_unreadableShown = true;
-                notice(QStringLiteral("A resposta do TEF (%1) não pode ser lida: %2. A espera continua.")
-                           .arg(m_path, file.errorString()));
+                notice(tefText("TefRespostaIlegivel").arg(m_path, file.errorString()));
             }
             retryLater();
             return false;
         }
         const QByteArray bytes = file.read(kMaxIntPosResponseBytes + 1);
-        auto parsed = IntPosResponse::parse(bytes);
-        if (!parsed) {
-            // Too large is final. Not text may be a writer that filled the file with zeros
-            // first: rejected only once two looks apart found the same bytes.
-            if (bytes.size() <= kMaxIntPosResponseBytes && m_suspect != bytes) {
-                m_suspect = bytes;
-                watch();
-                retryLater();
-                return false;
-            }
-        } else if (!parsed->isComplete()) {
-            m_suspect.reset();
-            watch();
-            retryLater();
-            return false;
+        if (!m_bytes || *m_bytes != bytes) {
+            m_bytes = bytes;
+            m_looks = 0;
+            m_unchanged.start();
+            m_current.emplace(IntPosResponse::parse(bytes));
         }
-        m_found.emplace(std::move(parsed));
+        ++m_looks;
         return true;
     }
 
-    const Result<IntPosResponse>& found() const { return *m_found; }
+    const Result<IntPosResponse>& current() const { return *m_current; }
+    qsizetype size() const { return m_bytes->size(); }
+    // How many looks found these bytes, and for how long they have not changed.
+    int looks() const { return m_looks; }
+    qint64 unchangedMs() const { return m_unchanged.elapsed(); }
 
     // Look again only after the next delay (or a change of the file).
     void retryLater()
     {
         m_due = false;
         m_retry.start(m_delayMs);
+        watchPath(m_path);
         m_delayMs = std::min(m_delayMs * 2, kLastRetryMs);
     }
 
@@ -144,21 +145,21 @@ public:
         m_due = true;
         m_retry.stop();
         m_delayMs = kFirstRetryMs;
-        m_suspect.reset();
-        m_found.reset();
+        m_bytes.reset();
+        m_current.reset();
         if (tefWatcher().files().contains(m_path))
             tefWatcher().removePath(m_path);
     }
 
 private:
-    void watch() { watchPath(m_path); }
-
     QString m_path;
     bool m_due = true;
     int m_delayMs = kFirstRetryMs;
     bool m_unreadableShown = false;
-    std::optional<QByteArray> m_suspect;
-    std::optional<Result<IntPosResponse>> m_found;
+    std::optional<QByteArray> m_bytes;
+    std::optional<Result<IntPosResponse>> m_current;
+    int m_looks = 0;
+    QElapsedTimer m_unchanged;
     QTimer m_retry;
 };
 
@@ -173,11 +174,24 @@ public:
     bool run();
 
 private:
+    // What the wait does with the file it looked at.
+    enum class Step {
+        Wait,         // not settled yet: look again later
+        SetAside,     // not this exchange's: move it away silently
+        Refuse,       // no response at all: move it away with a notice
+        Answer,       // this exchange's finished response
+        Stalled,      // this exchange's response, unfinished and unchanged for too long
+    };
     struct Answer
     {
-        IntPosResponse response;
-        TefResponseKind kind;
+        std::optional<IntPosResponse> response; // none: the response stalled
+        TefResponseKind kind = TefResponseKind::Failed;
+        QString aside; // where a stalled response went
     };
+    Step judge(const ResponseProbe& probe) const;
+    // The manager has this request: it removed the request file, or its status file names
+    // this sequence.
+    bool taken() const;
     // Waits for this exchange's response (or its failure), moving every file that arrives
     // aside: the answers of other exchanges silently, files that are no response with a
     // notice, while the wait goes on.
@@ -193,6 +207,7 @@ private:
     QString m_coupon;
     QString m_header;
     QString m_sequence;
+    QString m_requestPath;
     QString m_respDir; // ends with "/"
     QString m_responsePath;
     QSet<QString> m_shown; // notices already given in this exchange
@@ -202,8 +217,8 @@ bool Exchange::run()
 {
     // Rounding to cents keeps a NaN out as well.
     if (!(RoundDec(m_amount, 2) > 0.0 && m_amount < 1e13)) {
-        dialogs().TouchMessageDlg(QStringLiteral("Valor inválido para o TEF: %1.").arg(m_amount),
-                                  DialogType::Error, DialogButtons::Ok, 0, 0, QString());
+        dialogs().TouchMessageDlg(tefText("TefValorInvalido").arg(m_amount), DialogType::Error,
+                                  DialogButtons::Ok, 0, 0, QString());
         return false;
     }
     if (!m_devices.CheckIntPosFiles() || !m_devices.CheckDirTef(m_letter) || !m_devices.CheckGPAtivo())
@@ -213,6 +228,7 @@ bool Exchange::run()
     m_header = tefHeader(m_letter);
     m_sequence = m_devices.GetSequence();
     const QString dir = withSlash(m_devices.DirTef());
+    m_requestPath = dir + QStringLiteral("req/intpos.001");
     m_respDir = dir + QStringLiteral("resp/");
     m_responsePath = m_respDir + QStringLiteral("intpos.001");
 
@@ -222,19 +238,35 @@ bool Exchange::run()
                                   QString());
         return false;
     }
-    // Written aside and renamed into place: the manager never reads half a request.
-    QSaveFile file(dir + QStringLiteral("req/intpos.001"));
-    if (!file.open(QIODevice::WriteOnly) || file.write(*request) != request->size() || !file.commit()) {
-        dialogs().TouchMessageDlg(QStringLiteral("A requisição TEF não pode ser gravada em %1: %2.")
-                                      .arg(file.fileName(), file.errorString()),
+    // A response already there answers an earlier request: out of the way before the manager
+    // sees this one.
+    if (QFileInfo::exists(m_responsePath))
+        setAside();
+    std::optional<Answer> answer;
+    {
+        const TefWaitScreen screen(tefText("TefAguardando"));
+        // Written aside and renamed into place: the manager never reads half a request.
+        QSaveFile file(m_requestPath);
+        if (!file.open(QIODevice::WriteOnly) || file.write(*request) != request->size() || !file.commit()) {
+            dialogs().TouchMessageDlg(tefText("TefRequisicaoNaoGravada").arg(file.fileName(), file.errorString()),
+                                      DialogType::Error, DialogButtons::Ok, 0, 0, QString());
+            return false;
+        }
+        if (!m_devices.CheckGPAtivo(m_header, m_sequence))
+            return false;
+        answer = awaitAnswer();
+    }
+    if (!answer->response) {
+        // Never confirmed, never recorded: the manager undoes what it may have approved.
+        deleteFiles();
+        dialogs().TouchMessageDlg(tefText("TefRespostaIncompleta")
+                                      .arg(QLocale().toString(
+                                               std::chrono::duration<double>(tefStallPeriod()).count()))
+                                      .arg(answer->aside.isEmpty() ? m_responsePath : answer->aside),
                                   DialogType::Error, DialogButtons::Ok, 0, 0, QString());
         return false;
     }
-    if (!m_devices.CheckGPAtivo(m_header, m_sequence))
-        return false;
-
-    const Answer answer = awaitAnswer();
-    const TefVerdict verdict = decideTefResponse(answer.response, answer.kind);
+    const TefVerdict verdict = decideTefResponse(*answer->response, answer->kind);
     if (verdict.show == TefVerdict::Show::Dialog)
         dialogs().TouchMessageDlg(verdict.message, DialogType::Information, DialogButtons::Ok, 0, 0,
                                   QString());
@@ -248,24 +280,67 @@ bool Exchange::run()
     return verdict.approved;
 }
 
+bool Exchange::taken() const
+{
+    if (!QFileInfo::exists(m_requestPath))
+        return true;
+    QFile status(m_respDir + QStringLiteral("intpos.sts"));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    const auto parsed = IntPosResponse::parse(status.read(kMaxIntPosResponseBytes + 1));
+    return parsed && parsed->settledField(QStringLiteral("001-000")) == m_sequence;
+}
+
+Exchange::Step Exchange::judge(const ResponseProbe& probe) const
+{
+    const Result<IntPosResponse>& current = probe.current();
+    if (!current) {
+        // Too large is final. Not text may be a writer that filled the file with zeros
+        // first: refused only once two looks apart found the same bytes.
+        return probe.size() > kMaxIntPosResponseBytes || probe.looks() > 1 ? Step::Refuse : Step::Wait;
+    }
+    const bool stalled = probe.unchangedMs() >= tefStallPeriod().count();
+    switch (classifyTefResponse(current.value(), m_header, m_sequence, taken())) {
+    case TefResponseKind::Foreign:
+        return Step::SetAside;
+    case TefResponseKind::Ours:
+    case TefResponseKind::Failed:
+        if (current->isComplete())
+            return Step::Answer;
+        return stalled ? Step::Stalled : Step::Wait;
+    case TefResponseKind::Unnamed:
+        // Stuck before naming any exchange: this one's once the manager has the request,
+        // else a left-over.
+        if (!stalled)
+            return Step::Wait;
+        return taken() ? Step::Stalled : Step::SetAside;
+    }
+    return Step::Wait;
+}
+
 Exchange::Answer Exchange::awaitAnswer()
 {
     ResponseProbe probe(m_responsePath);
     for (;;) {
-        waitWatching(m_respDir.chopped(1), [&probe] { return probe.ready(); });
+        Step step = Step::Wait;
+        waitWatching(m_respDir.chopped(1), [&] {
+            if (!probe.look())
+                return false;
+            step = judge(probe);
+            if (step == Step::Wait)
+                probe.retryLater();
+            return step != Step::Wait;
+        });
         const QString aside = setAside();
-        const Result<IntPosResponse>& found = probe.found();
-        if (found) {
+        if (step == Step::Answer) {
             // This exchange's answer counts even when it could not be moved: it was read whole.
-            const TefResponseKind kind = classifyTefResponse(found.value(), m_header, m_sequence);
-            if (kind != TefResponseKind::Foreign)
-                return {found.value(), kind};
-        } else if (!aside.isEmpty()) {
-            noticeOnce(
-                QStringLiteral("Um arquivo de resposta do TEF foi recusado: %1. Ele foi guardado como %2 "
-                               "e a espera pela resposta continua.")
-                    .arg(found.errorMessage(), aside));
+            const IntPosResponse& response = probe.current().value();
+            return {response, classifyTefResponse(response, m_header, m_sequence, true), aside};
         }
+        if (step == Step::Stalled)
+            return {std::nullopt, TefResponseKind::Failed, aside};
+        if (step == Step::Refuse && !aside.isEmpty())
+            noticeOnce(tefText("TefRespostaRecusada").arg(probe.current().errorMessage(), aside));
         // Another exchange's answer stays aside under its new name. One that could not be
         // moved is looked at again later, not over and over.
         if (aside.isEmpty())
@@ -281,8 +356,8 @@ QString Exchange::setAside()
     QFile response(m_responsePath);
     if (!target.isEmpty() && response.rename(target))
         return target;
-    noticeOnce(QStringLiteral("A resposta do TEF não pode ser movida de %1 para %2: %3.")
-                   .arg(m_responsePath, target.isEmpty() ? QStringLiteral("(nenhum nome livre)") : target,
+    noticeOnce(tefText("TefRespostaNaoMovida")
+                   .arg(m_responsePath, target.isEmpty() ? tefText("TefSemNomeLivre") : target,
                         response.errorString()));
     return {};
 }
@@ -299,11 +374,26 @@ bool g_running = false;
 
 } // namespace
 
+bool tefExchangeRunning()
+{
+    return g_running;
+}
+
+std::chrono::milliseconds tefStallPeriod()
+{
+    return g_stallPeriod;
+}
+
+std::chrono::milliseconds setTefStallPeriod(std::chrono::milliseconds period)
+{
+    return std::exchange(g_stallPeriod, period);
+}
+
 bool ExecutaTEF(const QString& letter, double amount, const QString& nrCupom)
 {
     // The request and response names are fixed: a second exchange would overwrite the first.
     if (g_running) {
-        dialogs().TouchMessageDlg(QStringLiteral("Já há uma transação TEF em andamento."), DialogType::Error,
+        dialogs().TouchMessageDlg(tefText("TefEmAndamento"), DialogType::Error,
                                   DialogButtons::Ok, 0, 0, QString());
         return false;
     }

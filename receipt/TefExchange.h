@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 
 namespace zel {
 
@@ -17,16 +18,36 @@ namespace zel {
 // nor Exit ends that wait: once the manager has the request, a card may be charged, and the
 // answer must be read.
 //
-// Every response is moved aside to a free name as it is read. One that belongs to another
-// exchange is left there and the wait goes on; one still being written is read again when it
-// changes; one too large or not text is left aside with an error notice, and the wait goes
-// on. The manager's message is shown (with OK, or as a notice while receipt lines are
-// printed). An approval with receipt lines counts one more receipt to print
-// (inContCuponsTEF) and keeps its files; other outcomes remove them.
+// Before the request is written, a response file left in place by an earlier exchange is
+// moved aside: nothing there can answer a request the manager has not seen. During the wait
+// every response is moved aside to a free name as it is read. Whose it is comes first, from
+// the lines it holds so far (classifyTefResponse): one of another exchange, finished or not,
+// is left aside and the wait goes on; a failure naming no exchange counts as this one's only
+// once the manager has taken the request (the request file is gone, or the status file names
+// this sequence). Then whether it is finished: trailing blanks and an end-of-file mark after
+// the end line are allowed. This exchange's response still unfinished is read again when it
+// changes; one that stays unfinished and unchanged for the stall period (tefStallPeriod) ends
+// the exchange as failed, with an error dialog: nothing is recorded and nothing is confirmed,
+// so the manager's approval, if any, is undone later. A file too large or not text is left
+// aside with an error notice, and the wait goes on. The manager's message is shown (with OK,
+// or as a notice while receipt lines are printed). An approval with receipt lines counts one
+// more receipt to print (inContCuponsTEF) and keeps its files; other outcomes remove them.
+//
+// While it runs, the receipt form's payment-type title (lblRecebimento) says that the module
+// waits for the card manager, and tefExchangeRunning() is true: the form keeps Exit, Clear
+// and Discount off and its Back does nothing.
 //
 // True when the payment may be recorded. A test build's time limit on waits (WaitTimeout)
 // and a missing peripheral installation (PeripheralsMissing) leave as exceptions, for the
 // form's error barrier.
 bool ExecutaTEF(const QString& letter, double amount, const QString& nrCupom);
+
+// True from the start of ExecutaTEF to its return.
+bool tefExchangeRunning();
+
+// How long this exchange's own response may stay unfinished and unchanged before the
+// exchange gives up on it: 10 s. Tests shorten it; returns the period it replaces.
+std::chrono::milliseconds tefStallPeriod();
+std::chrono::milliseconds setTefStallPeriod(std::chrono::milliseconds period);
 
 } // namespace zel

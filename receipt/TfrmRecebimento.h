@@ -94,7 +94,8 @@ public:
     void LimpaMenuGrupo();
     void LimpaMenuReceb();
     // Panel modes: "H" the group and payment-type panels off while a payment is entered, "P"
-    // back on, "D" the keypad's Back (abandons the value being entered). Others do nothing.
+    // back on, "D" the keypad's Back (abandons the value being entered; nothing while a card
+    // exchange runs). Others do nothing.
     void CtrlBotoes(const QString& mode);
 
     void tcbBalcaoClick(zel::TTouchButton* button);

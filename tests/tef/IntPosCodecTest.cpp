@@ -87,10 +87,26 @@ TEST(IntPosResponse, RefusesFilesThatAreNoResponse)
     EXPECT_TRUE(IntPosResponse::parse("000-000 = CRT\r\n#### \x01\x02 ####\r\n999-999 = 0\r\n").ok());
 }
 
+TEST(IntPosResponse, EndLineWithTrailingBlanksOrAnEndOfFileMark)
+{
+    for (const char* text : {"000-000 = CRT\r\n999-999 = 0 \r\n", "000-000 = CRT\r\n999-999 = 0\t \r\n  \r\n",
+                             "000-000 = CRT\r\n999-999 = 0\r\n\x1a", "000-000 = CRT\r\n999-999 = 0\x1a\r\n",
+                             "000-000 = CRT\r\n999-999 = 0\r\n\x1a\x1a garbage"}) {
+        const auto parsed = IntPosResponse::parse(text);
+        ASSERT_TRUE(parsed.ok());
+        EXPECT_TRUE(parsed->isComplete()) << text;
+        EXPECT_EQ(parsed->settledLines(), parsed->lines().size()) << text;
+        EXPECT_EQ(parsed->line(1).trimmed(), "999-999 = 0") << text;
+    }
+    EXPECT_FALSE(IntPosResponse::parse("000-000 = CRT\r\n\x1a" "999-999 = 0\r\n")->isComplete())
+        << "nothing after the mark counts";
+}
+
 struct KindCase
 {
     const char* name;
     const char* text;
+    bool taken; // the manager has taken the request
     TefResponseKind kind;
 };
 
@@ -98,32 +114,45 @@ class TefResponseKinds : public ::testing::TestWithParam<KindCase>
 {
 };
 
-TEST_P(TefResponseKinds, FromTheFirstTwoLines)
+TEST_P(TefResponseKinds, FromTheSettledLines)
 {
     const auto parsed = IntPosResponse::parse(GetParam().text);
     ASSERT_TRUE(parsed.ok());
-    EXPECT_EQ(classifyTefResponse(*parsed, "CRT", "42"), GetParam().kind);
+    EXPECT_EQ(classifyTefResponse(*parsed, "CRT", "42", GetParam().taken), GetParam().kind);
 }
+
+constexpr auto kOursKind = TefResponseKind::Ours;
+constexpr auto kFailedKind = TefResponseKind::Failed;
+constexpr auto kForeign = TefResponseKind::Foreign;
+constexpr auto kUnnamed = TefResponseKind::Unnamed;
 
 INSTANTIATE_TEST_SUITE_P(
     Responses, TefResponseKinds,
     ::testing::Values(
-        KindCase{"ours", "000-000 = CRT\r\n001-000 = 42\r\n009-000 = 0\r\n999-999 = 0\r\n",
-                 TefResponseKind::Ours},
-        KindCase{"otherHeader", "000-000 = CHQ\r\n001-000 = 42\r\n999-999 = 0\r\n", TefResponseKind::Foreign},
-        KindCase{"otherSequence", "000-000 = CRT\r\n001-000 = 942\r\n999-999 = 0\r\n",
-                 TefResponseKind::Foreign},
-        KindCase{"sequenceNotSecond", "000-000 = CRT\r\n002-000 = 1\r\n001-000 = 42\r\n999-999 = 0\r\n",
-                 TefResponseKind::Foreign},
-        KindCase{"blankAfterHeader", "000-000 = CRT \r\n001-000 = 42\r\n999-999 = 0\r\n",
-                 TefResponseKind::Foreign},
-        KindCase{"failed", "000-000 = XXX\r\n001-000 = 42\r\n030-000 = Erro\r\n999-999 = 0\r\n",
-                 TefResponseKind::Failed},
-        KindCase{"failedUnnamed", "000-000 = XXX\r\n030-000 = Erro\r\n999-999 = 0\r\n",
-                 TefResponseKind::Failed},
-        KindCase{"failedOfAnother", "000-000 = XXX\r\n001-000 = 41\r\n999-999 = 0\r\n",
-                 TefResponseKind::Foreign},
-        KindCase{"empty", "999-999 = 0\r\n", TefResponseKind::Foreign}),
+        KindCase{"ours", "000-000 = CRT\r\n001-000 = 42\r\n009-000 = 0\r\n999-999 = 0\r\n", true, kOursKind},
+        KindCase{"otherHeader", "000-000 = CHQ\r\n001-000 = 42\r\n999-999 = 0\r\n", true, kForeign},
+        KindCase{"otherSequence", "000-000 = CRT\r\n001-000 = 942\r\n999-999 = 0\r\n", true, kForeign},
+        KindCase{"sequenceNotSecond", "000-000 = CRT\r\n002-000 = 1\r\n001-000 = 42\r\n999-999 = 0\r\n", true,
+                 kOursKind},
+        KindCase{"trailingBlanks", "000-000 = CRT \r\n001-000 = 42 \r\n999-999 = 0 \r\n", true, kOursKind},
+        KindCase{"failed", "000-000 = XXX\r\n001-000 = 42\r\n030-000 = Erro\r\n999-999 = 0\r\n", false,
+                 kFailedKind},
+        KindCase{"failedSequenceThird", "000-000 = XXX\r\n030-000 = Erro\r\n001-000 = 42\r\n999-999 = 0\r\n",
+                 false, kFailedKind},
+        KindCase{"failedUnnamedTaken", "000-000 = XXX\r\n030-000 = Erro\r\n999-999 = 0\r\n", true, kFailedKind},
+        KindCase{"failedUnnamedLeftOver", "000-000 = XXX\r\n030-000 = Erro\r\n999-999 = 0\r\n", false,
+                 kForeign},
+        KindCase{"failedOfAnother", "000-000 = XXX\r\n001-000 = 41\r\n999-999 = 0\r\n", true, kForeign},
+        KindCase{"oursUnnamed", "000-000 = CRT\r\n009-000 = 0\r\n999-999 = 0\r\n", true, kForeign},
+        KindCase{"empty", "999-999 = 0\r\n", true, kForeign},
+        // Unfinished files: whose they are from the lines already ended by a line break.
+        KindCase{"cutOffOfAnother", "000-000 = CRT\r\n001-000 = 91\r\n009-0", true, kForeign},
+        KindCase{"cutOffOurs", "000-000 = CRT\r\n001-000 = 42\r\n009-000 = 0\r\n", true, kOursKind},
+        KindCase{"sequenceStillGrowing", "000-000 = CRT\r\n001-000 = 4", true, kUnnamed},
+        KindCase{"headerOnly", "000-000 = XXX\r\n", false, kUnnamed},
+        KindCase{"headerGrowing", "000-000 = CR", true, kUnnamed},
+        KindCase{"otherKindUnnamed", "000-000 = CHQ\r\n", true, kForeign},
+        KindCase{"nothing", "", true, kUnnamed}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct VerdictCase

@@ -3,11 +3,17 @@
 
 #include "receipt/TefExchange.h"
 
+#include "receipt/TefMessages.h"
+#include "receipt/TfrmRecebimento.h"
+
 #include "TefTestSupport.h"
 #include "fakes/RecordingPeripherals.h"
 #include "support/ScriptedDialogs.h"
+#include "toolkit/Waits.h"
 
 #include <QTemporaryDir>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QTimer>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -30,16 +36,28 @@ protected:
         m_devices->setDirTef(m_dir);
         m_devices->clearCalls();
         m_previous = setPeripherals(m_devices);
-        // The manager: each queued file goes into place once the last one was moved away.
+        // The manager: it takes the request, and each queued file goes into place once the last
+        // one was moved away.
         QObject::connect(&m_manager, &QTimer::timeout, [this] {
+            if (m_takes)
+                QFile::remove(req());
             if (!m_queue.isEmpty() && !QFile::exists(resp() + "intpos.001")) {
                 ASSERT_TRUE(teftest::writeWhole(resp() + "intpos.001", m_queue.takeFirst()));
             }
         });
         m_manager.start(5);
+        m_stall = setTefStallPeriod(std::chrono::milliseconds(300));
+        // A wait that never ends fails the test in seconds, not after the build's default.
+        m_limit = waits::timeLimit();
+        waits::setTimeLimit(std::chrono::seconds(5));
     }
 
-    void TearDown() override { setPeripherals(m_previous); }
+    void TearDown() override
+    {
+        setPeripherals(m_previous);
+        setTefStallPeriod(m_stall);
+        waits::setTimeLimit(m_limit);
+    }
 
     QString resp() const { return m_dir + QStringLiteral("resp/"); }
     QString req() const { return m_dir + QStringLiteral("req/intpos.001"); }
@@ -56,6 +74,9 @@ protected:
     test::ScopedScriptedDialogs m_dialogs;
     QTimer m_manager;
     QList<QByteArray> m_queue;
+    bool m_takes = true;
+    std::chrono::milliseconds m_stall{};
+    std::chrono::milliseconds m_limit{};
 };
 
 // Which check answers false: 0 CheckIntPosFiles, 1 CheckDirTef, 2 the activity check, 3 the
@@ -67,6 +88,7 @@ class TefPreconditions : public TefExchangeTest, public ::testing::WithParamInte
 TEST_P(TefPreconditions, FalseEndsTheExchangeSilently)
 {
     const int failing = GetParam();
+    m_takes = false;
     const QStringList checks = {"CheckIntPosFiles()", "CheckDirTef(\"D\")", "CheckGPAtivo()", "GetSequence()",
                                 "CheckGPAtivo(\"CRT\", \"1\")"};
     if (failing == 0)
@@ -162,6 +184,164 @@ TEST_F(TefExchangeTest, ASecondExchangeDuringTheWaitIsRefused)
     EXPECT_TRUE(ExecutaTEF("C", 10.0, ""));
     EXPECT_FALSE(inner);
     EXPECT_EQ(m_devices->count("GetSequence"), 1);
+}
+
+// Response files that used to leave the wait hanging with nothing on screen; each now ends in
+// a fraction of the stall period.
+struct UnsettledCase
+{
+    const char* name;
+    QList<QByteArray> files; // what the manager writes, in turn
+    bool approved;
+    const char* dialog; // expected dialog text, or null
+    int setAside;       // files left aside besides this exchange's own (which the double keeps)
+};
+
+class TefUnsettledResponses : public TefExchangeTest, public ::testing::WithParamInterface<UnsettledCase>
+{
+};
+
+TEST_P(TefUnsettledResponses, AreOwnedThenCompletedWithoutHanging)
+{
+    const UnsettledCase& c = GetParam();
+    m_queue = c.files;
+    if (c.dialog)
+        m_dialogs->expectMessageDlg(mrOk, c.dialog);
+    QElapsedTimer clock;
+    clock.start();
+
+    EXPECT_EQ(ExecutaTEF("C", 10.0, ""), c.approved);
+
+    EXPECT_LT(clock.elapsed(), 300) << "decided without waiting out the stall period";
+    EXPECT_EQ(intposFiles(resp()).size(), c.setAside + 1) << intposFiles(resp()).join(",").toStdString();
+    EXPECT_EQ(m_devices->count("DeleteIntPosFiles"), 1);
+}
+
+const QByteArray kApproved = response({"000-000 = CRT", "001-000 = 1", "009-000 = 0", "028-000 = 0"});
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, TefUnsettledResponses,
+    ::testing::Values(
+        UnsettledCase{"cutOffOfAnotherExchange",
+                      {"000-000 = CRT\r\n001-000 = 77\r\n009-000 = 0\r\n028-0", kApproved}, true, nullptr, 1},
+        UnsettledCase{"endLineWithTrailingBlank",
+                      {"000-000 = CRT\r\n001-000 = 1\r\n009-000 = 0\r\n999-999 = 0 \r\n"}, true, nullptr, 0},
+        UnsettledCase{"endOfFileMarkAfterTheEndLine", {kApproved + "\x1a"}, true, nullptr, 0},
+        UnsettledCase{"failureNamingThisSequenceOnLineThree",
+                      {"000-000 = XXX\r\n030-000 = Falha na rede\r\n001-000 = 1\r\n999-999 = 0\r\n"}, false,
+                      "Falha na rede", 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(TefExchangeTest, OwnResponseStuckUnfinishedFailsTheExchange)
+{
+    // An approval whose writer stopped before the end line: the card may be charged, but
+    // the payment is neither recorded nor confirmed, so the manager undoes it later.
+    m_queue << "000-000 = CRT\r\n001-000 = 1\r\n009-000 = 0\r\n028-000 = 4\r\n029-001 = \"VIA";
+    m_dialogs->expectMessageDlg(mrOk, "incompleta");
+    QElapsedTimer clock;
+    clock.start();
+
+    EXPECT_FALSE(ExecutaTEF("C", 10.0, ""));
+
+    EXPECT_GE(clock.elapsed(), 300);
+    EXPECT_EQ(m_dialogs->records().value(0).type, DialogType::Error);
+    EXPECT_TRUE(m_dialogs->records().value(0).text.contains("0,3") ||
+                m_dialogs->records().value(0).text.contains("0.3"))
+        << m_dialogs->records().value(0).text.toStdString();
+    EXPECT_EQ(m_devices->inContCuponsTEF(), 0);
+    EXPECT_FALSE(QFile::exists(resp() + "intpos.001")) << "moved away: the next exchange starts clean";
+    EXPECT_EQ(tefCalls().last(), QString("DeleteIntPosFiles(\"%1\", \"1\")").arg(resp()));
+}
+
+TEST_F(TefExchangeTest, ResponseThatKeepsGrowingIsNotCutShort)
+{
+    // Slower than the stall period in all, but never still for that long.
+    const QByteArray whole = kApproved;
+    int written = 0;
+    QTimer writer;
+    QObject::connect(&writer, &QTimer::timeout, [&] {
+        QFile::remove(req());
+        written = std::min<int>(written + 12, whole.size());
+        QFile file(resp() + "intpos.001");
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(whole.left(written)) == written);
+    });
+    writer.start(100);
+    EXPECT_TRUE(ExecutaTEF("C", 10.0, ""));
+    EXPECT_GE(written, whole.size());
+}
+
+TEST_F(TefExchangeTest, LeftOverFailureWithoutSequenceDoesNotEndTheNextExchange)
+{
+    const QByteArray leftOver = response({"000-000 = XXX", "030-000 = Falha antiga"});
+    ASSERT_TRUE(teftest::writeWhole(resp() + "intpos.001", leftOver));
+    m_queue << kApproved;
+
+    EXPECT_TRUE(ExecutaTEF("C", 10.0, ""));
+
+    EXPECT_TRUE(m_dialogs->records().isEmpty());
+    EXPECT_EQ(readAll(resp() + "intpos.002"), leftOver);
+}
+
+TEST_F(TefExchangeTest, FailureWithoutSequenceBeforeTheRequestIsTakenIsSetAside)
+{
+    m_takes = false;
+    const QByteArray early = response({"000-000 = XXX", "030-000 = Falha antiga"});
+    m_queue << early;
+    // The manager takes the request only after that stray file was dealt with.
+    QTimer::singleShot(200, [this] {
+        m_takes = true;
+        m_queue << kApproved;
+    });
+
+    EXPECT_TRUE(ExecutaTEF("C", 10.0, ""));
+
+    EXPECT_TRUE(m_dialogs->records().isEmpty());
+    EXPECT_EQ(readAll(resp() + "intpos.002"), early);
+}
+
+TEST_F(TefExchangeTest, StatusFileNamingThisSequenceCountsAsTaken)
+{
+    m_takes = false;
+    ASSERT_TRUE(teftest::writeWhole(resp() + "intpos.sts", "000-000 = CRT\r\n001-000 = 1\r\n999-999 = 0\r\n"));
+    QTimer::singleShot(50, [this] { m_queue << response({"000-000 = XXX", "030-000 = Sem linha"}); });
+    m_dialogs->expectMessageDlg(mrOk, "Sem linha");
+    EXPECT_FALSE(ExecutaTEF("C", 10.0, ""));
+}
+
+TEST_F(TefExchangeTest, ReceiptFormShowsTheWaitAndKeepsItsCommandsOff)
+{
+    TfrmRecebimento form;
+    auto* title = form.findChild<QLabel*>("lblRecebimento");
+    title->setText("Crédito");
+    // As the payment entry leaves them while it runs.
+    const QStringList commands = {"tcbSair", "tcbClear", "tcbDesconto"};
+    for (const QString& name : commands)
+        form.findChild<QWidget*>(name)->setEnabled(false);
+    form.findChild<QWidget*>("panKeyboard")->setEnabled(true);
+    QString shown;
+    QStringList enabled;
+    QTimer::singleShot(30, [&] {
+        shown = title->text();
+        form.tcbVoltarClick(); // Back
+        form.tcbSairClick();   // Exit, had it been reachable
+        for (const QString& name : commands) {
+            if (form.findChild<QWidget*>(name)->isEnabled())
+                enabled << name;
+        }
+        m_queue << kApproved;
+    });
+    m_devices->setInContCuponsTEF(1);
+
+    EXPECT_TRUE(ExecutaTEF("C", 10.0, ""));
+
+    EXPECT_EQ(shown, tefText("TefAguardando"));
+    EXPECT_EQ(enabled, QStringList());
+    EXPECT_FALSE(form.boVoltou) << "the entry goes on to record the approval";
+    EXPECT_FALSE(form.boDesistiu);
+    EXPECT_EQ(m_devices->inContCuponsTEF(), 1) << "Exit did not run";
+    EXPECT_EQ(title->text(), "Crédito");
+    form.tcbVoltarClick();
+    EXPECT_TRUE(form.findChild<QWidget*>("tcbSair")->isEnabled()) << "Back works again afterwards";
 }
 
 } // namespace

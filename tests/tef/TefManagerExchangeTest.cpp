@@ -33,6 +33,8 @@ const char* kRules = R"({
     {"amount": 5000, "action": "approve", "otherSequenceFirst": true, "receipt": [], "message": ""},
     {"amount": 6000, "action": "approve", "split": true, "splitPauseMs": 400, "receipt": ["A", "B"],
      "message": ""},
+    {"amount": 6100, "action": "approve", "split": true, "splitPauseMs": 2500, "receipt": ["A", "B"],
+     "message": ""},
     {"amount": 123450, "action": "approve", "message": ""},
     {"amount": 5, "action": "approve", "message": ""}
   ]
@@ -165,6 +167,36 @@ TEST_F(TefManagerExchange, ResponseWrittenInTwoHalvesIsReadWhole)
     EXPECT_EQ(m_devices->inContCuponsTEF(), 1);
     ASSERT_EQ(kept(), QStringList{"intpos.002"});
     EXPECT_TRUE(readAll(resp() + "intpos.002").endsWith("999-999 = 0\r\n"));
+}
+
+TEST_F(TefManagerExchange, LeftOverFailureIsSetAsideAndTheApprovalRead)
+{
+    const QByteArray leftOver = "000-000 = XXX\r\n030-000 = Falha antiga\r\n999-999 = 0\r\n";
+    ASSERT_TRUE(teftest::writeWhole(resp() + "intpos.001", leftOver));
+    m_dialogs->expectMessage("Transacao aprovada");
+
+    EXPECT_TRUE(ExecutaTEF("C", 10.0, ""));
+
+    EXPECT_EQ(m_devices->inContCuponsTEF(), 1);
+    EXPECT_EQ(readAll(resp() + "intpos.002"), leftOver);
+    EXPECT_TRUE(readAll(resp() + "intpos.003").contains("009-000 = 0\r\n"));
+}
+
+TEST_F(TefManagerExchange, ManagerStoppingHalfwayFailsTheExchangeUnrecorded)
+{
+    const auto before = setTefStallPeriod(std::chrono::milliseconds(400));
+    m_dialogs->expectMessageDlg(mrOk, "incompleta");
+    QElapsedTimer clock;
+    clock.start();
+
+    const bool approved = ExecutaTEF("C", 61.0, "");
+    setTefStallPeriod(before);
+
+    EXPECT_FALSE(approved);
+    EXPECT_LT(clock.elapsed(), 2500) << "ended before the manager wrote the rest";
+    EXPECT_EQ(m_dialogs->records().value(0).type, DialogType::Error);
+    EXPECT_EQ(m_devices->inContCuponsTEF(), 0) << "nothing to print, nothing to confirm";
+    EXPECT_FALSE(QFile::exists(resp() + "intpos.001"));
 }
 
 class TefManagerAmounts : public TefManagerExchange,

@@ -1,0 +1,38 @@
+#include "TefMessages.h"
+
+namespace zel {
+
+const TMessages& tefMessages()
+{
+    static const TMessages catalogue(QStringList{
+        QStringLiteral("TefValorInvalido|Valor inválido para o TEF: %1."),
+        QStringLiteral("TefEmAndamento|Já há uma transação TEF em andamento."),
+        QStringLiteral("TefRequisicaoNaoGravada|A requisição TEF não pode ser gravada em %1: %2."),
+        QStringLiteral("TefValorRecusado|A requisição TEF não pode ser gravada: %1 \"%2\" %3."),
+        QStringLiteral("TefCampoOperacao|a operação"),
+        QStringLiteral("TefCampoSequencia|a sequência"),
+        QStringLiteral("TefCampoCupom|o número do cupom"),
+        QStringLiteral("TefCampoValor|o valor"),
+        QStringLiteral("TefCaractereControle|tem um caractere de controle"),
+        QStringLiteral("TefCaractereLatin1|tem o caractere \"%1\", que o arquivo não comporta"),
+        QStringLiteral("TefArquivoGrande|o arquivo passa de %1 KiB, o limite de uma resposta"),
+        QStringLiteral("TefArquivoNaoTexto|o arquivo não é texto"),
+        QStringLiteral("TefAguardando|Aguardando o gerenciador TEF..."),
+        QStringLiteral("TefRespostaIlegivel|A resposta do TEF (%1) não pode ser lida: %2. A espera continua."),
+        QStringLiteral("TefRespostaRecusada|Um arquivo de resposta do TEF foi recusado: %1. Ele foi guardado "
+                       "como %2 e a espera pela resposta continua."),
+        QStringLiteral("TefRespostaNaoMovida|A resposta do TEF não pode ser movida de %1 para %2: %3."),
+        QStringLiteral("TefSemNomeLivre|(nenhum nome livre)"),
+        QStringLiteral("TefRespostaIncompleta|A resposta do gerenciador TEF ficou incompleta por %1 segundos "
+                       "(guardada como %2). O pagamento não foi registrado e a transação no cartão será "
+                       "desfeita."),
+    });
+    return catalogue;
+}
+
+QString tefText(const char* key)
+{
+    return tefMessages().Msg(QLatin1String(key));
+}
+
+} // namespace zel
