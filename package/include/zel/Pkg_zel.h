@@ -38,7 +38,10 @@ struct PackageInfoTable {
 
 // Runs each unit's initialization once, in table order; a second call does nothing more.
 ZEL_EXPORT void Initialize();
-// Runs the finalizations in reverse table order, each once for each initialization.
+// Runs the finalizations in reverse table order, each once for each initialization, then takes
+// back everything the module handed out: the installed peripheral services and dialogs are
+// removed (a host that initializes the module again installs them again) and the module's
+// widgets still alive are destroyed, so the module can be unloaded safely.
 ZEL_EXPORT void Finalize();
 ZEL_EXPORT const PackageInfoTable* GetPackageInfoTable();
 
