@@ -51,7 +51,8 @@ ZEL_EXPORT int UnitInitCount(const char* unitName);
 ZEL_EXPORT int UnitFinalCount(const char* unitName);
 
 // Services the host provides. The module keeps the pointers and does not own them; they
-// must outlive the entry function calls. Passing null removes the installed one.
+// must outlive the entry function calls. Passing null removes the installed one; Finalize
+// removes both.
 ZEL_EXPORT void InstalaPerifericos(zel::Peripherals* peripherals);
 ZEL_EXPORT void InstalaDialogos(zel::Dialogs* dialogs);
 // The branch code stamped on new movements.
