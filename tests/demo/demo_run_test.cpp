@@ -119,7 +119,8 @@ TEST(DemoRun, BadInputEndsWithCode2AndAClearMessage)
          "restaurant.script"},
         {"module missing", {"--module", dir.filePath("libnone.so")}, "libnone.so"},
         {"module without the entries", {"--module", ZEL_NOT_A_MODULE_PATH}, "entry"},
-        {"result not writable", {"--result", dir.filePath("no/such/folder/out.json")}, "out.json"},
+        {"result not writable", {"--screenshots", dir.path(), "--result", dir.filePath("no/such/folder/out.json")},
+         "out.json"},
     };
     for (const auto& c : cases) {
         const DemoOutcome run = runDemo(c.args);
