@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <optional>
+
 namespace zel::demo {
 
 namespace {
@@ -95,6 +97,19 @@ Status DemoHost::loadModule()
 
 Result<QJsonObject> DemoHost::run(const Scenario& s)
 {
+    // The script is read first: bad input stops the run before the module is loaded.
+    std::optional<QList<ScriptAction>> actions;
+    const QString scriptPath = m_options.scriptPath.isEmpty() ? s.script : m_options.scriptPath;
+    if (m_options.runScript && !scriptPath.isEmpty()) {
+        QFile file(scriptPath);
+        if (!file.open(QIODevice::ReadOnly))
+            return Error{QStringLiteral("script %1: %2").arg(scriptPath, file.errorString())};
+        auto parsed = parseScript(QString::fromUtf8(file.readAll()));
+        if (!parsed)
+            return Error{QStringLiteral("%1: %2").arg(scriptPath, parsed.errorMessage())};
+        actions = std::move(parsed).value();
+    }
+
     // Devices: the scenario's settings, with their state under the run's folder unless it names one.
     static QTemporaryDir scratch;
     const QString stateRoot = m_options.stateDir.isEmpty() ? scratch.path() : m_options.stateDir;
@@ -143,17 +158,9 @@ Result<QJsonObject> DemoHost::run(const Scenario& s)
 
     // The operator script runs from the event loop while the module's forms wait.
     std::unique_ptr<OperatorScript> script;
-    const QString scriptPath = m_options.scriptPath.isEmpty() ? s.script : m_options.scriptPath;
-    if (m_options.runScript && !scriptPath.isEmpty()) {
-        QFile file(scriptPath);
-        if (!file.open(QIODevice::ReadOnly))
-            return Error{QStringLiteral("script %1: %2").arg(scriptPath, file.errorString())};
-        auto actions = parseScript(QString::fromUtf8(file.readAll()));
-        if (!actions)
-            return Error{QStringLiteral("%1: %2").arg(scriptPath, actions.errorMessage())};
+    if (actions) {
         script = std::make_unique<OperatorScript>(
-            std::move(actions).value(), [this](int answer) { m_dialogs.queueAnswer(answer); },
-            m_options.screenshotDir);
+            std::move(*actions), [this](int answer) { m_dialogs.queueAnswer(answer); }, m_options.screenshotDir);
         QObject::connect(script.get(), &OperatorScript::failed, [](const QString&) {
             QTimer::singleShot(0, closeEverything);
         });

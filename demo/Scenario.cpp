@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QJsonDocument>
 #include <QSet>
 
@@ -30,6 +31,33 @@ void resolveGlyphs(DataPacket& packet, const QString& baseDir)
         if (!v.isNull() && !v.toString().isEmpty())
             v = absolute(baseDir, v.toString());
     }
+}
+
+// A picture the scenario names must be there and be an image: a mistyped name would only
+// leave the form without its picture, and the run would look right.
+Status checkPicture(const QString& what, const QString& path)
+{
+    if (path.isEmpty())
+        return {};
+    if (!QFileInfo(path).isFile())
+        return Error{QStringLiteral("scenario: %1 %2: no such file").arg(what, path)};
+    QImageReader reader(path);
+    if (!reader.canRead())
+        return Error{QStringLiteral("scenario: %1 %2: not a picture (%3)").arg(what, path, reader.errorString())};
+    return {};
+}
+
+Status checkPictures(const Scenario& s)
+{
+    if (const Status st = checkPicture(QStringLiteral("picture"), s.picture); !st)
+        return st;
+    const int column = s.paymentTypes.fieldIndex(QStringLiteral("DSIMAGEMBUT"));
+    for (int row = 0; column >= 0 && row < s.paymentTypes.rows.size(); ++row) {
+        const QVariant& v = s.paymentTypes.rows.at(row).value(column);
+        if (const Status st = checkPicture(QStringLiteral("payment type glyph"), v.toString()); !st)
+            return st;
+    }
+    return {};
 }
 
 } // namespace
@@ -100,7 +128,12 @@ Result<Scenario> Scenario::load(const QString& path)
         return Error{QStringLiteral("scenario %1: not a JSON object (%2 at %3)")
                          .arg(path, error.errorString())
                          .arg(error.offset)};
-    return fromJson(doc.object(), QFileInfo(path).absolutePath());
+    auto scenario = fromJson(doc.object(), QFileInfo(path).absolutePath());
+    if (!scenario)
+        return scenario;
+    if (const Status st = checkPictures(*scenario); !st)
+        return st.error();
+    return scenario;
 }
 
 } // namespace zel::demo

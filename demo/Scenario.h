@@ -28,6 +28,8 @@ struct Scenario {
     QJsonObject devices; // settings of the simulated devices
     QString baseDir;
 
+    // Reads the scenario and checks that the pictures it names (the background and the payment
+    // types' glyphs) are there and readable as images.
     static Result<Scenario> load(const QString& path);
     static Result<Scenario> fromJson(const QJsonObject& json, const QString& baseDir);
 };

@@ -9,8 +9,15 @@
 #include "devices/Peripherals.h"
 #include "text/FiliProc.h"
 
+#include <QApplication>
+#include <QPointer>
+#include <QWidget>
+
+#include <dlfcn.h>
+
 #include <cstring>
 #include <memory>
+#include <typeinfo>
 
 namespace {
 
@@ -50,6 +57,35 @@ int unitIndex(const char* name)
     return -1;
 }
 
+// Whether the object's class is one of the module's: its type information lives in the module's
+// image, which is unmapped when the host unloads it.
+bool fromThisModule(const std::type_info& type)
+{
+    Dl_info self{};
+    Dl_info of{};
+    return dladdr(reinterpret_cast<const void*>(&Finalize), &self) != 0 &&
+           dladdr(static_cast<const void*>(&type), &of) != 0 && of.dli_fbase == self.dli_fbase;
+}
+
+// Takes back everything the module handed to the host's libraries, so nothing with the
+// module's code in it outlives the module: the host's services installed in the devices
+// library (held there with a deleter of the module) and its dialogs, and every widget of the
+// module's classes the application still holds (a notice still on screen, a form closed for
+// deferred deletion, a form the host adopted as a child).
+void releaseWhatTheModuleHandedOut()
+{
+    zel::setPeripherals(nullptr);
+    zel::setDialogs(nullptr);
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return;
+    QList<QPointer<QWidget>> own;
+    for (QWidget* widget : QApplication::allWidgets())
+        if (fromThisModule(typeid(*widget)))
+            own.append(widget);
+    for (const QPointer<QWidget>& widget : own)
+        delete widget.data(); // a widget already gone with its parent is null here
+}
+
 } // namespace
 
 void Initialize()
@@ -72,6 +108,7 @@ void Finalize()
         ++counters[i].finalized;
         kUnits[i].Finalization();
     }
+    releaseWhatTheModuleHandedOut();
 }
 
 const PackageInfoTable* GetPackageInfoTable()

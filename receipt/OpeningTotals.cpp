@@ -1,5 +1,6 @@
 #include "OpeningTotals.h"
 
+#include "receipt/ReceiptMessages.h"
 #include "text/Money.h"
 
 #include <cmath>
@@ -32,11 +33,20 @@ Result<double> number(const DataPacket& sale, int row, int column)
         break;
     }
     if (!ok || !std::isfinite(value))
-        return Error{QStringLiteral("O campo %1 da linha %2 da venda não é um número: \"%3\".")
+        return Error{receiptMessages()
+                         .Msg(QStringLiteral("ValorNaoNumerico"))
                          .arg(sale.fields.at(column).name)
                          .arg(row + 1)
                          .arg(v.toString())};
     return value;
+}
+
+// Whether the amount is a number whose cents a double still tells apart: below 2^53 cents.
+// Beyond that (an overflowing quantity × price gives infinity, opposite overflows a NaN) the
+// receipt could show "R$ inf" and would lose cents.
+bool holdsCents(double amount)
+{
+    return std::isfinite(amount) && std::fabs(amount) * 100 < 9007199254740992.0;
 }
 
 } // namespace
@@ -47,10 +57,11 @@ Result<OpeningTotals> computeOpeningTotals(const DataPacket& sale)
     for (int i = 0; i < 6; ++i) {
         col[i] = sale.fieldIndex(kOpeningFields.at(i));
         if (col[i] < 0)
-            return Error{QStringLiteral("A venda não tem o campo %1.").arg(kOpeningFields.at(i))};
+            return Error{receiptMessages().Msg(QStringLiteral("VendaSemCampo")).arg(kOpeningFields.at(i))};
         const FieldType type = sale.fields.at(col[i]).type;
         if (type != FieldType::Float && type != FieldType::Integer && type != FieldType::String)
-            return Error{QStringLiteral("O campo %1 da venda é do tipo %2, e não numérico.")
+            return Error{receiptMessages()
+                             .Msg(QStringLiteral("CampoNaoNumerico"))
                              .arg(kOpeningFields.at(i), fieldTypeName(type))};
     }
     enum { Qt_, Preco, Desc, Servico, Consumacao, DescComanda };
@@ -86,6 +97,9 @@ Result<OpeningTotals> computeOpeningTotals(const DataPacket& sale)
         t.descComanda = 0;
     }
     t.total = Trunc2(t.produtos + t.servico - t.descComanda + t.consumacao);
+    for (const double amount : {t.produtos, t.servico, t.consumacao, t.descComanda, t.total})
+        if (!holdsCents(amount))
+            return Error{receiptMessages().Msg(QStringLiteral("TotalForaDeFaixa"))};
     return t;
 }
 

@@ -21,7 +21,9 @@ inline const QStringList kOpeningFields = {"QTPRODCOMVEN", "VRPRECCOMVEN", "VRDE
 // Computes the opening amounts. The service fee and minimum consumption come from the first
 // line, the comanda discount from the last; a null or non-positive one counts as 0, as does a
 // null quantity, price or line discount. A missing field, or a value that is not a number, is
-// an error naming the field and the line, so no receipt opens on a sale it cannot total.
+// an error naming the field and the line, so no receipt opens on a sale it cannot total; so
+// is an amount that comes out infinite, not a number, or too large to be kept to the cent
+// (2^53 cents and above).
 Result<OpeningTotals> computeOpeningTotals(const DataPacket& sale);
 
 } // namespace zel

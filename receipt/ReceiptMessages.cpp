@@ -36,6 +36,15 @@ TMessages receiptMessages()
         QStringLiteral("ErroComando|Erro ao enviar comando para a impressora."),
         QStringLiteral("Desconto|Desconto"),
         QStringLiteral("ImpCheque|Deseja imprimir cheque?"),
+        // Why a receipt does not open.
+        QStringLiteral("RecebimentoAberto|Já há um recebimento aberto. Termine-o antes de abrir outro."),
+        QStringLiteral("SemPerifericos|Os periféricos não foram instalados pelo sistema. O recebimento não "
+                       "pode ser aberto."),
+        QStringLiteral("VendaSemCampo|A venda não tem o campo %1."),
+        QStringLiteral("CampoNaoNumerico|O campo %1 da venda é do tipo %2, e não numérico."),
+        QStringLiteral("ValorNaoNumerico|O campo %1 da linha %2 da venda não é um número: \"%3\"."),
+        QStringLiteral("TotalForaDeFaixa|O total da venda (quantidade × preço) é grande demais para ser "
+                       "recebido."),
     });
 }
 

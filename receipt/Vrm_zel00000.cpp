@@ -1,10 +1,12 @@
 #include "Vrm_zel00000.h"
 
 #include "receipt/OpeningTotals.h"
+#include "receipt/ReceiptMessages.h"
 #include "receipt/TfrmRecebimento.h"
 
 #include "zel/Pkg_zel.h"
 
+#include "devices/Peripherals.h"
 #include "dialogs/Dialogs.h"
 
 #include <QGuiApplication>
@@ -36,6 +38,19 @@ void Finalization()
 }
 } // namespace Vrm_zel00000
 
+namespace zel {
+
+QString receiptRefusal(const DataPacket& sale, bool devicesInstalled)
+{
+    if (!devicesInstalled)
+        return receiptMessages().Msg(QStringLiteral("SemPerifericos"));
+    if (const auto totals = computeOpeningTotals(sale); !totals)
+        return totals.errorMessage();
+    return {};
+}
+
+} // namespace zel
+
 namespace {
 
 // The hourglass for as long as the receipt runs, whatever way it ends.
@@ -47,6 +62,22 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
+// Set from the start of a receipt to its return, whatever way it ends.
+bool receiptOpen = false;
+
+class OpenReceipt {
+public:
+    OpenReceipt() { receiptOpen = true; }
+    ~OpenReceipt() { receiptOpen = false; }
+    OpenReceipt(const OpenReceipt&) = delete;
+    OpenReceipt& operator=(const OpenReceipt&) = delete;
+};
+
+void showError(const QString& text)
+{
+    zel::dialogs().TouchMessageDlg(text, zel::DialogType::Error, zel::DialogButtons::Ok, 0, 0, QString());
+}
+
 } // namespace
 
 bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda, const zel::DataSet& clientes,
@@ -55,6 +86,16 @@ bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda
                  QString idImpCupFis)
 {
     using namespace Vrm_zel00000;
+
+    // A call while a receipt is open (a host re-entering from a timer, say) is refused and
+    // changes nothing: the open receipt, its form and the unit's state go on as they were, and
+    // the caller's arguments come back as they went in.
+    if (receiptOpen) {
+        showError(zel::receiptMessages().Msg(QStringLiteral("RecebimentoAberto")));
+        return false;
+    }
+    const OpenReceipt open;
+
     boVendaOk = true;
     boIdCriado = false;
     IdTipoSis = idTipoSis;
@@ -62,18 +103,18 @@ bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda
     stFigura = figura;
     stIdImpCupFis = idImpCupFis;
 
-    WaitCursor cursor;
-
-    // A sale the receipt cannot total is refused before any form opens; the host's datasets
-    // stay as they were.
+    // A receipt that could not run to its end (no devices to reach, a sale it cannot total) is
+    // refused before any form opens. The host's datasets stay as they were; no coupon was
+    // printed, so parameter 3 comes back empty.
     const zel::DataPacket sale = venda.data();
-    if (const auto totals = zel::computeOpeningTotals(sale); !totals) {
-        zel::dialogs().TouchMessageDlg(totals.errorMessage(), zel::DialogType::Error, zel::DialogButtons::Ok, 0, 0,
-                                       QString());
+    if (const QString refusal = zel::receiptRefusal(sale, zel::peripheralsInstalled()); !refusal.isEmpty()) {
+        showError(refusal);
         boVendaOk = false;
+        nrVenda.clear();
         return false;
     }
 
+    WaitCursor cursor;
     delete frmRecebimento; // the form of the previous receipt
     frmRecebimento = new TfrmRecebimento();
     boIdCriado = true;

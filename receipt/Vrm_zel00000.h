@@ -8,6 +8,15 @@
 
 class TfrmRecebimento;
 
+namespace zel {
+struct DataPacket;
+
+// Why a receipt cannot open, as the operator reads it; empty when it can. Without installed
+// peripheral services the form could neither open nor be left, and a sale the opening
+// computation refuses (OpeningTotals.h) cannot be totalled.
+QString receiptRefusal(const DataPacket& sale, bool devicesInstalled);
+} // namespace zel
+
 // The receipt unit's state: it lives as long as the module stays loaded.
 namespace Vrm_zel00000 {
 extern "C" {

@@ -76,21 +76,57 @@ TEST(DemoRun, CounterSample)
     EXPECT_EQ(run.result["labels"].toObject()["lblValorTotal"], QJsonValue("R$ 27,55"));
 }
 
-TEST(DemoRun, BadInputEndsWithAClearMessage)
+// Every kind of bad input ends the run with code 2 and a message that names what was wrong,
+// whether it is found before the module is loaded or after.
+TEST(DemoRun, BadInputEndsWithCode2AndAClearMessage)
 {
     QTemporaryDir dir;
-    const QString scenario = dir.filePath("broken.json");
-    QFile f(scenario);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(R"({"sale": {"fields": [{"name": "X", "type": "money"}]}, "paymentTypes": {"fields": []}})");
-    f.close();
-    const DemoOutcome broken = runDemo({"--scenario", scenario});
-    EXPECT_EQ(broken.exitCode, 2);
-    EXPECT_TRUE(broken.errors.contains("sale")) << broken.errors.toStdString();
+    const auto write = [&dir](const QString& name, const QByteArray& content) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+        return f.fileName();
+    };
+    // The restaurant sample with one member changed.
+    ASSERT_EQ(runDemo({"--write-sample", dir.path()}).exitCode, 0);
+    QFile sampleFile(dir.filePath("restaurant.json"));
+    ASSERT_TRUE(sampleFile.open(QIODevice::ReadOnly));
+    const QJsonObject sample = QJsonDocument::fromJson(sampleFile.readAll()).object();
+    const auto variant = [&](const QString& name, const QString& member, const QString& value) {
+        QJsonObject changed = sample;
+        changed[member] = value;
+        return write(name, QJsonDocument(changed).toJson());
+    };
 
-    const DemoOutcome unknownSample = runDemo({"--sample", "hotel"});
-    EXPECT_EQ(unknownSample.exitCode, 2);
-    EXPECT_TRUE(unknownSample.errors.contains("hotel"));
+    const struct {
+        const char* what;
+        QStringList args;
+        QString named; // the message names this
+    } cases[] = {
+        {"scenario missing", {"--scenario", dir.filePath("none.json")}, "none.json"},
+        {"scenario not JSON", {"--scenario", write("garbled.json", "{ \"sale\": ")}, "garbled.json"},
+        {"scenario packet wrong",
+         {"--scenario", write("broken.json", R"({"sale": {"fields": [{"name": "X", "type": "money"}]},
+                                                 "paymentTypes": {"fields": []}})")},
+         "sale"},
+        {"sample unknown", {"--sample", "hotel"}, "hotel"},
+        {"script missing", {"--script", dir.filePath("none.script")}, "none.script"},
+        {"script is a folder", {"--script", dir.path()}, dir.path()},
+        {"script garbled", {"--script", write("garbled.script", "click\n")}, "garbled.script"},
+        {"scenario's script missing", {"--scenario", variant("s1.json", "script", "gone.script")}, "gone.script"},
+        {"picture missing", {"--scenario", variant("s2.json", "picture", "gone.png")}, "gone.png"},
+        {"picture not a picture", {"--scenario", variant("s3.json", "picture", "restaurant.script")},
+         "restaurant.script"},
+        {"module missing", {"--module", dir.filePath("libnone.so")}, "libnone.so"},
+        {"module without the entries", {"--module", ZEL_NOT_A_MODULE_PATH}, "entry"},
+        {"result not writable", {"--screenshots", dir.path(), "--result", dir.filePath("no/such/folder/out.json")},
+         "out.json"},
+    };
+    for (const auto& c : cases) {
+        const DemoOutcome run = runDemo(c.args);
+        EXPECT_EQ(run.exitCode, 2) << c.what << ": " << run.errors.toStdString();
+        EXPECT_TRUE(run.errors.contains(c.named)) << c.what << ": " << run.errors.toStdString();
+    }
 }
 
 TEST(DemoRun, ScriptNamingAMissingControlFailsWithItsName)

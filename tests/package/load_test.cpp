@@ -4,6 +4,8 @@
 
 #include <dlfcn.h>
 
+#include <QProcess>
+
 #include <cstring>
 
 // The module as a host meets it: loaded by file name, every export found by its plain name.
@@ -66,4 +68,20 @@ TEST(PackageLoad, ExportsResolveByNameAndUnitsInitializeOnce)
     }
     EXPECT_EQ(initCount("Vrm_zel99999"), -1);
     EXPECT_EQ(dlclose(module), 0);
+}
+
+// A host that installs its devices and dialogs, runs a receipt, finalizes and unloads the
+// module, then ends: nothing the module handed out may outlive it.
+TEST(PackageLoad, HostEndsCleanlyAfterReceiptFinalizeAndUnload)
+{
+    QProcess host;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    host.setProcessEnvironment(env);
+    host.start(ZEL_LIFECYCLE_HOST, {ZEL_MODULE_PATH});
+    ASSERT_TRUE(host.waitForFinished(60000));
+    const QString out = QString::fromUtf8(host.readAllStandardOutput());
+    EXPECT_TRUE(out.contains("opened=1 settled=0")) << out.toStdString();
+    EXPECT_EQ(host.exitStatus(), QProcess::NormalExit) << host.readAllStandardError().toStdString();
+    EXPECT_EQ(host.exitCode(), 0) << host.readAllStandardError().toStdString();
 }

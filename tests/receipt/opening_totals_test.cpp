@@ -71,6 +71,20 @@ TEST(OpeningTotals, RefusesSalesItCannotTotal)
     dateField.fields[0].type = FieldType::Date;
     EXPECT_FALSE(computeOpeningTotals(dateField).ok());
 
+    // Totals a receipt could not show or keep to the cent: an overflowing quantity × price,
+    // opposite overflows (not a number), and an amount of 2^53 cents or more.
+    for (const QList<Row>& rows : {QList<Row>{{1e300, 1e300, 0.0, 0.0, 0.0, 0.0}},
+                                   QList<Row>{{1e300, 1e300, 0.0, 0.0, 0.0, 0.0}, {-1e300, 1e300, 0.0, 0.0, 0.0, 0.0}},
+                                   QList<Row>{{1e12, 1e6, 0.0, 0.0, 0.0, 0.0}},
+                                   QList<Row>{{1.0, 1.0, 0.0, 1e308, 1e308, 0.0}}}) {
+        const auto huge = computeOpeningTotals(sale(rows));
+        ASSERT_FALSE(huge.ok());
+        EXPECT_TRUE(huge.errorMessage().contains("grande demais")) << huge.errorMessage().toStdString();
+    }
+    const auto large = computeOpeningTotals(sale({{1e9, 1000.0, 0.0, 0.0, 0.0, 0.0}}));
+    ASSERT_TRUE(large.ok()) << large.errorMessage().toStdString();
+    EXPECT_EQ(large->total, 1e12);
+
     // Numbers held as text still total.
     const auto text = computeOpeningTotals(sale({{QString("2"), QString("1.5"), 0.0, 0.0, 0.0, 0.0}}));
     ASSERT_TRUE(text.ok());

@@ -2,6 +2,7 @@
 
 #include "receipt/TfrmRecebimento.h"
 #include "receipt/Vrm_zel00000.h"
+#include "zel/Pkg_zel.h"
 
 #include "support/Screenshot.h"
 
@@ -95,28 +96,113 @@ TEST_F(ReceiptForm, ExitHandsBackTheMovementsRecordedSoFar)
               QStringList({"inContCuponsTEF := 0", "DisplayChar(\"<FF>\")"}));
 }
 
-TEST_F(ReceiptForm, RefusesASaleItCannotTotalAndLeavesTheHostDataAlone)
+enum class Unfit { PriceNotANumber, TotalsOverflow, NoDevices };
+
+struct RefusalCase {
+    const char* why; // the test name
+    Unfit unfit;
+    const char* message; // the dialog says this
+};
+
+void PrintTo(const RefusalCase& c, std::ostream* os)
 {
-    venda.close();
-    venda.setFieldDefs({FieldDef{"QTPRODCOMVEN", FieldType::Float, 0, {}, {}, true},
-                        FieldDef{"VRPRECCOMVEN", FieldType::String, 10, {}, {}, true}});
-    venda.createDataSet();
-    venda.append();
-    venda.fieldByName("QTPRODCOMVEN").setFloat(1);
-    venda.fieldByName("VRPRECCOMVEN").setString("abc");
-    venda.post();
+    *os << c.why;
+}
+
+class ReceiptRefusal : public ReceiptFixture, public ::testing::WithParamInterface<RefusalCase> {};
+
+// A receipt that could not run to its end is refused before any form opens, with an error
+// from the receipt's catalogue: the host's datasets stay as they were and parameter 3 comes
+// back empty (no coupon was printed), never as the sale number it brought in.
+TEST_P(ReceiptRefusal, NoFormOpensAndTheHostDataStaysAsItWas)
+{
+    switch (GetParam().unfit) {
+    case Unfit::PriceNotANumber:
+        venda.close();
+        venda.setFieldDefs({FieldDef{"QTPRODCOMVEN", FieldType::Float, 0, {}, {}, true},
+                            FieldDef{"VRPRECCOMVEN", FieldType::String, 10, {}, {}, true},
+                            FieldDef{"VRDESCCOMVEN", FieldType::Float, 0, {}, {}, true},
+                            FieldDef{"VRTXSERVICO", FieldType::Float, 0, {}, {}, true},
+                            FieldDef{"VRCONSUMAMIN", FieldType::Float, 0, {}, {}, true},
+                            FieldDef{"VRDESCOMANDA", FieldType::Float, 0, {}, {}, true}});
+        venda.createDataSet();
+        venda.append();
+        venda.fieldByName("QTPRODCOMVEN").setFloat(1);
+        venda.fieldByName("VRPRECCOMVEN").setString("abc");
+        venda.post();
+        break;
+    case Unfit::TotalsOverflow:
+        addSaleLine(1e300, 1e300);
+        break;
+    case Unfit::NoDevices:
+        addSaleLine(1, 10);
+        setPeripherals(nullptr);
+        break;
+    }
     const DataPacket before = venda.data();
     const DataPacket movementsBefore = movimentos.data();
     TfrmRecebimento* previous = Vrm_zel00000::frmRecebimento;
 
-    dialogs->expectMessageDlg(mrOk, "VRDESCCOMVEN");
+    dialogs->expectMessageDlg(mrOk, QString::fromUtf8(GetParam().message));
     EXPECT_FALSE(recebimento());
     EXPECT_EQ(venda.data(), before);
     EXPECT_EQ(movimentos.data(), movementsBefore);
-    EXPECT_EQ(nrVenda, QString("12"));
+    EXPECT_TRUE(nrVenda.isEmpty()) << nrVenda.toStdString();
     EXPECT_EQ(Vrm_zel00000::frmRecebimento, previous) << "no form was created";
     ASSERT_EQ(dialogs->records().size(), 1);
     EXPECT_EQ(dialogs->records().front().type, DialogType::Error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Unfit, ReceiptRefusal,
+    ::testing::Values(
+        RefusalCase{"PriceNotANumber", Unfit::PriceNotANumber,
+                    "O campo VRPRECCOMVEN da linha 1 da venda não é um número: \"abc\"."},
+        RefusalCase{"TotalsOverflow", Unfit::TotalsOverflow,
+                    "O total da venda (quantidade × preço) é grande demais para ser recebido."},
+        RefusalCase{"NoDevices", Unfit::NoDevices,
+                    "Os periféricos não foram instalados pelo sistema. O recebimento não pode ser aberto."}),
+    [](const auto& info) { return std::string(info.param.why); });
+
+// A host that calls Recebimento again while a receipt is open (from a timer) is refused with
+// an error; the open receipt goes on with its form, and the second call's arguments and the
+// unit's state are left as they were.
+TEST_F(ReceiptForm, ACallWhileAReceiptIsOpenIsRefusedAndChangesNothing)
+{
+    addSaleLine(1, 30);
+    bool answered = true;
+    QString nrVenda2 = QStringLiteral("99");
+    DataSet venda2, movimentos2;
+    venda2.setFieldDefs({FieldDef{"QTPRODCOMVEN", FieldType::Float, 0, {}, {}, true}});
+    venda2.createDataSet();
+    movimentos2.setFieldDefs({FieldDef{"OLD", FieldType::String, 5, {}, {}, true}});
+    movimentos2.createDataSet();
+    const DataPacket venda2Before = venda2.data();
+    const DataPacket movimentos2Before = movimentos2.data();
+    QPointer<TfrmRecebimento> running;
+    QStringList stateAfter;
+
+    dialogs->expectMessageDlg(mrOk, "Já há um recebimento aberto");
+    operatorForNextReceipt()
+        .run([&] {
+            running = Vrm_zel00000::frmRecebimento;
+            answered = Recebimento(venda2, movimentos2, nrVenda2, clientes, consumidores, aliquotas, tipos,
+                                   QStringLiteral("CXA"), QString(), QStringLiteral("other.png"), QStringLiteral("2"));
+            stateAfter << Vrm_zel00000::StnrVenda << Vrm_zel00000::IdTipoSis << Vrm_zel00000::stFigura
+                       << Vrm_zel00000::stIdImpCupFis;
+        })
+        .run([&] { EXPECT_EQ(Vrm_zel00000::frmRecebimento, running.data()); }, "the same form still runs")
+        .click("tcbSair");
+
+    EXPECT_FALSE(recebimento("RES"));
+    EXPECT_FALSE(answered);
+    EXPECT_FALSE(running.isNull()) << "the open form was not deleted";
+    EXPECT_EQ(nrVenda2, QString("99"));
+    EXPECT_EQ(venda2.data(), venda2Before);
+    EXPECT_EQ(movimentos2.data(), movimentos2Before);
+    EXPECT_EQ(stateAfter, QStringList({"12", "RES", QString(), "1"}));
+    EXPECT_EQ(venda.recordCount(), 1) << "the open receipt handed its sale back";
+    EXPECT_TRUE(movimentos.hasField("VRMOVIVEND"));
 }
 
 TEST_F(ReceiptForm, EachCallCreatesANewFormAndFreesThePreviousOne)

@@ -38,7 +38,10 @@ struct PackageInfoTable {
 
 // Runs each unit's initialization once, in table order; a second call does nothing more.
 ZEL_EXPORT void Initialize();
-// Runs the finalizations in reverse table order, each once for each initialization.
+// Runs the finalizations in reverse table order, each once for each initialization, then takes
+// back everything the module handed out: the installed peripheral services and dialogs are
+// removed (a host that initializes the module again installs them again) and the module's
+// widgets still alive are destroyed, so the module can be unloaded safely.
 ZEL_EXPORT void Finalize();
 ZEL_EXPORT const PackageInfoTable* GetPackageInfoTable();
 
@@ -48,7 +51,8 @@ ZEL_EXPORT int UnitInitCount(const char* unitName);
 ZEL_EXPORT int UnitFinalCount(const char* unitName);
 
 // Services the host provides. The module keeps the pointers and does not own them; they
-// must outlive the entry function calls. Passing null removes the installed one.
+// must outlive the entry function calls. Passing null removes the installed one; Finalize
+// removes both.
 ZEL_EXPORT void InstalaPerifericos(zel::Peripherals* peripherals);
 ZEL_EXPORT void InstalaDialogos(zel::Dialogs* dialogs);
 // The branch code stamped on new movements.
