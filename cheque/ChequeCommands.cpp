@@ -61,7 +61,7 @@ void TfrmRecebeCheque::spdOkClick()
         return;
     }
 
-    const QString chave = QStringList{zel::centsText(check.valor), fields.agencia, fields.banco, fields.conta,
+    const QString chave = QStringList{QString::number(check.valor, 'f', 2), fields.agencia, fields.banco, fields.conta,
                                       fields.cheque, check.data.toString(Qt::ISODate)}
                               .join(u'|');
     const bool reimpressao = m_aguardaImpressao && m_gravados.last().chave == chave;
@@ -87,7 +87,7 @@ void TfrmRecebeCheque::spdOkClick()
         }
         registra(chave, doVrParcela, check.data);
         doApagar = apagar;
-        doPago = zel::RoundDec(doPago + doVrParcela, 2);
+        doPago = zel::Trunc2(doPago + doVrParcela);
         mostraPago();
         if (boPrimParcela) {
             stRetParcela = fields.parcelas;
@@ -134,7 +134,7 @@ void TfrmRecebeCheque::desfaz(const ChequeGravado& gravado)
     cheque::apagaLinha(receipt.cdsMovCaixa, gravado.movimento);
     cheque::apagaLinha(receipt.cdsParcelas, gravado.parcela);
     doApagar = cheque::apagarDepois(doApagar, -gravado.valor);
-    doPago = zel::RoundDec(doPago - gravado.valor, 2);
+    doPago = zel::Trunc2(doPago - gravado.valor);
 }
 
 // The front of the cheque, then its back text when there is one and the operator wants it.

@@ -77,7 +77,7 @@ CheckResult checkCheque(const ChequeFields& f, const CheckContext& context)
     const Result<double> valor = parseAmount(f.valor, valueLocale());
     if (!valor)
         return fail("ValorInv");
-    r.valor = RoundDec(*valor, 2);
+    r.valor = aoCentavo(*valor);
     if (!(r.valor > 0))
         return fail("ValorMaior");
     if (f.agencia.isEmpty())
@@ -97,6 +97,11 @@ CheckResult checkCheque(const ChequeFields& f, const CheckContext& context)
     if (context.imprime && !valueFits(chequePrinterFor(context.idTipoImpFis, context.idTipoImpChq), r.valor))
         return fail("ValorImpMaior");
     return r;
+}
+
+double aoCentavo(double valor)
+{
+    return QString::number(valor, 'f', 2).toDouble();
 }
 
 double apagarDepois(double apagar, double valor)

@@ -57,6 +57,9 @@ CheckResult checkCheque(const ChequeFields& fields, const CheckContext& context)
 // (31/02/24), has none.
 std::optional<QDate> chequeDate(const QString& shown, const QDate& today);
 
+// The value to the nearest cent, as its two-decimal text reads back.
+double aoCentavo(double valor);
+
 // The amount still due after a cheque of `valor`, to the cent; below zero when the cheque
 // pays more than is due.
 double apagarDepois(double apagar, double valor);

@@ -2,7 +2,6 @@
 
 #include "devices/Peripherals.h"
 #include "text/Consiste.h"
-#include "text/Money.h"
 
 namespace zel::cheque {
 
@@ -17,6 +16,13 @@ constexpr int kVersoPart = 60;
 QString escape(char letter, const QString& text = {})
 {
     return QString(kEsc) + QLatin1Char(letter) + text;
+}
+
+// Whole cents as digits. The value is already to the cent; its two-decimal text is exact
+// however many integer digits it has.
+QString cents(double valor)
+{
+    return QString::number(valor, 'f', 2).remove(u'.');
 }
 
 } // namespace
@@ -52,12 +58,12 @@ bool valueFits(ChequePrinter printer, double valor)
 {
     if (printer == ChequePrinter::None)
         return true;
-    return valor >= 0 && centsText(valor).size() <= valueWidth(printer);
+    return valor >= 0 && cents(valor).size() <= valueWidth(printer);
 }
 
 QString valueDigits(ChequePrinter printer, double valor)
 {
-    return padWithZeros(centsText(valor), valueWidth(printer));
+    return padWithZeros(cents(valor), valueWidth(printer));
 }
 
 QStringList frontCommands(ChequePrinter printer, const ChequePrintout& cheque)
