@@ -1,5 +1,4 @@
 #include "TfrmRecebeCheque.h"
-
 #include "cheque/ChequeConfirm.h"
 #include "cheque/ChequePrint.h"
 #include "devices/Peripherals.h"
@@ -26,8 +25,8 @@ bool imprimeCheques()
 
 bool TfrmRecebeCheque::perguntaSim(const QString& key)
 {
-    return zel::dialogs().TouchMessageDlg(Msg(key), zel::DialogType::Confirmation, zel::DialogButtons::YesNo) ==
-           zel::mrYes;
+    return zel::dialogs().TouchMessageDlg(Msg(key), zel::DialogType::Confirmation,
+                                          zel::DialogButtons::YesNo) == zel::mrYes;
 }
 
 void TfrmRecebeCheque::erro(const QString& key)
@@ -61,9 +60,11 @@ void TfrmRecebeCheque::spdOkClick()
         return;
     }
 
-    const QString chave = QStringList{QString::number(check.valor, 'f', 2), fields.agencia, fields.banco, fields.conta,
-                                      fields.cheque, check.data.toString(Qt::ISODate)}
-                              .join(u'|');
+    const QString chave =
+        QStringList{
+            QString::number(check.valor, 'f', 2), fields.agencia, fields.banco, fields.conta, fields.cheque,
+            check.data.toString(Qt::ISODate)}
+            .join(u'|');
     const bool reimpressao = m_aguardaImpressao && m_gravados.last().chave == chave;
     if (!reimpressao) {
         stRetBanco = fields.banco;
@@ -113,8 +114,8 @@ void TfrmRecebeCheque::spdOkClick()
 void TfrmRecebeCheque::registra(const QString& chave, double valor, const QDate& data)
 {
     TfrmRecebimento& receipt = *Vrm_zel00000::frmRecebimento;
-    const cheque::ChequeMovement movement{valor,       stRetAgencia, stRetBanco, stRetConta,
-                                          stRetCheque, data,         QDateTime::currentDateTime()};
+    const cheque::ChequeMovement movement{
+        valor, stRetAgencia, stRetBanco, stRetConta, stRetCheque, data, QDateTime::currentDateTime()};
     ChequeGravado gravado;
     gravado.valor = valor;
     gravado.chave = chave;
@@ -142,7 +143,8 @@ void TfrmRecebeCheque::desfaz(const ChequeGravado& gravado)
 void TfrmRecebeCheque::imprimeCheque()
 {
     zel::Peripherals& devices = zel::peripherals();
-    const cheque::ChequePrinter printer = cheque::chequePrinterFor(devices.IdTipoImpFis(), devices.IdTipoImpChq());
+    const cheque::ChequePrinter printer =
+        cheque::chequePrinterFor(devices.IdTipoImpFis(), devices.IdTipoImpChq());
     if (printer == cheque::ChequePrinter::None)
         return;
     const auto send = [&](const QStringList& commands) {

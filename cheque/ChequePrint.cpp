@@ -74,7 +74,8 @@ QStringList frontCommands(ChequePrinter printer, const ChequePrintout& cheque)
         return {escape('B', banco), escape('F'), escape('C'), escape('D', cheque.dataDig),
                 escape('V', valueDigits(printer, cheque.valor))};
     case ChequePrinter::CommandString: {
-        const QString anoMode = cheque.ano == QLatin1String("1") ? QStringLiteral("$0") : QStringLiteral("$4");
+        const QString anoMode =
+            cheque.ano == QLatin1String("1") ? QStringLiteral("$0") : QStringLiteral("$4");
         return {QStringLiteral("!") + cheque.dataDig, anoMode + valueDigits(printer, cheque.valor) + banco};
     }
     case ChequePrinter::None:

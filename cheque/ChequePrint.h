@@ -17,11 +17,11 @@ ChequePrinter chequePrinterFor(int idTipoImpFis, int idTipoImpChq);
 // The cheque on screen as the printer gets it.
 struct ChequePrintout
 {
-    double valor = 0;  // to the cent
-    QString banco;     // as typed
-    QString dataDig;   // the date digits as typed: ddmmyy or ddmmyyyy
-    QString verso;     // the back text; may be empty
-    QString ano;       // the year button chosen: "" or "1" to "4"
+    double valor = 0; // to the cent
+    QString banco;    // as typed
+    QString dataDig;  // the date digits as typed: ddmmyy or ddmmyyyy
+    QString verso;    // the back text; may be empty
+    QString ano;      // the year button chosen: "" or "1" to "4"
 };
 
 // Width of the value in cents: 14 digits for the escape-command printer, 12 for the

@@ -23,12 +23,13 @@ protected:
     {
         ChequeFormFixture::SetUp();
         DataSet& tipos = receipt->cdsReceb;
-        tipos.setFieldDefs({FieldDef{"CDTIPORECE", FieldType::String, 3}, FieldDef{"NMTIPORECE", FieldType::String, 40},
-                            FieldDef{"IDTIPORECE", FieldType::String, 1}, FieldDef{"CDTIPOTROCO", FieldType::String, 3},
-                            FieldDef{"NRORDTROCO", FieldType::String, 3}});
+        tipos.setFieldDefs(
+            {FieldDef{"CDTIPORECE", FieldType::String, 3}, FieldDef{"NMTIPORECE", FieldType::String, 40},
+             FieldDef{"IDTIPORECE", FieldType::String, 1}, FieldDef{"CDTIPOTROCO", FieldType::String, 3},
+             FieldDef{"NRORDTROCO", FieldType::String, 3}});
         tipos.createDataSet();
-        for (const QStringList& row : {QStringList{"001", "Dinheiro", "4", "001", "1"},
-                                       QStringList{"002", "Cheque", "3", "", "2"}}) {
+        for (const QStringList& row :
+             {QStringList{"001", "Dinheiro", "4", "001", "1"}, QStringList{"002", "Cheque", "3", "", "2"}}) {
             tipos.append();
             for (int i = 0; i < row.size(); ++i)
                 tipos.fieldByName(tipos.fieldDefs()[i].name).setString(row[i]);
@@ -55,10 +56,13 @@ protected:
             enter("spdParcelas", parcelas);
         // The date as the printers have it shown: ddmmyy for a cheque printer, else ddmmyyyy.
         const int chq = devices->IdTipoImpChq();
-        const QString data = devices->IdTipoImpFis() != 4 && (chq == 1 || chq == 2) ? QStringLiteral("010524")
-                                                                                    : QStringLiteral("01052024");
-        for (const auto& [select, text] : {std::pair{"spdValor", valor}, {"spdAgencia", QString("1234")},
-                                           {"spdBanco", QString("341")}, {"spdCheque", numero},
+        const QString data = devices->IdTipoImpFis() != 4 && (chq == 1 || chq == 2)
+                                 ? QStringLiteral("010524")
+                                 : QStringLiteral("01052024");
+        for (const auto& [select, text] : {std::pair{"spdValor", valor},
+                                           {"spdAgencia", QString("1234")},
+                                           {"spdBanco", QString("341")},
+                                           {"spdCheque", numero},
                                            {"spdData", data}})
             enter(select, text);
         if (!verso.isEmpty()) {
@@ -111,11 +115,14 @@ TEST_F(ChequeConfirmation, OneChequeRecordsTheInstalmentAndTheMovementWithItsChe
     DataSet& m = receipt->cdsMovCaixa;
     m.first();
     QStringList row;
-    for (const char* field : {"CDFILIAL", "IDTIPOMOVIVE", "CDTIPORECE", "NMTIPORECE", "VRMOVIVEND", "CDTIPOTROCO",
-                              "NRORDTROCO", "CDAGECHEQVEN", "CDBANCHEQVEN", "CDCNTCHEQVEN", "NRCHEQUEVEND"})
+    for (const char* field :
+         {"CDFILIAL", "IDTIPOMOVIVE", "CDTIPORECE", "NMTIPORECE", "VRMOVIVEND", "CDTIPOTROCO", "NRORDTROCO",
+          "CDAGECHEQVEN", "CDBANCHEQVEN", "CDCNTCHEQVEN", "NRCHEQUEVEND"})
         row << m.fieldByName(field).asString();
-    EXPECT_EQ(row, QStringList({"0007", "E", "002", "Cheque", "100", "", "2", "1234", "341", "56789", "1234567"}));
-    EXPECT_EQ(m.fieldByName("DTDEPCHEQVEN").asDate(), QDate(2024, 5, 1)) << "a two-digit year of this century";
+    EXPECT_EQ(row,
+              QStringList({"0007", "E", "002", "Cheque", "100", "", "2", "1234", "341", "56789", "1234567"}));
+    EXPECT_EQ(m.fieldByName("DTDEPCHEQVEN").asDate(), QDate(2024, 5, 1))
+        << "a two-digit year of this century";
     EXPECT_EQ(m.fieldByName("DTMOVIMCAIXA").asDate(), QDate::currentDate());
     EXPECT_TRUE(chequePrinter().isEmpty()) << "the host did not ask for printing";
 }
@@ -268,19 +275,29 @@ const QString kVerso75 = "A" + QString(59, u'a') + QString(15, u'b');
 
 INSTANTIATE_TEST_SUITE_P(
     Printers, ChequePrinting,
-    ::testing::Values(
-        PrintCase{"escape_back_no", 1, 1, "1234,5", "Obs", {mrNo, mrYes},
-                  {"ImpChqChar(\"<ESC>B341\")", "ImpChqChar(\"<ESC>F\")", "ImpChqChar(\"<ESC>C\")",
-                   "ImpChqChar(\"<ESC>D010524\")", "ImpChqChar(\"<ESC>V00000000123450\")"},
-                  1},
-        PrintCase{"string_back_75", 1, 2, "1234,5", kVerso75, {mrYes, mrYes},
-                  {"EnviaComImpChq(\"!010524\")", "Retorno_Imp(7)", "EnviaComImpChq(\"$0000000123450341\")",
-                   "Retorno_Imp(17)",
-                   "EnviaComImpChq(\"\"" + kVerso75.left(60) + " " + kVerso75.mid(60) + " \")",
-                   "Retorno_Imp(78)"},
-                  1},
-        PrintCase{"fiscal_kind_4", 4, 1, "10", "Obs", {mrYes}, {}, 1},
-        PrintCase{"string_value_too_large", 1, 2, "10000000000", {}, {mrOk}, {}, 0}),
+    ::testing::Values(PrintCase{"escape_back_no",
+                                1,
+                                1,
+                                "1234,5",
+                                "Obs",
+                                {mrNo, mrYes},
+                                {"ImpChqChar(\"<ESC>B341\")", "ImpChqChar(\"<ESC>F\")",
+                                 "ImpChqChar(\"<ESC>C\")", "ImpChqChar(\"<ESC>D010524\")",
+                                 "ImpChqChar(\"<ESC>V00000000123450\")"},
+                                1},
+                      PrintCase{"string_back_75",
+                                1,
+                                2,
+                                "1234,5",
+                                kVerso75,
+                                {mrYes, mrYes},
+                                {"EnviaComImpChq(\"!010524\")", "Retorno_Imp(7)",
+                                 "EnviaComImpChq(\"$0000000123450341\")", "Retorno_Imp(17)",
+                                 "EnviaComImpChq(\"\"" + kVerso75.left(60) + " " + kVerso75.mid(60) + " \")",
+                                 "Retorno_Imp(78)"},
+                                1},
+                      PrintCase{"fiscal_kind_4", 4, 1, "10", "Obs", {mrYes}, {}, 1},
+                      PrintCase{"string_value_too_large", 1, 2, "10000000000", {}, {mrOk}, {}, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
