@@ -1,17 +1,202 @@
 #include "TfrmRecebeCheque.h"
+#include "cheque/ChequeConfirm.h"
+#include "cheque/ChequePrint.h"
+#include "devices/Peripherals.h"
+#include "dialogs/Dialogs.h"
+#include "receipt/TfrmRecebimento.h"
+#include "receipt/Vrm_zel00000.h"
+#include "text/Money.h"
+#include "ui_TfrmRecebeCheque.h"
 
-void TfrmRecebeCheque::spdOkClick()
+#include <QDateTime>
+#include <QLabel>
+
+using namespace Vrm_zel00200;
+namespace cheque = zel::cheque;
+
+namespace {
+
+bool imprimeCheques()
 {
-    if (confirmacao)
-        confirmacao();
+    return IdImpCupFis == QLatin1String("2");
 }
 
-// Nothing is recorded on this form before a confirmation, so leaving it only closes it.
+} // namespace
+
+bool TfrmRecebeCheque::perguntaSim(const QString& key)
+{
+    return zel::dialogs().TouchMessageDlg(Msg(key), zel::DialogType::Confirmation,
+                                          zel::DialogButtons::YesNo) == zel::mrYes;
+}
+
+void TfrmRecebeCheque::erro(const QString& key)
+{
+    zel::dialogs().TouchMessageDlg(Msg(key), zel::DialogType::Error, zel::DialogButtons::Ok);
+}
+
+void TfrmRecebeCheque::mostraPago()
+{
+    m_ui->lblValorPago->setText(zel::formatCurrency(doPago));
+    m_ui->lblValorPagar->setText(zel::formatCurrency(doApagar));
+}
+
+// The confirmation of the cheque on screen. The checks change nothing; a cheque that passes
+// them is recorded once (instalment row, movement row, amounts), printed when the host asked
+// for it, and then the next instalment is prepared or the form closes. A cheque whose
+// printing the operator did not confirm stays recorded: confirming the same cheque again
+// prints it again, and confirming a corrected cheque replaces the one recorded.
+void TfrmRecebeCheque::spdOkClick()
+{
+    const zel::Peripherals& devices = zel::peripherals();
+    const cheque::ChequeFields fields{m_ui->lblNrParcelas->text(), m_ui->lblValor->text(),
+                                      m_ui->lblNrAgencia->text(),  m_ui->lblNrBanco->text(),
+                                      m_ui->lblNrConta->text(),    m_ui->lblNrCheque->text(),
+                                      m_ui->lblDtImp->text(),      m_ui->lblNmVerso->text()};
+    const cheque::CheckContext context{boPrimParcela, imprimeCheques(), devices.IdTipoImpFis(),
+                                       devices.IdTipoImpChq(), QDate::currentDate()};
+    const cheque::CheckResult check = cheque::checkCheque(fields, context);
+    if (!check.erro.isEmpty()) {
+        erro(check.erro);
+        return;
+    }
+
+    const QString chave =
+        QStringList{
+            QString::number(check.valor, 'f', 2), fields.agencia, fields.banco, fields.conta, fields.cheque,
+            check.data.toString(Qt::ISODate)}
+            .join(u'|');
+    const bool reimpressao = m_aguardaImpressao && m_gravados.last().chave == chave;
+    if (!reimpressao) {
+        stRetBanco = fields.banco;
+        stRetCheque = fields.cheque;
+        stRetAgencia = fields.agencia;
+        stRetConta = fields.conta;
+        stRetData = fields.data;
+        doVrParcela = check.valor;
+
+        // A cheque recorded before whose printing was not confirmed gives way to this one.
+        const double anterior = m_aguardaImpressao ? m_gravados.last().valor : 0;
+        const double apagar = cheque::apagarDepois(doApagar + anterior, doVrParcela);
+        if (apagar < 0) {
+            setCampoAtual(ttValor);
+            if (!perguntaSim(QStringLiteral("ValorInvMaior")))
+                return;
+        }
+        if (m_aguardaImpressao) {
+            desfaz(m_gravados.takeLast());
+            m_aguardaImpressao = false;
+        }
+        registra(chave, doVrParcela, check.data);
+        doApagar = apagar;
+        doPago = zel::Trunc2(doPago + doVrParcela);
+        mostraPago();
+        if (boPrimParcela) {
+            stRetParcela = fields.parcelas;
+            if (stRetParcela.toInt() > 1)
+                boContinua = true;
+        }
+    }
+
+    if (imprimeCheques()) {
+        m_aguardaImpressao = true;
+        imprimeCheque();
+        if (!perguntaSim(QStringLiteral("ImpCheque_ok"))) {
+            zel::peripherals().Fecha_Imp_Chq_Sweda(false, false);
+            return;
+        }
+        m_aguardaImpressao = false;
+    }
+    proximaParcela();
+}
+
+// The movement row first, then the instalment row; a failure in between takes the movement
+// back, so a cheque is in both tables or in neither.
+void TfrmRecebeCheque::registra(const QString& chave, double valor, const QDate& data)
+{
+    TfrmRecebimento& receipt = *Vrm_zel00000::frmRecebimento;
+    const cheque::ChequeMovement movement{
+        valor, stRetAgencia, stRetBanco, stRetConta, stRetCheque, data, QDateTime::currentDateTime()};
+    ChequeGravado gravado;
+    gravado.valor = valor;
+    gravado.chave = chave;
+    gravado.movimento = cheque::gravaMovimento(receipt.cdsMovCaixa, receipt.cdsReceb, movement);
+    try {
+        gravado.parcela = cheque::gravaParcela(receipt.cdsParcelas, valor);
+    } catch (...) {
+        cheque::apagaLinha(receipt.cdsMovCaixa, gravado.movimento);
+        throw;
+    }
+    m_gravados.append(gravado);
+}
+
+void TfrmRecebeCheque::desfaz(const ChequeGravado& gravado)
+{
+    TfrmRecebimento& receipt = *Vrm_zel00000::frmRecebimento;
+    cheque::apagaLinha(receipt.cdsMovCaixa, gravado.movimento);
+    cheque::apagaLinha(receipt.cdsParcelas, gravado.parcela);
+    doApagar = cheque::apagarDepois(doApagar, -gravado.valor);
+    doPago = zel::Trunc2(doPago - gravado.valor);
+}
+
+// The front of the cheque, then its back text when there is one and the operator wants it.
+// The printer's answers are not examined: the operator says whether the cheque came out right.
+void TfrmRecebeCheque::imprimeCheque()
+{
+    zel::Peripherals& devices = zel::peripherals();
+    const cheque::ChequePrinter printer =
+        cheque::chequePrinterFor(devices.IdTipoImpFis(), devices.IdTipoImpChq());
+    if (printer == cheque::ChequePrinter::None)
+        return;
+    const auto send = [&](const QStringList& commands) {
+        for (const QString& command : commands) {
+            if (printer == cheque::ChequePrinter::Escape) {
+                devices.ImpChqChar(command);
+            } else {
+                const QByteArray bytes = command.toLatin1();
+                devices.Retorno_Imp(devices.EnviaComImpChq(bytes.constData()));
+            }
+        }
+    };
+    const QString verso = m_ui->lblNmVerso->text();
+    send(cheque::frontCommands(printer, {doVrParcela, m_ui->lblNrBanco->text(), stDataDig, verso, stAno}));
+    if (!verso.isEmpty() && perguntaSim(QStringLiteral("ImpVerso")))
+        send(cheque::backCommands(printer, verso));
+}
+
+void TfrmRecebeCheque::proximaParcela()
+{
+    if (!boContinua) {
+        postClose();
+        return;
+    }
+    boPrimParcela = false;
+    ++NrParcela;
+    stRetParcela = QString::number(stRetParcela.toInt() - 1);
+    LimpaCampos();
+    m_ui->lblNmParcela->setText(QString::number(NrParcela) + Msg(QStringLiteral("Parcela")));
+    if (stRetParcela.toInt() < 2)
+        boContinua = false;
+}
+
+// Leaving takes back every cheque this form recorded, and only those: their movement rows
+// and the instalment table. The amounts and the last cheque's texts stay as they are.
 void TfrmRecebeCheque::spdSairClick()
 {
     if (boSaindo)
         return;
     boSaindo = true;
+    struct Clear
+    {
+        bool& flag;
+        ~Clear() { flag = false; }
+    } clear{boSaindo};
+
+    TfrmRecebimento& receipt = *Vrm_zel00000::frmRecebimento;
+    for (const ChequeGravado& gravado : std::as_const(m_gravados))
+        cheque::apagaLinha(receipt.cdsMovCaixa, gravado.movimento);
+    m_gravados.clear();
+    m_aguardaImpressao = false;
+    receipt.cdsParcelas.close();
+    receipt.cdsParcelas.createDataSet();
     postClose();
-    boSaindo = false;
 }

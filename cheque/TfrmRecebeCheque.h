@@ -3,9 +3,9 @@
 #include "cheque/Vrm_zel00200.h"
 #include "toolkit/TouchForm.h"
 
+#include <QDate>
 #include <QList>
 #include <QString>
-#include <functional>
 #include <memory>
 
 class QLabel;
@@ -99,9 +99,6 @@ public:
     void tcbCCdilClick() { spdCCdilClick(); }
     void tcbN1Click(zel::TTouchButton* sender) { spdN1Click(sender); }
 
-    // Run by spdOkClick when set: lets a caller observe each confirmation request.
-    std::function<void()> confirmacao;
-
     TTipoTecl CampoAtual = Vrm_zel00200::ttParcela; // its caption is underlined
     bool boSubstitui = true;                        // the next accepted character starts the field anew
     bool boPrimParcela = true;                      // the first cheque of this form is on screen
@@ -124,6 +121,24 @@ protected:
     void FormKeyDown(QKeyEvent* event) override;
 
 private:
+    // A cheque this form recorded: its rows in the receipt's tables and what identifies it.
+    struct ChequeGravado
+    {
+        qint64 movimento = 0; // bookmark in cdsMovCaixa; 0 when no cheque payment type exists
+        qint64 parcela = 0;   // bookmark in cdsParcelas
+        double valor = 0;
+        QString chave; // value, branch, bank, account, number and date as confirmed
+    };
+
+    // The confirmation's parts (ChequeCommands.cpp).
+    bool perguntaSim(const QString& key);
+    void erro(const QString& key);
+    void mostraPago();
+    void registra(const QString& chave, double valor, const QDate& data);
+    void desfaz(const ChequeGravado& cheque);
+    void imprimeCheque();
+    void proximaParcela();
+
     void FormCreate();
     void bindHandlers();
 
@@ -144,4 +159,6 @@ private:
 
     std::unique_ptr<Ui::TfrmRecebeCheque> m_ui;
     bool m_activated = false;
+    QList<ChequeGravado> m_gravados; // every cheque recorded while the form is open
+    bool m_aguardaImpressao = false; // the last one is recorded, its printing not yet confirmed
 };

@@ -142,7 +142,13 @@ Result<QJsonObject> DemoHost::run(const Scenario& s)
     if (!initialize || !recebimento || !instalaPerifericos || !instalaDialogos || !defineFilial)
         return Error{QStringLiteral("the module %1 lacks an entry function").arg(m_options.modulePath)};
 
+    // The cheque unit's printing mode is the host's to set; the module never assigns it.
+    auto* idImpCupFis = reinterpret_cast<QString*>(resolve("IdImpCupFis"));
+    if (!idImpCupFis)
+        return Error{QStringLiteral("the module %1 lacks the variable IdImpCupFis").arg(m_options.modulePath)};
+
     initialize();
+    *idImpCupFis = s.chequeMode.isEmpty() ? s.printerModel : s.chequeMode;
     defineFilial(s.branch);
     instalaPerifericos(m_devices.get());
     instalaDialogos(&m_dialogs);

@@ -66,7 +66,7 @@ Result<Scenario> Scenario::fromJson(const QJsonObject& json, const QString& base
 {
     static const QSet<QString> known = {"name",    "systemType", "saleNumber",   "printerModel", "branch",
                                         "picture", "script",     "sale",         "paymentTypes", "clients",
-                                        "consumers", "taxRates", "devices"};
+                                        "consumers", "taxRates", "devices", "chequeMode"};
     for (auto it = json.begin(); it != json.end(); ++it)
         if (!known.contains(it.key()))
             return Error{QStringLiteral("scenario: unknown member \"%1\"").arg(it.key())};
@@ -84,6 +84,7 @@ Result<Scenario> Scenario::fromJson(const QJsonObject& json, const QString& base
     };
     for (auto [key, target] : {std::pair{"name", &s.name}, {"systemType", &s.systemType},
                                {"saleNumber", &s.saleNumber}, {"printerModel", &s.printerModel},
+                               {"chequeMode", &s.chequeMode},
                                {"branch", &s.branch}, {"picture", &s.picture}, {"script", &s.script}})
         if (const Status st = text(key, *target); !st)
             return st.error();

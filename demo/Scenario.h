@@ -15,6 +15,9 @@ struct Scenario {
     QString systemType = QStringLiteral("RES"); // "RES" or "CXA"
     QString saleNumber;
     QString printerModel = QStringLiteral("1");
+    // The cheque unit's IdImpCupFis ("2": each accepted cheque is printed); empty: the
+    // printer model's code.
+    QString chequeMode;
     QString branch = QStringLiteral("0001");
     QString picture; // background picture, absolute; empty for none
     QString script;  // the operator script that goes with it, absolute; empty for none

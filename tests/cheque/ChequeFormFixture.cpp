@@ -39,10 +39,15 @@ TfrmRecebeCheque& ChequeFormFixture::open(int impFis, int impChq)
     devices->setIdTipoImpFis(impFis);
     devices->setIdTipoImpChq(impChq);
     form = std::make_unique<TfrmRecebeCheque>();
-    form->confirmacao = [this] { ++confirmations; };
     form->show();
     QCoreApplication::processEvents(); // the first activation
     return *form;
+}
+
+void ChequeFormFixture::expectIncompleteConfirmations(int count)
+{
+    for (int i = 0; i < count; ++i)
+        dialogs->expectMessageDlg(mrOk, QStringLiteral("número de parcelas"));
 }
 
 QLabel* ChequeFormFixture::label(const char* name) const

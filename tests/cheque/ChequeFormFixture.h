@@ -41,7 +41,10 @@ protected:
     ScopedScriptedDialogs dialogs;
     TfrmRecebimento* receipt = nullptr;
     std::unique_ptr<TfrmRecebeCheque> form;
-    int confirmations = 0;
+    // Confirmations asked for: a cheque left incomplete answers each with the message of its
+    // first missing field, so a test counts the dialogs it shows.
+    int confirmations() { return int(dialogs->records().size()); }
+    void expectIncompleteConfirmations(int count);
 };
 
 } // namespace zel::test

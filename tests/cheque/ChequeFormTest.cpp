@@ -155,7 +155,7 @@ TEST_F(ChequeForm, ValueTakesOneCommaAndEnterGivesItTwoDecimals)
     EXPECT_EQ(text("lblValor"), QString("12,50"));
     EXPECT_FALSE(visible("panValor"));
     EXPECT_EQ(enabledCommands(), 14);
-    EXPECT_EQ(confirmations, 0);
+    EXPECT_EQ(confirmations(), 0);
 
     click("spdValor");
     type(",");
@@ -216,6 +216,7 @@ INSTANTIATE_TEST_SUITE_P(Printers, ChequeDate,
 TEST_F(ChequeForm, EnterConfirmsACompleteChequeWhateverKeyboardIsOpen)
 {
     TfrmRecebeCheque& f = open();
+    expectIncompleteConfirmations(4);
     const std::pair<const char*, const char*> fields[] = {
         {"spdValor", "50"}, {"spdAgencia", "1234"}, {"spdBanco", "341"}};
     for (const auto& [select, digits] : fields) {
@@ -223,31 +224,31 @@ TEST_F(ChequeForm, EnterConfirmsACompleteChequeWhateverKeyboardIsOpen)
         type(QString::fromLatin1(digits));
         press(Qt::Key_Return);
     }
-    EXPECT_EQ(confirmations, 0) << "the account is still empty";
+    EXPECT_EQ(confirmations(), 0) << "the account is still empty";
 
     click("spdConta");
     type("5678");
     press(Qt::Key_Return);
-    EXPECT_EQ(confirmations, 1);
+    EXPECT_EQ(confirmations(), 1);
     EXPECT_TRUE(visible("panNumerico")) << "the confirmation does not close the keypad itself";
 
     click("spdNEnter");
     click("spdValor");
     type("7.5");
     press(Qt::Key_Return);
-    EXPECT_EQ(confirmations, 2);
+    EXPECT_EQ(confirmations(), 2);
     EXPECT_EQ(text("lblValor"), QString("7,5")) << "a confirmation skips the value's tidying";
 
     // The alphanumeric keyboard's Enter relays one Enter, which confirms, then closes.
     click("sptSCancelar");
     click("spdVerso");
     click("spdEnter");
-    EXPECT_EQ(confirmations, 3);
+    EXPECT_EQ(confirmations(), 3);
     EXPECT_FALSE(visible("panKeyBoard1"));
     EXPECT_FALSE(f.boEnterOcupado);
 
     click("spdOk");
-    EXPECT_EQ(confirmations, 4);
+    EXPECT_EQ(confirmations(), 4);
 }
 
 TEST_F(ChequeForm, EnterOnTheBackTextClosesTheAlphanumericKeyboardOnce)
@@ -260,7 +261,7 @@ TEST_F(ChequeForm, EnterOnTheBackTextClosesTheAlphanumericKeyboardOnce)
     EXPECT_EQ(enabledCommands(), 14);
     EXPECT_EQ(text("lblNmVerso"), QString("Obs"));
     EXPECT_FALSE(f.boEnterOcupado);
-    EXPECT_EQ(confirmations, 0);
+    EXPECT_EQ(confirmations(), 0);
 }
 
 TEST_F(ChequeForm, PageKeysMoveTheCurrentFieldAroundTheInstalments)
