@@ -56,6 +56,7 @@ SimulatedPeripherals::SimulatedPeripherals(const SimulatorConfig& config)
       m_displayPresent(config.displayPresent), m_movementDate(config.movementDateValue()),
       m_idTipoImpFis(config.fiscalKind), m_dsDirCad(config.dataDir)
 {
+    m_cheque.setFaults(config.chequeFaults);
 }
 
 Result<std::shared_ptr<SimulatedPeripherals>> SimulatedPeripherals::fromFile(const QString& configPath)
