@@ -121,14 +121,14 @@ bool TefDirectory::checkActive()
     if (m_settings.dir.isEmpty())
         return false;
     const QString sequence = nextSequence();
-    if (!writeRequest(QStringLiteral("ATV"), sequence))
+    if (sequence.isEmpty() || !writeRequest(QStringLiteral("ATV"), sequence))
         return false;
     return waitStatus(QStringLiteral("ATV"), sequence, m_settings.activityTimeoutMs);
 }
 
 bool TefDirectory::waitTaken(const QString& header, const QString& sequence)
 {
-    if (m_settings.dir.isEmpty())
+    if (m_settings.dir.isEmpty() || sequence.isEmpty())
         return false;
     return waitStatus(header, sequence, m_settings.takenTimeoutMs);
 }
@@ -158,27 +158,34 @@ QString TefDirectory::nextSequence()
     const QString path = QDir(m_stateDir).filePath(QStringLiteral("tef-sequence"));
     QLockFile lock(path + QStringLiteral(".lock"));
     lock.setStaleLockTime(10000);
-    if (!lock.tryLock(5000))
-        qWarning("tef: sequence counter %s is locked; going on without the lock", qPrintable(path));
+    if (!lock.tryLock(5000)) {
+        // Without the lock another instance may hand out the same number.
+        qWarning("tef: sequence counter %s is locked; no sequence handed out", qPrintable(path));
+        return {};
+    }
 
     qint64 last = 0;
     QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        const QByteArray text = file.readAll().trimmed();
+    if (file.exists()) {
         bool ok = false;
-        last = text.toLongLong(&ok);
+        if (file.open(QIODevice::ReadOnly)) {
+            last = file.readAll().trimmed().toLongLong(&ok);
+            file.close();
+        }
         if (!ok || last < 0) {
             // An unreadable counter must not send numbers back to 1: restart above any
             // number a counter of this age could have reached.
             qWarning("tef: sequence counter %s is unreadable; restarting from the clock", qPrintable(path));
             last = QDateTime::currentSecsSinceEpoch();
         }
-        file.close();
     }
     const qint64 next = last + 1;
     QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(QByteArray::number(next) + '\n') < 0 || !out.commit())
-        qWarning("tef: cannot save the sequence counter %s", qPrintable(path));
+    if (!out.open(QIODevice::WriteOnly) || out.write(QByteArray::number(next) + '\n') < 0 || !out.commit()) {
+        // A number not saved would be handed out again by the next call.
+        qWarning("tef: cannot save the sequence counter %s; no sequence handed out", qPrintable(path));
+        return {};
+    }
     const QString sequence = QString::number(next);
     m_issued.insert(sequence);
     return sequence;

@@ -44,7 +44,9 @@ public:
     bool waitTaken(const QString& header, const QString& sequence);
 
     // A sequence no run has handed out before: a counter in the state directory, taken
-    // under a lock so that two instances never get the same one.
+    // under a lock so that two instances never get the same one. Empty (with a warning)
+    // when the lock cannot be had or the counter cannot be saved: a number that was not
+    // saved would be handed out again.
     QString nextSequence();
     // The first name "intpos.NNN" (from 002) that no file in `dir` uses.
     QString newFileName(const QString& dir) const;
