@@ -1,6 +1,10 @@
 #include "SimulatedPeripherals.h"
 
+#include "TefApprovals.h"
+
 #include "dataset/DataSet.h"
+
+#include <QSet>
 
 namespace zel {
 
@@ -138,150 +142,56 @@ bool SimulatedPeripherals::FechaCupom(bool emiteContraVale, bool semCartaoTef, d
     closing.consumerName = nmConsumidor;
     closing.taxpayerId = cnpjCpf;
     closing.taxpayerName = nome;
-    // After a TEF card payment the printer prints the receipts the approvals left.
-    QList<TefDirectory::PendingReceipt> receipts;
-    if (!semCartaoTef && m_inContCuponsTEF > 0) {
-        receipts = m_tef.pendingReceipts(m_inContCuponsTEF);
-        for (const auto& receipt : receipts)
-            closing.tefReceipts << receipt.lines;
-    }
+    Q_UNUSED(semCartaoTef); // the counter says whether this sale has slips to print
+    // The slips of this sale's approvals: the newest inContCuponsTEF kept. Older ones are
+    // of sales that were abandoned.
+    const QList<TefDirectory::PendingReceipt> receipts = m_tef.pendingReceipts(m_inContCuponsTEF);
+    for (const auto& receipt : receipts)
+        closing.tefReceipts << receipt.lines;
     const bool ok = m_fiscal.closeCoupon(closing, nrCupom);
-    if (ok && !semCartaoTef && m_inContCuponsTEF > 0) {
-        m_tef.discard(receipts);
-        m_inContCuponsTEF = 0;
-    }
     changed(Device::FiscalPrinter);
+    if (ok)
+        settleTefApprovals(receipts);
     return ok;
 }
 
-QString SimulatedPeripherals::AjustaZero(const QString& digitos, int width)
+void SimulatedPeripherals::settleTefApprovals(const QList<TefDirectory::PendingReceipt>& printed)
 {
-    return padWithZeros(digitos, width);
-}
-
-bool SimulatedPeripherals::ImpFiscalOK()
-{
-    return m_fiscal.ready();
-}
-
-QDate SimulatedPeripherals::DataMoviFiscal()
-{
-    return m_fiscal.present() ? m_movementDate : QDate();
-}
-
-void SimulatedPeripherals::setDsDirCad(const QString& dir)
-{
-    m_dsDirCad = dir.isEmpty() || dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
-}
-
-// ---- Keyboard display ------------------------------------------------------------------
-
-void SimulatedPeripherals::TeclFormFeed()
-{
-    if (m_keyboardPresent)
-        m_keyboard.clear();
-    changed(Device::KeyboardDisplay);
-}
-
-void SimulatedPeripherals::TeclDispClrLn1()
-{
-    if (m_keyboardPresent)
-        m_keyboard.clearLine(1);
-    changed(Device::KeyboardDisplay);
-}
-
-void SimulatedPeripherals::TeclDispClrLn2()
-{
-    if (m_keyboardPresent)
-        m_keyboard.clearLine(2);
-    changed(Device::KeyboardDisplay);
-}
-
-void SimulatedPeripherals::TeclGoToXY(int row, int col)
-{
-    if (m_keyboardPresent && !m_keyboard.goTo(row, col))
-        qWarning("keyboard display: position %d,%d is outside the display", row, col);
-}
-
-void SimulatedPeripherals::TeclDispStr(const QString& text)
-{
-    if (m_keyboardPresent)
-        m_keyboard.write(text);
-    changed(Device::KeyboardDisplay);
-}
-
-// ---- TEF ---------------------------------------------------------------------------------
-
-bool SimulatedPeripherals::CheckIntPosFiles()
-{
-    return m_tef.checkFiles();
-}
-
-bool SimulatedPeripherals::CheckDirTef(const QString& letter)
-{
-    return m_tef.checkDir(letter);
-}
-
-bool SimulatedPeripherals::CheckGPAtivo()
-{
-    return m_tef.checkActive();
-}
-
-bool SimulatedPeripherals::CheckGPAtivo(const QString& header, const QString& sequence)
-{
-    return m_tef.waitTaken(header, sequence);
-}
-
-QString SimulatedPeripherals::GetSequence()
-{
-    return m_tef.nextSequence();
-}
-
-QString SimulatedPeripherals::NewIntPosFileName(const QString& dir)
-{
-    return m_tef.newFileName(dir);
-}
-
-bool SimulatedPeripherals::DeleteIntPosFiles(const QString& dir, const QString& sequence)
-{
-    return m_tef.deleteFiles(dir, sequence);
-}
-
-// ---- Customer display and cheque printer ---------------------------------------------
-
-void SimulatedPeripherals::DisplayChar(const QString& text)
-{
-    if (m_displayPresent)
-        m_display.stream(text);
-    changed(Device::CustomerDisplay);
-}
-
-bool SimulatedPeripherals::ImpChqChar(const QString& text)
-{
-    const bool ok = m_cheque.printText(text);
-    changed(Device::ChequePrinter);
-    return ok;
-}
-
-int SimulatedPeripherals::enviaComandoCheque(const char* command)
-{
-    const int result = m_cheque.sendCommand(QString::fromLatin1(command));
-    changed(Device::ChequePrinter);
-    return result;
-}
-
-bool SimulatedPeripherals::Retorno_Imp(int result)
-{
-    const bool ok = m_cheque.acknowledge(result);
-    changed(Device::ChequePrinter);
-    return ok;
-}
-
-bool SimulatedPeripherals::Fecha_Imp_Chq_Sweda(bool opcao1, bool opcao2)
-{
-    const bool ok = m_cheque.close(opcao1, opcao2);
-    changed(Device::ChequePrinter);
-    return ok;
+    const QString dir = m_tef.dir();
+    m_inContCuponsTEF = 0;
+    if (dir.isEmpty())
+        return;
+    auto report = [this](const QString& error) {
+        qWarning("tef: %s", qPrintable(error));
+        m_tefErrors << error;
+    };
+    // Once the manager has not answered, the others would only wait as long again.
+    bool answering = true;
+    auto send = [&](const QString& header, const QString& sequence) {
+        if (!answering) {
+            report(QStringLiteral("%1 %2: not sent, the manager does not answer").arg(header, sequence));
+            return false;
+        }
+        QString error;
+        const auto outcome = m_tef.settle(header, sequence, &error);
+        if (outcome != TefDirectory::Settlement::Settled)
+            report(error);
+        answering = outcome != TefDirectory::Settlement::NoAnswer;
+        return outcome == TefDirectory::Settlement::Settled;
+    };
+    QSet<QString> thisSale;
+    for (const auto& receipt : printed) {
+        thisSale.insert(receipt.sequence);
+        send(QStringLiteral("CNF"), receipt.sequence);
+    }
+    m_tef.discard(printed);
+    // Approvals of receipts that were abandoned, or whose responses were set aside: no sale
+    // was recorded for them, so no customer may be charged.
+    for (const TefApproval& approval : tefapprovals::read(dir)) {
+        if (approval.state == TefApproval::State::Pending && !thisSale.contains(approval.sequence) &&
+            send(QStringLiteral("NCN"), approval.sequence))
+            m_tef.deleteFiles(dir + QStringLiteral("resp/"), approval.sequence);
+    }
 }
 
 } // namespace zel

@@ -224,11 +224,7 @@ QList<TefDirectory::PendingReceipt> TefDirectory::pendingReceipts(int maxCount) 
     if (m_settings.dir.isEmpty() || maxCount <= 0)
         return receipts;
     const QDir folder(m_settings.dir + QStringLiteral("resp"));
-    const QFileInfoList kept =
-        folder.entryInfoList({QStringLiteral("intpos.*")}, QDir::Files, QDir::Time | QDir::Reversed);
-    for (const QFileInfo& info : kept) {
-        if (receipts.size() >= maxCount)
-            break;
+    for (const QFileInfo& info : folder.entryInfoList({QStringLiteral("intpos.*")}, QDir::Files)) {
         const QString suffix = info.fileName().mid(7);
         if (suffix == QLatin1String("001") || suffix == QLatin1String("sts") ||
             suffix.endsWith(QLatin1String(".tmp")))
@@ -249,7 +245,57 @@ QList<TefDirectory::PendingReceipt> TefDirectory::pendingReceipts(int maxCount) 
         }
         receipts << receipt;
     }
+    // Sequences grow with every exchange: the highest are the newest.
+    std::sort(receipts.begin(), receipts.end(), [](const PendingReceipt& a, const PendingReceipt& b) {
+        return a.sequence.toLongLong() < b.sequence.toLongLong();
+    });
+    if (receipts.size() > maxCount)
+        receipts = receipts.mid(receipts.size() - maxCount);
     return receipts;
+}
+
+TefDirectory::Settlement TefDirectory::settle(const QString& header, const QString& approval, QString* error)
+{
+    auto fail = [&](const QString& why, Settlement outcome = Settlement::NoAnswer) {
+        if (error)
+            *error = QStringLiteral("%1 %2: %3").arg(header, approval, why);
+        return outcome;
+    };
+    if (m_settings.dir.isEmpty())
+        return fail(QStringLiteral("no TEF directory"));
+    const QString sequence = nextSequence();
+    if (sequence.isEmpty())
+        return fail(QStringLiteral("no sequence"));
+    IntPosFile request;
+    request.add(intpos::kHeader, header);
+    request.add(intpos::kSequence, sequence);
+    request.add(intpos::kTarget, approval);
+    request.addEnd();
+    if (!writeFileWhole(requestPath(), request.toBytes()))
+        return fail(QStringLiteral("cannot write the request"));
+    if (!waitStatus(header, sequence, m_settings.takenTimeoutMs))
+        return fail(QStringLiteral("the manager did not take the request"));
+
+    // The answer, setting aside anything else that stands in its place.
+    std::optional<IntPosFile> answer;
+    const QString response = responsePath();
+    waitUntil(m_settings.dir + QStringLiteral("resp"), m_settings.takenTimeoutMs, [&] {
+        const auto file = readIntPosFile(response);
+        if (!file || !file->isComplete())
+            return false;
+        if ((file->header() == header || file->header() == QLatin1String("XXX")) && file->sequence() == sequence) {
+            answer = file;
+            QFile::remove(response);
+            return true;
+        }
+        QFile::rename(response, newFileName(m_settings.dir + QStringLiteral("resp")));
+        return false;
+    });
+    if (!answer)
+        return fail(QStringLiteral("the manager did not answer"));
+    if (answer->header() != header || answer->value(intpos::kStatus) != QLatin1String("0"))
+        return fail(answer->value(intpos::kMessage), Settlement::Refused);
+    return Settlement::Settled;
 }
 
 void TefDirectory::discard(const QList<PendingReceipt>& printed)

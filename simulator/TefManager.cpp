@@ -17,7 +17,6 @@ constexpr int kIncompleteGraceMs = 3000;
 constexpr int kStopGraceMs = 3000;
 // Names whose presence at the start shows that an earlier run stopped half-way through a write.
 constexpr const char* kWritingMark = "tef-manager-sim.writing";
-const QString kTarget = QStringLiteral("027-000"); // the approval a CNF or NCN is about
 
 void log(const QString& text)
 {
@@ -299,7 +298,7 @@ void TefManager::settle(const IntPosFile& request)
 {
     const QString header = request.header();
     const QString sequence = request.sequence();
-    const QString target = request.value(kTarget);
+    const QString target = request.value(intpos::kTarget);
     const bool confirm = header == QLatin1String("CNF");
     const auto wanted = confirm ? TefApproval::State::Confirmed : TefApproval::State::Undone;
     QString refusal;
@@ -320,7 +319,7 @@ void TefManager::settle(const IntPosFile& request)
     IntPosFile response;
     response.add(intpos::kHeader, header);
     response.add(intpos::kSequence, sequence);
-    response.add(kTarget, target);
+    response.add(intpos::kTarget, target);
     response.add(intpos::kStatus, refusal.isEmpty() ? QStringLiteral("0") : QStringLiteral("1"));
     response.add(intpos::kMessage, refusal.isEmpty() ? (confirm ? QStringLiteral("Transacao confirmada")
                                                                 : QStringLiteral("Transacao desfeita"))
