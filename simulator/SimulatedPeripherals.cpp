@@ -194,4 +194,134 @@ void SimulatedPeripherals::settleTefApprovals(const QList<TefDirectory::PendingR
     }
 }
 
+QString SimulatedPeripherals::AjustaZero(const QString& digitos, int width)
+{
+    return padWithZeros(digitos, width);
+}
+
+bool SimulatedPeripherals::ImpFiscalOK()
+{
+    return m_fiscal.ready();
+}
+
+QDate SimulatedPeripherals::DataMoviFiscal()
+{
+    return m_fiscal.present() ? m_movementDate : QDate();
+}
+
+void SimulatedPeripherals::setDsDirCad(const QString& dir)
+{
+    m_dsDirCad = dir.isEmpty() || dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
+}
+
+// ---- Keyboard display ------------------------------------------------------------------
+
+void SimulatedPeripherals::TeclFormFeed()
+{
+    if (m_keyboardPresent)
+        m_keyboard.clear();
+    changed(Device::KeyboardDisplay);
+}
+
+void SimulatedPeripherals::TeclDispClrLn1()
+{
+    if (m_keyboardPresent)
+        m_keyboard.clearLine(1);
+    changed(Device::KeyboardDisplay);
+}
+
+void SimulatedPeripherals::TeclDispClrLn2()
+{
+    if (m_keyboardPresent)
+        m_keyboard.clearLine(2);
+    changed(Device::KeyboardDisplay);
+}
+
+void SimulatedPeripherals::TeclGoToXY(int row, int col)
+{
+    if (m_keyboardPresent && !m_keyboard.goTo(row, col))
+        qWarning("keyboard display: position %d,%d is outside the display", row, col);
+}
+
+void SimulatedPeripherals::TeclDispStr(const QString& text)
+{
+    if (m_keyboardPresent)
+        m_keyboard.write(text);
+    changed(Device::KeyboardDisplay);
+}
+
+// ---- TEF ---------------------------------------------------------------------------------
+
+bool SimulatedPeripherals::CheckIntPosFiles()
+{
+    return m_tef.checkFiles();
+}
+
+bool SimulatedPeripherals::CheckDirTef(const QString& letter)
+{
+    return m_tef.checkDir(letter);
+}
+
+bool SimulatedPeripherals::CheckGPAtivo()
+{
+    return m_tef.checkActive();
+}
+
+bool SimulatedPeripherals::CheckGPAtivo(const QString& header, const QString& sequence)
+{
+    return m_tef.waitTaken(header, sequence);
+}
+
+QString SimulatedPeripherals::GetSequence()
+{
+    return m_tef.nextSequence();
+}
+
+QString SimulatedPeripherals::NewIntPosFileName(const QString& dir)
+{
+    return m_tef.newFileName(dir);
+}
+
+bool SimulatedPeripherals::DeleteIntPosFiles(const QString& dir, const QString& sequence)
+{
+    return m_tef.deleteFiles(dir, sequence);
+}
+
+// ---- Customer display and cheque printer ---------------------------------------------
+
+void SimulatedPeripherals::DisplayChar(const QString& text)
+{
+    if (m_displayPresent)
+        m_display.stream(text);
+    changed(Device::CustomerDisplay);
+}
+
+bool SimulatedPeripherals::ImpChqChar(const QString& text)
+{
+    const bool ok = m_cheque.printText(text);
+    changed(Device::ChequePrinter);
+    return ok;
+}
+
+int SimulatedPeripherals::enviaComandoCheque(const char* command)
+{
+    const int result = m_cheque.sendCommand(QString::fromLatin1(command));
+    changed(Device::ChequePrinter);
+    return result;
+}
+
+bool SimulatedPeripherals::Retorno_Imp(int result)
+{
+    const bool ok = m_cheque.acknowledge(result);
+    changed(Device::ChequePrinter);
+    return ok;
+}
+
+bool SimulatedPeripherals::Fecha_Imp_Chq_Sweda(bool opcao1, bool opcao2)
+{
+    const bool ok = m_cheque.close(opcao1, opcao2);
+    changed(Device::ChequePrinter);
+    return ok;
+}
+
 } // namespace zel
