@@ -7,11 +7,11 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QLockFile>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QTextStream>
-#include <QLocale>
 #include <cmath>
 #include <limits>
 
@@ -185,7 +185,8 @@ bool FiscalPrinter::openPayment()
 {
     // A coupon without items may enter the payment phase: its sale had only items that are
     // not sent to the printer, and its payments are still printed.
-    if (!require({CouponState::Open, CouponState::Items, CouponState::Subtotal}, QStringLiteral("AbreCupomRes")))
+    if (!require({CouponState::Open, CouponState::Items, CouponState::Subtotal},
+                 QStringLiteral("AbreCupomRes")))
         return false;
     if (m_faults.refusePayment.trip())
         return refuse(QStringLiteral("AbreCupomRes: fase de pagamento recusada (falha simulada)"));

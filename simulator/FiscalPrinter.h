@@ -100,8 +100,8 @@ private:
 
     CouponState m_state = CouponState::Idle;
     CouponRecord m_coupon;
-    qint64 m_lastNumber = 0; // the last COO handed out
-    qint64 m_lastClosed = 0; // the last COO closed, 0 when it was cancelled
+    qint64 m_lastNumber = 0;  // the last COO handed out
+    qint64 m_lastClosed = 0;  // the last COO closed, 0 when it was cancelled
     qint64 m_journalSeen = 0; // bytes of the journal already looked through
     qint64 m_journalHighest = 0;
     int m_itemRefusals = 0; // refusals of the faulty item position in this coupon

@@ -1,7 +1,6 @@
 #include "SimulatedPeripherals.h"
 
 #include "TefApprovals.h"
-
 #include "dataset/DataSet.h"
 
 #include <QSet>

@@ -34,14 +34,14 @@ struct Fault
 // Faults the virtual fiscal printer can be told to show, one per step.
 struct FiscalFaults
 {
-    Fault notReady;         // Estado_Impressora and ImpFiscalOK answer false, AbreCupom refused
-    Fault refuseOpen;       // AbreCupom answers false
-    int refuseItem = 0;     // the item at this position (from 1) is refused; 0: none
+    Fault notReady;          // Estado_Impressora and ImpFiscalOK answer false, AbreCupom refused
+    Fault refuseOpen;        // AbreCupom answers false
+    int refuseItem = 0;      // the item at this position (from 1) is refused; 0: none
     int refuseItemTimes = 1; // how many times it is refused per coupon; 0: every time
-    Fault refuseAdjustment; // Cupom_Conferencia answers false
-    Fault refusePayment;    // AbreCupomRes answers false
-    Fault refuseClose;      // FechaCupom answers false
-    Fault refuseCancel;     // Cancela_Cupom answers false
+    Fault refuseAdjustment;  // Cupom_Conferencia answers false
+    Fault refusePayment;     // AbreCupomRes answers false
+    Fault refuseClose;       // FechaCupom answers false
+    Fault refuseCancel;      // Cancela_Cupom answers false
 
     bool operator==(const FiscalFaults&) const = default;
 };

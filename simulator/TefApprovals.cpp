@@ -48,8 +48,8 @@ QList<TefApproval> tefapprovals::read(const QString& tefDir)
         if (approval.sequence.isEmpty())
             continue;
         approval.state = state == QLatin1String("confirmed") ? TefApproval::State::Confirmed
-                         : state == QLatin1String("undone") ? TefApproval::State::Undone
-                                                            : TefApproval::State::Pending;
+                         : state == QLatin1String("undone")  ? TefApproval::State::Undone
+                                                             : TefApproval::State::Pending;
         approvals << approval;
     }
     return approvals;

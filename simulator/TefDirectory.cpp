@@ -283,7 +283,8 @@ TefDirectory::Settlement TefDirectory::settle(const QString& header, const QStri
         const auto file = readIntPosFile(response);
         if (!file || !file->isComplete())
             return false;
-        if ((file->header() == header || file->header() == QLatin1String("XXX")) && file->sequence() == sequence) {
+        if ((file->header() == header || file->header() == QLatin1String("XXX")) &&
+            file->sequence() == sequence) {
             answer = file;
             QFile::remove(response);
             return true;

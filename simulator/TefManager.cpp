@@ -2,8 +2,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLocale>
 #include <QFileInfo>
+#include <QLocale>
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -263,8 +263,8 @@ void TefManager::answer(const IntPosFile& request)
             response.add(intpos::kAuthorization, nsu);
         }
         // A decline prints nothing unless its rule gives lines (some networks print a refusal slip).
-        const QStringList slip =
-            approved ? rule.receipt.value_or(defaultSlip(header, cents, nsu)) : rule.receipt.value_or(QStringList());
+        const QStringList slip = approved ? rule.receipt.value_or(defaultSlip(header, cents, nsu))
+                                          : rule.receipt.value_or(QStringList());
         response.add(intpos::kReceiptCount, QString::number(slip.size()));
         for (int i = 0; i < slip.size(); ++i)
             response.add(intpos::receiptLineKey(i + 1), QLatin1Char('"') + slip.at(i) + QLatin1Char('"'));
@@ -287,8 +287,8 @@ void TefManager::answer(const IntPosFile& request)
         // Receipt lines to print wait for the till's confirmation; without them the payment
         // is recorded with nothing to print, and needs none.
         const bool slip = response.value(intpos::kReceiptCount).toInt() > 0;
-        output.approval = TefApproval{sequence, cents,
-                                      slip ? TefApproval::State::Pending : TefApproval::State::Confirmed};
+        output.approval =
+            TefApproval{sequence, cents, slip ? TefApproval::State::Pending : TefApproval::State::Confirmed};
     }
     m_queue << output;
     pump();
@@ -314,8 +314,8 @@ void TefManager::settle(const IntPosFile& request)
         refusal = confirm ? QStringLiteral("Transacao %1 ja desfeita").arg(target)
                           : QStringLiteral("Transacao %1 ja confirmada").arg(target);
     }
-    log(QStringLiteral("%1 %2 of %3: %4").arg(header, sequence, target, refusal.isEmpty() ? QStringLiteral("done")
-                                                                                          : refusal));
+    log(QStringLiteral("%1 %2 of %3: %4")
+            .arg(header, sequence, target, refusal.isEmpty() ? QStringLiteral("done") : refusal));
     IntPosFile response;
     response.add(intpos::kHeader, header);
     response.add(intpos::kSequence, sequence);
@@ -423,13 +423,14 @@ void TefManager::stop()
     for (const Output& output : std::as_const(m_queue)) {
         if (output.sequence.isEmpty())
             continue;
-        owed << (output.payment ? failure(output.header, output.sequence,
-                                          QStringLiteral("Gerenciador TEF encerrado"))
-                                : output);
+        owed << (output.payment
+                     ? failure(output.header, output.sequence, QStringLiteral("Gerenciador TEF encerrado"))
+                     : output);
         owed.last().notBefore = 0;
     }
     if (m_silentOwed) {
-        owed << failure(m_silentOwed->header, m_silentOwed->sequence, QStringLiteral("Gerenciador TEF encerrado"));
+        owed << failure(m_silentOwed->header, m_silentOwed->sequence,
+                        QStringLiteral("Gerenciador TEF encerrado"));
         m_silentOwed.reset();
     }
     m_queue = owed;
@@ -446,7 +447,8 @@ void TefManager::drainForStop()
         return;
     }
     for (const Output& output : std::as_const(m_queue))
-        log(QStringLiteral("request %1 left unanswered: resp/intpos.001 was never taken away").arg(output.sequence));
+        log(QStringLiteral("request %1 left unanswered: resp/intpos.001 was never taken away")
+                .arg(output.sequence));
     emit finished();
 }
 

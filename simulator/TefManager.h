@@ -52,8 +52,8 @@ private:
         qint64 notBefore = 0; // on m_clock
         bool split = false;
         int splitPauseMs = 0;
-        QString header, sequence; // the request it answers; empty for a stray response
-        bool payment = false;     // the answer of a payment request
+        QString header, sequence;            // the request it answers; empty for a stray response
+        bool payment = false;                // the answer of a payment request
         std::optional<TefApproval> approval; // listed once the response is written whole
     };
 

@@ -9,8 +9,8 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <csignal>
-#include <functional>
 #include <cstdio>
+#include <functional>
 #include <sys/socket.h>
 #include <unistd.h>
 

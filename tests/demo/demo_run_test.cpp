@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -7,10 +5,12 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 
 namespace {
 
-struct DemoOutcome {
+struct DemoOutcome
+{
     int exitCode = -1;
     QJsonObject result;
     QString errors;

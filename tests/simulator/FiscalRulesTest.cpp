@@ -76,19 +76,18 @@ TEST_P(ClosingChecks, TheCouponClosesOnlyWhenPaymentsAndChangeAddUp)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ClosingChecks,
-    ::testing::Values(ClosingCase{"exact", {10}, 0, 0, true},
-                      ClosingCase{"split_payments", {3.33, 6.67}, 0, 0, true},
-                      ClosingCase{"one_cent_short", {9.99}, 0, 0, false},
-                      ClosingCase{"nothing_paid", {}, 0, 0, false},
-                      ClosingCase{"change_right", {20}, 10, 0, true},
-                      ClosingCase{"change_short", {20}, 9.99, 0, false},
-                      ClosingCase{"change_missing", {20}, 0, 0, false},
-                      ClosingCase{"change_without_excess", {10}, 0.01, 0, false},
-                      ClosingCase{"closing_discount_covered", {8}, 0, 2, true},
-                      ClosingCase{"closing_discount_below_zero", {0}, 0, 10.01, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, ClosingChecks,
+                         ::testing::Values(ClosingCase{"exact", {10}, 0, 0, true},
+                                           ClosingCase{"split_payments", {3.33, 6.67}, 0, 0, true},
+                                           ClosingCase{"one_cent_short", {9.99}, 0, 0, false},
+                                           ClosingCase{"nothing_paid", {}, 0, 0, false},
+                                           ClosingCase{"change_right", {20}, 10, 0, true},
+                                           ClosingCase{"change_short", {20}, 9.99, 0, false},
+                                           ClosingCase{"change_missing", {20}, 0, 0, false},
+                                           ClosingCase{"change_without_excess", {10}, 0.01, 0, false},
+                                           ClosingCase{"closing_discount_covered", {8}, 0, 2, true},
+                                           ClosingCase{"closing_discount_below_zero", {0}, 0, 10.01, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FiscalRules, ASurchargeCountsInTheTotalThePaymentsMustCover)
 {
@@ -107,7 +106,8 @@ TEST_F(FiscalRules, AnEmptyCouponEntersThePaymentPhaseAndCloses)
     QString number;
     ASSERT_TRUE(printer.closeCoupon(closing({12}, 0), number)) << printer.lastError().toStdString();
     EXPECT_EQ(number, QStringLiteral("000001"));
-    EXPECT_TRUE(printer.journalText().contains(QStringLiteral("TOTAL R$                                    0,00\n")));
+    EXPECT_TRUE(
+        printer.journalText().contains(QStringLiteral("TOTAL R$                                    0,00\n")));
 }
 
 struct LineDiscount
@@ -125,8 +125,8 @@ TEST_P(LineDiscounts, PerUnitAboveOneUnitWholeLineOtherwise)
 {
     FiscalPrinter printer(m_config);
     ASSERT_TRUE(printer.openCoupon());
-    ASSERT_TRUE(printer.sellItem({}, QStringLiteral("D"), {}, {}, QStringLiteral("F"), GetParam().quantity, 10,
-                                 GetParam().discount));
+    ASSERT_TRUE(printer.sellItem({}, QStringLiteral("D"), {}, {}, QStringLiteral("F"), GetParam().quantity,
+                                 10, GetParam().discount));
     EXPECT_DOUBLE_EQ(printer.currentCoupon().items.last().discount, GetParam().whole);
 }
 
@@ -211,7 +211,8 @@ protected:
             }
             if (step == Step::Cancel)
                 return printer.cancelCoupon(number);
-            if (printer.state() == CouponState::Items && !printer.announceAdjustment(QStringLiteral("0"), 0, 0))
+            if (printer.state() == CouponState::Items &&
+                !printer.announceAdjustment(QStringLiteral("0"), 0, 0))
                 return false;
             if (step == Step::Adjust)
                 return printer.cancelCoupon(number);
@@ -231,12 +232,12 @@ TEST_P(FiscalFaultSteps, FailOnceOrEveryTime)
     const FaultCase& c = GetParam();
     Fault fault{c.mode};
     FiscalFaults& f = m_config.faults;
-    (c.step == Step::Ready    ? f.notReady
-     : c.step == Step::Open   ? f.refuseOpen
-     : c.step == Step::Adjust ? f.refuseAdjustment
+    (c.step == Step::Ready     ? f.notReady
+     : c.step == Step::Open    ? f.refuseOpen
+     : c.step == Step::Adjust  ? f.refuseAdjustment
      : c.step == Step::Payment ? f.refusePayment
-     : c.step == Step::Close  ? f.refuseClose
-                              : f.refuseCancel) = fault;
+     : c.step == Step::Close   ? f.refuseClose
+                               : f.refuseCancel) = fault;
     FiscalPrinter printer(m_config);
     EXPECT_FALSE(runStep(printer, c.step));
     EXPECT_FALSE(printer.lastError().isEmpty() && c.step != Step::Ready);
@@ -245,18 +246,20 @@ TEST_P(FiscalFaultSteps, FailOnceOrEveryTime)
 }
 
 using M = Fault::Mode;
-INSTANTIATE_TEST_SUITE_P(
-    Steps, FiscalFaultSteps,
-    ::testing::Values(FaultCase{"ready_once", Step::Ready, M::Once}, FaultCase{"ready_always", Step::Ready, M::Always},
-                      FaultCase{"open_once", Step::Open, M::Once}, FaultCase{"open_always", Step::Open, M::Always},
-                      FaultCase{"adjust_once", Step::Adjust, M::Once},
-                      FaultCase{"adjust_always", Step::Adjust, M::Always},
-                      FaultCase{"payment_once", Step::Payment, M::Once},
-                      FaultCase{"payment_always", Step::Payment, M::Always},
-                      FaultCase{"close_once", Step::Close, M::Once}, FaultCase{"close_always", Step::Close, M::Always},
-                      FaultCase{"cancel_once", Step::Cancel, M::Once},
-                      FaultCase{"cancel_always", Step::Cancel, M::Always}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Steps, FiscalFaultSteps,
+                         ::testing::Values(FaultCase{"ready_once", Step::Ready, M::Once},
+                                           FaultCase{"ready_always", Step::Ready, M::Always},
+                                           FaultCase{"open_once", Step::Open, M::Once},
+                                           FaultCase{"open_always", Step::Open, M::Always},
+                                           FaultCase{"adjust_once", Step::Adjust, M::Once},
+                                           FaultCase{"adjust_always", Step::Adjust, M::Always},
+                                           FaultCase{"payment_once", Step::Payment, M::Once},
+                                           FaultCase{"payment_always", Step::Payment, M::Always},
+                                           FaultCase{"close_once", Step::Close, M::Once},
+                                           FaultCase{"close_always", Step::Close, M::Always},
+                                           FaultCase{"cancel_once", Step::Cancel, M::Once},
+                                           FaultCase{"cancel_always", Step::Cancel, M::Always}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SimulatedFaults, ReadFromTheSettingsForBothPrinters)
 {
@@ -279,7 +282,8 @@ TEST(SimulatedFaults, ReadFromTheSettingsForBothPrinters)
     EXPECT_EQ(devices.chequePrinter().log().first(), QStringLiteral("ImpChqChar A [falha simulada]"));
 
     auto bad = SimulatorConfig::fromJson(
-        QJsonDocument::fromJson(R"({"chequePrinter": {"faults": {"refuseText": "twice"}}})").object(), dir.path());
+        QJsonDocument::fromJson(R"({"chequePrinter": {"faults": {"refuseText": "twice"}}})").object(),
+        dir.path());
     ASSERT_FALSE(bad);
     EXPECT_TRUE(bad.errorMessage().contains(QStringLiteral("chequePrinter.faults.refuseText")));
 }

@@ -43,8 +43,9 @@ protected:
                                          QStringLiteral("F"), 1, amount, 0));
         ASSERT_TRUE(m_devices->AbreCupomRes({}, {}));
         QString number;
-        ASSERT_TRUE(m_devices->FechaCupom(false, false, 0, 0, 0, QStringLiteral("S"), true, QStringLiteral("VISA"),
-                                          movements, types, number, {}, {}, {}, {}, {}));
+        ASSERT_TRUE(m_devices->FechaCupom(false, false, 0, 0, 0, QStringLiteral("S"), true,
+                                          QStringLiteral("VISA"), movements, types, number, {}, {}, {}, {},
+                                          {}));
     }
 
     TefDirectory::Settlement settle(const char* header, const QString& approval)
@@ -60,7 +61,8 @@ TEST_F(TefApprovals, CnfConfirmsNcnUndoesAndEveryApprovalIsListed)
     const QString b = exchange(QStringLiteral("C"), QStringLiteral("1250")).response.sequence(); // no slip
     const QString c = approveWithSlip(QStringLiteral("1000"));
     exchange(QStringLiteral("C"), QStringLiteral("2000")); // declined: not an approval
-    EXPECT_EQ(states(), (QMap<QString, State>{{a, State::Pending}, {b, State::Confirmed}, {c, State::Pending}}));
+    EXPECT_EQ(states(),
+              (QMap<QString, State>{{a, State::Pending}, {b, State::Confirmed}, {c, State::Pending}}));
 
     using S = TefDirectory::Settlement;
     EXPECT_EQ(settle("CNF", a), S::Settled);
@@ -69,16 +71,19 @@ TEST_F(TefApprovals, CnfConfirmsNcnUndoesAndEveryApprovalIsListed)
     EXPECT_EQ(settle("NCN", a), S::Refused); // a confirmed sale is not undone
     EXPECT_EQ(settle("CNF", c), S::Refused); // nor an undone one confirmed
     EXPECT_EQ(settle("CNF", QStringLiteral("999999")), S::Refused);
-    EXPECT_EQ(states(), (QMap<QString, State>{{a, State::Confirmed}, {b, State::Confirmed}, {c, State::Undone}}));
-    EXPECT_EQ(QDir(resp()).entryList({QStringLiteral("intpos.001"), QStringLiteral("intpos.sts")}, QDir::Files),
-              QStringList());
+    EXPECT_EQ(states(),
+              (QMap<QString, State>{{a, State::Confirmed}, {b, State::Confirmed}, {c, State::Undone}}));
+    EXPECT_EQ(
+        QDir(resp()).entryList({QStringLiteral("intpos.001"), QStringLiteral("intpos.sts")}, QDir::Files),
+        QStringList());
 
     ASSERT_TRUE(awaitOutput("undone"));
     for (const QString& line : {QStringLiteral("approval %1 (1000): pending").arg(a),
                                 QStringLiteral("approval %1 (1000): confirmed").arg(a),
                                 QStringLiteral("approval %1 (1250): confirmed").arg(b),
                                 QStringLiteral("approval %1 (1000): undone").arg(c)})
-        EXPECT_TRUE(m_output.contains(line.toLatin1())) << line.toStdString() << "\n" << m_output.toStdString();
+        EXPECT_TRUE(m_output.contains(line.toLatin1())) << line.toStdString() << "\n"
+                                                        << m_output.toStdString();
 
     // The list outlives the manager.
     stopManager();
@@ -122,8 +127,8 @@ TEST_F(TefApprovals, ASilentManagerLeavesTheApprovalPendingAndTheErrorReported)
 TEST_F(TefApprovals, AStopFinishesAResponseHalfWritten)
 {
     const QString sequence = sendTaken(QStringLiteral("6100"));
-    ASSERT_TRUE(TefDirectory::waitUntil(resp(), 5000,
-                                        [&] { return QFile::exists(resp() + QStringLiteral("intpos.001")); }));
+    ASSERT_TRUE(TefDirectory::waitUntil(
+        resp(), 5000, [&] { return QFile::exists(resp() + QStringLiteral("intpos.001")); }));
     stopManager();
     const auto response = readIntPosFile(resp() + QStringLiteral("intpos.001"));
     ASSERT_TRUE(response);
