@@ -1,10 +1,12 @@
 #include "DemoHost.h"
 
+#include "zel/Pkg_zel.h"
+
 #include "DeviceMonitor.h"
+
 #include "dataset/PacketJson.h"
 #include "simulator/SimulatorConfig.h"
 #include "simulator/TefApprovals.h"
-#include "zel/Pkg_zel.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,14 +22,13 @@ namespace zel::demo {
 
 namespace {
 
-const char* const kAmountLabels[] = {"lblNmVenda",     "lblNrVenda",    "lblValorTotal", "lblValorPago",
-                                     "lblPagar",       "lblValorPagar", "lblServico",    "lblVrConsumacao",
+const char* const kAmountLabels[] = {"lblNmVenda",    "lblNrVenda",  "lblValorTotal", "lblValorPago",
+                                     "lblPagar",      "lblValorPagar", "lblServico",  "lblVrConsumacao",
                                      "lblRecebimento", "lblInputReceb2"};
 
 // Takes the receipt form's texts when it hides: the module frees the form on its own schedule,
 // and the host reads nothing of the module's inside but what the screen showed.
-class SnapshotFilter : public QObject
-{
+class SnapshotFilter : public QObject {
 public:
     explicit SnapshotFilter(FormSnapshot& target) : m_target(target) {}
 
@@ -89,8 +90,7 @@ Status DemoHost::loadModule()
 {
     m_module.setFileName(m_options.modulePath);
     if (!m_module.load())
-        return Error{QStringLiteral("cannot load the module %1: %2")
-                         .arg(m_options.modulePath, m_module.errorString())};
+        return Error{QStringLiteral("cannot load the module %1: %2").arg(m_options.modulePath, m_module.errorString())};
     return {};
 }
 
@@ -155,8 +155,9 @@ Result<QJsonObject> DemoHost::run(const Scenario& s)
         script = std::make_unique<OperatorScript>(
             std::move(actions).value(), [this](int answer) { m_dialogs.queueAnswer(answer); },
             m_options.screenshotDir);
-        QObject::connect(script.get(), &OperatorScript::failed,
-                         [](const QString&) { QTimer::singleShot(0, closeEverything); });
+        QObject::connect(script.get(), &OperatorScript::failed, [](const QString&) {
+            QTimer::singleShot(0, closeEverything);
+        });
         script->start();
     }
 

@@ -1,3 +1,5 @@
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -5,12 +7,10 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
-struct DemoOutcome
-{
+struct DemoOutcome {
     int exitCode = -1;
     QJsonObject result;
     QString errors;
