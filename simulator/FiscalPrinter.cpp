@@ -19,6 +19,14 @@ namespace zel {
 
 namespace {
 
+// Amounts a printer can hold (below 100 billion); beyond them a closing is refused.
+constexpr double kMaxAmount = 1e11;
+
+bool printable(double value)
+{
+    return std::isfinite(value) && value >= 0 && value < kMaxAmount;
+}
+
 qint64 centsOf(double value)
 {
     return qRound64(value * 100.0);
@@ -201,8 +209,7 @@ bool FiscalPrinter::closeCoupon(const CouponClosing& closing, QString& number)
         return false;
     if (m_faults.refuseClose.trip())
         return refuse(QStringLiteral("FechaCupom: recusado (falha simulada)"));
-    if (!std::isfinite(closing.discount) || !std::isfinite(closing.change) || closing.discount < 0 ||
-        closing.change < 0)
+    if (!printable(closing.discount) || !printable(closing.change))
         return refuse(QStringLiteral("FechaCupom: valor inválido"));
     CouponRecord coupon = m_coupon;
     // A discount the closing brings that was not announced (the surcharge took the
@@ -212,10 +219,12 @@ bool FiscalPrinter::closeCoupon(const CouponClosing& closing, QString& number)
     coupon.payments = closing.payments;
     coupon.change = Trunc2(closing.change);
     // The checks a real printer makes before it prints the closing, in whole cents.
+    if (!std::isfinite(coupon.total()) || std::abs(coupon.total()) >= kMaxAmount)
+        return refuse(QStringLiteral("FechaCupom: valor inválido"));
     const qint64 total = centsOf(coupon.total());
     qint64 paid = 0;
     for (const auto& payment : coupon.payments) {
-        if (!std::isfinite(payment.amount) || payment.amount < 0)
+        if (!printable(payment.amount))
             return refuse(QStringLiteral("FechaCupom: pagamento inválido"));
         paid += centsOf(payment.amount);
     }

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace zel {
 namespace {
@@ -87,6 +88,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, ClosingChecks,
                                            ClosingCase{"change_without_excess", {10}, 0.01, 0, false},
                                            ClosingCase{"closing_discount_covered", {8}, 0, 2, true},
                                            ClosingCase{"closing_discount_below_zero", {0}, 0, 10.01, false}),
+                         ClosingCase{
+                             "payment_not_finite", {std::numeric_limits<double>::infinity()}, 0, 0, false},
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FiscalRules, ASurchargeCountsInTheTotalThePaymentsMustCover)
