@@ -77,20 +77,18 @@ TEST_P(ClosingChecks, TheCouponClosesOnlyWhenPaymentsAndChangeAddUp)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ClosingChecks,
-                         ::testing::Values(ClosingCase{"exact", {10}, 0, 0, true},
-                                           ClosingCase{"split_payments", {3.33, 6.67}, 0, 0, true},
-                                           ClosingCase{"one_cent_short", {9.99}, 0, 0, false},
-                                           ClosingCase{"nothing_paid", {}, 0, 0, false},
-                                           ClosingCase{"change_right", {20}, 10, 0, true},
-                                           ClosingCase{"change_short", {20}, 9.99, 0, false},
-                                           ClosingCase{"change_missing", {20}, 0, 0, false},
-                                           ClosingCase{"change_without_excess", {10}, 0.01, 0, false},
-                                           ClosingCase{"closing_discount_covered", {8}, 0, 2, true},
-                                           ClosingCase{"closing_discount_below_zero", {0}, 0, 10.01, false}),
-                         ClosingCase{
-                             "payment_not_finite", {std::numeric_limits<double>::infinity()}, 0, 0, false},
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ClosingChecks,
+    ::testing::Values(
+        ClosingCase{"exact", {10}, 0, 0, true}, ClosingCase{"split_payments", {3.33, 6.67}, 0, 0, true},
+        ClosingCase{"one_cent_short", {9.99}, 0, 0, false}, ClosingCase{"nothing_paid", {}, 0, 0, false},
+        ClosingCase{"change_right", {20}, 10, 0, true}, ClosingCase{"change_short", {20}, 9.99, 0, false},
+        ClosingCase{"change_missing", {20}, 0, 0, false},
+        ClosingCase{"change_without_excess", {10}, 0.01, 0, false},
+        ClosingCase{"closing_discount_covered", {8}, 0, 2, true},
+        ClosingCase{"closing_discount_below_zero", {0}, 0, 10.01, false},
+        ClosingCase{"payment_not_finite", {std::numeric_limits<double>::infinity()}, 0, 0, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FiscalRules, ASurchargeCountsInTheTotalThePaymentsMustCover)
 {
