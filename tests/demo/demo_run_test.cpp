@@ -131,7 +131,8 @@ TEST(DemoRun, ResultListsTheTefManagersApprovals)
                                       {"sequence": "8", "amount": "990", "state": "undone"}]})");
     approvals.close();
 
-    const DemoOutcome run = runDemo({"--scenario", scenarioPath, "--state", dir.filePath("state")});
+    const DemoOutcome run =
+        runDemo({"--scenario", scenarioPath, "--state", dir.filePath("state"), "--screenshots", dir.path()});
     const QJsonArray listed = run.result["tefApprovals"].toArray();
     ASSERT_EQ(listed.size(), 2) << run.errors.toStdString();
     EXPECT_EQ(listed[0].toObject()["sequence"], QJsonValue("7"));
