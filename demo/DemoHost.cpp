@@ -6,6 +6,7 @@
 
 #include "dataset/PacketJson.h"
 #include "simulator/SimulatorConfig.h"
+#include "simulator/TefApprovals.h"
 
 #include <QApplication>
 #include <QDir>
@@ -210,7 +211,7 @@ QJsonObject DemoHost::resultDocument(bool settled, const QString& coupon, const 
                                      const DataPacket& sale) const
 {
     const QString journal = m_devices->fiscalPrinter().journalText().mid(m_journalStart);
-    return QJsonObject{
+    QJsonObject document{
         {"result", settled},
         {"couponNumber", coupon},
         {"movements", packetToJsonObject(movements)},
@@ -226,6 +227,11 @@ QJsonObject DemoHost::resultDocument(bool settled, const QString& coupon, const 
         {"screenshots", toArray(m_screenshots)},
         {"scriptErrors", toArray(m_scriptErrors)},
     };
+    // The TEF manager's approvals and what became of them (its state file, when there is one).
+    const QString tefDir = m_devices->DirTef();
+    document.insert("tefApprovals",
+                    tefDir.isEmpty() ? QJsonArray() : tefapprovals::toJson(tefapprovals::read(tefDir)));
+    return document;
 }
 
 } // namespace zel::demo

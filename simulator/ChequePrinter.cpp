@@ -26,20 +26,32 @@ void ChequePrinter::append(const QString& entry)
     out << QDateTime::currentDateTime().toString(Qt::ISODate) << ' ' << entry << '\n';
 }
 
+namespace {
+
+// Why a text or command is refused: the wrong kind of printer, a simulated fault, or nothing.
+QString refusal(bool rightKind, int kind, Fault& fault)
+{
+    if (!rightKind)
+        return QStringLiteral(" [recusado: impressora de tipo %1]").arg(kind);
+    if (fault.trip())
+        return QStringLiteral(" [falha simulada]");
+    return {};
+}
+
+} // namespace
+
 bool ChequePrinter::printText(const QString& text)
 {
-    const bool accepted = m_kind == 1;
-    append(QStringLiteral("ImpChqChar ") + showControlChars(text) +
-           (accepted ? QString() : QStringLiteral(" [recusado: impressora de tipo %1]").arg(m_kind)));
-    return accepted;
+    const QString refused = refusal(m_kind == 1, m_kind, m_faults.refuseText);
+    append(QStringLiteral("ImpChqChar ") + showControlChars(text) + refused);
+    return refused.isEmpty();
 }
 
 int ChequePrinter::sendCommand(const QString& command)
 {
-    const bool accepted = m_kind == 2;
-    append(QStringLiteral("EnviaComImpChq ") + showControlChars(command) +
-           (accepted ? QString() : QStringLiteral(" [recusado: impressora de tipo %1]").arg(m_kind)));
-    m_lastResult = accepted ? int(command.size()) : -1;
+    const QString refused = refusal(m_kind == 2, m_kind, m_faults.refuseCommand);
+    append(QStringLiteral("EnviaComImpChq ") + showControlChars(command) + refused);
+    m_lastResult = refused.isEmpty() ? int(command.size()) : -1;
     return m_lastResult;
 }
 
@@ -51,10 +63,12 @@ bool ChequePrinter::acknowledge(int result)
 
 bool ChequePrinter::close(bool opcao1, bool opcao2)
 {
+    const QString refused = refusal(m_kind == 1 || m_kind == 2, m_kind, m_faults.refuseClose);
     append(QStringLiteral("Fecha_Imp_Chq_Sweda %1 %2")
                .arg(opcao1 ? QStringLiteral("true") : QStringLiteral("false"),
-                    opcao2 ? QStringLiteral("true") : QStringLiteral("false")));
-    return m_kind == 1 || m_kind == 2;
+                    opcao2 ? QStringLiteral("true") : QStringLiteral("false")) +
+           (refused.startsWith(QLatin1String(" [falha")) ? refused : QString()));
+    return refused.isEmpty();
 }
 
 } // namespace zel

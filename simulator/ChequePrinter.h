@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SimulatorConfig.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +21,8 @@ public:
 
     int kind() const { return m_kind; }
     void setKind(int kind) { m_kind = kind; }
+    const ChequeFaults& faults() const { return m_faults; }
+    void setFaults(const ChequeFaults& faults) { m_faults = faults; }
 
     bool printText(const QString& text);
     int sendCommand(const QString& command);
@@ -34,6 +38,7 @@ private:
     void append(const QString& entry);
 
     int m_kind;
+    ChequeFaults m_faults;
     QString m_logPath;
     QStringList m_log;
     int m_lastResult = 0;

@@ -61,7 +61,7 @@ double CouponRecord::total() const
     return Trunc2(value - closingDiscount);
 }
 
-QString journal::couponNumberText(int number)
+QString journal::couponNumberText(qint64 number)
 {
     return QStringLiteral("%1").arg(number, 6, 10, QLatin1Char('0'));
 }
@@ -132,7 +132,7 @@ QString journal::formatCoupon(const CouponRecord& c)
     return out.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
-QString journal::formatCancellation(int number, const QDateTime& at)
+QString journal::formatCancellation(qint64 number, const QDateTime& at)
 {
     QStringList out;
     out << rule(QLatin1Char('='));

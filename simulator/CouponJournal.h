@@ -29,7 +29,7 @@ struct CouponPayment
 // One fiscal coupon as the journal shows it.
 struct CouponRecord
 {
-    int number = 0; // COO
+    qint64 number = 0; // COO
     QString saleNumber;
     QDateTime openedAt;
     QList<CouponItem> items;
@@ -55,8 +55,8 @@ namespace journal {
 constexpr int kWidth = 48;
 QString formatCoupon(const CouponRecord& coupon);
 // The block that records the cancellation of an already closed coupon.
-QString formatCancellation(int number, const QDateTime& at);
-QString couponNumberText(int number); // six digits
+QString formatCancellation(qint64 number, const QDateTime& at);
+QString couponNumberText(qint64 number); // at least six digits
 } // namespace journal
 
 } // namespace zel

@@ -33,16 +33,18 @@ struct CouponClosing
 
 // The virtual fiscal printer. It takes commands in the order a real one does and refuses
 // the rest (the command answers false and lastError() says why): a coupon is opened, takes
-// items, may get a surcharge or discount, enters the payment phase and is closed. Coupon
-// numbers (COO) are kept in the state directory, so runs never reuse one. Each closed or
-// cancelled coupon is appended to the journal as text.
+// items, may get a surcharge or discount, enters the payment phase and is closed; it is not
+// closed when its payments do not cover its total or the change is not payments − total.
+// Coupon numbers (COO) come from a counter in the state directory taken under a lock and
+// kept above every number in the journal, so neither runs nor two printers sharing the
+// folder ever reuse one. Each closed or cancelled coupon is appended to the journal as text.
 class FiscalPrinter
 {
 public:
     FiscalPrinter(const SimulatorConfig& config);
 
-    // Estado_Impressora and ImpFiscalOK.
-    bool ready() const;
+    // Estado_Impressora and ImpFiscalOK (a one-shot "not ready" fault is used up by it).
+    bool ready();
     void openDrawer();
     bool openCoupon();
     // The first item taken names the sale the coupon is for.
@@ -58,7 +60,7 @@ public:
 
     CouponState state() const { return m_state; }
     const CouponRecord& currentCoupon() const { return m_coupon; }
-    int lastCouponNumber() const { return m_lastNumber; }
+    qint64 lastCouponNumber() const { return m_lastNumber; }
     QString lastError() const { return m_lastError; }
 
     bool present() const { return m_present; }
@@ -80,7 +82,13 @@ public:
 private:
     bool refuse(const QString& why);
     bool require(std::initializer_list<CouponState> states, const QString& command);
-    void loadState();
+    // The coupon counter file: read and written under its lock by takeNumber and saveState.
+    qint64 readCounter(qint64* lastClosed) const;
+    bool writeCounter(qint64 lastNumber, qint64 lastClosed);
+    // The highest COO the journal holds (read on from where the last look ended).
+    qint64 journalHighest();
+    // A number no coupon of this folder has had; 0 when the counter cannot be kept.
+    qint64 takeNumber();
     bool saveState();
     bool appendJournal(const QString& text);
 
@@ -92,8 +100,10 @@ private:
 
     CouponState m_state = CouponState::Idle;
     CouponRecord m_coupon;
-    int m_lastNumber = 0;   // the last COO handed out
-    int m_lastClosed = 0;   // the last COO closed, 0 when it was cancelled
+    qint64 m_lastNumber = 0;  // the last COO handed out
+    qint64 m_lastClosed = 0;  // the last COO closed, 0 when it was cancelled
+    qint64 m_journalSeen = 0; // bytes of the journal already looked through
+    qint64 m_journalHighest = 0;
     int m_itemRefusals = 0; // refusals of the faulty item position in this coupon
     int m_drawerOpenings = 0;
     bool m_drawerOpen = false;

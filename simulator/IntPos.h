@@ -59,6 +59,7 @@ inline const QString kAmount = QStringLiteral("003-000");
 inline const QString kStatus = QStringLiteral("009-000");
 inline const QString kNsu = QStringLiteral("012-000");
 inline const QString kAuthorization = QStringLiteral("013-000");
+inline const QString kTarget = QStringLiteral("027-000"); // the approval a CNF or NCN is about
 inline const QString kReceiptCount = QStringLiteral("028-000");
 inline const QString kMessage = QStringLiteral("030-000");
 QString receiptLineKey(int n); // "029-001" for the first line

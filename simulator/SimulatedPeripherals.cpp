@@ -1,6 +1,9 @@
 #include "SimulatedPeripherals.h"
 
+#include "TefApprovals.h"
 #include "dataset/DataSet.h"
+
+#include <QSet>
 
 namespace zel {
 
@@ -56,6 +59,7 @@ SimulatedPeripherals::SimulatedPeripherals(const SimulatorConfig& config)
       m_displayPresent(config.displayPresent), m_movementDate(config.movementDateValue()),
       m_idTipoImpFis(config.fiscalKind), m_dsDirCad(config.dataDir)
 {
+    m_cheque.setFaults(config.chequeFaults);
 }
 
 Result<std::shared_ptr<SimulatedPeripherals>> SimulatedPeripherals::fromFile(const QString& configPath)
@@ -137,20 +141,56 @@ bool SimulatedPeripherals::FechaCupom(bool emiteContraVale, bool semCartaoTef, d
     closing.consumerName = nmConsumidor;
     closing.taxpayerId = cnpjCpf;
     closing.taxpayerName = nome;
-    // After a TEF card payment the printer prints the receipts the approvals left.
-    QList<TefDirectory::PendingReceipt> receipts;
-    if (!semCartaoTef && m_inContCuponsTEF > 0) {
-        receipts = m_tef.pendingReceipts(m_inContCuponsTEF);
-        for (const auto& receipt : receipts)
-            closing.tefReceipts << receipt.lines;
-    }
+    Q_UNUSED(semCartaoTef); // the counter says whether this sale has slips to print
+    // The slips of this sale's approvals: the newest inContCuponsTEF kept. Older ones are
+    // of sales that were abandoned.
+    const QList<TefDirectory::PendingReceipt> receipts = m_tef.pendingReceipts(m_inContCuponsTEF);
+    for (const auto& receipt : receipts)
+        closing.tefReceipts << receipt.lines;
     const bool ok = m_fiscal.closeCoupon(closing, nrCupom);
-    if (ok && !semCartaoTef && m_inContCuponsTEF > 0) {
-        m_tef.discard(receipts);
-        m_inContCuponsTEF = 0;
-    }
     changed(Device::FiscalPrinter);
+    if (ok)
+        settleTefApprovals(receipts);
     return ok;
+}
+
+void SimulatedPeripherals::settleTefApprovals(const QList<TefDirectory::PendingReceipt>& printed)
+{
+    const QString dir = m_tef.dir();
+    m_inContCuponsTEF = 0;
+    if (dir.isEmpty())
+        return;
+    auto report = [this](const QString& error) {
+        qWarning("tef: %s", qPrintable(error));
+        m_tefErrors << error;
+    };
+    // Once the manager has not answered, the others would only wait as long again.
+    bool answering = true;
+    auto send = [&](const QString& header, const QString& sequence) {
+        if (!answering) {
+            report(QStringLiteral("%1 %2: not sent, the manager does not answer").arg(header, sequence));
+            return false;
+        }
+        QString error;
+        const auto outcome = m_tef.settle(header, sequence, &error);
+        if (outcome != TefDirectory::Settlement::Settled)
+            report(error);
+        answering = outcome != TefDirectory::Settlement::NoAnswer;
+        return outcome == TefDirectory::Settlement::Settled;
+    };
+    QSet<QString> thisSale;
+    for (const auto& receipt : printed) {
+        thisSale.insert(receipt.sequence);
+        send(QStringLiteral("CNF"), receipt.sequence);
+    }
+    m_tef.discard(printed);
+    // Approvals of receipts that were abandoned, or whose responses were set aside: no sale
+    // was recorded for them, so no customer may be charged.
+    for (const TefApproval& approval : tefapprovals::read(dir)) {
+        if (approval.state == TefApproval::State::Pending && !thisSale.contains(approval.sequence) &&
+            send(QStringLiteral("NCN"), approval.sequence))
+            m_tef.deleteFiles(dir + QStringLiteral("resp/"), approval.sequence);
+    }
 }
 
 QString SimulatedPeripherals::AjustaZero(const QString& digitos, int width)

@@ -37,6 +37,10 @@ public:
     void setDisplayPresent(bool present) { m_displayPresent = present; }
     void setMovementDate(const QDate& date) { m_movementDate = date; }
 
+    // What went wrong confirming or undoing TEF approvals at the coupon closings so far
+    // (a manager that did not answer, an approval it no longer had pending).
+    const QStringList& tefErrors() const { return m_tefErrors; }
+
     // Fiscal printer.
     bool Estado_Impressora(bool opcao1, bool opcao2) override;
     void Abre_Gaveta() override;
@@ -100,6 +104,10 @@ protected:
     int enviaComandoCheque(const char* command) override;
 
 private:
+    // After a coupon closed: confirms the approvals whose slips it printed, then undoes every
+    // other approval the manager still lists as pending.
+    void settleTefApprovals(const QList<TefDirectory::PendingReceipt>& printed);
+
     void changed(Device device)
     {
         if (m_listener)
@@ -121,6 +129,7 @@ private:
     int m_idTipoImpFis;
     QString m_dsDirCad;
     int m_inContCuponsTEF = 0;
+    QStringList m_tefErrors;
 };
 
 } // namespace zel

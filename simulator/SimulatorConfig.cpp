@@ -42,6 +42,20 @@ public:
         return int(d);
     }
 
+    // false, true ("always"), "once" or "always".
+    Fault fault(const QString& key)
+    {
+        const QJsonValue v = take(key);
+        if (v.isUndefined() || v == QJsonValue(false))
+            return {};
+        if (v == QJsonValue(true) || v == QJsonValue(QStringLiteral("always")))
+            return Fault::always();
+        if (v == QJsonValue(QStringLiteral("once")))
+            return Fault::once();
+        fail(key, QStringLiteral("must be false, true, \"once\" or \"always\""));
+        return {};
+    }
+
     QString text(const QString& key, const QString& fallback)
     {
         const QJsonValue v = take(key);
@@ -122,6 +136,19 @@ QString directory(const QString& baseDir, const QString& path)
     return absolute;
 }
 
+QJsonValue faultJson(const Fault& fault)
+{
+    switch (fault.mode) {
+    case Fault::Mode::Off:
+        return false;
+    case Fault::Mode::Once:
+        return QStringLiteral("once");
+    case Fault::Mode::Always:
+        break;
+    }
+    return true;
+}
+
 bool validMovementDate(const QString& text)
 {
     return text == QLatin1String("today") || text == QLatin1String("none") ||
@@ -152,11 +179,14 @@ Result<SimulatorConfig> SimulatorConfig::fromJson(const QJsonObject& json, const
     c.aliquots = fiscal.texts(QStringLiteral("aliquots"));
     c.movementDate = fiscal.text(QStringLiteral("movementDate"), QStringLiteral("today"));
     ObjectReader faults = fiscal.object(QStringLiteral("faults"));
-    c.faults.notReady = faults.boolean(QStringLiteral("notReady"), false);
-    c.faults.refuseOpen = faults.boolean(QStringLiteral("refuseOpen"), false);
+    c.faults.notReady = faults.fault(QStringLiteral("notReady"));
+    c.faults.refuseOpen = faults.fault(QStringLiteral("refuseOpen"));
     c.faults.refuseItem = faults.integer(QStringLiteral("refuseItem"), 0, 0, 100000);
     c.faults.refuseItemTimes = faults.integer(QStringLiteral("refuseItemTimes"), 1, 0, 100000);
-    c.faults.refusePayment = faults.boolean(QStringLiteral("refusePayment"), false);
+    c.faults.refuseAdjustment = faults.fault(QStringLiteral("refuseAdjustment"));
+    c.faults.refusePayment = faults.fault(QStringLiteral("refusePayment"));
+    c.faults.refuseClose = faults.fault(QStringLiteral("refuseClose"));
+    c.faults.refuseCancel = faults.fault(QStringLiteral("refuseCancel"));
     faults.finish();
     fiscal.adopt(faults);
     fiscal.finish();
@@ -164,6 +194,12 @@ Result<SimulatorConfig> SimulatorConfig::fromJson(const QJsonObject& json, const
 
     ObjectReader cheque = root.object(QStringLiteral("chequePrinter"));
     c.chequeKind = cheque.integer(QStringLiteral("kind"), 1, 0, 99);
+    ObjectReader chequeFaults = cheque.object(QStringLiteral("faults"));
+    c.chequeFaults.refuseText = chequeFaults.fault(QStringLiteral("refuseText"));
+    c.chequeFaults.refuseCommand = chequeFaults.fault(QStringLiteral("refuseCommand"));
+    c.chequeFaults.refuseClose = chequeFaults.fault(QStringLiteral("refuseClose"));
+    chequeFaults.finish();
+    cheque.adopt(chequeFaults);
     cheque.finish();
     root.adopt(cheque);
 
@@ -219,11 +255,17 @@ Result<SimulatorConfig> SimulatorConfig::load(const QString& path)
 
 QJsonObject SimulatorConfig::toJson() const
 {
-    QJsonObject faultsJson{{QStringLiteral("notReady"), faults.notReady},
-                           {QStringLiteral("refuseOpen"), faults.refuseOpen},
+    QJsonObject faultsJson{{QStringLiteral("notReady"), faultJson(faults.notReady)},
+                           {QStringLiteral("refuseOpen"), faultJson(faults.refuseOpen)},
                            {QStringLiteral("refuseItem"), faults.refuseItem},
                            {QStringLiteral("refuseItemTimes"), faults.refuseItemTimes},
-                           {QStringLiteral("refusePayment"), faults.refusePayment}};
+                           {QStringLiteral("refuseAdjustment"), faultJson(faults.refuseAdjustment)},
+                           {QStringLiteral("refusePayment"), faultJson(faults.refusePayment)},
+                           {QStringLiteral("refuseClose"), faultJson(faults.refuseClose)},
+                           {QStringLiteral("refuseCancel"), faultJson(faults.refuseCancel)}};
+    QJsonObject chequeFaultsJson{{QStringLiteral("refuseText"), faultJson(chequeFaults.refuseText)},
+                                 {QStringLiteral("refuseCommand"), faultJson(chequeFaults.refuseCommand)},
+                                 {QStringLiteral("refuseClose"), faultJson(chequeFaults.refuseClose)}};
     QJsonObject fiscal{{QStringLiteral("present"), fiscalPresent},
                        {QStringLiteral("kind"), fiscalKind},
                        {QStringLiteral("aliquots"), QJsonArray::fromStringList(aliquots)},
@@ -237,7 +279,8 @@ QJsonObject SimulatorConfig::toJson() const
         {QStringLiteral("stateDir"), stateDir},
         {QStringLiteral("dataDir"), dataDir},
         {QStringLiteral("fiscalPrinter"), fiscal},
-        {QStringLiteral("chequePrinter"), QJsonObject{{QStringLiteral("kind"), chequeKind}}},
+        {QStringLiteral("chequePrinter"),
+         QJsonObject{{QStringLiteral("kind"), chequeKind}, {QStringLiteral("faults"), chequeFaultsJson}}},
         {QStringLiteral("keyboard"), QJsonObject{{QStringLiteral("present"), keyboardPresent}}},
         {QStringLiteral("customerDisplay"),
          QJsonObject{{QStringLiteral("present"), displayPresent}, {QStringLiteral("width"), displayWidth}}},

@@ -9,16 +9,51 @@
 
 namespace zel {
 
-// Faults the virtual fiscal printer can be told to show.
+// A fault a simulated device can be told to show at one step: never, at the next time the
+// step runs only ("once"), or every time ("always").
+struct Fault
+{
+    enum class Mode { Off, Once, Always };
+    Mode mode = Mode::Off;
+
+    static Fault once() { return Fault{Mode::Once}; }
+    static Fault always() { return Fault{Mode::Always}; }
+    bool isOn() const { return mode != Mode::Off; }
+    // True when the step is to fail now; a one-shot fault is used up by it.
+    bool trip()
+    {
+        if (mode == Mode::Once) {
+            mode = Mode::Off;
+            return true;
+        }
+        return mode == Mode::Always;
+    }
+    bool operator==(const Fault&) const = default;
+};
+
+// Faults the virtual fiscal printer can be told to show, one per step.
 struct FiscalFaults
 {
-    bool notReady = false;      // Estado_Impressora and ImpFiscalOK answer false
-    bool refuseOpen = false;    // AbreCupom answers false
-    int refuseItem = 0;         // the item at this position (from 1) is refused; 0: none
-    int refuseItemTimes = 1;    // how many times it is refused per coupon; 0: every time
-    bool refusePayment = false; // AbreCupomRes answers false
+    Fault notReady;          // Estado_Impressora and ImpFiscalOK answer false, AbreCupom refused
+    Fault refuseOpen;        // AbreCupom answers false
+    int refuseItem = 0;      // the item at this position (from 1) is refused; 0: none
+    int refuseItemTimes = 1; // how many times it is refused per coupon; 0: every time
+    Fault refuseAdjustment;  // Cupom_Conferencia answers false
+    Fault refusePayment;     // AbreCupomRes answers false
+    Fault refuseClose;       // FechaCupom answers false
+    Fault refuseCancel;      // Cancela_Cupom answers false
 
     bool operator==(const FiscalFaults&) const = default;
+};
+
+// Faults of the simulated cheque printer.
+struct ChequeFaults
+{
+    Fault refuseText;    // ImpChqChar answers false
+    Fault refuseCommand; // EnviaComImpChq answers -1
+    Fault refuseClose;   // Fecha_Imp_Chq_Sweda answers false
+
+    bool operator==(const ChequeFaults&) const = default;
 };
 
 // The settings of the simulated peripherals, read from one JSON file (format in the README's
@@ -36,6 +71,7 @@ struct SimulatorConfig
     FiscalFaults faults;
 
     int chequeKind = 1; // IdTipoImpChq
+    ChequeFaults chequeFaults;
 
     bool keyboardPresent = true;
     bool displayPresent = true;

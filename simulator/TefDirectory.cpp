@@ -121,14 +121,14 @@ bool TefDirectory::checkActive()
     if (m_settings.dir.isEmpty())
         return false;
     const QString sequence = nextSequence();
-    if (!writeRequest(QStringLiteral("ATV"), sequence))
+    if (sequence.isEmpty() || !writeRequest(QStringLiteral("ATV"), sequence))
         return false;
     return waitStatus(QStringLiteral("ATV"), sequence, m_settings.activityTimeoutMs);
 }
 
 bool TefDirectory::waitTaken(const QString& header, const QString& sequence)
 {
-    if (m_settings.dir.isEmpty())
+    if (m_settings.dir.isEmpty() || sequence.isEmpty())
         return false;
     return waitStatus(header, sequence, m_settings.takenTimeoutMs);
 }
@@ -158,27 +158,34 @@ QString TefDirectory::nextSequence()
     const QString path = QDir(m_stateDir).filePath(QStringLiteral("tef-sequence"));
     QLockFile lock(path + QStringLiteral(".lock"));
     lock.setStaleLockTime(10000);
-    if (!lock.tryLock(5000))
-        qWarning("tef: sequence counter %s is locked; going on without the lock", qPrintable(path));
+    if (!lock.tryLock(5000)) {
+        // Without the lock another instance may hand out the same number.
+        qWarning("tef: sequence counter %s is locked; no sequence handed out", qPrintable(path));
+        return {};
+    }
 
     qint64 last = 0;
     QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        const QByteArray text = file.readAll().trimmed();
+    if (file.exists()) {
         bool ok = false;
-        last = text.toLongLong(&ok);
+        if (file.open(QIODevice::ReadOnly)) {
+            last = file.readAll().trimmed().toLongLong(&ok);
+            file.close();
+        }
         if (!ok || last < 0) {
             // An unreadable counter must not send numbers back to 1: restart above any
             // number a counter of this age could have reached.
             qWarning("tef: sequence counter %s is unreadable; restarting from the clock", qPrintable(path));
             last = QDateTime::currentSecsSinceEpoch();
         }
-        file.close();
     }
     const qint64 next = last + 1;
     QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(QByteArray::number(next) + '\n') < 0 || !out.commit())
-        qWarning("tef: cannot save the sequence counter %s", qPrintable(path));
+    if (!out.open(QIODevice::WriteOnly) || out.write(QByteArray::number(next) + '\n') < 0 || !out.commit()) {
+        // A number not saved would be handed out again by the next call.
+        qWarning("tef: cannot save the sequence counter %s; no sequence handed out", qPrintable(path));
+        return {};
+    }
     const QString sequence = QString::number(next);
     m_issued.insert(sequence);
     return sequence;
@@ -217,11 +224,7 @@ QList<TefDirectory::PendingReceipt> TefDirectory::pendingReceipts(int maxCount) 
     if (m_settings.dir.isEmpty() || maxCount <= 0)
         return receipts;
     const QDir folder(m_settings.dir + QStringLiteral("resp"));
-    const QFileInfoList kept =
-        folder.entryInfoList({QStringLiteral("intpos.*")}, QDir::Files, QDir::Time | QDir::Reversed);
-    for (const QFileInfo& info : kept) {
-        if (receipts.size() >= maxCount)
-            break;
+    for (const QFileInfo& info : folder.entryInfoList({QStringLiteral("intpos.*")}, QDir::Files)) {
         const QString suffix = info.fileName().mid(7);
         if (suffix == QLatin1String("001") || suffix == QLatin1String("sts") ||
             suffix.endsWith(QLatin1String(".tmp")))
@@ -242,7 +245,58 @@ QList<TefDirectory::PendingReceipt> TefDirectory::pendingReceipts(int maxCount) 
         }
         receipts << receipt;
     }
+    // Sequences grow with every exchange: the highest are the newest.
+    std::sort(receipts.begin(), receipts.end(), [](const PendingReceipt& a, const PendingReceipt& b) {
+        return a.sequence.toLongLong() < b.sequence.toLongLong();
+    });
+    if (receipts.size() > maxCount)
+        receipts = receipts.mid(receipts.size() - maxCount);
     return receipts;
+}
+
+TefDirectory::Settlement TefDirectory::settle(const QString& header, const QString& approval, QString* error)
+{
+    auto fail = [&](const QString& why, Settlement outcome = Settlement::NoAnswer) {
+        if (error)
+            *error = QStringLiteral("%1 %2: %3").arg(header, approval, why);
+        return outcome;
+    };
+    if (m_settings.dir.isEmpty())
+        return fail(QStringLiteral("no TEF directory"));
+    const QString sequence = nextSequence();
+    if (sequence.isEmpty())
+        return fail(QStringLiteral("no sequence"));
+    IntPosFile request;
+    request.add(intpos::kHeader, header);
+    request.add(intpos::kSequence, sequence);
+    request.add(intpos::kTarget, approval);
+    request.addEnd();
+    if (!writeFileWhole(requestPath(), request.toBytes()))
+        return fail(QStringLiteral("cannot write the request"));
+    if (!waitStatus(header, sequence, m_settings.takenTimeoutMs))
+        return fail(QStringLiteral("the manager did not take the request"));
+
+    // The answer, setting aside anything else that stands in its place.
+    std::optional<IntPosFile> answer;
+    const QString response = responsePath();
+    waitUntil(m_settings.dir + QStringLiteral("resp"), m_settings.takenTimeoutMs, [&] {
+        const auto file = readIntPosFile(response);
+        if (!file || !file->isComplete())
+            return false;
+        if ((file->header() == header || file->header() == QLatin1String("XXX")) &&
+            file->sequence() == sequence) {
+            answer = file;
+            QFile::remove(response);
+            return true;
+        }
+        QFile::rename(response, newFileName(m_settings.dir + QStringLiteral("resp")));
+        return false;
+    });
+    if (!answer)
+        return fail(QStringLiteral("the manager did not answer"));
+    if (answer->header() != header || answer->value(intpos::kStatus) != QLatin1String("0"))
+        return fail(answer->value(intpos::kMessage), Settlement::Refused);
+    return Settlement::Settled;
 }
 
 void TefDirectory::discard(const QList<PendingReceipt>& printed)

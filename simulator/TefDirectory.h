@@ -44,7 +44,9 @@ public:
     bool waitTaken(const QString& header, const QString& sequence);
 
     // A sequence no run has handed out before: a counter in the state directory, taken
-    // under a lock so that two instances never get the same one.
+    // under a lock so that two instances never get the same one. Empty (with a warning)
+    // when the lock cannot be had or the counter cannot be saved: a number that was not
+    // saved would be handed out again.
     QString nextSequence();
     // The first name "intpos.NNN" (from 002) that no file in `dir` uses.
     QString newFileName(const QString& dir) const;
@@ -52,7 +54,8 @@ public:
     bool deleteFiles(const QString& dir, const QString& sequence);
 
     // The approved exchanges of this instance whose files were kept for their receipt lines
-    // to be printed, at most `maxCount`, oldest first.
+    // to be printed: the newest `maxCount` of them (the current sale's; older ones belong to
+    // abandoned sales), printed oldest first.
     struct PendingReceipt
     {
         QString path;
@@ -62,6 +65,12 @@ public:
     QList<PendingReceipt> pendingReceipts(int maxCount) const;
     // Removes the files of receipts that were printed.
     void discard(const QList<PendingReceipt>& printed);
+
+    // Sends a confirmation ("CNF": the sale with approval `approval` was recorded) or an undo
+    // ("NCN": it was not) and waits, as long as for the take, for the manager's answer.
+    // Anything but Settled comes with `error` saying why.
+    enum class Settlement { Settled, Refused, NoAnswer };
+    Settlement settle(const QString& header, const QString& approval, QString* error);
 
     // Waits until `ready` holds or `timeoutMs` pass, watching `dir`; answers `ready`.
     static bool waitUntil(const QString& dir, int timeoutMs, const std::function<bool()>& ready);

@@ -2,8 +2,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace zel {
 
@@ -11,6 +13,10 @@ namespace {
 
 // A request still being written when it first shows up gets this long to be finished.
 constexpr int kIncompleteGraceMs = 3000;
+// At a stop, how long the answers still owed wait for the client to take the response before.
+constexpr int kStopGraceMs = 3000;
+// Names whose presence at the start shows that an earlier run stopped half-way through a write.
+constexpr const char* kWritingMark = "tef-manager-sim.writing";
 
 void log(const QString& text)
 {
@@ -42,6 +48,8 @@ TefManager::TefManager(QString dir, TefRules rules, bool once, QObject* parent)
     m_wake.setSingleShot(true);
     m_retry.setSingleShot(true);
     m_retry.setInterval(50);
+    m_splitPause.setSingleShot(true);
+    connect(&m_splitPause, &QTimer::timeout, this, &TefManager::finishSplit);
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &TefManager::scan);
     connect(&m_safety, &QTimer::timeout, this, &TefManager::scan);
     connect(&m_wake, &QTimer::timeout, this, &TefManager::scan);
@@ -56,6 +64,10 @@ bool TefManager::start(QString* error)
             *error = QStringLiteral("cannot create req/ and resp/ under %1").arg(m_dir);
         return false;
     }
+    clearUnfinished();
+    m_approvals = tefapprovals::read(m_dir);
+    // The root too: removing or making req/ or resp/ again shows there.
+    m_watcher.addPath(m_dir);
     m_watcher.addPath(path("req"));
     m_watcher.addPath(path("resp"));
     m_safety.start();
@@ -64,11 +76,40 @@ bool TefManager::start(QString* error)
     return true;
 }
 
+void TefManager::clearUnfinished()
+{
+    for (const char* name : {"resp/intpos.001.tmp", "resp/intpos.sts.tmp", "tef-approvals.json.tmp"}) {
+        if (QFile::exists(path(name)) && QFile::remove(path(name)))
+            log(QStringLiteral("removed %1 left unfinished by an earlier run").arg(QLatin1String(name)));
+    }
+    if (!QFile::exists(path(kWritingMark)))
+        return;
+    const auto half = readIntPosFile(path("resp/intpos.001"));
+    if (half && !half->isComplete() && QFile::remove(path("resp/intpos.001")))
+        log(QStringLiteral("removed a response an earlier run left half written"));
+    QFile::remove(path(kWritingMark));
+}
+
+void TefManager::keepWatching()
+{
+    const QStringList watched = m_watcher.directories();
+    for (const char* name : {"req", "resp"}) {
+        const QString dir = path(name);
+        if (!QFileInfo(dir).isDir() && !QDir(m_dir).mkpath(QLatin1String(name)))
+            continue;
+        if (!watched.contains(dir) && m_watcher.addPath(dir))
+            log(QStringLiteral("watching %1 again").arg(dir));
+    }
+    if (!watched.contains(m_dir) && QFileInfo(m_dir).isDir())
+        m_watcher.addPath(m_dir);
+}
+
 void TefManager::scan()
 {
+    keepWatching();
     pump();
     // One exchange at a time: a new request waits until the answers of the last are out.
-    if (m_queue.isEmpty() && !m_splitting)
+    if (m_queue.isEmpty() && !m_splitting && !m_stopping)
         takeRequest();
 }
 
@@ -115,6 +156,7 @@ void TefManager::takeRequest()
 
 void TefManager::take(const QString& header, const QString& sequence)
 {
+    m_silentOwed.reset(); // a new request: the client has given up waiting for that one
     // The request is gone before the status says it was taken.
     QFile::remove(path("req/intpos.001"));
     IntPosFile status;
@@ -124,15 +166,26 @@ void TefManager::take(const QString& header, const QString& sequence)
     writeFileWhole(path("resp/intpos.sts"), status.toBytes());
 }
 
-void TefManager::answerFailure(const QString& header, const QString& sequence, const QString& message)
+TefManager::Output TefManager::failure(const QString& header, const QString& sequence, const QString& message)
 {
-    Q_UNUSED(header);
     IntPosFile response;
     response.add(intpos::kHeader, QStringLiteral("XXX"));
     response.add(intpos::kSequence, sequence);
     response.add(intpos::kMessage, message);
     response.addEnd();
-    m_queue << Output{response.toBytes(), m_clock.elapsed(), false, 0, true};
+    Output output;
+    output.bytes = response.toBytes();
+    output.header = header;
+    output.sequence = sequence;
+    output.payment = header == QLatin1String("CRT") || header == QLatin1String("CHQ");
+    return output;
+}
+
+void TefManager::answerFailure(const QString& header, const QString& sequence, const QString& message)
+{
+    Output output = failure(header, sequence, message);
+    output.notBefore = m_clock.elapsed();
+    m_queue << output;
     pump();
 }
 
@@ -144,6 +197,11 @@ void TefManager::answer(const IntPosFile& request)
     if (header == QLatin1String("ATV")) {
         take(header, sequence);
         log(QStringLiteral("activity check %1 answered").arg(sequence));
+        return;
+    }
+    if (header == QLatin1String("CNF") || header == QLatin1String("NCN")) {
+        take(header, sequence);
+        settle(request);
         return;
     }
     if (header != QLatin1String("CRT") && header != QLatin1String("CHQ")) {
@@ -172,6 +230,7 @@ void TefManager::answer(const IntPosFile& request)
     }
     take(header, sequence);
     if (rule.action == TefRule::Action::Silent) {
+        m_silentOwed = failure(header, sequence, QString());
         if (m_once)
             emit finished();
         return;
@@ -204,8 +263,8 @@ void TefManager::answer(const IntPosFile& request)
             response.add(intpos::kAuthorization, nsu);
         }
         // A decline prints nothing unless its rule gives lines (some networks print a refusal slip).
-        const QStringList slip =
-            approved ? rule.receipt.value_or(defaultSlip(header, cents, nsu)) : rule.receipt.value_or(QStringList());
+        const QStringList slip = approved ? rule.receipt.value_or(defaultSlip(header, cents, nsu))
+                                          : rule.receipt.value_or(QStringList());
         response.add(intpos::kReceiptCount, QString::number(slip.size()));
         for (int i = 0; i < slip.size(); ++i)
             response.add(intpos::receiptLineKey(i + 1), QLatin1Char('"') + slip.at(i) + QLatin1Char('"'));
@@ -217,12 +276,71 @@ void TefManager::answer(const IntPosFile& request)
 
     const qint64 due = m_clock.elapsed() + rule.delayMs;
     if (rule.otherSequenceFirst) {
-        IntPosFile stray = IntPosFile::parse(response.toBytes().replace(
-            ("001-000 = " + sequence + "\r\n").toLatin1(), ("001-000 = 9" + sequence + "\r\n").toLatin1()));
-        m_queue << Output{stray.toBytes(), due, false, 0, false};
+        Output stray;
+        stray.bytes = response.toBytes().replace(("001-000 = " + sequence + "\r\n").toLatin1(),
+                                                 ("001-000 = 9" + sequence + "\r\n").toLatin1());
+        stray.notBefore = due;
+        m_queue << stray;
     }
-    m_queue << Output{response.toBytes(), due, rule.split, rule.splitPauseMs, true};
+    Output output{response.toBytes(), due, rule.split, rule.splitPauseMs, header, sequence, true, {}};
+    if (response.value(intpos::kStatus) == QLatin1String("0") && response.header() == header) {
+        // Receipt lines to print wait for the till's confirmation; without them the payment
+        // is recorded with nothing to print, and needs none.
+        const bool slip = response.value(intpos::kReceiptCount).toInt() > 0;
+        output.approval =
+            TefApproval{sequence, cents, slip ? TefApproval::State::Pending : TefApproval::State::Confirmed};
+    }
+    m_queue << output;
     pump();
+}
+
+void TefManager::settle(const IntPosFile& request)
+{
+    const QString header = request.header();
+    const QString sequence = request.sequence();
+    const QString target = request.value(intpos::kTarget);
+    const bool confirm = header == QLatin1String("CNF");
+    const auto wanted = confirm ? TefApproval::State::Confirmed : TefApproval::State::Undone;
+    QString refusal;
+    auto it = std::find_if(m_approvals.begin(), m_approvals.end(),
+                           [&](const TefApproval& a) { return a.sequence == target; });
+    if (target.isEmpty() || it == m_approvals.end()) {
+        refusal = QStringLiteral("Transacao %1 desconhecida").arg(target);
+    } else if (it->state == TefApproval::State::Pending) {
+        TefApproval settled = *it;
+        settled.state = wanted;
+        recordApproval(settled);
+    } else if (it->state != wanted) {
+        refusal = confirm ? QStringLiteral("Transacao %1 ja desfeita").arg(target)
+                          : QStringLiteral("Transacao %1 ja confirmada").arg(target);
+    }
+    log(QStringLiteral("%1 %2 of %3: %4")
+            .arg(header, sequence, target, refusal.isEmpty() ? QStringLiteral("done") : refusal));
+    IntPosFile response;
+    response.add(intpos::kHeader, header);
+    response.add(intpos::kSequence, sequence);
+    response.add(intpos::kTarget, target);
+    response.add(intpos::kStatus, refusal.isEmpty() ? QStringLiteral("0") : QStringLiteral("1"));
+    response.add(intpos::kMessage, refusal.isEmpty() ? (confirm ? QStringLiteral("Transacao confirmada")
+                                                                : QStringLiteral("Transacao desfeita"))
+                                                     : refusal);
+    response.addEnd();
+    m_queue << Output{response.toBytes(), m_clock.elapsed(), false, 0, header, sequence, false, {}};
+    pump();
+}
+
+void TefManager::recordApproval(const TefApproval& approval)
+{
+    auto it = std::find_if(m_approvals.begin(), m_approvals.end(),
+                           [&](const TefApproval& a) { return a.sequence == approval.sequence; });
+    if (it == m_approvals.end())
+        m_approvals << approval;
+    else
+        *it = approval;
+    log(QStringLiteral("approval %1 (%2): %3")
+            .arg(approval.sequence, QString::number(approval.cents), tefApprovalStateName(approval.state)));
+    if (!tefapprovals::write(m_dir, m_approvals))
+        log(QStringLiteral("cannot write %1").arg(tefapprovals::path(m_dir)));
 }
 
 void TefManager::pump()
@@ -237,8 +355,10 @@ void TefManager::pump()
         // The client has not taken the previous response yet.
         if (QFile::exists(path("resp/intpos.001")))
             return;
-        if (next.split) {
-            // The file stays open over the pause, as a slow writer holds it.
+        if (next.split && !m_stopping) {
+            // The file stays open over the pause, as a slow writer holds it. The mark tells a
+            // later run, should this one be killed in the pause, that the file is its own.
+            QFile(path(kWritingMark)).open(QIODevice::WriteOnly);
             m_splitFile = std::make_unique<QFile>(path("resp/intpos.001"));
             if (!m_splitFile->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
                 log(QStringLiteral("cannot write the response: %1").arg(m_splitFile->errorString()));
@@ -248,7 +368,7 @@ void TefManager::pump()
             m_splitFile->write(next.bytes.left(next.bytes.size() / 2));
             m_splitFile->flush();
             m_splitting = true;
-            QTimer::singleShot(next.splitPauseMs, this, &TefManager::finishSplit);
+            m_splitPause.start(next.splitPauseMs);
             return;
         }
         if (!writeFileWhole(path("resp/intpos.001"), next.bytes))
@@ -266,16 +386,70 @@ void TefManager::finishSplit()
         m_splitFile->close();
         m_splitFile.reset();
     }
+    QFile::remove(path(kWritingMark));
     m_splitting = false;
     outputDone(output);
-    scan();
+    if (!m_stopping)
+        scan();
 }
 
 void TefManager::outputDone(const Output& output)
 {
     log(QStringLiteral("response written (%1 bytes)").arg(output.bytes.size()));
-    if (output.endsRequest && m_once)
+    if (output.approval)
+        recordApproval(*output.approval);
+    if (output.payment && m_once && !m_stopping)
         emit finished();
+}
+
+void TefManager::stop()
+{
+    if (m_stopping)
+        return;
+    m_stopping = true;
+    log(QStringLiteral("stopping"));
+    m_safety.stop();
+    m_retry.stop();
+    m_wake.stop();
+    // A response half written is finished: the client may already have read its first lines.
+    if (m_splitting) {
+        m_splitPause.stop();
+        finishSplit();
+    }
+    // The payment answers still owed are withdrawn: each becomes a failure, written now, so
+    // the till ends its exchange and no approval it never read is given. Other answers (a
+    // confirmation already settled) go out as they are. Stray responses are dropped.
+    QList<Output> owed;
+    for (const Output& output : std::as_const(m_queue)) {
+        if (output.sequence.isEmpty())
+            continue;
+        owed << (output.payment
+                     ? failure(output.header, output.sequence, QStringLiteral("Gerenciador TEF encerrado"))
+                     : output);
+        owed.last().notBefore = 0;
+    }
+    if (m_silentOwed) {
+        owed << failure(m_silentOwed->header, m_silentOwed->sequence,
+                        QStringLiteral("Gerenciador TEF encerrado"));
+        m_silentOwed.reset();
+    }
+    m_queue = owed;
+    m_stopDeadline = m_clock.elapsed() + kStopGraceMs;
+    drainForStop();
+}
+
+void TefManager::drainForStop()
+{
+    pump();
+    if (!m_queue.isEmpty() && m_clock.elapsed() < m_stopDeadline) {
+        // The client has yet to take the response before: give it a moment.
+        QTimer::singleShot(50, this, &TefManager::drainForStop);
+        return;
+    }
+    for (const Output& output : std::as_const(m_queue))
+        log(QStringLiteral("request %1 left unanswered: resp/intpos.001 was never taken away")
+                .arg(output.sequence));
+    emit finished();
 }
 
 } // namespace zel

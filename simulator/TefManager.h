@@ -1,6 +1,7 @@
 #pragma once
 
 #include "IntPos.h"
+#include "TefApprovals.h"
 #include "TefRules.h"
 
 #include <QElapsedTimer>
@@ -10,6 +11,7 @@
 #include <QSet>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 namespace zel {
 
@@ -18,7 +20,13 @@ namespace zel {
 // request: writes the status file resp/intpos.sts echoing its header and sequence, removes
 // the request, and answers in resp/intpos.001 as the rules say, one response at a time (it
 // waits until the client has moved the previous one away). The activity check ("ATV") gets
-// the status file only.
+// the status file only. Confirmations ("CNF") and undos ("NCN") settle an approval; every
+// approval is listed in tef-approvals.json as pending, confirmed or undone.
+//
+// A folder removed and made again is watched again. stop() finishes a response half
+// written and withdraws the payment answers still owed (each becomes a failure, written
+// at once), so no request it took is left unanswered; start() removes what an earlier run
+// left half written.
 class TefManager : public QObject
 {
     Q_OBJECT
@@ -29,6 +37,10 @@ public:
     // Makes req/ and resp/ when missing and starts watching; false with a message when the
     // directory cannot be used.
     bool start(QString* error);
+    // Finishes or withdraws what is owed, then emits finished().
+    void stop();
+
+    const QList<TefApproval>& approvals() const { return m_approvals; }
 
 signals:
     void finished();
@@ -40,10 +52,18 @@ private:
         qint64 notBefore = 0; // on m_clock
         bool split = false;
         int splitPauseMs = 0;
-        bool endsRequest = false; // the last output of a payment request
+        QString header, sequence;            // the request it answers; empty for a stray response
+        bool payment = false;                // the answer of a payment request
+        std::optional<TefApproval> approval; // listed once the response is written whole
     };
 
     void scan();
+    void keepWatching();
+    void clearUnfinished();
+    void settle(const IntPosFile& request);
+    void recordApproval(const TefApproval& approval);
+    void drainForStop();
+    static Output failure(const QString& header, const QString& sequence, const QString& message);
     void takeRequest();
     void answer(const IntPosFile& request);
     void answerFailure(const QString& header, const QString& sequence, const QString& message);
@@ -62,12 +82,17 @@ private:
     QTimer m_safety;
     QTimer m_wake;  // fires when the first queued output is due
     QTimer m_retry; // looks again at a request still being written
+    QTimer m_splitPause;
     QElapsedTimer m_clock;
     QList<Output> m_queue;
     bool m_splitting = false;
     std::unique_ptr<QFile> m_splitFile; // the response being written in two halves
     qint64 m_incompleteSince = -1;
     QSet<QString> m_leftAlone; // sequences of requests a rule told us not to take
+    QList<TefApproval> m_approvals;
+    std::optional<Output> m_silentOwed; // taken by a "silent" rule, answered only at a stop
+    bool m_stopping = false;
+    qint64 m_stopDeadline = 0;
 };
 
 } // namespace zel

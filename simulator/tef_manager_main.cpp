@@ -1,6 +1,7 @@
 // tef-manager-sim: answers the IntPos requests of a TEF directory as a rules file says.
 //   tef-manager-sim --dir <tefdir> [--rules <file>] [--once]
-// Stops on SIGTERM or SIGINT, or with --once after the first payment request is answered.
+// Stops on SIGTERM or SIGINT (after finishing or withdrawing the answers it owes; a second
+// signal stops it at once), or with --once after the first payment request is answered.
 
 #include "TefManager.h"
 
@@ -9,6 +10,7 @@
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
+#include <functional>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -22,17 +24,19 @@ void onSignal(int)
     [[maybe_unused]] auto written = ::write(signalPipe[1], &byte, 1);
 }
 
-// Turns SIGTERM and SIGINT into an orderly quit of the event loop.
-bool catchStopSignals(QCoreApplication& app)
+// Turns SIGTERM and SIGINT into a call of `stop` on the event loop; a second one quits.
+bool catchStopSignals(QCoreApplication& app, std::function<void()> stop)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
         return false;
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] {
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app, stop, received = 0]() mutable {
         char byte;
         [[maybe_unused]] auto got = ::read(signalPipe[0], &byte, 1);
-        qInfo("tef-manager-sim: stopping");
-        app.quit();
+        if (++received == 1)
+            stop();
+        else
+            app.quit();
     });
     struct sigaction action = {};
     action.sa_handler = onSignal;
@@ -74,11 +78,11 @@ int main(int argc, char** argv)
         }
         rules = loaded.value();
     }
-    if (!catchStopSignals(app)) {
+    zel::TefManager manager(parser.value(dirOption), rules, parser.isSet(onceOption));
+    if (!catchStopSignals(app, [&manager] { manager.stop(); })) {
         std::fprintf(stderr, "tef-manager-sim: cannot catch the stop signals\n");
         return 1;
     }
-    zel::TefManager manager(parser.value(dirOption), rules, parser.isSet(onceOption));
     QObject::connect(&manager, &zel::TefManager::finished, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     QString error;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -141,4 +142,37 @@ TEST(DemoRun, ScriptNamingAMissingControlFailsWithItsName)
     EXPECT_EQ(run.exitCode, 3);
     EXPECT_TRUE(run.errors.contains("tcbNoSuchButton")) << run.errors.toStdString();
     EXPECT_EQ(run.result["result"], QJsonValue(false)) << "the receipt was closed, not settled";
+}
+
+TEST(DemoRun, ResultListsTheTefManagersApprovals)
+{
+    QTemporaryDir dir;
+    ASSERT_EQ(runDemo({"--sample", "restaurant", "--write-sample", dir.path()}).exitCode, 0);
+    const QString scenarioPath = dir.filePath("restaurant.json");
+    QFile file(scenarioPath);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QJsonObject scenario = QJsonDocument::fromJson(file.readAll()).object();
+    file.close();
+    QJsonObject devices = scenario["devices"].toObject();
+    devices["tef"] = QJsonObject{{"dir", "tef"}};
+    scenario["devices"] = devices;
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QJsonDocument(scenario).toJson());
+    file.close();
+    // What the TEF manager left: one approval confirmed, one undone.
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("tef")));
+    QFile approvals(dir.filePath("tef/tef-approvals.json"));
+    ASSERT_TRUE(approvals.open(QIODevice::WriteOnly));
+    approvals.write(R"({"approvals": [{"sequence": "7", "amount": "1250", "state": "confirmed"},
+                                      {"sequence": "8", "amount": "990", "state": "undone"}]})");
+    approvals.close();
+
+    const DemoOutcome run =
+        runDemo({"--scenario", scenarioPath, "--state", dir.filePath("state"), "--screenshots", dir.path()});
+    const QJsonArray listed = run.result["tefApprovals"].toArray();
+    ASSERT_EQ(listed.size(), 2) << run.errors.toStdString();
+    EXPECT_EQ(listed[0].toObject()["sequence"], QJsonValue("7"));
+    EXPECT_EQ(listed[0].toObject()["state"], QJsonValue("confirmed"));
+    EXPECT_EQ(listed[1].toObject()["amount"], QJsonValue("990"));
+    EXPECT_EQ(listed[1].toObject()["state"], QJsonValue("undone"));
 }

@@ -95,8 +95,9 @@ INSTANTIATE_TEST_SUITE_P(
         OrderCase{S::Idle, C::Open, true, S::Open}, OrderCase{S::Idle, C::Item, false, S::Idle},
         OrderCase{S::Idle, C::Payment, false, S::Idle}, OrderCase{S::Idle, C::Close, false, S::Idle},
         OrderCase{S::Open, C::Open, false, S::Open}, OrderCase{S::Open, C::Item, true, S::Items},
-        // A coupon without items can be neither adjusted nor totalled.
-        OrderCase{S::Open, C::Adjust, false, S::Open}, OrderCase{S::Open, C::Payment, false, S::Open},
+        // A coupon without items cannot be adjusted, but may be paid and closed (its sale had
+        // only items that are not printed).
+        OrderCase{S::Open, C::Adjust, false, S::Open}, OrderCase{S::Open, C::Payment, true, S::Payment},
         OrderCase{S::Items, C::Item, true, S::Items}, OrderCase{S::Items, C::Adjust, true, S::Subtotal},
         OrderCase{S::Items, C::Payment, true, S::Payment}, OrderCase{S::Items, C::Close, false, S::Items},
         OrderCase{S::Subtotal, C::Item, false, S::Subtotal},
@@ -152,19 +153,19 @@ TEST_F(FiscalPrinterTest, AnUnreadableCounterContinuesAboveTheJournal)
 
 TEST_F(FiscalPrinterTest, FaultsSwitchedOnByTheSettings)
 {
-    m_config.faults.notReady = true;
+    m_config.faults.notReady = Fault::always();
     FiscalPrinter notReady(m_config);
     EXPECT_FALSE(notReady.ready());
     EXPECT_FALSE(notReady.openCoupon());
 
     m_config.faults = {};
-    m_config.faults.refuseOpen = true;
+    m_config.faults.refuseOpen = Fault::always();
     FiscalPrinter refusesOpen(m_config);
     EXPECT_TRUE(refusesOpen.ready());
     EXPECT_FALSE(refusesOpen.openCoupon());
 
     m_config.faults = {};
-    m_config.faults.refusePayment = true;
+    m_config.faults.refusePayment = Fault::always();
     FiscalPrinter refusesPayment(m_config);
     reach(refusesPayment, CouponState::Items);
     EXPECT_FALSE(refusesPayment.openPayment());

@@ -120,7 +120,7 @@ TEST_F(JournalTest, TheClosingReadsTheDatasetsWithoutMovingThem)
                          20);
     m_movements.first();
     QString number;
-    ASSERT_TRUE(m_devices.FechaCupom(false, true, 0, 0, 0, {}, false, {}, m_movements, m_types, number, {},
+    ASSERT_TRUE(m_devices.FechaCupom(false, true, 0, 2.10, 0, {}, false, {}, m_movements, m_types, number, {},
                                      {}, {}, {}, {}));
     EXPECT_EQ(m_movements.recNo(), 1);
     EXPECT_EQ(m_movements.recordCount(), 2);

@@ -81,6 +81,21 @@ TEST_F(TefDirectoryTest, AnUnreadableCounterNeverGoesBackToOne)
     EXPECT_GT(m_tef.nextSequence().toLongLong(), 1000000);
 }
 
+TEST_F(TefDirectoryTest, ACounterThatCannotBeSavedHandsOutNoSequence)
+{
+    // A folder where the counter file should be: it can be neither read nor replaced.
+    ASSERT_TRUE(QDir().mkpath(m_config.stateDir + QStringLiteral("tef-sequence/x")));
+    SimulatedPeripherals devices(m_config);
+    EXPECT_EQ(devices.GetSequence(), QString());
+    EXPECT_EQ(devices.GetSequence(), QString());
+    // An exchange without a sequence is not taken, and is refused at once.
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(devices.CheckGPAtivo(QStringLiteral("CRT"), QString()));
+    EXPECT_FALSE(devices.CheckGPAtivo());
+    EXPECT_LT(clock.elapsed(), 1000);
+}
+
 TEST_F(TefDirectoryTest, CheckFilesPreparesTheFoldersAndClearsLeftovers)
 {
     EXPECT_FALSE(m_tef.checkDir(QStringLiteral("C"))); // no folders yet

@@ -1,0 +1,74 @@
+#include "TefApprovals.h"
+
+#include "IntPos.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace zel {
+
+QString tefApprovalStateName(TefApproval::State state)
+{
+    switch (state) {
+    case TefApproval::State::Pending:
+        return QStringLiteral("pending");
+    case TefApproval::State::Confirmed:
+        return QStringLiteral("confirmed");
+    case TefApproval::State::Undone:
+        break;
+    }
+    return QStringLiteral("undone");
+}
+
+QString tefapprovals::path(const QString& tefDir)
+{
+    return tefDir + QStringLiteral("tef-approvals.json");
+}
+
+QList<TefApproval> tefapprovals::read(const QString& tefDir)
+{
+    QList<TefApproval> approvals;
+    QFile file(path(tefDir));
+    if (!file.exists())
+        return approvals;
+    QJsonParseError error;
+    const QJsonDocument document =
+        file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll(), &error) : QJsonDocument();
+    if (!document.isObject() || !document.object().value(QStringLiteral("approvals")).isArray()) {
+        qWarning("tef: %s is unreadable", qPrintable(file.fileName()));
+        return approvals;
+    }
+    for (const QJsonValue entry : document.object().value(QStringLiteral("approvals")).toArray()) {
+        const QJsonObject o = entry.toObject();
+        TefApproval approval;
+        approval.sequence = o.value(QStringLiteral("sequence")).toString();
+        approval.cents = o.value(QStringLiteral("amount")).toString().toLongLong();
+        const QString state = o.value(QStringLiteral("state")).toString();
+        if (approval.sequence.isEmpty())
+            continue;
+        approval.state = state == QLatin1String("confirmed") ? TefApproval::State::Confirmed
+                         : state == QLatin1String("undone")  ? TefApproval::State::Undone
+                                                             : TefApproval::State::Pending;
+        approvals << approval;
+    }
+    return approvals;
+}
+
+QJsonArray tefapprovals::toJson(const QList<TefApproval>& approvals)
+{
+    QJsonArray list;
+    for (const auto& a : approvals)
+        list.append(QJsonObject{{QStringLiteral("sequence"), a.sequence},
+                                {QStringLiteral("amount"), QString::number(a.cents)},
+                                {QStringLiteral("state"), tefApprovalStateName(a.state)}});
+    return list;
+}
+
+bool tefapprovals::write(const QString& tefDir, const QList<TefApproval>& approvals)
+{
+    const QJsonObject document{{QStringLiteral("approvals"), toJson(approvals)}};
+    return writeFileWhole(path(tefDir), QJsonDocument(document).toJson(QJsonDocument::Indented));
+}
+
+} // namespace zel
