@@ -227,6 +227,13 @@ bool Exchange::run()
     const QString amountCents = centsText(m_amount);
     m_header = tefHeader(m_letter);
     m_sequence = m_devices.GetSequence();
+    // No sequence means the counter could not be kept: a request without one could be approved
+    // and never matched to its answer.
+    if (m_sequence.trimmed().isEmpty()) {
+        dialogs().TouchMessageDlg(tefText("TefSemSequencia"), DialogType::Error, DialogButtons::Ok, 0, 0,
+                                  QString());
+        return false;
+    }
     const QString dir = withSlash(m_devices.DirTef());
     m_requestPath = dir + QStringLiteral("req/intpos.001");
     m_respDir = dir + QStringLiteral("resp/");

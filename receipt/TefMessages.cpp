@@ -17,6 +17,8 @@ const TMessages& tefMessages()
         QStringLiteral("TefCaractereLatin1|tem o caractere \"%1\", que o arquivo não comporta"),
         QStringLiteral("TefArquivoGrande|o arquivo passa de %1 KiB, o limite de uma resposta"),
         QStringLiteral("TefArquivoNaoTexto|o arquivo não é texto"),
+        QStringLiteral("TefSemSequencia|O contador de transações TEF não pode ser gravado: nenhuma "
+                       "requisição foi enviada. Verifique o diretório do TEF."),
         QStringLiteral("TefAguardando|Aguardando o gerenciador TEF..."),
         QStringLiteral("TefRespostaIlegivel|A resposta do TEF (%1) não pode ser lida: %2. A espera continua."),
         QStringLiteral("TefRespostaRecusada|Um arquivo de resposta do TEF foi recusado: %1. Ele foi guardado "

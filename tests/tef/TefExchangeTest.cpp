@@ -131,6 +131,14 @@ TEST_F(TefExchangeTest, RefusesACouponNumberThatWouldBreakTheRequest)
     EXPECT_EQ(m_devices->count("CheckGPAtivo"), 1) << "the manager is not asked to take it";
 }
 
+TEST_F(TefExchangeTest, NoSequenceSendsNoRequest)
+{
+    m_devices->script("GetSequence", {QString()});
+    m_dialogs->expectMessageDlg(mrOk, "contador");
+    EXPECT_FALSE(ExecutaTEF("C", 10.0, ""));
+    EXPECT_FALSE(QFile::exists(req())) << "a request without a sequence could be charged unmatched";
+}
+
 TEST_F(TefExchangeTest, FilesThatAreNoAnswerAreSetAsideWhileTheWaitGoesOn)
 {
     QByteArray binary = response({"000-000 = CRT", "001-000 = 1"});
