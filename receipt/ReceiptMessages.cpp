@@ -36,6 +36,9 @@ TMessages receiptMessages()
         QStringLiteral("ErroComando|Erro ao enviar comando para a impressora."),
         QStringLiteral("Desconto|Desconto"),
         QStringLiteral("ImpCheque|Deseja imprimir cheque?"),
+        QStringLiteral("ValorInvalido|O valor digitado não é um número; nada foi registrado."),
+        QStringLiteral("CotacaoInvalida|A cotação deve ser maior que zero."),
+        QStringLiteral("ErroCotacao|Não foi possível gravar ou ler as cotações:"),
     });
 }
 
