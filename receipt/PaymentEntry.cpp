@@ -137,9 +137,12 @@ bool TfrmRecebimento::PedeValor(TInputStep step, const QString& proposta, bool t
         for (zel::TTouchButton* key : travadas)
             key->setEnabled(true);
     });
-    // Back sets isNone and boVoltou: a wait for a step other than isNone ends on it too.
-    zel::waitWhile([this, ate] { return !boDesistiu && !boVoltou && InputStep != ate; },
+    // Back sets isNone and boVoltou: a wait for a step other than isNone ends on it too. A form
+    // closed from outside abandons the entry.
+    zel::waitWhile([this, ate] { return !boDesistiu && !boVoltou && InputStep != ate && isVisible(); },
                    QStringLiteral("payment entry: %1").arg(QString::fromLatin1(Vrm_zel00000::MsgInputStep[step])));
+    if (!isVisible())
+        boDesistiu = true;
     return !boVoltou && !boDesistiu;
 }
 
