@@ -145,24 +145,27 @@ TEST_F(PaymentEntry, QuoteIsAskedOncePerIndexAndDate)
     EXPECT_DOUBLE_EQ(stored.fieldByName("VRINDICE").asFloat(), 2.5);
 }
 
-// Back (or Exit) while a value is asked: nothing recorded, the list and amounts as they were,
-// the keys free again and the input step back to isNone.
+// Back, Exit, or the receipt closed from outside while a value is asked: nothing recorded, the
+// list and amounts as they were, the keys free again and the input step back to isNone.
 TEST_F(PaymentEntry, AbandonedPromptsLeaveNoTrace)
 {
+    enum How { Back, Exit, Closed };
     struct Case {
         const char* button;
         int step;
-        bool exit;
+        How how;
     };
-    for (const Case& c : {Case{"02", isCredito3, false}, Case{"07", isMoeda1, false}, Case{"01", isDinheiro1, true}}) {
+    for (const Case& c : {Case{"02", isCredito3, Back}, Case{"07", isMoeda1, Back}, Case{"01", isDinheiro1, Exit},
+                          Case{"03", isDebito3, Closed}}) {
         SCOPED_TRACE(c.button);
         Operator& o = operatorForNextReceipt();
         o.click(QStringLiteral("tcbBalcao%1").arg(c.button));
         waitForStep(o, c.step);
-        if (c.exit) {
+        if (c.how == Exit) {
             o.run([] { form()->tcbSairClick(); }, "the exit command");
         } else {
-            o.click("tcbVoltar");
+            if (c.how == Back)
+                o.click("tcbVoltar");
             closeReceipt(o);
         }
         EXPECT_FALSE(receber());
