@@ -12,8 +12,8 @@ namespace zel::demo {
 
 namespace {
 
-const QStringList kKeys = {QStringLiteral("UsaTEF"), QStringLiteral("UsaTEFCheque"), QStringLiteral("PcMaxTroco"),
-                           QStringLiteral("UtilizaImpFis")};
+const QStringList kKeys = {QStringLiteral("UsaTEF"), QStringLiteral("UsaTEFCheque"),
+                           QStringLiteral("PcMaxTroco"), QStringLiteral("UtilizaImpFis")};
 
 } // namespace
 
@@ -28,7 +28,8 @@ Status writeRunSettings(const QString& folder, const QJsonObject& settings)
         return Error{QStringLiteral("cannot create the settings folder %1").arg(folder)};
     QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, folder);
     QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, folder);
-    QSettings store(QSettings::SystemScope, QStringLiteral("KORVANA"), QStringLiteral("Sistemas Integrados Korvana"));
+    QSettings store(QSettings::SystemScope, QStringLiteral("KORVANA"),
+                    QStringLiteral("Sistemas Integrados Korvana"));
     store.clear();
     store.beginGroup(QStringLiteral("Vormel"));
     for (auto it = settings.begin(); it != settings.end(); ++it)
@@ -56,7 +57,8 @@ Status TefManagerProcess::start(const QString& program, const QString& tefDir, c
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     m_process.start(program, {QStringLiteral("--dir"), tefDir, QStringLiteral("--rules"), rulesPath});
     if (!m_process.waitForStarted(5000))
-        return Error{QStringLiteral("cannot start the TEF manager simulator %1: %2").arg(program, m_process.errorString())};
+        return Error{QStringLiteral("cannot start the TEF manager simulator %1: %2")
+                         .arg(program, m_process.errorString())};
     QByteArray seen;
     QElapsedTimer clock;
     clock.start();
@@ -66,7 +68,8 @@ Status TefManagerProcess::start(const QString& program, const QString& tefDir, c
     }
     if (!seen.contains("watching")) {
         stop();
-        return Error{QStringLiteral("the TEF manager simulator did not start: %1").arg(QString::fromLocal8Bit(seen).trimmed())};
+        return Error{QStringLiteral("the TEF manager simulator did not start: %1")
+                         .arg(QString::fromLocal8Bit(seen).trimmed())};
     }
     return {};
 }

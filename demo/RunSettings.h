@@ -19,7 +19,8 @@ bool isRunSettingKey(const QString& key);
 
 // The TEF manager simulator program, started on the run's TEF folder with the scenario's rules
 // and stopped when this object goes.
-class TefManagerProcess {
+class TefManagerProcess
+{
 public:
     TefManagerProcess() = default;
     ~TefManagerProcess();
@@ -27,7 +28,8 @@ public:
     TefManagerProcess& operator=(const TefManagerProcess&) = delete;
 
     // Writes the rules to `rulesPath`, starts `program` and waits until it watches `tefDir`.
-    Status start(const QString& program, const QString& tefDir, const QJsonObject& rules, const QString& rulesPath);
+    Status start(const QString& program, const QString& tefDir, const QJsonObject& rules,
+                 const QString& rulesPath);
     void stop();
 
 private:

@@ -1,10 +1,10 @@
 #include "devices/Peripherals.h"
+#include "dialogs/Dialogs.h"
 #include "receipt/PaymentMovement.h"
 #include "receipt/ReceiptSettings.h"
 #include "receipt/TefExchange.h"
 #include "receipt/TfrmRecebimento.h"
 #include "receipt/Vrm_zel00000.h"
-#include "dialogs/Dialogs.h"
 #include "text/Money.h"
 #include "toolkit/ErrorBarrier.h"
 #include "toolkit/TouchButton.h"
@@ -61,13 +61,13 @@ void TfrmRecebimento::DoMenuRecebimentoClick(const QString& code, const QString&
     m_ui->imgReceb->setPixmap(glyph);
 
     try {
-        const bool chequeFiscal = idTipo == zel::kind::cheque &&
-                                  (Vrm_zel00000::stIdImpCupFis == QLatin1String("1") ||
-                                   Vrm_zel00000::stIdImpCupFis == QLatin1String("2"));
+        const bool chequeFiscal =
+            idTipo == zel::kind::cheque && (Vrm_zel00000::stIdImpCupFis == QLatin1String("1") ||
+                                            Vrm_zel00000::stIdImpCupFis == QLatin1String("2"));
         if (chequeFiscal) {
-            const int answer = zel::dialogs().TouchMessageDlg(msgPadrao.Msg(QStringLiteral("ImpCheque")),
-                                                              zel::DialogType::Confirmation,
-                                                              zel::DialogButtons::YesNo);
+            const int answer =
+                zel::dialogs().TouchMessageDlg(msgPadrao.Msg(QStringLiteral("ImpCheque")),
+                                               zel::DialogType::Confirmation, zel::DialogButtons::YesNo);
             if (answer == zel::mrYes)
                 ImpCheque(doVrAPagar, doVrPago, doVrTotal);
             AplicaParcelas();
@@ -121,14 +121,15 @@ bool TfrmRecebimento::PedeValor(TInputStep step, const QString& proposta, bool t
     if (devices.TecladoOK()) {
         devices.TeclDispClrLn2();
         devices.TeclGoToXY(2, 1);
-        devices.TeclDispStr(msgPadrao.Msg(QString::fromLatin1(Vrm_zel00000::TeclMsgInputStep[step])) + proposta);
+        devices.TeclDispStr(msgPadrao.Msg(QString::fromLatin1(Vrm_zel00000::TeclMsgInputStep[step])) +
+                            proposta);
     }
     stValor = proposta;
     boSubstitui = true;
 
     const QList<zel::TTouchButton*> travadas =
-        travaTeclas ? QList<zel::TTouchButton*>{m_ui->tcb1, m_ui->tcb2, m_ui->tcb3, m_ui->tcb4,
-                                                m_ui->tcb5, m_ui->tcb6, m_ui->tcb7, m_ui->tcb8,
+        travaTeclas ? QList<zel::TTouchButton*>{m_ui->tcb1, m_ui->tcb2, m_ui->tcb3,       m_ui->tcb4,
+                                                m_ui->tcb5, m_ui->tcb6, m_ui->tcb7,       m_ui->tcb8,
                                                 m_ui->tcb9, m_ui->tcb0, m_ui->tcbVirgula, m_ui->tcbCorrigir}
                     : QList<zel::TTouchButton*>{};
     for (zel::TTouchButton* key : travadas)
@@ -139,8 +140,9 @@ bool TfrmRecebimento::PedeValor(TInputStep step, const QString& proposta, bool t
     });
     // Back sets isNone and boVoltou: a wait for a step other than isNone ends on it too. A form
     // closed from outside abandons the entry.
-    zel::waitWhile([this, ate] { return !boDesistiu && !boVoltou && InputStep != ate && isVisible(); },
-                   QStringLiteral("payment entry: %1").arg(QString::fromLatin1(Vrm_zel00000::MsgInputStep[step])));
+    zel::waitWhile(
+        [this, ate] { return !boDesistiu && !boVoltou && InputStep != ate && isVisible(); },
+        QStringLiteral("payment entry: %1").arg(QString::fromLatin1(Vrm_zel00000::MsgInputStep[step])));
     if (!isVisible())
         boDesistiu = true;
     return !boVoltou && !boDesistiu;
@@ -152,7 +154,8 @@ bool TfrmRecebimento::LeValor(double& valor, bool corta)
 {
     const zel::Result<double> lido = zel::parseAmount(stValor);
     if (!lido) {
-        DesisteEntrada(msgPadrao.Msg(QStringLiteral("ValorInvalido")) + QLatin1Char(' ') + lido.errorMessage());
+        DesisteEntrada(msgPadrao.Msg(QStringLiteral("ValorInvalido")) + QLatin1Char(' ') +
+                       lido.errorMessage());
         return false;
     }
     valor = corta ? zel::Trunc2(*lido) : *lido;

@@ -24,7 +24,8 @@ bool TfrmRecebimento::EntradaMoeda(double& valor, double& cotacao)
 {
     zel::Peripherals& devices = zel::peripherals();
     if (const zel::Status opened = zel::quotes::open(cdsCotacao, devices.DsDirCad()); !opened) {
-        DesisteEntrada(msgPadrao.Msg(QStringLiteral("ErroCotacao")) + QLatin1Char(' ') + opened.errorMessage());
+        DesisteEntrada(msgPadrao.Msg(QStringLiteral("ErroCotacao")) + QLatin1Char(' ') +
+                       opened.errorMessage());
         return false;
     }
     bool fechada = false;
@@ -41,8 +42,8 @@ bool TfrmRecebimento::EntradaMoeda(double& valor, double& cotacao)
     });
 
     const QString indice = cdsReceb.fieldByName(QStringLiteral("CDINDICE")).asString();
-    const QDate referencia = dtMovFiscal.isValid() && dtMovFiscal.date().isValid() ? dtMovFiscal.date()
-                                                                                    : QDate::currentDate();
+    const QDate referencia =
+        dtMovFiscal.isValid() && dtMovFiscal.date().isValid() ? dtMovFiscal.date() : QDate::currentDate();
     if (const std::optional<double> guardada = zel::quotes::find(cdsCotacao, indice, referencia)) {
         cotacao = *guardada;
         if (!zel::isUsableQuote(cotacao)) {
@@ -63,7 +64,8 @@ bool TfrmRecebimento::EntradaMoeda(double& valor, double& cotacao)
     }
 
     double digitado = 0;
-    if (!PedeValor(isMoeda2, zel::formatFixed(doVrAPagar / cotacao), false, isNone) || !LeValor(digitado, false))
+    if (!PedeValor(isMoeda2, zel::formatFixed(doVrAPagar / cotacao), false, isNone) ||
+        !LeValor(digitado, false))
         return false;
     valor = zel::foreignPayment(digitado, cotacao).valor;
     fecha();
@@ -94,7 +96,9 @@ bool TfrmRecebimento::EntradaConta(double& valor)
 // The payment's movement row, its running-list line and the amounts with their labels.
 void TfrmRecebimento::RegistraPagamento(double valor, const QString& idTipo, double cotacao)
 {
-    const auto text = [this](const char* field) { return cdsReceb.fieldByName(QString::fromLatin1(field)).asString(); };
+    const auto text = [this](const char* field) {
+        return cdsReceb.fieldByName(QString::fromLatin1(field)).asString();
+    };
     zel::PaymentMovement movimento;
     movimento.cdFilial = zel::FiliProc();
     movimento.cdTipoRece = text("CDTIPORECE");
@@ -147,8 +151,8 @@ void TfrmRecebimento::MostraResumo()
 {
     zel::Peripherals& devices = zel::peripherals();
     if (devices.TecladoOK()) {
-        const QStringList linhas = zel::keyboardSummary(msgPadrao, m_ui->lblValorTotal->text(),
-                                                        m_ui->lblValorPago->text(), m_ui->lblValorPagar->text());
+        const QStringList linhas = zel::keyboardSummary(
+            msgPadrao, m_ui->lblValorTotal->text(), m_ui->lblValorPago->text(), m_ui->lblValorPagar->text());
         devices.TeclFormFeed();
         devices.TeclGoToXY(1, 1);
         devices.TeclDispStr(linhas.value(0));
@@ -158,7 +162,8 @@ void TfrmRecebimento::MostraResumo()
     if (devices.DisplayOK()) {
         const int largura = devices.TAM_DISPLAY();
         devices.DisplayChar(QString(QChar(12)));
-        devices.DisplayChar(zel::customerDisplayLine(msgPadrao.Msg(QStringLiteral("Total")), doVrTotal, largura));
+        devices.DisplayChar(
+            zel::customerDisplayLine(msgPadrao.Msg(QStringLiteral("Total")), doVrTotal, largura));
         devices.DisplayChar(
             zel::customerDisplayLine(msgPadrao.Msg(QStringLiteral("TotalPago")), doVrPago, largura));
     }

@@ -93,8 +93,8 @@ QStringList keyboardSummary(const TMessages& messages, const QString& total, con
 {
     const QString gap(3, u' ');
     return {messages.Msg(QStringLiteral("Recebimento")) + gap + messages.Msg(QStringLiteral("Total")) + total,
-            messages.Msg(QStringLiteral("TotalPago")) + pago + gap + messages.Msg(QStringLiteral("TotalAPagar")) +
-                aPagar};
+            messages.Msg(QStringLiteral("TotalPago")) + pago + gap +
+                messages.Msg(QStringLiteral("TotalAPagar")) + aPagar};
 }
 
 QString customerDisplayLine(const QString& caption, double value, int displayWidth)

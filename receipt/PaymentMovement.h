@@ -6,7 +6,6 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 
 namespace zel {
@@ -45,9 +44,9 @@ struct PaymentMovement
     QString nmTipoRece;
     QString cdCliente;
     QString cdConsumidor;
-    double valor = 0;          // local currency, already cut to cents
-    QDateTime dtHrIncMov;      // when it was taken
-    QDate dtMovimCaixa;        // the day it counts on
+    double valor = 0;                  // local currency, already cut to cents
+    QDateTime dtHrIncMov;              // when it was taken
+    QDate dtMovimCaixa;                // the day it counts on
     std::optional<double> vrMoviveOut; // foreign currency: the amount in that currency
     std::optional<double> vrCotIndOut; // foreign currency: the quote
 };

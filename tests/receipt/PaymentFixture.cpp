@@ -10,7 +10,8 @@ namespace zel::test {
 
 namespace {
 
-struct Kind {
+struct Kind
+{
     const char* nome;
     const char* idTipo;
     const char* troco;
@@ -47,7 +48,8 @@ void PaymentFixture::SetUp()
         tipos.post();
     }
     QList<FieldDef> clientFields, consumerFields;
-    for (const char* name : {"CDCLIENTE", "IDTPIJURCLIE", "NRINSJURCLIE", "CDEXCLIENTE", "NMRAZSOCCLIE", "NMFANTCLIE"})
+    for (const char* name :
+         {"CDCLIENTE", "IDTPIJURCLIE", "NRINSJURCLIE", "CDEXCLIENTE", "NMRAZSOCCLIE", "NMFANTCLIE"})
         clientFields.append(FieldDef{name, FieldType::String, 40});
     for (const char* name : {"CDCLIENTE", "CDIDCONSUMID", "CDCONSUMIDOR", "CDEXCONSUMID", "NMCONSUMIDOR"})
         consumerFields.append(FieldDef{name, FieldType::String, 40});
@@ -81,13 +83,14 @@ bool PaymentFixture::receber(const QString& idImpCupFis)
 {
     if (op)
         op->start();
-    return Recebimento(venda, movimentos, nrVenda, clientes, consumidores, aliquotas, tipos, QStringLiteral("RES"),
-                       QString(), figura, idImpCupFis);
+    return Recebimento(venda, movimentos, nrVenda, clientes, consumidores, aliquotas, tipos,
+                       QStringLiteral("RES"), QString(), figura, idImpCupFis);
 }
 
 void PaymentFixture::waitForStep(Operator& o, int step)
 {
-    o.waitUntil([step] { return Vrm_zel00000::InputStep == step; }, QStringLiteral("input step %1").arg(step));
+    o.waitUntil([step] { return Vrm_zel00000::InputStep == step; },
+                QStringLiteral("input step %1").arg(step));
 }
 
 void PaymentFixture::closeReceipt(Operator& o)

@@ -13,7 +13,8 @@ namespace zel::test {
 // 07 dollar (index "USD"), 08 client account, 09 a kind payment entry does not know ("0"). The data
 // directory is a fresh folder; the POS keyboard and the customer display are absent unless
 // a test says otherwise.
-class PaymentFixture : public ReceiptFixture {
+class PaymentFixture : public ReceiptFixture
+{
 protected:
     void SetUp() override;
     void TearDown() override;

@@ -20,7 +20,8 @@ using namespace zel::test;
 
 namespace {
 
-class PaymentEntry : public PaymentFixture {
+class PaymentEntry : public PaymentFixture
+{
 protected:
     static QString text(const char* name) { return form()->findChild<QLabel*>(name)->text(); }
     static QString list() { return form()->findChild<QPlainTextEdit*>("memLista")->toPlainText(); }
@@ -35,7 +36,8 @@ protected:
     }
 };
 
-struct KindCase {
+struct KindCase
+{
     const char* button;
     const char* cd;
     const char* typed; // physical keys before Enter; empty: the proposal is accepted
@@ -44,7 +46,9 @@ struct KindCase {
     bool prompt, locked, card;
 };
 
-class PaymentKinds : public PaymentEntry, public ::testing::WithParamInterface<KindCase> {};
+class PaymentKinds : public PaymentEntry, public ::testing::WithParamInterface<KindCase>
+{
+};
 
 // One payment of each kind: the movement row, the running-list line, the amounts and labels.
 TEST_P(PaymentKinds, RecordTheirMovement)
@@ -94,19 +98,19 @@ TEST_P(PaymentKinds, RecordTheirMovement)
     EXPECT_EQ(Vrm_zel00000::InputStep, isNone);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryKind, PaymentKinds,
-    ::testing::Values(KindCase{"01", "001", "35,5", "", 35.5, 64.5, 35.5, true, false, false},
-                      // Overpayment is recorded as typed; the amount due stops at 0.
-                      KindCase{"01", "001", "150", "", 150, 0, 150, true, false, false},
-                      // The touch keys are locked: the card amount is the one proposed.
-                      KindCase{"02", "002", "", "", 100, 0, 100, true, true, true},
-                      // A keyboard still edits a card amount.
-                      KindCase{"03", "003", "40", "", 40, 60, 40, true, true, true},
-                      KindCase{"04", "004", "60", "", 60, 40, 60, true, false, false},
-                      KindCase{"05", "005", "30", "1", 30, 70, 30, true, false, false},
-                      KindCase{"06", "006", "20", "1", 20, 80, 20, true, false, false},
-                      KindCase{"09", "009", "", "1", 0, 100, 0, false, false, false}));
+INSTANTIATE_TEST_SUITE_P(EveryKind, PaymentKinds,
+                         ::testing::Values(KindCase{"01", "001", "35,5", "", 35.5, 64.5, 35.5, true, false,
+                                                    false},
+                                           // Overpayment is recorded as typed; the amount due stops at 0.
+                                           KindCase{"01", "001", "150", "", 150, 0, 150, true, false, false},
+                                           // The touch keys are locked: the card amount is the one proposed.
+                                           KindCase{"02", "002", "", "", 100, 0, 100, true, true, true},
+                                           // A keyboard still edits a card amount.
+                                           KindCase{"03", "003", "40", "", 40, 60, 40, true, true, true},
+                                           KindCase{"04", "004", "60", "", 60, 40, 60, true, false, false},
+                                           KindCase{"05", "005", "30", "1", 30, 70, 30, true, false, false},
+                                           KindCase{"06", "006", "20", "1", 20, 80, 20, true, false, false},
+                                           KindCase{"09", "009", "", "1", 0, 100, 0, false, false, false}));
 
 // Two dollar payments on one day: the quote is asked once and stored; 50 at 2,5 is 125,00.
 TEST_F(PaymentEntry, QuoteIsAskedOncePerIndexAndDate)
@@ -116,9 +120,11 @@ TEST_F(PaymentEntry, QuoteIsAskedOncePerIndexAndDate)
     venda.fieldByName("VRPRECCOMVEN").setFloat(200);
     venda.post();
     QStringList prompts;
-    const auto proposal = [&] { prompts << QString::number(Vrm_zel00000::InputStep) + u' ' + text("lblInputReceb2"); };
+    const auto proposal = [&] {
+        prompts << QString::number(Vrm_zel00000::InputStep) + u' ' + text("lblInputReceb2");
+    };
     Operator& o = operatorForNextReceipt();
-    o.click("tcbBalcao07").run(proposal).type("0").click("tcbEnter");         // refused: asked again
+    o.click("tcbBalcao07").run(proposal).type("0").click("tcbEnter"); // refused: asked again
     waitForStep(o, isMoeda1);
     o.run(proposal).type("2,5").click("tcbEnter");
     waitForStep(o, isMoeda2);
@@ -150,13 +156,14 @@ TEST_F(PaymentEntry, QuoteIsAskedOncePerIndexAndDate)
 TEST_F(PaymentEntry, AbandonedPromptsLeaveNoTrace)
 {
     enum How { Back, Exit, Closed };
-    struct Case {
+    struct Case
+    {
         const char* button;
         int step;
         How how;
     };
-    for (const Case& c : {Case{"02", isCredito3, Back}, Case{"07", isMoeda1, Back}, Case{"01", isDinheiro1, Exit},
-                          Case{"03", isDebito3, Closed}}) {
+    for (const Case& c : {Case{"02", isCredito3, Back}, Case{"07", isMoeda1, Back},
+                          Case{"01", isDinheiro1, Exit}, Case{"03", isDebito3, Closed}}) {
         SCOPED_TRACE(c.button);
         Operator& o = operatorForNextReceipt();
         o.click(QStringLiteral("tcbBalcao%1").arg(c.button));
@@ -208,13 +215,16 @@ TEST_F(PaymentEntry, UnreadableEntryRecordsNothingAndLeavesTheReceiptUsable)
 TEST_F(PaymentEntry, ClientAccountAsksForTheConsumerOnce)
 {
     int consumerForms = 0;
-    const auto consumerOnScreen = [] { return qobject_cast<TfrmInfConsumidor*>(Operator::activeForm()) != nullptr; };
+    const auto consumerOnScreen = [] {
+        return qobject_cast<TfrmInfConsumidor*>(Operator::activeForm()) != nullptr;
+    };
     Operator& o = operatorForNextReceipt();
     o.click("tcbBalcao01").type("40").click("tcbEnter");
     o.click("tcbBalcao08");
     o.waitUntil(consumerOnScreen, "the consumer form").run([&] { ++consumerForms; });
     o.type("501").press(Qt::Key_Return);
-    o.waitUntil([consumerOnScreen] { return consumerOnScreen() && Vrm_zel00400::NrPasso == kStepConsumer; }, "the consumer prompt");
+    o.waitUntil([consumerOnScreen] { return consumerOnScreen() && Vrm_zel00400::NrPasso == kStepConsumer; },
+                "the consumer prompt");
     o.type("11").press(Qt::Key_Return);
     o.waitUntil([] { return Operator::activeForm() == form(); }, "back on the receipt");
     // The sale is covered; Back frees the payment types again.
@@ -227,7 +237,8 @@ TEST_F(PaymentEntry, ClientAccountAsksForTheConsumerOnce)
     EXPECT_EQ(movementSummary(), QStringList({"001 40.00", "008 60.00", "008 0.00"}));
     QStringList codes;
     for (movimentos.first(); !movimentos.eof(); movimentos.next())
-        codes << movimentos.fieldByName("CDCLIENTE").asString() + u'/' + movimentos.fieldByName("CDCONSUMIDOR").asString();
+        codes << movimentos.fieldByName("CDCLIENTE").asString() + u'/' +
+                     movimentos.fieldByName("CDCONSUMIDOR").asString();
     EXPECT_EQ(codes, QStringList({"/", "C1/11", "C1/11"}));
     EXPECT_TRUE(form()->boConsumidorInf);
     EXPECT_DOUBLE_EQ(form()->doVrAPagar, 0);
@@ -244,7 +255,8 @@ TEST_F(PaymentEntry, ChequeInstalmentsAreAppliedAndEmptied)
     Operator& o = operatorForNextReceipt();
     o.click("tcbBalcao04").run([&] { afterNo = text("lblValorPago") + u'|' + list(); });
     o.click("tcbVoltar").click("tcbBalcao04");
-    o.waitUntil([] { return qobject_cast<TfrmRecebeCheque*>(Operator::activeForm()) != nullptr; }, "the cheque form");
+    o.waitUntil([] { return qobject_cast<TfrmRecebeCheque*>(Operator::activeForm()) != nullptr; },
+                "the cheque form");
     o.run([] {
         // What the cheque form leaves for two accepted cheques.
         for (double valor : {40.0, 60.0}) {
@@ -281,14 +293,24 @@ TEST_F(PaymentEntry, DisplaysShowTheTotalsAfterAPayment)
     closeReceipt(o);
     receber();
     ASSERT_TRUE(op->finished());
-    const QStringList calls = devices->callTexts({"TeclFormFeed", "TeclGoToXY", "TeclDispStr", "TeclDispClrLn2", "DisplayChar"});
+    const QStringList calls =
+        devices->callTexts({"TeclFormFeed", "TeclGoToXY", "TeclDispStr", "TeclDispClrLn2", "DisplayChar"});
     EXPECT_EQ(calls, QStringList({
-                         "TeclFormFeed()", "TeclGoToXY(1, 1)", "TeclDispClrLn2()", "TeclGoToXY(2, 1)",
-                         "TeclDispStr(\"Valor : 100,00\")", "TeclFormFeed()", "TeclGoToXY(1, 1)",
-                         "TeclDispStr(\"Recebimento   Total : R$ 100,00\")", "TeclGoToXY(2, 1)",
-                         "TeclDispStr(\"Pago : R$ 30,00   A Pagar : R$ 70,00\")", "DisplayChar(\"<FF>\")",
-                         QString("DisplayChar(\"Total : %1\")").arg(QString("100,00").rightJustified(devices->TAM_DISPLAY() - 8)),
-                         QString("DisplayChar(\"Pago : %1\")").arg(QString("30,00").rightJustified(devices->TAM_DISPLAY() - 7)),
+                         "TeclFormFeed()",
+                         "TeclGoToXY(1, 1)",
+                         "TeclDispClrLn2()",
+                         "TeclGoToXY(2, 1)",
+                         "TeclDispStr(\"Valor : 100,00\")",
+                         "TeclFormFeed()",
+                         "TeclGoToXY(1, 1)",
+                         "TeclDispStr(\"Recebimento   Total : R$ 100,00\")",
+                         "TeclGoToXY(2, 1)",
+                         "TeclDispStr(\"Pago : R$ 30,00   A Pagar : R$ 70,00\")",
+                         "DisplayChar(\"<FF>\")",
+                         QString("DisplayChar(\"Total : %1\")")
+                             .arg(QString("100,00").rightJustified(devices->TAM_DISPLAY() - 8)),
+                         QString("DisplayChar(\"Pago : %1\")")
+                             .arg(QString("30,00").rightJustified(devices->TAM_DISPLAY() - 7)),
                      }));
 }
 

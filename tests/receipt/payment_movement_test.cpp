@@ -15,14 +15,15 @@ namespace {
 // However many payments add up, paid and due stay exact to the cent.
 TEST(PaymentAmounts, AddUpToTheCent)
 {
-    struct Case {
+    struct Case
+    {
         double total, payment;
         int count;
         double aPagar, pago;
     };
-    for (const Case& c : {Case{1.00, 0.10, 10, 0, 1.00}, Case{3.45, 1.15, 3, 0, 3.45},
-                          Case{100.00, 0.29, 100, 71.00, 29.00}, Case{10.00, 0.07, 3, 9.79, 0.21},
-                          Case{50.00, 80.00, 1, 0, 80.00}}) {
+    for (const Case& c :
+         {Case{1.00, 0.10, 10, 0, 1.00}, Case{3.45, 1.15, 3, 0, 3.45}, Case{100.00, 0.29, 100, 71.00, 29.00},
+          Case{10.00, 0.07, 3, 9.79, 0.21}, Case{50.00, 80.00, 1, 0, 80.00}}) {
         PaidAmounts amounts{c.total, 0};
         for (int i = 0; i < c.count; ++i)
             amounts = applyPayment(amounts, c.payment);
@@ -33,7 +34,8 @@ TEST(PaymentAmounts, AddUpToTheCent)
 
 TEST(PaymentAmounts, ForeignPaymentIsCutToCents)
 {
-    struct Case {
+    struct Case
+    {
         double typed, quote, valor, out;
     };
     for (const Case& c : {Case{50, 2.5, 125, 50}, Case{33.33, 3, 99.99, 33.33}, Case{10, 5.4321, 54.32, 9.99},
@@ -44,7 +46,8 @@ TEST(PaymentAmounts, ForeignPaymentIsCutToCents)
     }
 }
 
-class QuoteFileTest : public ::testing::Test {
+class QuoteFileTest : public ::testing::Test
+{
 protected:
     QTemporaryDir dir;
     QDate today = QDate(2026, 3, 14);
@@ -56,7 +59,8 @@ protected:
         if (!file.loadFromFile(quotes::filePath(dir.path())))
             return {QStringLiteral("<unreadable>")};
         for (file.first(); !file.eof(); file.next())
-            rows << file.fieldByName("CDINDICE").asString() + u' ' + QString::number(file.fieldByName("VRINDICE").asFloat());
+            rows << file.fieldByName("CDINDICE").asString() + u' ' +
+                        QString::number(file.fieldByName("VRINDICE").asFloat());
         rows.sort();
         return rows;
     }

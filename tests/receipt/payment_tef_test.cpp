@@ -28,7 +28,8 @@ const char* kRules = R"({
   ]
 })";
 
-class PaymentTef : public PaymentFixture {
+class PaymentTef : public PaymentFixture
+{
 protected:
     void SetUp() override
     {
@@ -40,9 +41,10 @@ protected:
             store.setValue("Vormel/UsaTEF", "S");
         }
         auto config = SimulatorConfig::fromJson(
-            QJsonObject{{"tef", QJsonObject{{"dir", "tef"}, {"activityTimeoutMs", 3000}, {"takenTimeoutMs", 3000}}},
-                        {"keyboard", QJsonObject{{"present", false}}},
-                        {"customerDisplay", QJsonObject{{"present", false}}}},
+            QJsonObject{
+                {"tef", QJsonObject{{"dir", "tef"}, {"activityTimeoutMs", 3000}, {"takenTimeoutMs", 3000}}},
+                {"keyboard", QJsonObject{{"present", false}}},
+                {"customerDisplay", QJsonObject{{"present", false}}}},
             dataDir.path());
         ASSERT_TRUE(config.ok()) << config.errorMessage().toStdString();
         simulated = std::make_shared<SimulatedPeripherals>(config.value());
@@ -79,14 +81,16 @@ protected:
 // An approved card is recorded; a declined one leaves no trace and the receipt usable.
 TEST_F(PaymentTef, ApprovedIsRecordedDeclinedLeavesNoTrace)
 {
-    struct Case {
+    struct Case
+    {
         const char* button;
         const char* typed;
         const char* message;
         QStringList movements;
         double aPagar;
     };
-    for (const Case& c : {Case{"02", "", "aprovada", {"002 100.00"}, 0}, Case{"03", "40", "Saldo insuficiente", {}, 100}}) {
+    for (const Case& c :
+         {Case{"02", "", "aprovada", {"002 100.00"}, 0}, Case{"03", "40", "Saldo insuficiente", {}, 100}}) {
         SCOPED_TRACE(c.button);
         QString state;
         Operator& o = operatorForNextReceipt();
@@ -104,7 +108,8 @@ TEST_F(PaymentTef, ApprovedIsRecordedDeclinedLeavesNoTrace)
         EXPECT_EQ(form()->stUsaTEF, "S");
         EXPECT_EQ(movementSummary(), c.movements);
         EXPECT_DOUBLE_EQ(form()->doVrAPagar, c.aPagar);
-        EXPECT_EQ(form()->findChild<QPlainTextEdit*>("memLista")->toPlainText().isEmpty(), c.movements.isEmpty());
+        EXPECT_EQ(form()->findChild<QPlainTextEdit*>("memLista")->toPlainText().isEmpty(),
+                  c.movements.isEmpty());
         EXPECT_EQ(form()->boConfirmaAuto, !c.movements.isEmpty());
         // After a decline Exit, Clear and Discount are usable again and OK stays off.
         EXPECT_EQ(state, c.movements.isEmpty() ? "11101" : "00001");
