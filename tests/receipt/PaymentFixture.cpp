@@ -6,6 +6,8 @@
 #include "text/FiliProc.h"
 #include "zel/Pkg_zel.h"
 
+#include <QSettings>
+
 namespace zel::test {
 
 namespace {
@@ -28,6 +30,9 @@ void PaymentFixture::SetUp()
 {
     ReceiptFixture::SetUp();
     ASSERT_TRUE(dataDir.isValid());
+    // The receipt's settings come from an empty store of the test, never the machine's.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, dataDir.filePath("settings"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, dataDir.filePath("settings"));
     devices->setDsDirCad(dataDir.path() + QStringLiteral("/"));
     devices->setDefault(QStringLiteral("TecladoOK"), false);
     devices->setDefault(QStringLiteral("DisplayOK"), false);

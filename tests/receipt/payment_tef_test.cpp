@@ -34,8 +34,6 @@ protected:
     void SetUp() override
     {
         PaymentFixture::SetUp();
-        QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, dataDir.filePath("settings"));
-        QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, dataDir.filePath("settings"));
         {
             QSettings store(QSettings::SystemScope, "KORVANA", "Sistemas Integrados Korvana");
             store.setValue("Vormel/UsaTEF", "S");
