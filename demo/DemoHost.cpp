@@ -3,6 +3,7 @@
 #include "zel/Pkg_zel.h"
 
 #include "DeviceMonitor.h"
+#include "RunSettings.h"
 
 #include "dataset/PacketJson.h"
 #include "simulator/SimulatorConfig.h"
@@ -27,6 +28,11 @@ namespace {
 const char* const kAmountLabels[] = {"lblNmVenda",    "lblNrVenda",  "lblValorTotal", "lblValorPago",
                                      "lblPagar",      "lblValorPagar", "lblServico",  "lblVrConsumacao",
                                      "lblRecebimento", "lblInputReceb2"};
+const char* const kButtons[] = {"tcbOk",  "tcbSair", "tcbClear", "tcbDesconto", "tcbCNPJCPF", "tcbVoltar",
+                                "tcbProximo", "tcbAnterior", "tcbEnter", "tcbCorrigir", "tcbVirgula", "tcb0",
+                                "tcb1",   "tcb2",    "tcb3",     "tcb4",        "tcb5",       "tcb6",
+                                "tcb7",   "tcb8",    "tcb9"};
+const char* const kColouredLabels[] = {"lblPagar", "lblValorPagar"};
 
 // Takes the receipt form's texts when it hides: the module frees the form on its own schedule,
 // and the host reads nothing of the module's inside but what the screen showed.
@@ -47,6 +53,13 @@ protected:
             for (const char* name : kAmountLabels)
                 if (auto* label = form->findChild<QLabel*>(QLatin1String(name)))
                     m_target.labels.insert(QLatin1String(name), label->text());
+            for (const char* name : kButtons)
+                if (auto* button = form->findChild<QWidget*>(QLatin1String(name)))
+                    m_target.enabled.insert(QLatin1String(name), button->isEnabled());
+            for (const char* name : kColouredLabels)
+                if (auto* label = form->findChild<QLabel*>(QLatin1String(name)))
+                    m_target.colours.insert(QLatin1String(name),
+                                            label->palette().color(QPalette::WindowText).name());
         }
         return false;
     }
@@ -119,12 +132,28 @@ Result<QJsonObject> DemoHost::run(const Scenario& s)
         devices.insert(QStringLiteral("stateDir"), QDir(stateRoot).filePath(QStringLiteral("state")));
     if (!devices.contains(QStringLiteral("dataDir")))
         devices.insert(QStringLiteral("dataDir"), QDir(stateRoot).filePath(QStringLiteral("data")));
+    // A TEF manager for the run works on the run's own exchange folder unless the devices name one.
+    if (s.runsTefManager) {
+        QJsonObject tef = devices.value(QStringLiteral("tef")).toObject();
+        if (tef.value(QStringLiteral("dir")).toString().isEmpty())
+            tef.insert(QStringLiteral("dir"), QDir(stateRoot).filePath(QStringLiteral("tef")));
+        devices.insert(QStringLiteral("tef"), tef);
+    }
+    if (const Status st = writeRunSettings(QDir(stateRoot).filePath(QStringLiteral("settings")), s.settings); !st)
+        return st.error();
     auto config = SimulatorConfig::fromJson(devices, s.baseDir);
     if (!config)
         return Error{QStringLiteral("scenario devices: %1").arg(config.errorMessage())};
     QDir().mkpath(config->stateDir);
     QDir().mkpath(config->dataDir);
     m_devices = std::make_shared<SimulatedPeripherals>(*config);
+    TefManagerProcess tefManager;
+    if (s.runsTefManager) {
+        const Status started = tefManager.start(tefManagerProgram(), config->tef.dir, s.tefManager,
+                                                QDir(stateRoot).filePath(QStringLiteral("tef-rules.json")));
+        if (!started)
+            return started.error();
+    }
     m_journalStart = m_devices->fiscalPrinter().journalText().size();
     std::unique_ptr<DeviceMonitor> monitor;
     if (!m_options.headless) {
@@ -218,6 +247,8 @@ QJsonObject DemoHost::resultDocument(bool settled, const QString& coupon, const 
         {"sale", packetToJsonObject(sale)},
         {"runningList", toArray(m_snapshot.runningList)},
         {"labels", m_snapshot.labels},
+        {"enabled", m_snapshot.enabled},
+        {"colours", m_snapshot.colours},
         {"keyboardDisplay", toArray(m_devices->keyboardDisplay().lines())},
         {"customerDisplay", toArray(m_devices->customerDisplay().lines())},
         {"fiscalJournal", toArray(journal.split(u'\n', Qt::SkipEmptyParts))},

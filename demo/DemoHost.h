@@ -28,6 +28,8 @@ struct DemoOptions {
 struct FormSnapshot {
     QStringList runningList;
     QJsonObject labels;
+    QJsonObject enabled; // command and keypad buttons: enabled or not
+    QJsonObject colours; // font colour of the amount-due caption and value, "#rrggbb"
 };
 
 // The host side of one sale: loads the module by file name, installs the simulated devices and

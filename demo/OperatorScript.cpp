@@ -186,8 +186,11 @@ void OperatorScript::step()
     const ScriptAction action = m_actions.at(m_next);
     // A control that is not on the screen yet (a form still opening, a dialog on its way) is
     // looked for again for a while before the script gives up on it.
+    // An expected text still on its way (a card exchange still running) is looked for again too.
     const bool needsControl = action.kind == ScriptAction::Click || action.kind == ScriptAction::Expect;
-    if (needsControl && !findControl(action.target)) {
+    QWidget* control = needsControl ? findControl(action.target) : nullptr;
+    const bool notYet = action.kind == ScriptAction::Expect && control && shownText(control) != action.text;
+    if ((needsControl && !control) || notYet) {
         if (!m_searching.isValid())
             m_searching.start();
         if (m_searching.elapsed() < kFindTimeMs) {
@@ -200,13 +203,17 @@ void OperatorScript::step()
     int delay = m_timer.interval();
     if (action.kind == ScriptAction::Wait)
         delay = action.number;
-    if (!run(action))
-        return;
-    if (m_next >= m_actions.size()) {
-        emit done();
+    // The next step is due before this one runs: a touch may start a wait for the operator
+    // (an amount prompt) that returns only when later steps have answered it.
+    const bool last = m_next >= m_actions.size();
+    if (!last)
+        m_timer.start(delay);
+    if (!run(action)) {
+        m_timer.stop();
         return;
     }
-    m_timer.start(delay);
+    if (last)
+        emit done();
 }
 
 bool OperatorScript::run(const ScriptAction& a)

@@ -31,7 +31,8 @@ struct ScriptAction {
 //   answer <n>             answer the next dialog: 1 OK, 6 Yes, 7 No, 100 the extra button
 //   wait <ms>              let the form run for a while
 //   screenshot <file.png>  save a picture of the window in front
-//   expect <control> <text>  stop with an error unless the control shows the text
+//   expect <control> <text>  stop with an error unless the control shows the text (within
+//                          the few seconds a control is looked for)
 Result<QList<ScriptAction>> parseScript(const QString& text);
 
 // Runs a script against whatever window is in front while the module's forms run modally:

@@ -1,5 +1,8 @@
 #include "Scenario.h"
 
+#include "RunSettings.h"
+
+#include "TefRules.h"
 #include "dataset/PacketJson.h"
 
 #include <QDir>
@@ -66,7 +69,7 @@ Result<Scenario> Scenario::fromJson(const QJsonObject& json, const QString& base
 {
     static const QSet<QString> known = {"name",    "systemType", "saleNumber",   "printerModel", "branch",
                                         "picture", "script",     "sale",         "paymentTypes", "clients",
-                                        "consumers", "taxRates", "devices", "chequeMode"};
+                                        "consumers", "taxRates", "devices", "chequeMode", "settings", "tefManager"};
     for (auto it = json.begin(); it != json.end(); ++it)
         if (!known.contains(it.key()))
             return Error{QStringLiteral("scenario: unknown member \"%1\"").arg(it.key())};
@@ -115,6 +118,27 @@ Result<Scenario> Scenario::fromJson(const QJsonObject& json, const QString& base
     if (!devices.isUndefined() && !devices.isObject())
         return Error{QStringLiteral("scenario: \"devices\" must be an object")};
     s.devices = devices.toObject();
+
+    const QJsonValue settings = json.value(QLatin1String("settings"));
+    if (!settings.isUndefined() && !settings.isObject())
+        return Error{QStringLiteral("scenario: \"settings\" must be an object")};
+    s.settings = settings.toObject();
+    for (auto it = s.settings.begin(); it != s.settings.end(); ++it) {
+        if (!isRunSettingKey(it.key()))
+            return Error{QStringLiteral("scenario: settings: unknown key \"%1\"").arg(it.key())};
+        if (!it.value().isString())
+            return Error{QStringLiteral("scenario: settings: \"%1\" must be a text").arg(it.key())};
+    }
+
+    const QJsonValue tefManager = json.value(QLatin1String("tefManager"));
+    if (!tefManager.isUndefined()) {
+        if (!tefManager.isObject())
+            return Error{QStringLiteral("scenario: \"tefManager\" must be an object")};
+        if (const auto rules = TefRules::fromJson(tefManager.toObject()); !rules)
+            return Error{QStringLiteral("scenario: tefManager: %1").arg(rules.errorMessage())};
+        s.tefManager = tefManager.toObject();
+        s.runsTefManager = true;
+    }
     return s;
 }
 

@@ -29,6 +29,11 @@ struct Scenario {
     DataPacket taxRates;
 
     QJsonObject devices; // settings of the simulated devices
+    // The module's settings for the run ("UsaTEF", "UsaTEFCheque", "PcMaxTroco", "UtilizaImpFis").
+    QJsonObject settings;
+    // Rules of the TEF manager simulator started for the run (when `runsTefManager`).
+    QJsonObject tefManager;
+    bool runsTefManager = false;
     QString baseDir;
 
     // Reads the scenario and checks that the pictures it names (the background and the payment

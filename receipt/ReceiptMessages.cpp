@@ -45,6 +45,9 @@ TMessages receiptMessages()
         QStringLiteral("ValorNaoNumerico|O campo %1 da linha %2 da venda não é um número: \"%3\"."),
         QStringLiteral("TotalForaDeFaixa|O total da venda (quantidade × preço) é grande demais para ser "
                        "recebido."),
+        QStringLiteral("ValorInvalido|O valor digitado não é um número; nada foi registrado."),
+        QStringLiteral("CotacaoInvalida|A cotação deve ser maior que zero."),
+        QStringLiteral("ErroCotacao|Não foi possível gravar ou ler as cotações:"),
     });
 }
 

@@ -33,6 +33,7 @@ TfrmRecebimento::TfrmRecebimento(QWidget* parent) : zel::TouchForm(parent), m_ui
     msgPadrao = zel::receiptMessages();
     defineDatasets();
     FormCreate();
+    PreparaEntrada();
     bindButtons();
     bindKeypad();
     bindClick(m_ui->tcbSair, [this] { tcbSairClick(); });

@@ -67,6 +67,17 @@ public:
 
     QString stNrCupom;
     QString stCaptionPagar;
+
+    // Payment entry. Settings of the receipt, read when the form is created (ReceiptSettings.h):
+    // "S" in stUsaTEF / stUsaTEFCheque sends cards / cheques through the TEF exchange.
+    QString stUsaTEF;
+    QString stUsaTEFCheque;
+    QString stPcMaxTroco;
+    QString stFormaPagto; // payment form of the last card payment, for the fiscal coupon
+    // The client and consumer of a client-account payment, once identified for the receipt.
+    QString stCodCliente;
+    QString stCodConsumidor;
+    QString stNomeConsumidor;
     QString stCNPJCPF;
     QString stNome;
 
@@ -110,6 +121,8 @@ public:
     // When set, a payment-type touch calls this instead of DoMenuRecebimentoClick (with the
     // cursor of cdsReceb on the touched payment type).
     std::function<void(const QString& code, const QString& unused, const QPixmap& glyph)> paymentEntryHook;
+    // The change and the closing of a payment entry, run after each payment taken.
+    void FechaEntrada();
 
     // Keypad: digits and the decimal separator as characters, Apagar as Backspace, Enter.
     void tcbTeclaClick(zel::TTouchButton* button);
@@ -132,6 +145,18 @@ private:
     void enterKey();
 
     bool m_enterAccepted = false; // the last Enter ended or advanced the step
+
+    // Payment entry steps (PaymentEntry.cpp, PaymentEntryKinds.cpp).
+    void PreparaEntrada();
+    bool PedeValor(TInputStep step, const QString& proposta, bool travaTeclas, TInputStep ate);
+    bool LeValor(double& valor, bool corta);
+    void DesisteEntrada(const QString& motivo);
+    bool EntradaMoeda(double& valor, double& cotacao);
+    bool EntradaConta(double& valor);
+    void RegistraPagamento(double valor, const QString& idTipo, double cotacao);
+    void AplicaParcelas();
+    void MostraResumo();
+    bool m_entradaAtiva = false; // a payment entry is running
 
     std::unique_ptr<Ui::TfrmRecebimento> m_ui;
 };

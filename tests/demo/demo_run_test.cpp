@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStringList>
 #include <QTemporaryDir>
 
 namespace {
@@ -59,7 +60,22 @@ TEST(DemoRun, RestaurantSampleFromScenarioToResultDocument)
     EXPECT_EQ(labels["lblValorTotal"], QJsonValue("R$ 173,08"));
     EXPECT_EQ(labels["lblServico"], QJsonValue("R$ 10,28"));
     EXPECT_EQ(labels["lblVrConsumacao"], QJsonValue("R$ 10,00"));
-    EXPECT_TRUE(fieldNames(r["movements"].toObject()).contains("VRMOVIVEND"));
+    // Dollars at the quote typed, cash, and the rest on a card the TEF manager simulator approved.
+    const QJsonObject movements = r["movements"].toObject();
+    const int valor = fieldNames(movements).indexOf("VRMOVIVEND");
+    ASSERT_GE(valor, 0);
+    QStringList values;
+    for (const QJsonValue& row : movements["rows"].toArray())
+        values << QString::number(row.toArray().at(valor).toDouble(), 'f', 2);
+    EXPECT_EQ(values, QStringList({"105.00", "30.00", "38.08"}));
+    EXPECT_EQ(r["runningList"].toArray().size(), 3);
+    EXPECT_EQ(labels["lblValorPago"], QJsonValue("R$ 173,08"));
+    EXPECT_EQ(r["dialogs"].toArray().at(0).toObject()["text"], QJsonValue("Transacao aprovada"));
+    const QJsonObject enabled = r["enabled"].toObject();
+    EXPECT_EQ(enabled["tcbSair"], QJsonValue(true));
+    EXPECT_EQ(enabled["tcbOk"], QJsonValue(false));
+    EXPECT_EQ(enabled.size(), 21);
+    EXPECT_TRUE(r["colours"].toObject()["lblValorPagar"].toString().startsWith('#'));
     EXPECT_EQ(r["sale"].toObject()["rows"].toArray().size(), 4);
     EXPECT_EQ(r["customerDisplay"].toArray().size(), 2);
     EXPECT_TRUE(r["scriptErrors"].toArray().isEmpty());

@@ -259,18 +259,6 @@ TEST_F(ReceiptButtons, FailedEntryFreesTheGrid)
     EXPECT_FALSE(form->boMenuOcupado);
 }
 
-TEST_F(ReceiptButtons, WithoutPaymentEntryATouchRecordsNothing)
-{
-    open();
-    button("tcbBalcao01")->click();
-    EXPECT_EQ(form->cdsMovCaixa.recordCount(), 0);
-    EXPECT_EQ(form->doVrPago, 0.0);
-    EXPECT_TRUE(form->findChild<QPlainTextEdit*>("memLista")->toPlainText().isEmpty());
-    EXPECT_TRUE(control("panGrupo")->isEnabled());
-    EXPECT_TRUE(control("panBalcao")->isEnabled());
-    EXPECT_FALSE(form->boMenuOcupado);
-}
-
 TEST_F(ReceiptButtons, PanelModes)
 {
     open();

@@ -1,0 +1,99 @@
+#include "RunSettings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QSaveFile>
+#include <QSettings>
+
+namespace zel::demo {
+
+namespace {
+
+const QStringList kKeys = {QStringLiteral("UsaTEF"), QStringLiteral("UsaTEFCheque"),
+                           QStringLiteral("PcMaxTroco"), QStringLiteral("UtilizaImpFis")};
+
+} // namespace
+
+bool isRunSettingKey(const QString& key)
+{
+    return kKeys.contains(key);
+}
+
+Status writeRunSettings(const QString& folder, const QJsonObject& settings)
+{
+    if (!QDir().mkpath(folder))
+        return Error{QStringLiteral("cannot create the settings folder %1").arg(folder)};
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, folder);
+    QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, folder);
+    QSettings store(QSettings::SystemScope, QStringLiteral("KORVANA"),
+                    QStringLiteral("Sistemas Integrados Korvana"));
+    store.clear();
+    store.beginGroup(QStringLiteral("Vormel"));
+    for (auto it = settings.begin(); it != settings.end(); ++it)
+        store.setValue(it.key(), it.value().toString());
+    store.endGroup();
+    store.sync();
+    if (store.status() != QSettings::NoError)
+        return Error{QStringLiteral("cannot write the run's settings to %1").arg(store.fileName())};
+    return {};
+}
+
+TefManagerProcess::~TefManagerProcess()
+{
+    stop();
+}
+
+Status TefManagerProcess::start(const QString& program, const QString& tefDir, const QJsonObject& rules,
+                                const QString& rulesPath)
+{
+    QSaveFile file(rulesPath);
+    const QByteArray bytes = QJsonDocument(rules).toJson();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return Error{QStringLiteral("cannot write the TEF manager's rules to %1").arg(rulesPath)};
+    QDir().mkpath(tefDir);
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    m_process.start(program, {QStringLiteral("--dir"), tefDir, QStringLiteral("--rules"), rulesPath});
+    if (!m_process.waitForStarted(5000))
+        return Error{QStringLiteral("cannot start the TEF manager simulator %1: %2")
+                         .arg(program, m_process.errorString())};
+    QByteArray seen;
+    QElapsedTimer clock;
+    clock.start();
+    while (!seen.contains("watching") && clock.elapsed() < 10000 && m_process.state() == QProcess::Running) {
+        m_process.waitForReadyRead(200);
+        seen += m_process.readAll();
+    }
+    if (!seen.contains("watching")) {
+        stop();
+        return Error{QStringLiteral("the TEF manager simulator did not start: %1")
+                         .arg(QString::fromLocal8Bit(seen).trimmed())};
+    }
+    return {};
+}
+
+void TefManagerProcess::stop()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.terminate();
+    if (!m_process.waitForFinished(5000)) {
+        m_process.kill();
+        m_process.waitForFinished(2000);
+    }
+}
+
+QString tefManagerProgram()
+{
+    if (const QByteArray env = qgetenv("ZEL_TEF_MANAGER_SIM"); !env.isEmpty())
+        return QString::fromLocal8Bit(env);
+    const QDir exe(QCoreApplication::applicationDirPath());
+    for (const char* candidate : {"tef-manager-sim", "../simulator/tef-manager-sim"})
+        if (QFile::exists(exe.filePath(QLatin1String(candidate))))
+            return QDir::cleanPath(exe.filePath(QLatin1String(candidate)));
+    return QStringLiteral("tef-manager-sim");
+}
+
+} // namespace zel::demo

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "text/Result.h"
+
+#include <QJsonObject>
+#include <QProcess>
+#include <QString>
+
+namespace zel::demo {
+
+// The settings the module reads (system scope, KORVANA / "Sistemas Integrados Korvana", group
+// "Vormel"), kept in a folder of the run: the store is pointed there for the whole process, so
+// the machine's own settings are never read nor written. Only the given keys are written; the
+// store starts empty each run.
+Status writeRunSettings(const QString& folder, const QJsonObject& settings);
+
+// The keys a scenario's "settings" may give.
+bool isRunSettingKey(const QString& key);
+
+// The TEF manager simulator program, started on the run's TEF folder with the scenario's rules
+// and stopped when this object goes.
+class TefManagerProcess
+{
+public:
+    TefManagerProcess() = default;
+    ~TefManagerProcess();
+    TefManagerProcess(const TefManagerProcess&) = delete;
+    TefManagerProcess& operator=(const TefManagerProcess&) = delete;
+
+    // Writes the rules to `rulesPath`, starts `program` and waits until it watches `tefDir`.
+    Status start(const QString& program, const QString& tefDir, const QJsonObject& rules,
+                 const QString& rulesPath);
+    void stop();
+
+private:
+    QProcess m_process;
+};
+
+// Where the TEF manager simulator program is: $ZEL_TEF_MANAGER_SIM, else beside the demo, else
+// in the build tree's simulator folder.
+QString tefManagerProgram();
+
+} // namespace zel::demo

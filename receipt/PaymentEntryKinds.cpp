@@ -1,0 +1,170 @@
+#include "consumer/Vrm_zel00400.h"
+#include "devices/Peripherals.h"
+#include "dialogs/Dialogs.h"
+#include "receipt/PaymentMovement.h"
+#include "receipt/QuoteFile.h"
+#include "receipt/RunningList.h"
+#include "receipt/TfrmRecebimento.h"
+#include "receipt/Vrm_zel00000.h"
+#include "text/FiliProc.h"
+#include "text/Money.h"
+#include "ui_TfrmRecebimento.h"
+#include "zel/Pkg_zel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QScopeGuard>
+
+using Vrm_zel00000::InputStep;
+
+// Foreign currency: the day's quote (asked only when none is stored for the payment type's
+// index and the reference date), then the amount in that currency. A quote typed here is
+// written to the quote file however the entry ends.
+bool TfrmRecebimento::EntradaMoeda(double& valor, double& cotacao)
+{
+    zel::Peripherals& devices = zel::peripherals();
+    if (const zel::Status opened = zel::quotes::open(cdsCotacao, devices.DsDirCad()); !opened) {
+        DesisteEntrada(msgPadrao.Msg(QStringLiteral("ErroCotacao")) + QLatin1Char(' ') +
+                       opened.errorMessage());
+        return false;
+    }
+    bool fechada = false;
+    const auto fecha = [this, &fechada] {
+        fechada = true;
+        if (const zel::Status saved = zel::quotes::close(cdsCotacao); !saved)
+            zel::dialogs().TouchMessageDlg(msgPadrao.Msg(QStringLiteral("ErroCotacao")) + QLatin1Char(' ') +
+                                               saved.errorMessage(),
+                                           zel::DialogType::Error, zel::DialogButtons::Ok);
+    };
+    const auto fechaSempre = qScopeGuard([&] {
+        if (!fechada)
+            fecha();
+    });
+
+    const QString indice = cdsReceb.fieldByName(QStringLiteral("CDINDICE")).asString();
+    const QDate referencia =
+        dtMovFiscal.isValid() && dtMovFiscal.date().isValid() ? dtMovFiscal.date() : QDate::currentDate();
+    if (const std::optional<double> guardada = zel::quotes::find(cdsCotacao, indice, referencia)) {
+        cotacao = *guardada;
+        if (!zel::isUsableQuote(cotacao)) {
+            DesisteEntrada(msgPadrao.Msg(QStringLiteral("CotacaoInvalida")));
+            return false;
+        }
+    } else {
+        // A quote of 0 or below is refused and asked again: the proposal divides by it.
+        for (;;) {
+            if (!PedeValor(isMoeda1, zel::formatFixed(1), false, isMoeda2) || !LeValor(cotacao, false))
+                return false;
+            if (zel::isUsableQuote(cotacao))
+                break;
+            zel::dialogs().TouchMessageDlg(msgPadrao.Msg(QStringLiteral("CotacaoInvalida")),
+                                           zel::DialogType::Error, zel::DialogButtons::Ok);
+        }
+        zel::quotes::add(cdsCotacao, indice, referencia, cotacao);
+    }
+
+    double digitado = 0;
+    if (!PedeValor(isMoeda2, zel::formatFixed(doVrAPagar / cotacao), false, isNone) ||
+        !LeValor(digitado, false))
+        return false;
+    valor = zel::foreignPayment(digitado, cotacao).valor;
+    fecha();
+    return true;
+}
+
+// Client account: the consumer identification, once per receipt; the whole amount due.
+bool TfrmRecebimento::EntradaConta(double& valor)
+{
+    // The entry's frame is hidden while the consumer is identified; a design without a
+    // separate bevel draws the frame with the entry label itself.
+    QWidget* frame = findChild<QWidget*>(QStringLiteral("bvlInputReceb2"));
+    if (!frame)
+        frame = m_ui->lblInputReceb2;
+    frame->setVisible(false);
+    const auto mostra = qScopeGuard([frame] { frame->setVisible(true); });
+    if (stCodCliente.isEmpty() &&
+        !Consumidor(Vrm_zel00000::stFigura, stCodConsumidor, stNomeConsumidor, stCodCliente,
+                    Vrm_zel00400::stNmCliente, Vrm_zel00400::stNmFantClie)) {
+        boDesistiu = true;
+        return false;
+    }
+    valor = doVrAPagar;
+    boConsumidorInf = true;
+    return true;
+}
+
+// The payment's movement row, its running-list line and the amounts with their labels.
+void TfrmRecebimento::RegistraPagamento(double valor, const QString& idTipo, double cotacao)
+{
+    const auto text = [this](const char* field) {
+        return cdsReceb.fieldByName(QString::fromLatin1(field)).asString();
+    };
+    zel::PaymentMovement movimento;
+    movimento.cdFilial = zel::FiliProc();
+    movimento.cdTipoRece = text("CDTIPORECE");
+    movimento.cdTipoTroco = text("CDTIPOTROCO");
+    movimento.nrOrdTroco = text("NRORDTROCO");
+    movimento.nmTipoRece = text("NMTIPORECE");
+    movimento.cdCliente = stCodCliente;
+    movimento.cdConsumidor = stCodConsumidor;
+    movimento.valor = valor;
+    movimento.dtHrIncMov = QDateTime::currentDateTime();
+    movimento.dtMovimCaixa = zel::movementDate(dtMovFiscal, movimento.dtHrIncMov);
+    if (idTipo == zel::kind::moeda) {
+        movimento.vrMoviveOut = zel::Trunc2(valor / cotacao);
+        movimento.vrCotIndOut = cotacao;
+    }
+    zel::Linha(m_ui->memLista, zel::linhaPagamento(movimento.nmTipoRece, valor));
+    zel::appendMovement(cdsMovCaixa, movimento);
+
+    const zel::PaidAmounts pagos = zel::applyPayment({doVrAPagar, doVrPago}, valor);
+    doVrAPagar = pagos.aPagar;
+    doVrPago = pagos.pago;
+    m_ui->lblValorPago->setText(zel::formatCurrency(doVrPago));
+    m_ui->lblValorPagar->setText(zel::formatCurrency(doVrAPagar));
+}
+
+// Cheques under a fiscal printer: the cheque form recorded one movement per cheque and left
+// their values in cdsParcelas; they are applied to the amounts and the list, then emptied.
+void TfrmRecebimento::AplicaParcelas()
+{
+    const QString nome = cdsReceb.fieldByName(QStringLiteral("NMTIPORECE")).asString();
+    zel::PaidAmounts pagos{doVrAPagar, doVrPago};
+    if (cdsParcelas.active()) {
+        for (cdsParcelas.first(); !cdsParcelas.eof(); cdsParcelas.next()) {
+            const double parcela = cdsParcelas.fieldByName(QStringLiteral("VALOR")).asFloat();
+            zel::Linha(m_ui->memLista, zel::linhaPagamento(nome, parcela));
+            pagos = zel::applyPayment(pagos, parcela);
+        }
+    }
+    cdsParcelas.close();
+    cdsParcelas.createDataSet();
+    QFile::remove(QDir(zel::peripherals().DsDirCad()).filePath(QStringLiteral("Parcelas.cds")));
+    doVrAPagar = pagos.aPagar;
+    doVrPago = pagos.pago;
+    m_ui->lblValorPago->setText(zel::formatCurrency(doVrPago));
+    m_ui->lblValorPagar->setText(zel::formatCurrency(doVrAPagar));
+}
+
+// The keyboard display's summary and the customer display's totals.
+void TfrmRecebimento::MostraResumo()
+{
+    zel::Peripherals& devices = zel::peripherals();
+    if (devices.TecladoOK()) {
+        const QStringList linhas = zel::keyboardSummary(
+            msgPadrao, m_ui->lblValorTotal->text(), m_ui->lblValorPago->text(), m_ui->lblValorPagar->text());
+        devices.TeclFormFeed();
+        devices.TeclGoToXY(1, 1);
+        devices.TeclDispStr(linhas.value(0));
+        devices.TeclGoToXY(2, 1);
+        devices.TeclDispStr(linhas.value(1));
+    }
+    if (devices.DisplayOK()) {
+        const int largura = devices.TAM_DISPLAY();
+        devices.DisplayChar(QString(QChar(12)));
+        devices.DisplayChar(
+            zel::customerDisplayLine(msgPadrao.Msg(QStringLiteral("Total")), doVrTotal, largura));
+        devices.DisplayChar(
+            zel::customerDisplayLine(msgPadrao.Msg(QStringLiteral("TotalPago")), doVrPago, largura));
+    }
+}

@@ -1,0 +1,95 @@
+#include "QuoteFile.h"
+
+#include "dataset/DataSet.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+
+namespace zel::quotes {
+
+namespace {
+
+const QString kIndex = QStringLiteral("idxCotacao");
+const QString kKey = QStringLiteral("CDINDICE;DTREFIND");
+
+void define(DataSet& table)
+{
+    table.close();
+    table.setFieldDefs({FieldDef{QStringLiteral("CDINDICE"), FieldType::String, 4},
+                        FieldDef{QStringLiteral("DTREFIND"), FieldType::Date},
+                        FieldDef{QStringLiteral("VRINDICE"), FieldType::Float}});
+    for (const IndexDef& index : table.indexDefs()) {
+        if (index.name == kIndex)
+            return;
+    }
+    table.addIndex(IndexDef{kIndex, kKey.split(u';'), {}, false, true});
+}
+
+// The empty file is written under a name of its own and moved into place only when no file
+// stands there, so a file another terminal created meanwhile is never replaced.
+Status create(const QString& path)
+{
+    DataSet empty;
+    define(empty);
+    empty.createDataSet();
+    const QString fresh = path + QStringLiteral(".") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    if (const Status saved = empty.saveToFile(fresh); !saved)
+        return saved;
+    if (!QFile::rename(fresh, path)) {
+        QFile::remove(fresh);
+        if (!QFileInfo::exists(path))
+            return Error{QStringLiteral("Não foi possível criar o arquivo de cotações %1.").arg(path)};
+    }
+    return Status::success();
+}
+
+} // namespace
+
+QString filePath(const QString& dataDir)
+{
+    return QDir(dataDir).filePath(QStringLiteral("movindic.cds"));
+}
+
+Status open(DataSet& table, const QString& dataDir)
+{
+    const QString path = filePath(dataDir);
+    if (!QFileInfo::exists(path)) {
+        if (const Status created = create(path); !created)
+            return created;
+    }
+    define(table);
+    table.setFileName(path);
+    if (const Status loaded = table.loadFromFile(path); !loaded)
+        return loaded;
+    table.setIndexName(kIndex);
+    return Status::success();
+}
+
+std::optional<double> find(DataSet& table, const QString& cdIndice, const QDate& date)
+{
+    if (!table.locate(kKey, {cdIndice, date}))
+        return std::nullopt;
+    return table.fieldByName(QStringLiteral("VRINDICE")).asFloat();
+}
+
+void add(DataSet& table, const QString& cdIndice, const QDate& date, double quote)
+{
+    table.append();
+    table.fieldByName(QStringLiteral("CDINDICE")).setString(cdIndice);
+    table.fieldByName(QStringLiteral("DTREFIND")).setDate(date);
+    table.fieldByName(QStringLiteral("VRINDICE")).setFloat(quote);
+    table.post();
+}
+
+Status close(DataSet& table)
+{
+    Status saved;
+    if (table.active() && table.changeCount() > 0)
+        saved = table.saveToFile();
+    table.close();
+    return saved;
+}
+
+} // namespace zel::quotes

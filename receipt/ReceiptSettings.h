@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace zel {
+
+// The receipt's own settings, read from the same settings store and group as the fiscal
+// printer's switch (system scope, KORVANA / "Sistemas Integrados Korvana", group "Vormel").
+// A missing key leaves its text empty, which keeps its feature off.
+struct ReceiptSettings
+{
+    QString usaTEF;       // "UsaTEF": "S" sends card payments through the TEF exchange
+    QString usaTEFCheque; // "UsaTEFCheque": "S" sends cheques through it
+    QString pcMaxTroco;   // "PcMaxTroco": the largest change, as a percentage of ticket payments
+};
+
+ReceiptSettings readReceiptSettings();
+
+} // namespace zel

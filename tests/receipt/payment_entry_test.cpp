@@ -1,0 +1,338 @@
+#include "PaymentFixture.h"
+#include "QStringPrinter.h"
+#include "cheque/TfrmRecebeCheque.h"
+#include "consumer/ConsumerKeys.h"
+#include "consumer/TfrmInfConsumidor.h"
+#include "consumer/Vrm_zel00400.h"
+#include "receipt/QuoteFile.h"
+#include "receipt/RunningList.h"
+#include "receipt/TfrmRecebimento.h"
+#include "receipt/Vrm_zel00000.h"
+#include "text/Money.h"
+#include "toolkit/TouchButton.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+
+using namespace zel;
+using namespace zel::test;
+
+namespace {
+
+class PaymentEntry : public PaymentFixture
+{
+protected:
+    static QString text(const char* name) { return form()->findChild<QLabel*>(name)->text(); }
+    static QString list() { return form()->findChild<QPlainTextEdit*>("memLista")->toPlainText(); }
+    static bool enabled(const char* name) { return form()->findChild<QWidget*>(name)->isEnabled(); }
+    // The keys a card prompt locks, as "1" (on) or "0" (locked) per key, whatever the keypad.
+    static QString lockableKeys()
+    {
+        QString state;
+        for (const char* name : {"tcb0", "tcb1", "tcb5", "tcb9", "tcbVirgula", "tcbCorrigir"})
+            state += form()->findChild<QWidget*>(name)->testAttribute(Qt::WA_ForceDisabled) ? u'0' : u'1';
+        return state;
+    }
+};
+
+struct KindCase
+{
+    const char* button;
+    const char* cd;
+    const char* typed; // physical keys before Enter; empty: the proposal is accepted
+    const char* printerMode;
+    double valor, aPagar, pago;
+    bool prompt, locked, card;
+};
+
+class PaymentKinds : public PaymentEntry, public ::testing::WithParamInterface<KindCase>
+{
+};
+
+// One payment of each kind: the movement row, the running-list line, the amounts and labels.
+TEST_P(PaymentKinds, RecordTheirMovement)
+{
+    const KindCase& c = GetParam();
+    QString keysDuringPrompt, keysAfter;
+    int stepDuringPrompt = -1;
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+    Operator& o = operatorForNextReceipt();
+    o.click(QStringLiteral("tcbBalcao%1").arg(c.button));
+    if (c.prompt) {
+        o.run([&] {
+            stepDuringPrompt = Vrm_zel00000::InputStep;
+            keysDuringPrompt = lockableKeys();
+        });
+        if (*c.typed)
+            o.type(c.typed);
+        o.click("tcbEnter");
+    }
+    o.run([&] { keysAfter = lockableKeys(); });
+    closeReceipt(o);
+    receber(c.printerMode);
+    ASSERT_TRUE(op->finished());
+
+    EXPECT_EQ(keysDuringPrompt, c.prompt ? (c.locked ? "000000" : "111111") : "");
+    EXPECT_EQ(keysAfter, "111111");
+    ASSERT_EQ(movimentos.recordCount(), 1);
+    movimentos.first();
+    const auto field = [this](const char* name) { return movimentos.fieldByName(name).asString(); };
+    EXPECT_EQ(field("IDTIPOMOVIVE"), "E");
+    EXPECT_EQ(field("CDTIPORECE"), c.cd);
+    EXPECT_EQ(field("CDFILIAL"), "0007");
+    EXPECT_EQ(field("NRORDTROCO"), QString::number(QString(c.cd).toInt()));
+    EXPECT_DOUBLE_EQ(movimentos.fieldByName("VRMOVIVEND").asFloat(), c.valor);
+    EXPECT_TRUE(movimentos.fieldByName("VRMOVIVEOUT").isNull());
+    EXPECT_EQ(movimentos.fieldByName("DTMOVIMCAIXA").asDate(), QDate::currentDate());
+    EXPECT_GE(movimentos.fieldByName("DTHRINCMOV").asDateTime(), before);
+
+    TfrmRecebimento* f = form();
+    EXPECT_DOUBLE_EQ(f->doVrAPagar, c.aPagar);
+    EXPECT_DOUBLE_EQ(f->doVrPago, c.pago);
+    EXPECT_EQ(text("lblValorPago"), formatCurrency(c.pago));
+    EXPECT_EQ(text("lblValorPagar"), formatCurrency(c.aPagar));
+    EXPECT_EQ(list(), linhaPagamento(field("NMTIPORECE"), c.valor));
+    EXPECT_EQ(f->boConfirmaAuto, c.card);
+    EXPECT_EQ(f->stFormaPagto, c.card ? field("NMTIPORECE") : QString());
+    EXPECT_EQ(Vrm_zel00000::InputStep, isNone);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryKind, PaymentKinds,
+                         ::testing::Values(KindCase{"01", "001", "35,5", "", 35.5, 64.5, 35.5, true, false,
+                                                    false},
+                                           // Overpayment is recorded as typed; the amount due stops at 0.
+                                           KindCase{"01", "001", "150", "", 150, 0, 150, true, false, false},
+                                           // The touch keys are locked: the card amount is the one proposed.
+                                           KindCase{"02", "002", "", "", 100, 0, 100, true, true, true},
+                                           // A keyboard still edits a card amount.
+                                           KindCase{"03", "003", "40", "", 40, 60, 40, true, true, true},
+                                           KindCase{"04", "004", "60", "", 60, 40, 60, true, false, false},
+                                           KindCase{"05", "005", "30", "1", 30, 70, 30, true, false, false},
+                                           KindCase{"06", "006", "20", "1", 20, 80, 20, true, false, false},
+                                           KindCase{"09", "009", "", "1", 0, 100, 0, false, false, false}));
+
+// Two dollar payments on one day: the quote is asked once and stored; 50 at 2,5 is 125,00.
+TEST_F(PaymentEntry, QuoteIsAskedOncePerIndexAndDate)
+{
+    venda.first();
+    venda.edit();
+    venda.fieldByName("VRPRECCOMVEN").setFloat(200);
+    venda.post();
+    QStringList prompts;
+    const auto proposal = [&] {
+        prompts << QString::number(Vrm_zel00000::InputStep) + u' ' + text("lblInputReceb2");
+    };
+    Operator& o = operatorForNextReceipt();
+    o.click("tcbBalcao07").run(proposal).type("0").click("tcbEnter"); // refused: asked again
+    waitForStep(o, isMoeda1);
+    o.run(proposal).type("2,5").click("tcbEnter");
+    waitForStep(o, isMoeda2);
+    o.run(proposal).type("50").click("tcbEnter");
+    o.click("tcbBalcao07").run(proposal).type("20").click("tcbEnter");
+    closeReceipt(o);
+    dialogs->expectMessageDlg(mrOk, "maior que zero");
+    receber();
+    ASSERT_TRUE(op->finished());
+
+    EXPECT_EQ(prompts, QStringList({"6 1,00", "6 1,00", "7 80,00", "7 30,00"}));
+    EXPECT_EQ(movementSummary(), QStringList({"007 125.00", "007 50.00"}));
+    movimentos.first();
+    EXPECT_DOUBLE_EQ(movimentos.fieldByName("VRMOVIVEOUT").asFloat(), 50);
+    EXPECT_DOUBLE_EQ(movimentos.fieldByName("VRCOTINDOUT").asFloat(), 2.5);
+    EXPECT_DOUBLE_EQ(form()->doVrAPagar, 25);
+    EXPECT_DOUBLE_EQ(form()->doVrPago, 175);
+
+    DataSet stored;
+    ASSERT_TRUE(stored.loadFromFile(quotes::filePath(dataDir.path())));
+    ASSERT_EQ(stored.recordCount(), 1);
+    EXPECT_EQ(stored.fieldByName("CDINDICE").asString(), "USD");
+    EXPECT_EQ(stored.fieldByName("DTREFIND").asDate(), QDate::currentDate());
+    EXPECT_DOUBLE_EQ(stored.fieldByName("VRINDICE").asFloat(), 2.5);
+}
+
+// Back, Exit, or the receipt closed from outside while a value is asked: nothing recorded, the
+// list and amounts as they were, the keys free again and the input step back to isNone.
+TEST_F(PaymentEntry, AbandonedPromptsLeaveNoTrace)
+{
+    enum How { Back, Exit, Closed };
+    struct Case
+    {
+        const char* button;
+        int step;
+        How how;
+    };
+    for (const Case& c : {Case{"02", isCredito3, Back}, Case{"07", isMoeda1, Back},
+                          Case{"01", isDinheiro1, Exit}, Case{"03", isDebito3, Closed}}) {
+        SCOPED_TRACE(c.button);
+        Operator& o = operatorForNextReceipt();
+        o.click(QStringLiteral("tcbBalcao%1").arg(c.button));
+        waitForStep(o, c.step);
+        if (c.how == Exit) {
+            o.run([] { form()->tcbSairClick(); }, "the exit command");
+        } else {
+            if (c.how == Back)
+                o.click("tcbVoltar");
+            closeReceipt(o);
+        }
+        EXPECT_FALSE(receber());
+        ASSERT_TRUE(op->finished());
+        EXPECT_EQ(movimentos.recordCount(), 0);
+        EXPECT_EQ(list(), QString());
+        EXPECT_DOUBLE_EQ(form()->doVrAPagar, 100);
+        EXPECT_DOUBLE_EQ(form()->doVrPago, 0);
+        EXPECT_EQ(Vrm_zel00000::InputStep, isNone);
+        EXPECT_EQ(lockableKeys() + (enabled("tcbSair") ? "S" : "-"), "111111S");
+    }
+}
+
+// A quote that does not read as a number: a clear error, nothing recorded, and the receipt
+// usable again (a cash payment goes through afterwards).
+TEST_F(PaymentEntry, UnreadableEntryRecordsNothingAndLeavesTheReceiptUsable)
+{
+    QString usable;
+    Operator& o = operatorForNextReceipt();
+    o.click("tcbBalcao07").type("99999999999999").click("tcbEnter");
+    o.run([&] {
+        usable = QString(enabled("tcbSair") ? "S" : "-") + (enabled("tcbClear") ? "C" : "-") +
+                 (enabled("tcbDesconto") ? "D" : "-") + (enabled("panBalcao") ? "P" : "-") +
+                 QString::number(Vrm_zel00000::InputStep);
+    });
+    o.click("tcbBalcao01").type("10").click("tcbEnter");
+    closeReceipt(o);
+    dialogs->expectMessageDlg(mrOk, "não é um número");
+    receber();
+    ASSERT_TRUE(op->finished());
+    EXPECT_EQ(usable, "SCDP0");
+    EXPECT_EQ(movementSummary(), QStringList({"001 10.00"}));
+    EXPECT_FALSE(QFile::exists(quotes::filePath(dataDir.path())) && [this] {
+        DataSet stored;
+        return stored.loadFromFile(quotes::filePath(dataDir.path())) && stored.recordCount() > 0;
+    }());
+}
+
+// The client is identified by the first client-account payment only; later ones reuse it.
+TEST_F(PaymentEntry, ClientAccountAsksForTheConsumerOnce)
+{
+    int consumerForms = 0;
+    const auto consumerOnScreen = [] {
+        return qobject_cast<TfrmInfConsumidor*>(Operator::activeForm()) != nullptr;
+    };
+    Operator& o = operatorForNextReceipt();
+    o.click("tcbBalcao01").type("40").click("tcbEnter");
+    o.click("tcbBalcao08");
+    o.waitUntil(consumerOnScreen, "the consumer form").run([&] { ++consumerForms; });
+    o.type("501").press(Qt::Key_Return);
+    o.waitUntil([consumerOnScreen] { return consumerOnScreen() && Vrm_zel00400::NrPasso == kStepConsumer; },
+                "the consumer prompt");
+    o.type("11").press(Qt::Key_Return);
+    o.waitUntil([] { return Operator::activeForm() == form(); }, "back on the receipt");
+    // The sale is covered; Back frees the payment types again.
+    o.click("tcbVoltar").click("tcbBalcao08").run([&] { consumerForms += consumerOnScreen() ? 1 : 0; });
+    closeReceipt(o);
+    receber();
+    ASSERT_TRUE(op->finished());
+
+    EXPECT_EQ(consumerForms, 1);
+    EXPECT_EQ(movementSummary(), QStringList({"001 40.00", "008 60.00", "008 0.00"}));
+    QStringList codes;
+    for (movimentos.first(); !movimentos.eof(); movimentos.next())
+        codes << movimentos.fieldByName("CDCLIENTE").asString() + u'/' +
+                     movimentos.fieldByName("CDCONSUMIDOR").asString();
+    EXPECT_EQ(codes, QStringList({"/", "C1/11", "C1/11"}));
+    EXPECT_TRUE(form()->boConsumidorInf);
+    EXPECT_DOUBLE_EQ(form()->doVrAPagar, 0);
+}
+
+// Under a fiscal printer a cheque asks no amount: the cheques the cheque form accepted are
+// applied to the amounts and the list, and the instalment list is emptied.
+TEST_F(PaymentEntry, ChequeInstalmentsAreAppliedAndEmptied)
+{
+    QFile parcelas(dataDir.filePath("Parcelas.cds"));
+    ASSERT_TRUE(parcelas.open(QIODevice::WriteOnly));
+    parcelas.close();
+    QString afterNo;
+    Operator& o = operatorForNextReceipt();
+    o.click("tcbBalcao04").run([&] { afterNo = text("lblValorPago") + u'|' + list(); });
+    o.click("tcbVoltar").click("tcbBalcao04");
+    o.waitUntil([] { return qobject_cast<TfrmRecebeCheque*>(Operator::activeForm()) != nullptr; },
+                "the cheque form");
+    o.run([] {
+        // What the cheque form leaves for two accepted cheques.
+        for (double valor : {40.0, 60.0}) {
+            form()->cdsParcelas.append();
+            form()->cdsParcelas.fieldByName("VALOR").setFloat(valor);
+            form()->cdsParcelas.fieldByName("COD").setInteger(form()->cdsParcelas.recordCount() + 1);
+            form()->cdsParcelas.post();
+        }
+    });
+    o.click("spdSair");
+    o.waitUntil([] { return Operator::activeForm() == form(); }, "back on the receipt");
+    closeReceipt(o);
+    dialogs->expectMessageDlg(mrNo, "imprimir cheque").expectMessageDlg(mrYes, "imprimir cheque");
+    receber("2");
+    ASSERT_TRUE(op->finished());
+
+    EXPECT_EQ(afterNo, formatCurrency(0) + u'|');
+    EXPECT_EQ(list(), linhaPagamento("Cheque", 40) + u'\n' + linhaPagamento("Cheque", 60));
+    EXPECT_DOUBLE_EQ(form()->doVrPago, 100);
+    EXPECT_DOUBLE_EQ(form()->doVrAPagar, 0);
+    EXPECT_EQ(form()->cdsParcelas.recordCount(), 0);
+    EXPECT_FALSE(parcelas.exists());
+    EXPECT_EQ(movimentos.recordCount(), 0) << "the cheque form records the cheques' movements";
+}
+
+// After a payment: the keyboard display's summary and the customer display's totals.
+TEST_F(PaymentEntry, DisplaysShowTheTotalsAfterAPayment)
+{
+    devices->setDefault("TecladoOK", true);
+    devices->setDefault("DisplayOK", true);
+    Operator& o = operatorForNextReceipt();
+    o.run([this] { devices->clearCalls(); });
+    o.click("tcbBalcao01").type("30").click("tcbEnter");
+    closeReceipt(o);
+    receber();
+    ASSERT_TRUE(op->finished());
+    const QStringList calls =
+        devices->callTexts({"TeclFormFeed", "TeclGoToXY", "TeclDispStr", "TeclDispClrLn2", "DisplayChar"});
+    EXPECT_EQ(calls, QStringList({
+                         "TeclFormFeed()",
+                         "TeclGoToXY(1, 1)",
+                         "TeclDispClrLn2()",
+                         "TeclGoToXY(2, 1)",
+                         "TeclDispStr(\"Valor : 100,00\")",
+                         "TeclFormFeed()",
+                         "TeclGoToXY(1, 1)",
+                         "TeclDispStr(\"Recebimento   Total : R$ 100,00\")",
+                         "TeclGoToXY(2, 1)",
+                         "TeclDispStr(\"Pago : R$ 30,00   A Pagar : R$ 70,00\")",
+                         "DisplayChar(\"<FF>\")",
+                         QString("DisplayChar(\"Total : %1\")")
+                             .arg(QString("100,00").rightJustified(devices->TAM_DISPLAY() - 8)),
+                         QString("DisplayChar(\"Pago : %1\")")
+                             .arg(QString("30,00").rightJustified(devices->TAM_DISPLAY() - 7)),
+                     }));
+}
+
+// A touch on a payment type while an entry waits starts nothing; the input step starts from
+// isNone whatever a previous receipt left.
+TEST_F(PaymentEntry, SecondEntryWhileOneRunsStartsNothing)
+{
+    Vrm_zel00000::InputStep = isCheque6;
+    int stepAtOpening = -1, stepAfterSecond = -1;
+    Operator& o = operatorForNextReceipt();
+    o.run([&] { stepAtOpening = Vrm_zel00000::InputStep; });
+    o.click("tcbBalcao01").run([&] {
+        form()->DoMenuRecebimentoClick("002", QString(), QPixmap());
+        stepAfterSecond = Vrm_zel00000::InputStep;
+    });
+    o.type("25").click("tcbEnter");
+    closeReceipt(o);
+    receber();
+    ASSERT_TRUE(op->finished());
+    EXPECT_EQ(stepAtOpening, isNone);
+    EXPECT_EQ(stepAfterSecond, isDinheiro1);
+    EXPECT_EQ(movementSummary(), QStringList({"001 25.00"}));
+}
+
+} // namespace

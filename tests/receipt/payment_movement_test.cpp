@@ -1,0 +1,134 @@
+#include "QStringPrinter.h"
+#include "dataset/DataSet.h"
+#include "receipt/PaymentMovement.h"
+#include "receipt/QuoteFile.h"
+#include "receipt/ReceiptSettings.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace zel;
+
+namespace {
+
+// However many payments add up, paid and due stay exact to the cent.
+TEST(PaymentAmounts, AddUpToTheCent)
+{
+    struct Case
+    {
+        double total, payment;
+        int count;
+        double aPagar, pago;
+    };
+    for (const Case& c :
+         {Case{1.00, 0.10, 10, 0, 1.00}, Case{3.45, 1.15, 3, 0, 3.45}, Case{100.00, 0.29, 100, 71.00, 29.00},
+          Case{10.00, 0.07, 3, 9.79, 0.21}, Case{50.00, 80.00, 1, 0, 80.00}}) {
+        PaidAmounts amounts{c.total, 0};
+        for (int i = 0; i < c.count; ++i)
+            amounts = applyPayment(amounts, c.payment);
+        EXPECT_EQ(amounts.aPagar, c.aPagar) << c.payment << " x " << c.count;
+        EXPECT_EQ(amounts.pago, c.pago) << c.payment << " x " << c.count;
+    }
+}
+
+TEST(PaymentAmounts, ForeignPaymentIsCutToCents)
+{
+    struct Case
+    {
+        double typed, quote, valor, out;
+    };
+    for (const Case& c : {Case{50, 2.5, 125, 50}, Case{33.33, 3, 99.99, 33.33}, Case{10, 5.4321, 54.32, 9.99},
+                          Case{0.29, 1, 0.29, 0.29}}) {
+        const ForeignPayment p = foreignPayment(c.typed, c.quote);
+        EXPECT_EQ(p.valor, c.valor) << c.typed << " at " << c.quote;
+        EXPECT_EQ(p.vrMoviveOut, c.out) << c.typed << " at " << c.quote;
+    }
+}
+
+class QuoteFileTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QDate today = QDate(2026, 3, 14);
+
+    QStringList stored()
+    {
+        DataSet file;
+        QStringList rows;
+        if (!file.loadFromFile(quotes::filePath(dir.path())))
+            return {QStringLiteral("<unreadable>")};
+        for (file.first(); !file.eof(); file.next())
+            rows << file.fieldByName("CDINDICE").asString() + u' ' +
+                        QString::number(file.fieldByName("VRINDICE").asFloat());
+        rows.sort();
+        return rows;
+    }
+};
+
+// Two terminals type a quote at the same time, also when the file does not exist yet: both
+// quotes are kept.
+TEST_F(QuoteFileTest, TwoTerminalsAddingTogetherKeepBothQuotes)
+{
+    for (bool fileExists : {false, true}) {
+        SCOPED_TRACE(fileExists);
+        QFile::remove(quotes::filePath(dir.path()));
+        if (fileExists) {
+            DataSet first;
+            ASSERT_TRUE(quotes::open(first, dir.path()));
+            quotes::add(first, "EUR", today.addDays(-1), 6.1);
+            ASSERT_TRUE(quotes::close(first));
+        }
+        DataSet a, b;
+        ASSERT_TRUE(quotes::open(a, dir.path()));
+        ASSERT_TRUE(quotes::open(b, dir.path()));
+        EXPECT_FALSE(quotes::find(a, "USD", today));
+        quotes::add(a, "USD", today, 5.2);
+        quotes::add(b, "ARS", today, 0.005);
+        ASSERT_TRUE(quotes::close(b));
+        ASSERT_TRUE(quotes::close(a));
+        QStringList expected{"ARS 0.005", "USD 5.2"};
+        if (fileExists)
+            expected.insert(1, "EUR 6.1");
+        EXPECT_EQ(stored(), expected);
+
+        DataSet again;
+        ASSERT_TRUE(quotes::open(again, dir.path()));
+        EXPECT_EQ(quotes::find(again, "USD", today).value_or(0), 5.2);
+        EXPECT_FALSE(quotes::find(again, "USD", today.addDays(1)));
+    }
+}
+
+TEST_F(QuoteFileTest, UnreadableFileIsAnErrorAndIsNotReplaced)
+{
+    QFile file(quotes::filePath(dir.path()));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a data file");
+    file.close();
+    DataSet table;
+    EXPECT_FALSE(quotes::open(table, dir.path()));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("not a data file"));
+}
+
+// The receipt's settings come from the fiscal printer switch's store and group; a missing key
+// reads empty.
+TEST(ReceiptSettingsTest, ReadFromTheSystemStore)
+{
+    QTemporaryDir dir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, dir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, dir.path());
+    EXPECT_EQ(readReceiptSettings().usaTEF, QString());
+    {
+        QSettings store(QSettings::SystemScope, "KORVANA", "Sistemas Integrados Korvana");
+        store.setValue("Vormel/UsaTEF", "S");
+        store.setValue("Vormel/PcMaxTroco", "10");
+        store.setValue("UsaTEFCheque", "S"); // outside the group: not the receipt's
+    }
+    const ReceiptSettings settings = readReceiptSettings();
+    EXPECT_EQ(settings.usaTEF, "S");
+    EXPECT_EQ(settings.usaTEFCheque, QString());
+    EXPECT_EQ(settings.pcMaxTroco, "10");
+}
+
+} // namespace
