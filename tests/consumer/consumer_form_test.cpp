@@ -8,7 +8,9 @@
 #include "toolkit/TouchButton.h"
 #include "zel/Pkg_zel.h"
 
+#include <QCoreApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTemporaryDir>
 
@@ -324,6 +326,106 @@ TEST_F(ConsumerForm, AConsumerTableWithoutTheLookupFieldsIsReportedAndTheFormClo
     dialogs->expectMessageDlg(mrOk, "CDIDCONSUMID, CDEXCONSUMID, NMCONSUMIDOR");
     EXPECT_FALSE(consumidor());
     EXPECT_EQ(Vrm_zel00400::NrPasso, kStepNone);
+}
+
+TEST_F(ConsumerForm, KeysThatArriveTogetherGiveEachStepItsOwnCode)
+{
+    // A card reader on the POS keyboard, or a fast typist: every key is queued before the
+    // form handles the first.
+    Operator& o = operatorForForm();
+    o.run([] {
+        for (const QChar ch : QStringLiteral("501\r11\r")) {
+            const int key = ch == u'\r' ? int(Qt::Key_Return) : Qt::Key_0 + ch.digitValue();
+            QCoreApplication::postEvent(form(), new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, QString(ch)));
+        }
+    });
+
+    EXPECT_TRUE(consumidor());
+    EXPECT_EQ(QStringList({cdConsumidor, nmConsumidor, cdCliente}), QStringList({"11", "Ana", "C1"}));
+}
+
+TEST_F(ConsumerForm, AnUnknownClientDropsTheConsumerCodeThatCameWithIt)
+{
+    Seen again;
+    Operator& o = operatorForForm();
+    o.run([] {
+        for (const QChar ch : QStringLiteral("999\r11\r")) {
+            const int key = ch == u'\r' ? int(Qt::Key_Return) : Qt::Key_0 + ch.digitValue();
+            QCoreApplication::postEvent(form(), new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, QString(ch)));
+        }
+    });
+    dialogs->expectMessageDlg(mrOk, "Cliente não cadastrado.");
+    clientStep(o);
+    o.run([&] { again = look(); }).type("502").press(Qt::Key_Return);
+    consumerStep(o);
+    o.type("31").press(Qt::Key_Return);
+
+    EXPECT_TRUE(consumidor());
+    EXPECT_EQ(again.typed, QString());
+    EXPECT_EQ(QStringList({cdConsumidor, cdCliente}), QStringList({"31", "C2"}));
+}
+
+// A form closed or hidden from outside: by the host, or a window manager.
+struct Closing
+{
+    const char* name;
+    bool inConsumerStep;
+    void (*close)(QWidget*);
+};
+
+void PrintTo(const Closing& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class ConsumerFormClosed : public ConsumerFixture, public ::testing::WithParamInterface<Closing>
+{
+};
+
+TEST_P(ConsumerFormClosed, FromOutsideEndsTheCallWithNoConsumer)
+{
+    Operator& o = operatorForForm();
+    if (GetParam().inConsumerStep) {
+        o.type("501").press(Qt::Key_Return);
+        consumerStep(o);
+        o.type("1");
+    }
+    o.run([] { GetParam().close(form()); });
+
+    EXPECT_FALSE(consumidor());
+    EXPECT_EQ(cdConsumidor, QString());
+    EXPECT_EQ(Vrm_zel00400::NrPasso, kStepNone);
+    EXPECT_EQ(form(), nullptr);
+    EXPECT_TRUE(dialogs->records().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, ConsumerFormClosed,
+                         ::testing::Values(Closing{"ClientStepHidden", false, [](QWidget* f) { f->hide(); }},
+                                           Closing{"ClientStepClosed", false, [](QWidget* f) { f->close(); }},
+                                           Closing{"ConsumerStepHidden", true, [](QWidget* f) { f->hide(); }},
+                                           Closing{"ConsumerStepClosed", true, [](QWidget* f) { f->close(); }}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ConsumerForm, AFailedCallHandsBackNoCodesOfTheIdentificationBefore)
+{
+    operatorForForm().type("501").press(Qt::Key_Return);
+    consumerStep(*op);
+    op->type("11").press(Qt::Key_Return);
+    ASSERT_TRUE(consumidor());
+    ASSERT_EQ(cdCliente, QString("C1"));
+
+    // Tables without the lookup fields: the call fails before any step runs.
+    op.reset();
+    const DataPacket lacking{{FieldDef{"CDCLIENTE", FieldType::String, 21}}, {}};
+    const std::pair<DataSet*, const char*> tables[] = {{&receipt->cdsConsumidor, "NMCONSUMIDOR"},
+                                                        {&receipt->cdsCliente, "NMRAZSOCCLIE"}};
+    for (const auto& [table, missing] : tables) {
+        table->setData(lacking);
+        dialogs->expectMessageDlg(mrOk, missing);
+        EXPECT_FALSE(consumidor()) << table->name().toStdString();
+        EXPECT_EQ(cdConsumidor, QString()) << table->name().toStdString();
+        EXPECT_EQ(cdCliente, QString()) << table->name().toStdString();
+    }
 }
 
 TEST_F(ConsumerForm, DesignHasItsSizeControlsAndBackgroundPicture)
