@@ -5,6 +5,7 @@
 #include "receipt/TfrmRecebimento.h"
 #include "receipt/Vrm_zel00000.h"
 #include "support/Screenshot.h"
+#include "toolkit/FitLabel.h"
 #include "toolkit/TouchButton.h"
 #include "zel/Pkg_zel.h"
 
@@ -426,6 +427,43 @@ TEST_F(ConsumerForm, AFailedCallHandsBackNoCodesOfTheIdentificationBefore)
         EXPECT_EQ(cdConsumidor, QString()) << table->name().toStdString();
         EXPECT_EQ(cdCliente, QString()) << table->name().toStdString();
     }
+}
+
+TEST_F(ConsumerForm, AClientNameOfFiftyCharactersShowsWhole)
+{
+    const QString name = QStringLiteral("Cooperativa Agroindustrial dos Produtores do Oeste");
+    ASSERT_EQ(name.size(), 50);
+    QString shown;
+    TFitLabel::Fitted fit;
+    QRect area, keypad;
+    DataPacket clients;
+    for (const char* field : {"CDCLIENTE", "IDTPIJURCLIE", "NRINSJURCLIE", "CDEXCLIENTE", "NMRAZSOCCLIE", "NMFANTCLIE"})
+        clients.fields.append(FieldDef{field, FieldType::String, 50});
+    clients.rows.append(Row{"C9", "J", "11222333000181", "509", name, "Cooperativa"});
+    receipt->cdsCliente.setData(clients);
+    Operator& o = operatorForForm();
+    o.type("509").press(Qt::Key_Return);
+    consumerStep(o);
+    o.run([&] {
+         auto* label = form()->findChild<TFitLabel*>("lblCliente");
+         ASSERT_NE(label, nullptr);
+         shown = label->text();
+         fit = label->fitted();
+         area = label->contentsRect();
+         keypad = form()->findChild<QWidget*>("panKeyboard")->geometry();
+         if (!keypad.intersects(label->geometry()))
+             saveScreenshot(form(), "consumer_form_long_client_name");
+     }).click("tcbCancelar");
+
+    EXPECT_FALSE(consumidor());
+    EXPECT_EQ(shown.toStdString(), name.toStdString());
+    EXPECT_TRUE(fit.fits);
+    EXPECT_EQ(fit.lines.join(QString()).toStdString(), name.toStdString());
+    const QFontMetrics metrics(fit.font);
+    for (const QString& line : fit.lines)
+        EXPECT_LE(metrics.horizontalAdvance(line.trimmed()), area.width()) << line.toStdString();
+    EXPECT_GE(fit.font.pixelSize(), 12);
+    EXPECT_TRUE(QRect(0, 0, 297, 390).contains(keypad));
 }
 
 TEST_F(ConsumerForm, DesignHasItsSizeControlsAndBackgroundPicture)
