@@ -1,6 +1,4 @@
 #include "ChequeFormFixture.h"
-#include "cheque/Vrm_zel00200.h"
-#include "support/Screenshot.h"
 #include "toolkit/FitLabel.h"
 
 #include <QFontMetrics>
@@ -68,21 +66,6 @@ TEST_F(ChequeLayout, TheBackTextShowsALongWordWhole)
     for (const QString& line : fit.lines)
         EXPECT_LE(metrics.horizontalAdvance(line), back->contentsRect().width()) << line.toStdString();
     EXPECT_GE(fit.font.pixelSize(), 12);
-}
-
-TEST_F(ChequeLayout, ScreenshotWithTheKeyboardOpen)
-{
-    Vrm_zel00200::doApagar = 150;
-    open(1, 2);
-    click("spdParcelas");
-    type("2");
-    press(Qt::Key_Return);
-    click("spdValor");
-    type("75");
-    press(Qt::Key_Return);
-    click("spdVerso");
-    type("Cheque nominal a Restaurante Bom Sabor, pagavel somente apos 10/06");
-    EXPECT_FALSE(saveScreenshot(form.get(), "cheque-keyboard-open").isEmpty());
 }
 
 } // namespace
