@@ -144,7 +144,8 @@ KeyboardPlace keyboardFor(TTipoTecl field)
     case ttValor:
         return {Keyboard::Value, QPoint(485, 260)};
     case ttVerso:
-        return {Keyboard::Alpha, QPoint(8, 125)};
+        // Below the value row, which stays whole above it, and above the back text being typed.
+        return {Keyboard::Alpha, QPoint(8, 146)};
     default:
         return {Keyboard::Numeric, QPoint(485, 275)};
     }

@@ -12,9 +12,16 @@ KeyAction consumerKeyDown(int& step, ConsumerEntry& entry, int key,
     if (isEnterKey(key)) {
         if (entry.typed.isEmpty())
             return KeyAction::None;
-        step = step == kStepClient ? kStepConsumer : kStepNone;
+        if (step == kStepClient) {
+            entry.clientCode = entry.typed;
+            step = kStepConsumer;
+        } else {
+            entry.consumerCode = entry.typed;
+            step = kStepNone;
+        }
+        entry.typed.clear();
         entry.prefix = false;
-        return KeyAction::None;
+        return KeyAction::ShowTyped;
     }
     switch (key) {
     case Qt::Key_Backspace:

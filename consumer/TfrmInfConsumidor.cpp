@@ -159,9 +159,11 @@ void TfrmInfConsumidor::DoInfConsum()
             continue;
         }
         mantemCliente = false;
-        Passo consumidor = Passo::NaoEncontrado;
+        // The first consumer step takes what was typed after the client's Enter; a step
+        // repeated after an unknown code starts afresh.
+        Passo consumidor = PassoConsumidor(false);
         while (consumidor == Passo::NaoEncontrado)
-            consumidor = PassoConsumidor();
+            consumidor = PassoConsumidor(true);
         encontrado = consumidor == Passo::Encontrado;
     }
     Encerra(!boCancelado);
@@ -178,13 +180,17 @@ TfrmInfConsumidor::Passo TfrmInfConsumidor::PassoCliente(bool mantemCliente)
     if (teclado())
         displayLine(2, msgPadrao.Msg(QStringLiteral("TeclCodClie")));
     LimpaDigitado();
-    zel::waitWhile([this] { return !boCancelado && NrPasso != kStepConsumer; },
+    entrada.clientCode.clear();
+    entrada.consumerCode.clear();
+    // Ends when the client step is left, whatever came next: keys that arrive together may
+    // have entered the consumer's code too.
+    zel::waitWhile([this] { return !boCancelado && NrPasso == kStepClient; },
                    QStringLiteral("the client code"));
     if (boCancelado)
         return Passo::Cancelado;
 
     std::optional<zel::ClientFound> cliente;
-    if (!zel::guard([&] { cliente = zel::findClient(receiptForm().cdsCliente, entrada.typed); }))
+    if (!zel::guard([&] { cliente = zel::findClient(receiptForm().cdsCliente, entrada.clientCode); }))
         return Passo::NaoEncontrado;
     if (!cliente) {
         NaoEncontrado(QStringLiteral("TeclClieNcad"), QStringLiteral("ClieNcad"));
@@ -201,15 +207,20 @@ TfrmInfConsumidor::Passo TfrmInfConsumidor::PassoCliente(bool mantemCliente)
     return Passo::Encontrado;
 }
 
-TfrmInfConsumidor::Passo TfrmInfConsumidor::PassoConsumidor()
+TfrmInfConsumidor::Passo TfrmInfConsumidor::PassoConsumidor(bool novo)
 {
     using namespace Vrm_zel00400;
     m_ui->lblTexto->setText(msgPadrao.Msg(QStringLiteral("CodCons")));
     if (teclado())
         displayLine(2, msgPadrao.Msg(QStringLiteral("TeclCodCons")));
-    LimpaDigitado();
-    NrPasso = kStepConsumer;
-    zel::waitWhile([this] { return !boCancelado && !boTrocaCliente && NrPasso != kStepNone; },
+    if (novo) {
+        LimpaDigitado();
+        entrada.consumerCode.clear();
+        NrPasso = kStepConsumer;
+    } else {
+        MostraDigitado();
+    }
+    zel::waitWhile([this] { return !boCancelado && !boTrocaCliente && NrPasso == kStepConsumer; },
                    QStringLiteral("the consumer code"));
     if (boCancelado)
         return Passo::Cancelado;
@@ -223,7 +234,7 @@ TfrmInfConsumidor::Passo TfrmInfConsumidor::PassoConsumidor()
 
     std::optional<zel::ConsumerFound> consumidor;
     if (!zel::guard(
-            [&] { consumidor = zel::findConsumer(receiptForm().cdsConsumidor, stCdCliente, entrada.typed); }))
+            [&] { consumidor = zel::findConsumer(receiptForm().cdsConsumidor, stCdCliente, entrada.consumerCode); }))
         return Passo::NaoEncontrado;
     if (!consumidor) {
         NaoEncontrado(QStringLiteral("TeclConsNCad"), QStringLiteral("ConsNCad"));

@@ -60,7 +60,8 @@ private:
     void DoInfConsum();
     enum class Passo { Encontrado, NaoEncontrado, Cancelado, TrocaCliente };
     Passo PassoCliente(bool mantemCliente);
-    Passo PassoConsumidor();
+    // `novo`: a fresh step (after an unknown code), else the one the client's Enter began.
+    Passo PassoConsumidor(bool novo);
     // The "not found" message: on the POS keyboard's display when there is one, else a dialog.
     void NaoEncontrado(const QString& teclKey, const QString& dialogKey);
     void Encerra(bool confirmado);

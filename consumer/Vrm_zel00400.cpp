@@ -47,11 +47,12 @@ bool Consumidor(QString, QString& cdConsumidor, QString& nmConsumidor, QString& 
 {
     using namespace Vrm_zel00400;
     bool confirmado = false;
+    // The codes of an earlier identification never come back from this one, however it fails.
+    stCdConsumidor.clear();
+    stCdCliente.clear();
     zel::guard([&] {
         if (!Vrm_zel00000::frmRecebimento) {
             // Nothing to search in: nothing is found.
-            stCdConsumidor.clear();
-            stCdCliente.clear();
             zel::dialogs().TouchMessageDlg(TfrmInfConsumidor::semRecebimentoText(), zel::DialogType::Error,
                                            zel::DialogButtons::Ok, 0, 0, QString());
             return;

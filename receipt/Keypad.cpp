@@ -96,19 +96,23 @@ void TfrmRecebimento::FormKeyDown(QKeyEvent* event)
     if (TipoTecl == ttNone)
         return;
     const int key = event->key();
-    if (zel::isEnterKey(key) && !event->text().isEmpty()) {
-        // Enter on a keyboard does what the keypad's Enter does.
+    if (zel::isEnterKey(key) && !event->text().isEmpty() && m_ui->tcbEnter->isEnabled()) {
+        // Enter on a keyboard does what the keypad's Enter does while the keypad is on. With
+        // the keypad off it is only the Enter key below, which leaves the panels alone.
         tcbEnterClick();
         return;
     }
     QLabel* label = entryLabel();
     stValor = label->text();
     zel::EntryState entry{stValor, boSubstitui, Vrm_zel00000::InputStep};
+    // The correction key's own state: payment entry switches it off with the digits; the
+    // keypad panel being off does not switch off the keyboard's Backspace and Delete.
+    const bool correctionOn = m_ui->tcbCorrigir->isEnabledTo(m_ui->panKeyboard);
     if (key == Qt::Key_Backspace) {
-        zel::eraseLast(entry, m_ui->tcbCorrigir->isEnabled());
+        zel::eraseLast(entry, correctionOn);
     } else if (key == Qt::Key_Delete) {
         const bool posKeyboard = zel::peripherals().TecladoOK();
-        zel::eraseAll(entry, m_ui->tcbCorrigir->isEnabled(), posKeyboard);
+        zel::eraseAll(entry, correctionOn, posKeyboard);
     } else if (zel::isEnterKey(key)) {
         enterKey();
         return;

@@ -72,7 +72,9 @@ void waitWatching(const QString& dir, const std::function<bool()>& ready)
     QTimer safety;
     QObject::connect(&safety, &QTimer::timeout, &safety, [&dir] { watchPath(dir); });
     safety.start(kSafetyMs);
-    waitWhile([&ready] { return !ready(); }, QStringLiteral("the TEF manager's response"));
+    // The manager may already have charged the card: the answer is read even when the form
+    // is closed meanwhile.
+    waitWhile([&ready] { return !ready(); }, QStringLiteral("the TEF manager's response"), WaitEnd::OnCondition);
 }
 
 // Looks at the response file on behalf of the wait, which calls look() after every event.

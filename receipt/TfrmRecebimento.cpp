@@ -8,7 +8,9 @@
 #include "ui_TfrmRecebimento.h"
 
 #include <QFileInfo>
+#include <QLabel>
 #include <QPixmap>
+#include <QStatusBar>
 
 using zel::FieldDef;
 using zel::FieldType;
@@ -25,11 +27,28 @@ FieldDef num(const char* name, FieldType type = FieldType::Float)
     return FieldDef{QString::fromLatin1(name), type, 0, {}, {}, true};
 }
 
+// The status bar's four panels, left to right, as the host's other forms have them. This module
+// writes nothing in them.
+void addStatusPanels(QStatusBar* status)
+{
+    status->setSizeGripEnabled(false); // the form has no border to drag
+    int n = 0;
+    for (const int width : {170, 105, 370, 100}) {
+        auto* panel = new QLabel(status);
+        panel->setObjectName(QStringLiteral("stbStatusPanel%1").arg(++n));
+        panel->setFixedWidth(width);
+        panel->setFrameShape(QFrame::StyledPanel);
+        panel->setFrameShadow(QFrame::Sunken);
+        status->addWidget(panel);
+    }
+}
+
 } // namespace
 
 TfrmRecebimento::TfrmRecebimento(QWidget* parent) : zel::TouchForm(parent), m_ui(new Ui::TfrmRecebimento)
 {
     m_ui->setupUi(this);
+    addStatusPanels(m_ui->stbStatus);
     msgPadrao = zel::receiptMessages();
     defineDatasets();
     FormCreate();
@@ -54,11 +73,11 @@ void TfrmRecebimento::defineDatasets()
                               // Cheque fields: wide enough for what the cheque form accepts.
                               str("CDAGECHEQVEN", 6), str("CDBANCHEQVEN", 3), str("CDCNTCHEQVEN", 17),
                               num("DTDEPCHEQVEN", FieldType::DateTime), str("NRCHEQUEVEND", 7)});
-    for (const char* hidden :
-         {"CDFILIAL", "NRSEQUMOVI", "IDTIPOMOVIVE", "DSMOVIVEND", "NRSEQVENDA", "CDTIPORECE", "DTHRINCMOV",
-          "DTDEPCHEQUE", "NRCONTRAVALE", "CDTIPOTROCO", "NRORDTROCO", "CDCLIENTE", "CDCONSUMIDOR",
-          "DTMOVIMCAIXA", "VRMOVIVEOUT", "VRCOTINDOUT"})
-        cdsMovCaixa.setFieldVisible(QString::fromLatin1(hidden), false);
+    // A grid of the movements shows the value and the payment type, under the labels the
+    // movement table gives them; every other field is for the host and the coupon.
+    for (const FieldDef& field : cdsMovCaixa.fieldDefs())
+        cdsMovCaixa.setFieldVisible(field.name, field.name == QLatin1String("VRMOVIVEND") ||
+                                                    field.name == QLatin1String("NMTIPORECE"));
     cdsMovCaixa.addIndex({"idxNRORDTROCO", {"NRORDTROCO", "DTHRINCMOV"}, {"DTHRINCMOV"}, true, false});
     cdsMovCaixa.addIndex({"idxDTHRINCMOV", {"DTHRINCMOV"}, {}, false, false});
     cdsMovCaixa.setIndexName("idxNRORDTROCO");

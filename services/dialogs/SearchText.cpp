@@ -60,30 +60,71 @@ QString foldForSearch(const QString& text)
     return folded.toCaseFolded();
 }
 
+QString digitsOfNumberText(const QString& text)
+{
+    QString digits;
+    for (const QChar c : text) {
+        if (c.isDigit())
+            digits.append(c);
+        else if (c.isLetter())
+            return {};
+    }
+    return digits;
+}
+
 SearchRow makeSearchRow(int recNo, const QStringList& texts)
 {
-    SearchRow row{recNo, texts, {}};
+    SearchRow row{recNo, texts, {}, {}};
     row.folded.reserve(texts.size());
-    for (const QString& t : texts)
+    row.digits.reserve(texts.size());
+    for (const QString& t : texts) {
         row.folded.append(foldForSearch(t));
+        row.digits.append(digitsOfNumberText(t));
+    }
     return row;
 }
+
+namespace {
+
+// The digits the operator typed, when the text is digits with the punctuation of a masked
+// number and nothing else; empty otherwise.
+QString typedDigits(const QString& typed)
+{
+    QString digits;
+    for (const QChar c : typed) {
+        if (c.isDigit())
+            digits.append(c);
+        else if (c != u'.' && c != u'-' && c != u'/')
+            return {};
+    }
+    return digits;
+}
+
+bool rowMatches(const SearchRow& row, const QString& needle, const QString& digits)
+{
+    for (const QString& text : row.folded) {
+        if (text.contains(needle))
+            return true;
+    }
+    if (digits.isEmpty())
+        return false;
+    for (const QString& columnDigits : row.digits) {
+        if (columnDigits.contains(digits))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 QList<int> narrowRows(const QList<SearchRow>& rows, const QString& typed)
 {
     QList<int> shown;
     const QString needle = foldForSearch(typed);
+    const QString digits = typedDigits(typed);
     for (int i = 0; i < rows.size(); ++i) {
-        if (needle.isEmpty()) {
+        if (needle.isEmpty() || rowMatches(rows[i], needle, digits))
             shown.append(i);
-            continue;
-        }
-        for (const QString& text : rows[i].folded) {
-            if (text.contains(needle)) {
-                shown.append(i);
-                break;
-            }
-        }
     }
     return shown;
 }

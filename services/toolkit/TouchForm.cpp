@@ -157,6 +157,7 @@ int TouchForm::exec()
     }
     const QMetaObject::Connection abort =
         connect(waits::notifier(), &waits::Notifier::abortRequested, this, &QDialog::reject);
+    const waits::ModalRun running(this);
     const int result = QDialog::exec();
     disconnect(abort);
     return result;

@@ -16,11 +16,12 @@ namespace waits {
 namespace {
 
 struct Policy {
-    std::optional<bool> testBuild;
+    bool testBuild = false; // only the test harness switches it on
     std::optional<std::chrono::milliseconds> limit;
     FailureHook hook;
     bool aborted = false;
     int running = 0;
+    QList<QPointer<QWidget>> modalForms; // innermost last
 };
 
 Policy& policy()
@@ -35,10 +36,7 @@ constexpr std::chrono::milliseconds kTestLimit{20000};
 
 bool testBuild()
 {
-    auto& p = policy();
-    if (!p.testBuild)
-        p.testBuild = qEnvironmentVariable("ZEL_TEST_BUILD") == QLatin1String("1");
-    return *p.testBuild;
+    return policy().testBuild;
 }
 
 void setTestBuild(bool on)
@@ -101,6 +99,22 @@ bool aborted()
     return policy().aborted;
 }
 
+ModalRun::ModalRun(QWidget* form)
+{
+    policy().modalForms.append(QPointer<QWidget>(form));
+}
+
+ModalRun::~ModalRun()
+{
+    policy().modalForms.removeLast();
+}
+
+QWidget* innermostForm()
+{
+    const auto& forms = policy().modalForms;
+    return forms.isEmpty() ? nullptr : forms.last().data();
+}
+
 Notifier* notifier()
 {
     static Notifier* n = new Notifier; // lives as long as the process
@@ -124,9 +138,19 @@ struct RunningWait {
     RunningWait& operator=(const RunningWait&) = delete;
 };
 
-void runWait(const std::function<bool()>& condition, const QString& directory, const QString& what)
+void runWait(const std::function<bool()>& condition, const QString& directory, const QString& what,
+             WaitEnd end)
 {
     const RunningWait counted;
+    // The form the wait belongs to: the innermost modal form, when it is on screen as the
+    // wait starts.
+    QPointer<QWidget> form;
+    if (end == WaitEnd::OnConditionOrFormClosed) {
+        QWidget* innermost = waits::innermostForm();
+        if (innermost && innermost->isVisible())
+            form = innermost;
+    }
+    const bool bound = !form.isNull();
     const auto limit = waits::timeLimit();
     QElapsedTimer elapsed;
     elapsed.start();
@@ -161,6 +185,9 @@ void runWait(const std::function<bool()>& condition, const QString& directory, c
     }
 
     while (condition()) {
+        if (bound && (form.isNull() || !form->isVisible()))
+            throw FormClosedWhileWaiting(
+                QStringLiteral("%1 ended: its form was closed").arg(describe(what)).toStdString());
         if (waits::aborted())
             throw WaitTimeout(QStringLiteral("%1 was called off").arg(describe(what)).toStdString());
         if (limit.count() > 0 && elapsed.elapsed() >= limit.count()) {
@@ -176,14 +203,15 @@ void runWait(const std::function<bool()>& condition, const QString& directory, c
 
 } // namespace
 
-void waitWhile(const std::function<bool()>& condition, const QString& what)
+void waitWhile(const std::function<bool()>& condition, const QString& what, WaitEnd end)
 {
-    runWait(condition, {}, what);
+    runWait(condition, {}, what, end);
 }
 
-void waitWhileWatching(const std::function<bool()>& condition, const QString& directory, const QString& what)
+void waitWhileWatching(const std::function<bool()>& condition, const QString& directory, const QString& what,
+                       WaitEnd end)
 {
-    runWait(condition, directory, what);
+    runWait(condition, directory, what, end);
 }
 
 } // namespace zel

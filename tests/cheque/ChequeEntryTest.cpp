@@ -137,7 +137,7 @@ TEST(Keyboards, EachFieldOpensItsKeyboardWhereTheFormPutsIt)
     EXPECT_EQ(keyboardFor(ttValor).keyboard, Keyboard::Value);
     EXPECT_EQ(keyboardFor(ttValor).topLeft, QPoint(485, 260));
     EXPECT_EQ(keyboardFor(ttVerso).keyboard, Keyboard::Alpha);
-    EXPECT_EQ(keyboardFor(ttVerso).topLeft, QPoint(8, 125));
+    EXPECT_EQ(keyboardFor(ttVerso).topLeft, QPoint(8, 146));
     for (TTipoTecl f : {ttParcela, ttAgencia, ttBanco, ttConta, ttCheque, ttData}) {
         EXPECT_EQ(keyboardFor(f).keyboard, Keyboard::Numeric);
         EXPECT_EQ(keyboardFor(f).topLeft, QPoint(485, 275));

@@ -296,7 +296,7 @@ TEST_F(ChequeForm, BackTextStartsWithACapitalAndCapsLockAndShiftWork)
     EXPECT_EQ(button("spdB")->caption(), QString("B")) << "armed for a leading capital";
     click("spdVerso");
     EXPECT_TRUE(visible("panKeyBoard1"));
-    EXPECT_EQ(form->findChild<QWidget*>("panKeyBoard1")->pos(), QPoint(8, 125));
+    EXPECT_EQ(form->findChild<QWidget*>("panKeyBoard1")->pos(), QPoint(8, 146));
     for (const char* key : {"spdB", "spdO", "spdM", "spdEspaco"})
         click(key);
     EXPECT_EQ(text("lblNmVerso"), QString("Bom "));

@@ -41,6 +41,23 @@ constexpr auto Correct = KeyAction::CorrectConsumer;
 
 } // namespace
 
+TEST(ConsumerEnter, GivesEachStepItsOwnCodeWhenKeysArriveTogether)
+{
+    int step = kStepClient;
+    ConsumerEntry entry;
+    const auto noKeyboard = [] { return false; };
+    for (const QChar ch : QStringLiteral("501\r11\r")) {
+        if (ch == u'\r')
+            consumerKeyDown(step, entry, Qt::Key_Return, noKeyboard);
+        else
+            consumerKeyPress(step, entry, ch);
+    }
+    EXPECT_EQ(step, kStepNone);
+    EXPECT_EQ(entry.clientCode, QStringLiteral("501"));
+    EXPECT_EQ(entry.consumerCode, QStringLiteral("11"));
+    EXPECT_EQ(entry.typed, QString());
+}
+
 TEST_P(ConsumerKeyDown, ChangesStepEntryAndAction)
 {
     const KeyCase& c = GetParam();
@@ -70,8 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Enter moves on only with something typed; both Enter keys count.
         KeyCase{"EnterEmptyClient", C, "", true, true, Qt::Key_Return, C, "", true, None},
         KeyCase{"EnterEmptyConsumer", S, "", false, false, Qt::Key_Enter, S, "", false, None},
-        KeyCase{"EnterClient", C, "501", true, true, Qt::Key_Return, S, "501", false, None},
-        KeyCase{"EnterConsumer", S, "11", false, false, Qt::Key_Enter, N, "11", false, None},
+        KeyCase{"EnterClient", C, "501", true, true, Qt::Key_Return, S, "", false, Show},
+        KeyCase{"EnterConsumer", S, "11", false, false, Qt::Key_Enter, N, "", false, Show},
         // Backspace drops one character, also from nothing.
         KeyCase{"Backspace", C, "501", true, true, Qt::Key_Backspace, C, "50", false, Show},
         KeyCase{"BackspaceEmpty", S, "", false, false, Qt::Key_Backspace, S, "", false, Show},

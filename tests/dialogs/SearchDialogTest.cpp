@@ -170,6 +170,38 @@ TEST(SearchText, FoldsCaseAndAccents)
     EXPECT_EQ(narrowRows(rows, QStringLiteral("102 ")), QList<int>());
 }
 
+struct NarrowCase {
+    const char* typed;
+    QList<int> shown;
+};
+
+void PrintTo(const NarrowCase& c, std::ostream* os)
+{
+    *os << '"' << c.typed << '"';
+}
+
+class NarrowByDigits : public ::testing::TestWithParam<NarrowCase> {};
+
+// Taxpayer numbers are shown masked; the operator types the digits as they come.
+TEST_P(NarrowByDigits, TypedDigitsMatchTheDigitsOfAMaskedNumber)
+{
+    const QList<SearchRow> rows = {
+        makeSearchRow(1, {QStringLiteral("11.222.333/0001-81"), QStringLiteral("Alfa Refeições Ltda")}),
+        makeSearchRow(2, {QStringLiteral("529.982.247-25"), QStringLiteral("Bruno Costa")}),
+        makeSearchRow(3, {QStringLiteral("390.533.447-05"), QStringLiteral("Rua 2224, casa 7")})};
+    EXPECT_EQ(narrowRows(rows, QString::fromUtf8(GetParam().typed)), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Typed, NarrowByDigits,
+    ::testing::Values(NarrowCase{"11222333", {0}}, NarrowCase{"112223330001", {0}},
+                      NarrowCase{"00018", {0}}, NarrowCase{"52998224725", {1}}, NarrowCase{"82247", {1}},
+                      NarrowCase{"11.222333", {0}}, NarrowCase{"22", {0, 1, 2}},
+                      // the digits of a text with letters count only as they are written
+                      NarrowCase{"22247", {}}, NarrowCase{"2224", {2}},
+                      // a blank or a letter leaves the plain comparison alone
+                      NarrowCase{"529 982", {}}, NarrowCase{"a 529982", {}}));
+
 struct DisplayCase {
     QVariant value;
     FieldType type;

@@ -189,4 +189,41 @@ TEST_F(ReceiptKeypad, EntryThatDoesNotReadAsANumberIsAClearErrorThatChangesNothi
     EXPECT_FALSE(form->boEnterOcupado);
 }
 
+// The keypad panel off (no payment entry waits for a value, or one is being recorded): the
+// correction key itself still on.
+TEST_F(ReceiptKeypad, BackspaceAndDeleteFollowTheCorrectionKeyNotItsPanel)
+{
+    form->show();
+    devices->setDefault("TecladoOK", false);
+    entry()->setText("12,5");
+    form->findChild<QWidget*>("panKeyboard")->setEnabled(false);
+    ASSERT_FALSE(button("tcbCorrigir")->isEnabled()) << "disabled through its panel";
+    QTest::keyClick(form.get(), Qt::Key_Backspace);
+    EXPECT_EQ(entry()->text(), QString("12,"));
+    form->PostText(QStringLiteral("."), false, false); // Delete
+    EXPECT_EQ(entry()->text(), QString());
+
+    // The key itself off: nothing is erased.
+    entry()->setText("12,5");
+    button("tcbCorrigir")->setEnabled(false);
+    QTest::keyClick(form.get(), Qt::Key_Backspace);
+    QTest::keyClick(form.get(), Qt::Key_Delete);
+    EXPECT_EQ(entry()->text(), QString("12,5"));
+}
+
+TEST_F(ReceiptKeypad, KeyboardEnterWithTheKeypadOffLeavesThePaymentTypesLocked)
+{
+    // The sale being closed: payment types locked, keypad off; Enter on the keyboard may
+    // confirm the sale but never hands the payment types back.
+    form->show();
+    form->CtrlBotoes("H");
+    form->findChild<QWidget*>("panKeyboard")->setEnabled(false);
+    button("tcbOk")->setEnabled(true);
+    for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
+        QTest::keyClick(form.get(), Qt::Key(key));
+        EXPECT_FALSE(panelsOn()) << key;
+    }
+    EXPECT_EQ(okClicks, 2) << "Enter still confirms the covered sale";
+}
+
 } // namespace

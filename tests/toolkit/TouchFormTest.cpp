@@ -227,6 +227,12 @@ INSTANTIATE_TEST_SUITE_P(Screens, Centring,
                                            CentreCase{{0, 0, 797, 480}, {800, 600}, {-1, -60}},
                                            CentreCase{{1920, 0, 1280, 1024}, {800, 600}, {2160, 212}}));
 
+TEST(Centring, TestsRunOnTheTillsScreenSize)
+{
+    // Layout checks and screenshots assume the touch screen the module is made for.
+    EXPECT_EQ(QGuiApplication::primaryScreen()->geometry(), QRect(0, 0, 800, 600));
+}
+
 TEST(Centring, ShownFormsStandCentredOnThePrimaryScreen)
 {
     RecordingForm form;

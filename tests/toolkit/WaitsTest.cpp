@@ -1,11 +1,13 @@
 #include "support/Operator.h"
 #include "support/ScriptedDialogs.h"
 #include "toolkit/ErrorBarrier.h"
+#include "toolkit/TouchForm.h"
 #include "toolkit/Waits.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -103,7 +105,7 @@ TEST(Waits, RunOutOfTimeInTestBuilds)
 
 TEST(Waits, HaveNoLimitOutsideTestBuilds)
 {
-    const bool wasTestBuild = waits::testBuild(); // CTest sets ZEL_TEST_BUILD=1
+    const bool wasTestBuild = waits::testBuild(); // the test main switches it on
     waits::setTestBuild(true);
     EXPECT_EQ(waits::timeLimit(), 20000ms);
     waits::setTestBuild(false);
@@ -127,6 +129,103 @@ TEST(Waits, ATimedOutWaitInAHandlerShowsNoErrorDialog)
     EXPECT_FALSE(guard([] { waitWhile([] { return true; }); }));
     EXPECT_EQ(failures.messages.size(), 1);
     EXPECT_TRUE(dialogs->records().isEmpty());
+}
+
+TEST(Waits, LimitsAreTheHarnessesToSwitchNotTheEnvironments)
+{
+    // A program that uses the waits without the test harness, run with the variable the
+    // limits once obeyed: it has no limit and shows errors as a product does.
+    QProcess probe;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ZEL_TEST_BUILD"), QStringLiteral("1"));
+    probe.setProcessEnvironment(env);
+    probe.start(QStringLiteral(ZEL_LIMITS_PROBE), {});
+    ASSERT_TRUE(probe.waitForFinished(30000));
+    EXPECT_EQ(probe.readAllStandardOutput().trimmed().toStdString(), "testBuild=0 limit=0");
+}
+
+// A form whose first activation waits for something that never comes, as a dialogue waits
+// for the operator; `outside` closes or hides it while it waits.
+struct WaitingForm : TouchForm {
+    std::function<void()> wait;
+    QString ended;
+    void FormActivate() override
+    {
+        try {
+            wait();
+            ended = QStringLiteral("returned");
+        } catch (const WaitCalledOff& e) {
+            ended = QString::fromUtf8(e.what());
+            throw;
+        }
+    }
+};
+
+struct FromOutside {
+    const char* how;
+    std::function<void(QDialog&)> close;
+};
+
+void PrintTo(const FromOutside& row, std::ostream* os)
+{
+    *os << row.how;
+}
+
+class WaitInAForm : public ::testing::TestWithParam<FromOutside> {};
+
+TEST_P(WaitInAForm, EndsWhenTheFormIsClosedOrHiddenFromOutside)
+{
+    test::WaitFailureGuard loud;
+    WaitingForm form;
+    form.wait = [] { waitWhile([] { return true; }, QStringLiteral("the client code")); };
+    QTimer::singleShot(50, &form, [&form] { GetParam().close(form); });
+    QElapsedTimer clock;
+    clock.start();
+    form.exec();
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_TRUE(form.ended.contains(QStringLiteral("the client code"))) << form.ended.toStdString();
+    EXPECT_EQ(waits::running(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, WaitInAForm,
+    ::testing::Values(FromOutside{"hide", [](QDialog& f) { f.hide(); }},
+                      FromOutside{"close", [](QDialog& f) { f.close(); }},
+                      FromOutside{"reject", [](QDialog& f) { f.reject(); }}),
+    [](const auto& info) { return std::string(info.param.how); });
+
+TEST(WaitInAForm, AnExchangeWithAnOutsideProgramGoesOnWhenTheFormCloses)
+{
+    test::WaitFailureGuard loud;
+    WaitingForm form;
+    bool answered = false;
+    form.wait = [&answered] {
+        waitWhile([&answered] { return !answered; }, QStringLiteral("the response"), WaitEnd::OnCondition);
+    };
+    QTimer::singleShot(30, &form, [&form] { form.hide(); });
+    QTimer::singleShot(120, [&answered] { answered = true; });
+    form.exec();
+    EXPECT_EQ(form.ended, QStringLiteral("returned"));
+}
+
+TEST(WaitInAForm, AnInnerFormsWaitBelongsToTheInnerForm)
+{
+    // The outer form stays open while the inner one is closed: only the inner wait ends.
+    test::WaitFailureGuard loud;
+    WaitingForm outer;
+    bool innerClosed = false;
+    outer.wait = [&] {
+        WaitingForm inner;
+        inner.wait = [] { waitWhile([] { return true; }, QStringLiteral("the inner code")); };
+        QTimer::singleShot(30, &inner, [&inner] { inner.close(); });
+        inner.exec();
+        innerClosed = !inner.ended.isEmpty() && inner.ended != QStringLiteral("returned");
+        QTimer::singleShot(30, &outer, [&outer] { outer.close(); });
+        waitWhile([] { return true; }, QStringLiteral("the outer code"));
+    };
+    outer.exec();
+    EXPECT_TRUE(innerClosed);
+    EXPECT_TRUE(outer.ended.contains(QStringLiteral("the outer code")));
 }
 
 } // namespace
