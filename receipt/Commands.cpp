@@ -1,16 +1,99 @@
-#include "receipt/TfrmRecebimento.h"
+#include "receipt/Discount.h"
+#include "receipt/RunningList.h"
 #include "receipt/TefExchange.h"
+#include "receipt/TfrmRecebimento.h"
 #include "receipt/Vrm_zel00000.h"
 
 #include "devices/Peripherals.h"
+#include "dialogs/Dialogs.h"
+#include "text/Money.h"
+#include "toolkit/TouchButton.h"
+#include "ui_TfrmRecebimento.h"
+#include "zel/Pkg_zel.h"
+
+#include <QRegularExpression>
+#include <QScopeGuard>
+
+namespace {
+
+// The amount-due title and amount are drawn in the colour of their style sheet: the colour
+// rule is replaced, the size and weight stay.
+void setTextColour(QLabel* label, const QString& colour)
+{
+    static const QRegularExpression colourRule(QStringLiteral("(^|;)\\s*color\\s*:[^;]*;?"));
+    QString style = label->styleSheet();
+    style.replace(colourRule, QStringLiteral("\\1"));
+    style = style.trimmed();
+    if (!style.isEmpty() && !style.endsWith(u';'))
+        style += u';';
+    label->setStyleSheet(style + QStringLiteral(" color: %1;").arg(colour));
+}
+
+} // namespace
+
+void TfrmRecebimento::bindCommands()
+{
+    bindClick(m_ui->tcbOk, [this] { tcbOkClick(); });
+    bindClick(m_ui->tcbSair, [this] { tcbSairClick(); });
+    bindClick(m_ui->tcbDesconto, [this] { tcbDescontoClick(); });
+    bindClick(m_ui->tcbClear, [this] { tcbClearClick(); });
+    bindClick(m_ui->tcbCNPJCPF, [this] { tcbCNPJCPFClick(); });
+}
+
+// Once OK or Exit has posted the close, the receipt is over: a second tap that arrives before
+// the close is handled would otherwise fold the discount again, print again, or turn a settled
+// sale into an abandoned one. While a card exchange waits for the TEF manager, the card may be
+// charged: the answer must be read and recorded by this form as it stands.
+bool TfrmRecebimento::comandoBloqueado() const
+{
+    return m_encerrando || zel::tefExchangeRunning();
+}
+
+// Ends the receipt: every command and payment area goes off and the close is posted.
+void TfrmRecebimento::encerra(int result)
+{
+    m_encerrando = true;
+    for (QWidget* control : {static_cast<QWidget*>(m_ui->tcbOk), static_cast<QWidget*>(m_ui->tcbSair),
+                             static_cast<QWidget*>(m_ui->tcbDesconto), static_cast<QWidget*>(m_ui->tcbClear),
+                             static_cast<QWidget*>(m_ui->tcbCNPJCPF), static_cast<QWidget*>(m_ui->panGrupo),
+                             static_cast<QWidget*>(m_ui->panBalcao), static_cast<QWidget*>(m_ui->panKeyboard)})
+        control->setEnabled(false);
+    postClose(result);
+}
+
+// OK: closes a covered sale. With the fiscal printer, the coupon must be completed; a coupon
+// that fails leaves the form open with every payment, and OK or Exit can be tried again.
+// Without it, the coupon discount goes back to the host inside the comanda discount of every
+// sale line. Only a sale closed here counts as settled.
+void TfrmRecebimento::tcbOkClick()
+{
+    if (boFechando || comandoBloqueado())
+        return;
+    boFechando = true;
+    m_ui->tcbSair->setEnabled(false);
+    bool concluido = false;
+    {
+        const auto limpa = qScopeGuard([this] {
+            Vrm_zel00000::boVendaOk = true;
+            boFechando = false;
+            m_ui->tcbSair->setEnabled(true);
+        });
+        if (UtilizaImpFis()) {
+            concluido = ImprimeCupom();
+        } else {
+            zel::foldDiscount(cdsVendaOk, doVrDesconto);
+            concluido = true;
+        }
+    }
+    if (concluido)
+        encerra(QDialog::Accepted);
+}
 
 // Exit: abandons the receipt. The movements recorded so far still go back to the host, which
-// sees False.
+// sees False. A payment entry waiting for a value ends without recording it.
 void TfrmRecebimento::tcbSairClick()
 {
-    // Not while a card exchange waits inside the payment entry: its answer must be read
-    // and recorded by this form.
-    if (boFechando || zel::tefExchangeRunning())
+    if (boFechando || comandoBloqueado())
         return;
     boConfirmaAuto = false;
     zel::Peripherals& devices = zel::peripherals();
@@ -19,5 +102,85 @@ void TfrmRecebimento::tcbSairClick()
     Vrm_zel00000::boVendaOk = false;
     if (devices.DisplayOK())
         devices.DisplayChar(QString(QChar(12)));
-    postClose();
+    encerra(QDialog::Rejected);
+}
+
+// Discount on the coupon, as an amount or a percentage of the total. A second discount
+// replaces the first: the amount due is worked out again from the total, the payments and
+// the new discount. The total itself does not change; the closing of a payment entry and the
+// coupon use total less discount.
+void TfrmRecebimento::tcbDescontoClick()
+{
+    if (boFechando || comandoBloqueado() || m_entradaAtiva)
+        return;
+    if (!zel::discountAllowed(doVrTotal)) {
+        zel::dialogs().TouchMessageDlg(msgPadrao.Msg(QStringLiteral("DescontoSemTotal")), zel::DialogType::Error,
+                                       zel::DialogButtons::Ok);
+        return;
+    }
+    cdsDesconto.setRows(zel::dialogs().CriaDesconto(QString()));
+    if (cdsDesconto.isEmpty())
+        return;
+    cdsDesconto.first();
+    const auto desconto =
+        zel::couponDiscount(cdsDesconto.fieldByName(QStringLiteral("TIPO")).asString(),
+                            cdsDesconto.fieldByName(QStringLiteral("VALOR")).asFloat(), doVrTotal);
+    if (!desconto)
+        return;
+    doPcDesconto = desconto->percent;
+    doVrDesconto = desconto->value;
+    for (const QString& linha : zel::discountLines(msgPadrao.Msg(QStringLiteral("Desconto")),
+                                                   msgPadrao.Msg(QStringLiteral("Subtotal")), *desconto, doVrTotal))
+        zel::Linha(m_ui->memLista, linha);
+    doVrAPagar = zel::amountDue(doVrTotal, doVrPago, doVrDesconto);
+    m_ui->lblValorPagar->setText(zel::formatCurrency(doVrAPagar));
+}
+
+// Clear: every payment and the discount are removed and the receipt is back at its opening
+// amounts, captions and colours, with the payment types usable. The taxpayer id stays for the
+// coupon.
+void TfrmRecebimento::tcbClearClick()
+{
+    if (boFechando || comandoBloqueado() || m_entradaAtiva)
+        return;
+    boConfirmaAuto = false;
+    zel::peripherals().setInContCuponsTEF(0);
+
+    m_ui->memLista->clear();
+    cdsMovCaixa.close();
+    cdsMovCaixa.createDataSet();
+
+    m_ui->tcbOk->setEnabled(false);
+    m_ui->tcbCNPJCPF->setEnabled(false);
+    m_ui->tcbDesconto->setEnabled(true);
+
+    doPcDesconto = 0;
+    doVrDesconto = 0;
+    doVrAPagar = doVrTotal;
+    doVrPago = 0;
+    doVrTroco = 0;
+
+    m_ui->lblPagar->setText(stCaptionPagar);
+    m_ui->lblValorPago->setText(zel::formatCurrency(doVrPago));
+    m_ui->lblValorPagar->setText(zel::formatCurrency(doVrAPagar));
+    setTextColour(m_ui->lblValorPagar, QStringLiteral("navy"));
+    setTextColour(m_ui->lblPagar, QStringLiteral("navy"));
+    m_ui->lblInputReceb2->clear();
+
+    MostraResumo();
+    CtrlBotoes(QStringLiteral("P"));
+}
+
+// CNPJ/CPF: the buyer's taxpayer id and name for the coupon, shown in the running list. A
+// cancelled form leaves both empty and the list as it was.
+void TfrmRecebimento::tcbCNPJCPFClick()
+{
+    if (boFechando || comandoBloqueado() || m_entradaAtiva)
+        return;
+    stCNPJCPF.clear();
+    stNome.clear();
+    stCNPJCPF = CriaInfAdicional(stNome);
+    for (const QString& linha : zel::taxpayerLines(msgPadrao.Msg(QStringLiteral("CNPJCPF")),
+                                                   msgPadrao.Msg(QStringLiteral("Nome")), stCNPJCPF, stNome))
+        zel::Linha(m_ui->memLista, linha);
 }

@@ -48,6 +48,10 @@ TMessages receiptMessages()
         QStringLiteral("ValorInvalido|O valor digitado não é um número; nada foi registrado."),
         QStringLiteral("CotacaoInvalida|A cotação deve ser maior que zero."),
         QStringLiteral("ErroCotacao|Não foi possível gravar ou ler as cotações:"),
+        // The discount's running-list lines and its refusal.
+        QStringLiteral("Subtotal|Subtotal"),
+        QStringLiteral("DescontoSemTotal|Não é possível dar desconto nesta venda: o total é zero (ou menor que "
+                       "0,02)."),
     });
 }
 

@@ -55,7 +55,7 @@ TfrmRecebimento::TfrmRecebimento(QWidget* parent) : zel::TouchForm(parent), m_ui
     PreparaEntrada();
     bindButtons();
     bindKeypad();
-    bindClick(m_ui->tcbSair, [this] { tcbSairClick(); });
+    bindCommands();
 }
 
 TfrmRecebimento::~TfrmRecebimento() = default;

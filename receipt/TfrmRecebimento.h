@@ -129,8 +129,19 @@ public:
     void tcbCorrigirClick();
     void tcbEnterClick();
 
-    // Settlement commands.
+    // Settlement commands (Commands.cpp). OK closes a covered sale, printing the fiscal coupon
+    // when UtilizaImpFis says so; Exit leaves without settling; Discount gives a discount on the
+    // coupon; Clear removes every payment and the discount; CNPJ/CPF takes the buyer's taxpayer
+    // id for the coupon. None acts while OK runs, once the form is closing, or while a card
+    // exchange waits for the TEF manager.
+    void tcbOkClick();
     void tcbSairClick();
+    void tcbDescontoClick();
+    void tcbClearClick();
+    void tcbCNPJCPFClick();
+    // Prints and closes the fiscal coupon with the payments, the discount and the taxpayer id;
+    // true when the coupon was completed.
+    bool ImprimeCupom();
 
 protected:
     void FormKeyPress(QChar key) override;
@@ -141,6 +152,9 @@ private:
     void defineDatasets();
     void bindButtons();
     void bindKeypad();
+    void bindCommands();
+    bool comandoBloqueado() const;
+    void encerra(int result);
     QLabel* entryLabel() const;
     void enterKey();
 
@@ -157,6 +171,7 @@ private:
     void AplicaParcelas();
     void MostraResumo();
     bool m_entradaAtiva = false; // a payment entry is running
+    bool m_encerrando = false;   // OK or Exit posted the close: nothing more may happen
 
     std::unique_ptr<Ui::TfrmRecebimento> m_ui;
 };
