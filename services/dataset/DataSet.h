@@ -14,11 +14,19 @@ namespace zel {
 
 // Misuse of a dataset (an unknown field, a write outside edit or insert, a value that
 // does not convert, a duplicate key). Forms let it reach their error barrier, which shows
-// it as an error dialog and leaves the state as it was.
+// it as an error dialog and leaves the state as it was. The text (UTF-8) comes from the
+// dataset's message catalogue; code() is its catalogue key.
 class DataSetError : public std::runtime_error
 {
 public:
-    using std::runtime_error::runtime_error;
+    explicit DataSetError(const std::string& what, QString code = {})
+        : std::runtime_error(what), m_code(std::move(code))
+    {
+    }
+    const QString& code() const { return m_code; }
+
+private:
+    QString m_code;
 };
 
 enum class DataSetState { Inactive, Browse, Edit, Insert };
@@ -63,10 +71,12 @@ class DataSet;
 
 // A field of the current row, as `FieldByName` gives it. In edit and insert the values
 // are those being edited; in browse those of the current row (null when there is none).
+// A Field kept while the dataset takes new definitions (setFieldDefs, setData, a load)
+// finds its field again by name; when the name is gone, using it throws DataSetError.
 class Field
 {
 public:
-    Field(DataSet& ds, int index) : m_ds(&ds), m_index(index) {}
+    Field(DataSet& ds, int index); // index: a valid position in ds.fieldDefs()
 
     const FieldDef& def() const;
     QString name() const { return def().name; }
@@ -92,11 +102,18 @@ public:
     void clear(); // set null
 
 private:
+    int index() const; // the field's position now
     DataSet* m_ds;
-    int m_index;
+    QString m_name;
+    mutable int m_index;
 };
 
 enum class ChangeKind { Inserted, Modified, Deleted };
+
+// How saveToFile writes: by applying the change log (rows other terminals saved meanwhile
+// stay), or by replacing every row of the file with the dataset's, which only a caller that
+// means to overwrite the file asks for.
+enum class SaveMode { Changes, ReplaceRows };
 
 struct Change
 {
@@ -216,16 +233,20 @@ public:
     void mergeChangeLog(); // accept the changes: the log empties
 
     // Data file (SQLite, one table; schema in docs/datasets.md). Load replaces definitions
-    // and rows, adds the file's indexes that the dataset lacks and opens on the first row.
-    // Save writes the rows: when the file is the one they were loaded from and every change
-    // since was logged, it applies the change log in one transaction (rows other terminals
-    // added meanwhile stay); otherwise it replaces the file's rows in one transaction. A
-    // missing or foreign file, a table of another shape or a conflicting change gives an
-    // error value and leaves both the file and the dataset as they were.
+    // and rows, adds the file's indexes that the dataset lacks and opens on the first row;
+    // indexes or an active filter that do not fit the file give an error value and leave the
+    // dataset as it was. Save writes in one transaction. SaveMode::Changes (the default)
+    // applies the change log: to the file the rows were loaded from, or, when every row is
+    // new (a dataset created empty), to any file of the same shape, which it creates when
+    // missing; rows other terminals saved meanwhile stay. A log that cannot be applied (rows
+    // from a packet or another file, the log switched off or merged) is an error value.
+    // SaveMode::ReplaceRows replaces the file's rows with the dataset's. A missing or foreign
+    // file, a table of another shape or a conflicting change gives an error value and leaves
+    // both the file and the dataset as they were.
     void setFileName(const QString& path);
     QString fileName() const;
     Status loadFromFile(const QString& path = {});
-    Status saveToFile(const QString& path = {});
+    Status saveToFile(const QString& path = {}, SaveMode mode = SaveMode::Changes);
 
 private:
     friend class Field;

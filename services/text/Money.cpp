@@ -1,4 +1,5 @@
 #include "Money.h"
+#include "TextCatalogue.h"
 
 #include <QRegularExpression>
 
@@ -6,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
 namespace zel {
 
@@ -102,6 +104,12 @@ double margin(double scaled)
     return 1e-9 + scaled * 1e-11;
 }
 
+Error textError(const char* key, const QString& input = {})
+{
+    const QString text = textMessage(QLatin1String(key));
+    return Error{input.isNull() ? text : text.arg(input), QLatin1String(key)};
+}
+
 double signedResult(double whole, double factor, double value)
 {
     const double result = std::copysign(whole / factor, value);
@@ -148,7 +156,7 @@ Result<double> parseAmount(const QString& input, const QLocale& locale)
 {
     const QString text = input.trimmed();
     if (text.isEmpty())
-        return Error{QStringLiteral("Informe um valor.")};
+        return textError("ValorVazio");
 
     const QString decimal = locale.decimalPoint();
     const QString group = locale.groupSeparator();
@@ -175,12 +183,12 @@ Result<double> parseAmount(const QString& input, const QLocale& locale)
         const QRegularExpression grouped(QStringLiteral("^[1-9][0-9]{0,2}(%1[0-9]{3})+$")
                                              .arg(QRegularExpression::escape(group)));
         if (!grouped.match(integerPart).hasMatch())
-            return Error{QStringLiteral("\"%1\" não é um valor válido.").arg(input)};
+            return textError("ValorInvalido", input);
         integerPart.remove(group);
     }
     if (!digits.match(integerPart).hasMatch() || !digits.match(fractionPart).hasMatch() ||
         (integerPart.isEmpty() && fractionPart.isEmpty()))
-        return Error{QStringLiteral("\"%1\" não é um valor válido.").arg(input)};
+        return textError("ValorInvalido", input);
 
     const QString canonical = (negative ? QStringLiteral("-") : QString()) +
                               (integerPart.isEmpty() ? QStringLiteral("0") : integerPart) +
@@ -188,8 +196,34 @@ Result<double> parseAmount(const QString& input, const QLocale& locale)
     bool ok = false;
     const double value = canonical.toDouble(&ok);
     if (!ok || !std::isfinite(value) || std::fabs(value) >= 1e13)
-        return Error{QStringLiteral("\"%1\" está fora dos limites de um valor.").arg(input)};
+        return textError("ValorForaLimite", input);
     return value == 0.0 ? 0.0 : value;
+}
+
+Result<double> parseNumber(const QString& input, const QLocale& locale)
+{
+    const QString text = input.trimmed();
+    static const QRegularExpression plain(
+        QStringLiteral("^[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]{1,3})?$"));
+    std::optional<double> cValue;
+    if (plain.match(text).hasMatch()) {
+        const QByteArray latin = text.toLatin1();
+        const char* begin = latin.constData() + (latin.startsWith('+') ? 1 : 0);
+        double v = 0;
+        const auto r = std::from_chars(begin, latin.constData() + latin.size(), v);
+        if (r.ec == std::errc() && std::isfinite(v))
+            cValue = v == 0.0 ? 0.0 : v;
+    }
+    const Result<double> localeValue = parseAmount(text, locale);
+    if (localeValue && cValue && *localeValue != *cValue)
+        return textError("NumAmbiguo", input);
+    if (localeValue)
+        return *localeValue;
+    if (cValue)
+        return *cValue;
+    if (text.isEmpty())
+        return localeValue.error();
+    return textError("NumInvalido", input);
 }
 
 namespace {

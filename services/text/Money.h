@@ -24,6 +24,12 @@ double RoundDec(double value, int decimals);
 // Anything else, an empty text or a value out of range is an error value.
 Result<double> parseAmount(const QString& text, const QLocale& locale = QLocale());
 
+// A number kept as text (a text field read as a number, a text written to a float field):
+// the locale's separators as parseAmount reads them, or C-locale text ("12.5", "1e3", no
+// group separators). A text the two readings take for different numbers ("1.234" where the
+// group separator is ".") and a text neither reads are error values.
+Result<double> parseNumber(const QString& text, const QLocale& locale = QLocale());
+
 // "R$ 1.234,56": the locale's currency symbol and separators, two decimals.
 QString formatCurrency(double value, const QLocale& locale = QLocale());
 
