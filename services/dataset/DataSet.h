@@ -32,7 +32,8 @@ private:
 enum class DataSetState { Inactive, Browse, Edit, Insert };
 
 // An order over several fields. A field sorts descending when it is listed in `descFields`
-// or when `descending` is set; nulls sort before every value.
+// or when `descending` is set. Nulls sort before every value in an ascending field and after
+// every value in a descending one (the whole order reversed).
 struct IndexDef
 {
     IndexDef() = default;
@@ -195,9 +196,10 @@ public:
     Field fieldByName(const QString& name); // throws DataSetError for an unknown name
     QVariant value(const QString& name) const;
 
-    // Editing. post and cancel end edit or insert; deleteRecord removes the current row and
-    // the following row becomes current (or the new last one, with eof set). Editing,
-    // deleting or posting in a closed or empty dataset throws DataSetError.
+    // Editing. post and cancel end edit or insert (in browse they do nothing); deleteRecord
+    // removes the current row and the following row becomes current (or the new last one,
+    // with eof set). Editing or deleting in a closed or empty dataset throws DataSetError, and
+    // so does posting in a closed one.
     void edit();
     void insert(); // a new row before the current one
     void append(); // a new row at the end
