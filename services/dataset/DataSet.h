@@ -85,7 +85,7 @@ public:
     QVariant value() const;
     bool isNull() const;
     QString asString() const;     // null: ""; numbers in C-locale text
-    double asFloat() const;       // null or empty text: 0; other text that is not a number throws
+    double asFloat() const;       // null or empty text: 0; text read as by parseNumber, else throws
     qint64 asInteger() const;     // null: 0; a float is rounded half away from zero
     QDateTime asDateTime() const; // null: invalid
     QDate asDate() const;
