@@ -189,7 +189,7 @@ Result<Row> readRow(const sqlite::Stmt& st, int first, const QList<FieldDef>& fi
                          QLatin1String(key)};
         };
         auto wrongType = [&] {
-            return wrong("ArqTipoErrado", dataSetText("ArqTipoErrado", typeName(t), fieldTypeName(f.type)));
+            return wrong("ArqTipoErrado", dataSetText("ArqTipoErrado", typeName(t), fieldTypeLabel(f.type)));
         };
         if (t == SQLITE_NULL) {
             row.append(QVariant());

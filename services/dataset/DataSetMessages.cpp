@@ -1,5 +1,7 @@
 #include "DataSetMessages.h"
 
+#include "DataPacket.h"
+
 namespace zel {
 
 const TMessages& dataSetCatalogue()
@@ -71,7 +73,7 @@ const TMessages& dataSetCatalogue()
         QStringLiteral("ArqColunas|sua tabela tem as colunas (%1), mas a lista de campos diz (%2)."),
         QStringLiteral("ArqIndiceInvalido|seu índice \"%1\" é inválido."),
         QStringLiteral("ArqLinhaCampo|linha %1, campo %2: %3"),
-        QStringLiteral("ArqTipoErrado|contém %1 onde cabe %2."),
+        QStringLiteral("ArqTipoErrado|contém %1 onde cabe um valor do tipo %2."),
         QStringLiteral("ArqTextoLongo|\"%1\" é maior que os %2 caracteres do campo."),
         QStringLiteral("ArqDataInvalida|\"%1\" não é uma data válida."),
         QStringLiteral("ArqValorLogico|%1 não é 0 nem 1."),
@@ -106,6 +108,12 @@ const TMessages& dataSetCatalogue()
         QStringLiteral("TipoDataHora|um texto de data e hora \"yyyy-MM-ddTHH:mm:ss\""),
         QStringLiteral("TipoVerdadeiroFalso|true ou false"),
         QStringLiteral("TipoValor|um valor"),
+        QStringLiteral("CampoTexto|texto"),
+        QStringLiteral("CampoInteiro|número inteiro"),
+        QStringLiteral("CampoReal|número real"),
+        QStringLiteral("CampoData|data"),
+        QStringLiteral("CampoDataHora|data e hora"),
+        QStringLiteral("CampoLogico|lógico"),
         // Data packets as JSON.
         QStringLiteral("PctEsperado|%1: esperado %2, encontrado %3."),
         QStringLiteral("PctTextoLongo|%1: \"%2\" é maior que os %3 caracteres do campo."),
@@ -130,6 +138,25 @@ const TMessages& dataSetCatalogue()
         QStringLiteral("PctJson|erro de JSON na posição %1: %2"),
     });
     return catalogue;
+}
+
+QString fieldTypeLabel(FieldType type)
+{
+    switch (type) {
+    case FieldType::String:
+        return dataSetText("CampoTexto");
+    case FieldType::Integer:
+        return dataSetText("CampoInteiro");
+    case FieldType::Float:
+        return dataSetText("CampoReal");
+    case FieldType::Date:
+        return dataSetText("CampoData");
+    case FieldType::DateTime:
+        return dataSetText("CampoDataHora");
+    case FieldType::Boolean:
+        return dataSetText("CampoLogico");
+    }
+    return fieldTypeName(type);
 }
 
 } // namespace zel

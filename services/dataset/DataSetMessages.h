@@ -12,6 +12,10 @@ namespace zel {
 
 const TMessages& dataSetCatalogue();
 
+enum class FieldType;
+// The kind of a field as an operator reads it ("texto", "número real", ...).
+QString fieldTypeLabel(FieldType type);
+
 namespace detail {
 inline QString messageArg(const QString& s)
 {

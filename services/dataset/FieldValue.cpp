@@ -53,14 +53,14 @@ QString shownValue(const QVariant& value)
 
 Error cannot(const FieldDef& field, const QVariant& value)
 {
-    return dataSetError("DsValorInvalido", field.name, fieldTypeName(field.type), shownValue(value));
+    return dataSetError("DsValorInvalido", field.name, fieldTypeLabel(field.type), shownValue(value));
 }
 
 // `why` is the reason's own text (from a catalogue); the error keeps the reason's key.
 Error cannot(const FieldDef& field, const QVariant& value, const QString& why, const QString& code)
 {
     return Error{
-        dataSetText("DsValorInvalidoPorque", field.name, fieldTypeName(field.type), shownValue(value), why),
+        dataSetText("DsValorInvalidoPorque", field.name, fieldTypeLabel(field.type), shownValue(value), why),
         code};
 }
 

@@ -1,7 +1,10 @@
 #include "DataSetTestSupport.h"
+#include "dataset/DataSetMessages.h"
 #include "dataset/FieldValue.h"
+#include "text/TextCatalogue.h"
 
 #include <cmath>
+#include <functional>
 #include <optional>
 
 using namespace zel;
@@ -426,6 +429,35 @@ TEST(FieldDefinitions, BadDefinitionsAreRefused)
     ds.setFieldDefs({stringField(QStringLiteral("A"), 1)});
     ds.open();
     EXPECT_THROW(ds.addFieldDef(stringField(QStringLiteral("B"), 1)), DataSetError);
+}
+
+// What an operator may see of a dataset's errors comes from the dataset's catalogue, in
+// Portuguese, with the catalogue key as the error's code.
+TEST(DataSetMessages, ErrorsComeFromTheCatalogue)
+{
+    auto expectCatalogued = [](const std::function<void()>& action, const char* code, const QString& text) {
+        try {
+            action();
+            ADD_FAILURE() << "no error for " << code;
+        } catch (const DataSetError& e) {
+            EXPECT_EQ(e.code(), QString::fromLatin1(code));
+            EXPECT_TRUE(dataSetCatalogue().contains(e.code()) || textCatalogue().contains(e.code())) << code;
+            EXPECT_EQ(QString::fromUtf8(e.what()), text);
+        }
+    };
+    DataSet empty;
+    expectCatalogued([&] { empty.open(); }, "DsSemCamposAbrir",
+                     QStringLiteral("Não é possível abrir uma tabela sem definições de campos."));
+    DataSet ds({typedField(QStringLiteral("VRINDICE"), FieldType::Float)});
+    ds.setName(QStringLiteral("cdsCotacao"));
+    ds.createDataSet();
+    ds.append();
+    expectCatalogued([&] { ds.fieldByName(QStringLiteral("VRINDICE")).setString(QStringLiteral("abc")); },
+                     "NumInvalido",
+                     QStringLiteral("cdsCotacao: O campo VRINDICE (número real) não aceita o valor \"abc\": "
+                                    "\"abc\" não é um número."));
+    expectCatalogued([&] { ds.fieldByName(QStringLiteral("VRX")); }, "DsCampoNaoExiste",
+                     QStringLiteral("cdsCotacao: O campo \"VRX\" não existe."));
 }
 
 } // namespace
