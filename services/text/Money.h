@@ -10,7 +10,11 @@ namespace zel {
 // Amounts are doubles, as the host's interfaces give them. Every cut and rounding goes
 // through these two routines, which work on the decimal value a double stands for: a value
 // that a decimal text of cents denotes (0.29, 1.15, 3 × 1.15) is never a cent short because
-// its binary representation lies a hair below it.
+// its binary representation lies a hair below it. Below 10^11 that value is the double
+// rounded to 14 significant digits (15 from 10^10), which keeps every amount typed with up to
+// four decimals and drops the noise of a few operations; from 10^11 on it is the shortest
+// text that reads back to the same double, so every amount the parser accepts (below 10^13)
+// keeps its cents.
 
 // Cut toward zero to two decimals.
 double Trunc2(double value);
@@ -20,7 +24,8 @@ double RoundDec(double value, int decimals);
 
 // Parses an amount typed by an operator or read from a text: optional sign, digits, an
 // optional decimal separator of the locale (the C locale's "." is accepted too when it is
-// not the locale's group separator), group separators of the locale between groups of three.
+// not the locale's group separator), group separators of the locale between groups of three
+// after a first group that does not start with 0 ("0.500" is refused, not read as 500).
 // Anything else, an empty text or a value out of range is an error value.
 Result<double> parseAmount(const QString& text, const QLocale& locale = QLocale());
 
