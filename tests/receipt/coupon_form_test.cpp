@@ -1,8 +1,8 @@
+#include "CouponFixture.h"
+
 #include "fakes/RecordingPeripherals.h"
-#include "support/ScriptedDialogs.h"
 
 #include "receipt/TfrmRecebimento.h"
-#include "receipt/Vrm_zel00000.h"
 #include "zel/Pkg_zel.h"
 
 #include <QSettings>
@@ -18,74 +18,14 @@ namespace {
 const QStringList kPrinter{"Estado_Impressora", "Abre_Gaveta", "AbreCupom",   "VendaItem",
                            "Cancela_Cupom",     "Cupom_Conferencia", "AbreCupomRes", "FechaCupom"};
 
-// A receipt form holding a sale ready for its coupon: the host's aliquot table, two payment
-// types (cash "004", ticket "005"), a recording fiscal printer and scripted dialogs.
-class Coupon : public ::testing::Test {
+class Coupon : public CouponFixture {
 protected:
     void SetUp() override
     {
-        Vrm_zel00000::StnrVenda = "12";
+        CouponFixture::SetUp();
         setPeripherals(devices);
-        form = std::make_unique<TfrmRecebimento>();
-        DataPacket sale;
-        for (const char* f : {"CDARVPROD", "NMPRODUTO", "IDPRODIMPFIS", "IDTPIMPOSFIS"})
-            sale.fields << FieldDef(f);
-        for (const char* f : {"VRPEALIMPFIS", "QTPRODCOMVEN", "VRPRECCOMVEN", "VRDESCCOMVEN", "VRDESCOMANDA"})
-            sale.fields << FieldDef(f, FieldType::Float);
-        form->cdsVendaOk.setData(sale);
-        DataPacket aliq;
-        aliq.fields = {FieldDef("CDALIQIMPFIS"), FieldDef("VRALIQIMPFIS", FieldType::Float),
-                       FieldDef("IDALIQIMPFIS")};
-        aliq.rows = {Row{"NN", 0.0, "N"}, Row{"FF", 0.0, "F"}, Row{"II", 0.0, "I"}, Row{"T18", 18.0, "T"}};
-        form->cdsAliqImpFis.setData(aliq);
-        DataPacket tipos;
-        tipos.fields = {FieldDef("CDTIPORECE"), FieldDef("IDTIPORECE")};
-        tipos.rows = {Row{"004", "4"}, Row{"005", "5"}};
-        form->cdsReceb.setData(tipos);
-    }
-    void TearDown() override
-    {
-        form.reset();
-        setPeripherals(nullptr);
-        Vrm_zel00000::StnrVenda.clear();
     }
 
-    void line(const QString& cd, const QString& kind, double qt, double preco, double desc = 0,
-              const QString& naoFiscal = "N", double pc = 18)
-    {
-        DataSet& v = form->cdsVendaOk;
-        v.append();
-        v.fieldByName("CDARVPROD").setString(cd);
-        v.fieldByName("NMPRODUTO").setString("Produto " + cd);
-        v.fieldByName("IDPRODIMPFIS").setString(naoFiscal);
-        v.fieldByName("IDTPIMPOSFIS").setString(kind);
-        v.fieldByName("VRPEALIMPFIS").setFloat(pc);
-        v.fieldByName("QTPRODCOMVEN").setFloat(qt);
-        v.fieldByName("VRPRECCOMVEN").setFloat(preco);
-        v.fieldByName("VRDESCCOMVEN").setFloat(desc);
-        v.post();
-    }
-    void threeItems()
-    {
-        for (const char* cd : {"001", "002", "003"})
-            line(cd, "T", 1, 10);
-    }
-    void movement(const QString& tipoMov, const QString& code, double value)
-    {
-        DataSet& m = form->cdsMovCaixa;
-        m.append();
-        m.fieldByName("IDTIPOMOVIVE").setString(tipoMov);
-        m.fieldByName("CDTIPORECE").setString(code);
-        m.fieldByName("VRMOVIVEND").setFloat(value);
-        m.post();
-    }
-    QStringList saleColumn(const QString& field)
-    {
-        QStringList out;
-        for (const Row& r : form->cdsVendaOk.data().rows)
-            out << r.value(form->cdsVendaOk.fieldIndex(field)).toString();
-        return out;
-    }
     QStringList itemCodes() const
     {
         QStringList codes;
@@ -96,8 +36,6 @@ protected:
     }
 
     std::shared_ptr<RecordingPeripherals> devices = std::make_shared<RecordingPeripherals>();
-    ScopedScriptedDialogs dialogs;
-    std::unique_ptr<TfrmRecebimento> form;
 };
 
 TEST_F(Coupon, SendsItemsSurchargeAndClosingInOrder)
