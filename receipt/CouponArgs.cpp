@@ -10,8 +10,9 @@ namespace zel {
 
 const QStringList& couponLineFields()
 {
-    static const QStringList fields{"IDPRODIMPFIS", "IDTPIMPOSFIS", "VRPEALIMPFIS", "CDARVPROD",   "NMPRODUTO",
-                                    "QTPRODCOMVEN", "VRPRECCOMVEN", "VRDESCCOMVEN", "VRDESCOMANDA"};
+    static const QStringList fields{"IDPRODIMPFIS", "IDTPIMPOSFIS", "VRPEALIMPFIS",
+                                    "CDARVPROD",    "NMPRODUTO",    "QTPRODCOMVEN",
+                                    "VRPRECCOMVEN", "VRDESCCOMVEN", "VRDESCOMANDA"};
     return fields;
 }
 
@@ -51,8 +52,8 @@ AliquotKey aliquotKey(const CouponLine& line)
 {
     AliquotKey key;
     key.kind = line.tipoImposto.isEmpty() ? QStringLiteral("N") : line.tipoImposto;
-    const bool noRate = key.kind == QLatin1String("N") || key.kind == QLatin1String("F") ||
-                        key.kind == QLatin1String("I");
+    const bool noRate =
+        key.kind == QLatin1String("N") || key.kind == QLatin1String("F") || key.kind == QLatin1String("I");
     key.rate = noRate ? 0.0 : line.pcAliquota;
     return key;
 }

@@ -5,7 +5,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 
 namespace zel {
@@ -17,7 +16,8 @@ class DataSet;
 // reads its datasets into these, sends the arguments and writes the results back.
 
 // One sale line as the coupon reads it.
-struct CouponLine {
+struct CouponLine
+{
     bool naoFiscal = false; // IDPRODIMPFIS "S": left off the coupon, not counted as an item
     QString tipoImposto;    // IDTPIMPOSFIS as the host sent it
     double pcAliquota = 0;  // VRPEALIMPFIS, percent
@@ -39,7 +39,8 @@ CouponLine readCouponLine(DataSet& venda);
 
 // Where a line's tax code is looked up in the aliquot table: its tax kind ("N" when empty)
 // and rate (0 for the kinds "N", "F" and "I", which carry no rate).
-struct AliquotKey {
+struct AliquotKey
+{
     QString kind;
     double rate = 0;
 };
@@ -52,7 +53,8 @@ double unitDiscount(double quantidade, double desconto);
 
 // What the coupon announces after its items: the service fee as a surcharge ("A"), else the
 // receipt's discount ("D"), else nothing ("0"). The fee wins when both are given.
-struct CouponAdjustment {
+struct CouponAdjustment
+{
     QString tipo;
     double percentual = 0;
     double valor = 0;
@@ -60,13 +62,14 @@ struct CouponAdjustment {
 CouponAdjustment couponAdjustment(double vrServico, double vrDesconto);
 
 // The receipt's values that close the coupon.
-struct CouponSale {
+struct CouponSale
+{
     double vrDesconto = 0;
     double vrTroco = 0;
     double vrServico = 0;
-    bool contraVale = false;  // the change is given as a Contra-Vale
-    QString pcMaxTroco;       // maximum change percentage; empty: no limit
-    QString usaTef;           // "S": cards go through TEF
+    bool contraVale = false;   // the change is given as a Contra-Vale
+    QString pcMaxTroco;        // maximum change percentage; empty: no limit
+    QString usaTef;            // "S": cards go through TEF
     bool confirmaAuto = false; // a card was paid in this receipt
     QString formaPagto;
     bool consumidorInf = false;
@@ -80,7 +83,8 @@ struct CouponSale {
 
 // The text and flag arguments of FechaCupom, in its order; the two datasets and the coupon
 // number travel beside them.
-struct FechaCupomArgs {
+struct FechaCupomArgs
+{
     bool emiteContraVale = false;
     bool semCartaoTef = true;
     double vrDesconto = 0;

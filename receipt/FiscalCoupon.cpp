@@ -1,10 +1,9 @@
-#include "receipt/CouponArgs.h"
-#include "receipt/TfrmRecebimento.h"
-#include "receipt/Vrm_zel00000.h"
-
 #include "consumer/Vrm_zel00400.h"
 #include "devices/Peripherals.h"
 #include "dialogs/Dialogs.h"
+#include "receipt/CouponArgs.h"
+#include "receipt/TfrmRecebimento.h"
+#include "receipt/Vrm_zel00000.h"
 
 using zel::dialogs;
 using zel::peripherals;
@@ -122,8 +121,8 @@ bool TfrmRecebimento::EnviaItens(bool& itensVistos)
             cdsVendaOk.next();
             continue;
         }
-        if (impressora.VendaItem(Vrm_zel00000::StnrVenda, QStringLiteral("D"), linha.cdProduto, linha.nmProduto,
-                                 impressora.CdAliq(), linha.quantidade, linha.preco,
+        if (impressora.VendaItem(Vrm_zel00000::StnrVenda, QStringLiteral("D"), linha.cdProduto,
+                                 linha.nmProduto, impressora.CdAliq(), linha.quantidade, linha.preco,
                                  zel::unitDiscount(linha.quantidade, linha.desconto))) {
             if (m_couponStage == CouponStage::None)
                 m_couponStage = CouponStage::Open; // the printer took an item: a coupon is open
@@ -131,8 +130,8 @@ bool TfrmRecebimento::EnviaItens(bool& itensVistos)
             continue;
         }
         const int resposta = dialogs().TouchMessageDlg(
-            zel::itemErrorQuestion(msgPadrao, linha), zel::DialogType::Information, zel::DialogButtons::YesNo, 0,
-            0, QStringLiteral("&") + msgPadrao.Msg("CancelaCupom"));
+            zel::itemErrorQuestion(msgPadrao, linha), zel::DialogType::Information, zel::DialogButtons::YesNo,
+            0, 0, QStringLiteral("&") + msgPadrao.Msg("CancelaCupom"));
         if (resposta == zel::mrYes) {
             // Left off this coupon; the line leaves the sale when the coupon closes.
             m_itensIgnorados.append(cdsVendaOk.bookmark());
@@ -215,7 +214,9 @@ void TfrmRecebimento::GravaDescontoEContraVale()
         return;
     cdsMovCaixa.setFiltered(false);
     cdsMovCaixa.setFilter(
-        [](const zel::RecordView& row) { return row.text(QStringLiteral("IDTIPOMOVIVE")) == QLatin1String("S"); },
+        [](const zel::RecordView& row) {
+            return row.text(QStringLiteral("IDTIPOMOVIVE")) == QLatin1String("S");
+        },
         QStringLiteral("[IDTIPOMOVIVE] = 'S'"));
     cdsMovCaixa.setFiltered(true);
     if (!cdsMovCaixa.isEmpty()) {

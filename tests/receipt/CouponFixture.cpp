@@ -1,8 +1,7 @@
 #include "CouponFixture.h"
 
-#include "receipt/Vrm_zel00000.h"
-
 #include "devices/Peripherals.h"
+#include "receipt/Vrm_zel00000.h"
 
 namespace zel::test {
 
@@ -17,7 +16,8 @@ void CouponFixture::SetUp()
         sale.fields << FieldDef(f, FieldType::Float);
     form->cdsVendaOk.setData(sale);
     DataPacket aliq;
-    aliq.fields = {FieldDef("CDALIQIMPFIS"), FieldDef("VRALIQIMPFIS", FieldType::Float), FieldDef("IDALIQIMPFIS")};
+    aliq.fields = {FieldDef("CDALIQIMPFIS"), FieldDef("VRALIQIMPFIS", FieldType::Float),
+                   FieldDef("IDALIQIMPFIS")};
     aliq.rows = {Row{"NN", 0.0, "N"}, Row{"FF", 0.0, "F"}, Row{"II", 0.0, "I"}, Row{"T18", 18.0, "T"}};
     form->cdsAliqImpFis.setData(aliq);
     DataPacket tipos;

@@ -1,13 +1,10 @@
 #pragma once
 
+#include "receipt/TfrmRecebimento.h"
 #include "support/ScriptedDialogs.h"
 
-#include "receipt/TfrmRecebimento.h"
-
 #include <QStringList>
-
 #include <gtest/gtest.h>
-
 #include <memory>
 
 namespace zel::test {
@@ -15,7 +12,8 @@ namespace zel::test {
 // A receipt form holding a sale ready for its coupon: the host's aliquot table (codes "NN",
 // "FF", "II" and "T18" for kind T at 18 %), two payment types (cash "004", ticket "005") and
 // scripted dialogs. The test installs the peripheral services.
-class CouponFixture : public ::testing::Test {
+class CouponFixture : public ::testing::Test
+{
 protected:
     void SetUp() override;
     void TearDown() override;

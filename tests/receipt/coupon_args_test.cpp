@@ -1,7 +1,6 @@
 #include "receipt/CouponArgs.h"
 
 #include <gtest/gtest.h>
-
 #include <optional>
 
 using namespace zel;
@@ -37,7 +36,8 @@ TEST(CouponArgs, UnitDiscountSharesTheLineDiscountOverAQuantityAboveOne)
 
 TEST(CouponArgs, VoucherOnlyForContraValeChangeAboveTheMaximumShareOfTickets)
 {
-    const struct {
+    const struct
+    {
         const char* why;
         double troco;
         bool contraVale;
@@ -64,7 +64,7 @@ TEST(CouponArgs, VoucherOnlyForContraValeChangeAboveTheMaximumShareOfTickets)
 TEST(CouponArgs, VoucherDigitsFollowTheCouponNumberOrNone)
 {
     const std::pair<QString, std::optional<QString>> rows[] = {
-        {"123", "124"}, {"000123", "124"}, {" 9 ", "10"}, {"12A", std::nullopt},
+        {"123", "124"},     {"000123", "124"},    {" 9 ", "10"},        {"12A", std::nullopt},
         {"", std::nullopt}, {"-1", std::nullopt}, {"1.5", std::nullopt}};
     for (const auto& [nr, want] : rows)
         EXPECT_EQ(voucherDigits(nr), want) << nr.toStdString();

@@ -1,13 +1,10 @@
 #include "CouponFixture.h"
-
 #include "fakes/RecordingPeripherals.h"
-
 #include "receipt/TfrmRecebimento.h"
 #include "zel/Pkg_zel.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 using namespace zel;
@@ -15,7 +12,8 @@ using namespace zel::test;
 
 namespace {
 
-class Coupon : public CouponFixture {
+class Coupon : public CouponFixture
+{
 protected:
     void SetUp() override
     {
@@ -47,16 +45,16 @@ TEST_F(Coupon, SendsItemsSurchargeAndClosingInOrder)
     devices->script("FechaCupom.nrCupom", {"000045"});
 
     EXPECT_TRUE(form->ImprimeCupom());
-    EXPECT_EQ(devices->callTexts(),
-              QStringList({"Estado_Impressora(false, false)", "Abre_Gaveta()", "AbreCupom(\"\")",
-                           "CdAliq := \" \"", "CdAliq := \"T18\"",
-                           "VendaItem(\"12\", \"D\", \"001\", \"Produto 001\", \"T18\", 3, 10, 0.5)",
-                           "CdAliq := \" \"", "CdAliq := \"NN\"",
-                           "VendaItem(\"12\", \"D\", \"003\", \"Produto 003\", \"NN\", 0.5, 4, 1.5)",
-                           "CdAliq := \" \"", "CdAliq := \"FF\"", "Cupom_Conferencia(\"12\", \"A\", 0, 5)",
-                           "AbreCupomRes(\"12\", \"\")",
-                           "FechaCupom(false, true, 2, 0, 5, \"\", false, \"\", DataSet[1], DataSet[2], \"\", "
-                           "\"\", \"\", \"\", \"\", \"\")"}));
+    EXPECT_EQ(
+        devices->callTexts(),
+        QStringList(
+            {"Estado_Impressora(false, false)", "Abre_Gaveta()", "AbreCupom(\"\")", "CdAliq := \" \"",
+             "CdAliq := \"T18\"", "VendaItem(\"12\", \"D\", \"001\", \"Produto 001\", \"T18\", 3, 10, 0.5)",
+             "CdAliq := \" \"", "CdAliq := \"NN\"",
+             "VendaItem(\"12\", \"D\", \"003\", \"Produto 003\", \"NN\", 0.5, 4, 1.5)", "CdAliq := \" \"",
+             "CdAliq := \"FF\"", "Cupom_Conferencia(\"12\", \"A\", 0, 5)", "AbreCupomRes(\"12\", \"\")",
+             "FechaCupom(false, true, 2, 0, 5, \"\", false, \"\", DataSet[1], DataSet[2], \"\", "
+             "\"\", \"\", \"\", \"\", \"\")"}));
     EXPECT_EQ(form->stNrCupom, QString("000045"));
     EXPECT_EQ(saleColumn("VRDESCOMANDA"), QStringList({"2", "2", "2", "2"}));
     EXPECT_EQ(form->couponStage(), TfrmRecebimento::CouponStage::Closed);
@@ -104,7 +102,8 @@ TEST_F(Coupon, AllItemsNonFiscalStillOpenThePaymentPhaseAndClose)
               QStringList({"Estado_Impressora", "Abre_Gaveta", "AbreCupom", "AbreCupomRes", "FechaCupom"}));
 }
 
-struct ItemRefusal {
+struct ItemRefusal
+{
     const char* name;
     int answer;
     QVariantList vendaItem;
@@ -113,7 +112,9 @@ struct ItemRefusal {
     QStringList saleAfter;
 };
 
-class CouponItemRefused : public Coupon, public ::testing::WithParamInterface<ItemRefusal> {};
+class CouponItemRefused : public Coupon, public ::testing::WithParamInterface<ItemRefusal>
+{
+};
 
 TEST_P(CouponItemRefused, FollowsTheOperatorsAnswer)
 {
@@ -136,7 +137,11 @@ INSTANTIATE_TEST_SUITE_P(
     Answers, CouponItemRefused,
     ::testing::Values(
         ItemRefusal{"Ignore", mrYes, {true, false, true}, {"001", "002", "003"}, true, {"001", "003"}},
-        ItemRefusal{"Retry", mrNo, {true, false, true, true}, {"001", "002", "002", "003"}, true,
+        ItemRefusal{"Retry",
+                    mrNo,
+                    {true, false, true, true},
+                    {"001", "002", "002", "003"},
+                    true,
                     {"001", "002", "003"}},
         ItemRefusal{"Cancel", mrExtra, {true, false}, {"001", "002"}, false, {"001", "002", "003"}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -160,15 +165,19 @@ TEST_F(Coupon, NoCancellationWhenNoCouponOfTheSaleIsOpen)
     devices->script("VendaItem", {false});
     dialogs->expectMessageDlg(mrOk, "Erro ao enviar comando").expectMessageDlg(mrExtra, "001");
     EXPECT_FALSE(form->ImprimeCupom());
-    EXPECT_EQ(devices->count("Cancela_Cupom"), 0) << "it would cancel the printer's last coupon, another sale's";
+    EXPECT_EQ(devices->count("Cancela_Cupom"), 0)
+        << "it would cancel the printer's last coupon, another sale's";
 }
 
-struct RefusedStep {
+struct RefusedStep
+{
     const char* step;
     QStringList retry; // what OK pressed again sends
 };
 
-class CouponRefusedStep : public Coupon, public ::testing::WithParamInterface<RefusedStep> {};
+class CouponRefusedStep : public Coupon, public ::testing::WithParamInterface<RefusedStep>
+{
+};
 
 TEST_P(CouponRefusedStep, LeavesTheReceiptOpenAndTheRetryFinishesTheSameCoupon)
 {
@@ -194,19 +203,22 @@ TEST_P(CouponRefusedStep, LeavesTheReceiptOpenAndTheRetryFinishesTheSameCoupon)
     EXPECT_TRUE(devices->calls().isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Steps, CouponRefusedStep,
-    ::testing::Values(RefusedStep{"AbreCupomRes", {"Estado_Impressora", "AbreCupomRes", "FechaCupom"}},
-                      RefusedStep{"FechaCupom", {"Estado_Impressora", "FechaCupom"}}),
-    [](const auto& info) { return std::string(info.param.step); });
+INSTANTIATE_TEST_SUITE_P(Steps, CouponRefusedStep,
+                         ::testing::Values(RefusedStep{"AbreCupomRes",
+                                                       {"Estado_Impressora", "AbreCupomRes", "FechaCupom"}},
+                                           RefusedStep{"FechaCupom", {"Estado_Impressora", "FechaCupom"}}),
+                         [](const auto& info) { return std::string(info.param.step); });
 
-struct VoucherCase {
+struct VoucherCase
+{
     const char* name;
     QString coupon;
     QString voucher; // empty: none, with a message
 };
 
-class CouponVoucher : public Coupon, public ::testing::WithParamInterface<VoucherCase> {};
+class CouponVoucher : public Coupon, public ::testing::WithParamInterface<VoucherCase>
+{
+};
 
 TEST_P(CouponVoucher, ContraValeNumberFollowsTheCouponNumber)
 {

@@ -1,5 +1,4 @@
 #include "CouponFixture.h"
-
 #include "SimulatedPeripherals.h"
 
 #include <QTemporaryDir>
@@ -9,7 +8,9 @@ using namespace zel::test;
 
 namespace {
 
-class CouponOnSimulator : public CouponFixture {};
+class CouponOnSimulator : public CouponFixture
+{
+};
 
 // The simulated printer refuses the payment phase once; OK pressed again closes the same
 // coupon, and the journal shows the receipt to the cent with the voucher the receipt numbered.
@@ -38,8 +39,8 @@ TEST_F(CouponOnSimulator, RefusedPaymentPhaseThenOneCouponAgreeingWithTheReceipt
     const QString journal = sim->fiscalPrinter().journalText();
     EXPECT_EQ(journal.count("CUPOM FISCAL"), 1) << journal.toStdString();
     EXPECT_EQ(form->stNrCupom, QString("000001"));
-    for (const QString& line : {QString("desconto item"), QString("1,50"), QString("TOTAL R$"), QString("48,50"),
-                                QString("50,00"), QString("CONTRA-VALE 0002")})
+    for (const QString& line : {QString("desconto item"), QString("1,50"), QString("TOTAL R$"),
+                                QString("48,50"), QString("50,00"), QString("CONTRA-VALE 0002")})
         EXPECT_TRUE(journal.contains(line)) << line.toStdString() << "\n" << journal.toStdString();
     ASSERT_TRUE(form->cdsMovCaixa.locate("IDTIPOMOVIVE", {"S"}));
     EXPECT_EQ(form->cdsMovCaixa.fieldByName("NRCONTRAVALE").asString(), QString("0002"));
