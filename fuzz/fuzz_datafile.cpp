@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         return 0;
     }
-    if (!ds.saveToFile(copy).ok())
+    if (!ds.saveToFile(copy, zel::SaveMode::ReplaceRows).ok())
         std::abort();
     zel::DataSet back;
     if (!back.loadFromFile(copy).ok() || !(back.data() == ds.data()) || back.fieldDefs() != ds.fieldDefs())

@@ -10,6 +10,14 @@ TMessages receiptMessages()
         QStringLiteral("ErroItem|Erro ao imprimir o item: "),
         QStringLiteral("Ignora|Ignorar item?"),
         QStringLiteral("CancelaCupom|Cancela Cupom"),
+        // The fiscal coupon's own texts ("%1"... mark where the product, rate or number goes).
+        QStringLiteral("AliqNaoCad|Alíquota não cadastrada na impressora fiscal para o produto %1 - %2 "
+                       "(tributação %3, %4%). O item fica fora do cupom."),
+        QStringLiteral("ContraValeSemNumero|O número do cupom fiscal (\"%1\") não é um número inteiro: o "
+                       "Contra-Vale ficou sem número."),
+        QStringLiteral("VendaSemCampoCupom|A venda não tem o campo %1: o cupom fiscal não pode ser impresso."),
+        QStringLiteral("AliqSemCampo|A tabela de alíquotas não tem o campo %1: o cupom fiscal não pode ser "
+                       "impresso."),
         QStringLiteral("isCredito3|Digite o valor"),
         QStringLiteral("isMoeda1|Digite o valor da cotação de hoje"),
         QStringLiteral("isConvenio1|Digite o código do convênio"),

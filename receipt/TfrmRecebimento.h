@@ -139,15 +139,38 @@ public:
     void tcbDescontoClick();
     void tcbClearClick();
     void tcbCNPJCPFClick();
-    // Prints and closes the fiscal coupon with the payments, the discount and the taxpayer id;
-    // true when the coupon was completed.
+    // Fiscal coupon (FiscalCoupon.cpp). ImprimeCupom prints the sale's coupon and answers
+    // whether it went through; called again after a failure it finishes the coupon this sale
+    // left open on the printer instead of starting a second one, and once the coupon is
+    // closed it answers true without printing anything.
     bool ImprimeCupom();
+    // Cancels the coupon this sale left open on the printer, if any, for commands that give up
+    // or change the sale after a failed ImprimeCupom. False when the printer refused to cancel
+    // it (the coupon then stays open and the next ImprimeCupom tries again).
+    bool AbandonaCupom();
+    // How far this sale's coupon got on the printer.
+    enum class CouponStage {
+        None,     // no coupon of this sale is open
+        Open,     // opened; items being sent
+        Totalled, // items and the surcharge or discount sent
+        Payment,  // payment phase open
+        Closed,   // closed: the sale's coupon is printed
+    };
+    CouponStage couponStage() const { return m_couponStage; }
+    bool boContraVale = false; // the change is given as a Contra-Vale (change step)
 
 protected:
     void FormKeyPress(QChar key) override;
     void FormKeyDown(QKeyEvent* event) override;
 
 private:
+    // Fiscal coupon steps.
+    bool EnviaItens(bool& itensVistos);
+    bool FechaCupomVenda();
+    void GravaDescontoEContraVale();
+    CouponStage m_couponStage = CouponStage::None;
+    QList<qint64> m_itensIgnorados; // sale lines left off the open coupon, deleted when it closes
+
     void FormCreate();
     void defineDatasets();
     void bindButtons();

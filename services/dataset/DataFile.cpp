@@ -74,14 +74,12 @@ Result<QList<qint64>> applyChanges(sqlite::Db& db, const QString& path, const QL
                                 .arg(table, selectColumns(fields).section(QStringLiteral(", "), 1),
                                      marks.join(QStringLiteral(", "))));
     if (!select.ok() || !update.ok() || !remove.ok() || !insert.ok())
-        return fileError(path, QStringLiteral("cannot be written: ") + db.message());
+        return fileError(path, "ArqNaoGrava", db.message());
 
     auto failed = [&] {
         if (db.errorCode() == SQLITE_CONSTRAINT_UNIQUE)
-            return fileError(
-                path,
-                QStringLiteral("another terminal saved a row with the same key (%1)").arg(db.message()));
-        return fileError(path, QStringLiteral("cannot be written: ") + db.message());
+            return fileError(path, "ArqMesmaChave", db.message());
+        return fileError(path, "ArqNaoGrava", db.message());
     };
     QList<qint64> inserted;
     for (const Change& c : changes) {
@@ -108,14 +106,9 @@ Result<QList<qint64>> applyChanges(sqlite::Db& db, const QString& path, const QL
         if (!now && c.kind == ChangeKind::Deleted)
             continue; // already gone: what the deletion wanted
         if (!now)
-            return fileError(path,
-                             QStringLiteral("a row changed here (row %1) was deleted by another terminal "
-                                            "since the file was loaded; load it again")
-                                 .arg(c.fileRowId));
+            return fileError(path, "ArqLinhaExcluida", c.fileRowId);
         if (!sameRow(*now, c.before))
-            return fileError(path, QStringLiteral("a row changed here (row %1) was also changed by another "
-                                                  "terminal since the file was loaded; load it again")
-                                       .arg(c.fileRowId));
+            return fileError(path, "ArqLinhaAlterada", c.fileRowId);
         sqlite::Stmt& st = c.kind == ChangeKind::Deleted ? remove : update;
         int at = 1;
         if (c.kind == ChangeKind::Modified) {
@@ -135,7 +128,7 @@ Result<QList<qint64>> replaceRows(sqlite::Db& db, const QString& path, const QLi
 {
     const QString table = sqlite::quoteIdent(kTable);
     if (Status s = db.exec(QStringLiteral("DELETE FROM %1").arg(table)); !s)
-        return fileError(path, QStringLiteral("cannot be written: ") + s.errorMessage());
+        return fileError(path, "ArqNaoGrava", s.errorMessage());
     QStringList marks;
     for (int i = 0; i < fields.size(); ++i)
         marks << QStringLiteral("?");
@@ -143,13 +136,13 @@ Result<QList<qint64>> replaceRows(sqlite::Db& db, const QString& path, const QLi
                                 .arg(table, selectColumns(fields).section(QStringLiteral(", "), 1),
                                      marks.join(QStringLiteral(", "))));
     if (!insert.ok())
-        return fileError(path, QStringLiteral("cannot be written: ") + db.message());
+        return fileError(path, "ArqNaoGrava", db.message());
     QList<qint64> ids;
     ids.reserve(rows.size());
     for (const Row& row : rows) {
         bindRow(insert, 1, fields, row);
         if (insert.step() != SQLITE_DONE)
-            return fileError(path, QStringLiteral("cannot be written: ") + db.message());
+            return fileError(path, "ArqNaoGrava", db.message());
         insert.reset();
         ids << sqlite3_last_insert_rowid(db.handle());
     }
@@ -164,8 +157,7 @@ Result<SaveResult> writeInTransaction(sqlite::Db& db, const QString& path, const
     SaveResult result;
     QList<IndexDef> stored;
     if (*kind == Kind::Foreign)
-        return fileError(path,
-                         QStringLiteral("is an SQLite database of another kind; it was left untouched"));
+        return fileError(path, "ArqOutroTipo");
     if (*kind == Kind::Empty) {
         result.fileId = QUuid::createUuid().toString(QUuid::WithoutBraces);
         if (Status s = createSchema(db, path, req.fields, result.fileId); !s)
@@ -175,12 +167,13 @@ Result<SaveResult> writeInTransaction(sqlite::Db& db, const QString& path, const
         if (!meta)
             return meta.error();
         if (!sameShape(meta->fields, req.fields))
-            return fileError(path, QStringLiteral("holds a table of another shape (%1); the dataset has (%2)")
-                                       .arg(describe(meta->fields), describe(req.fields)));
+            return fileError(path, "ArqOutraForma", describe(meta->fields), describe(req.fields));
         result.fileId = meta->fileId;
         stored = meta->indexes;
     }
-    result.applied = !req.applyToFileId.isEmpty() && req.applyToFileId == result.fileId;
+    result.applied = !req.replace;
+    if (result.applied && !req.baseFileId.isEmpty() && req.baseFileId != result.fileId)
+        return fileError(path, "ArqSubstituido");
     auto ids = result.applied ? applyChanges(db, path, req.fields, req.changes)
                               : replaceRows(db, path, req.fields, req.rows);
     if (!ids)
@@ -204,11 +197,11 @@ Result<Contents> read(const QString& path)
 {
     const QFileInfo fi(path);
     if (path.isEmpty())
-        return Error{QStringLiteral("No data file name was given")};
+        return dataSetError("ArqSemNome");
     if (!fi.exists())
-        return fileError(path, QStringLiteral("does not exist"));
+        return fileError(path, "ArqNaoExiste");
     if (fi.isDir())
-        return fileError(path, QStringLiteral("is a folder, not a data file"));
+        return fileError(path, "ArqPasta");
 
     // Read-write without create, so that a transaction interrupted by a crash is rolled back
     // before reading; read-only when the file may not be written.
@@ -217,14 +210,14 @@ Result<Contents> read(const QString& path)
     if (!opened)
         opened = db.open(path, SQLITE_OPEN_READONLY, kBusyMs);
     if (!opened)
-        return fileError(path, QStringLiteral("cannot be opened: ") + opened.errorMessage());
+        return fileError(path, "ArqNaoAbre", opened.errorMessage());
     if (Status s = db.exec(QStringLiteral("BEGIN")); !s)
-        return fileError(path, QStringLiteral("cannot be read: ") + s.errorMessage());
+        return fileError(path, "ArqNaoLe", s.errorMessage());
     auto kind = inspect(db, path);
     if (!kind)
         return kind.error();
     if (*kind != Kind::DataFile)
-        return fileError(path, QStringLiteral("is not a data file of this system (no data file tables)"));
+        return fileError(path, "ArqOutroSistema", dataSetText("ArqSemTabelas"));
     auto meta = readMeta(db, path);
     if (!meta)
         return meta.error();
@@ -236,7 +229,7 @@ Result<Contents> read(const QString& path)
     sqlite::Stmt st(db, QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
                             .arg(selectColumns(c.fields), sqlite::quoteIdent(kTable), kRowId));
     if (!st.ok())
-        return fileError(path, QStringLiteral("cannot be read: ") + db.message());
+        return fileError(path, "ArqNaoLe", db.message());
     int rc;
     while ((rc = st.step()) == SQLITE_ROW) {
         const qint64 id = st.int64(0);
@@ -247,7 +240,7 @@ Result<Contents> read(const QString& path)
         c.rowIds.append(id);
     }
     if (rc != SQLITE_DONE)
-        return fileError(path, QStringLiteral("cannot be read: ") + db.message());
+        return fileError(path, "ArqNaoLe", db.message());
     db.exec(QStringLiteral("COMMIT"));
     return c;
 }
@@ -255,32 +248,31 @@ Result<Contents> read(const QString& path)
 Result<SaveResult> write(const QString& path, const SaveRequest& request)
 {
     if (path.isEmpty())
-        return Error{QStringLiteral("No data file name was given")};
+        return dataSetError("ArqSemNome");
     const QFileInfo fi(path);
     if (fi.isDir())
-        return fileError(path, QStringLiteral("is a folder, not a data file"));
+        return fileError(path, "ArqPasta");
     const bool existed = fi.exists();
     if (!existed && !fi.absoluteDir().exists())
-        return fileError(
-            path, QStringLiteral("cannot be created: the folder %1 does not exist").arg(fi.absolutePath()));
+        return fileError(path, "ArqPastaNaoExiste", fi.absolutePath());
 
     Result<SaveResult> result = Error{};
     {
         sqlite::Db db;
         if (Status s = db.open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, kBusyMs); !s)
-            return fileError(path, QStringLiteral("cannot be opened for writing: ") + s.errorMessage());
+            return fileError(path, "ArqNaoAbreGravar", s.errorMessage());
         if (Status s = db.exec(QStringLiteral("BEGIN IMMEDIATE")); !s) {
             const int rc = db.errorCode() & 0xff;
             if (rc == SQLITE_NOTADB)
-                return fileError(path, QStringLiteral("is not a data file (not an SQLite database)"));
+                return fileError(path, "ArqNaoSqlite");
             if (rc == SQLITE_BUSY)
-                return fileError(path, QStringLiteral("is kept busy by another process; try again"));
-            return fileError(path, QStringLiteral("cannot be written: ") + s.errorMessage());
+                return fileError(path, "ArqOcupado");
+            return fileError(path, "ArqNaoGrava", s.errorMessage());
         }
         result = writeInTransaction(db, path, request);
         if (result) {
             if (Status s = db.exec(QStringLiteral("COMMIT")); !s)
-                result = fileError(path, QStringLiteral("cannot be written: ") + s.errorMessage());
+                result = fileError(path, "ArqNaoGrava", s.errorMessage());
         }
         if (!result)
             db.exec(QStringLiteral("ROLLBACK"));

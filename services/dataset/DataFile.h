@@ -25,15 +25,18 @@ struct SaveRequest
 {
     QList<FieldDef> fields;
     QList<IndexDef> indexes;
-    QString applyToFileId; // apply `changes` when the file still carries this identity
+    bool replace = false; // `rows` replace the file's rows; otherwise `changes` are applied
+    // The file the changes were made against: the save fails when the file no longer carries
+    // this identity. Empty: the changes are all inserts and apply to any file of this shape.
+    QString baseFileId;
     QList<Change> changes;
-    QList<Row> rows; // every row, written when the change log cannot be applied
+    QList<Row> rows; // every row, for a replace
 };
 
 struct SaveResult
 {
     QString fileId;
-    bool applied = false; // the change log was applied; otherwise the rows were replaced
+    bool applied = false; // the changes were applied; otherwise the rows were replaced
     QList<qint64> rowIds; // applied: ids of the Inserted changes in order; else one per row
 };
 

@@ -24,14 +24,13 @@ bool isNotADatabase(const sqlite::Db& db)
 Status checkFieldList(const QList<FieldDef>& fields, const QString& path)
 {
     if (fields.isEmpty())
-        return fileError(path, QStringLiteral("its field list is empty"));
+        return fileError(path, "ArqSemCampos");
     QSet<QString> seen;
     for (const FieldDef& f : fields) {
         const QString key = f.name.toLower();
         if (f.name.isEmpty() || f.name.contains(QLatin1Char(';')) || key == kRowId || seen.contains(key) ||
             f.size < 0)
-            return fileError(path,
-                             QStringLiteral("its field list holds an invalid field \"%1\"").arg(f.name));
+            return fileError(path, "ArqCampoInvalido", f.name);
         seen.insert(key);
     }
     return {};
@@ -41,15 +40,15 @@ QString typeName(int sqlType)
 {
     switch (sqlType) {
     case SQLITE_INTEGER:
-        return QStringLiteral("an integer");
+        return dataSetText("TipoInteiro");
     case SQLITE_FLOAT:
-        return QStringLiteral("a real number");
+        return dataSetText("TipoReal");
     case SQLITE_TEXT:
-        return QStringLiteral("a text");
+        return dataSetText("TipoTexto");
     case SQLITE_BLOB:
-        return QStringLiteral("a blob");
+        return dataSetText("TipoBlob");
     default:
-        return QStringLiteral("a null");
+        return dataSetText("TipoNulo");
     }
 }
 
@@ -68,18 +67,13 @@ QString columnType(FieldType type)
     }
 }
 
-Error fileError(const QString& path, const QString& what)
-{
-    return Error{QStringLiteral("Data file %1: %2").arg(path, what)};
-}
-
 Result<Kind> inspect(sqlite::Db& db, const QString& path)
 {
     sqlite::Stmt st(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
     if (!st.ok()) {
         if (isNotADatabase(db))
-            return fileError(path, QStringLiteral("is not a data file (not an SQLite database)"));
-        return fileError(path, QStringLiteral("cannot be read: ") + sqlMessage(db));
+            return fileError(path, "ArqNaoSqlite");
+        return fileError(path, "ArqNaoLe", sqlMessage(db));
     }
     QSet<QString> tables;
     int rc;
@@ -87,8 +81,8 @@ Result<Kind> inspect(sqlite::Db& db, const QString& path)
         tables.insert(st.text(0).toLower());
     if (rc != SQLITE_DONE) {
         if (isNotADatabase(db))
-            return fileError(path, QStringLiteral("is not a data file (not an SQLite database)"));
-        return fileError(path, QStringLiteral("cannot be read: ") + sqlMessage(db));
+            return fileError(path, "ArqNaoSqlite");
+        return fileError(path, "ArqNaoLe", sqlMessage(db));
     }
     if (tables.isEmpty())
         return Kind::Empty;
@@ -99,17 +93,16 @@ Result<Kind> inspect(sqlite::Db& db, const QString& path)
 
 Result<Meta> readMeta(sqlite::Db& db, const QString& path)
 {
-    const QString damaged = QStringLiteral("is not a data file of this system (%1)");
     {
         sqlite::Stmt st(db, QStringLiteral("PRAGMA application_id"));
         if (!st.ok() || st.step() != SQLITE_ROW || st.int64(0) != kApplicationId)
-            return fileError(path, damaged.arg(QStringLiteral("wrong application id")));
+            return fileError(path, "ArqOutroSistema", dataSetText("ArqIdAplicacao"));
     }
     Meta meta;
     {
         sqlite::Stmt st(db, QStringLiteral("SELECT key, value FROM zel_meta"));
         if (!st.ok())
-            return fileError(path, damaged.arg(sqlMessage(db)));
+            return fileError(path, "ArqOutroSistema", sqlMessage(db));
         QString format;
         while (st.step() == SQLITE_ROW) {
             if (st.text(0) == QLatin1String("format"))
@@ -118,24 +111,21 @@ Result<Meta> readMeta(sqlite::Db& db, const QString& path)
                 meta.fileId = st.text(1);
         }
         if (format != QString::number(kFormat))
-            return fileError(path, QStringLiteral("has format version \"%1\"; this program reads version %2")
-                                       .arg(format)
-                                       .arg(kFormat));
+            return fileError(path, "ArqVersao", format, kFormat);
         if (meta.fileId.isEmpty())
-            return fileError(path, damaged.arg(QStringLiteral("no file identity")));
+            return fileError(path, "ArqOutroSistema", dataSetText("ArqSemIdentidade"));
     }
     {
         sqlite::Stmt st(db, QStringLiteral("SELECT name, type, size, label, format, visible FROM zel_fields "
                                            "ORDER BY position"));
         if (!st.ok())
-            return fileError(path, damaged.arg(sqlMessage(db)));
+            return fileError(path, "ArqOutroSistema", sqlMessage(db));
         while (st.step() == SQLITE_ROW) {
             FieldDef f;
             f.name = st.text(0);
             auto type = fieldTypeFromName(st.text(1));
             if (!type)
-                return fileError(
-                    path, QStringLiteral("field \"%1\" has the unknown type \"%2\"").arg(f.name, st.text(1)));
+                return fileError(path, "ArqTipoDesconhecido", f.name, st.text(1));
             f.type = *type;
             f.size = int(std::clamp<qint64>(st.int64(2), -1, 1 << 30));
             f.displayLabel = st.text(3);
@@ -154,15 +144,13 @@ Result<Meta> readMeta(sqlite::Db& db, const QString& path)
         for (const FieldDef& f : meta.fields)
             want << f.name + QLatin1Char(' ') + columnType(f.type);
         if (have.join(QLatin1Char(',')).compare(want.join(QLatin1Char(',')), Qt::CaseInsensitive) != 0)
-            return fileError(path,
-                             QStringLiteral("its table has the columns (%1) but its field list says (%2)")
-                                 .arg(have.join(QStringLiteral(", ")), want.join(QStringLiteral(", "))));
+            return fileError(path, "ArqColunas", have.join(QStringLiteral(", ")), want.join(QStringLiteral(", ")));
     }
     {
         sqlite::Stmt st(db, QStringLiteral("SELECT name, fields, desc_fields, descending, is_unique "
                                            "FROM zel_indexes ORDER BY position"));
         if (!st.ok())
-            return fileError(path, damaged.arg(sqlMessage(db)));
+            return fileError(path, "ArqOutroSistema", sqlMessage(db));
         QSet<QString> names;
         while (st.step() == SQLITE_ROW) {
             IndexDef ix;
@@ -179,7 +167,7 @@ Result<Meta> readMeta(sqlite::Db& db, const QString& path)
                 fieldsKnown = fieldsKnown && found;
             }
             if (ix.name.isEmpty() || names.contains(ix.name.toLower()) || !fieldsKnown)
-                return fileError(path, QStringLiteral("its index \"%1\" is invalid").arg(ix.name));
+                return fileError(path, "ArqIndiceInvalido", ix.name);
             names.insert(ix.name.toLower());
             meta.indexes.append(ix);
         }
@@ -196,12 +184,12 @@ Result<Row> readRow(const sqlite::Stmt& st, int first, const QList<FieldDef>& fi
         const FieldDef& f = fields[i];
         const int col = first + i;
         const int t = st.columnType(col);
-        auto wrong = [&](const QString& why) {
-            return fileError(path, QStringLiteral("row %1, field %2: %3").arg(rowId).arg(f.name, why));
+        auto wrong = [&](const char* key, const QString& why) {
+            return Error{dataSetText("ArqErro", path, dataSetText("ArqLinhaCampo", rowId, f.name, why)),
+                         QLatin1String(key)};
         };
         auto wrongType = [&] {
-            return wrong(
-                QStringLiteral("holds %1 where a %2 belongs").arg(typeName(t), fieldTypeName(f.type)));
+            return wrong("ArqTipoErrado", dataSetText("ArqTipoErrado", typeName(t), fieldTypeLabel(f.type)));
         };
         if (t == SQLITE_NULL) {
             row.append(QVariant());
@@ -213,7 +201,7 @@ Result<Row> readRow(const sqlite::Stmt& st, int first, const QList<FieldDef>& fi
                 return wrongType();
             const QString s = st.text(col);
             if (f.size > 0 && s.size() > f.size)
-                return wrong(QStringLiteral("the text is longer than the field's %1 characters").arg(f.size));
+                return wrong("ArqTextoLongo", dataSetText("ArqTextoLongo", s.left(40), f.size));
             row.append(s);
             break;
         }
@@ -227,27 +215,27 @@ Result<Row> readRow(const sqlite::Stmt& st, int first, const QList<FieldDef>& fi
                 return wrongType();
             const double d = st.real(col);
             if (!std::isfinite(d))
-                return wrong(QStringLiteral("not a finite number"));
+                return wrong("ArqNaoFinito", dataSetText("ArqNaoFinito"));
             row.append(QVariant(d));
             break;
         }
         case FieldType::Date: {
             auto d = t == SQLITE_TEXT ? fieldvalue::parseDate(st.text(col)) : std::nullopt;
             if (!d)
-                return wrong(QStringLiteral("\"%1\" is not a date (yyyy-MM-dd)").arg(st.text(col).left(40)));
+                return wrong("ArqDataInvalida", dataSetText("ArqDataInvalida", st.text(col).left(40)));
             row.append(QVariant(*d));
             break;
         }
         case FieldType::DateTime: {
             auto d = t == SQLITE_TEXT ? fieldvalue::parseDateTime(st.text(col)) : std::nullopt;
             if (!d)
-                return wrong(QStringLiteral("\"%1\" is not a date and time").arg(st.text(col).left(40)));
+                return wrong("ArqDataInvalida", dataSetText("ArqDataInvalida", st.text(col).left(40)));
             row.append(QVariant(*d));
             break;
         }
         case FieldType::Boolean:
             if (t != SQLITE_INTEGER || (st.int64(col) != 0 && st.int64(col) != 1))
-                return wrong(QStringLiteral("not a boolean (0 or 1)"));
+                return wrong("ArqValorLogico", dataSetText("ArqValorLogico", st.text(col).left(40)));
             row.append(QVariant(st.int64(col) == 1));
             break;
         }
@@ -308,18 +296,18 @@ Status createSchema(sqlite::Db& db, const QString& path, const QList<FieldDef>& 
             .arg(kFormat)
             .arg(kTable, columns.join(QStringLiteral(", ")));
     if (Status s = db.exec(sql); !s)
-        return fileError(path, QStringLiteral("cannot be created: ") + s.errorMessage());
+        return fileError(path, "ArqNaoCria", s.errorMessage());
     sqlite::Stmt st(db, QStringLiteral("INSERT INTO zel_meta VALUES ('file_id', ?)"));
     st.bind(1, fileId);
     if (!st.ok() || st.step() != SQLITE_DONE)
-        return fileError(path, QStringLiteral("cannot be created: ") + db.message());
+        return fileError(path, "ArqNaoCria", db.message());
     return {};
 }
 
 Status writeMeta(sqlite::Db& db, const QString& path, const QList<FieldDef>& fields,
                  const QList<IndexDef>& indexes, const QList<IndexDef>& stored)
 {
-    auto failed = [&] { return fileError(path, QStringLiteral("cannot be written: ") + db.message()); };
+    auto failed = [&] { return fileError(path, "ArqNaoGrava", db.message()); };
     if (!db.exec(QStringLiteral("DELETE FROM zel_fields")))
         return failed();
     {
@@ -376,8 +364,7 @@ Status writeMeta(sqlite::Db& db, const QString& path, const QList<FieldDef>& fie
                                         cols.join(QStringLiteral(", ")));
         if (!db.exec(create)) {
             if ((db.errorCode() & 0xff) == SQLITE_CONSTRAINT)
-                return fileError(path,
-                                 QStringLiteral("its rows repeat a key of the unique index %1").arg(ix.name));
+                return fileError(path, "ArqChaveRepetida", ix.name);
             return failed();
         }
     }

@@ -3,6 +3,7 @@
 // Schema of the data files, shared by their reader and writer.
 
 #include "DataFile.h"
+#include "DataSetMessages.h"
 #include "SqliteDb.h"
 
 namespace zel::datafile::schema {
@@ -14,7 +15,12 @@ inline const QString kTable = QStringLiteral("records");
 inline const QString kRowId = QStringLiteral("zel_rowid");
 
 QString columnType(FieldType type);
-Error fileError(const QString& path, const QString& what);
+// "Arquivo de dados <path>: <text under key>", with the key as the error's code.
+template <class... A>
+Error fileError(const QString& path, const char* key, const A&... args)
+{
+    return Error{dataSetText("ArqErro", path, dataSetText(key, args...)), QLatin1String(key)};
+}
 
 // What the database holds: nothing yet, a data file, or something else.
 enum class Kind { Empty, DataFile, Foreign };

@@ -13,15 +13,15 @@ QString DataSet::Impl::prefix() const
     return name.isEmpty() ? QString() : name + QStringLiteral(": ");
 }
 
-void DataSet::Impl::fail(const QString& message) const
+void DataSet::Impl::fail(const Error& error) const
 {
-    throw DataSetError((prefix() + message).toStdString());
+    throw DataSetError((prefix() + error.message).toStdString(), error.code);
 }
 
 void DataSet::Impl::requireActive() const
 {
     if (state == DataSetState::Inactive)
-        fail(QStringLiteral("the dataset is closed"));
+        fail("DsFechado");
 }
 
 int DataSet::Impl::requireField(const QString& fieldName) const
@@ -34,7 +34,7 @@ int DataSet::Impl::requireField(const QString& fieldName) const
         if (fields[i].name.compare(fieldName, Qt::CaseInsensitive) == 0)
             return i;
     }
-    fail(QStringLiteral("field \"%1\" not found").arg(fieldName));
+    fail("DsCampoNaoExiste", fieldName);
 }
 
 Record* DataSet::Impl::current() const
@@ -47,6 +47,14 @@ Record* DataSet::Impl::current() const
 bool DataSet::Impl::passes(const Record& rec) const
 {
     return !filtered || !filter || filter(RecordView(fields, rec.values));
+}
+
+void DataSet::Impl::checkFilterOn(const Impl& other) const
+{
+    if (!filtered || !filter)
+        return;
+    for (const auto& r : other.rows)
+        filter(RecordView(other.fields, r->values));
 }
 
 bool DataSet::Impl::before(const Record* a, const Record* b) const
@@ -129,15 +137,15 @@ void DataSet::Impl::validateFields(const QList<FieldDef>& list) const
     QSet<QString> seen;
     for (const FieldDef& f : list) {
         if (f.name.trimmed().isEmpty())
-            fail(QStringLiteral("a field needs a name"));
+            fail("DsCampoSemNome");
         if (f.name.contains(QLatin1Char(';')))
-            fail(QStringLiteral("field name \"%1\" may not hold \";\"").arg(f.name));
+            fail("DsCampoNomePontoVirgula", f.name);
         if (f.name.compare(QLatin1String("zel_rowid"), Qt::CaseInsensitive) == 0)
-            fail(QStringLiteral("field name \"%1\" is reserved for data files").arg(f.name));
+            fail("DsCampoNomeReservado", f.name);
         if (f.size < 0)
-            fail(QStringLiteral("field \"%1\" has a negative size").arg(f.name));
+            fail("DsCampoTamanhoNegativo", f.name);
         if (seen.contains(f.name.toLower()))
-            fail(QStringLiteral("field \"%1\" is defined twice").arg(f.name));
+            fail("DsCampoRepetido", f.name);
         seen.insert(f.name.toLower());
     }
 }
@@ -145,16 +153,13 @@ void DataSet::Impl::validateFields(const QList<FieldDef>& list) const
 Row DataSet::Impl::convertRow(const Row& row, int rowNumber) const
 {
     if (row.size() != fields.size())
-        fail(QStringLiteral("row %1 has %2 values for %3 fields")
-                 .arg(rowNumber)
-                 .arg(row.size())
-                 .arg(fields.size()));
+        fail("DsLinhaTamanho", rowNumber, row.size(), fields.size());
     Row out;
     out.reserve(row.size());
     for (int i = 0; i < row.size(); ++i) {
         auto v = fieldvalue::convert(fields[i], row[i]);
         if (!v)
-            fail(QStringLiteral("row %1: %2").arg(rowNumber).arg(v.errorMessage()));
+            fail(Error{dataSetText("DsLinhaValor", rowNumber, v.errorMessage()), v.errorCode()});
         out.append(v.value());
     }
     return out;
@@ -191,7 +196,7 @@ int DataSet::fieldCount() const
 void DataSet::setFieldDefs(QList<FieldDef> fields)
 {
     if (d->state != DataSetState::Inactive)
-        d->fail(QStringLiteral("field definitions can change only while the dataset is closed"));
+        d->fail("DsDefinicoesAberta");
     d->validateFields(fields);
     d->fields = std::move(fields);
     d->rows.clear();
@@ -221,7 +226,7 @@ void DataSet::setFieldDefs(QList<FieldDef> fields)
 void DataSet::addFieldDef(FieldDef field)
 {
     if (d->state != DataSetState::Inactive)
-        d->fail(QStringLiteral("field definitions can change only while the dataset is closed"));
+        d->fail("DsDefinicoesAberta");
     QList<FieldDef> all = d->fields;
     all.append(field);
     d->validateFields(all);
@@ -256,7 +261,7 @@ void DataSet::setDisplayLabel(const QString& name, const QString& label)
 void DataSet::createDataSet()
 {
     if (d->fields.isEmpty())
-        d->fail(QStringLiteral("cannot create a dataset without field definitions"));
+        d->fail("DsSemCamposCriar");
     d->state = DataSetState::Browse;
     d->buffer.clear();
     d->editing = nullptr;
@@ -273,7 +278,7 @@ void DataSet::open()
     if (d->state != DataSetState::Inactive)
         return;
     if (d->fields.isEmpty())
-        d->fail(QStringLiteral("cannot open a dataset without field definitions"));
+        d->fail("DsSemCamposAbrir");
     d->state = DataSetState::Browse;
     d->rebuildView(nullptr);
 }
@@ -337,6 +342,7 @@ void DataSet::setData(const DataPacket& packet)
         if (ix.unique)
             scratch.checkUniqueAll(ix);
     }
+    d->checkFilterOn(scratch);
 
     const QString active = indexName();
     d->fields = packet.fields;
@@ -362,7 +368,7 @@ void DataSet::setData(const DataPacket& packet)
 void DataSet::setRows(const DataPacket& packet)
 {
     if (d->fields.isEmpty())
-        d->fail(QStringLiteral("cannot take rows without field definitions"));
+        d->fail("DsSemCamposLinhas");
     std::vector<int> from;
     for (const FieldDef& f : d->fields)
         from.push_back(packet.fieldIndex(f.name));

@@ -14,17 +14,26 @@ namespace zel {
 
 // Misuse of a dataset (an unknown field, a write outside edit or insert, a value that
 // does not convert, a duplicate key). Forms let it reach their error barrier, which shows
-// it as an error dialog and leaves the state as it was.
+// it as an error dialog and leaves the state as it was. The text (UTF-8) comes from the
+// dataset's message catalogue; code() is its catalogue key.
 class DataSetError : public std::runtime_error
 {
 public:
-    using std::runtime_error::runtime_error;
+    explicit DataSetError(const std::string& what, QString code = {})
+        : std::runtime_error(what), m_code(std::move(code))
+    {
+    }
+    const QString& code() const { return m_code; }
+
+private:
+    QString m_code;
 };
 
 enum class DataSetState { Inactive, Browse, Edit, Insert };
 
 // An order over several fields. A field sorts descending when it is listed in `descFields`
-// or when `descending` is set; nulls sort before every value.
+// or when `descending` is set. Nulls sort before every value in an ascending field and after
+// every value in a descending one (the whole order reversed).
 struct IndexDef
 {
     IndexDef() = default;
@@ -63,10 +72,12 @@ class DataSet;
 
 // A field of the current row, as `FieldByName` gives it. In edit and insert the values
 // are those being edited; in browse those of the current row (null when there is none).
+// A Field kept while the dataset takes new definitions (setFieldDefs, setData, a load)
+// finds its field again by name; when the name is gone, using it throws DataSetError.
 class Field
 {
 public:
-    Field(DataSet& ds, int index) : m_ds(&ds), m_index(index) {}
+    Field(DataSet& ds, int index); // index: a valid position in ds.fieldDefs()
 
     const FieldDef& def() const;
     QString name() const { return def().name; }
@@ -74,7 +85,7 @@ public:
     QVariant value() const;
     bool isNull() const;
     QString asString() const;     // null: ""; numbers in C-locale text
-    double asFloat() const;       // null or empty text: 0; other text that is not a number throws
+    double asFloat() const;       // null or empty text: 0; text read as by parseNumber, else throws
     qint64 asInteger() const;     // null: 0; a float is rounded half away from zero
     QDateTime asDateTime() const; // null: invalid
     QDate asDate() const;
@@ -92,11 +103,18 @@ public:
     void clear(); // set null
 
 private:
+    int index() const; // the field's position now
     DataSet* m_ds;
-    int m_index;
+    QString m_name;
+    mutable int m_index;
 };
 
 enum class ChangeKind { Inserted, Modified, Deleted };
+
+// How saveToFile writes: by applying the change log (rows other terminals saved meanwhile
+// stay), or by replacing every row of the file with the dataset's, which only a caller that
+// means to overwrite the file asks for.
+enum class SaveMode { Changes, ReplaceRows };
 
 struct Change
 {
@@ -178,9 +196,10 @@ public:
     Field fieldByName(const QString& name); // throws DataSetError for an unknown name
     QVariant value(const QString& name) const;
 
-    // Editing. post and cancel end edit or insert; deleteRecord removes the current row and
-    // the following row becomes current (or the new last one, with eof set). Editing,
-    // deleting or posting in a closed or empty dataset throws DataSetError.
+    // Editing. post and cancel end edit or insert (in browse they do nothing); deleteRecord
+    // removes the current row and the following row becomes current (or the new last one,
+    // with eof set). Editing or deleting in a closed or empty dataset throws DataSetError, and
+    // so does posting in a closed one.
     void edit();
     void insert(); // a new row before the current one
     void append(); // a new row at the end
@@ -216,16 +235,20 @@ public:
     void mergeChangeLog(); // accept the changes: the log empties
 
     // Data file (SQLite, one table; schema in docs/datasets.md). Load replaces definitions
-    // and rows, adds the file's indexes that the dataset lacks and opens on the first row.
-    // Save writes the rows: when the file is the one they were loaded from and every change
-    // since was logged, it applies the change log in one transaction (rows other terminals
-    // added meanwhile stay); otherwise it replaces the file's rows in one transaction. A
-    // missing or foreign file, a table of another shape or a conflicting change gives an
-    // error value and leaves both the file and the dataset as they were.
+    // and rows, adds the file's indexes that the dataset lacks and opens on the first row;
+    // indexes or an active filter that do not fit the file give an error value and leave the
+    // dataset as it was. Save writes in one transaction. SaveMode::Changes (the default)
+    // applies the change log: to the file the rows were loaded from, or, when every row is
+    // new (a dataset created empty), to any file of the same shape, which it creates when
+    // missing; rows other terminals saved meanwhile stay. A log that cannot be applied (rows
+    // from a packet or another file, the log switched off or merged) is an error value.
+    // SaveMode::ReplaceRows replaces the file's rows with the dataset's. A missing or foreign
+    // file, a table of another shape or a conflicting change gives an error value and leaves
+    // both the file and the dataset as they were.
     void setFileName(const QString& path);
     QString fileName() const;
     Status loadFromFile(const QString& path = {});
-    Status saveToFile(const QString& path = {});
+    Status saveToFile(const QString& path = {}, SaveMode mode = SaveMode::Changes);
 
 private:
     friend class Field;

@@ -165,9 +165,7 @@ bool DataSet::locate(const QString& fields, const QVariantList& values, LocateOp
     d->browse();
     const QStringList names = fields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
     if (names.isEmpty() || names.size() != values.size())
-        d->fail(QStringLiteral("locate on \"%1\" needs one value per field, %2 given")
-                    .arg(fields)
-                    .arg(values.size()));
+        d->fail("DsLocalizaValores", fields, values.size());
     std::vector<int> cols;
     QVariantList wanted;
     for (int i = 0; i < names.size(); ++i) {

@@ -40,8 +40,7 @@ void DataSet::Impl::checkUnique(const Row& values, const Record* self) const
                 QStringList shown;
                 for (const ResolvedKey& k : key)
                     shown << fieldvalue::text(values[k.field]);
-                fail(QStringLiteral("the key (%1) is already in the unique index %2")
-                         .arg(shown.join(QStringLiteral(", ")), ix.name));
+                fail("DsChaveRepetida", shown.join(QStringLiteral(", ")), ix.name);
             }
         }
     }
@@ -64,7 +63,7 @@ void DataSet::Impl::checkUniqueAll(const IndexDef& index) const
     std::sort(sorted.begin(), sorted.end(), [&](const Record* a, const Record* b) { return cmp(a, b) < 0; });
     for (size_t i = 1; i < sorted.size(); ++i) {
         if (cmp(sorted[i - 1], sorted[i]) == 0)
-            fail(QStringLiteral("the rows repeat a key of the unique index %1").arg(index.name));
+            fail("DsLinhasChaveRepetida", index.name);
     }
 }
 
@@ -189,7 +188,7 @@ void DataSet::edit()
         return;
     Record* rec = d->current();
     if (!rec)
-        d->fail(QStringLiteral("there is no row to edit"));
+        d->fail("DsSemLinhaEditar");
     d->buffer = rec->values;
     d->editing = rec;
     d->state = DataSetState::Edit;
@@ -240,7 +239,7 @@ void DataSet::deleteRecord()
     d->cancel();
     Record* rec = d->current();
     if (!rec)
-        d->fail(QStringLiteral("there is no row to delete"));
+        d->fail("DsSemLinhaExcluir");
     d->logDelete(rec);
     d->view.erase(d->view.begin() + d->cur);
     d->rows.erase(
@@ -274,10 +273,10 @@ void DataSet::emptyDataSet()
 void DataSet::addIndex(IndexDef index)
 {
     if (index.name.trimmed().isEmpty())
-        d->fail(QStringLiteral("an index needs a name"));
+        d->fail("DsIndiceSemNome");
     for (const IndexDef& ix : d->indexes) {
         if (ix.name.compare(index.name, Qt::CaseInsensitive) == 0)
-            d->fail(QStringLiteral("index %1 is defined twice").arg(index.name));
+            d->fail("DsIndiceRepetido", index.name);
     }
     auto splitAll = [](const QStringList& list) {
         QStringList out;
@@ -290,15 +289,14 @@ void DataSet::addIndex(IndexDef index)
     index.fields = splitAll(index.fields);
     index.descFields = splitAll(index.descFields);
     if (index.fields.isEmpty())
-        d->fail(QStringLiteral("index %1 has no fields").arg(index.name));
+        d->fail("DsIndiceSemCampos", index.name);
     // Before the fields are defined an index is taken as it is and checked when they come.
     for (QString& f : index.fields)
         f = d->fields.isEmpty() ? f : d->fields[d->requireField(f)].name;
     for (QString& f : index.descFields) {
         f = d->fields.isEmpty() ? f : d->fields[d->requireField(f)].name;
         if (!index.fields.contains(f, Qt::CaseInsensitive))
-            d->fail(
-                QStringLiteral("index %1: descending field %2 is not one of its fields").arg(index.name, f));
+            d->fail("DsIndiceDescendente", index.name, f);
     }
     if (index.unique && !d->fields.isEmpty())
         d->checkUniqueAll(index);
@@ -314,7 +312,7 @@ void DataSet::setIndexName(const QString& name)
             found = i;
     }
     if (!name.isEmpty() && found < 0)
-        d->fail(QStringLiteral("index %1 not found").arg(name));
+        d->fail("DsIndiceNaoExiste", name);
     d->activeIndex = found;
     d->resolveActiveKey();
     if (d->state != DataSetState::Inactive) {

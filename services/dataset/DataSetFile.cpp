@@ -19,8 +19,8 @@ Status DataSet::loadFromFile(const QString& path)
     if (!contents)
         return contents.error();
 
-    // The dataset's own indexes stay; the file adds the ones the dataset lacks. All of them
-    // must fit the file's fields and rows before anything changes.
+    // The dataset's own indexes stay; the file adds the ones the dataset lacks. All of them,
+    // and the active filter, must fit the file's fields and rows before anything changes.
     Impl scratch;
     scratch.fields = contents->fields;
     QList<IndexDef> indexes = d->indexes;
@@ -47,9 +47,11 @@ Status DataSet::loadFromFile(const QString& path)
             if (ix.unique)
                 scratch.checkUniqueAll(ix);
         }
+        d->checkFilterOn(scratch);
     } catch (const DataSetError& e) {
-        return Error{QStringLiteral("Data file %1 does not fit the dataset: %2")
-                         .arg(p, QString::fromStdString(e.what()))};
+        return Error{dataSetText("ArqNaoCabe", p, QString::fromUtf8(e.what())), e.code()};
+    } catch (const std::exception& e) {
+        return Error{dataSetText("ArqNaoCabe", p, QString::fromUtf8(e.what()))};
     }
 
     const QString active = indexName();
@@ -74,25 +76,46 @@ Status DataSet::loadFromFile(const QString& path)
     return {};
 }
 
-Status DataSet::saveToFile(const QString& path)
+Status DataSet::saveToFile(const QString& path, SaveMode mode)
 {
     const QString p = path.isEmpty() ? d->fileName : path;
     if (d->fields.isEmpty())
-        return Error{QStringLiteral("A dataset without field definitions cannot be saved")};
+        return dataSetError("ArqSemCamposGravar");
     try {
         d->browse();
     } catch (const DataSetError& e) {
-        return Error{QString::fromStdString(e.what())};
+        return Error{QString::fromUtf8(e.what()), e.code()};
     }
 
     datafile::SaveRequest req;
     req.fields = d->fields;
     req.indexes = d->indexes;
-    if (d->logComplete && !d->originFileId.isEmpty() && datafile::identityPath(p) == d->originPath)
-        req.applyToFileId = d->originFileId;
-    req.changes = changes();
-    for (const auto& r : d->rows)
-        req.rows.append(r->values);
+    if (mode == SaveMode::ReplaceRows) {
+        req.replace = true;
+        for (const auto& r : d->rows)
+            req.rows.append(r->values);
+    } else {
+        auto refused = [&](const char* key) {
+            return Error{dataSetText("ArqErro", p, dataSetText(key)), QLatin1String(key)};
+        };
+        if (!d->logComplete)
+            return refused("ArqSemRegistro");
+        if (!d->originFileId.isEmpty()) {
+            // Changes to rows of a file apply to that file only.
+            if (datafile::identityPath(p) != d->originPath)
+                return refused("ArqOrigemDiferente");
+            req.baseFileId = d->originFileId;
+        } else {
+            // Rows that came from no file apply to any file when every one of them is new.
+            for (const auto& r : d->rows) {
+                if (r->status != Record::Status::Inserted)
+                    return refused("ArqOrigemDiferente");
+            }
+            if (!d->deleted.isEmpty())
+                return refused("ArqOrigemDiferente");
+        }
+        req.changes = changes();
+    }
 
     auto saved = datafile::write(p, req);
     if (!saved)

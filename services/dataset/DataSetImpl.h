@@ -3,6 +3,7 @@
 // Internal state of DataSet, shared by its source files.
 
 #include "DataSet.h"
+#include "DataSetMessages.h"
 
 #include <memory>
 #include <vector>
@@ -61,7 +62,12 @@ struct DataSet::Impl
 
     // Helpers (DataSet.cpp and DataSetEdit.cpp).
     QString prefix() const;
-    [[noreturn]] void fail(const QString& message) const;
+    [[noreturn]] void fail(const Error& error) const; // throws DataSetError, the name in front
+    template <class... A>
+    [[noreturn]] void fail(const char* key, const A&... args) const
+    {
+        fail(dataSetError(key, args...));
+    }
     void requireActive() const;
     int requireField(const QString& name) const;
     Record* current() const;
@@ -82,6 +88,8 @@ struct DataSet::Impl
     void cancel();
     void browse(); // post a pending edit or insert
     bool sameValues(const Row& a, const Row& b) const;
+    // Throws DataSetError when the active filter cannot run over `other`'s fields and rows.
+    void checkFilterOn(const Impl& other) const;
 };
 
 } // namespace zel

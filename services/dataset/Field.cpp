@@ -1,5 +1,6 @@
 #include "DataSetImpl.h"
 #include "FieldValue.h"
+#include "text/Money.h"
 
 #include <QLocale>
 #include <cmath>
@@ -16,7 +17,8 @@ QVariant RecordView::value(const QString& field) const
         if (m_fields[i].name.compare(field, Qt::CaseInsensitive) == 0)
             return i < m_row.size() ? m_row[i] : QVariant();
     }
-    throw DataSetError(QStringLiteral("field \"%1\" not found").arg(field).toStdString());
+    const Error e = dataSetError("DsCampoNaoExiste", field);
+    throw DataSetError(e.message.toStdString(), e.code);
 }
 
 QString RecordView::text(const QString& field) const
@@ -24,19 +26,31 @@ QString RecordView::text(const QString& field) const
     return fieldvalue::text(value(field));
 }
 
+Field::Field(DataSet& ds, int index) : m_ds(&ds), m_name(ds.d->fields.at(index).name), m_index(index) {}
+
+int Field::index() const
+{
+    const auto& fields = m_ds->d->fields;
+    if (m_index < fields.size() && fields[m_index].name.compare(m_name, Qt::CaseInsensitive) == 0)
+        return m_index;
+    m_index = m_ds->d->requireField(m_name); // throws when the field is gone
+    return m_index;
+}
+
 const FieldDef& Field::def() const
 {
-    return m_ds->d->fields[m_index];
+    return m_ds->d->fields[index()];
 }
 
 QVariant Field::value() const
 {
     const auto& d = *m_ds->d;
     d.requireActive();
+    const int at = index();
     if (d.state == DataSetState::Edit || d.state == DataSetState::Insert)
-        return d.buffer[m_index];
+        return d.buffer[at];
     const Record* r = d.current();
-    return r ? r->values[m_index] : QVariant();
+    return r ? r->values[at] : QVariant();
 }
 
 bool Field::isNull() const
@@ -64,16 +78,14 @@ double Field::asFloat() const
         const QString t = v.toString().trimmed();
         if (t.isEmpty())
             return 0;
-        bool ok = false;
-        const double x = QLocale::c().toDouble(t, &ok);
-        if (ok && std::isfinite(x))
-            return x;
+        if (const Result<double> x = parseNumber(t))
+            return *x;
         break;
     }
     default:
         break;
     }
-    m_ds->d->fail(QStringLiteral("field %1 holds \"%2\", which is not a number").arg(name(), asString()));
+    m_ds->d->fail("DsNaoNumero", name(), asString());
 }
 
 qint64 Field::asInteger() const
@@ -105,8 +117,7 @@ qint64 Field::asInteger() const
     default:
         break;
     }
-    m_ds->d->fail(
-        QStringLiteral("field %1 holds \"%2\", which is not a whole number").arg(name(), asString()));
+    m_ds->d->fail("DsNaoInteiro", name(), asString());
 }
 
 QDateTime Field::asDateTime() const
@@ -130,8 +141,7 @@ QDateTime Field::asDateTime() const
     default:
         break;
     }
-    m_ds->d->fail(
-        QStringLiteral("field %1 holds \"%2\", which is not a date and time").arg(name(), asString()));
+    m_ds->d->fail("DsNaoDataHora", name(), asString());
 }
 
 QDate Field::asDate() const
@@ -151,8 +161,7 @@ bool Field::asBoolean() const
     target.type = FieldType::Boolean;
     auto r = fieldvalue::convert(target, v);
     if (!r || def().type == FieldType::Date || def().type == FieldType::DateTime)
-        m_ds->d->fail(
-            QStringLiteral("field %1 holds \"%2\", which is not a boolean").arg(name(), asString()));
+        m_ds->d->fail("DsNaoLogico", name(), asString());
     return r.value().toBool();
 }
 
@@ -161,11 +170,12 @@ void Field::setValue(const QVariant& value)
     auto& d = *m_ds->d;
     d.requireActive();
     if (d.state != DataSetState::Edit && d.state != DataSetState::Insert)
-        d.fail(QStringLiteral("field %1 can be written only in edit or insert").arg(name()));
-    auto v = fieldvalue::convert(def(), value);
+        d.fail("DsGravarForaEdicao", name());
+    const int at = index();
+    auto v = fieldvalue::convert(d.fields[at], value);
     if (!v)
-        d.fail(v.errorMessage());
-    d.buffer[m_index] = v.value();
+        d.fail(v.error());
+    d.buffer[at] = v.value();
 }
 
 void Field::clear()

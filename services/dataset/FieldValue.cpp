@@ -1,5 +1,8 @@
 #include "FieldValue.h"
 
+#include "DataSetMessages.h"
+#include "text/Money.h"
+
 #include <QLocale>
 #include <QMetaType>
 #include <cmath>
@@ -40,16 +43,30 @@ bool isFloating(const QVariant& v)
     return typeOf(v) == QMetaType::Double || typeOf(v) == QMetaType::Float;
 }
 
-Error cannot(const FieldDef& field, const QVariant& value, const char* why = nullptr)
+QString shownValue(const QVariant& value)
 {
     QString shown = value.canConvert<QString>() ? value.toString() : QString::fromLatin1(value.typeName());
     if (shown.size() > 40)
         shown = shown.left(40) + QStringLiteral("...");
-    QString msg = QStringLiteral("Field %1 (%2) cannot take the value \"%3\"")
-                      .arg(field.name, fieldTypeName(field.type), shown);
-    if (why)
-        msg += QStringLiteral(": ") + QString::fromLatin1(why);
-    return Error{msg};
+    return shown;
+}
+
+Error cannot(const FieldDef& field, const QVariant& value)
+{
+    return dataSetError("DsValorInvalido", field.name, fieldTypeLabel(field.type), shownValue(value));
+}
+
+// `why` is the reason's own text (from a catalogue); the error keeps the reason's key.
+Error cannot(const FieldDef& field, const QVariant& value, const QString& why, const QString& code)
+{
+    return Error{
+        dataSetText("DsValorInvalidoPorque", field.name, fieldTypeLabel(field.type), shownValue(value), why),
+        code};
+}
+
+Error cannot(const FieldDef& field, const QVariant& value, const char* whyKey)
+{
+    return cannot(field, value, dataSetText(whyKey), QLatin1String(whyKey));
 }
 
 Result<QVariant> integerFrom(const FieldDef& field, const QVariant& v)
@@ -57,7 +74,7 @@ Result<QVariant> integerFrom(const FieldDef& field, const QVariant& v)
     if (typeOf(v) == QMetaType::ULongLong || typeOf(v) == QMetaType::ULong) {
         const qulonglong u = v.toULongLong();
         if (u > qulonglong(std::numeric_limits<qint64>::max()))
-            return cannot(field, v, "out of range");
+            return cannot(field, v, "DsPorqueForaLimite");
         return QVariant(qint64(u));
     }
     if (isIntegral(v))
@@ -67,7 +84,7 @@ Result<QVariant> integerFrom(const FieldDef& field, const QVariant& v)
     if (isFloating(v)) {
         const double d = v.toDouble();
         if (!std::isfinite(d) || d != std::trunc(d) || std::fabs(d) > 9.2e18)
-            return cannot(field, v, "not a whole number");
+            return cannot(field, v, "DsPorqueNaoInteiro");
         return QVariant(qint64(d));
     }
     if (typeOf(v) == QMetaType::QString) {
@@ -77,7 +94,7 @@ Result<QVariant> integerFrom(const FieldDef& field, const QVariant& v)
         bool ok = false;
         const qint64 n = t.toLongLong(&ok);
         if (!ok)
-            return cannot(field, v, "not a whole number");
+            return cannot(field, v, "DsPorqueNaoInteiro");
         return QVariant(n);
     }
     return cannot(field, v);
@@ -92,15 +109,15 @@ Result<QVariant> floatFrom(const FieldDef& field, const QVariant& v)
         const QString t = v.toString().trimmed();
         if (t.isEmpty())
             return QVariant();
-        bool ok = false;
-        d = QLocale::c().toDouble(t, &ok);
-        if (!ok)
-            return cannot(field, v, "not a number");
+        const Result<double> read = parseNumber(t);
+        if (!read)
+            return cannot(field, v, read.errorMessage(), read.errorCode());
+        d = *read;
     } else {
         return cannot(field, v);
     }
     if (!std::isfinite(d))
-        return cannot(field, v, "not a finite number");
+        return cannot(field, v, "DsPorqueNaoFinito");
     return QVariant(d);
 }
 
@@ -123,14 +140,14 @@ Result<QVariant> dateFrom(const FieldDef& field, const QVariant& v)
         else if (auto dt = parseDateTime(t))
             d = dt->date();
         else
-            return cannot(field, v, "not an ISO 8601 date");
+            return cannot(field, v, "DsPorqueNaoData");
     } else {
         return cannot(field, v);
     }
     if (d.isNull())
         return QVariant();
     if (!inRange(d))
-        return cannot(field, v, "outside the years 1 to 9999");
+        return cannot(field, v, "DsPorqueAnos");
     return QVariant(d);
 }
 
@@ -142,7 +159,7 @@ Result<QVariant> dateTimeFrom(const FieldDef& field, const QVariant& v)
         if (dt.isNull())
             return QVariant();
         if (!dt.isValid())
-            return cannot(field, v, "not a valid date and time");
+            return cannot(field, v, "DsPorqueDataHoraInvalida");
         dt = dt.toLocalTime();
     } else if (typeOf(v) == QMetaType::QDate) {
         const QDate d = v.toDate();
@@ -155,13 +172,13 @@ Result<QVariant> dateTimeFrom(const FieldDef& field, const QVariant& v)
             return QVariant();
         auto parsed = parseDateTime(t);
         if (!parsed)
-            return cannot(field, v, "not an ISO 8601 date and time");
+            return cannot(field, v, "DsPorqueNaoDataHora");
         dt = *parsed;
     } else {
         return cannot(field, v);
     }
     if (!inRange(dt.date()))
-        return cannot(field, v, "outside the years 1 to 9999");
+        return cannot(field, v, "DsPorqueAnos");
     return QVariant(dt);
 }
 
@@ -173,7 +190,7 @@ Result<QVariant> booleanFrom(const FieldDef& field, const QVariant& v)
         const double d = v.toDouble();
         if (d == 0 || d == 1)
             return QVariant(d == 1);
-        return cannot(field, v, "only 0 and 1 are booleans");
+        return cannot(field, v, "DsPorqueLogico01");
     }
     if (typeOf(v) == QMetaType::QString) {
         const QString t = v.toString().trimmed().toLower();
@@ -183,7 +200,7 @@ Result<QVariant> booleanFrom(const FieldDef& field, const QVariant& v)
             return QVariant(true);
         if (t == QLatin1String("false") || t == QLatin1String("0"))
             return QVariant(false);
-        return cannot(field, v, "not true or false");
+        return cannot(field, v, "DsPorqueNaoLogico");
     }
     return cannot(field, v);
 }

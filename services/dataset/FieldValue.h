@@ -13,8 +13,10 @@ namespace zel::fieldvalue {
 
 // The stored form of `value` for `field` (QString cut to the field's size, qint64, double,
 // QDate, QDateTime in local time, bool). Lenient about the source type: numbers convert to
-// text, C-locale numeric text to numbers, ISO 8601 text to dates; an empty text is null for
-// every field that is not a string. What cannot convert is an error value.
+// text, text to floats as parseNumber reads it (the system's separators, or C-locale text
+// where that cannot mean another number), whole-number text to integers, ISO 8601 text to
+// dates; an empty text is null for every field that is not a string. What cannot convert is
+// an error value.
 Result<QVariant> convert(const FieldDef& field, const QVariant& value);
 
 // True when `value` is null or already in the stored form of `type`.

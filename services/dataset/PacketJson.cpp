@@ -1,5 +1,6 @@
 #include "PacketJson.h"
 
+#include "DataSetMessages.h"
 #include "FieldValue.h"
 
 #include <QJsonArray>
@@ -16,18 +17,24 @@ QString kindOf(const QJsonValue& v)
     case QJsonValue::Null:
         return QStringLiteral("null");
     case QJsonValue::Bool:
-        return QStringLiteral("a boolean");
+        return dataSetText("TipoLogico");
     case QJsonValue::Double:
-        return QStringLiteral("a number");
+        return dataSetText("TipoNumero");
     case QJsonValue::String:
-        return QStringLiteral("a text");
+        return dataSetText("TipoTexto");
     case QJsonValue::Array:
-        return QStringLiteral("an array");
+        return dataSetText("TipoLista");
     case QJsonValue::Object:
-        return QStringLiteral("an object");
+        return dataSetText("TipoObjeto");
     default:
-        return QStringLiteral("nothing");
+        return dataSetText("TipoNada");
     }
+}
+
+// "Pacote de dados: ..." around an error of the packet's parts; the part's key stays the code.
+Error packetError(const Error& inner)
+{
+    return Error{dataSetText("PctErro", inner.message), inner.code};
 }
 
 QJsonValue toJson(const FieldDef& field, const QVariant& v)
@@ -53,105 +60,101 @@ QJsonValue toJson(const FieldDef& field, const QVariant& v)
 Result<QVariant> fromJson(const FieldDef& field, const QJsonValue& v, const QString& where)
 {
     const QString at = QStringLiteral("%1 (%2)").arg(where, field.name);
-    auto expected = [&](const char* what) {
-        return Error{QStringLiteral("%1: expected %2, found %3").arg(at, QLatin1String(what), kindOf(v))};
+    auto expected = [&](const char* whatKey) {
+        return dataSetError("PctEsperado", at, dataSetText(whatKey), kindOf(v));
     };
     if (v.isNull())
         return QVariant();
     switch (field.type) {
     case FieldType::String: {
         if (!v.isString())
-            return expected("a text");
+            return expected("TipoTexto");
         const QString s = v.toString();
         if (field.size > 0 && s.size() > field.size)
-            return Error{QStringLiteral("%1: \"%2\" is longer than the field's %3 characters")
-                             .arg(at, s.left(60))
-                             .arg(field.size)};
+            return dataSetError("PctTextoLongo", at, s.left(60), field.size);
         return QVariant(s);
     }
     case FieldType::Integer: {
         if (!v.isDouble())
-            return expected("a whole number");
+            return expected("TipoInteiro");
         const qint64 a = v.toInteger(0), b = v.toInteger(1);
         if (a != b)
-            return expected("a whole number");
+            return expected("TipoInteiro");
         return QVariant(a);
     }
     case FieldType::Float: {
         if (!v.isDouble() || !std::isfinite(v.toDouble()))
-            return expected("a number");
+            return expected("TipoNumero");
         return QVariant(v.toDouble());
     }
     case FieldType::Date: {
         auto d = v.isString() ? fieldvalue::parseDate(v.toString()) : std::nullopt;
         if (!d)
-            return expected("a date text \"yyyy-MM-dd\"");
+            return expected("TipoData");
         return QVariant(*d);
     }
     case FieldType::DateTime: {
         auto d = v.isString() ? fieldvalue::parseDateTime(v.toString()) : std::nullopt;
         if (!d)
-            return expected("a date-time text \"yyyy-MM-ddTHH:mm:ss\"");
+            return expected("TipoDataHora");
         return QVariant(*d);
     }
     case FieldType::Boolean:
         if (!v.isBool())
-            return expected("true or false");
+            return expected("TipoVerdadeiroFalso");
         return QVariant(v.toBool());
     }
-    return expected("a value");
+    return expected("TipoValor");
 }
 
 Result<FieldDef> fieldFromJson(const QJsonValue& value, int index, const QSet<QString>& seen)
 {
     QString where = QStringLiteral("fields[%1]").arg(index);
     if (!value.isObject())
-        return Error{QStringLiteral("%1: expected an object, found %2").arg(where, kindOf(value))};
+        return dataSetError("PctEsperado", where, dataSetText("TipoObjeto"), kindOf(value));
     const QJsonObject o = value.toObject();
     FieldDef f;
     if (!o.value(QLatin1String("name")).isString() ||
         o.value(QLatin1String("name")).toString().trimmed().isEmpty())
-        return Error{QStringLiteral("%1: \"name\" is missing or not a text").arg(where)};
+        return dataSetError("PctSemNome", where);
     f.name = o.value(QLatin1String("name")).toString();
     where += QStringLiteral(" (%1)").arg(f.name);
     if (f.name.contains(QLatin1Char(';')) ||
         f.name.compare(QLatin1String("zel_rowid"), Qt::CaseInsensitive) == 0)
-        return Error{QStringLiteral("%1: this name cannot be a field name").arg(where)};
+        return dataSetError("PctNomeInvalido", where);
     if (seen.contains(f.name.toLower()))
-        return Error{QStringLiteral("%1: the field is defined twice").arg(where)};
+        return dataSetError("PctCampoRepetido", where);
     for (auto it = o.begin(); it != o.end(); ++it) {
         static const QStringList known{QStringLiteral("name"),   QStringLiteral("type"),
                                        QStringLiteral("size"),   QStringLiteral("label"),
                                        QStringLiteral("format"), QStringLiteral("visible")};
         if (!known.contains(it.key()))
-            return Error{QStringLiteral("%1: unknown member \"%2\"").arg(where, it.key())};
+            return dataSetError("PctMembroDesconhecido", where, it.key());
     }
     const QJsonValue type = o.value(QLatin1String("type"));
     if (!type.isString())
-        return Error{QStringLiteral("%1: \"type\" is missing or not a text").arg(where)};
+        return dataSetError("PctSemTipo", where);
     auto t = fieldTypeFromName(type.toString());
     if (!t)
-        return Error{QStringLiteral("%1: unknown type \"%2\" (known: string, integer, float, date, datetime, "
-                                    "boolean)")
-                         .arg(where, type.toString())};
+        return dataSetError("PctTipoDesconhecido", where, type.toString());
     f.type = *t;
     if (o.contains(QLatin1String("size"))) {
         const QJsonValue size = o.value(QLatin1String("size"));
         const qint64 n = size.toInteger(-1);
         if (!size.isDouble() || n < 0 || n > (1 << 30) || n != size.toInteger(-2))
-            return Error{QStringLiteral("%1: \"size\" must be a whole number from 0").arg(where)};
+            return dataSetError("PctTamanho", where);
         f.size = int(n);
     }
     for (const char* key : {"label", "format"}) {
         const QJsonValue v = o.value(QLatin1String(key));
         if (!v.isUndefined() && !v.isString())
-            return Error{QStringLiteral("%1: \"%2\" must be a text").arg(where, QLatin1String(key))};
+            return dataSetError("PctMembroTexto", where, key);
     }
     f.displayLabel = o.value(QLatin1String("label")).toString();
     f.displayFormat = o.value(QLatin1String("format")).toString();
     const QJsonValue visible = o.value(QLatin1String("visible"));
     if (!visible.isUndefined() && !visible.isBool())
-        return Error{QStringLiteral("%1: \"visible\" must be true or false").arg(where)};
+        return dataSetError("PctVisivel", where);
     f.visible = visible.toBool(true);
     return f;
 }
@@ -163,8 +166,7 @@ Result<Row> rowFromJson(const QList<FieldDef>& fields, const QJsonValue& value, 
     if (value.isArray()) {
         const QJsonArray a = value.toArray();
         if (a.size() != fields.size())
-            return Error{
-                QStringLiteral("%1: %2 values for %3 fields").arg(where).arg(a.size()).arg(fields.size())};
+            return dataSetError("PctLinhaTamanho", where, a.size(), fields.size());
         for (int i = 0; i < fields.size(); ++i) {
             auto v = fromJson(fields[i], a.at(i), QStringLiteral("%1[%2]").arg(where).arg(i));
             if (!v)
@@ -174,8 +176,7 @@ Result<Row> rowFromJson(const QList<FieldDef>& fields, const QJsonValue& value, 
         return row;
     }
     if (!value.isObject())
-        return Error{
-            QStringLiteral("%1: expected an array or an object, found %2").arg(where, kindOf(value))};
+        return dataSetError("PctEsperado", where, dataSetText("TipoListaObjeto"), kindOf(value));
     const QJsonObject o = value.toObject();
     QSet<int> filled;
     for (auto it = o.begin(); it != o.end(); ++it) {
@@ -185,9 +186,9 @@ Result<Row> rowFromJson(const QList<FieldDef>& fields, const QJsonValue& value, 
                 i = k;
         }
         if (i < 0)
-            return Error{QStringLiteral("%1: unknown field \"%2\"").arg(where, it.key())};
+            return dataSetError("PctCampoDesconhecido", where, it.key());
         if (filled.contains(i))
-            return Error{QStringLiteral("%1: field \"%2\" is given twice").arg(where, it.key())};
+            return dataSetError("PctCampoDuasVezes", where, it.key());
         filled.insert(i);
         auto v = fromJson(fields[i], it.value(), QStringLiteral("%1.%2").arg(where, it.key()));
         if (!v)
@@ -237,35 +238,35 @@ QByteArray packetToJsonText(const DataPacket& packet, QJsonDocument::JsonFormat 
 Result<DataPacket> packetFromJson(const QJsonValue& value)
 {
     if (!value.isObject())
-        return Error{QStringLiteral("A data packet must be a JSON object, found %1").arg(kindOf(value))};
+        return dataSetError("PctNaoObjeto", kindOf(value));
     const QJsonObject o = value.toObject();
     for (auto it = o.begin(); it != o.end(); ++it) {
         if (it.key() != QLatin1String("fields") && it.key() != QLatin1String("rows"))
-            return Error{QStringLiteral("Data packet: unknown member \"%1\"").arg(it.key())};
+            return packetError(dataSetError("PctMembroDesconhecido", QStringLiteral("{}"), it.key()));
     }
     const QJsonValue fields = o.value(QLatin1String("fields"));
     if (!fields.isArray())
-        return Error{QStringLiteral("Data packet: \"fields\" is missing or not an array")};
+        return packetError(dataSetError("PctSemFields"));
     DataPacket packet;
     QSet<QString> seen;
     const QJsonArray fa = fields.toArray();
     for (int i = 0; i < fa.size(); ++i) {
         auto f = fieldFromJson(fa.at(i), i, seen);
         if (!f)
-            return Error{QStringLiteral("Data packet: ") + f.errorMessage()};
+            return packetError(f.error());
         seen.insert(f->name.toLower());
         packet.fields.append(f.value());
     }
     const QJsonValue rows = o.value(QLatin1String("rows"));
     if (!rows.isUndefined() && !rows.isArray())
-        return Error{QStringLiteral("Data packet: \"rows\" must be an array")};
+        return packetError(dataSetError("PctRowsLista"));
     const QJsonArray ra = rows.toArray();
     if (!ra.isEmpty() && packet.fields.isEmpty())
-        return Error{QStringLiteral("Data packet: rows without fields")};
+        return packetError(dataSetError("PctLinhasSemCampos"));
     for (int i = 0; i < ra.size(); ++i) {
         auto r = rowFromJson(packet.fields, ra.at(i), i);
         if (!r)
-            return Error{QStringLiteral("Data packet: ") + r.errorMessage()};
+            return packetError(r.error());
         packet.rows.append(r.value());
     }
     return packet;
@@ -275,7 +276,7 @@ Result<DataPacket> packetFromJson(const QJsonDocument& document)
 {
     if (document.isObject())
         return packetFromJson(QJsonValue(document.object()));
-    return Error{QStringLiteral("A data packet must be a JSON object")};
+    return dataSetError("PctNaoObjeto", dataSetText("TipoNada"));
 }
 
 Result<DataPacket> packetFromJsonText(const QByteArray& text)
@@ -283,9 +284,7 @@ Result<DataPacket> packetFromJsonText(const QByteArray& text)
     QJsonParseError err{};
     const QJsonDocument doc = QJsonDocument::fromJson(text, &err);
     if (err.error != QJsonParseError::NoError)
-        return Error{QStringLiteral("Data packet: JSON error at offset %1: %2")
-                         .arg(err.offset)
-                         .arg(err.errorString())};
+        return packetError(dataSetError("PctJson", err.offset, err.errorString()));
     return packetFromJson(doc);
 }
 

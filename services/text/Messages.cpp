@@ -1,8 +1,27 @@
 #include "Messages.h"
 
 #include <QDebug>
+#include <QMutex>
+#include <QSet>
 
 namespace zel {
+
+namespace {
+
+// True the first time a missing key is asked for in this process (keys without case).
+bool firstMiss(const QString& key)
+{
+    static QMutex mutex;
+    static QSet<QString> reported;
+    const QMutexLocker lock(&mutex);
+    const QString folded = key.toCaseFolded();
+    if (reported.contains(folded))
+        return false;
+    reported.insert(folded);
+    return true;
+}
+
+} // namespace
 
 const QString* TMessages::find(const QString& key) const
 {
@@ -25,7 +44,8 @@ QString TMessages::Msg(const QString& key) const
 {
     if (const QString* line = find(key))
         return line->mid(line->indexOf(u'|') + 1);
-    qWarning().noquote() << "message catalogue: no text for key" << key;
+    if (firstMiss(key))
+        qWarning().noquote() << "message catalogue: no text for key" << key;
     return key;
 }
 

@@ -8,7 +8,8 @@ namespace zel {
 // A form's message catalogue: lines made of a key, "|" and a text. Msg(key) gives the text
 // after the first "|" of the first line whose key matches without regard to letter case.
 // A key without a line yields the key itself, so a missing text shows up as its name on the
-// screen instead of as an empty dialog, and is reported once as a warning.
+// screen instead of as an empty dialog; the first time in a process that a key is missing it is
+// reported as a warning.
 class TMessages {
 public:
     TMessages() = default;

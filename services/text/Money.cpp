@@ -1,8 +1,13 @@
 #include "Money.h"
+#include "TextCatalogue.h"
 
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <optional>
 
 namespace zel {
 
@@ -11,17 +16,104 @@ namespace {
 // Beyond this magnitude a double no longer holds cents apart.
 constexpr double kMaxScaled = 4503599627370496.0; // 2^52
 
-// How far from a whole number a scaled value may lie and still count as that number: the
-// error of binary representation and of a few operations, not a real fraction of a cent.
-double tolerance(double scaled)
+constexpr std::uint64_t kPow10[] = {1ULL,
+                                    10ULL,
+                                    100ULL,
+                                    1000ULL,
+                                    10000ULL,
+                                    100000ULL,
+                                    1000000ULL,
+                                    10000000ULL,
+                                    100000000ULL,
+                                    1000000000ULL,
+                                    10000000000ULL,
+                                    100000000000ULL,
+                                    1000000000000ULL,
+                                    10000000000000ULL,
+                                    100000000000000ULL,
+                                    1000000000000000ULL,
+                                    10000000000000000ULL,
+                                    100000000000000000ULL,
+                                    1000000000000000000ULL};
+
+// The decimal value a non-negative double stands for, as significant digits and a scale:
+// value = digits × 10^exponent. Below 10^11 it is the double rounded to 14 significant
+// digits (15 from 10^10), which gives back the decimal text of any amount with up to four
+// decimals and drops the binary noise of a few operations (3 × 1.15 is 3.4499999999999997);
+// from 10^11 on a double holds too few digits to tell noise from a typed thousandth, so it
+// is the shortest text that reads back to the same double.
+struct Decimal {
+    std::uint64_t digits = 0;
+    int exponent = 0;
+};
+
+Decimal decimalOf(double magnitude)
 {
-    return std::max(1e-6, std::fabs(scaled) * 1e-12);
+    char buf[64];
+    std::to_chars_result r;
+    if (magnitude < 1e10)
+        r = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 13);
+    else if (magnitude < 1e11)
+        r = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 14);
+    else
+        r = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific);
+    // "d.ddddde+XX": at most 17 digits, which fit in 64 bits.
+    Decimal dec;
+    int fractionDigits = 0;
+    bool inFraction = false;
+    const char* p = buf;
+    for (; p < r.ptr && *p != 'e'; ++p) {
+        if (*p == '.') {
+            inFraction = true;
+            continue;
+        }
+        dec.digits = dec.digits * 10 + std::uint64_t(*p - '0');
+        fractionDigits += inFraction ? 1 : 0;
+    }
+    int exp10 = 0;
+    if (p < r.ptr) {
+        ++p;
+        if (*p == '+')
+            ++p;
+        std::from_chars(p, r.ptr, exp10);
+    }
+    dec.exponent = exp10 - fractionDigits;
+    return dec;
 }
 
-double power10(int decimals)
+// |value| × 10^decimals as a whole number, cut (`round` false) or rounded half up, from the
+// decimal value the double stands for. The caller keeps the result below 2^52.
+std::uint64_t scaledWhole(double magnitude, int decimals, bool round)
 {
-    static const double table[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
-    return table[std::clamp(decimals, 0, 9)];
+    const Decimal dec = decimalOf(magnitude);
+    const int shift = dec.exponent + decimals;
+    if (shift >= 0)
+        return dec.digits * kPow10[shift];
+    if (-shift > 18)
+        return 0;
+    const std::uint64_t divisor = kPow10[-shift];
+    const std::uint64_t whole = dec.digits / divisor;
+    const std::uint64_t rest = dec.digits % divisor;
+    return whole + (round && rest >= divisor - rest ? 1 : 0);
+}
+
+// How far from the cut (or the half) a scaled product may lie and still give the same answer
+// as the decimal value: the 14-digit rounding above plus the error of the product itself.
+double margin(double scaled)
+{
+    return 1e-9 + scaled * 1e-11;
+}
+
+Error textError(const char* key, const QString& input = {})
+{
+    const QString text = textMessage(QLatin1String(key));
+    return Error{input.isNull() ? text : text.arg(input), QLatin1String(key)};
+}
+
+double signedResult(double whole, double factor, double value)
+{
+    const double result = std::copysign(whole / factor, value);
+    return result == 0.0 ? 0.0 : result; // no negative zero
 }
 
 } // namespace
@@ -30,36 +122,41 @@ double Trunc2(double value)
 {
     if (!std::isfinite(value))
         return value;
-    const double scaled = value * 100.0;
-    if (std::fabs(scaled) >= kMaxScaled)
+    const double magnitude = std::fabs(value);
+    const double scaled = magnitude * 100.0;
+    if (scaled >= kMaxScaled)
         return value;
-    const double nearest = std::nearbyint(scaled);
-    const double whole = std::fabs(scaled - nearest) <= tolerance(scaled) ? nearest : std::trunc(scaled);
-    const double result = whole / 100.0;
-    return result == 0.0 ? 0.0 : result; // no negative zero
+    // Most amounts lie clearly between two cents: the product settles them without text.
+    const double whole = std::floor(scaled);
+    const double fraction = scaled - whole;
+    const double m = margin(scaled);
+    if (fraction >= m && fraction <= 1.0 - m)
+        return signedResult(whole, 100.0, value);
+    return signedResult(double(scaledWhole(magnitude, 2, false)), 100.0, value);
 }
 
 double RoundDec(double value, int decimals)
 {
     if (!std::isfinite(value))
         return value;
-    const double factor = power10(decimals);
-    const double scaled = std::fabs(value) * factor;
+    decimals = std::clamp(decimals, 0, 9);
+    const double factor = double(kPow10[decimals]);
+    const double magnitude = std::fabs(value);
+    const double scaled = magnitude * factor;
     if (scaled >= kMaxScaled)
         return value;
-    double whole = std::floor(scaled);
+    const double whole = std::floor(scaled);
     const double fraction = scaled - whole;
-    if (fraction >= 0.5 - tolerance(scaled))
-        whole += 1.0;
-    const double result = std::copysign(whole / factor, value);
-    return result == 0.0 ? 0.0 : result;
+    if (std::fabs(fraction - 0.5) > margin(scaled))
+        return signedResult(fraction > 0.5 ? whole + 1.0 : whole, factor, value);
+    return signedResult(double(scaledWhole(magnitude, decimals, true)), factor, value);
 }
 
 Result<double> parseAmount(const QString& input, const QLocale& locale)
 {
     const QString text = input.trimmed();
     if (text.isEmpty())
-        return Error{QStringLiteral("Informe um valor.")};
+        return textError("ValorVazio");
 
     const QString decimal = locale.decimalPoint();
     const QString group = locale.groupSeparator();
@@ -82,15 +179,16 @@ Result<double> parseAmount(const QString& input, const QLocale& locale)
     static const QRegularExpression digits(QStringLiteral("^[0-9]*$"));
 
     if (!group.isEmpty() && integerPart.contains(group)) {
-        const QRegularExpression grouped(QStringLiteral("^[0-9]{1,3}(%1[0-9]{3})+$")
+        // The first group starts with a digit other than 0: "0.500" is no number of thousands.
+        const QRegularExpression grouped(QStringLiteral("^[1-9][0-9]{0,2}(%1[0-9]{3})+$")
                                              .arg(QRegularExpression::escape(group)));
         if (!grouped.match(integerPart).hasMatch())
-            return Error{QStringLiteral("\"%1\" não é um valor válido.").arg(input)};
+            return textError("ValorInvalido", input);
         integerPart.remove(group);
     }
     if (!digits.match(integerPart).hasMatch() || !digits.match(fractionPart).hasMatch() ||
         (integerPart.isEmpty() && fractionPart.isEmpty()))
-        return Error{QStringLiteral("\"%1\" não é um valor válido.").arg(input)};
+        return textError("ValorInvalido", input);
 
     const QString canonical = (negative ? QStringLiteral("-") : QString()) +
                               (integerPart.isEmpty() ? QStringLiteral("0") : integerPart) +
@@ -98,8 +196,34 @@ Result<double> parseAmount(const QString& input, const QLocale& locale)
     bool ok = false;
     const double value = canonical.toDouble(&ok);
     if (!ok || !std::isfinite(value) || std::fabs(value) >= 1e13)
-        return Error{QStringLiteral("\"%1\" está fora dos limites de um valor.").arg(input)};
+        return textError("ValorForaLimite", input);
     return value == 0.0 ? 0.0 : value;
+}
+
+Result<double> parseNumber(const QString& input, const QLocale& locale)
+{
+    const QString text = input.trimmed();
+    static const QRegularExpression plain(
+        QStringLiteral("^[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]{1,3})?$"));
+    std::optional<double> cValue;
+    if (plain.match(text).hasMatch()) {
+        const QByteArray latin = text.toLatin1();
+        const char* begin = latin.constData() + (latin.startsWith('+') ? 1 : 0);
+        double v = 0;
+        const auto r = std::from_chars(begin, latin.constData() + latin.size(), v);
+        if (r.ec == std::errc() && std::isfinite(v))
+            cValue = v == 0.0 ? 0.0 : v;
+    }
+    const Result<double> localeValue = parseAmount(text, locale);
+    if (localeValue && cValue && *localeValue != *cValue)
+        return textError("NumAmbiguo", input);
+    if (localeValue)
+        return *localeValue;
+    if (cValue)
+        return *cValue;
+    if (text.isEmpty())
+        return localeValue.error();
+    return textError("NumInvalido", input);
 }
 
 namespace {

@@ -10,7 +10,11 @@ namespace zel {
 // Amounts are doubles, as the host's interfaces give them. Every cut and rounding goes
 // through these two routines, which work on the decimal value a double stands for: a value
 // that a decimal text of cents denotes (0.29, 1.15, 3 × 1.15) is never a cent short because
-// its binary representation lies a hair below it.
+// its binary representation lies a hair below it. Below 10^11 that value is the double
+// rounded to 14 significant digits (15 from 10^10), which keeps every amount typed with up to
+// four decimals and drops the noise of a few operations; from 10^11 on it is the shortest
+// text that reads back to the same double, so every amount the parser accepts (below 10^13)
+// keeps its cents.
 
 // Cut toward zero to two decimals.
 double Trunc2(double value);
@@ -20,9 +24,16 @@ double RoundDec(double value, int decimals);
 
 // Parses an amount typed by an operator or read from a text: optional sign, digits, an
 // optional decimal separator of the locale (the C locale's "." is accepted too when it is
-// not the locale's group separator), group separators of the locale between groups of three.
+// not the locale's group separator), group separators of the locale between groups of three
+// after a first group that does not start with 0 ("0.500" is refused, not read as 500).
 // Anything else, an empty text or a value out of range is an error value.
 Result<double> parseAmount(const QString& text, const QLocale& locale = QLocale());
+
+// A number kept as text (a text field read as a number, a text written to a float field):
+// the locale's separators as parseAmount reads them, or C-locale text ("12.5", "1e3", no
+// group separators). A text the two readings take for different numbers ("1.234" where the
+// group separator is ".") and a text neither reads are error values.
+Result<double> parseNumber(const QString& text, const QLocale& locale = QLocale());
 
 // "R$ 1.234,56": the locale's currency symbol and separators, two decimals.
 QString formatCurrency(double value, const QLocale& locale = QLocale());

@@ -8,9 +8,15 @@
 
 namespace zel {
 
-// An error value: what went wrong, in words an operator or a host engineer can act on.
+// An error value: what went wrong, in words an operator or a host engineer can act on (from
+// a message catalogue, in Portuguese), and the catalogue key of that text as a stable code
+// for tests and logs (empty where the text has no key of its own).
 struct Error {
+    Error() = default;
+    Error(QString text, QString key = {}) : message(std::move(text)), code(std::move(key)) {}
+
     QString message;
+    QString code;
 };
 
 // A value or an error. Parsers of outside input (typed amounts, data packets, data files,
@@ -32,6 +38,7 @@ public:
 
     const Error& error() const { return std::get<Error>(m_data); }
     QString errorMessage() const { return ok() ? QString() : error().message; }
+    QString errorCode() const { return ok() ? QString() : error().code; }
 
 private:
     std::variant<T, Error> m_data;
@@ -48,6 +55,7 @@ public:
     explicit operator bool() const { return ok(); }
     const Error& error() const { return *m_error; }
     QString errorMessage() const { return ok() ? QString() : m_error->message; }
+    QString errorCode() const { return ok() ? QString() : m_error->code; }
 
 private:
     std::optional<Error> m_error;

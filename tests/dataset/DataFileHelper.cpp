@@ -1,5 +1,7 @@
 // A second process for the data file tests.
 //   datafile_helper append <file> <tag> <count>: <count> times load, append one row, save.
+//   datafile_helper create <file> <tag> <count>: a new dataset with <count> rows saved to a
+//     file that may not exist yet.
 //   datafile_helper crash <file> <log|rewrite> <n>: add 1 to N of every row and save, dying on
 //     the n-th write to the database file (n > 0) or to its journal (n < 0).
 
@@ -43,11 +45,24 @@ int main(int argc, char** argv)
         }
         return 0;
     }
+    if (args[1] == QLatin1String("create") && args.size() == 5) {
+        ds.setFieldDefs({FieldDef{QStringLiteral("TAG"), FieldType::String, 30},
+                         FieldDef{QStringLiteral("N"), FieldType::Integer, 0}});
+        ds.createDataSet();
+        for (int i = 0; i < args[4].toInt(); ++i) {
+            ds.append();
+            ds.fieldByName(QStringLiteral("TAG")).setString(args[3]);
+            ds.fieldByName(QStringLiteral("N")).setInteger(i);
+            ds.post();
+        }
+        if (Status s = ds.saveToFile(path); !s)
+            return fail(s);
+        return 0;
+    }
     if (args[1] == QLatin1String("crash") && args.size() == 5) {
         if (Status s = ds.loadFromFile(path); !s)
             return fail(s);
-        if (args[3] == QLatin1String("rewrite"))
-            ds.setLogChanges(false); // the save replaces every row instead of applying the log
+        const bool rewrite = args[3] == QLatin1String("rewrite"); // replace every row
         for (ds.first(); !ds.eof(); ds.next()) {
             ds.edit();
             ds.fieldByName(QStringLiteral("N"))
@@ -56,7 +71,7 @@ int main(int argc, char** argv)
         }
         const int nth = args[4].toInt();
         installCrashVfs(nth > 0 ? CrashTarget::Database : CrashTarget::Journal, nth > 0 ? nth : -nth);
-        if (Status s = ds.saveToFile(path); !s)
+        if (Status s = ds.saveToFile(path, rewrite ? SaveMode::ReplaceRows : SaveMode::Changes); !s)
             return fail(s);
         return 3; // the save finished before the chosen write
     }

@@ -1,6 +1,7 @@
 #include "DataSetTestSupport.h"
 
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
@@ -42,6 +43,32 @@ TEST(DataFileProcesses, TwoProcessesAppendingToOneFileLoseNoRow)
     for (int i = 0; i < count; ++i) {
         EXPECT_TRUE(seen.contains(QStringLiteral("a%1").arg(i))) << i;
         EXPECT_TRUE(seen.contains(QStringLiteral("b%1").arg(i))) << i;
+    }
+}
+
+// Two terminals that each find no file and create it with rows of their own, at the same
+// time: the second save adds its rows to the file the first created.
+TEST(DataFileProcesses, TwoProcessesCreatingOneFileKeepBothRows)
+{
+    QTemporaryDir dir;
+    for (int round = 0; round < 3; ++round) {
+        const QString path = dir.filePath(QStringLiteral("new%1.cds").arg(round));
+        const int count = 40;
+        QProcess a, b;
+        a.start(QStringLiteral(ZEL_DATAFILE_HELPER), {"create", path, "a", QString::number(count)});
+        b.start(QStringLiteral(ZEL_DATAFILE_HELPER), {"create", path, "b", QString::number(count)});
+        ASSERT_TRUE(a.waitForFinished(120000));
+        ASSERT_TRUE(b.waitForFinished(120000));
+        EXPECT_EQ(a.exitCode(), 0) << a.readAllStandardError().toStdString();
+        EXPECT_EQ(b.exitCode(), 0) << b.readAllStandardError().toStdString();
+
+        DataSet ds;
+        ASSERT_TRUE(ds.loadFromFile(path).ok());
+        QMap<QString, int> perTag;
+        for (ds.first(); !ds.eof(); ds.next())
+            ++perTag[ds.fieldByName(QStringLiteral("TAG")).asString()];
+        EXPECT_EQ(perTag.value(QStringLiteral("a")), count) << round;
+        EXPECT_EQ(perTag.value(QStringLiteral("b")), count) << round;
     }
 }
 

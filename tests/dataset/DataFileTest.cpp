@@ -142,8 +142,7 @@ TEST_F(DataFileTest, ConflictingSaveRollsBackAndLeavesTheFileAsItWas)
     b.post();
     const Status s = b.saveToFile(path);
     ASSERT_FALSE(s.ok());
-    EXPECT_NE(s.errorMessage().indexOf(QLatin1String("changed by another terminal")), -1)
-        << s.errorMessage().toStdString();
+    EXPECT_EQ(s.errorCode(), QStringLiteral("ArqLinhaAlterada")) << s.errorMessage().toStdString();
     EXPECT_EQ(bytesOf(path), before);
     EXPECT_EQ(b.changeCount(), 2); // nothing is lost in memory either
 
@@ -170,7 +169,7 @@ TEST_F(DataFileTest, UniqueIndexHoldsAcrossTerminals)
     const QByteArray before = bytesOf(path);
     const Status s = b.saveToFile(path);
     ASSERT_FALSE(s.ok());
-    EXPECT_NE(s.errorMessage().indexOf(QLatin1String("same key")), -1) << s.errorMessage().toStdString();
+    EXPECT_EQ(s.errorCode(), QStringLiteral("ArqMesmaChave")) << s.errorMessage().toStdString();
     EXPECT_EQ(bytesOf(path), before);
 }
 
@@ -181,7 +180,12 @@ TEST_F(DataFileTest, SaveAsWritesTheWholeDatasetAndCreatesTheFile)
     DataSet d;
     ASSERT_TRUE(d.loadFromFile(path).ok());
     addQuote(d, "GBP", QDate(2026, 12, 8), 7.0);
-    ASSERT_TRUE(d.saveToFile(other).ok());
+    // The change log of rows from one file does not apply to another: a copy is a replace,
+    // and only a caller that asks for one gets it.
+    const Status refused = d.saveToFile(other);
+    EXPECT_EQ(refused.errorCode(), QStringLiteral("ArqOrigemDiferente")) << refused.errorMessage().toStdString();
+    EXPECT_FALSE(QFile::exists(other));
+    ASSERT_TRUE(d.saveToFile(other, SaveMode::ReplaceRows).ok());
     DataSet back;
     ASSERT_TRUE(back.loadFromFile(other).ok());
     EXPECT_EQ(back.recordCount(), 4);
@@ -189,13 +193,81 @@ TEST_F(DataFileTest, SaveAsWritesTheWholeDatasetAndCreatesTheFile)
     ASSERT_TRUE(original.loadFromFile(path).ok());
     EXPECT_EQ(original.recordCount(), 3);
 
-    // With the log switched off the whole dataset replaces the file's rows.
+    // With the log switched off only a replace can write the rows.
     d.setLogChanges(false);
     d.first();
     d.deleteRecord();
-    ASSERT_TRUE(d.saveToFile(other).ok());
+    EXPECT_EQ(d.saveToFile(other).errorCode(), QStringLiteral("ArqSemRegistro"));
+    ASSERT_TRUE(d.saveToFile(other, SaveMode::ReplaceRows).ok());
     ASSERT_TRUE(back.loadFromFile(other).ok());
     EXPECT_EQ(back.data(), d.data());
+}
+
+TEST_F(DataFileTest, RowsFromAPacketReplaceTheFileOnlyWhenAsked)
+{
+    ASSERT_TRUE(ds.saveToFile(path).ok());
+    const QByteArray before = bytesOf(path);
+    DataSet fromHost;
+    fromHost.setData(ds.data());
+    const Status refused = fromHost.saveToFile(path);
+    EXPECT_EQ(refused.errorCode(), QStringLiteral("ArqOrigemDiferente")) << refused.errorMessage().toStdString();
+    EXPECT_EQ(bytesOf(path), before);
+
+    fromHost.first();
+    fromHost.deleteRecord();
+    ASSERT_TRUE(fromHost.saveToFile(path, SaveMode::ReplaceRows).ok());
+    DataSet back;
+    ASSERT_TRUE(back.loadFromFile(path).ok());
+    EXPECT_EQ(back.data(), fromHost.data());
+}
+
+TEST_F(DataFileTest, ChangesToAFileRecreatedSinceTheLoadAreRefused)
+{
+    ASSERT_TRUE(ds.saveToFile(path).ok());
+    DataSet d;
+    ASSERT_TRUE(d.loadFromFile(path).ok());
+    d.first();
+    d.edit();
+    d.fieldByName(QStringLiteral("VRINDICE")).setFloat(9.0);
+    d.post();
+    // Another terminal deletes the file and creates it anew with rows of its own.
+    ASSERT_TRUE(QFile::remove(path));
+    DataSet other(quoteFields());
+    other.createDataSet();
+    addQuote(other, "CHF", QDate(2026, 12, 9), 6.0);
+    ASSERT_TRUE(other.saveToFile(path).ok());
+    const QByteArray before = bytesOf(path);
+
+    const Status s = d.saveToFile(path);
+    EXPECT_EQ(s.errorCode(), QStringLiteral("ArqSubstituido")) << s.errorMessage().toStdString();
+    EXPECT_EQ(bytesOf(path), before);
+    EXPECT_EQ(d.changeCount(), 1);
+}
+
+TEST_F(DataFileTest, LoadRefusesAFilterTheFileCannotFeedAndKeepsTheDataset)
+{
+    ASSERT_TRUE(ds.saveToFile(path).ok());
+    DataSet d({stringField(QStringLiteral("CODE"), 4), stringField(QStringLiteral("ONLYHERE"), 4)});
+    d.createDataSet();
+    appendRow(d, {"mine", "x"});
+    appendRow(d, {"too", "y"});
+    d.setFilter([](const RecordView& r) { return r.text(QStringLiteral("ONLYHERE")) == QLatin1String("x"); },
+                QStringLiteral("ONLYHERE = 'x'"));
+    d.setFiltered(true);
+    const DataPacket before = d.data();
+
+    const Status s = d.loadFromFile(path);
+    ASSERT_FALSE(s.ok());
+    EXPECT_EQ(s.errorCode(), QStringLiteral("DsCampoNaoExiste")) << s.errorMessage().toStdString();
+    EXPECT_EQ(d.data(), before);
+    EXPECT_TRUE(d.filtered());
+    EXPECT_EQ(walk(d), QStringList({"mine"}));
+    EXPECT_EQ(d.changeCount(), 2);
+
+    // A packet without the field is refused the same way.
+    EXPECT_THROW(d.setData(ds.data()), DataSetError);
+    EXPECT_EQ(d.data(), before);
+    EXPECT_EQ(walk(d), QStringList({"mine"}));
 }
 
 TEST_F(DataFileTest, LoadKeepsTheDatasetsIndexesAndAddsTheFiles)
@@ -220,8 +292,8 @@ struct BadFile
 {
     const char* name;
     std::function<void(const QString& path, DataSet& good)> make;
-    const char* loadError; // null: it loads (into a dataset of its own shape)
-    const char* saveError; // null: not tried
+    const char* loadError; // the error's code; null: it loads (into a dataset of its own shape)
+    const char* saveError; // the error's code; null: not tried
 };
 
 class BadFileTest : public ::testing::TestWithParam<BadFile>
@@ -246,7 +318,7 @@ TEST_P(BadFileTest, ClearErrorAndTheFileUntouched)
     if (GetParam().loadError) {
         const Status loaded = target.loadFromFile(path);
         ASSERT_FALSE(loaded.ok());
-        EXPECT_NE(loaded.errorMessage().indexOf(QString::fromUtf8(GetParam().loadError)), -1)
+        EXPECT_EQ(loaded.errorCode(), QString::fromUtf8(GetParam().loadError))
             << loaded.errorMessage().toStdString();
         EXPECT_EQ(bytesOf(path), before);
         EXPECT_EQ(walk(target, QStringLiteral("KEEP")), QStringList({"mine"}));
@@ -256,7 +328,7 @@ TEST_P(BadFileTest, ClearErrorAndTheFileUntouched)
     if (GetParam().saveError) {
         const Status saved = target.saveToFile(path);
         ASSERT_FALSE(saved.ok());
-        EXPECT_NE(saved.errorMessage().indexOf(QString::fromUtf8(GetParam().saveError)), -1)
+        EXPECT_EQ(saved.errorCode(), QString::fromUtf8(GetParam().saveError))
             << saved.errorMessage().toStdString();
         EXPECT_EQ(bytesOf(path), before);
     }
@@ -265,51 +337,51 @@ TEST_P(BadFileTest, ClearErrorAndTheFileUntouched)
 INSTANTIATE_TEST_SUITE_P(
     Files, BadFileTest,
     ::testing::Values(
-        BadFile{"missing", [](const QString&, DataSet&) {}, "does not exist", nullptr},
+        BadFile{"missing", [](const QString&, DataSet&) {}, "ArqNaoExiste", nullptr},
         BadFile{"notSqlite",
                 [](const QString& p, DataSet&) {
                     QFile f(p);
                     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
                     f.write(QByteArray("CDTIPORECE;IDTIPORECE\n001;4\n").repeated(200));
                 },
-                "not an SQLite database", "not an SQLite database"},
+                "ArqNaoSqlite", "ArqNaoSqlite"},
         BadFile{"foreignSqlite",
                 [](const QString& p, DataSet&) {
                     runSql(p, "CREATE TABLE clientes(id INTEGER); INSERT INTO clientes VALUES (1);");
                 },
-                "not a data file of this system", "another kind"},
+                "ArqOutroSistema", "ArqOutroTipo"},
         BadFile{"otherShape",
                 [](const QString& p, DataSet& good) {
                     ASSERT_TRUE(good.saveToFile(p).ok());
                     runSql(p, "ALTER TABLE records ADD COLUMN EXTRA TEXT;");
                 },
-                "its table has the columns", "its table has the columns"},
+                "ArqColunas", "ArqColunas"},
         BadFile{"otherFields", [](const QString& p, DataSet& good) { ASSERT_TRUE(good.saveToFile(p).ok()); },
-                nullptr, "holds a table of another shape"},
+                nullptr, "ArqOutraForma"},
         BadFile{"wrongValueType",
                 [](const QString& p, DataSet& good) {
                     ASSERT_TRUE(good.saveToFile(p).ok());
                     runSql(p, "UPDATE records SET IDTIPORECE = x'00ff';");
                 },
-                "holds a blob where a string belongs", nullptr},
+                "ArqTipoErrado", nullptr},
         BadFile{"tooLong",
                 [](const QString& p, DataSet& good) {
                     ASSERT_TRUE(good.saveToFile(p).ok());
                     runSql(p, "UPDATE records SET CDTIPORECE = 'ABCDEF';");
                 },
-                "longer than the field's 3 characters", nullptr},
+                "ArqTextoLongo", nullptr},
         BadFile{"unknownType",
                 [](const QString& p, DataSet& good) {
                     ASSERT_TRUE(good.saveToFile(p).ok());
                     runSql(p, "UPDATE zel_fields SET type = 'money' WHERE position = 0;");
                 },
-                "unknown type \"money\"", nullptr},
+                "ArqTipoDesconhecido", nullptr},
         BadFile{"newerFormat",
                 [](const QString& p, DataSet& good) {
                     ASSERT_TRUE(good.saveToFile(p).ok());
                     runSql(p, "UPDATE zel_meta SET value = '9' WHERE key = 'format';");
                 },
-                "format version \"9\"", "format version \"9\""}),
+                "ArqVersao", "ArqVersao"}),
     [](const ::testing::TestParamInfo<BadFile>& info) { return std::string(info.param.name); });
 
 TEST(DataFileSave, MissingFolderOrNoNameIsAnError)

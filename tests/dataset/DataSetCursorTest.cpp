@@ -1,7 +1,11 @@
 #include "DataSetTestSupport.h"
+#include "dataset/DataSetMessages.h"
 #include "dataset/FieldValue.h"
+#include "text/TextCatalogue.h"
 
 #include <cmath>
+#include <functional>
+#include <optional>
 
 using namespace zel;
 using namespace zel::test;
@@ -235,7 +239,8 @@ TEST_F(CursorTest, ErrorsNameTheDataset)
         ds.fieldByName(QStringLiteral("NOPE"));
         FAIL() << "no error";
     } catch (const DataSetError& e) {
-        EXPECT_STREQ(e.what(), "cdsTest: field \"NOPE\" not found");
+        EXPECT_STREQ(e.what(), "cdsTest: O campo \"NOPE\" não existe.");
+        EXPECT_EQ(e.code(), QStringLiteral("DsCampoNaoExiste"));
     }
 }
 
@@ -322,7 +327,7 @@ INSTANTIATE_TEST_SUITE_P(
         ConvertCase{kInt, QStringLiteral(" 42 "), qint64(42)}, ConvertCase{kInt, 3.0, qint64(3)},
         ConvertCase{kInt, 3.5, {}, true}, ConvertCase{kInt, QStringLiteral("4x"), {}, true},
         ConvertCase{kInt, QStringLiteral(""), QVariant()}, ConvertCase{kFlt, QStringLiteral("12.25"), 12.25},
-        ConvertCase{kFlt, QStringLiteral("12,25"), {}, true}, ConvertCase{kFlt, qint64(7), 7.0},
+        ConvertCase{kFlt, QStringLiteral("12,25"), 12.25}, ConvertCase{kFlt, qint64(7), 7.0},
         ConvertCase{kFlt, std::nan(""), {}, true}, ConvertCase{kFlt, HUGE_VAL, {}, true},
         ConvertCase{kDate, QStringLiteral("2026-12-07"), QDate(2026, 12, 7)},
         ConvertCase{kDate, QDateTime(QDate(2026, 1, 2), QTime(23, 0)), QDate(2026, 1, 2)},
@@ -355,6 +360,64 @@ TEST(FieldViews, ReadValuesAsOtherTypes)
     EXPECT_EQ(ds.fieldByName(QStringLiteral("F")).asFloat(), 0.0);
 }
 
+TEST(FieldViews, AFieldKeptAcrossNewDefinitionsFollowsItsNameOrThrows)
+{
+    DataSet ds({stringField(QStringLiteral("A"), 4), typedField(QStringLiteral("B"), FieldType::Integer)});
+    ds.createDataSet();
+    appendRow(ds, {"x", 1});
+    Field b = ds.fieldByName(QStringLiteral("B"));
+    DataPacket packet;
+    packet.fields = {typedField(QStringLiteral("B"), FieldType::Integer)};
+    packet.rows = {Row{qint64(7)}};
+    ds.setData(packet);
+    EXPECT_EQ(b.asInteger(), 7);
+    ds.close();
+    ds.setFieldDefs({stringField(QStringLiteral("C"), 1)});
+    ds.open();
+    EXPECT_THROW(b.value(), DataSetError);
+    EXPECT_THROW(b.name(), DataSetError);
+}
+
+// Text written to a float field and a float read from a text field are read with the
+// system's separators (pt_BR here) like every typed amount; C-locale text is taken where it
+// cannot mean something else, and a text that reads two ways is refused.
+struct FloatText
+{
+    const char* text;
+    std::optional<double> value; // empty: refused
+};
+
+class FloatTextTest : public ::testing::TestWithParam<FloatText>
+{
+};
+
+TEST_P(FloatTextTest, WrittenAndReadWithTheSystemSeparators)
+{
+    DataSet ds({stringField(QStringLiteral("S"), 20), typedField(QStringLiteral("F"), FieldType::Float)});
+    ds.createDataSet();
+    ds.append();
+    const QString text = QString::fromUtf8(GetParam().text);
+    ds.fieldByName(QStringLiteral("S")).setString(text);
+    if (GetParam().value) {
+        EXPECT_EQ(ds.fieldByName(QStringLiteral("S")).asFloat(), *GetParam().value) << GetParam().text;
+        ds.fieldByName(QStringLiteral("F")).setString(text);
+        EXPECT_EQ(ds.fieldByName(QStringLiteral("F")).asFloat(), *GetParam().value) << GetParam().text;
+    } else {
+        EXPECT_THROW(ds.fieldByName(QStringLiteral("S")).asFloat(), DataSetError) << GetParam().text;
+        ds.fieldByName(QStringLiteral("F")).setFloat(1.0);
+        EXPECT_THROW(ds.fieldByName(QStringLiteral("F")).setString(text), DataSetError) << GetParam().text;
+        EXPECT_EQ(ds.fieldByName(QStringLiteral("F")).asFloat(), 1.0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, FloatTextTest,
+    ::testing::Values(FloatText{"1,234", 1.234}, FloatText{"1.234,5", 1234.5}, FloatText{"-3,10", -3.1},
+                      FloatText{"12.5", 12.5}, FloatText{"0.500", 0.5}, FloatText{"1e3", 1000.0},
+                      FloatText{" 7 ", 7.0}, FloatText{"1.234", std::nullopt},
+                      FloatText{"12.345.678", 12345678.0}, FloatText{"1,2,3", std::nullopt},
+                      FloatText{"1,234.5", std::nullopt}, FloatText{"R$ 1", std::nullopt}));
+
 TEST(FieldDefinitions, BadDefinitionsAreRefused)
 {
     DataSet ds;
@@ -366,6 +429,35 @@ TEST(FieldDefinitions, BadDefinitionsAreRefused)
     ds.setFieldDefs({stringField(QStringLiteral("A"), 1)});
     ds.open();
     EXPECT_THROW(ds.addFieldDef(stringField(QStringLiteral("B"), 1)), DataSetError);
+}
+
+// What an operator may see of a dataset's errors comes from the dataset's catalogue, in
+// Portuguese, with the catalogue key as the error's code.
+TEST(DataSetMessages, ErrorsComeFromTheCatalogue)
+{
+    auto expectCatalogued = [](const std::function<void()>& action, const char* code, const QString& text) {
+        try {
+            action();
+            ADD_FAILURE() << "no error for " << code;
+        } catch (const DataSetError& e) {
+            EXPECT_EQ(e.code(), QString::fromLatin1(code));
+            EXPECT_TRUE(dataSetCatalogue().contains(e.code()) || textCatalogue().contains(e.code())) << code;
+            EXPECT_EQ(QString::fromUtf8(e.what()), text);
+        }
+    };
+    DataSet empty;
+    expectCatalogued([&] { empty.open(); }, "DsSemCamposAbrir",
+                     QStringLiteral("Não é possível abrir uma tabela sem definições de campos."));
+    DataSet ds({typedField(QStringLiteral("VRINDICE"), FieldType::Float)});
+    ds.setName(QStringLiteral("cdsCotacao"));
+    ds.createDataSet();
+    ds.append();
+    expectCatalogued([&] { ds.fieldByName(QStringLiteral("VRINDICE")).setString(QStringLiteral("abc")); },
+                     "NumInvalido",
+                     QStringLiteral("cdsCotacao: O campo VRINDICE (número real) não aceita o valor \"abc\": "
+                                    "\"abc\" não é um número."));
+    expectCatalogued([&] { ds.fieldByName(QStringLiteral("VRX")); }, "DsCampoNaoExiste",
+                     QStringLiteral("cdsCotacao: O campo \"VRX\" não existe."));
 }
 
 } // namespace

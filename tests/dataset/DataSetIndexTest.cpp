@@ -95,6 +95,10 @@ TEST_F(IndexTest, NullsSortFirstAndEqualKeysKeepTheirOrder)
     ds.addIndex({"order", {"NRORDTROCO"}});
     ds.setIndexName(QStringLiteral("order"));
     EXPECT_EQ(walk(ds), QStringList({"E", "A", "C", "B", "D"}));
+    // Descending, the whole order turns over: nulls come last.
+    ds.addIndex({"orderDesc", {"NRORDTROCO"}, {}, true});
+    ds.setIndexName(QStringLiteral("orderDesc"));
+    EXPECT_EQ(walk(ds).last(), QStringLiteral("E"));
 }
 
 TEST_F(IndexTest, UniqueIndexRefusesADuplicateKeyAtPost)

@@ -36,6 +36,26 @@ TEST(TMessages, KeysMatchWithoutCaseAndTextFollowsTheFirstBar)
     EXPECT_EQ(msg.Msg("subtotal"), QString("Subtotal : "));
 }
 
+namespace {
+int g_missWarnings = 0;
+void countMisses(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    if (type == QtWarningMsg && text.contains(QLatin1String("NoSuchKeyEver")))
+        ++g_missWarnings;
+}
+} // namespace
+
+TEST(TMessages, AMissingKeyIsReportedOnce)
+{
+    const QtMessageHandler previous = qInstallMessageHandler(countMisses);
+    TMessages one({"A|a"}), other;
+    EXPECT_EQ(one.Msg("NoSuchKeyEver"), QString("NoSuchKeyEver"));
+    EXPECT_EQ(one.Msg("nosuchkeyever"), QString("nosuchkeyever"));
+    EXPECT_EQ(other.Msg("NoSuchKeyEver"), QString("NoSuchKeyEver"));
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(g_missWarnings, 1);
+}
+
 TEST(FiliProc, HostSetsTheBranchCode)
 {
     setFiliProc("0007");

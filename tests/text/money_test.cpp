@@ -86,6 +86,61 @@ TEST(Trunc2, LargeRandomAmountsKeepTheirCents)
     }
 }
 
+// Amounts up to the parser's limit with a thousandths digit: the cut and the rounding work
+// on the decimal text the amount was read from, however large it is.
+TEST(Trunc2, AmountsUpToTheParserLimitCutAndRoundOnTheirDecimalText)
+{
+    std::mt19937_64 rng(20261208);
+    std::uniform_int_distribution<long long> whole(0, 9'999'999'999'999LL);
+    std::uniform_int_distribution<int> mills(0, 999);
+    auto read = [](const std::string& text) {
+        double v = 0;
+        std::from_chars(text.data(), text.data() + text.size(), v);
+        return v;
+    };
+    int checked = 0;
+    for (int i = 0; i < 300'000; ++i) {
+        // Every magnitude equally often, not mostly the largest.
+        const long long w = whole(rng) >> (i % 44);
+        const int m = mills(rng);
+        const std::string text = std::to_string(w) + "." + std::to_string(1000 + m).substr(1);
+        const double value = read(text);
+        // Where two such texts give one double, the shorter text is the one it stands for.
+        char shortest[64];
+        const auto end = std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::fixed).ptr;
+        std::string expectedText = text;
+        while (expectedText.back() == '0')
+            expectedText.pop_back();
+        if (expectedText.back() == '.')
+            expectedText.pop_back();
+        if (std::string(shortest, end) != expectedText)
+            continue;
+        ++checked;
+        const long long cents = w * 100 + m / 10;
+        const long long up = cents + (m % 10 >= 5 ? 1 : 0);
+        const auto asText = [](long long c) {
+            return std::to_string(c / 100) + "." + std::to_string(100 + c % 100).substr(1);
+        };
+        ASSERT_EQ(Trunc2(value), read(asText(cents))) << text;
+        ASSERT_EQ(Trunc2(-value), -read(asText(cents)) + 0.0) << text;
+        ASSERT_EQ(RoundDec(value, 2), read(asText(up))) << text;
+        ASSERT_EQ(RoundDec(-value, 2), -read(asText(up)) + 0.0) << text;
+        ASSERT_EQ(formatFixed(value, QLocale::c()), QString::fromStdString(asText(cents + (m % 10 >= 5))))
+            << text;
+    }
+    EXPECT_GT(checked, 250'000);
+}
+
+TEST(Trunc2, LargeWholeAmountsKeepZeroCents)
+{
+    EXPECT_EQ(Trunc2(1234567890.129), 1234567890.12);
+    EXPECT_EQ(RoundDec(5000000000.0, 2), 5000000000.0);
+    EXPECT_EQ(formatFixed(5000000000.0, kBr), QString("5000000000,00"));
+    EXPECT_EQ(centsText(9999999999999.99), QString("999999999999999"));
+    EXPECT_EQ(formatCurrency(9999999999999.99, kBr), QString("R$ 9.999.999.999.999,99"));
+    EXPECT_EQ(RoundDec(123456789012.345, 2), 123456789012.35);
+}
+
 TEST(RoundDec, HalvesGoAwayFromZeroOnTheDecimalValue)
 {
     EXPECT_EQ(RoundDec(1.005, 2), 1.01);
@@ -133,7 +188,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ParseCase{"abc", false, 0}, ParseCase{"12a", false, 0}, ParseCase{"1,2,3", false, 0},
                       ParseCase{"1e5", false, 0}, ParseCase{"12.34", false, 0}, ParseCase{"1.23,4", false, 0},
                       ParseCase{",", false, 0}, ParseCase{"-", false, 0}, ParseCase{"--1", false, 0},
-                      ParseCase{"99999999999999", false, 0}, ParseCase{"1 000", false, 0}));
+                      ParseCase{"99999999999999", false, 0}, ParseCase{"1 000", false, 0},
+                      // A group separator after a leading zero is no grouping of thousands.
+                      ParseCase{"0.500", false, 0}, ParseCase{"00.500,00", false, 0},
+                      ParseCase{"012.345", false, 0}, ParseCase{"1.050", true, 1050.0},
+                      ParseCase{"10.005,5", true, 10005.5}, ParseCase{"0,500", true, 0.5}));
 
 TEST(ParseAmount, CLocaleDecimalPoint)
 {

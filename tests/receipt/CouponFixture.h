@@ -1,0 +1,33 @@
+#pragma once
+
+#include "receipt/TfrmRecebimento.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QStringList>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace zel::test {
+
+// A receipt form holding a sale ready for its coupon: the host's aliquot table (codes "NN",
+// "FF", "II" and "T18" for kind T at 18 %), two payment types (cash "004", ticket "005") and
+// scripted dialogs. The test installs the peripheral services.
+class CouponFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A sale line "Produto <cd>" of tax kind `kind` at rate `pc`.
+    void line(const QString& cd, const QString& kind, double qt, double preco, double desc = 0,
+              const QString& naoFiscal = "N", double pc = 18);
+    void threeItems(); // "001", "002", "003": kind T, 1 × 10,00
+    void movement(const QString& tipoMov, const QString& code, double value);
+    // A field of every sale line, in order, as text ("" for null).
+    QStringList saleColumn(const QString& field);
+
+    ScopedScriptedDialogs dialogs;
+    std::unique_ptr<TfrmRecebimento> form;
+};
+
+} // namespace zel::test
