@@ -49,6 +49,22 @@ bool TfrmRecebimento::comandoBloqueado() const
     return m_encerrando || zel::tefExchangeRunning();
 }
 
+// Before a command gives up or changes the sale: a coupon that a failed OK left open on the
+// printer is cancelled first, since it holds the sale as it was; a coupon already printed
+// leaves only OK. False, with the reason shown, when the command must not go on.
+bool TfrmRecebimento::liberaCupom(bool cancela)
+{
+    QString motivo;
+    if (couponStage() == CouponStage::Closed)
+        motivo = msgPadrao.Msg(QStringLiteral("CupomImpresso"));
+    else if (cancela && !AbandonaCupom())
+        motivo = msgPadrao.Msg(QStringLiteral("ErroComando"));
+    if (motivo.isEmpty())
+        return true;
+    zel::dialogs().TouchMessageDlg(motivo, zel::DialogType::Error, zel::DialogButtons::Ok);
+    return false;
+}
+
 // Ends the receipt: every command and payment area goes off and the close is posted.
 void TfrmRecebimento::encerra(int result)
 {
@@ -93,7 +109,7 @@ void TfrmRecebimento::tcbOkClick()
 // sees False. A payment entry waiting for a value ends without recording it.
 void TfrmRecebimento::tcbSairClick()
 {
-    if (boFechando || comandoBloqueado())
+    if (boFechando || comandoBloqueado() || !liberaCupom(true))
         return;
     boConfirmaAuto = false;
     zel::Peripherals& devices = zel::peripherals();
@@ -118,6 +134,8 @@ void TfrmRecebimento::tcbDescontoClick()
                                        zel::DialogButtons::Ok);
         return;
     }
+    if (!liberaCupom(true))
+        return;
     cdsDesconto.setRows(zel::dialogs().CriaDesconto(QString()));
     if (cdsDesconto.isEmpty())
         return;
@@ -141,7 +159,7 @@ void TfrmRecebimento::tcbDescontoClick()
 // coupon.
 void TfrmRecebimento::tcbClearClick()
 {
-    if (boFechando || comandoBloqueado() || m_entradaAtiva)
+    if (boFechando || comandoBloqueado() || m_entradaAtiva || !liberaCupom(true))
         return;
     boConfirmaAuto = false;
     zel::peripherals().setInContCuponsTEF(0);
@@ -175,7 +193,9 @@ void TfrmRecebimento::tcbClearClick()
 // cancelled form leaves both empty and the list as it was.
 void TfrmRecebimento::tcbCNPJCPFClick()
 {
-    if (boFechando || comandoBloqueado() || m_entradaAtiva)
+    // The taxpayer id goes to the printer with the closing of the coupon: a coupon left open
+    // takes the new one.
+    if (boFechando || comandoBloqueado() || m_entradaAtiva || !liberaCupom(false))
         return;
     stCNPJCPF.clear();
     stNome.clear();

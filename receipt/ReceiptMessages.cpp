@@ -60,6 +60,7 @@ TMessages receiptMessages()
         QStringLiteral("Subtotal|Subtotal"),
         QStringLiteral("DescontoSemTotal|Não é possível dar desconto nesta venda: o total é zero (ou menor que "
                        "0,02)."),
+        QStringLiteral("CupomImpresso|O cupom fiscal desta venda já foi impresso. Confirme a venda com OK."),
     });
 }
 

@@ -177,6 +177,7 @@ private:
     void bindKeypad();
     void bindCommands();
     bool comandoBloqueado() const;
+    bool liberaCupom(bool cancela);
     void encerra(int result);
     QLabel* entryLabel() const;
     void enterKey();
