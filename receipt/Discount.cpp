@@ -12,10 +12,12 @@ namespace zel {
 
 namespace {
 
-// `left`, then `amount` right-aligned so that the line ends in the list's last column.
+// `left`, then `amount` right-aligned so that the line ends in the list's last column. When
+// both do not fit, `left` is cut so that a blank still stands before the amount.
 QString alignedLine(const QString& left, const QString& amount)
 {
-    const int amountWidth = std::max(kListWidth - static_cast<int>(left.size()), static_cast<int>(amount.size()));
+    const int amountWidth =
+        std::max(kListWidth - static_cast<int>(left.size()), static_cast<int>(amount.size()) + 1);
     return left.left(std::max(kListWidth - amountWidth, 0)) + Ajusta(amount, amountWidth);
 }
 

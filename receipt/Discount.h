@@ -35,7 +35,7 @@ double amountDue(double total, double paid, double discount);
 // The running-list lines of a discount, 35 columns each: "<desconto> <pct>% " and the amount
 // as "-<value>" ending in column 35; "<subtotal>" and the total less the discount ending in
 // column 35; an empty line. Amounts in fixed format. An amount keeps every digit: the text
-// on its left gives up the columns it needs.
+// on its left gives up the columns it needs, and a blank stays between them.
 QStringList discountLines(const QString& descontoText, const QString& subtotalText,
                           const CouponDiscount& discount, double total);
 
