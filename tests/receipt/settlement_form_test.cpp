@@ -276,7 +276,11 @@ INSTANTIATE_TEST_SUITE_P(Pairs, SettlementDoubleTap,
                                            DoubleTap{"Exit", "Exit", false, false, "2,00"},
                                            // The coupon writes the discount itself.
                                            DoubleTap{"OK", "OK", true, true, "5,00"},
-                                           DoubleTap{"OK", "Exit", true, true, "5,00"}));
+                                           DoubleTap{"OK", "Exit", true, true, "5,00"}),
+                         [](const ::testing::TestParamInfo<DoubleTap>& info) {
+                             return std::string(info.param.first) + info.param.second +
+                                    (info.param.printer ? "WithPrinter" : "");
+                         });
 
 // After a coupon that failed half-way, the commands that give up or change the sale cancel it
 // first; when the printer will not cancel it they change nothing. A coupon that was printed
@@ -336,7 +340,11 @@ INSTANTIATE_TEST_SUITE_P(
                       AfterFailedCoupon{"tcbSair", false, true, true, ""},
                       AfterFailedCoupon{"tcbSair", false, false, false, "Erro ao enviar comando"},
                       AfterFailedCoupon{"tcbSair", true, true, false, "já foi impresso"},
-                      AfterFailedCoupon{"tcbClear", true, true, false, "já foi impresso"}));
+                      AfterFailedCoupon{"tcbClear", true, true, false, "já foi impresso"}),
+    [](const ::testing::TestParamInfo<AfterFailedCoupon>& info) {
+        const AfterFailedCoupon& r = info.param;
+        return std::string(r.command + 3) + (r.printed ? "Printed" : r.cancelled ? "Cancelled" : "CancelRefused");
+    });
 
 // The taxpayer id goes into the running list; a cancelled form leaves the list as it was.
 TEST_F(Settlement, TaxpayerIdIsListed)
