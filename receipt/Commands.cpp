@@ -65,15 +65,14 @@ bool TfrmRecebimento::liberaCupom(bool cancela)
     return false;
 }
 
-// Ends the receipt: every command and payment area goes off and the close is posted.
+// Ends the receipt: the close is posted, and until it is handled no payment can be started
+// (a payment type that asks nothing would record at once) and no command acts.
 void TfrmRecebimento::encerra(int result)
 {
     m_encerrando = true;
-    for (QWidget* control : {static_cast<QWidget*>(m_ui->tcbOk), static_cast<QWidget*>(m_ui->tcbSair),
-                             static_cast<QWidget*>(m_ui->tcbDesconto), static_cast<QWidget*>(m_ui->tcbClear),
-                             static_cast<QWidget*>(m_ui->tcbCNPJCPF), static_cast<QWidget*>(m_ui->panGrupo),
-                             static_cast<QWidget*>(m_ui->panBalcao), static_cast<QWidget*>(m_ui->panKeyboard)})
-        control->setEnabled(false);
+    m_ui->panGrupo->setEnabled(false);
+    m_ui->panBalcao->setEnabled(false);
+    m_ui->panKeyboard->setEnabled(false);
     postClose(result);
 }
 
