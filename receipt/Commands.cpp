@@ -1,11 +1,10 @@
+#include "devices/Peripherals.h"
+#include "dialogs/Dialogs.h"
 #include "receipt/Discount.h"
 #include "receipt/RunningList.h"
 #include "receipt/TefExchange.h"
 #include "receipt/TfrmRecebimento.h"
 #include "receipt/Vrm_zel00000.h"
-
-#include "devices/Peripherals.h"
-#include "dialogs/Dialogs.h"
 #include "text/Money.h"
 #include "toolkit/TouchButton.h"
 #include "ui_TfrmRecebimento.h"
@@ -129,8 +128,8 @@ void TfrmRecebimento::tcbDescontoClick()
     if (boFechando || comandoBloqueado() || m_entradaAtiva)
         return;
     if (!zel::discountAllowed(doVrTotal)) {
-        zel::dialogs().TouchMessageDlg(msgPadrao.Msg(QStringLiteral("DescontoSemTotal")), zel::DialogType::Error,
-                                       zel::DialogButtons::Ok);
+        zel::dialogs().TouchMessageDlg(msgPadrao.Msg(QStringLiteral("DescontoSemTotal")),
+                                       zel::DialogType::Error, zel::DialogButtons::Ok);
         return;
     }
     if (!liberaCupom(true))
@@ -146,8 +145,9 @@ void TfrmRecebimento::tcbDescontoClick()
         return;
     doPcDesconto = desconto->percent;
     doVrDesconto = desconto->value;
-    for (const QString& linha : zel::discountLines(msgPadrao.Msg(QStringLiteral("Desconto")),
-                                                   msgPadrao.Msg(QStringLiteral("Subtotal")), *desconto, doVrTotal))
+    for (const QString& linha :
+         zel::discountLines(msgPadrao.Msg(QStringLiteral("Desconto")),
+                            msgPadrao.Msg(QStringLiteral("Subtotal")), *desconto, doVrTotal))
         zel::Linha(m_ui->memLista, linha);
     doVrAPagar = zel::amountDue(doVrTotal, doVrPago, doVrDesconto);
     m_ui->lblValorPagar->setText(zel::formatCurrency(doVrAPagar));

@@ -1,9 +1,8 @@
 #include "QStringPrinter.h"
 #include "receipt/Discount.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 using namespace zel;
@@ -52,11 +51,12 @@ TEST(AmountDue, WorkedOutFromTotalPaymentsAndTheLastDiscountOnly)
     struct Row
     {
         double total, paid, discount, due;
-    } rows[] = {{100, 0, 10, 90},     {100, 35.5, 10, 54.5}, {100, 35.5, 25, 39.5}, // a second discount
-                {100, 150, 10, 0},    {80, 0, 79.99, 0.01},  {100, 99.99, 5, 0},    // never below 0
+    } rows[] = {{100, 0, 10, 90},    {100, 35.5, 10, 54.5}, {100, 35.5, 25, 39.5}, // a second discount
+                {100, 150, 10, 0},   {80, 0, 79.99, 0.01},  {100, 99.99, 5, 0},    // never below 0
                 {0.3, 0.1, 0.1, 0.1}};
     for (const Row& r : rows)
-        EXPECT_DOUBLE_EQ(amountDue(r.total, r.paid, r.discount), r.due) << r.total << ' ' << r.paid << ' ' << r.discount;
+        EXPECT_DOUBLE_EQ(amountDue(r.total, r.paid, r.discount), r.due)
+            << r.total << ' ' << r.paid << ' ' << r.discount;
 }
 
 TEST(DiscountLines, AmountsEndInColumn35)

@@ -21,11 +21,7 @@ namespace {
 class Settlement : public PaymentFixture
 {
 protected:
-    template <class T = QWidget>
-    static T* w(const char* name)
-    {
-        return form()->findChild<T*>(name);
-    }
+    template <class T = QWidget> static T* w(const char* name) { return form()->findChild<T*>(name); }
     static QString list() { return w<QPlainTextEdit>("memLista")->toPlainText(); }
 
     static void pay(Operator& o, const char* button, const char* typed)
@@ -259,7 +255,8 @@ TEST_P(SettlementDoubleTap, FirstCommandWins)
         TfrmRecebimento* f = form();
         for (const QString command : {t.first, t.second}) {
             QMetaObject::invokeMethod(
-                f, [f, command] { command == "OK" ? f->tcbOkClick() : f->tcbSairClick(); }, Qt::QueuedConnection);
+                f, [f, command] { command == "OK" ? f->tcbOkClick() : f->tcbSairClick(); },
+                Qt::QueuedConnection);
         }
     });
     EXPECT_EQ(receber(), t.settled);
@@ -343,7 +340,9 @@ INSTANTIATE_TEST_SUITE_P(
                       AfterFailedCoupon{"tcbClear", true, true, false, "já foi impresso"}),
     [](const ::testing::TestParamInfo<AfterFailedCoupon>& info) {
         const AfterFailedCoupon& r = info.param;
-        return std::string(r.command + 3) + (r.printed ? "Printed" : r.cancelled ? "Cancelled" : "CancelRefused");
+        return std::string(r.command + 3) + (r.printed     ? "Printed"
+                                             : r.cancelled ? "Cancelled"
+                                                           : "CancelRefused");
     });
 
 // The taxpayer id goes into the running list; a cancelled form leaves the list as it was.
