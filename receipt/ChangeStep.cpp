@@ -19,7 +19,9 @@
 void TfrmRecebimento::FechaEntrada()
 {
     const double troco = zel::changeDue(doVrPago, doVrTotal - doVrDesconto);
-    if (troco > 0 && !DaTroco(troco))
+    if (troco <= 0)
+        SemTroco();
+    else if (!DaTroco(troco))
         return;
     FechaPagamento();
 }
@@ -58,8 +60,10 @@ bool TfrmRecebimento::DaTroco(double troco)
             return false;
         }
         AssumeValorVenda(rows, troco);
-        if (doVrTroco <= 0)
+        if (doVrTroco <= 0) {
+            SemTroco();
             return true;
+        }
         cdsMovCaixa.last();
     }
     EscolheTipoTroco();
@@ -177,6 +181,14 @@ void TfrmRecebimento::MostraTroco()
     troco.dtHrIncMov = QDateTime::currentDateTime();
     troco.dtMovimCaixa = zel::movementDate(dtMovFiscal, troco.dtHrIncMov);
     zel::appendChangeMovement(cdsMovCaixa, troco);
+}
+
+// No change for this receipt: none for the coupon either, and no voucher (a change given before
+// Clear does not linger).
+void TfrmRecebimento::SemTroco()
+{
+    doVrTroco = 0;
+    boContraVale = false;
 }
 
 // A notice that does not stop the change: the operator reads why a rule was left out.

@@ -168,6 +168,7 @@ private:
     double CotacaoTroco();
     void MostraTroco();
     void AvisoTroco(const QString& texto);
+    void SemTroco();
     void FechaPagamento();
     void ConfirmaAutomatico();
 

@@ -154,6 +154,24 @@ TEST_F(ChangeStep, UncoveredSaleLeavesTheReceiptReadyForTheNextPayment)
     EXPECT_EQ(text("lblPagar"), form()->stCaptionPagar);
 }
 
+// A payment that leaves no change clears a change and voucher left from before (a receipt
+// cleared after a Contra-Vale): the coupon must not give one.
+TEST_F(ChangeStep, NoChangeLeavesNoVoucherBehind)
+{
+    Operator& o = operatorForNextReceipt();
+    o.run([] {
+        form()->doVrTroco = 7;
+        form()->boContraVale = true;
+    });
+    o.click("tcbBalcao01").click("tcbEnter");
+    closeReceipt(o);
+    receber();
+    ASSERT_TRUE(op->finished());
+    EXPECT_EQ(form()->doVrTroco, 0);
+    EXPECT_FALSE(form()->boContraVale);
+    EXPECT_EQ(movementSummary(), QStringList({"001 100.00"}));
+}
+
 struct RuleCase
 {
     const char* pcMax;
