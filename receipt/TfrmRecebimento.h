@@ -18,6 +18,7 @@ class QLabel;
 
 namespace zel {
 class TTouchButton;
+struct ChangeRow;
 }
 
 // The receipt form: the sale's amounts, the payment-type grid, the keypad, the running list
@@ -64,6 +65,7 @@ public:
     bool boVoltou = false;
     bool boConfirmaAuto = false;
     bool boConsumidorInf = false;
+    bool boContraVale = false; // the change of this receipt is a Contra-Vale voucher
 
     QString stNrCupom;
     QString stCaptionPagar;
@@ -184,6 +186,18 @@ private:
     void AplicaParcelas();
     void MostraResumo();
     bool m_entradaAtiva = false; // a payment entry is running
+
+    // The change and the closing of a payment entry (ChangeStep.cpp).
+    QList<zel::ChangeRow> LinhasTroco();
+    bool DaTroco(double troco);
+    void AssumeValorVenda(const QList<zel::ChangeRow>& rows, double troco);
+    void EscolheTipoTroco();
+    double CotacaoTroco();
+    void MostraTroco();
+    void AvisoTroco(const QString& texto);
+    void SemTroco();
+    void FechaPagamento();
+    void ConfirmaAutomatico();
 
     std::unique_ptr<Ui::TfrmRecebimento> m_ui;
 };
