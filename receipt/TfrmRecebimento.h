@@ -152,7 +152,6 @@ public:
         Closed,   // closed: the sale's coupon is printed
     };
     CouponStage couponStage() const { return m_couponStage; }
-    bool boContraVale = false; // the change is given as a Contra-Vale (change step)
 
 protected:
     void FormKeyPress(QChar key) override;
