@@ -146,6 +146,15 @@ Result<QJsonObject> DemoHost::run(const Scenario& s)
         return Error{QStringLiteral("scenario devices: %1").arg(config.errorMessage())};
     QDir().mkpath(config->stateDir);
     QDir().mkpath(config->dataDir);
+    // The branch's full payment-type table, kept in the data directory as a host keeps it.
+    {
+        DataSet tiporece;
+        tiporece.setData(s.paymentTypes);
+        const QString path = QDir(config->dataDir).filePath(QStringLiteral("tiporece.cds"));
+        QFile::remove(path); // the scenario's table replaces the last run's, whatever its fields
+        if (const Status st = tiporece.saveToFile(path); !st)
+            return Error{QStringLiteral("payment types %1: %2").arg(path, st.errorMessage())};
+    }
     m_devices = std::make_shared<SimulatedPeripherals>(*config);
     TefManagerProcess tefManager;
     if (s.runsTefManager) {

@@ -170,7 +170,3 @@ void TfrmRecebimento::DesisteEntrada(const QString& motivo)
     CtrlBotoes(QStringLiteral("D"));
     boDesistiu = true;
 }
-
-// The change and the closing of a payment entry are not part of this build: after a payment
-// the form stays as payment entry left it (OK disabled, the sale never confirmed by itself).
-void TfrmRecebimento::FechaEntrada() {}

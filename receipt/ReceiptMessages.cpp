@@ -56,6 +56,11 @@ TMessages receiptMessages()
         QStringLiteral("ValorInvalido|O valor digitado não é um número; nada foi registrado."),
         QStringLiteral("CotacaoInvalida|A cotação deve ser maior que zero."),
         QStringLiteral("ErroCotacao|Não foi possível gravar ou ler as cotações:"),
+        // Why the largest-change rule was left out of a change.
+        QStringLiteral("TipoReceIlegivel|O limite de troco não foi aplicado: não foi possível ler os tipos de "
+                       "recebimento."),
+        QStringLiteral("PcMaxTrocoInvalido|O limite de troco não foi aplicado: o percentual máximo de troco "
+                       "não é um número."),
         // The discount's running-list lines and its refusal.
         QStringLiteral("Subtotal|Subtotal"),
         QStringLiteral("DescontoSemTotal|Não é possível dar desconto nesta venda: o total é zero (ou menor que "

@@ -18,6 +18,7 @@ class QLabel;
 
 namespace zel {
 class TTouchButton;
+struct ChangeRow;
 }
 
 // The receipt form: the sale's amounts, the payment-type grid, the keypad, the running list
@@ -64,6 +65,7 @@ public:
     bool boVoltou = false;
     bool boConfirmaAuto = false;
     bool boConsumidorInf = false;
+    bool boContraVale = false; // the change of this receipt is a Contra-Vale voucher
 
     QString stNrCupom;
     QString stCaptionPagar;
@@ -157,7 +159,6 @@ public:
         Closed,   // closed: the sale's coupon is printed
     };
     CouponStage couponStage() const { return m_couponStage; }
-    bool boContraVale = false; // the change is given as a Contra-Vale (change step)
 
 protected:
     void FormKeyPress(QChar key) override;
@@ -196,6 +197,18 @@ private:
     void MostraResumo();
     bool m_entradaAtiva = false; // a payment entry is running
     bool m_encerrando = false;   // OK or Exit posted the close: nothing more may happen
+
+    // The change and the closing of a payment entry (ChangeStep.cpp).
+    QList<zel::ChangeRow> LinhasTroco();
+    bool DaTroco(double troco);
+    void AssumeValorVenda(const QList<zel::ChangeRow>& rows, double troco);
+    void EscolheTipoTroco();
+    double CotacaoTroco();
+    void MostraTroco();
+    void AvisoTroco(const QString& texto);
+    void SemTroco();
+    void FechaPagamento();
+    void ConfirmaAutomatico();
 
     std::unique_ptr<Ui::TfrmRecebimento> m_ui;
 };

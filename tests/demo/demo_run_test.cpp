@@ -60,16 +60,17 @@ TEST(DemoRun, RestaurantSampleFromScenarioToResultDocument)
     EXPECT_EQ(labels["lblValorTotal"], QJsonValue("R$ 173,08"));
     EXPECT_EQ(labels["lblServico"], QJsonValue("R$ 10,28"));
     EXPECT_EQ(labels["lblVrConsumacao"], QJsonValue("R$ 10,00"));
-    // Dollars at the quote typed, cash, and the rest on a card the TEF manager simulator approved.
+    // Dollars at the quote typed, cash, and part of the rest on a card the TEF manager simulator
+    // approved.
     const QJsonObject movements = r["movements"].toObject();
     const int valor = fieldNames(movements).indexOf("VRMOVIVEND");
     ASSERT_GE(valor, 0);
     QStringList values;
     for (const QJsonValue& row : movements["rows"].toArray())
         values << QString::number(row.toArray().at(valor).toDouble(), 'f', 2);
-    EXPECT_EQ(values, QStringList({"105.00", "30.00", "38.08"}));
+    EXPECT_EQ(values, QStringList({"105.00", "30.00", "20.00"}));
     EXPECT_EQ(r["runningList"].toArray().size(), 3);
-    EXPECT_EQ(labels["lblValorPago"], QJsonValue("R$ 173,08"));
+    EXPECT_EQ(labels["lblValorPago"], QJsonValue("R$ 155,00"));
     EXPECT_EQ(r["dialogs"].toArray().at(0).toObject()["text"], QJsonValue("Transacao aprovada"));
     const QJsonObject enabled = r["enabled"].toObject();
     EXPECT_EQ(enabled["tcbSair"], QJsonValue(true));
@@ -91,6 +92,10 @@ TEST(DemoRun, CounterSample)
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_EQ(run.result["labels"].toObject()["lblNmVenda"], QJsonValue("Nr. Cupom"));
     EXPECT_EQ(run.result["labels"].toObject()["lblValorTotal"], QJsonValue("R$ 27,55"));
+    // 50,00 in cash: 22,45 of change, recorded as the change row.
+    EXPECT_EQ(run.result["labels"].toObject()["lblValorPagar"], QJsonValue("R$ 22,45"));
+    EXPECT_TRUE(run.result["scriptErrors"].toArray().isEmpty()) << run.errors.toStdString();
+    EXPECT_EQ(run.result["movements"].toObject()["rows"].toArray().size(), 2);
 }
 
 // Every kind of bad input ends the run with code 2 and a message that names what was wrong,
@@ -186,7 +191,9 @@ TEST(DemoRun, ResultListsTheTefManagersApprovals)
     const DemoOutcome run =
         runDemo({"--scenario", scenarioPath, "--state", dir.filePath("state"), "--screenshots", dir.path()});
     const QJsonArray listed = run.result["tefApprovals"].toArray();
-    ASSERT_EQ(listed.size(), 2) << run.errors.toStdString();
+    // The two left from before, then the approval of this run's card payment (20,00).
+    ASSERT_EQ(listed.size(), 3) << run.errors.toStdString();
+    EXPECT_EQ(listed[2].toObject()["amount"], QJsonValue("2000"));
     EXPECT_EQ(listed[0].toObject()["sequence"], QJsonValue("7"));
     EXPECT_EQ(listed[0].toObject()["state"], QJsonValue("confirmed"));
     EXPECT_EQ(listed[1].toObject()["amount"], QJsonValue("990"));

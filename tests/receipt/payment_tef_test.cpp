@@ -95,7 +95,10 @@ TEST_F(PaymentTef, ApprovedIsRecordedDeclinedLeavesNoTrace)
         o.click(QStringLiteral("tcbBalcao%1").arg(c.button));
         if (*c.typed)
             o.type(c.typed);
-        o.click("tcbEnter").run([&] {
+        o.click("tcbEnter");
+        // The exchange runs inside the payment entry: the commands are read once it has ended.
+        o.waitUntil([] { return !form()->boMenuOcupado; }, "the end of the payment entry");
+        o.run([&] {
             for (const char* name : {"tcbSair", "tcbClear", "tcbDesconto", "tcbOk", "tcb1"})
                 state += form()->findChild<QWidget*>(name)->testAttribute(Qt::WA_ForceDisabled) ? u'0' : u'1';
         });
@@ -109,8 +112,9 @@ TEST_F(PaymentTef, ApprovedIsRecordedDeclinedLeavesNoTrace)
         EXPECT_EQ(form()->findChild<QPlainTextEdit*>("memLista")->toPlainText().isEmpty(),
                   c.movements.isEmpty());
         EXPECT_EQ(form()->boConfirmaAuto, !c.movements.isEmpty());
-        // After a decline Exit, Clear and Discount are usable again and OK stays off.
-        EXPECT_EQ(state, c.movements.isEmpty() ? "11101" : "00001");
+        // After a decline Exit, Clear and Discount are usable again and OK stays off; an approval
+        // that covers the sale turns OK on with them.
+        EXPECT_EQ(state, c.movements.isEmpty() ? "11101" : "11111");
     }
 }
 

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <optional>
+
+namespace zel {
+
+class DataSet;
+class TMessages;
+
+// The change of a receipt and the closing of a payment entry, without widgets: the form reads
+// its state and its movement rows into these values, and writes back what they decide.
+
+// The change due when `pago` pays a sale whose net amount (total less the coupon discount) is
+// `liquido`: the difference cut to cents, or 0 when it is below one cent.
+double changeDue(double pago, double liquido);
+
+// The sale is covered when the amount paid falls short of the net amount by less than a cent,
+// or exceeds it. OK may be pressed exactly then.
+bool isCovered(double pago, double liquido);
+
+// One payment row of the movement dataset as the change step sees it, in the order of the
+// movement dataset's active index.
+struct ChangeRow
+{
+    QString cdTipoRece;
+    QString cdTipoTroco; // the payment type in which this payment gives change; empty: none
+    double valor = 0;
+};
+
+// The first row that may give `troco`: it names a change type and is worth at least the change.
+std::optional<int> rowGivingChange(const QList<ChangeRow>& rows, double troco);
+
+// "Take the sale value": the change is taken off the payments that give none, first row first.
+// A row worth more than what is left of the change is lowered by it; a row worth as much or
+// less is removed and its value taken off the change. Rows that give change are passed over.
+struct Reduction
+{
+    // One per row, in order: the row's new value, or nothing when it goes.
+    QList<std::optional<double>> values;
+    double resto = 0; // the change still to give
+};
+Reduction takeSaleValue(const QList<ChangeRow>& rows, double troco);
+
+// The largest change, as a percentage of the ticket payments: a change within it is given in
+// cash; a larger one in the payment's own change type. Off when the setting is empty.
+struct ChangeLimit
+{
+    bool on = false;
+    double percentual = 0;
+    QString error; // the setting is not a number: the limit is off and this says why
+};
+ChangeLimit changeLimit(const QString& pcMaxTroco);
+
+// The sum of the ticket payments (kind "5"), by the kind each row's payment type has in the
+// full payment-type table `kinds` (code → kind). A row whose type is not there counts as no
+// ticket.
+double ticketSum(const QList<ChangeRow>& rows, const QHash<QString, QString>& kinds);
+
+// True when the change goes in cash: no ticket payments, or the change is within the limit.
+bool changeInCash(double troco, double tickets, double percentualMaximo);
+
+// Change given in a ticket kind ("5", "7") is a Contra-Vale voucher.
+bool isContraValeKind(const QString& idTipoRece);
+
+// The caption of the amount-due label while it shows the change: "TROCO : " or
+// "Contra-Vale : ".
+QString changeCaption(const TMessages& messages, bool contraVale);
+
+// The running-list lines of the change: an empty line, the change under its caption, and for a
+// change type in foreign currency with a quote, the change in that currency.
+QStringList changeListLines(const TMessages& messages, const QString& caption, double troco,
+                            const QString& nmTipoTroco, double cotacao);
+
+// The change row ("S") of the movement dataset: the change in the change type, and for a
+// change type in foreign currency with a quote (above 0), the change in that currency (cut to
+// cents) and the quote. Change type, order and voucher number stay empty.
+struct ChangeMovement
+{
+    QString cdFilial;
+    QString cdTipoRece; // the change type
+    QString nmTipoRece;
+    QString cdCliente;
+    QString cdConsumidor;
+    double valor = 0;
+    double cotacao = 0;
+    QDateTime dtHrIncMov;
+    QDate dtMovimCaixa;
+};
+void appendChangeMovement(DataSet& movements, const ChangeMovement& movement);
+
+// `styleSheet` with its text colour set to `color` (a "color:" declaration replaced, or
+// added); background and border colours stay.
+QString withTextColor(const QString& styleSheet, const QString& color);
+
+// Maroon, the colour of the change and its caption.
+inline const QString kChangeColor = QStringLiteral("#800000");
+
+} // namespace zel

@@ -1,0 +1,227 @@
+#include "devices/Peripherals.h"
+#include "dialogs/Dialogs.h"
+#include "receipt/Change.h"
+#include "receipt/PaymentMovement.h"
+#include "receipt/PaymentTypeFile.h"
+#include "receipt/QuoteFile.h"
+#include "receipt/RunningList.h"
+#include "receipt/TfrmRecebimento.h"
+#include "receipt/Vrm_zel00000.h"
+#include "text/Consiste.h"
+#include "text/FiliProc.h"
+#include "text/Money.h"
+#include "ui_TfrmRecebimento.h"
+
+#include <QMetaObject>
+
+// The tail of every payment entry: the change, when the payments exceed the net amount, then
+// the commands for what may follow.
+void TfrmRecebimento::FechaEntrada()
+{
+    const double troco = zel::changeDue(doVrPago, doVrTotal - doVrDesconto);
+    if (troco <= 0)
+        SemTroco();
+    else if (!DaTroco(troco))
+        return;
+    FechaPagamento();
+}
+
+QList<zel::ChangeRow> TfrmRecebimento::LinhasTroco()
+{
+    QList<zel::ChangeRow> rows;
+    for (cdsMovCaixa.first(); !cdsMovCaixa.eof(); cdsMovCaixa.next())
+        rows.append({cdsMovCaixa.fieldByName(QStringLiteral("CDTIPORECE")).asString(),
+                     cdsMovCaixa.fieldByName(QStringLiteral("CDTIPOTROCO")).asString(),
+                     cdsMovCaixa.fieldByName(QStringLiteral("VRMOVIVEND")).asFloat()});
+    return rows;
+}
+
+// Finds the payment that gives the change, or asks to take the sale value instead; then the
+// change type, and the change shown and recorded. False when the operator keeps the payments
+// as they are: the entry ends without the closing step.
+bool TfrmRecebimento::DaTroco(double troco)
+{
+    const QList<zel::ChangeRow> rows = LinhasTroco();
+    const std::optional<int> giver = zel::rowGivingChange(rows, troco);
+    if (giver) {
+        doVrTroco = troco;
+        cdsMovCaixa.setRecNo(*giver + 1);
+    } else {
+        const QString key = rows.size() == 1 ? QStringLiteral("RecebNoTroco") : QStringLiteral("NoRecebTroco");
+        const int answer = zel::dialogs().TouchMessageDlg(msgPadrao.Msg(key), zel::DialogType::Error,
+                                                          zel::DialogButtons::YesNo);
+        if (answer != zel::mrYes) {
+            m_ui->panKeyboard->setEnabled(false);
+            m_ui->tcbOk->setEnabled(false);
+            m_ui->tcbCNPJCPF->setEnabled(false);
+            m_ui->tcbSair->setEnabled(true);
+            m_ui->tcbClear->setEnabled(true);
+            m_ui->tcbDesconto->setEnabled(true);
+            return false;
+        }
+        AssumeValorVenda(rows, troco);
+        if (doVrTroco <= 0) {
+            SemTroco();
+            return true;
+        }
+        cdsMovCaixa.last();
+    }
+    EscolheTipoTroco();
+    MostraTroco();
+    return true;
+}
+
+// Takes the change off the payments that give none and writes the running list again from
+// the movements that are left. The amounts paid and due stay as they were shown.
+void TfrmRecebimento::AssumeValorVenda(const QList<zel::ChangeRow>& rows, double troco)
+{
+    const zel::Reduction reduction = zel::takeSaleValue(rows, troco);
+    cdsMovCaixa.first();
+    for (int i = 0; i < rows.size() && !cdsMovCaixa.eof(); ++i) {
+        const std::optional<double>& valor = reduction.values[i];
+        if (!valor) {
+            cdsMovCaixa.deleteRecord();
+            continue;
+        }
+        if (*valor != rows[i].valor) {
+            cdsMovCaixa.edit();
+            cdsMovCaixa.fieldByName(QStringLiteral("VRMOVIVEND")).setFloat(*valor);
+            cdsMovCaixa.post();
+        }
+        cdsMovCaixa.next();
+    }
+    doVrTroco = reduction.resto;
+    m_ui->memLista->clear();
+    for (cdsMovCaixa.first(); !cdsMovCaixa.eof(); cdsMovCaixa.next())
+        zel::Linha(m_ui->memLista,
+                   zel::linhaPagamento(cdsMovCaixa.fieldByName(QStringLiteral("NMTIPORECE")).asString(),
+                                       cdsMovCaixa.fieldByName(QStringLiteral("VRMOVIVEND")).asFloat()));
+}
+
+// The change type: the one the giving payment names, among the payment types on the screen;
+// within the largest-change limit, the first cash type there instead. A lookup that finds
+// nothing leaves the payment type that was current.
+void TfrmRecebimento::EscolheTipoTroco()
+{
+    const QString cdTroco = cdsMovCaixa.fieldByName(QStringLiteral("CDTIPOTROCO")).asString();
+    if (!cdTroco.isEmpty())
+        cdsReceb.locate(QStringLiteral("CDTIPORECE"), {cdTroco});
+
+    const zel::ChangeLimit limite = zel::changeLimit(stPcMaxTroco);
+    if (!limite.error.isEmpty())
+        AvisoTroco(msgPadrao.Msg(QStringLiteral("PcMaxTrocoInvalido")) + QLatin1Char(' ') + limite.error);
+    if (!limite.on)
+        return;
+    const auto kinds = zel::paymentTypes::readKinds(cdsRecebimento01, zel::peripherals().DsDirCad());
+    if (!kinds) {
+        AvisoTroco(msgPadrao.Msg(QStringLiteral("TipoReceIlegivel")) + QLatin1Char(' ') + kinds.errorMessage());
+        return;
+    }
+    const double tickets = zel::ticketSum(LinhasTroco(), *kinds);
+    if (zel::changeInCash(doVrTroco, tickets, limite.percentual))
+        cdsReceb.locate(QStringLiteral("IDTIPORECE"), {zel::kind::dinheiro});
+}
+
+// The quote of a change type in foreign currency: the one stored for its index and the
+// reference date; 0 (the change in local currency only) when none is.
+double TfrmRecebimento::CotacaoTroco()
+{
+    if (cdsReceb.fieldByName(QStringLiteral("IDTIPORECE")).asString() != zel::kind::moeda)
+        return 0;
+    if (const zel::Status opened = zel::quotes::open(cdsCotacao, zel::peripherals().DsDirCad()); !opened) {
+        AvisoTroco(msgPadrao.Msg(QStringLiteral("ErroCotacao")) + QLatin1Char(' ') + opened.errorMessage());
+        return 0;
+    }
+    const QDate referencia =
+        dtMovFiscal.isValid() && dtMovFiscal.date().isValid() ? dtMovFiscal.date() : QDate::currentDate();
+    const std::optional<double> cotacao =
+        zel::quotes::find(cdsCotacao, cdsReceb.fieldByName(QStringLiteral("CDINDICE")).asString(), referencia);
+    zel::quotes::close(cdsCotacao);
+    return cotacao && zel::isUsableQuote(*cotacao) ? *cotacao : 0;
+}
+
+// The change in the amount-due field, in the list and on both displays, and its movement row.
+void TfrmRecebimento::MostraTroco()
+{
+    const double cotacao = CotacaoTroco();
+    const auto text = [this](const char* field) {
+        return cdsReceb.fieldByName(QString::fromLatin1(field)).asString();
+    };
+    Vrm_zel00000::InputStep = isTroco;
+    boContraVale = zel::isContraValeKind(text("IDTIPORECE"));
+    const QString caption = zel::changeCaption(msgPadrao, boContraVale);
+    m_ui->lblPagar->setText(caption);
+    m_ui->lblValorPagar->setText(zel::formatCurrency(doVrTroco));
+    for (QLabel* label : {m_ui->lblPagar, m_ui->lblValorPagar})
+        label->setStyleSheet(zel::withTextColor(label->styleSheet(), zel::kChangeColor));
+    for (const QString& line : zel::changeListLines(msgPadrao, caption, doVrTroco, text("NMTIPORECE"), cotacao))
+        zel::Linha(m_ui->memLista, line);
+
+    zel::Peripherals& devices = zel::peripherals();
+    if (devices.TecladoOK()) {
+        devices.TeclDispClrLn2();
+        devices.TeclGoToXY(2, 1);
+        devices.TeclDispStr(caption + m_ui->lblValorPagar->text());
+    }
+    if (devices.DisplayOK()) {
+        const int largura = devices.TAM_DISPLAY();
+        devices.DisplayChar(QString(QChar(12)));
+        devices.DisplayChar(zel::Centraliza(caption, largura));
+        devices.DisplayChar(zel::TamFixoR(m_ui->lblValorPagar->text(), largura));
+    }
+
+    zel::ChangeMovement troco;
+    troco.cdFilial = zel::FiliProc();
+    troco.cdTipoRece = text("CDTIPORECE");
+    troco.nmTipoRece = text("NMTIPORECE");
+    troco.cdCliente = stCodCliente;
+    troco.cdConsumidor = stCodConsumidor;
+    troco.valor = doVrTroco;
+    troco.cotacao = cotacao;
+    troco.dtHrIncMov = QDateTime::currentDateTime();
+    troco.dtMovimCaixa = zel::movementDate(dtMovFiscal, troco.dtHrIncMov);
+    zel::appendChangeMovement(cdsMovCaixa, troco);
+}
+
+// No change for this receipt: none for the coupon either, and no voucher (a change given before
+// Clear does not linger).
+void TfrmRecebimento::SemTroco()
+{
+    doVrTroco = 0;
+    boContraVale = false;
+}
+
+// A notice that does not stop the change: the operator reads why a rule was left out.
+void TfrmRecebimento::AvisoTroco(const QString& texto)
+{
+    zel::dialogs().TouchMessage(texto, zel::DialogType::Error);
+}
+
+// The commands for what may follow a payment: OK once the sale is covered (then no further
+// payment type can be picked), the taxpayer id with it, and after a card payment OK pressed
+// by itself once this entry has ended.
+void TfrmRecebimento::FechaPagamento()
+{
+    m_ui->panKeyboard->setEnabled(false);
+    const bool coberta = zel::isCovered(doVrPago, doVrTotal - doVrDesconto);
+    m_ui->tcbOk->setEnabled(coberta);
+    m_ui->tcbCNPJCPF->setEnabled(coberta && zel::peripherals().ImpFiscalOK() && !boConsumidorInf);
+    m_ui->tcbSair->setEnabled(true);
+    m_ui->tcbClear->setEnabled(true);
+    m_ui->tcbDesconto->setEnabled(true);
+    // Not covered: the payment types stay available for the next payment, whichever way this
+    // one ended (a client account or a cheque under the fiscal printer takes no Enter).
+    CtrlBotoes(coberta ? QStringLiteral("H") : QStringLiteral("P"));
+    if (coberta && boConfirmaAuto)
+        QMetaObject::invokeMethod(this, &TfrmRecebimento::ConfirmaAutomatico, Qt::QueuedConnection);
+    m_ui->lblRecebimento->clear();
+    m_ui->imgReceb->clear();
+}
+
+// OK pressed by itself after a card payment covered the sale, once the payment entry has
+// returned; nothing when the receipt moved on meanwhile (closed, cleared, another entry).
+void TfrmRecebimento::ConfirmaAutomatico()
+{
+    if (isVisible() && boConfirmaAuto && !m_entradaAtiva && m_ui->tcbOk->isEnabled())
+        m_ui->tcbOk->click();
+}
