@@ -67,7 +67,11 @@ INSTANTIATE_TEST_SUITE_P(Values, Trunc2Cases,
                                            CutCase{1.005, 1.0}, CutCase{1.999, 1.99},
                                            CutCase{10.0 / 3.0, 3.33}, CutCase{2.0 / 3.0, 0.66},
                                            CutCase{123456789.999, 123456789.99},
-                                           CutCase{0.009999, 0.0}, CutCase{-2.0 / 3.0, -0.66}));
+                                           CutCase{0.009999, 0.0}, CutCase{-2.0 / 3.0, -0.66},
+                                           // differences of nearly equal amounts keep their cents
+                                           CutCase{10.01 - 10.0, 0.01}, CutCase{10.0 - 10.01, -0.01},
+                                           CutCase{1234.56 - 1234.55, 0.01},
+                                           CutCase{100000.07 - 100000.0, 0.07}));
 
 TEST(Trunc2, LargeRandomAmountsKeepTheirCents)
 {
@@ -153,6 +157,7 @@ TEST(RoundDec, HalvesGoAwayFromZeroOnTheDecimalValue)
     EXPECT_EQ(RoundDec(12.3456, 3), 12.346);
     EXPECT_EQ(RoundDec(2.5, 0), 3.0);
     EXPECT_EQ(RoundDec(-0.004, 2), 0.0);
+    EXPECT_EQ(RoundDec(10.015 - 10.0, 2), 0.02);
 }
 
 TEST(RoundDec, EveryCentTimesAHundredIsWhole)
