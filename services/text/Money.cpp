@@ -1,8 +1,8 @@
 #include "Money.h"
+
 #include "TextCatalogue.h"
 
 #include <QRegularExpression>
-
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -42,7 +42,8 @@ constexpr std::uint64_t kPow10[] = {1ULL,
 // decimals and drops the binary noise of a few operations (3 × 1.15 is 3.4499999999999997);
 // from 10^11 on a double holds too few digits to tell noise from a typed thousandth, so it
 // is the shortest text that reads back to the same double.
-struct Decimal {
+struct Decimal
+{
     std::uint64_t digits = 0;
     int exponent = 0;
 };
@@ -198,8 +199,8 @@ Result<double> parseAmount(const QString& input, const QLocale& locale)
 
     if (!group.isEmpty() && integerPart.contains(group)) {
         // The first group starts with a digit other than 0: "0.500" is no number of thousands.
-        const QRegularExpression grouped(QStringLiteral("^[1-9][0-9]{0,2}(%1[0-9]{3})+$")
-                                             .arg(QRegularExpression::escape(group)));
+        const QRegularExpression grouped(
+            QStringLiteral("^[1-9][0-9]{0,2}(%1[0-9]{3})+$").arg(QRegularExpression::escape(group)));
         if (!grouped.match(integerPart).hasMatch())
             return textError("ValorInvalido", input);
         integerPart.remove(group);

@@ -95,10 +95,16 @@ TEST_F(PaymentTef, ApprovedIsRecordedDeclinedLeavesNoTrace)
         o.click(QStringLiteral("tcbBalcao%1").arg(c.button));
         if (*c.typed)
             o.type(c.typed);
-        o.click("tcbEnter").run([&] {
-            for (const char* name : {"tcbSair", "tcbClear", "tcbDesconto", "tcbOk", "tcb1"})
-                state += form()->findChild<QWidget*>(name)->testAttribute(Qt::WA_ForceDisabled) ? u'0' : u'1';
-        });
+        // The buttons are looked at once the entry is over: during the card exchange Exit,
+        // Clear and Discount stay off whatever the answer will be.
+        o.click("tcbEnter")
+            .waitUntil([] { return !Vrm_zel00000::frmRecebimento->boMenuOcupado; },
+                       QStringLiteral("the payment entry ends"))
+            .run([&] {
+                for (const char* name : {"tcbSair", "tcbClear", "tcbDesconto", "tcbOk", "tcb1"})
+                    state +=
+                        form()->findChild<QWidget*>(name)->testAttribute(Qt::WA_ForceDisabled) ? u'0' : u'1';
+            });
         closeReceipt(o);
         dialogs->expectMessageDlg(mrOk, c.message);
         receber();
