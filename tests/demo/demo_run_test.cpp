@@ -175,7 +175,7 @@ TEST(DemoRun, ResultListsTheTefManagersApprovals)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(QJsonDocument(scenario).toJson());
     file.close();
-    // What the TEF manager left: one approval confirmed, one undone.
+    // What the TEF manager left from earlier runs: one approval confirmed, one undone.
     ASSERT_TRUE(QDir().mkpath(dir.filePath("tef")));
     QFile approvals(dir.filePath("tef/tef-approvals.json"));
     ASSERT_TRUE(approvals.open(QIODevice::WriteOnly));
@@ -186,9 +186,12 @@ TEST(DemoRun, ResultListsTheTefManagersApprovals)
     const DemoOutcome run =
         runDemo({"--scenario", scenarioPath, "--state", dir.filePath("state"), "--screenshots", dir.path()});
     const QJsonArray listed = run.result["tefApprovals"].toArray();
-    ASSERT_EQ(listed.size(), 2) << run.errors.toStdString();
+    // The two found there as they were, then the card the sample's operator pays through the
+    // scenario's own TEF manager on the same folder.
+    ASSERT_EQ(listed.size(), 3) << run.errors.toStdString();
     EXPECT_EQ(listed[0].toObject()["sequence"], QJsonValue("7"));
     EXPECT_EQ(listed[0].toObject()["state"], QJsonValue("confirmed"));
     EXPECT_EQ(listed[1].toObject()["amount"], QJsonValue("990"));
     EXPECT_EQ(listed[1].toObject()["state"], QJsonValue("undone"));
+    EXPECT_EQ(listed[2].toObject()["amount"], QJsonValue("3808"));
 }
