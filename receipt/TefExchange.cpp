@@ -103,9 +103,19 @@ public:
         if (!m_due)
             return false;
         QFile file(m_path);
-        // The manager renames its response into place: a file missing at the first open may be
-        // there a moment later, and is then read rather than reported unreadable.
-        if (!file.open(QIODevice::ReadOnly) && !(file.exists() && file.open(QIODevice::ReadOnly))) {
+        // The manager renames its response into place, so the file may appear (or go) between
+        // a failed open and a look at whether it is there: each failure is judged by one look
+        // taken after it. Absent: the folder's watch announces it when it comes. There after
+        // all: opened again. Only a file there that still cannot be opened is unreadable.
+        bool opened = file.open(QIODevice::ReadOnly);
+        if (!opened) {
+            if (!file.exists()) {
+                forget();
+                return false;
+            }
+            opened = file.open(QIODevice::ReadOnly);
+        }
+        if (!opened) {
             if (!file.exists()) {
                 forget();
                 return false;
