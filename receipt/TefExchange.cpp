@@ -74,7 +74,8 @@ void waitWatching(const QString& dir, const std::function<bool()>& ready)
     safety.start(kSafetyMs);
     // The manager may already have charged the card: the answer is read even when the form
     // is closed meanwhile.
-    waitWhile([&ready] { return !ready(); }, QStringLiteral("the TEF manager's response"), WaitEnd::OnCondition);
+    waitWhile([&ready] { return !ready(); }, QStringLiteral("the TEF manager's response"),
+              WaitEnd::OnCondition);
 }
 
 // Looks at the response file on behalf of the wait, which calls look() after every event.
@@ -102,7 +103,19 @@ public:
         if (!m_due)
             return false;
         QFile file(m_path);
-        if (!file.open(QIODevice::ReadOnly)) {
+        // The manager renames its response into place, so the file may appear (or go) between
+        // a failed open and a look at whether it is there: each failure is judged by one look
+        // taken after it. Absent: the folder's watch announces it when it comes. There after
+        // all: opened again. Only a file there that still cannot be opened is unreadable.
+        bool opened = file.open(QIODevice::ReadOnly);
+        if (!opened) {
+            if (!file.exists()) {
+                forget();
+                return false;
+            }
+            opened = file.open(QIODevice::ReadOnly);
+        }
+        if (!opened) {
             if (!file.exists()) {
                 forget();
                 return false;
@@ -178,11 +191,11 @@ public:
 private:
     // What the wait does with the file it looked at.
     enum class Step {
-        Wait,         // not settled yet: look again later
-        SetAside,     // not this exchange's: move it away silently
-        Refuse,       // no response at all: move it away with a notice
-        Answer,       // this exchange's finished response
-        Stalled,      // this exchange's response, unfinished and unchanged for too long
+        Wait,     // not settled yet: look again later
+        SetAside, // not this exchange's: move it away silently
+        Refuse,   // no response at all: move it away with a notice
+        Answer,   // this exchange's finished response
+        Stalled,  // this exchange's response, unfinished and unchanged for too long
     };
     struct Answer
     {
@@ -257,8 +270,9 @@ bool Exchange::run()
         // Written aside and renamed into place: the manager never reads half a request.
         QSaveFile file(m_requestPath);
         if (!file.open(QIODevice::WriteOnly) || file.write(*request) != request->size() || !file.commit()) {
-            dialogs().TouchMessageDlg(tefText("TefRequisicaoNaoGravada").arg(file.fileName(), file.errorString()),
-                                      DialogType::Error, DialogButtons::Ok, 0, 0, QString());
+            dialogs().TouchMessageDlg(
+                tefText("TefRequisicaoNaoGravada").arg(file.fileName(), file.errorString()),
+                DialogType::Error, DialogButtons::Ok, 0, 0, QString());
             return false;
         }
         if (!m_devices.CheckGPAtivo(m_header, m_sequence))
@@ -268,11 +282,11 @@ bool Exchange::run()
     if (!answer->response) {
         // Never confirmed, never recorded: the manager undoes what it may have approved.
         deleteFiles();
-        dialogs().TouchMessageDlg(tefText("TefRespostaIncompleta")
-                                      .arg(QLocale().toString(
-                                               std::chrono::duration<double>(tefStallPeriod()).count()))
-                                      .arg(answer->aside.isEmpty() ? m_responsePath : answer->aside),
-                                  DialogType::Error, DialogButtons::Ok, 0, 0, QString());
+        dialogs().TouchMessageDlg(
+            tefText("TefRespostaIncompleta")
+                .arg(QLocale().toString(std::chrono::duration<double>(tefStallPeriod()).count()))
+                .arg(answer->aside.isEmpty() ? m_responsePath : answer->aside),
+            DialogType::Error, DialogButtons::Ok, 0, 0, QString());
         return false;
     }
     const TefVerdict verdict = decideTefResponse(*answer->response, answer->kind);
@@ -402,8 +416,8 @@ bool ExecutaTEF(const QString& letter, double amount, const QString& nrCupom)
 {
     // The request and response names are fixed: a second exchange would overwrite the first.
     if (g_running) {
-        dialogs().TouchMessageDlg(tefText("TefEmAndamento"), DialogType::Error,
-                                  DialogButtons::Ok, 0, 0, QString());
+        dialogs().TouchMessageDlg(tefText("TefEmAndamento"), DialogType::Error, DialogButtons::Ok, 0, 0,
+                                  QString());
         return false;
     }
     g_running = true;

@@ -346,7 +346,7 @@ void TefManager::recordApproval(const TefApproval& approval)
 void TefManager::pump()
 {
     while (!m_queue.isEmpty() && !m_splitting) {
-        const Output& next = m_queue.first();
+        Output& next = m_queue.first();
         const qint64 wait = next.notBefore - m_clock.elapsed();
         if (wait > 0) {
             m_wake.start(int(wait));
@@ -355,6 +355,12 @@ void TefManager::pump()
         // The client has not taken the previous response yet.
         if (QFile::exists(path("resp/intpos.001")))
             return;
+        // The approval is listed before the client can read it: a client that has the answer
+        // finds the approval in the list (to confirm or undo it) at once.
+        if (next.approval) {
+            recordApproval(*next.approval);
+            next.approval.reset();
+        }
         if (next.split && !m_stopping) {
             // The file stays open over the pause, as a slow writer holds it. The mark tells a
             // later run, should this one be killed in the pause, that the file is its own.
@@ -396,8 +402,6 @@ void TefManager::finishSplit()
 void TefManager::outputDone(const Output& output)
 {
     log(QStringLiteral("response written (%1 bytes)").arg(output.bytes.size()));
-    if (output.approval)
-        recordApproval(*output.approval);
     if (output.payment && m_once && !m_stopping)
         emit finished();
 }

@@ -54,7 +54,7 @@ private:
         int splitPauseMs = 0;
         QString header, sequence;            // the request it answers; empty for a stray response
         bool payment = false;                // the answer of a payment request
-        std::optional<TefApproval> approval; // listed once the response is written whole
+        std::optional<TefApproval> approval; // listed before the response appears
     };
 
     void scan();

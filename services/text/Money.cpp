@@ -1,8 +1,8 @@
 #include "Money.h"
+
 #include "TextCatalogue.h"
 
 #include <QRegularExpression>
-
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -42,7 +42,8 @@ constexpr std::uint64_t kPow10[] = {1ULL,
 // decimals and drops the binary noise of a few operations (3 × 1.15 is 3.4499999999999997);
 // from 10^11 on a double holds too few digits to tell noise from a typed thousandth, so it
 // is the shortest text that reads back to the same double.
-struct Decimal {
+struct Decimal
+{
     std::uint64_t digits = 0;
     int exponent = 0;
 };
@@ -110,6 +111,19 @@ Error textError(const char* key, const QString& input = {})
     return Error{input.isNull() ? text : text.arg(input), QLatin1String(key)};
 }
 
+// The difference of two nearly equal amounts (10,01 − 10,00) carries the representation error
+// of the operands, which is large beside the small result: its 14 significant digits still
+// hold it. A product this close to a whole number in absolute terms is taken as that number
+// (a real fraction of the last decimal is never this small in an amount). Only for results
+// whose product still resolves far finer than that window; larger ones take the decimal text.
+constexpr double kAbsoluteNoise = 1e-6;
+constexpr double kAbsoluteNoiseBelow = 1e8;
+
+bool nearWhole(double scaled, double target)
+{
+    return scaled < kAbsoluteNoiseBelow && std::fabs(scaled - target) <= kAbsoluteNoise;
+}
+
 double signedResult(double whole, double factor, double value)
 {
     const double result = std::copysign(whole / factor, value);
@@ -126,6 +140,9 @@ double Trunc2(double value)
     const double scaled = magnitude * 100.0;
     if (scaled >= kMaxScaled)
         return value;
+    const double nearest = std::nearbyint(scaled);
+    if (nearWhole(scaled, nearest))
+        return signedResult(nearest, 100.0, value);
     // Most amounts lie clearly between two cents: the product settles them without text.
     const double whole = std::floor(scaled);
     const double fraction = scaled - whole;
@@ -147,6 +164,8 @@ double RoundDec(double value, int decimals)
         return value;
     const double whole = std::floor(scaled);
     const double fraction = scaled - whole;
+    if (nearWhole(fraction, 0.5) && scaled < kAbsoluteNoiseBelow)
+        return signedResult(whole + 1.0, factor, value);
     if (std::fabs(fraction - 0.5) > margin(scaled))
         return signedResult(fraction > 0.5 ? whole + 1.0 : whole, factor, value);
     return signedResult(double(scaledWhole(magnitude, decimals, true)), factor, value);
@@ -180,8 +199,8 @@ Result<double> parseAmount(const QString& input, const QLocale& locale)
 
     if (!group.isEmpty() && integerPart.contains(group)) {
         // The first group starts with a digit other than 0: "0.500" is no number of thousands.
-        const QRegularExpression grouped(QStringLiteral("^[1-9][0-9]{0,2}(%1[0-9]{3})+$")
-                                             .arg(QRegularExpression::escape(group)));
+        const QRegularExpression grouped(
+            QStringLiteral("^[1-9][0-9]{0,2}(%1[0-9]{3})+$").arg(QRegularExpression::escape(group)));
         if (!grouped.match(integerPart).hasMatch())
             return textError("ValorInvalido", input);
         integerPart.remove(group);

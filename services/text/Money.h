@@ -14,7 +14,9 @@ namespace zel {
 // rounded to 14 significant digits (15 from 10^10), which keeps every amount typed with up to
 // four decimals and drops the noise of a few operations; from 10^11 on it is the shortest
 // text that reads back to the same double, so every amount the parser accepts (below 10^13)
-// keeps its cents.
+// keeps its cents. A small result within a millionth of the last decimal of a whole number
+// (the difference 10,01 − 10,00, whose noise comes from its larger operands) counts as that
+// number.
 
 // Cut toward zero to two decimals.
 double Trunc2(double value);

@@ -19,11 +19,11 @@ struct LayoutCase
     QStringList back;
 };
 
-class ChequeLayout : public ::testing::TestWithParam<LayoutCase>
+class ChequePrintLayout : public ::testing::TestWithParam<LayoutCase>
 {
 };
 
-TEST_P(ChequeLayout, FrontAndBackCommands)
+TEST_P(ChequePrintLayout, FrontAndBackCommands)
 {
     const LayoutCase& c = GetParam();
     const ChequePrinter printer = chequePrinterFor(c.impFis, c.impChq);
@@ -34,7 +34,7 @@ TEST_P(ChequeLayout, FrontAndBackCommands)
 const QString kSpaces10(10, u' ');
 
 INSTANTIATE_TEST_SUITE_P(
-    Printers, ChequeLayout,
+    Printers, ChequePrintLayout,
     ::testing::Values(
         LayoutCase{"escape_1234_50",
                    1,
@@ -83,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutCase{"unknown_cheque_printer", 1, 3, {1234.50, "341", "010524", kVerso75, ""}, {}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ChequeLayout, ValueFitsThePrintersDigits)
+TEST(ChequePrintLayout, ValueFitsThePrintersDigits)
 {
     struct Row
     {

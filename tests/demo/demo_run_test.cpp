@@ -180,7 +180,7 @@ TEST(DemoRun, ResultListsTheTefManagersApprovals)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(QJsonDocument(scenario).toJson());
     file.close();
-    // What the TEF manager left: one approval confirmed, one undone.
+    // What the TEF manager left from earlier runs: one approval confirmed, one undone.
     ASSERT_TRUE(QDir().mkpath(dir.filePath("tef")));
     QFile approvals(dir.filePath("tef/tef-approvals.json"));
     ASSERT_TRUE(approvals.open(QIODevice::WriteOnly));
@@ -198,4 +198,5 @@ TEST(DemoRun, ResultListsTheTefManagersApprovals)
     EXPECT_EQ(listed[0].toObject()["state"], QJsonValue("confirmed"));
     EXPECT_EQ(listed[1].toObject()["amount"], QJsonValue("990"));
     EXPECT_EQ(listed[1].toObject()["state"], QJsonValue("undone"));
+    EXPECT_EQ(listed[2].toObject()["amount"], QJsonValue("3808"));
 }

@@ -19,7 +19,7 @@ TEST_F(CouponOnSimulator, RefusedPaymentPhaseThenOneCouponAgreeingWithTheReceipt
     QTemporaryDir dir;
     SimulatorConfig config;
     config.stateDir = dir.path() + "/";
-    config.faults.refusePayment = true;
+    config.faults.refusePayment = Fault::always();
     auto sim = std::make_shared<SimulatedPeripherals>(config);
     setPeripherals(sim);
     line("001", "T", 3, 10, 1.5);
@@ -32,7 +32,7 @@ TEST_F(CouponOnSimulator, RefusedPaymentPhaseThenOneCouponAgreeingWithTheReceipt
     dialogs->expectMessageDlg(mrOk, "Erro ao enviar comando");
     EXPECT_FALSE(form->ImprimeCupom());
     FiscalFaults faults = sim->fiscalPrinter().faults();
-    faults.refusePayment = false;
+    faults.refusePayment = Fault{};
     sim->fiscalPrinter().setFaults(faults);
     EXPECT_TRUE(form->ImprimeCupom());
 

@@ -1,6 +1,7 @@
 #include "PaymentFixture.h"
 #include "QStringPrinter.h"
 #include "cheque/TfrmRecebeCheque.h"
+#include "cheque/Vrm_zel00200.h"
 #include "consumer/ConsumerKeys.h"
 #include "consumer/TfrmInfConsumidor.h"
 #include "consumer/Vrm_zel00400.h"
@@ -15,6 +16,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTimer>
+#include <QScopeGuard>
+#include <tuple>
 
 using namespace zel;
 using namespace zel::test;
@@ -251,10 +254,15 @@ TEST_F(PaymentEntry, ClientAccountAsksForTheConsumerOnce)
     EXPECT_DOUBLE_EQ(form()->doVrAPagar, 0);
 }
 
-// Under a fiscal printer a cheque asks no amount: the cheques the cheque form accepted are
-// applied to the amounts and the list, and the instalment list is emptied.
+// Under a fiscal printer a cheque asks no amount. With printing asked for, the cheque form
+// takes two cheques, prints each and records one movement per cheque; the receipt applies
+// the instalments to the amounts and the list and empties the instalment list.
 TEST_F(PaymentEntry, ChequeInstalmentsAreAppliedAndEmptied)
 {
+    devices->setIdTipoImpFis(1);
+    devices->setIdTipoImpChq(1);
+    Vrm_zel00200::IdImpCupFis = QStringLiteral("2"); // set by the host
+    const auto resetHost = qScopeGuard([] { Vrm_zel00200::IdImpCupFis.clear(); });
     QFile parcelas(dataDir.filePath("Parcelas.cds"));
     ASSERT_TRUE(parcelas.open(QIODevice::WriteOnly));
     parcelas.close();
@@ -265,20 +273,32 @@ TEST_F(PaymentEntry, ChequeInstalmentsAreAppliedAndEmptied)
     o.click("tcbBalcao04");
     o.waitUntil([] { return qobject_cast<TfrmRecebeCheque*>(Operator::activeForm()) != nullptr; },
                 "the cheque form");
-    o.run([] {
-        // What the cheque form leaves for two accepted cheques.
-        for (double valor : {40.0, 60.0}) {
-            form()->cdsParcelas.append();
-            form()->cdsParcelas.fieldByName("VALOR").setFloat(valor);
-            form()->cdsParcelas.fieldByName("COD").setInteger(form()->cdsParcelas.recordCount() + 1);
-            form()->cdsParcelas.post();
-        }
-    });
-    // The cheque form's own exit takes its cheques back: it is closed as after its last cheque.
-    o.run([] { qobject_cast<TfrmRecebeCheque*>(Operator::activeForm())->postClose(); });
+    const auto enter = [&o](const char* select, const QString& typed) {
+        o.click(select).type(typed).press(Qt::Key_Return);
+    };
+    for (const auto& [instalments, value, number] :
+         {std::tuple{"2", "40", "1001"}, std::tuple{"", "60", "1002"}}) {
+        if (*instalments)
+            enter("spdParcelas", instalments);
+        enter("spdValor", value);
+        enter("spdAgencia", "1234");
+        enter("spdBanco", "341");
+        enter("spdCheque", number);
+        enter("spdData", "010524");
+        // The account's Enter confirms the cheque; its keypad stays open until closed.
+        enter("spdConta", "56789");
+        o.run([] {
+            if (auto* keypad = Operator::findControl("panNumerico"); keypad && !keypad->isHidden())
+                if (auto* close = qobject_cast<TTouchButton*>(Operator::findControl("spdNEnter")))
+                    close->click();
+        });
+    }
     o.waitUntil([] { return Operator::activeForm() == form(); }, "back on the receipt");
     closeReceipt(o);
-    dialogs->expectMessageDlg(mrNo, "imprimir cheque").expectMessageDlg(mrYes, "imprimir cheque");
+    dialogs->expectMessageDlg(mrNo, "imprimir cheque")
+        .expectMessageDlg(mrYes, "imprimir cheque")
+        .expectMessageDlg(mrYes, "impresso corretamente")
+        .expectMessageDlg(mrYes, "impresso corretamente");
     receber("2");
     ASSERT_TRUE(op->finished());
 
@@ -288,7 +308,13 @@ TEST_F(PaymentEntry, ChequeInstalmentsAreAppliedAndEmptied)
     EXPECT_DOUBLE_EQ(form()->doVrAPagar, 0);
     EXPECT_EQ(form()->cdsParcelas.recordCount(), 0);
     EXPECT_FALSE(parcelas.exists());
-    EXPECT_EQ(movimentos.recordCount(), 0) << "the cheque form records the cheques' movements";
+    // One movement per cheque, from the cheque form; the receipt records none of its own.
+    EXPECT_EQ(movementSummary(), QStringList({"004 40.00", "004 60.00"}));
+    QStringList numbers;
+    for (movimentos.first(); !movimentos.eof(); movimentos.next())
+        numbers << movimentos.fieldByName("NRCHEQUEVEND").asString();
+    EXPECT_EQ(numbers, QStringList({"1001", "1002"}));
+    EXPECT_FALSE(devices->callTexts({"ImpChqChar"}).isEmpty()) << "the cheques are printed";
 }
 
 // After a payment: the keyboard display's summary and the customer display's totals.

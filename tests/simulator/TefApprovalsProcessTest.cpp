@@ -117,7 +117,7 @@ TEST_F(TefApprovals, ASilentManagerLeavesTheApprovalPendingAndTheErrorReported)
     QElapsedTimer clock;
     clock.start();
     closeCoupon(15);
-    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_LT(clock.elapsed(), 10000) << "the closing waits for the manager once, not without end";
     EXPECT_TRUE(m_devices->fiscalPrinter().journalText().contains(QStringLiteral("VALOR APROVADO R$ 15,00")));
     EXPECT_EQ(states().value(paid), State::Pending);
     ASSERT_EQ(m_devices->tefErrors().size(), 1);
@@ -148,7 +148,7 @@ TEST_P(OwedAnswers, AreWithdrawnAsFailuresAtAStop)
     QElapsedTimer clock;
     clock.start();
     stopManager();
-    EXPECT_LT(clock.elapsed(), 4000);
+    EXPECT_LT(clock.elapsed(), 8000);
     const auto response = readIntPosFile(resp() + QStringLiteral("intpos.001"));
     ASSERT_TRUE(response);
     EXPECT_EQ(response->header(), QStringLiteral("XXX"));

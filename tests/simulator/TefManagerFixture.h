@@ -49,7 +49,9 @@ class TefManagerProcess : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_config.tef.takenTimeoutMs = 1500;
+        // Long enough for a manager on a loaded machine to take a request (its safety timer
+        // looks every 500 ms), short enough that the tests of an absent answer stay quick.
+        m_config.tef.takenTimeoutMs = 3000;
         m_devices = std::make_unique<SimulatedPeripherals>(m_config);
         QFile file(rulesPath());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));

@@ -1,12 +1,10 @@
 #include "text/Money.h"
 
-#include <gtest/gtest.h>
-
 #include <QLocale>
-
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <random>
 
 using namespace zel;
@@ -49,12 +47,15 @@ TEST(Trunc2, NegativeValuesCutTowardZero)
     EXPECT_FALSE(std::signbit(Trunc2(-0.001)));
 }
 
-struct CutCase {
+struct CutCase
+{
     double value;
     double expected;
 };
 
-class Trunc2Cases : public ::testing::TestWithParam<CutCase> {};
+class Trunc2Cases : public ::testing::TestWithParam<CutCase>
+{
+};
 
 TEST_P(Trunc2Cases, CutsRealFractionsAndKeepsNoisyCents)
 {
@@ -66,8 +67,12 @@ INSTANTIATE_TEST_SUITE_P(Values, Trunc2Cases,
                                            CutCase{3 * 1.15, 3.45}, CutCase{0.1 + 0.2, 0.3},
                                            CutCase{1.005, 1.0}, CutCase{1.999, 1.99},
                                            CutCase{10.0 / 3.0, 3.33}, CutCase{2.0 / 3.0, 0.66},
-                                           CutCase{123456789.999, 123456789.99},
-                                           CutCase{0.009999, 0.0}, CutCase{-2.0 / 3.0, -0.66}));
+                                           CutCase{123456789.999, 123456789.99}, CutCase{0.009999, 0.0},
+                                           CutCase{-2.0 / 3.0, -0.66},
+                                           // differences of nearly equal amounts keep their cents
+                                           CutCase{10.01 - 10.0, 0.01}, CutCase{10.0 - 10.01, -0.01},
+                                           CutCase{1234.56 - 1234.55, 0.01},
+                                           CutCase{100000.07 - 100000.0, 0.07}));
 
 TEST(Trunc2, LargeRandomAmountsKeepTheirCents)
 {
@@ -107,7 +112,8 @@ TEST(Trunc2, AmountsUpToTheParserLimitCutAndRoundOnTheirDecimalText)
         const double value = read(text);
         // Where two such texts give one double, the shorter text is the one it stands for.
         char shortest[64];
-        const auto end = std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::fixed).ptr;
+        const auto end =
+            std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::fixed).ptr;
         std::string expectedText = text;
         while (expectedText.back() == '0')
             expectedText.pop_back();
@@ -153,6 +159,7 @@ TEST(RoundDec, HalvesGoAwayFromZeroOnTheDecimalValue)
     EXPECT_EQ(RoundDec(12.3456, 3), 12.346);
     EXPECT_EQ(RoundDec(2.5, 0), 3.0);
     EXPECT_EQ(RoundDec(-0.004, 2), 0.0);
+    EXPECT_EQ(RoundDec(10.015 - 10.0, 2), 0.02);
 }
 
 TEST(RoundDec, EveryCentTimesAHundredIsWhole)
@@ -161,13 +168,16 @@ TEST(RoundDec, EveryCentTimesAHundredIsWhole)
         ASSERT_EQ(RoundDec(fromCents(cents) * 100, 0), static_cast<double>(cents)) << cents;
 }
 
-struct ParseCase {
+struct ParseCase
+{
     const char* text;
     bool ok;
     double value;
 };
 
-class ParseAmountCases : public ::testing::TestWithParam<ParseCase> {};
+class ParseAmountCases : public ::testing::TestWithParam<ParseCase>
+{
+};
 
 TEST_P(ParseAmountCases, ReadsTypedAmountsWithTheLocaleSeparator)
 {
