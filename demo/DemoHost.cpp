@@ -152,7 +152,7 @@ Result<QJsonObject> DemoHost::run(const Scenario& s)
         tiporece.setData(s.paymentTypes);
         const QString path = QDir(config->dataDir).filePath(QStringLiteral("tiporece.cds"));
         QFile::remove(path); // the scenario's table replaces the last run's, whatever its fields
-        if (const Status st = tiporece.saveToFile(path); !st)
+        if (const Status st = tiporece.saveToFile(path, SaveMode::ReplaceRows); !st)
             return Error{QStringLiteral("payment types %1: %2").arg(path, st.errorMessage())};
     }
     m_devices = std::make_shared<SimulatedPeripherals>(*config);

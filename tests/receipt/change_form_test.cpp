@@ -196,7 +196,7 @@ TEST_P(ChangeRule, ChoosesTheChangeType)
     if (c.writeFile) {
         DataSet file;
         file.setData(tipos.data());
-        ASSERT_TRUE(file.saveToFile(paymentTypes::filePath(dataDir.path())));
+        ASSERT_TRUE(file.saveToFile(paymentTypes::filePath(dataDir.path()), SaveMode::ReplaceRows));
     }
     if (*c.notice)
         dialogs->expectMessage(c.notice);
