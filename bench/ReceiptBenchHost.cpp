@@ -10,7 +10,6 @@
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
-
 #include <algorithm>
 #include <unistd.h>
 
@@ -41,7 +40,8 @@ double median(std::vector<double>& values)
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-int AnsweringDialogs::TouchMessageDlg(const QString& text, DialogType, DialogButtons, int, int, const QString&)
+int AnsweringDialogs::TouchMessageDlg(const QString& text, DialogType, DialogButtons, int, int,
+                                      const QString&)
 {
     shown << text;
     return mrOk;
@@ -91,13 +91,13 @@ bool TimedPeripherals::AbreCupom(const QString& nrCupom)
     return timed(deviceNs, [&] { return SimulatedPeripherals::AbreCupom(nrCupom); });
 }
 
-bool TimedPeripherals::VendaItem(const QString& nrVenda, const QString& tipoDesconto, const QString& cdProduto,
-                                 const QString& nmProduto, const QString& cdAliq, double quantidade,
-                                 double vrUnitario, double vrDesconto)
+bool TimedPeripherals::VendaItem(const QString& nrVenda, const QString& tipoDesconto,
+                                 const QString& cdProduto, const QString& nmProduto, const QString& cdAliq,
+                                 double quantidade, double vrUnitario, double vrDesconto)
 {
     return timed(deviceNs, [&] {
-        return SimulatedPeripherals::VendaItem(nrVenda, tipoDesconto, cdProduto, nmProduto, cdAliq, quantidade,
-                                               vrUnitario, vrDesconto);
+        return SimulatedPeripherals::VendaItem(nrVenda, tipoDesconto, cdProduto, nmProduto, cdAliq,
+                                               quantidade, vrUnitario, vrDesconto);
     });
 }
 
@@ -120,18 +120,19 @@ bool TimedPeripherals::FechaCupom(bool emiteContraVale, bool semCartaoTef, doubl
                                   const QString& nmConsumidor, const QString& cnpjCpf, const QString& nome)
 {
     return timed(deviceNs, [&] {
-        return SimulatedPeripherals::FechaCupom(emiteContraVale, semCartaoTef, vrDesconto, vrTroco, vrServico,
-                                                usaTef, confirmaAuto, formaPagto, movimentos, recebimentos,
-                                                nrCupom, linhaCliente, cdConsumidor, nmConsumidor, cnpjCpf,
-                                                nome);
+        return SimulatedPeripherals::FechaCupom(
+            emiteContraVale, semCartaoTef, vrDesconto, vrTroco, vrServico, usaTef, confirmaAuto, formaPagto,
+            movimentos, recebimentos, nrCupom, linhaCliente, cdConsumidor, nmConsumidor, cnpjCpf, nome);
     });
 }
 
 ReceiptHost::ReceiptHost()
 {
     // The settings the module reads come from an empty store of this run, never the machine's.
-    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, m_tmp.filePath(QStringLiteral("settings")));
-    QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, m_tmp.filePath(QStringLiteral("settings")));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope,
+                       m_tmp.filePath(QStringLiteral("settings")));
+    QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope,
+                       m_tmp.filePath(QStringLiteral("settings")));
 
     SimulatorConfig config;
     config.stateDir = m_tmp.filePath(QStringLiteral("state")) + u'/';
@@ -159,9 +160,9 @@ ReceiptHost::ReceiptHost()
                           FieldDef{"CDCONSUMIDOR", FieldType::String, 21, {}, {}, true}});
         ds->createDataSet();
     }
-    aliquotas.setData(DataPacket{{FieldDef("CDALIQIMPFIS"), FieldDef("VRALIQIMPFIS", FieldType::Float),
-                                  FieldDef("IDALIQIMPFIS")},
-                                 {Row{"T18", 18.0, "T"}, Row{"FF", 0.0, "F"}}});
+    aliquotas.setData(DataPacket{
+        {FieldDef("CDALIQIMPFIS"), FieldDef("VRALIQIMPFIS", FieldType::Float), FieldDef("IDALIQIMPFIS")},
+        {Row{"T18", 18.0, "T"}, Row{"FF", 0.0, "F"}}});
     aliquotas.open();
 
     test::definePaymentTypes(tipos);

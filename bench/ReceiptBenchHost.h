@@ -12,7 +12,6 @@
 #include <QObject>
 #include <QStringList>
 #include <QTemporaryDir>
-
 #include <chrono>
 #include <ctime>
 #include <functional>
@@ -54,11 +53,12 @@ public:
     bool VendaItem(const QString& nrVenda, const QString& tipoDesconto, const QString& cdProduto,
                    const QString& nmProduto, const QString& cdAliq, double quantidade, double vrUnitario,
                    double vrDesconto) override;
-    bool Cupom_Conferencia(const QString& nrVenda, const QString& tipo, double percentual, double valor) override;
+    bool Cupom_Conferencia(const QString& nrVenda, const QString& tipo, double percentual,
+                           double valor) override;
     bool AbreCupomRes(const QString& nrVenda, const QString& texto) override;
-    bool FechaCupom(bool emiteContraVale, bool semCartaoTef, double vrDesconto, double vrTroco, double vrServico,
-                    const QString& usaTef, bool confirmaAuto, const QString& formaPagto, DataSet& movimentos,
-                    DataSet& recebimentos, QString& nrCupom, const QString& linhaCliente,
+    bool FechaCupom(bool emiteContraVale, bool semCartaoTef, double vrDesconto, double vrTroco,
+                    double vrServico, const QString& usaTef, bool confirmaAuto, const QString& formaPagto,
+                    DataSet& movimentos, DataSet& recebimentos, QString& nrCupom, const QString& linhaCliente,
                     const QString& cdConsumidor, const QString& nmConsumidor, const QString& cnpjCpf,
                     const QString& nome) override;
 };

@@ -15,7 +15,6 @@
 //   1 MB (rss_growth_kb).
 
 #include "ReceiptBenchHost.h"
-
 #include "receipt/TfrmRecebimento.h"
 #include "receipt/Vrm_zel00000.h"
 #include "toolkit/Waits.h"
@@ -26,7 +25,6 @@
 #include <QTest>
 #include <QTimer>
 #include <benchmark/benchmark.h>
-
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -92,7 +90,8 @@ void BM_ReceiptOpen200Lines(benchmark::State& state)
         // time also counts the waits for a core.
         cpuMs.push_back(double(nowNs(CLOCK_PROCESS_CPUTIME_ID) - cpuStart) / 1e6);
         if (!host.dialogs().shown.isEmpty()) {
-            state.SkipWithError(qPrintable(QStringLiteral("a dialog was shown: ") + host.dialogs().shown.first()));
+            state.SkipWithError(
+                qPrintable(QStringLiteral("a dialog was shown: ") + host.dialogs().shown.first()));
             return;
         }
     }
@@ -258,9 +257,8 @@ void BM_CashSales10000(benchmark::State& state)
             const bool settled = host.recebimento();
             saleMs.push_back(double(nowNs() - start) / 1e6);
             // A settled sale hands back the number of its coupon in place of the sale number.
-            if (!settled || !script.finished() || host.movimentos.recordCount() != 1 || host.nrVenda == "12" ||
-                host.nrVenda.isEmpty() ||
-                !host.dialogs().shown.isEmpty()) {
+            if (!settled || !script.finished() || host.movimentos.recordCount() != 1 ||
+                host.nrVenda == "12" || host.nrVenda.isEmpty() || !host.dialogs().shown.isEmpty()) {
                 state.SkipWithError(qPrintable(QStringLiteral("sale %1 did not settle: %2 %3")
                                                    .arg(sale)
                                                    .arg(script.error(), host.dialogs().shown.join(u'/'))));
