@@ -6,7 +6,7 @@ BUILD_FUZZ ?= build-fuzz
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: demo test sanitize fuzz deps build clean
+.PHONY: demo test sanitize fuzz bench deps build clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -32,6 +32,14 @@ fuzz: deps
 	  -DZEL_FUZZ=ON -DZEL_TESTS=OFF -DZEL_BENCH=OFF -DZEL_AREAS="services/text;services/dataset" $(CMAKE_ARGS)
 	cmake --build $(BUILD_FUZZ) -j $(JOBS)
 	bash scripts/run-fuzz.sh $(BUILD_FUZZ) $${FUZZ_SECONDS:-30}
+
+# The benchmarks (Google Benchmark), offscreen on the simulated devices, in the release build;
+# kept out of CTest and CI. Each run also leaves its figures in $(BUILD)/bench/*.json.
+bench: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEL_BENCH=ON $(CMAKE_ARGS)
+	cmake --build $(BUILD) -j $(JOBS) --target receipt_bench tef_bench
+	cd $(BUILD)/bench && QT_QPA_PLATFORM=offscreen ./receipt_bench --benchmark_out=receipt_bench.json
+	cd $(BUILD)/bench && QT_QPA_PLATFORM=offscreen ./tef_bench --benchmark_out=tef_bench.json
 
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ)
