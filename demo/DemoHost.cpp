@@ -12,10 +12,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -126,7 +128,10 @@ Result<QJsonObject> DemoHost::run(const Scenario& s)
 
     // Devices: the scenario's settings, with their state under the run's folder unless it names one.
     static QTemporaryDir scratch;
-    const QString stateRoot = m_options.stateDir.isEmpty() ? scratch.path() : m_options.stateDir;
+    // A relative state folder counts from the working directory, as every path of the command
+    // line does; the devices' own relative paths count from the scenario's folder.
+    const QString stateRoot =
+        m_options.stateDir.isEmpty() ? scratch.path() : QFileInfo(m_options.stateDir).absoluteFilePath();
     QJsonObject devices = s.devices;
     if (!devices.contains(QStringLiteral("stateDir")))
         devices.insert(QStringLiteral("stateDir"), QDir(stateRoot).filePath(QStringLiteral("state")));
@@ -167,6 +172,12 @@ Result<QJsonObject> DemoHost::run(const Scenario& s)
     std::unique_ptr<DeviceMonitor> monitor;
     if (!m_options.headless) {
         monitor = std::make_unique<DeviceMonitor>(*m_devices);
+        // At the screen's right edge, beside the receipt the module centres on the screen.
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect room = screen->availableGeometry();
+            monitor->resize(monitor->width(), room.height());
+            monitor->move(room.right() + 1 - monitor->width(), room.top());
+        }
         monitor->show();
     }
 
@@ -240,8 +251,19 @@ Result<QJsonObject> DemoHost::run(const Scenario& s)
     }
     instalaDialogos(nullptr);
     instalaPerifericos(nullptr);
-    if (monitor)
+    if (monitor) {
+        // The device monitor as the sale left it: the journal with its coupon, the displays,
+        // the cheque printer's commands (a notice the receipt left on the screen is not drawn).
+        monitor->refresh();
+        QCoreApplication::processEvents();
+        if (!m_options.finalScreen.isEmpty()) {
+            if (saveScreenPicture(m_options.finalScreen, true))
+                m_screenshots.append(m_options.finalScreen);
+            else
+                m_scriptErrors.append(QStringLiteral("could not write %1").arg(m_options.finalScreen));
+        }
         m_devices->setChangeListener({});
+    }
     return resultDocument(settled, nrVenda, movimentos.data(), venda.data());
 }
 

@@ -22,6 +22,7 @@ struct DemoOptions {
     QString scriptPath;    // overrides the scenario's script
     int watchdogMs = 120000; // a headless run still open after this is closed with an error
     bool headless = false;
+    QString finalScreen;   // with a display: a picture of the whole screen once the receipt closed
 };
 
 // What the form showed when it closed.

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
+#include <QScreen>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QWidget>
@@ -101,6 +103,39 @@ QWidget* findControl(const QString& name)
     return nullptr;
 }
 
+QImage screenPicture(bool plainWindowsOnly)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return {};
+    QImage picture(screen->geometry().size(), QImage::Format_RGB32);
+    picture.fill(QColor(0x5f, 0x6b, 0x73));
+    QPainter painter(&picture);
+    QWidget* modal = QApplication::activeModalWidget();
+    // Plain windows at the back, then dialogs and notices, then the modal window in front.
+    QList<QWidget*> windows;
+    for (const bool plain : {true, false})
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (plain || !plainWindowsOnly)
+                if (top->isVisible() && top->isWindow() && top != modal &&
+                    (top->windowType() == Qt::Window) == plain)
+                    windows.append(top);
+    if (modal && modal->isVisible() && !plainWindowsOnly)
+        windows.append(modal);
+    for (QWidget* window : windows)
+        painter.drawPixmap(window->geometry().topLeft() - screen->geometry().topLeft(), window->grab());
+    return picture;
+}
+
+bool saveScreenPicture(const QString& path, bool plainWindowsOnly)
+{
+    const QImage picture = screenPicture(plainWindowsOnly);
+    if (picture.isNull())
+        return false;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return picture.save(path);
+}
+
 Result<QList<ScriptAction>> parseScript(const QString& text)
 {
     QList<ScriptAction> actions;
@@ -139,6 +174,8 @@ Result<QList<ScriptAction>> parseScript(const QString& text)
                 return bad(QStringLiteral("expected a number"));
         } else if (verb == QLatin1String("screenshot")) {
             a.kind = ScriptAction::Screenshot;
+        } else if (verb == QLatin1String("screen")) {
+            a.kind = ScriptAction::Screen;
         } else if (verb == QLatin1String("expect")) {
             a.kind = ScriptAction::Expect;
             const qsizetype gap = rest.indexOf(u' ');
@@ -260,6 +297,15 @@ bool OperatorScript::run(const ScriptAction& a)
         const QString path = QDir::isAbsolutePath(a.target) ? a.target : QDir(m_screenshotDir).filePath(a.target);
         QDir().mkpath(QFileInfo(path).absolutePath());
         if (!w->grab().save(path)) {
+            fail(a, QStringLiteral("could not write %1").arg(path));
+            return false;
+        }
+        m_screenshots.append(path);
+        return true;
+    }
+    case ScriptAction::Screen: {
+        const QString path = QDir::isAbsolutePath(a.target) ? a.target : QDir(m_screenshotDir).filePath(a.target);
+        if (!saveScreenPicture(path)) {
             fail(a, QStringLiteral("could not write %1").arg(path));
             return false;
         }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QTimer>
 
 #include <functional>
@@ -15,7 +16,7 @@ namespace zel::demo {
 
 // One line of an operator script.
 struct ScriptAction {
-    enum Kind { Click, Key, Type, Answer, Wait, Screenshot, Expect };
+    enum Kind { Click, Key, Type, Answer, Wait, Screenshot, Screen, Expect };
     Kind kind;
     QString target; // control name, key name, text, answer, file
     QString text;   // Expect: the text the control must show
@@ -31,6 +32,7 @@ struct ScriptAction {
 //   answer <n>             answer the next dialog: 1 OK, 6 Yes, 7 No, 100 the extra button
 //   wait <ms>              let the form run for a while
 //   screenshot <file.png>  save a picture of the window in front
+//   screen <file.png>      save a picture of the whole screen, every window where it stands
 //   expect <control> <text>  stop with an error unless the control shows the text (within
 //                          the few seconds a control is looked for)
 Result<QList<ScriptAction>> parseScript(const QString& text);
@@ -75,5 +77,13 @@ private:
 // The widget with that object name in the window in front (the active modal widget first,
 // then every visible top-level window); nullptr when there is none.
 QWidget* findControl(const QString& name);
+
+// The whole screen as the operator sees it: every visible top-level window drawn where it
+// stands, the modal one in front, on the desktop's grey. Made from the windows' own pictures,
+// so it needs no screen-grabbing tool and works offscreen too.
+// With `plainWindowsOnly`, dialogs and notices still on the screen are left out.
+QImage screenPicture(bool plainWindowsOnly = false);
+// Saves screenPicture() to `path`, making its folder; false when it cannot be written.
+bool saveScreenPicture(const QString& path, bool plainWindowsOnly = false);
 
 } // namespace zel::demo

@@ -68,8 +68,12 @@ int main(int argc, char** argv)
                                 QStringLiteral("dir"), QStringLiteral("."));
     QCommandLineOption writeSampleOpt(QStringLiteral("write-sample"), QStringLiteral("Write the chosen sample's files into a folder and stop."),
                                       QStringLiteral("dir"));
+    QCommandLineOption finalScreenOpt(QStringLiteral("final-screen"),
+                                      QStringLiteral("With a display: a picture of the whole screen (the device monitor) "
+                                                     "once the receipt has closed."),
+                                      QStringLiteral("file.png"));
     parser.addOptions({scenarioOpt, sampleOpt, scriptOpt, noScriptOpt, resultOpt, moduleOpt, stateOpt, shotsOpt,
-                       writeSampleOpt});
+                       writeSampleOpt, finalScreenOpt});
     parser.process(app);
 
     const bool headless = QGuiApplication::platformName() == QLatin1String("offscreen") ||
@@ -101,6 +105,7 @@ int main(int argc, char** argv)
     options.screenshotDir = parser.value(shotsOpt);
     options.headless = headless;
     options.scriptPath = parser.value(scriptOpt);
+    options.finalScreen = parser.value(finalScreenOpt);
     // With a display the operator plays; a script runs only when asked for.
     options.runScript = !parser.isSet(noScriptOpt) && (headless || parser.isSet(scriptOpt));
 

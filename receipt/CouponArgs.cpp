@@ -65,12 +65,15 @@ double unitDiscount(double quantidade, double desconto)
     return desconto;
 }
 
-CouponAdjustment couponAdjustment(double vrServico, double vrDesconto)
+CouponAdjustment couponAdjustment(double vrServico, double vrConsumacao, double vrDescComanda,
+                                  double vrDesconto)
 {
-    if (vrServico > 0)
-        return {QStringLiteral("A"), 0, vrServico};
-    if (vrDesconto > 0)
-        return {QStringLiteral("D"), 0, vrDesconto};
+    const double encargos = Trunc2(vrServico + vrConsumacao - vrDescComanda);
+    if (encargos > 0)
+        return {QStringLiteral("A"), 0, encargos};
+    const double desconto = Trunc2(vrDesconto - encargos);
+    if (desconto > 0)
+        return {QStringLiteral("D"), 0, desconto};
     return {QStringLiteral("0"), 0, 0};
 }
 

@@ -51,15 +51,20 @@ AliquotKey aliquotKey(const CouponLine& line);
 // it back by the quantity and rounds the item's discount to the cent.
 double unitDiscount(double quantidade, double desconto);
 
-// What the coupon announces after its items: the service fee as a surcharge ("A"), else the
-// receipt's discount ("D"), else nothing ("0"). The fee wins when both are given.
+// What the coupon announces after its items, so that its total is the amount the receipt
+// charged: the receipt's charges beyond the products (service fee and minimum consumption, less
+// the part of the comanda discount the fee did not absorb) as a surcharge ("A"); when they come
+// to nothing or less, the receipt's discount with what is left of the comanda discount ("D");
+// else nothing ("0"). With a surcharge the receipt's discount is given at the closing
+// (FechaCupom's discount argument).
 struct CouponAdjustment
 {
     QString tipo;
     double percentual = 0;
     double valor = 0;
 };
-CouponAdjustment couponAdjustment(double vrServico, double vrDesconto);
+CouponAdjustment couponAdjustment(double vrServico, double vrConsumacao, double vrDescComanda,
+                                  double vrDesconto);
 
 // The receipt's values that close the coupon.
 struct CouponSale

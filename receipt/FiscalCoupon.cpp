@@ -69,7 +69,8 @@ bool TfrmRecebimento::ImprimeCupom()
         if (!EnviaItens(itensVistos))
             return false;
         if (itensVistos) {
-            const zel::CouponAdjustment ajuste = zel::couponAdjustment(doVrServico, doVrDesconto);
+            const zel::CouponAdjustment ajuste =
+                zel::couponAdjustment(doVrServico, doVrConsumacao, doVrDescComanda, doVrDesconto);
             impressora.Cupom_Conferencia(StnrVenda, ajuste.tipo, ajuste.percentual, ajuste.valor);
         }
         if (m_couponStage == CouponStage::Open)

@@ -18,9 +18,11 @@ struct DemoOutcome {
 };
 
 // The demo as a person runs it: a separate process, headless, its result document on stdout.
-DemoOutcome runDemo(const QStringList& args)
+DemoOutcome runDemo(const QStringList& args, const QString& workingDir = QString())
 {
     QProcess demo;
+    if (!workingDir.isEmpty())
+        demo.setWorkingDirectory(workingDir);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     demo.setProcessEnvironment(env);
@@ -45,57 +47,97 @@ QStringList fieldNames(const QJsonObject& packet)
     return names;
 }
 
+// The packet's column as texts ("105.00" for a number).
+QStringList column(const QJsonObject& packet, const QString& field)
+{
+    const int i = fieldNames(packet).indexOf(field);
+    QStringList values;
+    for (const QJsonValue& row : packet["rows"].toArray()) {
+        const QJsonValue v = row.toArray().at(i);
+        values << (v.isDouble() ? QString::number(v.toDouble(), 'f', 2) : v.toString());
+    }
+    return values;
+}
+
+// The journal line that starts with `label`, blanks squeezed ("TOTAL R$ 173,08").
+QString journalLine(const QJsonObject& result, const QString& label)
+{
+    for (const QJsonValue& line : result["fiscalJournal"].toArray())
+        if (line.toString().startsWith(label))
+            return line.toString().simplified();
+    return {};
+}
+
 } // namespace
 
-TEST(DemoRun, RestaurantSampleFromScenarioToResultDocument)
+// Dollars at the quote typed, a card the TEF manager simulator approves with a slip, cash with
+// change, a CPF: the receipt settles itself, the coupon agrees with the receipt to the cent, the
+// slip is printed and the approval confirmed.
+TEST(DemoRun, RestaurantSampleSettlesWithCouponSlipAndConfirmedCard)
 {
     QTemporaryDir dir;
     const DemoOutcome run = runDemo({"--screenshots", dir.path(), "--state", dir.filePath("state")});
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
     const QJsonObject& r = run.result;
-    EXPECT_EQ(r["result"], QJsonValue(false)) << "the sample's operator leaves without settling";
-    EXPECT_EQ(r["couponNumber"], QJsonValue(""));
-    const QJsonObject labels = r["labels"].toObject();
-    EXPECT_EQ(labels["lblNmVenda"], QJsonValue("Nr. Mesa"));
-    EXPECT_EQ(labels["lblValorTotal"], QJsonValue("R$ 173,08"));
-    EXPECT_EQ(labels["lblServico"], QJsonValue("R$ 10,28"));
-    EXPECT_EQ(labels["lblVrConsumacao"], QJsonValue("R$ 10,00"));
-    // Dollars at the quote typed, cash, and part of the rest on a card the TEF manager simulator
-    // approved.
-    const QJsonObject movements = r["movements"].toObject();
-    const int valor = fieldNames(movements).indexOf("VRMOVIVEND");
-    ASSERT_GE(valor, 0);
-    QStringList values;
-    for (const QJsonValue& row : movements["rows"].toArray())
-        values << QString::number(row.toArray().at(valor).toDouble(), 'f', 2);
-    EXPECT_EQ(values, QStringList({"105.00", "30.00", "20.00"}));
-    EXPECT_EQ(r["runningList"].toArray().size(), 3);
-    EXPECT_EQ(labels["lblValorPago"], QJsonValue("R$ 155,00"));
-    EXPECT_EQ(r["dialogs"].toArray().at(0).toObject()["text"], QJsonValue("Transacao aprovada"));
-    const QJsonObject enabled = r["enabled"].toObject();
-    EXPECT_EQ(enabled["tcbSair"], QJsonValue(true));
-    EXPECT_EQ(enabled["tcbOk"], QJsonValue(false));
-    EXPECT_EQ(enabled.size(), 21);
-    EXPECT_TRUE(r["colours"].toObject()["lblValorPagar"].toString().startsWith('#'));
-    EXPECT_EQ(r["sale"].toObject()["rows"].toArray().size(), 4);
-    EXPECT_EQ(r["customerDisplay"].toArray().size(), 2);
+    EXPECT_EQ(r["result"], QJsonValue(true));
+    EXPECT_EQ(r["couponNumber"], QJsonValue("000001"));
+    EXPECT_EQ(column(r["movements"].toObject(), "IDTIPOMOVIVE"), QStringList({"E", "E", "E", "S"}));
+    EXPECT_EQ(column(r["movements"].toObject(), "VRMOVIVEND"),
+              QStringList({"105.00", "20.00", "50.00", "1.92"}));
+    // Products 152,80; service fee 15,28 less the comanda discount 5,00, and minimum consumption 10,00.
+    EXPECT_EQ(journalLine(r, "SUBTOTAL"), QString("SUBTOTAL 152,80"));
+    EXPECT_EQ(journalLine(r, "ACRESCIMO"), QString("ACRESCIMO 20,28"));
+    EXPECT_EQ(journalLine(r, "TOTAL R$"), QString("TOTAL R$ 173,08"));
+    EXPECT_EQ(journalLine(r, "TROCO"), QString("TROCO 1,92"));
+    EXPECT_EQ(journalLine(r, "CPF/CNPJ"), QString("CPF/CNPJ: 529.982.247-25"));
+    EXPECT_EQ(journalLine(r, "COMPROVANTE TEF"), QString("COMPROVANTE TEF - COO 000001"));
+    const QJsonArray approvals = r["tefApprovals"].toArray();
+    ASSERT_EQ(approvals.size(), 1);
+    EXPECT_EQ(approvals[0].toObject()["amount"], QJsonValue("2000"));
+    EXPECT_EQ(approvals[0].toObject()["state"], QJsonValue("confirmed"));
     EXPECT_TRUE(r["scriptErrors"].toArray().isEmpty());
-    ASSERT_EQ(r["screenshots"].toArray().size(), 2);
+    ASSERT_EQ(r["screenshots"].toArray().size(), 4);
     for (const QJsonValue& shot : r["screenshots"].toArray())
         EXPECT_TRUE(QFile::exists(shot.toString())) << shot.toString().toStdString();
 }
 
-TEST(DemoRun, CounterSample)
+// A cash payment cleared, a 10 % discount, two cheques printed: the coupon carries the discount
+// and the cheques, the cheque printer got both cheques' commands.
+TEST(DemoRun, CounterSampleSettlesWithDiscountAndTwoPrintedCheques)
 {
     QTemporaryDir dir;
     const DemoOutcome run = runDemo({"--sample", "counter", "--screenshots", dir.path()});
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
-    EXPECT_EQ(run.result["labels"].toObject()["lblNmVenda"], QJsonValue("Nr. Cupom"));
-    EXPECT_EQ(run.result["labels"].toObject()["lblValorTotal"], QJsonValue("R$ 27,55"));
-    // 50,00 in cash: 22,45 of change, recorded as the change row.
-    EXPECT_EQ(run.result["labels"].toObject()["lblValorPagar"], QJsonValue("R$ 22,45"));
-    EXPECT_TRUE(run.result["scriptErrors"].toArray().isEmpty()) << run.errors.toStdString();
-    EXPECT_EQ(run.result["movements"].toObject()["rows"].toArray().size(), 2);
+    const QJsonObject& r = run.result;
+    EXPECT_EQ(r["result"], QJsonValue(true));
+    EXPECT_EQ(r["couponNumber"], QJsonValue("000001"));
+    const QJsonObject movements = r["movements"].toObject();
+    EXPECT_EQ(column(movements, "VRMOVIVEND"), QStringList({"12.40", "12.40"}));
+    EXPECT_EQ(column(movements, "NRCHEQUEVEND"), QStringList({"100231", "100232"}));
+    EXPECT_EQ(journalLine(r, "DESCONTO"), QString("DESCONTO -2,75"));
+    EXPECT_EQ(journalLine(r, "TOTAL R$"), QString("TOTAL R$ 24,80"));
+    const QJsonArray cheque = r["chequePrinter"].toArray();
+    ASSERT_EQ(cheque.size(), 10);
+    EXPECT_EQ(cheque[3], QJsonValue("ImpChqChar <ESC>D150127"));
+    EXPECT_EQ(cheque[4], QJsonValue("ImpChqChar <ESC>V00000000001240"));
+    EXPECT_EQ(cheque[8], QJsonValue("ImpChqChar <ESC>D150227"));
+    EXPECT_EQ(column(r["sale"].toObject(), "VRDESCOMANDA"), QStringList({"2.75", "2.75", "2.75", "2.75"}));
+    EXPECT_TRUE(r["scriptErrors"].toArray().isEmpty()) << run.errors.toStdString();
+}
+
+// A relative state folder counts from the working directory, not from the scenario's folder:
+// the devices' state, the quotes and the settings all land in it.
+TEST(DemoRun, RelativeStateFolderCountsFromTheWorkingDirectory)
+{
+    QTemporaryDir dir;
+    ASSERT_EQ(runDemo({"--sample", "counter", "--write-sample", dir.filePath("sample")}).exitCode, 0);
+    const DemoOutcome run = runDemo({"--scenario", dir.filePath("sample/counter.json"), "--state", "run",
+                                     "--screenshots", dir.path()},
+                                    dir.path());
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_TRUE(QFile::exists(dir.filePath("run/state/journal.txt")));
+    EXPECT_TRUE(QFile::exists(dir.filePath("run/data/tiporece.cds")));
+    EXPECT_FALSE(QDir(dir.filePath("sample/run")).exists());
 }
 
 // Every kind of bad input ends the run with code 2 and a message that names what was wrong,
@@ -191,9 +233,11 @@ TEST(DemoRun, ResultListsTheTefManagersApprovals)
     const DemoOutcome run =
         runDemo({"--scenario", scenarioPath, "--state", dir.filePath("state"), "--screenshots", dir.path()});
     const QJsonArray listed = run.result["tefApprovals"].toArray();
-    // The two left from before, then the approval of this run's card payment (20,00).
+    // The two left from before, then the approval of this run's card payment (20,00), confirmed
+    // when the coupon closed.
     ASSERT_EQ(listed.size(), 3) << run.errors.toStdString();
     EXPECT_EQ(listed[2].toObject()["amount"], QJsonValue("2000"));
+    EXPECT_EQ(listed[2].toObject()["state"], QJsonValue("confirmed"));
     EXPECT_EQ(listed[0].toObject()["sequence"], QJsonValue("7"));
     EXPECT_EQ(listed[0].toObject()["state"], QJsonValue("confirmed"));
     EXPECT_EQ(listed[1].toObject()["amount"], QJsonValue("990"));

@@ -15,9 +15,10 @@ TEST(OperatorScriptParse, ReadsEveryActionAndSkipsComments)
                                      "answer 6\n"
                                      "wait 250\n"
                                      "screenshot out/grid.png\n"
-                                     "expect lblValorTotal R$ 173,08\n");
+                                     "expect lblValorTotal R$ 173,08\n"
+                                     "screen out/all.png\n");
     ASSERT_TRUE(actions.ok()) << actions.errorMessage().toStdString();
-    ASSERT_EQ(actions->size(), 8);
+    ASSERT_EQ(actions->size(), 9);
     const auto& a = *actions;
     EXPECT_EQ(a[0].kind, ScriptAction::Click);
     EXPECT_EQ(a[0].target, QString("tcbGrupo02"));
@@ -33,11 +34,13 @@ TEST(OperatorScriptParse, ReadsEveryActionAndSkipsComments)
     EXPECT_EQ(a[7].kind, ScriptAction::Expect);
     EXPECT_EQ(a[7].target, QString("lblValorTotal"));
     EXPECT_EQ(a[7].text, QString("R$ 173,08"));
+    EXPECT_EQ(a[8].kind, ScriptAction::Screen);
+    EXPECT_EQ(a[8].target, QString("out/all.png"));
 }
 
 TEST(OperatorScriptParse, RefusesBadLinesNamingTheLine)
 {
-    const char* bad[] = {"press tcbOk", "key Hyper", "answer yes", "wait -5", "click", "screenshot"};
+    const char* bad[] = {"press tcbOk", "key Hyper", "answer yes", "wait -5", "click", "screenshot", "screen"};
     for (const char* line : bad) {
         const auto r = parseScript(QString("# first\n") + line);
         ASSERT_FALSE(r.ok()) << line;

@@ -1,4 +1,5 @@
 #include "CouponFixture.h"
+#include "QStringPrinter.h"
 #include "SimulatedPeripherals.h"
 
 #include <QTemporaryDir>
@@ -44,6 +45,50 @@ TEST_F(CouponOnSimulator, RefusedPaymentPhaseThenOneCouponAgreeingWithTheReceipt
         EXPECT_TRUE(journal.contains(line)) << line.toStdString() << "\n" << journal.toStdString();
     ASSERT_TRUE(form->cdsMovCaixa.locate("IDTIPOMOVIVE", {"S"}));
     EXPECT_EQ(form->cdsMovCaixa.fieldByName("NRCONTRAVALE").asString(), QString("0002"));
+}
+
+// The receipt's charges and discounts beyond the products (service fee, minimum consumption,
+// the part of the comanda discount the fee did not absorb, the receipt's discount) reach the
+// coupon: a sale paid to the receipt's net amount closes on the simulated printer, which
+// checks payments, total and change to the cent, and its journal shows that total.
+TEST_F(CouponOnSimulator, ChargesBeyondTheProductsReachTheCoupon)
+{
+    const struct
+    {
+        const char* what;
+        double servico, consumacao, descComanda, desconto;
+        const char* total; // products 30,00
+    } rows[] = {
+        {"fee and minimum consumption", 3, 10, 0, 0, "43,00"},
+        {"minimum consumption alone, with a discount", 0, 10, 0, 5, "35,00"},
+        {"comanda discount beyond the fee", 0, 0, 4, 0, "26,00"},
+        {"comanda discount beyond the fee, with a discount", 0, 0, 4, 2, "24,00"},
+        {"comanda discount and minimum consumption", 0, 5, 4, 0, "31,00"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        TearDown();
+        SetUp();
+        QTemporaryDir dir;
+        SimulatorConfig config;
+        config.stateDir = dir.path() + "/";
+        auto sim = std::make_shared<SimulatedPeripherals>(config);
+        setPeripherals(sim);
+        line("001", "T", 3, 10);
+        form->doVrServico = r.servico;
+        form->doVrConsumacao = r.consumacao;
+        form->doVrDescComanda = r.descComanda;
+        form->doVrDesconto = r.desconto;
+        const double liquido = 30 + r.servico + r.consumacao - r.descComanda - r.desconto;
+        movement("E", "004", liquido + 0.5);
+        movement("S", "004", 0.5);
+        form->doVrTroco = 0.5;
+
+        EXPECT_TRUE(form->ImprimeCupom()) << sim->fiscalPrinter().lastError().toStdString();
+        const QString journal = sim->fiscalPrinter().journalText();
+        const QString totalLine = journal.section("TOTAL R$", 1).section('\n', 0, 0).trimmed();
+        EXPECT_EQ(totalLine, QString(r.total)) << journal.toStdString();
+    }
 }
 
 } // namespace
