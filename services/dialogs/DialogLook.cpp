@@ -1,4 +1,5 @@
 #include "DialogLook.h"
+#include "dialogs/DialogTexts.h"
 
 #include "toolkit/TouchButton.h"
 
@@ -54,11 +55,11 @@ QWidget* titleBand(const QString& title, const QColor& color, QWidget* parent)
 QWidget* typeBand(DialogType type, QWidget* parent)
 {
     switch (type) {
-    case DialogType::Error: return titleBand(QStringLiteral("Erro"), typeColor(type), parent);
-    case DialogType::Confirmation: return titleBand(QStringLiteral("Confirmação"), typeColor(type), parent);
+    case DialogType::Error: return titleBand(dialogText("TituloErro"), typeColor(type), parent);
+    case DialogType::Confirmation: return titleBand(dialogText("TituloConfirmacao"), typeColor(type), parent);
     case DialogType::Information: break;
     }
-    return titleBand(QStringLiteral("Informação"), typeColor(type), parent);
+    return titleBand(dialogText("TituloInformacao"), typeColor(type), parent);
 }
 
 TTouchButton* button(const QString& caption, const QString& objectName, const QColor& color, QWidget* parent,

@@ -1,4 +1,5 @@
 #include "DiscountDialog.h"
+#include "dialogs/DialogTexts.h"
 
 #include "DialogLook.h"
 #include "Dialogs.h"
@@ -45,7 +46,7 @@ DiscountDialog::DiscountDialog(const QString& text, QWidget* parent)
     auto* column = new QVBoxLayout(panel);
     column->setContentsMargins(2, 2, 2, 16);
     column->setSpacing(10);
-    column->addWidget(look::titleBand(QStringLiteral("Desconto"), look::kSlate, panel));
+    column->addWidget(look::titleBand(dialogText("TituloDesconto"), look::kSlate, panel));
 
     auto* body = new QVBoxLayout;
     body->setContentsMargins(18, 4, 18, 0);
@@ -62,9 +63,9 @@ DiscountDialog::DiscountDialog(const QString& text, QWidget* parent)
 
     auto* kinds = new QHBoxLayout;
     kinds->setSpacing(10);
-    m_valor = look::button(QStringLiteral("Valor (R$)"), QStringLiteral("tcbValor"), look::kBlue, panel, 180, 64);
+    m_valor = look::button(dialogText("BotaoValor"), QStringLiteral("tcbValor"), look::kBlue, panel, 180, 64);
     m_percentual =
-        look::button(QStringLiteral("Percentual (%)"), QStringLiteral("tcbPercentual"), look::kBlue, panel, 180, 64);
+        look::button(dialogText("BotaoPercentual"), QStringLiteral("tcbPercentual"), look::kBlue, panel, 180, 64);
     for (TTouchButton* b : {m_valor, m_percentual}) {
         b->setCheckable(true);
         kinds->addWidget(b);
@@ -105,9 +106,9 @@ DiscountDialog::DiscountDialog(const QString& text, QWidget* parent)
     lower->addWidget(new TouchKeypad(this, numericKeys(), QSize(80, 60), panel));
     auto* actions = new QVBoxLayout;
     actions->addStretch(1);
-    TTouchButton* ok = look::button(QStringLiteral("Confirmar"), QStringLiteral("tcbOk"), look::kGreen, panel, 130, 64);
+    TTouchButton* ok = look::button(dialogText("BotaoConfirmar"), QStringLiteral("tcbOk"), look::kGreen, panel, 130, 64);
     TTouchButton* cancel =
-        look::button(QStringLiteral("Cancelar"), QStringLiteral("tcbCancelar"), look::kRed, panel, 130, 64);
+        look::button(dialogText("BotaoCancelar"), QStringLiteral("tcbCancelar"), look::kRed, panel, 130, 64);
     actions->addWidget(ok);
     actions->addWidget(cancel);
     lower->addLayout(actions);
@@ -157,7 +158,7 @@ void DiscountDialog::confirm()
         value = *parsed;
     }
     if (m_tipo == u"P" && value > 100.0) {
-        warn(QStringLiteral("O percentual não pode passar de 100%."));
+        warn(dialogText("PercentualAcimaDeCem"));
         return;
     }
     m_result = discountPacket(m_tipo, value);

@@ -1,4 +1,5 @@
 #include "MessageDialog.h"
+#include "dialogs/DialogTexts.h"
 
 #include "DialogLook.h"
 #include "toolkit/TouchButton.h"
@@ -155,10 +156,10 @@ MessageDialog::MessageDialog(const QString& text, DialogType type, DialogButtons
         return foldKey(word.at(0)) == m_extraKey ? word : u'&' + word;
     };
     if (m_buttons == DialogButtons::YesNo) {
-        addButton(caption(QStringLiteral("Sim")), QStringLiteral("tcbYes"), look::kGreen, mrYes);
-        addButton(caption(QStringLiteral("Não")), QStringLiteral("tcbNo"), look::kRed, mrNo);
+        addButton(caption(dialogText("BotaoSim")), QStringLiteral("tcbYes"), look::kGreen, mrYes);
+        addButton(caption(dialogText("BotaoNao")), QStringLiteral("tcbNo"), look::kRed, mrNo);
     } else {
-        addButton(caption(QStringLiteral("OK")), QStringLiteral("tcbOk"), look::kBlue, mrOk);
+        addButton(caption(dialogText("BotaoOk")), QStringLiteral("tcbOk"), look::kBlue, mrOk);
     }
     if (!extraCaption.isEmpty())
         addButton(extraCaption, QStringLiteral("tcbExtra"), look::kAmber, mrExtra);

@@ -1,4 +1,5 @@
 #include "SearchDialog.h"
+#include "dialogs/DialogTexts.h"
 
 #include "DialogLook.h"
 #include "TouchKeypad.h"
@@ -89,7 +90,7 @@ SearchDialog::SearchDialog(DataSet& dataSet, const QString& picture, const Field
     auto* column = new QVBoxLayout(panel);
     column->setContentsMargins(2, 2, 2, 10);
     column->setSpacing(8);
-    column->addWidget(look::titleBand(QStringLiteral("Pesquisa"), look::kSlate, panel));
+    column->addWidget(look::titleBand(dialogText("TituloPesquisa"), look::kSlate, panel));
 
     auto* searchRow = new QHBoxLayout;
     searchRow->setContentsMargins(12, 0, 12, 0);
@@ -99,7 +100,7 @@ SearchDialog::SearchDialog(DataSet& dataSet, const QString& picture, const Field
     m_search->setFocusPolicy(Qt::NoFocus);
     m_search->setFont(look::font(16, true));
     m_search->setMinimumHeight(44);
-    m_search->setPlaceholderText(QStringLiteral("Digite para pesquisar"));
+    m_search->setPlaceholderText(dialogText("DigitePesquisa"));
     m_count = new QLabel(panel);
     m_count->setObjectName(QStringLiteral("lblQuantidade"));
     m_count->setFont(look::font(12));
@@ -131,8 +132,8 @@ SearchDialog::SearchDialog(DataSet& dataSet, const QString& picture, const Field
     auto* arrows = new QVBoxLayout;
     TTouchButton* up = look::button(QStringLiteral("\u25B2"), QStringLiteral("tcbAnterior"), look::kSlate, panel, 64, 64);
     TTouchButton* down = look::button(QStringLiteral("\u25BC"), QStringLiteral("tcbProximo"), look::kSlate, panel, 64, 64);
-    up->setHint(QStringLiteral("Página Anterior"));
-    down->setHint(QStringLiteral("Próxima Página"));
+    up->setHint(dialogText("DicaPaginaAnterior"));
+    down->setHint(dialogText("DicaProximaPagina"));
     connect(up, &QAbstractButton::clicked, this, [this] { moveSelection(-pageRows()); });
     connect(down, &QAbstractButton::clicked, this, [this] { moveSelection(pageRows()); });
     arrows->addWidget(up);
@@ -146,9 +147,9 @@ SearchDialog::SearchDialog(DataSet& dataSet, const QString& picture, const Field
     lower->addWidget(new TouchKeypad(this, alphanumericKeys(), QSize(52, 46), panel));
     lower->addStretch(1);
     auto* actions = new QVBoxLayout;
-    TTouchButton* ok = look::button(QStringLiteral("Selecionar"), QStringLiteral("tcbOk"), look::kGreen, panel, 130, 64);
+    TTouchButton* ok = look::button(dialogText("BotaoSelecionar"), QStringLiteral("tcbOk"), look::kGreen, panel, 130, 64);
     TTouchButton* cancel =
-        look::button(QStringLiteral("Cancelar"), QStringLiteral("tcbCancelar"), look::kRed, panel, 130, 64);
+        look::button(dialogText("BotaoCancelar"), QStringLiteral("tcbCancelar"), look::kRed, panel, 130, 64);
     actions->addStretch(1);
     actions->addWidget(ok);
     actions->addWidget(cancel);
@@ -212,7 +213,7 @@ void SearchDialog::narrow()
 {
     m_model->show(narrowRows(m_rows, m_typed));
     m_search->setText(m_typed);
-    m_count->setText(QStringLiteral("%1 de %2").arg(m_model->rowCount()).arg(m_rows.size()));
+    m_count->setText(dialogText("ContagemLinhas").arg(m_model->rowCount()).arg(m_rows.size()));
     if (m_model->rowCount() > 0)
         m_table->selectRow(0);
 }

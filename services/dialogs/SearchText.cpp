@@ -1,4 +1,5 @@
 #include "SearchText.h"
+#include "dialogs/DialogTexts.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -41,7 +42,7 @@ QString fieldDisplayText(const QVariant& value, const FieldDef& field)
     case FieldType::DateTime:
         return value.toDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
     case FieldType::Boolean:
-        return value.toBool() ? QStringLiteral("Sim") : QStringLiteral("Não");
+        return value.toBool() ? dialogText("ValorSim") : dialogText("ValorNao");
     case FieldType::String:
         break;
     }

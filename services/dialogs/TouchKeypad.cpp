@@ -1,4 +1,5 @@
 #include "TouchKeypad.h"
+#include "dialogs/DialogTexts.h"
 
 #include "DialogLook.h"
 #include "toolkit/TouchButton.h"
@@ -19,7 +20,7 @@ KeypadKey charKey(QChar c)
 KeypadKey backspaceKey()
 {
     return {QStringLiteral("\u2190"), QStringLiteral("tcbCorrigir"), QStringLiteral("\b"), false, 1,
-            QStringLiteral("Corrigir")};
+            dialogText("BotaoCorrigir")};
 }
 
 } // namespace
@@ -72,8 +73,8 @@ KeypadRows alphanumericKeys()
         rows.append(row);
     }
     rows[0].append(backspaceKey());
-    rows[3].append({QStringLiteral("Espaço"), QStringLiteral("tcbEspaco"), QStringLiteral(" "), true, 2});
-    rows[3].append({QStringLiteral("Limpar"), QStringLiteral("tcbLimpar"), QStringLiteral("."), false, 2});
+    rows[3].append({dialogText("BotaoEspaco"), QStringLiteral("tcbEspaco"), QStringLiteral(" "), true, 2});
+    rows[3].append({dialogText("BotaoLimpar"), QStringLiteral("tcbLimpar"), QStringLiteral("."), false, 2});
     return rows;
 }
 
