@@ -1,5 +1,6 @@
 #include "ConsumerLookup.h"
 
+#include "dataset/DataSetMessages.h"
 #include "dialogs/SearchText.h"
 #include "text/Consiste.h"
 #include "text/MaskText.h"
@@ -16,9 +17,9 @@ void requireFields(const DataSet& table, const QString& tableName, std::initiali
             missing.append(QString::fromLatin1(name));
     }
     if (!missing.isEmpty())
-        throw DataSetError(QStringLiteral("%1: field(s) %2 not found")
-                               .arg(tableName, missing.join(QStringLiteral(", ")))
-                               .toStdString());
+        throw DataSetError(dataSetText("DsTabelaSemCampos", tableName, missing.join(QStringLiteral(", ")))
+                               .toStdString(),
+                           QStringLiteral("DsTabelaSemCampos"));
 }
 
 } // namespace

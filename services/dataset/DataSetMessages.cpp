@@ -10,6 +10,7 @@ const TMessages& dataSetCatalogue()
         // Datasets in memory.
         QStringLiteral("DsFechado|A tabela está fechada."),
         QStringLiteral("DsCampoNaoExiste|O campo \"%1\" não existe."),
+        QStringLiteral("DsTabelaSemCampos|A tabela %1 não tem os campos %2."),
         QStringLiteral("DsCampoSemNome|Um campo precisa de um nome."),
         QStringLiteral("DsCampoNomePontoVirgula|O nome de campo \"%1\" não pode conter \";\"."),
         QStringLiteral("DsCampoNomeReservado|O nome de campo \"%1\" é reservado aos arquivos de dados."),
