@@ -105,8 +105,9 @@ TEST(DataFileProcesses, KilledAtRandomMomentsKeepsEveryCommittedRow)
         const QList<QByteArray> lines = p.readAllStandardOutput().split('\n');
         int n = 0;
         for (const QByteArray& line : lines)
-            if (!line.isEmpty())
+            if (!line.isEmpty()) {
                 ASSERT_EQ(line.toInt(), n++) << "seed " << seed;
+            }
         committed[tag] = n;
         killedWhileSaving += n > 0 ? 1 : 0;
 
@@ -134,8 +135,9 @@ TEST(DataFileProcesses, KilledAtRandomMomentsKeepsEveryCommittedRow)
             // Beyond the committed rows, only the one whose save was cut short.
             const int extra = static_cast<int>(rows.size()) - it.value();
             ASSERT_LE(extra, 1) << "seed " << seed << " " << it.key().toStdString();
-            if (extra == 1)
+            if (extra == 1) {
                 ASSERT_TRUE(rows.contains(it.value())) << "seed " << seed;
+            }
         }
     }
     // Most kills met the saving loop, not a process still starting.

@@ -174,6 +174,16 @@ TEST_P(FaultScenario, EndsWithEveryPaymentOnceAndNoApprovalPending)
     for (const QJsonValue& a : r["tefApprovals"].toArray())
         approvals << a.toObject()["state"].toString();
     EXPECT_EQ(approvals, c.approvals);
+    // A quotes file the run found is kept as it was (a corrupt one is not overwritten); a missing
+    // one is made with the quote typed.
+    QFile quotes(state + "/data/movindic.cds");
+    if (c.quotesFile) {
+        QFile fixture(dir.filePath(c.quotesFile));
+        ASSERT_TRUE(quotes.open(QIODevice::ReadOnly) && fixture.open(QIODevice::ReadOnly));
+        EXPECT_EQ(quotes.readAll(), fixture.readAll());
+    } else if (QString::fromLatin1(c.scenario).startsWith("data-file")) {
+        EXPECT_TRUE(quotes.exists());
+    }
     if (*c.dialog) {
         bool shown = false;
         for (const QJsonValue& d : r["dialogs"].toArray())
@@ -198,7 +208,8 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"tef-silent", 0, true, 2, true, {}, "Gerenciador TEF encerrado", Manager::Stop},
         FaultCase{"tef-killed", 0, true, 2, true, {"undone"}, "incompleta", Manager::Killed},
         FaultCase{"data-file-missing", 0, true, 3, true, {}, ""},
-        FaultCase{"data-file-corrupt", 0, true, 3, true, {}, "", Manager::None, "data/movindic-corrupt.cds"}),
+        // A corrupt quotes file is reported and left alone; the sale goes on in cash.
+        FaultCase{"data-file-corrupt", 0, true, 2, true, {}, "cotações", Manager::None, "data/movindic-corrupt.cds"}),
     [](const ::testing::TestParamInfo<FaultCase>& info) {
         return QString::fromLatin1(info.param.scenario).replace('-', '_').toStdString();
     });
