@@ -54,6 +54,11 @@ bool TfrmRecebimento::ImprimeCupom()
         return false;
     }
 
+    const auto enviaAjuste = [&] {
+        const zel::CouponAdjustment ajuste =
+            zel::couponAdjustment(doVrServico, doVrConsumacao, doVrDescComanda, doVrDesconto);
+        return impressora.Cupom_Conferencia(StnrVenda, ajuste.tipo, ajuste.percentual, ajuste.valor);
+    };
     bool resultado = true;
     if (m_couponStage == CouponStage::None) {
         impressora.Abre_Gaveta();
@@ -68,13 +73,21 @@ bool TfrmRecebimento::ImprimeCupom()
         bool itensVistos = false;
         if (!EnviaItens(itensVistos))
             return false;
-        if (itensVistos) {
-            const zel::CouponAdjustment ajuste =
-                zel::couponAdjustment(doVrServico, doVrConsumacao, doVrDescComanda, doVrDesconto);
-            impressora.Cupom_Conferencia(StnrVenda, ajuste.tipo, ajuste.percentual, ajuste.valor);
-        }
         if (m_couponStage == CouponStage::Open)
-            m_couponStage = CouponStage::Totalled;
+            m_couponStage = itensVistos ? CouponStage::Items : CouponStage::Totalled;
+        else if (itensVistos)
+            enviaAjuste(); // nothing of this coupon was taken: the printer answers for itself
+    }
+
+    // The surcharge or discount: a coupon closed without it would not carry the sale's total,
+    // and no closing would then be accepted. Refused, the receipt stays open and the next OK
+    // sends it again on the same coupon.
+    if (m_couponStage == CouponStage::Items) {
+        if (!enviaAjuste()) {
+            erro(msgPadrao.Msg("ErroComando"));
+            return false;
+        }
+        m_couponStage = CouponStage::Totalled;
     }
 
     if (m_couponStage != CouponStage::Payment) {

@@ -154,6 +154,7 @@ public:
     enum class CouponStage {
         None,     // no coupon of this sale is open
         Open,     // opened; items being sent
+        Items,    // items sent; the surcharge or discount still owed (the printer refused it)
         Totalled, // items and the surcharge or discount sent
         Payment,  // payment phase open
         Closed,   // closed: the sale's coupon is printed

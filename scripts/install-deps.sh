@@ -9,7 +9,7 @@ packages=(
   qt6-qpa-plugins libgl-dev libxkbcommon-dev
   libsqlite3-dev sqlite3
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth
+  xvfb xauth xdotool
   clang libclang-rt-dev
   fonts-dejavu-core
 )

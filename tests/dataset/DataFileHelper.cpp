@@ -4,6 +4,8 @@
 //     file that may not exist yet.
 //   datafile_helper crash <file> <log|rewrite> <n>: add 1 to N of every row and save, dying on
 //     the n-th write to the database file (n > 0) or to its journal (n < 0).
+//   datafile_helper commit <file> <tag> <count>: <count> times load, append one row, save (every
+//     third save replaces every row), and print the row's N once its save returned.
 
 #include "CrashVfs.h"
 #include "dataset/DataSet.h"
@@ -42,6 +44,21 @@ int main(int argc, char** argv)
             ds.post();
             if (Status s = ds.saveToFile(path); !s)
                 return fail(s);
+        }
+        return 0;
+    }
+    if (args[1] == QLatin1String("commit") && args.size() == 5) {
+        for (int i = 0; i < args[4].toInt(); ++i) {
+            if (Status s = ds.loadFromFile(path); !s)
+                return fail(s);
+            ds.append();
+            ds.fieldByName(QStringLiteral("TAG")).setString(args[3]);
+            ds.fieldByName(QStringLiteral("N")).setInteger(i);
+            ds.post();
+            if (Status s = ds.saveToFile(path, i % 3 == 2 ? SaveMode::ReplaceRows : SaveMode::Changes); !s)
+                return fail(s);
+            std::printf("%d\n", i);
+            std::fflush(stdout);
         }
         return 0;
     }

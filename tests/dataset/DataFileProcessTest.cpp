@@ -5,6 +5,9 @@
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include <random>
 
 using namespace zel;
 using namespace zel::test;
@@ -70,6 +73,75 @@ TEST(DataFileProcesses, TwoProcessesCreatingOneFileKeepBothRows)
         EXPECT_EQ(perTag.value(QStringLiteral("a")), count) << round;
         EXPECT_EQ(perTag.value(QStringLiteral("b")), count) << round;
     }
+}
+
+// A terminal killed (SIGKILL) at a random moment, 100 times over, while it saves one row after
+// another: each time the file opens, holds every row whose save had returned, and holds no row
+// twice; only the row whose save was under way may or may not be there.
+TEST(DataFileProcesses, KilledAtRandomMomentsKeepsEveryCommittedRow)
+{
+    QTemporaryDir dir;
+    const QString path = createFile(dir);
+    {
+        DataSet ds;
+        ASSERT_TRUE(ds.loadFromFile(path).ok());
+        for (int i = 0; i < 400; ++i) // a file of some size, so saves take a while
+            appendRow(ds, {QStringLiteral("base"), i});
+        ASSERT_TRUE(ds.saveToFile(path).ok());
+    }
+    const unsigned seed = std::random_device{}();
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> delayMs(0, 150);
+    QMap<QString, int> committed; // tag -> rows 0..n-1 whose save returned
+    int killedWhileSaving = 0; // runs killed after some saves, in the middle of the next
+    for (int run = 0; run < 100; ++run) {
+        const QString tag = QStringLiteral("k%1").arg(run);
+        QProcess p;
+        p.start(QStringLiteral(ZEL_DATAFILE_HELPER), {"commit", path, tag, "1000"});
+        ASSERT_TRUE(p.waitForStarted());
+        QThread::msleep(delayMs(random));
+        p.kill();
+        ASSERT_TRUE(p.waitForFinished(10000));
+        const QList<QByteArray> lines = p.readAllStandardOutput().split('\n');
+        int n = 0;
+        for (const QByteArray& line : lines)
+            if (!line.isEmpty()) {
+                ASSERT_EQ(line.toInt(), n++) << "seed " << seed;
+            }
+        committed[tag] = n;
+        killedWhileSaving += n > 0 ? 1 : 0;
+
+        DataSet ds;
+        const Status loaded = ds.loadFromFile(path);
+        ASSERT_TRUE(loaded.ok()) << "seed " << seed << " run " << run << ": " << loaded.errorMessage().toStdString();
+        QMap<QString, QSet<int>> found;
+        int base = 0;
+        for (ds.first(); !ds.eof(); ds.next()) {
+            const QString t = ds.fieldByName(QStringLiteral("TAG")).asString();
+            const int value = static_cast<int>(ds.fieldByName(QStringLiteral("N")).asInteger());
+            if (t == QLatin1String("base")) {
+                ++base;
+                continue;
+            }
+            ASSERT_FALSE(found[t].contains(value)) << "seed " << seed << ": " << t.toStdString() << value << " twice";
+            found[t].insert(value);
+        }
+        ASSERT_EQ(base, 400) << "seed " << seed;
+        for (auto it = committed.cbegin(); it != committed.cend(); ++it) {
+            const QSet<int>& rows = found.value(it.key());
+            for (int i = 0; i < it.value(); ++i)
+                ASSERT_TRUE(rows.contains(i)) << "seed " << seed << ": committed row " << it.key().toStdString() << i
+                                              << " lost";
+            // Beyond the committed rows, only the one whose save was cut short.
+            const int extra = static_cast<int>(rows.size()) - it.value();
+            ASSERT_LE(extra, 1) << "seed " << seed << " " << it.key().toStdString();
+            if (extra == 1) {
+                ASSERT_TRUE(rows.contains(it.value())) << "seed " << seed;
+            }
+        }
+    }
+    // Most kills met the saving loop, not a process still starting.
+    EXPECT_GT(killedWhileSaving, 50) << "seed " << seed;
 }
 
 // A terminal that dies in the middle of a save, while it writes the journal or while it
