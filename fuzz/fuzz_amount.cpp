@@ -29,10 +29,11 @@ const QList<QLocale>& locales()
     return list;
 }
 
-// Within a cent, and a hair of the double's own precision for the largest amounts.
+// Within half a cent of the decimal value the double stands for, which lies within half a
+// unit of its 14th significant digit of the double.
 bool withinCent(double a, double b)
 {
-    return std::fabs(a - b) <= 0.005 + 1e-9 + std::fabs(a) * 1e-15;
+    return std::fabs(a - b) <= 0.005 + 1e-9 + std::fabs(a) * 1e-13;
 }
 
 void checkCutAndRound(double v)

@@ -41,6 +41,9 @@ void checkDecision(const IntPosResponse& r, const QString& header, const QString
     case TefResponseKind::Foreign:
         break;
     }
+    // The exchange decides on a finished response of its own only; a foreign one decides nothing.
+    if (kind == TefResponseKind::Unnamed || (kind != TefResponseKind::Foreign && !r.isComplete()))
+        return;
     const zel::TefVerdict verdict = zel::decideTefResponse(r, kind);
     check(!verdict.approved || kind == TefResponseKind::Ours);
     check(!verdict.keepFiles || verdict.approved);
