@@ -73,8 +73,10 @@ void fuzzText(const QString& text)
             checkCutAndRound(v);
             const QString fixed = zel::formatFixed(v, locale);
             const auto back = zel::parseAmount(fixed, locale);
-            check(back.ok() && withinCent(*back, v));
-            check(back.ok() && *back == zel::RoundDec(v, 2));
+            // Thousandths just below the limit round up to it, which no amount reaches.
+            check(back.ok() || std::fabs(zel::RoundDec(v, 2)) >= 1e13);
+            if (back.ok())
+                check(withinCent(*back, v) && *back == zel::RoundDec(v, 2));
             (void)zel::formatCurrency(v, locale);
             (void)zel::centsText(v);
         } else {
