@@ -25,6 +25,14 @@ void checkNumber(const QString& typed)
     check(!(cpf && cnpj));
     QString stored = typed;
     const QString type = zel::Ajusta_Inscricao(stored);
+    // One stored character for each typed one that is not punctuation or a blank.
+    qsizetype kept = 0;
+    for (const QChar c : typed)
+        kept += c == u'.' || c == u'-' || c == u'/' || c.isSpace() ? 0 : 1;
+    check(stored.size() == kept);
+    if (cpf || cnpj)
+        for (const QChar c : stored)
+            check((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z'));
     check(type.isEmpty() || type == zel::kPessoaFisica || type == zel::kPessoaJuridica);
     if (cpf)
         check(type == zel::kPessoaFisica);
