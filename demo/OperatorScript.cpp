@@ -184,7 +184,9 @@ Result<QList<ScriptAction>> parseScript(const QString& text)
         } else {
             return bad(QStringLiteral("unknown action"));
         }
-        if (a.kind != ScriptAction::Expect && a.target.isEmpty())
+        // Every action names what it acts on; an expectation may expect an empty text, but
+        // of a named control (an empty name would match whichever control came first).
+        if (a.target.isEmpty())
             return bad(QStringLiteral("missing argument"));
         actions.append(a);
     }

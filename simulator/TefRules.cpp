@@ -4,6 +4,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <cmath>
+
 namespace zel {
 
 namespace {
@@ -23,9 +25,12 @@ const QList<std::pair<QString, TefRule::Action>>& actionNames()
 
 std::optional<qint64> cents(const QJsonValue& v)
 {
-    if (!v.isDouble() || v.toDouble() < 0 || v.toDouble() != double(qint64(v.toDouble())))
+    // A number past the 64-bit range has no whole value to compare with: it is refused before
+    // it is converted.
+    const double d = v.toDouble();
+    if (!v.isDouble() || !(d >= 0) || d >= 9223372036854775808.0 || d != std::floor(d))
         return std::nullopt;
-    return qint64(v.toDouble());
+    return qint64(d);
 }
 
 Result<TefRule> ruleFromJson(const QJsonObject& json, const QString& where, bool matching)

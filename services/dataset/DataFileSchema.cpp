@@ -21,6 +21,12 @@ bool isNotADatabase(const sqlite::Db& db)
     return rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT;
 }
 
+// SQL text ends at a NUL character: a name holding one could be read but never written back.
+bool holdsNul(const QString& name)
+{
+    return name.contains(QChar(u'\0'));
+}
+
 Status checkFieldList(const QList<FieldDef>& fields, const QString& path)
 {
     if (fields.isEmpty())
@@ -28,8 +34,8 @@ Status checkFieldList(const QList<FieldDef>& fields, const QString& path)
     QSet<QString> seen;
     for (const FieldDef& f : fields) {
         const QString key = f.name.toLower();
-        if (f.name.isEmpty() || f.name.contains(QLatin1Char(';')) || key == kRowId || seen.contains(key) ||
-            f.size < 0)
+        if (f.name.isEmpty() || f.name.contains(QLatin1Char(';')) || holdsNul(f.name) || key == kRowId ||
+            seen.contains(key) || f.size < 0)
             return fileError(path, "ArqCampoInvalido", f.name);
         seen.insert(key);
     }
@@ -166,7 +172,7 @@ Result<Meta> readMeta(sqlite::Db& db, const QString& path)
                     found = found || fd.name.compare(f, Qt::CaseInsensitive) == 0;
                 fieldsKnown = fieldsKnown && found;
             }
-            if (ix.name.isEmpty() || names.contains(ix.name.toLower()) || !fieldsKnown)
+            if (ix.name.isEmpty() || holdsNul(ix.name) || names.contains(ix.name.toLower()) || !fieldsKnown)
                 return fileError(path, "ArqIndiceInvalido", ix.name);
             names.insert(ix.name.toLower());
             meta.indexes.append(ix);

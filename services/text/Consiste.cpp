@@ -16,6 +16,16 @@ QString withoutPunctuation(const QString& number)
     return out;
 }
 
+// Small letters a to z in capitals, nothing else: a full case mapping would turn one typed
+// character into two ("ß" into "SS") or a foreign letter into a CNPJ letter ("ı" into "I").
+QString capitals(QString text)
+{
+    for (QChar& c : text)
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - u'a' + u'A');
+    return text;
+}
+
 bool allSame(const QString& text)
 {
     for (QChar c : text)
@@ -60,7 +70,7 @@ bool CPFOk(const QString& input)
 
 bool CGCOk(const QString& input)
 {
-    const QString n = withoutPunctuation(input).toUpper();
+    const QString n = capitals(withoutPunctuation(input));
     if (n.size() != 14 || allSame(n))
         return false;
     for (int i = 0; i < 12; ++i)
@@ -75,7 +85,7 @@ bool CGCOk(const QString& input)
 
 QString Ajusta_Inscricao(QString& number)
 {
-    number = withoutPunctuation(number).toUpper();
+    number = capitals(withoutPunctuation(number));
     if (number.size() == 11)
         return kPessoaFisica;
     if (number.size() == 14)

@@ -20,7 +20,7 @@ inline const QString kPessoaFisica = QStringLiteral("F");
 inline const QString kPessoaJuridica = QStringLiteral("J");
 
 // Brings a typed taxpayer number to its stored form (punctuation and blanks removed, letters
-// in capitals) and answers its person type: "F" for eleven digits, "J" for fourteen
+// a to z in capitals, any other character kept as it is) and answers its person type: "F" for eleven digits, "J" for fourteen
 // characters, "" for anything else.
 QString Ajusta_Inscricao(QString& number);
 

@@ -376,6 +376,20 @@ INSTANTIATE_TEST_SUITE_P(
                     runSql(p, "UPDATE zel_fields SET type = 'money' WHERE position = 0;");
                 },
                 "ArqTipoDesconhecido", nullptr},
+        // Names SQL text cannot carry (it ends at a NUL): such a file could be read, never saved.
+        BadFile{"nulInIndexName",
+                [](const QString& p, DataSet& good) {
+                    good.addIndex({"idxCodigo", {"CDTIPORECE"}, {}, false, true});
+                    ASSERT_TRUE(good.saveToFile(p).ok());
+                    runSql(p, "UPDATE zel_indexes SET name = 'idx' || char(0) || 'Codigo';");
+                },
+                "ArqIndiceInvalido", nullptr},
+        BadFile{"nulInFieldName",
+                [](const QString& p, DataSet& good) {
+                    ASSERT_TRUE(good.saveToFile(p).ok());
+                    runSql(p, "UPDATE zel_fields SET name = 'CDTIPO' || char(0) || 'RECE' WHERE position = 0;");
+                },
+                "ArqCampoInvalido", nullptr},
         BadFile{"newerFormat",
                 [](const QString& p, DataSet& good) {
                     ASSERT_TRUE(good.saveToFile(p).ok());

@@ -40,7 +40,10 @@ TEST(OperatorScriptParse, ReadsEveryActionAndSkipsComments)
 
 TEST(OperatorScriptParse, RefusesBadLinesNamingTheLine)
 {
-    const char* bad[] = {"press tcbOk", "key Hyper", "answer yes", "wait -5", "click", "screenshot", "screen"};
+    // An expectation without a control name would be met by whichever control came first.
+    const char* bad[] = {"press tcbOk", "key Hyper", "answer yes",
+                         "wait -5",     "click",     "screenshot",
+                         "screen",      "expect",    "expect  lblValorTotal R$ 1,00"};
     for (const char* line : bad) {
         const auto r = parseScript(QString("# first\n") + line);
         ASSERT_FALSE(r.ok()) << line;

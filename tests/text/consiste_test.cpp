@@ -36,7 +36,10 @@ INSTANTIATE_TEST_SUITE_P(
                       IdCase{"1122233300018", false}, IdCase{"12ABC34501DE35", true},
                       IdCase{"12.ABC.345/01DE-35", true}, IdCase{"12abc34501de35", true},
                       IdCase{"12ABC34501DE36", false}, IdCase{"12ABC34501DEA5", false},
-                      IdCase{"12ABC3450!DE35", false}, IdCase{"AAAAAAAAAAAAAA", false}));
+                      IdCase{"12ABC3450!DE35", false}, IdCase{"AAAAAAAAAAAAAA", false},
+                      // Thirteen typed characters whose full capitals ("SS") would make a valid
+                      // number, and a letter whose capital is a CNPJ letter: no CNPJ.
+                      IdCase{"\u00DFABC123456783", false}, IdCase{"12AB\u0131345670166", false}));
 
 TEST(TaxpayerNumbers, StoredFormTypeAndMaskAgree)
 {
@@ -49,6 +52,7 @@ TEST(TaxpayerNumbers, StoredFormTypeAndMaskAgree)
         {" 11.222.333/0001-81 ", "11222333000181", "J", "11.222.333/0001-81"},
         {"12.abc.345/01de-35", "12ABC34501DE35", "J", "12.ABC.345/01DE-35"},
         {"4711", "4711", "", "4711"},
+        {"\u00DFABC123456783", "\u00DFABC123456783", "", "\u00DFABC123456783"},
     };
     for (const Case& c : cases) {
         QString number = c.typed;
