@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 shopt -s nullglob
 found=0
 for target in "$build"/fuzz/fuzz_*; do
-  [ -x "$target" ] || continue
+  [ -f "$target" ] && [ -x "$target" ] || continue # not the moc folder of a target
   found=1
   name=$(basename "$target")
   corpus=$(mktemp -d)
