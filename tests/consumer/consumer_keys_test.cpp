@@ -62,7 +62,7 @@ TEST_P(ConsumerKeyDown, ChangesStepEntryAndAction)
 {
     const KeyCase& c = GetParam();
     int step = c.step;
-    ConsumerEntry entry{QString::fromLatin1(c.typed), c.prefix};
+    ConsumerEntry entry{QString::fromLatin1(c.typed), c.prefix, {}, {}};
     int asked = 0;
     const KeyAction action = consumerKeyDown(step, entry, c.key, [&] {
         ++asked;
@@ -111,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ConsumerKeyPress, TakesCodeCharactersOnlyWhileAStepRuns)
 {
-    ConsumerEntry entry{QString(), true};
+    ConsumerEntry entry{QString(), true, {}, {}};
     const QString typed = QStringLiteral("aZ09,-./ *+ç_'\"\t");
     int step = kStepClient;
     QString taken;

@@ -138,8 +138,9 @@ TEST_F(ChangeStep, NoChangeQuestion)
         QStringList lines;
         for (const QString& row : c.rows)
             lines << linhaPagamento("Vale", row.section(' ', 2).toDouble());
-        if (c.answer == mrYes)
+        if (c.answer == mrYes) {
             EXPECT_EQ(list().split('\n'), lines);
+        }
     }
 }
 

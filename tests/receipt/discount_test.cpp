@@ -14,7 +14,7 @@ struct DiscountRow
     const char* tipo;
     double valor, total;
     bool given;
-    double percent, value;
+    double percent = 0, value = 0;
 };
 
 class CouponDiscountRows : public ::testing::TestWithParam<DiscountRow>

@@ -309,10 +309,12 @@ TEST_P(SettlementAfterFailedCoupon, CancelFirstOrRefuse)
     EXPECT_FALSE(receber());
     ASSERT_TRUE(op->finished());
     EXPECT_EQ(devices->count("Cancela_Cupom"), r.printed ? 0 : 1);
-    if (command == "tcbClear")
+    if (command == "tcbClear") {
         EXPECT_EQ(movements, r.done ? 0 : 1);
-    if (command == "tcbDesconto")
+    }
+    if (command == "tcbDesconto") {
         EXPECT_DOUBLE_EQ(form()->doVrDesconto, r.done ? 5 : 0);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -37,8 +37,9 @@ TEST(TefRules, ReadsWholeNumbersAndRefusesTheRest)
     for (const auto& row : rows) {
         const auto rules = rulesWith(row.key, row.value);
         EXPECT_EQ(rules.ok(), row.accepted) << row.key << " " << row.value.toDouble();
-        if (!rules.ok())
+        if (!rules.ok()) {
             EXPECT_TRUE(rules.errorMessage().contains(QLatin1String(row.key))) << rules.errorMessage().toStdString();
+        }
     }
 }
 
