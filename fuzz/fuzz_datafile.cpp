@@ -29,6 +29,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     if (!mkdtemp(tmpl.data()))
         std::abort();
     g_dir = QString::fromUtf8(tmpl);
+    std::atexit([] { QDir(g_dir).removeRecursively(); }); // libFuzzer ends its runs with exit()
     return 0;
 }
 
