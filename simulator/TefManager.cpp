@@ -85,8 +85,17 @@ void TefManager::clearUnfinished()
     if (!QFile::exists(path(kWritingMark)))
         return;
     const auto half = readIntPosFile(path("resp/intpos.001"));
-    if (half && !half->isComplete() && QFile::remove(path("resp/intpos.001")))
+    if (half && !half->isComplete() && QFile::remove(path("resp/intpos.001"))) {
         log(QStringLiteral("removed a response an earlier run left half written"));
+        // The till that sent the request may still be waiting for it: it gets a failure of its
+        // sequence, ends its exchange and records nothing (an approval the earlier run listed
+        // stays pending until the till's closing undoes it).
+        const QString sequence = half->sequence().trimmed();
+        if (!sequence.isEmpty()) {
+            m_queue << failure(half->header().trimmed(), sequence, QStringLiteral("Transacao interrompida"));
+            log(QStringLiteral("request %1 answered as interrupted").arg(sequence));
+        }
+    }
     QFile::remove(path(kWritingMark));
 }
 
