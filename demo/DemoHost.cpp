@@ -146,7 +146,7 @@ Result<QJsonObject> DemoHost::run(const Scenario& s)
     }
     if (const Status st = writeRunSettings(QDir(stateRoot).filePath(QStringLiteral("settings")), s.settings); !st)
         return st.error();
-    auto config = SimulatorConfig::fromJson(devices, s.baseDir);
+    auto config = SimulatorConfig::fromJson(devices, s.devicesDir);
     if (!config)
         return Error{QStringLiteral("scenario devices: %1").arg(config.errorMessage())};
     QDir().mkpath(config->stateDir);

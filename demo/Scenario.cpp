@@ -12,6 +12,8 @@
 #include <QJsonDocument>
 #include <QSet>
 
+#include <optional>
+
 namespace zel::demo {
 
 namespace {
@@ -65,7 +67,7 @@ Status checkPictures(const Scenario& s)
 
 } // namespace
 
-Result<Scenario> Scenario::fromJson(const QJsonObject& json, const QString& baseDir)
+Result<Scenario> Scenario::fromJson(const QJsonObject& json, const QString& baseDir, const Scenario* base)
 {
     static const QSet<QString> known = {"name",    "systemType", "saleNumber",   "printerModel", "branch",
                                         "picture", "script",     "sale",         "paymentTypes", "clients",
@@ -74,8 +76,9 @@ Result<Scenario> Scenario::fromJson(const QJsonObject& json, const QString& base
         if (!known.contains(it.key()))
             return Error{QStringLiteral("scenario: unknown member \"%1\"").arg(it.key())};
 
-    Scenario s;
-    s.baseDir = baseDir;
+    Scenario s = base ? *base : Scenario{};
+    if (!base)
+        s.devicesDir = baseDir;
     const auto text = [&](const char* key, QString& target) -> Status {
         const QJsonValue v = json.value(QLatin1String(key));
         if (v.isUndefined())
@@ -97,7 +100,7 @@ Result<Scenario> Scenario::fromJson(const QJsonObject& json, const QString& base
     const auto packet = [&](const char* key, DataPacket& target, bool required) -> Status {
         const QJsonValue v = json.value(QLatin1String(key));
         if (v.isUndefined()) {
-            if (required)
+            if (required && !base)
                 return Error{QStringLiteral("scenario: \"%1\" is missing").arg(QLatin1String(key))};
             return {};
         }
@@ -117,12 +120,16 @@ Result<Scenario> Scenario::fromJson(const QJsonObject& json, const QString& base
     const QJsonValue devices = json.value(QLatin1String("devices"));
     if (!devices.isUndefined() && !devices.isObject())
         return Error{QStringLiteral("scenario: \"devices\" must be an object")};
-    s.devices = devices.toObject();
+    if (!devices.isUndefined()) {
+        s.devices = devices.toObject();
+        s.devicesDir = baseDir;
+    }
 
     const QJsonValue settings = json.value(QLatin1String("settings"));
     if (!settings.isUndefined() && !settings.isObject())
         return Error{QStringLiteral("scenario: \"settings\" must be an object")};
-    s.settings = settings.toObject();
+    if (!settings.isUndefined())
+        s.settings = settings.toObject();
     for (auto it = s.settings.begin(); it != s.settings.end(); ++it) {
         if (!isRunSettingKey(it.key()))
             return Error{QStringLiteral("scenario: settings: unknown key \"%1\"").arg(it.key())};
@@ -142,7 +149,12 @@ Result<Scenario> Scenario::fromJson(const QJsonObject& json, const QString& base
     return s;
 }
 
-Result<Scenario> Scenario::load(const QString& path)
+namespace {
+
+// Scenarios built on one another: a chain longer than this is taken for a loop.
+constexpr int kMaxBases = 8;
+
+Result<Scenario> loadWithBases(const QString& path, int depth)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -153,7 +165,30 @@ Result<Scenario> Scenario::load(const QString& path)
         return Error{QStringLiteral("scenario %1: not a JSON object (%2 at %3)")
                          .arg(path, error.errorString())
                          .arg(error.offset)};
-    auto scenario = fromJson(doc.object(), QFileInfo(path).absolutePath());
+    QJsonObject json = doc.object();
+    const QString folder = QFileInfo(path).absolutePath();
+    std::optional<Scenario> base;
+    if (json.contains(QLatin1String("base"))) {
+        const QJsonValue name = json.take(QLatin1String("base"));
+        if (!name.isString() || name.toString().isEmpty())
+            return Error{QStringLiteral("scenario %1: \"base\" must name a scenario file").arg(path)};
+        if (depth >= kMaxBases)
+            return Error{QStringLiteral("scenario %1: more than %2 bases in a row (do they name each other?)")
+                             .arg(path)
+                             .arg(kMaxBases)};
+        auto loaded = loadWithBases(absolute(folder, name.toString()), depth + 1);
+        if (!loaded)
+            return Error{QStringLiteral("scenario %1: base: %2").arg(path, loaded.errorMessage())};
+        base = std::move(loaded).value();
+    }
+    return Scenario::fromJson(json, folder, base ? &*base : nullptr);
+}
+
+} // namespace
+
+Result<Scenario> Scenario::load(const QString& path)
+{
+    auto scenario = loadWithBases(path, 0);
     if (!scenario)
         return scenario;
     if (const Status st = checkPictures(*scenario); !st)

@@ -34,12 +34,14 @@ struct Scenario {
     // Rules of the TEF manager simulator started for the run (when `runsTefManager`).
     QJsonObject tefManager;
     bool runsTefManager = false;
-    QString baseDir;
+    QString devicesDir; // the folder of the file that gave `devices`: their relative paths count from it
 
     // Reads the scenario and checks that the pictures it names (the background and the payment
-    // types' glyphs) are there and readable as images.
+    // types' glyphs) are there and readable as images. A member "base" names another scenario
+    // file (relative to this one's folder) whose members this file's replace, member by member.
     static Result<Scenario> load(const QString& path);
-    static Result<Scenario> fromJson(const QJsonObject& json, const QString& baseDir);
+    // `base`: the scenario whose members the JSON's replace; none: every required member is read.
+    static Result<Scenario> fromJson(const QJsonObject& json, const QString& baseDir, const Scenario* base = nullptr);
 };
 
 } // namespace zel::demo

@@ -140,6 +140,26 @@ TEST(DemoRun, RelativeStateFolderCountsFromTheWorkingDirectory)
     EXPECT_FALSE(QDir(dir.filePath("sample/run")).exists());
 }
 
+// A scenario built on another in another folder: its own members replace the base's, and the
+// base's relative paths (its script, its glyphs) still count from the base's folder.
+TEST(DemoRun, ScenarioOnABaseKeepsTheBasesPaths)
+{
+    QTemporaryDir dir;
+    ASSERT_EQ(runDemo({"--sample", "counter", "--write-sample", dir.filePath("sample")}).exitCode, 0);
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("mine")));
+    QFile derived(dir.filePath("mine/counter-9.json"));
+    ASSERT_TRUE(derived.open(QIODevice::WriteOnly));
+    derived.write(R"({"base": "../sample/counter.json", "branch": "0009"})");
+    derived.close();
+    const DemoOutcome run = runDemo({"--scenario", derived.fileName(), "--state", dir.filePath("run"),
+                                     "--screenshots", dir.path()});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_EQ(run.result["result"], QJsonValue(true)) << "the base's script ran to OK";
+    const QStringList branches = column(run.result["movements"].toObject(), "CDFILIAL");
+    ASSERT_FALSE(branches.isEmpty());
+    EXPECT_EQ(branches.filter("0009").size(), branches.size()) << "the scenario's own branch";
+}
+
 // Every kind of bad input ends the run with code 2 and a message that names what was wrong,
 // whether it is found before the module is loaded or after.
 TEST(DemoRun, BadInputEndsWithCode2AndAClearMessage)
@@ -181,6 +201,10 @@ TEST(DemoRun, BadInputEndsWithCode2AndAClearMessage)
         {"picture missing", {"--scenario", variant("s2.json", "picture", "gone.png")}, "gone.png"},
         {"picture not a picture", {"--scenario", variant("s3.json", "picture", "restaurant.script")},
          "restaurant.script"},
+        {"base missing", {"--scenario", write("b1.json", R"({"base": "gone.json"})")}, "gone.json"},
+        {"bases naming each other",
+         {"--scenario", (write("b2.json", R"({"base": "b3.json"})"), write("b3.json", R"({"base": "b2.json"})"))},
+         "bases"},
         {"module missing", {"--module", dir.filePath("libnone.so")}, "libnone.so"},
         {"module without the entries", {"--module", ZEL_NOT_A_MODULE_PATH}, "entry"},
         {"result not writable", {"--screenshots", dir.path(), "--result", dir.filePath("no/such/folder/out.json")},
