@@ -5,6 +5,7 @@
 // they showed, and a script of operator touches run from the event loop while the receipt
 // form waits in its modal loops.
 
+#include "BenchSupport.h"
 #include "SimulatedPeripherals.h"
 #include "dataset/DataSet.h"
 #include "dialogs/Dialogs.h"
@@ -19,24 +20,6 @@
 class QWidget;
 
 namespace zel::bench {
-
-qint64 nowNs(clockid_t clock = CLOCK_MONOTONIC);
-// The process's resident set, in bytes (/proc/self/statm).
-qint64 residentBytes();
-// The median of `values` (sorted in place); 0 for none.
-double median(std::vector<double>& values);
-
-// Every dialog answered OK (a discount: none) at once; the texts shown are kept.
-class AnsweringDialogs : public Dialogs
-{
-public:
-    int TouchMessageDlg(const QString& text, DialogType, DialogButtons, int, int, const QString&) override;
-    int TouchMessage(const QString& text, DialogType, DialogButtons, int, int, const QString&) override;
-    DataPacket CriaDesconto(const QString&) override;
-    bool Pesquisa(DataSet&, const QString&, const FieldText&) override { return false; }
-
-    QStringList shown;
-};
 
 // The simulated peripherals, with the wall time spent inside the fiscal printer's calls added
 // up, so the module's own share of a coupon can be told apart.

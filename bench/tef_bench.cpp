@@ -6,12 +6,11 @@
 // BM_TefWaitCpu: the processor time this process spends on a whole exchange while the
 //   manager takes 2 s to answer, as a share of one core. Target: below 2 % (cpu_percent).
 
+#include "BenchSupport.h"
 #include "SimulatedPeripherals.h"
 #include "dialogs/Dialogs.h"
 #include "receipt/TefExchange.h"
-#include "toolkit/Waits.h"
 
-#include <QApplication>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -21,33 +20,6 @@
 #include <vector>
 
 namespace {
-
-qint64 clockNs(clockid_t clock)
-{
-    timespec now{};
-    clock_gettime(clock, &now);
-    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
-
-// No operator at the bench: every dialog is answered at once.
-class SilentDialogs : public zel::Dialogs
-{
-public:
-    int TouchMessageDlg(const QString&, zel::DialogType, zel::DialogButtons, int, int,
-                        const QString&) override
-    {
-        return zel::mrOk;
-    }
-    int TouchMessage(const QString&, zel::DialogType, zel::DialogButtons, int, int, const QString&) override
-    {
-        return zel::mrNone;
-    }
-    zel::DataPacket CriaDesconto(const QString&) override
-    {
-        return zel::discountPacket(QStringLiteral("V"), 0);
-    }
-    bool Pesquisa(zel::DataSet&, const QString&, const zel::FieldText&) override { return false; }
-};
 
 // A TEF directory on simulated peripherals, served by the responder with `delayMs`.
 class Bench
@@ -60,7 +32,7 @@ public:
             m_tmp.path());
         m_devices = std::make_shared<zel::SimulatedPeripherals>(config.value());
         zel::setPeripherals(m_devices);
-        zel::setDialogs(std::make_shared<SilentDialogs>());
+        zel::setDialogs(std::make_shared<zel::bench::AnsweringDialogs>());
         m_responder.start(QStringLiteral(ZEL_TEF_RESPONDER),
                           {QStringLiteral("--dir"), m_devices->DirTef(), QStringLiteral("--delay-ms"),
                            QString::number(delayMs)});
@@ -104,7 +76,7 @@ void BM_TefResponseToReturn(benchmark::State& state)
     std::vector<double> latenciesUs;
     for (auto _ : state) {
         const bool approved = zel::ExecutaTEF(QStringLiteral("C"), 10.0, QString());
-        const qint64 returned = clockNs(CLOCK_MONOTONIC);
+        const qint64 returned = zel::bench::nowNs(CLOCK_MONOTONIC);
         const qint64 renamed = bench.lastRename();
         if (!approved || renamed < 0) {
             state.SkipWithError("the exchange was not approved");
@@ -132,11 +104,11 @@ void BM_TefWaitCpu(benchmark::State& state)
     qint64 cpuNs = 0;
     qint64 wallNs = 0;
     for (auto _ : state) {
-        const qint64 cpu0 = clockNs(CLOCK_PROCESS_CPUTIME_ID);
-        const qint64 wall0 = clockNs(CLOCK_MONOTONIC);
+        const qint64 cpu0 = zel::bench::nowNs(CLOCK_PROCESS_CPUTIME_ID);
+        const qint64 wall0 = zel::bench::nowNs(CLOCK_MONOTONIC);
         const bool approved = zel::ExecutaTEF(QStringLiteral("C"), 10.0, QString());
-        const qint64 wall = clockNs(CLOCK_MONOTONIC) - wall0;
-        cpuNs += clockNs(CLOCK_PROCESS_CPUTIME_ID) - cpu0;
+        const qint64 wall = zel::bench::nowNs(CLOCK_MONOTONIC) - wall0;
+        cpuNs += zel::bench::nowNs(CLOCK_PROCESS_CPUTIME_ID) - cpu0;
         wallNs += wall;
         bench.lastRename();
         if (!approved) {
@@ -152,18 +124,3 @@ void BM_TefWaitCpu(benchmark::State& state)
 BENCHMARK(BM_TefWaitCpu)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    // A manager that never answers ends the run instead of holding it.
-    zel::waits::setTimeLimit(std::chrono::seconds(30));
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

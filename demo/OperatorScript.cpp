@@ -290,24 +290,21 @@ bool OperatorScript::run(const ScriptAction& a)
         return true;
     case ScriptAction::Wait:
         return true;
-    case ScriptAction::Screenshot: {
-        QWidget* w = front();
-        if (!w) {
+    case ScriptAction::Screenshot:
+    case ScriptAction::Screen: {
+        // The window in front, or the whole screen with every window where it stands.
+        QImage picture;
+        if (a.kind == ScriptAction::Screen) {
+            picture = screenPicture();
+        } else if (QWidget* w = front()) {
+            picture = w->grab().toImage();
+        } else {
             fail(a, QStringLiteral("no window to take a picture of"));
             return false;
         }
-        const QString path = QDir::isAbsolutePath(a.target) ? a.target : QDir(m_screenshotDir).filePath(a.target);
+        const QString path = QDir(m_screenshotDir).filePath(a.target); // an absolute target as it is
         QDir().mkpath(QFileInfo(path).absolutePath());
-        if (!w->grab().save(path)) {
-            fail(a, QStringLiteral("could not write %1").arg(path));
-            return false;
-        }
-        m_screenshots.append(path);
-        return true;
-    }
-    case ScriptAction::Screen: {
-        const QString path = QDir::isAbsolutePath(a.target) ? a.target : QDir(m_screenshotDir).filePath(a.target);
-        if (!saveScreenPicture(path)) {
+        if (picture.isNull() || !picture.save(path)) {
             fail(a, QStringLiteral("could not write %1").arg(path));
             return false;
         }

@@ -107,19 +107,15 @@ public:
         // a failed open and a look at whether it is there: each failure is judged by one look
         // taken after it. Absent: the folder's watch announces it when it comes. There after
         // all: opened again. Only a file there that still cannot be opened is unreadable.
-        bool opened = file.open(QIODevice::ReadOnly);
-        if (!opened) {
-            if (!file.exists()) {
+        bool opened = false;
+        for (int attempt = 0; attempt < 2 && !opened; ++attempt) {
+            opened = file.open(QIODevice::ReadOnly);
+            if (!opened && !file.exists()) {
                 forget();
                 return false;
             }
-            opened = file.open(QIODevice::ReadOnly);
         }
         if (!opened) {
-            if (!file.exists()) {
-                forget();
-                return false;
-            }
             // There, but closed to us for now (a writer's lock, permissions): say so once.
             if (!m_unreadableShown) {
                 m_unreadableShown = true;

@@ -164,7 +164,7 @@ double RoundDec(double value, int decimals)
         return value;
     const double whole = std::floor(scaled);
     const double fraction = scaled - whole;
-    if (nearWhole(fraction, 0.5) && scaled < kAbsoluteNoiseBelow)
+    if (nearWhole(scaled, whole + 0.5))
         return signedResult(whole + 1.0, factor, value);
     if (std::fabs(fraction - 0.5) > margin(scaled))
         return signedResult(fraction > 0.5 ? whole + 1.0 : whole, factor, value);
