@@ -103,6 +103,11 @@ QWidget* findControl(const QString& name)
     return nullptr;
 }
 
+bool touchable(const QWidget* control)
+{
+    return control && control->isVisible() && control->isEnabled() && control->window()->isEnabled();
+}
+
 QImage screenPicture(bool plainWindowsOnly)
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -176,6 +181,8 @@ Result<QList<ScriptAction>> parseScript(const QString& text)
             a.kind = ScriptAction::Screenshot;
         } else if (verb == QLatin1String("screen")) {
             a.kind = ScriptAction::Screen;
+        } else if (verb == QLatin1String("await")) {
+            a.kind = ScriptAction::Await;
         } else if (verb == QLatin1String("expect")) {
             a.kind = ScriptAction::Expect;
             const qsizetype gap = rest.indexOf(u' ');
@@ -229,10 +236,11 @@ void OperatorScript::step()
     const bool needsControl = action.kind == ScriptAction::Click || action.kind == ScriptAction::Expect;
     QWidget* control = needsControl ? findControl(action.target) : nullptr;
     const bool notYet = action.kind == ScriptAction::Expect && control && shownText(control) != action.text;
-    if ((needsControl && !control) || notYet) {
+    const bool awaiting = action.kind == ScriptAction::Await && !touchable(findControl(action.target));
+    if ((needsControl && !control) || notYet || awaiting) {
         if (!m_searching.isValid())
             m_searching.start();
-        if (m_searching.elapsed() < kFindTimeMs) {
+        if (m_searching.elapsed() < (action.kind == ScriptAction::Await ? kAwaitTimeMs : kFindTimeMs)) {
             m_timer.start(m_timer.interval());
             return;
         }
@@ -289,6 +297,12 @@ bool OperatorScript::run(const ScriptAction& a)
         m_answers(a.number);
         return true;
     case ScriptAction::Wait:
+        return true;
+    case ScriptAction::Await:
+        if (!touchable(findControl(a.target))) {
+            fail(a, QStringLiteral("\"%1\" never became touchable").arg(a.target));
+            return false;
+        }
         return true;
     case ScriptAction::Screenshot:
     case ScriptAction::Screen: {

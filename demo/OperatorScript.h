@@ -16,7 +16,7 @@ namespace zel::demo {
 
 // One line of an operator script.
 struct ScriptAction {
-    enum Kind { Click, Key, Type, Answer, Wait, Screenshot, Screen, Expect };
+    enum Kind { Click, Key, Type, Answer, Wait, Screenshot, Screen, Expect, Await };
     Kind kind;
     QString target; // control name, key name, text, answer, file
     QString text;   // Expect: the text the control must show
@@ -31,6 +31,8 @@ struct ScriptAction {
 //   type <text>            type the text as physical keys, one key per character
 //   answer <n>             answer the next dialog: 1 OK, 6 Yes, 7 No, 100 the extra button
 //   wait <ms>              let the form run for a while
+//   await <control>        wait until the control is on the screen and can be touched (a card
+//                          exchange or a printer step has ended), however long that takes
 //   screenshot <file.png>  save a picture of the window in front
 //   screen <file.png>      save a picture of the whole screen, every window where it stands
 //   expect <control> <text>  stop with an error unless the control shows the text (within
@@ -63,6 +65,8 @@ private:
     void fail(const ScriptAction& action, const QString& message);
 
     static constexpr qint64 kFindTimeMs = 3000;
+    // How long "await" waits: only a form that never gives the control back reaches it.
+    static constexpr qint64 kAwaitTimeMs = 120000;
 
     QList<ScriptAction> m_actions;
     QElapsedTimer m_searching;
@@ -77,6 +81,8 @@ private:
 // The widget with that object name in the window in front (the active modal widget first,
 // then every visible top-level window); nullptr when there is none.
 QWidget* findControl(const QString& name);
+// On the screen and answering touches: shown, enabled, in an enabled window.
+bool touchable(const QWidget* control);
 
 // The whole screen as the operator sees it: every visible top-level window drawn where it
 // stands, the modal one in front, on the desktop's grey. Made from the windows' own pictures,

@@ -28,6 +28,12 @@ public:
     const TefSettings& settings() const { return m_settings; }
     QString dir() const { return m_settings.dir; }
     void setDir(const QString& dir); // a final "/" is added when missing
+    // How long the activity check and a request wait for the manager.
+    void setWaits(int activityTimeoutMs, int takenTimeoutMs)
+    {
+        m_settings.activityTimeoutMs = activityTimeoutMs;
+        m_settings.takenTimeoutMs = takenTimeoutMs;
+    }
 
     QString requestPath() const { return m_settings.dir + QStringLiteral("req/intpos.001"); }
     QString responsePath() const { return m_settings.dir + QStringLiteral("resp/intpos.001"); }

@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace zel {
 namespace waits {
@@ -22,6 +23,7 @@ struct Policy {
     bool aborted = false;
     int running = 0;
     QList<QPointer<QWidget>> modalForms; // innermost last
+    std::chrono::milliseconds safetyPeriod{1000};
 };
 
 Policy& policy()
@@ -50,6 +52,11 @@ std::chrono::milliseconds timeLimit()
     if (p.limit)
         return *p.limit;
     return testBuild() ? kTestLimit : std::chrono::milliseconds{0};
+}
+
+std::chrono::milliseconds setSafetyPeriod(std::chrono::milliseconds period)
+{
+    return std::exchange(policy().safetyPeriod, period);
 }
 
 void setTimeLimit(std::chrono::milliseconds limit)
@@ -179,7 +186,7 @@ void runWait(const std::function<bool()>& condition, const QString& directory, c
         };
         arm();
         safety = std::make_unique<QTimer>();
-        safety->setInterval(1000);
+        safety->setInterval(waits::policy().safetyPeriod);
         QObject::connect(safety.get(), &QTimer::timeout, safety.get(), arm);
         safety->start();
     }

@@ -78,6 +78,10 @@ std::chrono::milliseconds timeLimit(); // 0: none
 // 0: no limit; a negative value brings back the default of the build.
 void setTimeLimit(std::chrono::milliseconds limit);
 
+// The period of a watching wait's safety timer (1 s); returns the one it replaces. Tests
+// lengthen it to tell a wake by the watch from a wake by the timer.
+std::chrono::milliseconds setSafetyPeriod(std::chrono::milliseconds period);
+
 // Returns the hook it replaces. Without a hook the failure is written as a critical message.
 FailureHook setFailureHook(FailureHook hook);
 void fail(const QString& message);

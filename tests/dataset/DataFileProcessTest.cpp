@@ -1,3 +1,4 @@
+#include "support/Eventually.h"
 #include "DataSetTestSupport.h"
 
 #include <QFile>
@@ -31,8 +32,8 @@ TEST(DataFileProcesses, TwoProcessesAppendingToOneFileLoseNoRow)
     QProcess a, b;
     a.start(QStringLiteral(ZEL_DATAFILE_HELPER), {"append", path, "a", QString::number(count)});
     b.start(QStringLiteral(ZEL_DATAFILE_HELPER), {"append", path, "b", QString::number(count)});
-    ASSERT_TRUE(a.waitForFinished(120000));
-    ASSERT_TRUE(b.waitForFinished(120000));
+    ASSERT_TRUE(zel::test::ended(a));
+    ASSERT_TRUE(zel::test::ended(b));
     EXPECT_EQ(a.exitCode(), 0) << a.readAllStandardError().toStdString();
     EXPECT_EQ(b.exitCode(), 0) << b.readAllStandardError().toStdString();
 
@@ -60,8 +61,8 @@ TEST(DataFileProcesses, TwoProcessesCreatingOneFileKeepBothRows)
         QProcess a, b;
         a.start(QStringLiteral(ZEL_DATAFILE_HELPER), {"create", path, "a", QString::number(count)});
         b.start(QStringLiteral(ZEL_DATAFILE_HELPER), {"create", path, "b", QString::number(count)});
-        ASSERT_TRUE(a.waitForFinished(120000));
-        ASSERT_TRUE(b.waitForFinished(120000));
+        ASSERT_TRUE(zel::test::ended(a));
+        ASSERT_TRUE(zel::test::ended(b));
         EXPECT_EQ(a.exitCode(), 0) << a.readAllStandardError().toStdString();
         EXPECT_EQ(b.exitCode(), 0) << b.readAllStandardError().toStdString();
 
@@ -101,7 +102,7 @@ TEST(DataFileProcesses, KilledAtRandomMomentsKeepsEveryCommittedRow)
         ASSERT_TRUE(p.waitForStarted());
         QThread::msleep(delayMs(random));
         p.kill();
-        ASSERT_TRUE(p.waitForFinished(10000));
+        ASSERT_TRUE(zel::test::ended(p));
         const QList<QByteArray> lines = p.readAllStandardOutput().split('\n');
         int n = 0;
         for (const QByteArray& line : lines)
@@ -171,7 +172,7 @@ TEST_P(CrashTest, FileKeepsItsLastWholeSave)
     QProcess p;
     p.start(QStringLiteral(ZEL_DATAFILE_HELPER),
             {"crash", path, GetParam().mode, QString::number(GetParam().nthWrite)});
-    ASSERT_TRUE(p.waitForFinished(60000));
+    ASSERT_TRUE(zel::test::ended(p));
     ASSERT_EQ(p.exitStatus(), QProcess::CrashExit)
         << p.exitCode() << " " << p.readAllStandardError().toStdString();
     EXPECT_TRUE(QFile::exists(path + QStringLiteral("-journal")));

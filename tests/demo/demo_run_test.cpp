@@ -1,3 +1,4 @@
+#include "support/Eventually.h"
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -28,7 +29,7 @@ DemoOutcome runDemo(const QStringList& args, const QString& workingDir = QString
     demo.setProcessEnvironment(env);
     demo.start(ZEL_DEMO_PATH, args);
     DemoOutcome run;
-    if (!demo.waitForFinished(120000)) {
+    if (!zel::test::ended(demo)) {
         demo.kill();
         run.errors = "the demo did not finish";
         return run;

@@ -4,11 +4,12 @@
 // script runs to its end (the form stays usable), every payment is recorded once, the coupon is
 // printed at most once, and no card approval is left pending.
 
+#include "support/Eventually.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,7 +20,6 @@
 #include <QThread>
 
 #include <csignal>
-#include <functional>
 
 namespace {
 
@@ -57,17 +57,8 @@ bool copyTree(const QString& from, const QString& to)
     return true;
 }
 
-bool waitFor(const std::function<bool()>& condition, int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > ms)
-            return false;
-        QThread::msleep(20);
-    }
-    return true;
-}
+using zel::test::ended;
+using zel::test::eventually;
 
 class TefManager {
 public:
@@ -77,34 +68,27 @@ public:
     {
         m_log.clear();
         m_process.start(QStringLiteral(ZEL_TEF_MANAGER_SIM_PATH), {"--dir", m_dir, "--rules", m_rules});
-        m_process.waitForStarted();
+        m_process.setReadChannel(QProcess::StandardError);
+        m_process.waitForStarted(zel::test::kHangLimitMs);
     }
     // Waits until the manager's log holds the text.
-    bool logged(const QString& text, int ms)
-    {
-        return waitFor(
-            [&] {
-                m_process.waitForReadyRead(20);
-                m_log += QString::fromUtf8(m_process.readAllStandardError());
-                return m_log.contains(text);
-            },
-            ms);
-    }
+    bool logged(const QByteArray& text) { return zel::test::awaitOutput(m_process, m_log, text); }
     void signal(int sig) { ::kill(static_cast<pid_t>(m_process.processId()), sig); }
     void stop()
     {
         if (m_process.state() == QProcess::NotRunning)
             return;
         m_process.terminate();
-        if (!m_process.waitForFinished(10000))
+        if (!ended(m_process))
             m_process.kill();
-        m_process.waitForFinished();
+        ended(m_process);
     }
-    bool wait() { return m_process.waitForFinished(10000); }
-    QString log() const { return m_log; }
+    bool wait() { return ended(m_process); }
+    QByteArray log() const { return m_log; }
 
 private:
-    QString m_dir, m_rules, m_log;
+    QString m_dir, m_rules;
+    QByteArray m_log;
     QProcess m_process;
 };
 
@@ -135,19 +119,19 @@ TEST_P(FaultScenario, EndsWithEveryPaymentOnceAndNoApprovalPending)
                                state, "--result", resultPath});
 
     if (c.manager == Manager::Stop) {
-        ASSERT_TRUE(manager.logged("silent", 20000)) << manager.log().toStdString();
+        ASSERT_TRUE(manager.logged("silent")) << manager.log().toStdString();
         manager.stop();
     } else if (c.manager == Manager::Killed) {
         // Killed while the response's halves are apart; once the till gave up on the half it
         // read (moved away after the stall period), a manager is there again for the closing.
-        ASSERT_TRUE(waitFor([&] { return QFile::exists(tefDir + "/tef-manager-sim.writing"); }, 20000));
+        ASSERT_TRUE(eventually([&] { return QFile::exists(tefDir + "/tef-manager-sim.writing"); }));
         manager.signal(SIGKILL);
         ASSERT_TRUE(manager.wait());
         ASSERT_TRUE(QFile::exists(tefDir + "/resp/intpos.001")) << "the half response is in place";
-        ASSERT_TRUE(waitFor([&] { return !QFile::exists(tefDir + "/resp/intpos.001"); }, 20000));
+        ASSERT_TRUE(eventually([&] { return !QFile::exists(tefDir + "/resp/intpos.001"); }));
         manager.start();
     }
-    ASSERT_TRUE(demo.waitForFinished(90000)) << "the demo did not finish";
+    ASSERT_TRUE(ended(demo)) << "the demo did not finish";
     manager.stop();
     const QString errors = QString::fromUtf8(demo.readAllStandardError());
     ASSERT_EQ(demo.exitCode(), c.exitCode) << errors.toStdString();

@@ -3,6 +3,7 @@
 // The demo runs the sale against the TEF manager simulator; the result document is checked and
 // a picture of the X screen is kept.
 
+#include "support/Eventually.h"
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -40,7 +41,7 @@ public:
             m_server.waitForStarted();
             QElapsedTimer clock;
             clock.start();
-            while (clock.elapsed() < 5000 && m_server.state() == QProcess::Running) {
+            while (clock.elapsed() < zel::test::kHangLimitMs / 4 && m_server.state() == QProcess::Running) {
                 if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
                     return true;
                 QThread::msleep(50);
@@ -53,7 +54,7 @@ public:
     ~XSession()
     {
         m_server.terminate();
-        if (!m_server.waitForFinished(5000))
+        if (!zel::test::ended(m_server))
             m_server.kill();
     }
     QProcessEnvironment environment() const
@@ -64,39 +65,49 @@ public:
         return env;
     }
     // Runs xdotool with the arguments; its output.
-    QString xdo(const QStringList& args, int ms = 5000) const
+    QString xdo(const QStringList& args, int ms = zel::test::kHangLimitMs) const
     {
         QProcess p;
         p.setProcessEnvironment(environment());
         p.start(QStringLiteral("xdotool"), args);
-        p.waitForFinished(ms);
+        zel::test::ended(p, ms);
         return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
     }
+    // Mouse and keys go to the window in front when they are sent, and the form takes them in
+    // order: a step that opens or closes a window waits for it (below), never for a time.
     void click(QPoint at) const
     {
         const QPoint p = m_origin + at;
         xdo({"mousemove", "--sync", QString::number(p.x()), QString::number(p.y())});
         xdo({"click", "1"});
-        QThread::msleep(400);
     }
-    void type(const QString& text) const
+    void type(const QString& text) const { xdo({"type", "--delay", "30", text}); }
+    void key(const QString& name) const { xdo({"key", name}); }
+    // The windows on the screen: the receipt and the device monitor, and a dialog or form over
+    // them while one is open.
+    int windows() const { return xdo({"search", "--onlyvisible", "--name", "."}).split('\n', Qt::SkipEmptyParts).size(); }
+    // Waits until a window opened over the receipt's own (a dialog, a form).
+    bool awaitOtherWindow() const
     {
-        xdo({"type", "--delay", "60", text});
-        QThread::msleep(200);
+        return zel::test::eventually([&] { return windows() > m_windows; });
     }
-    void key(const QString& name) const
+    // Waits until only the receipt's own windows are left.
+    bool awaitReceipt() const
     {
-        xdo({"key", name});
-        QThread::msleep(400);
+        return zel::test::eventually([&] { return windows() == m_windows; });
     }
     // Waits for the receipt form and takes its corner on the screen.
     bool findReceipt()
     {
-        const QString id = xdo({"search", "--sync", "--onlyvisible", "--name", "^Recebimento$"}, 20000)
+        const QString id = xdo({"search", "--sync", "--onlyvisible", "--name", "^Recebimento$"})
                                .split('\n')
                                .value(0);
         if (id.isEmpty())
             return false;
+        // The device monitor comes up beside the receipt.
+        if (!zel::test::eventually([&] { return windows() >= 2; }))
+            return false;
+        m_windows = windows();
         const QRegularExpressionMatch m =
             QRegularExpression(QStringLiteral("Position: (\\d+),(\\d+)")).match(xdo({"getwindowgeometry", id}));
         if (!m.hasMatch())
@@ -109,7 +120,7 @@ public:
         QProcess grab;
         grab.setProcessEnvironment(environment());
         grab.start(QStringLiteral(ZEL_X_SCREEN_GRAB), {file});
-        return grab.waitForFinished(10000) && grab.exitCode() == 0;
+        return zel::test::ended(grab) && grab.exitCode() == 0;
     }
     QPoint origin() const { return m_origin; }
 
@@ -117,6 +128,7 @@ private:
     QString m_display;
     QProcess m_server;
     QPoint m_origin;
+    int m_windows = 0; // the receipt's own windows
 };
 
 QJsonObject readJson(const QString& path)
@@ -171,20 +183,28 @@ TEST(XEndToEnd, WholeSalesWithRealMouseAndKeys)
         const QString resultPath = dir.filePath("sale1.json");
         startDemo(demo, resultPath);
         ASSERT_TRUE(x.findReceipt()) << demo.readAllStandardError().toStdString();
-        QThread::msleep(500);
+        ASSERT_TRUE(x.awaitReceipt());
         x.click(kDiscount);
+        ASSERT_TRUE(x.awaitOtherWindow()) << "the discount dialog did not open";
         x.key("v");
         x.type("10");
         x.key("Return");
+        ASSERT_TRUE(x.awaitReceipt());
         x.click(kCredit);
         x.type("40");
         x.key("Return");
-        QThread::msleep(3000); // the exchange and the approval's notice
+        // The manager lists the approval once it has answered; then the notice goes.
+        const QString approvalsFile = QDir(state).filePath("tef/tef-approvals.json");
+        ASSERT_TRUE(zel::test::eventually([&] {
+            QFile f(approvalsFile);
+            return f.open(QIODevice::ReadOnly) && f.readAll().contains("4000");
+        })) << "the card was not approved";
+        ASSERT_TRUE(x.awaitReceipt());
         ASSERT_TRUE(x.screenshot(QDir(shotDir).filePath("x-end-to-end.png")));
         x.click(kCash);
         x.type("100");
         x.key("Return");
-        ASSERT_TRUE(demo.waitForFinished(40000)) << "the receipt did not close";
+        ASSERT_TRUE(zel::test::ended(demo)) << "the receipt did not close";
         ASSERT_EQ(demo.exitCode(), 0) << demo.readAllStandardError().toStdString();
         const QJsonObject r = readJson(resultPath);
         EXPECT_EQ(r["result"], QJsonValue(true));
@@ -207,17 +227,19 @@ TEST(XEndToEnd, WholeSalesWithRealMouseAndKeys)
         const QString resultPath = dir.filePath("sale2.json");
         startDemo(demo, resultPath);
         ASSERT_TRUE(x.findReceipt()) << demo.readAllStandardError().toStdString();
-        QThread::msleep(500);
+        ASSERT_TRUE(x.awaitReceipt());
         x.click(kCash);
         x.type("150");
         x.key("Return");
         x.click(kTaxpayer);
+        ASSERT_TRUE(x.awaitOtherWindow()) << "the taxpayer form did not open";
         x.type("52998224725");
         x.key("Return");
         x.type("MARIA SILVA");
         x.key("Return");
+        ASSERT_TRUE(x.awaitReceipt());
         x.click(kOk);
-        ASSERT_TRUE(demo.waitForFinished(40000)) << "the receipt did not close";
+        ASSERT_TRUE(zel::test::ended(demo)) << "the receipt did not close";
         ASSERT_EQ(demo.exitCode(), 0) << demo.readAllStandardError().toStdString();
         const QJsonObject r = readJson(resultPath);
         EXPECT_EQ(r["result"], QJsonValue(true));

@@ -1,3 +1,4 @@
+#include "support/Eventually.h"
 #include "zel/Pkg_zel.h"
 
 #include <gtest/gtest.h>
@@ -79,7 +80,7 @@ TEST(PackageLoad, HostEndsCleanlyAfterReceiptFinalizeAndUnload)
     env.insert("QT_QPA_PLATFORM", "offscreen");
     host.setProcessEnvironment(env);
     host.start(ZEL_LIFECYCLE_HOST, {ZEL_MODULE_PATH});
-    ASSERT_TRUE(host.waitForFinished(60000));
+    ASSERT_TRUE(zel::test::ended(host));
     const QString out = QString::fromUtf8(host.readAllStandardOutput());
     EXPECT_TRUE(out.contains("opened=1 settled=0")) << out.toStdString();
     EXPECT_EQ(host.exitStatus(), QProcess::NormalExit) << host.readAllStandardError().toStdString();

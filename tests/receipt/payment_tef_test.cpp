@@ -9,6 +9,7 @@
 #include "text/Money.h"
 
 #include <QElapsedTimer>
+#include "support/Eventually.h"
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -40,7 +41,7 @@ protected:
         }
         auto config = SimulatorConfig::fromJson(
             QJsonObject{
-                {"tef", QJsonObject{{"dir", "tef"}, {"activityTimeoutMs", 3000}, {"takenTimeoutMs", 3000}}},
+                {"tef", QJsonObject{{"dir", "tef"}, {"activityTimeoutMs", test::kHangLimitMs / 4}, {"takenTimeoutMs", test::kHangLimitMs / 4}}},
                 {"keyboard", QJsonObject{{"present", false}}},
                 {"customerDisplay", QJsonObject{{"present", false}}}},
             dataDir.path());
@@ -54,21 +55,15 @@ protected:
         rules.close();
         manager.setProcessChannelMode(QProcess::MergedChannels);
         manager.start(ZEL_TEF_MANAGER_SIM, {"--dir", simulated->DirTef(), "--rules", rules.fileName()});
-        ASSERT_TRUE(manager.waitForStarted(5000));
+        ASSERT_TRUE(manager.waitForStarted(test::kHangLimitMs));
         QByteArray seen;
-        QElapsedTimer clock;
-        clock.start();
-        while (!seen.contains("watching") && clock.elapsed() < 5000) {
-            manager.waitForReadyRead(200);
-            seen += manager.readAll();
-        }
-        ASSERT_TRUE(seen.contains("watching")) << seen.toStdString();
+        ASSERT_TRUE(test::awaitOutput(manager, seen, "watching")) << seen.toStdString();
     }
 
     void TearDown() override
     {
         manager.terminate();
-        EXPECT_TRUE(manager.waitForFinished(5000));
+        EXPECT_TRUE(test::ended(manager));
         PaymentFixture::TearDown();
     }
 

@@ -6,6 +6,8 @@
 #include "SimTestSupport.h"
 #include "SimulatedPeripherals.h"
 
+#include "support/Eventually.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -26,7 +28,7 @@ inline const char* kRules = R"({
     {"amount": 3000, "action": "fail", "message": "Falha de comunicacao"},
     {"amount": 4000, "action": "approve", "delayMs": 800, "receipt": []},
     {"amount": 5000, "action": "approve", "otherSequenceFirst": true, "receipt": []},
-    {"amount": 6000, "action": "approve", "split": true, "splitPauseMs": 600, "receipt": []},
+    {"amount": 6000, "action": "approve", "split": true, "splitPauseMs": 2000, "receipt": []},
     {"amount": 7000, "action": "malformed"},
     {"amountFrom": 8000, "amountTo": 8999, "action": "notake"},
     {"amount": 4100, "action": "approve", "delayMs": 20000},
@@ -49,9 +51,10 @@ class TefManagerProcess : public ::testing::Test
 protected:
     void SetUp() override
     {
-        // Long enough for a manager on a loaded machine to take a request (its safety timer
-        // looks every 500 ms), short enough that the tests of an absent answer stay quick.
-        m_config.tef.takenTimeoutMs = 3000;
+        // A manager that is running answers: the waits for it end on its answer, however loaded
+        // the machine is. Tests of an answer that never comes shorten them (noAnswerExpected).
+        m_config.tef.activityTimeoutMs = test::kHangLimitMs / 4;
+        m_config.tef.takenTimeoutMs = test::kHangLimitMs / 4;
         m_devices = std::make_unique<SimulatedPeripherals>(m_config);
         QFile file(rulesPath());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -62,12 +65,15 @@ protected:
 
     QString rulesPath() const { return m_dir.filePath(QStringLiteral("rules.json")); }
 
+    // Short waits, for a manager that is not to answer (stopped, or told not to take the request).
+    void noAnswerExpected() { m_devices->tef().setWaits(1000, 1000); }
+
     void TearDown() override
     {
         if (m_manager.state() == QProcess::NotRunning)
             return;
         m_manager.terminate(); // SIGTERM
-        EXPECT_TRUE(m_manager.waitForFinished(5000));
+        EXPECT_TRUE(test::ended(m_manager));
         EXPECT_EQ(m_manager.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(m_manager.exitCode(), 0) << m_manager.readAll().toStdString();
     }
@@ -79,27 +85,18 @@ protected:
         m_manager.setProcessChannelMode(QProcess::MergedChannels);
         m_manager.start(QStringLiteral(ZEL_TEF_MANAGER_SIM),
                         {QStringLiteral("--dir"), m_config.tef.dir, QStringLiteral("--rules"), rulesPath()});
-        ASSERT_TRUE(m_manager.waitForStarted(5000));
+        ASSERT_TRUE(m_manager.waitForStarted(test::kHangLimitMs));
         ASSERT_TRUE(awaitOutput("watching")) << m_output.toStdString();
     }
 
-    // Reads the manager's log until it holds `text` (or 5 s pass).
-    bool awaitOutput(const char* text)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (!m_output.contains(text) && clock.elapsed() < 5000) {
-            m_manager.waitForReadyRead(100);
-            m_output += m_manager.readAll();
-        }
-        return m_output.contains(text);
-    }
+    // Reads the manager's log until it holds `text`.
+    bool awaitOutput(const char* text) { return test::awaitOutput(m_manager, m_output, text); }
 
     // SIGTERM, and the manager's orderly end.
     void stopManager()
     {
         m_manager.terminate();
-        EXPECT_TRUE(m_manager.waitForFinished(5000));
+        EXPECT_TRUE(test::ended(m_manager));
         EXPECT_EQ(m_manager.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(m_manager.exitCode(), 0);
         m_output += m_manager.readAll();
@@ -140,8 +137,8 @@ protected:
         QElapsedTimer clock;
         clock.start();
         const QString path = resp() + QStringLiteral("intpos.001");
-        while (clock.elapsed() < 10000) {
-            TefDirectory::waitUntil(resp(), 10000, [&] {
+        while (clock.elapsed() < test::kHangLimitMs) {
+            TefDirectory::waitUntil(resp(), test::kHangLimitMs, [&] {
                 const auto file = readIntPosFile(path);
                 if (file && !file->isComplete())
                     outcome.sawHalf = true;

@@ -3,7 +3,6 @@
 #include "TefManagerFixture.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -69,16 +68,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(TefManagerProcess, TheActivityCheckGetsAStatusFileAndNoResponse)
 {
     ASSERT_TRUE(m_devices->CheckIntPosFiles());
-    QElapsedTimer clock;
-    clock.start();
     EXPECT_TRUE(m_devices->CheckGPAtivo());
-    EXPECT_LT(clock.elapsed(), 3000);
     EXPECT_FALSE(QFile::exists(resp() + QStringLiteral("intpos.001")));
     EXPECT_FALSE(QFile::exists(resp() + QStringLiteral("intpos.sts")));
 }
 
 TEST_F(TefManagerProcess, ARequestTheManagerDoesNotTakeIsWithdrawn)
 {
+    noAnswerExpected();
     ASSERT_TRUE(m_devices->CheckIntPosFiles());
     const QString sequence = m_devices->GetSequence();
     writeRequest(request(QStringLiteral("CRT"), sequence, QStringLiteral("8500")));
@@ -90,7 +87,7 @@ TEST_F(TefManagerProcess, MalformedRequestsAreRefusedWithoutStoppingTheManager)
 {
     ASSERT_TRUE(m_devices->CheckIntPosFiles());
     writeRequest("this is not a request\r\n999-999 = 0\r\n");
-    ASSERT_TRUE(TefDirectory::waitUntil(m_config.tef.dir + QStringLiteral("req"), 5000,
+    ASSERT_TRUE(TefDirectory::waitUntil(m_config.tef.dir + QStringLiteral("req"), test::kHangLimitMs,
                                         [&] { return !QFile::exists(req()); }));
 
     writeRequest(request(QStringLiteral("CRT"), QStringLiteral("901"), QStringLiteral("12,50")));
@@ -139,11 +136,12 @@ TEST(TefManagerOnce, StopsByItselfAfterOnePaymentRequest)
 {
     QTemporaryDir dir;
     SimulatorConfig config = simtest::config(dir);
+    config.tef.activityTimeoutMs = config.tef.takenTimeoutMs = test::kHangLimitMs / 4;
     SimulatedPeripherals devices(config);
     QProcess manager;
     manager.start(QStringLiteral(ZEL_TEF_MANAGER_SIM),
                   {QStringLiteral("--dir"), config.tef.dir, QStringLiteral("--once")});
-    ASSERT_TRUE(manager.waitForStarted(5000));
+    ASSERT_TRUE(manager.waitForStarted(test::kHangLimitMs));
     ASSERT_TRUE(devices.CheckIntPosFiles());
     ASSERT_TRUE(devices.CheckGPAtivo()); // does not count as the one request
     const QString sequence = devices.GetSequence();
@@ -155,7 +153,7 @@ TEST(TefManagerOnce, StopsByItselfAfterOnePaymentRequest)
             .toLatin1());
     file.close();
     ASSERT_TRUE(devices.CheckGPAtivo(QStringLiteral("CRT"), sequence));
-    ASSERT_TRUE(manager.waitForFinished(5000));
+    ASSERT_TRUE(test::ended(manager)); // it may have ended already
     EXPECT_EQ(manager.exitCode(), 0);
     const auto response = readIntPosFile(config.tef.dir + QStringLiteral("resp/intpos.001"));
     ASSERT_TRUE(response);
@@ -167,7 +165,7 @@ TEST(TefManagerCommandLine, RefusesMissingDirectoryAndBadRules)
 {
     QProcess manager;
     manager.start(QStringLiteral(ZEL_TEF_MANAGER_SIM), {});
-    ASSERT_TRUE(manager.waitForFinished(5000));
+    ASSERT_TRUE(test::ended(manager));
     EXPECT_EQ(manager.exitCode(), 2);
 
     QTemporaryDir dir;
@@ -177,7 +175,7 @@ TEST(TefManagerCommandLine, RefusesMissingDirectoryAndBadRules)
     rules.close();
     manager.start(QStringLiteral(ZEL_TEF_MANAGER_SIM),
                   {QStringLiteral("--dir"), dir.path(), QStringLiteral("--rules"), rules.fileName()});
-    ASSERT_TRUE(manager.waitForFinished(5000));
+    ASSERT_TRUE(test::ended(manager));
     EXPECT_EQ(manager.exitCode(), 2);
     EXPECT_TRUE(manager.readAllStandardError().contains("action"));
 }

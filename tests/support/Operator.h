@@ -37,7 +37,7 @@ private:
 class Operator : public QObject {
     Q_OBJECT
 public:
-    explicit Operator(std::chrono::milliseconds findTime = std::chrono::milliseconds(2000));
+    explicit Operator(std::chrono::milliseconds findTime = std::chrono::milliseconds(20000));
     ~Operator() override;
 
     // Clicks the control named `name` on the active form; it must be visible and enabled.

@@ -215,12 +215,13 @@ TEST_P(TefUnsettledResponses, AreOwnedThenCompletedWithoutHanging)
     m_queue = c.files;
     if (c.dialog)
         m_dialogs->expectMessageDlg(mrOk, c.dialog);
+    setTefStallPeriod(std::chrono::minutes(1)); // restored by TearDown
     QElapsedTimer clock;
     clock.start();
 
     EXPECT_EQ(ExecutaTEF("C", 10.0, ""), c.approved);
 
-    EXPECT_LT(clock.elapsed(), 300) << "decided without waiting out the stall period";
+    EXPECT_LT(clock.elapsed(), 30000) << "decided without waiting out the stall period";
     EXPECT_EQ(intposFiles(resp()).size(), c.setAside + 1) << intposFiles(resp()).join(",").toStdString();
     EXPECT_EQ(m_devices->count("DeleteIntPosFiles"), 1);
 }

@@ -7,6 +7,7 @@
 #include "support/ScriptedDialogs.h"
 
 #include <QElapsedTimer>
+#include "support/Eventually.h"
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -33,7 +34,7 @@ const char* kRules = R"({
     {"amount": 5000, "action": "approve", "otherSequenceFirst": true, "receipt": [], "message": ""},
     {"amount": 6000, "action": "approve", "split": true, "splitPauseMs": 400, "receipt": ["A", "B"],
      "message": ""},
-    {"amount": 6100, "action": "approve", "split": true, "splitPauseMs": 2500, "receipt": ["A", "B"],
+    {"amount": 6100, "action": "approve", "split": true, "splitPauseMs": 30000, "receipt": ["A", "B"],
      "message": ""},
     {"amount": 123450, "action": "approve", "message": ""},
     {"amount": 5, "action": "approve", "message": ""}
@@ -48,7 +49,7 @@ protected:
         ASSERT_TRUE(m_tmp.isValid());
         auto config = SimulatorConfig::fromJson(
             QJsonObject{
-                {"tef", QJsonObject{{"dir", "tef"}, {"activityTimeoutMs", 3000}, {"takenTimeoutMs", 3000}}}},
+                {"tef", QJsonObject{{"dir", "tef"}, {"activityTimeoutMs", test::kHangLimitMs / 4}, {"takenTimeoutMs", test::kHangLimitMs / 4}}}},
             m_tmp.path());
         ASSERT_TRUE(config.ok()) << config.errorMessage().toStdString();
         m_devices = std::make_shared<SimulatedPeripherals>(config.value());
@@ -58,22 +59,16 @@ protected:
         ASSERT_TRUE(teftest::writeWhole(rules, kRules));
         m_manager.setProcessChannelMode(QProcess::MergedChannels);
         m_manager.start(ZEL_TEF_MANAGER_SIM, {"--dir", m_devices->DirTef(), "--rules", rules});
-        ASSERT_TRUE(m_manager.waitForStarted(5000));
+        ASSERT_TRUE(m_manager.waitForStarted(test::kHangLimitMs));
         QByteArray seen;
-        QElapsedTimer clock;
-        clock.start();
-        while (!seen.contains("watching") && clock.elapsed() < 5000) {
-            m_manager.waitForReadyRead(200);
-            seen += m_manager.readAll();
-        }
-        ASSERT_TRUE(seen.contains("watching")) << seen.toStdString();
+        ASSERT_TRUE(test::awaitOutput(m_manager, seen, "watching")) << seen.toStdString();
     }
 
     void TearDown() override
     {
         setPeripherals(m_previous);
         m_manager.terminate();
-        EXPECT_TRUE(m_manager.waitForFinished(5000));
+        EXPECT_TRUE(test::ended(m_manager));
         EXPECT_EQ(m_manager.exitCode(), 0) << m_manager.readAll().toStdString();
     }
 
@@ -193,7 +188,7 @@ TEST_F(TefManagerExchange, ManagerStoppingHalfwayFailsTheExchangeUnrecorded)
     setTefStallPeriod(before);
 
     EXPECT_FALSE(approved);
-    EXPECT_LT(clock.elapsed(), 2500) << "ended before the manager wrote the rest";
+    EXPECT_LT(clock.elapsed(), 20000) << "ended before the manager wrote the rest (30 s)";
     EXPECT_EQ(m_dialogs->records().value(0).type, DialogType::Error);
     EXPECT_EQ(m_devices->inContCuponsTEF(), 0) << "nothing to print, nothing to confirm";
     EXPECT_FALSE(QFile::exists(resp() + "intpos.001"));
