@@ -67,7 +67,7 @@ bool copyResource(const QString& from, const QString& to)
 
 QStringList sampleNames()
 {
-    return {QStringLiteral("restaurant"), QStringLiteral("counter")};
+    return {QStringLiteral("restaurant"), QStringLiteral("counter"), QStringLiteral("buffet")};
 }
 
 QString writeSample(const QString& name, const QString& dir)

@@ -55,7 +55,7 @@ int main(int argc, char** argv)
     parser.setApplicationDescription(QStringLiteral("Runs one sale through the payment module on simulated devices."));
     parser.addHelpOption();
     QCommandLineOption scenarioOpt(QStringLiteral("scenario"), QStringLiteral("Scenario file (JSON)."), QStringLiteral("file"));
-    QCommandLineOption sampleOpt(QStringLiteral("sample"), QStringLiteral("Built-in sample: restaurant (default) or counter."),
+    QCommandLineOption sampleOpt(QStringLiteral("sample"), QStringLiteral("Built-in sample: restaurant (default), counter or buffet."),
                                  QStringLiteral("name"), QStringLiteral("restaurant"));
     QCommandLineOption scriptOpt(QStringLiteral("script"), QStringLiteral("Operator script to run."), QStringLiteral("file"));
     QCommandLineOption noScriptOpt(QStringLiteral("no-script"), QStringLiteral("Run no operator script."));

@@ -65,24 +65,6 @@ ChangeLimit changeLimit(const QString& pcMaxTroco)
     return limit;
 }
 
-double ticketSum(const QList<ChangeRow>& rows, const QHash<QString, QString>& kinds)
-{
-    double sum = 0;
-    for (const ChangeRow& row : rows) {
-        const auto kind = kinds.constFind(row.cdTipoRece);
-        if (kind != kinds.constEnd() && *kind == kind::ticket)
-            sum = Trunc2(sum + row.valor);
-    }
-    return sum;
-}
-
-bool changeInCash(double troco, double tickets, double percentualMaximo)
-{
-    if (tickets == 0)
-        return true;
-    return RoundDec(100.0 * troco / tickets, 2) <= RoundDec(percentualMaximo, 2);
-}
-
 bool isContraValeKind(const QString& idTipoRece)
 {
     return idTipoRece == kind::ticket || idTipoRece == kind::ticket2;

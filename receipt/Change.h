@@ -46,8 +46,8 @@ struct Reduction
 };
 Reduction takeSaleValue(const QList<ChangeRow>& rows, double troco);
 
-// The largest change, as a percentage of the ticket payments: a change within it is given in
-// cash; a larger one in the payment's own change type. Off when the setting is empty.
+// The largest change, as a percentage of the ticket payments (the rule itself: changeInCash in
+// Ledger.h). Off when the setting is empty.
 struct ChangeLimit
 {
     bool on = false;
@@ -55,14 +55,6 @@ struct ChangeLimit
     QString error; // the setting is not a number: the limit is off and this says why
 };
 ChangeLimit changeLimit(const QString& pcMaxTroco);
-
-// The sum of the ticket payments (kind "5"), by the kind each row's payment type has in the
-// full payment-type table `kinds` (code → kind). A row whose type is not there counts as no
-// ticket.
-double ticketSum(const QList<ChangeRow>& rows, const QHash<QString, QString>& kinds);
-
-// True when the change goes in cash: no ticket payments, or the change is within the limit.
-bool changeInCash(double troco, double tickets, double percentualMaximo);
 
 // Change given in a ticket kind ("5", "7") is a Contra-Vale voucher.
 bool isContraValeKind(const QString& idTipoRece);

@@ -14,16 +14,42 @@
 
 #include <QMetaObject>
 
-// The tail of every payment entry: the change, when the payments exceed the net amount, then
-// the commands for what may follow.
-void TfrmRecebimento::FechaEntrada()
+// The tail of every payment entry, and of every event that changes what is due: a change given
+// before is withdrawn, and the change the ledger now calls for is given (when the payments
+// exceed the net amount); then the commands for what may follow.
+void TfrmRecebimento::FechaEntrada(bool aposPagamento)
 {
-    const double troco = zel::changeDue(doVrPago, doVrTotal - doVrDesconto);
-    if (troco <= 0)
+    RetiraTroco();
+    SincronizaValores();
+    const double troco = zel::fromCents(m_ledger.changeDue());
+    if (troco <= 0) {
         SemTroco();
-    else if (!DaTroco(troco))
+    } else if (!DaTroco(troco)) {
+        SincronizaValores();
+        MostraValores();
         return;
-    FechaPagamento();
+    }
+    SincronizaValores();
+    MostraValores();
+    // After a payment its entry showed the totals on the displays already; after a discount or an
+    // item left off they show what is due now, or the change (MostraTroco).
+    if (m_ledger.change() <= 0 && !aposPagamento)
+        MostraResumo();
+    FechaPagamento(aposPagamento);
+}
+
+// The change row a former closing wrote goes, with its decision: the change is worked out again
+// from what is due now.
+void TfrmRecebimento::RetiraTroco()
+{
+    for (cdsMovCaixa.first(); !cdsMovCaixa.eof();) {
+        if (cdsMovCaixa.fieldByName(QStringLiteral("IDTIPOMOVIVE")).asString() == QLatin1String("S"))
+            cdsMovCaixa.deleteRecord();
+        else
+            cdsMovCaixa.next();
+    }
+    doVrTroco = 0;
+    boContraVale = false;
 }
 
 QList<zel::ChangeRow> TfrmRecebimento::LinhasTroco()
@@ -117,8 +143,11 @@ void TfrmRecebimento::EscolheTipoTroco()
         AvisoTroco(msgPadrao.Msg(QStringLiteral("TipoReceIlegivel")) + QLatin1Char(' ') + kinds.errorMessage());
         return;
     }
-    const double tickets = zel::ticketSum(LinhasTroco(), *kinds);
-    if (zel::changeInCash(doVrTroco, tickets, limite.percentual))
+    // The rule weighs the payments by the kinds the payment-type file gives them.
+    QList<zel::LedgerPayment> pagamentos;
+    for (const zel::ChangeRow& row : LinhasTroco())
+        pagamentos.append({kinds->value(row.cdTipoRece), zel::toCents(row.valor)});
+    if (zel::changeInCash(zel::toCents(doVrTroco), zel::ticketPayments(pagamentos), limite.percentual))
         cdsReceb.locate(QStringLiteral("IDTIPORECE"), {zel::kind::dinheiro});
 }
 
@@ -150,10 +179,7 @@ void TfrmRecebimento::MostraTroco()
     Vrm_zel00000::InputStep = isTroco;
     boContraVale = zel::isContraValeKind(text("IDTIPORECE"));
     const QString caption = zel::changeCaption(msgPadrao, boContraVale);
-    m_ui->lblPagar->setText(caption);
-    m_ui->lblValorPagar->setText(zel::formatCurrency(doVrTroco));
-    for (QLabel* label : {m_ui->lblPagar, m_ui->lblValorPagar})
-        label->setStyleSheet(zel::withTextColor(label->styleSheet(), zel::kChangeColor));
+    const QString valor = zel::formatCurrency(doVrTroco); // the amount-due field shows it (MostraValores)
     for (const QString& line : zel::changeListLines(msgPadrao, caption, doVrTroco, text("NMTIPORECE"), cotacao))
         zel::Linha(m_ui->memLista, line);
 
@@ -161,13 +187,13 @@ void TfrmRecebimento::MostraTroco()
     if (devices.TecladoOK()) {
         devices.TeclDispClrLn2();
         devices.TeclGoToXY(2, 1);
-        devices.TeclDispStr(caption + m_ui->lblValorPagar->text());
+        devices.TeclDispStr(caption + valor);
     }
     if (devices.DisplayOK()) {
         const int largura = devices.TAM_DISPLAY();
         devices.DisplayChar(QString(QChar(12)));
         devices.DisplayChar(zel::Centraliza(caption, largura));
-        devices.DisplayChar(zel::TamFixoR(m_ui->lblValorPagar->text(), largura));
+        devices.DisplayChar(zel::TamFixoR(valor, largura));
     }
 
     zel::ChangeMovement troco;
@@ -197,13 +223,13 @@ void TfrmRecebimento::AvisoTroco(const QString& texto)
     zel::dialogs().TouchMessage(texto, zel::DialogType::Error);
 }
 
-// The commands for what may follow a payment: OK once the sale is covered (then no further
-// payment type can be picked), the taxpayer id with it, and after a card payment OK pressed
-// by itself once this entry has ended.
-void TfrmRecebimento::FechaPagamento()
+// The commands for what may follow: OK once the sale is covered (then no further payment type
+// can be picked), the taxpayer id with it, and after a card payment OK pressed by itself once
+// this entry has ended.
+void TfrmRecebimento::FechaPagamento(bool confirmaAuto)
 {
     m_ui->panKeyboard->setEnabled(false);
-    const bool coberta = zel::isCovered(doVrPago, doVrTotal - doVrDesconto);
+    const bool coberta = m_ledger.covered();
     m_ui->tcbOk->setEnabled(coberta);
     m_ui->tcbCNPJCPF->setEnabled(coberta && zel::peripherals().ImpFiscalOK() && !boConsumidorInf);
     m_ui->tcbSair->setEnabled(true);
@@ -212,7 +238,7 @@ void TfrmRecebimento::FechaPagamento()
     // Not covered: the payment types stay available for the next payment, whichever way this
     // one ended (a client account or a cheque under the fiscal printer takes no Enter).
     CtrlBotoes(coberta ? QStringLiteral("H") : QStringLiteral("P"));
-    if (coberta && boConfirmaAuto)
+    if (coberta && boConfirmaAuto && confirmaAuto)
         QMetaObject::invokeMethod(this, &TfrmRecebimento::ConfirmaAutomatico, Qt::QueuedConnection);
     m_ui->lblRecebimento->clear();
     m_ui->imgReceb->clear();

@@ -13,23 +13,6 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 
-namespace {
-
-// The amount-due title and amount are drawn in the colour of their style sheet: the colour
-// rule is replaced, the size and weight stay.
-void setTextColour(QLabel* label, const QString& colour)
-{
-    static const QRegularExpression colourRule(QStringLiteral("(^|;)\\s*color\\s*:[^;]*;?"));
-    QString style = label->styleSheet();
-    style.replace(colourRule, QStringLiteral("\\1"));
-    style = style.trimmed();
-    if (!style.isEmpty() && !style.endsWith(u';'))
-        style += u';';
-    label->setStyleSheet(style + QStringLiteral(" color: %1;").arg(colour));
-}
-
-} // namespace
-
 void TfrmRecebimento::bindCommands()
 {
     bindClick(m_ui->tcbOk, [this] { tcbOkClick(); });
@@ -144,13 +127,19 @@ void TfrmRecebimento::tcbDescontoClick()
     if (!desconto)
         return;
     doPcDesconto = desconto->percent;
-    doVrDesconto = desconto->value;
+    m_ledger.setDiscount(zel::toCents(desconto->value));
     for (const QString& linha :
          zel::discountLines(msgPadrao.Msg(QStringLiteral("Desconto")),
                             msgPadrao.Msg(QStringLiteral("Subtotal")), *desconto, doVrTotal))
         zel::Linha(m_ui->memLista, linha);
-    doVrAPagar = zel::amountDue(doVrTotal, doVrPago, doVrDesconto);
-    m_ui->lblValorPagar->setText(zel::formatCurrency(doVrAPagar));
+    // What is due changed: with payments already taken (the sale covered, change given), the
+    // change is worked out again and the commands follow; OK is not pressed for the operator.
+    if (!cdsMovCaixa.isEmpty()) {
+        FechaEntrada(false);
+        return;
+    }
+    SincronizaValores();
+    MostraValores();
 }
 
 // Clear: every payment and the discount are removed and the receipt is back at its opening
@@ -172,16 +161,10 @@ void TfrmRecebimento::tcbClearClick()
     m_ui->tcbDesconto->setEnabled(true);
 
     doPcDesconto = 0;
-    doVrDesconto = 0;
-    doVrAPagar = doVrTotal;
-    doVrPago = 0;
-    doVrTroco = 0;
-
-    m_ui->lblPagar->setText(stCaptionPagar);
-    m_ui->lblValorPago->setText(zel::formatCurrency(doVrPago));
-    m_ui->lblValorPagar->setText(zel::formatCurrency(doVrAPagar));
-    setTextColour(m_ui->lblValorPagar, QStringLiteral("navy"));
-    setTextColour(m_ui->lblPagar, QStringLiteral("navy"));
+    m_ledger.setDiscount(0);
+    boContraVale = false;
+    SincronizaValores();
+    MostraValores();
     m_ui->lblInputReceb2->clear();
 
     MostraResumo();

@@ -65,63 +65,10 @@ double unitDiscount(double quantidade, double desconto)
     return desconto;
 }
 
-CouponAdjustment couponAdjustment(double vrServico, double vrConsumacao, double vrDescComanda,
-                                  double vrDesconto)
-{
-    const double encargos = Trunc2(vrServico + vrConsumacao - vrDescComanda);
-    if (encargos > 0)
-        return {QStringLiteral("A"), 0, encargos};
-    const double desconto = Trunc2(vrDesconto - encargos);
-    if (desconto > 0)
-        return {QStringLiteral("D"), 0, desconto};
-    return {QStringLiteral("0"), 0, 0};
-}
-
-bool emiteContraVale(const CouponSale& sale, const DataPacket& movimentos, const DataPacket& recebimentos)
-{
-    if (!(sale.vrTroco > 0) || !sale.contraVale)
-        return false;
-    if (sale.pcMaxTroco.isEmpty())
-        return true;
-    const auto limit = parseAmount(sale.pcMaxTroco);
-    if (!limit)
-        return true;
-
-    QHash<QString, QString> kindOf;
-    const int code = recebimentos.fieldIndex("CDTIPORECE");
-    const int kind = recebimentos.fieldIndex("IDTIPORECE");
-    if (code >= 0 && kind >= 0) {
-        for (const Row& row : recebimentos.rows) {
-            const QString c = row.value(code).toString();
-            if (!kindOf.contains(c))
-                kindOf.insert(c, row.value(kind).toString());
-        }
-    }
-    const int movType = movimentos.fieldIndex("CDTIPORECE");
-    const int movKind = movimentos.fieldIndex("IDTIPOMOVIVE");
-    const int movValue = movimentos.fieldIndex("VRMOVIVEND");
-    double tickets = 0;
-    if (movType >= 0 && movKind >= 0 && movValue >= 0) {
-        for (const Row& row : movimentos.rows) {
-            if (row.value(movKind).toString() == QLatin1String("E") &&
-                kindOf.value(row.value(movType).toString()) == QLatin1String("5"))
-                tickets += row.value(movValue).toDouble();
-        }
-    }
-    if (tickets == 0)
-        return false;
-    return RoundDec(sale.vrTroco * 100.0 / tickets, 2) > RoundDec(*limit, 2);
-}
-
-FechaCupomArgs fechaCupomArgs(const CouponSale& sale, const DataPacket& movimentos,
-                              const DataPacket& recebimentos)
+FechaCupomArgs fechaCupomArgs(const CouponSale& sale)
 {
     FechaCupomArgs args;
-    args.emiteContraVale = emiteContraVale(sale, movimentos, recebimentos);
     args.semCartaoTef = !(sale.usaTef == QLatin1String("S") && sale.confirmaAuto);
-    args.vrDesconto = sale.vrDesconto;
-    args.vrTroco = sale.vrTroco;
-    args.vrServico = sale.vrServico;
     args.usaTef = sale.usaTef;
     args.confirmaAuto = sale.confirmaAuto;
     args.formaPagto = sale.formaPagto;

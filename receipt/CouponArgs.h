@@ -51,29 +51,10 @@ AliquotKey aliquotKey(const CouponLine& line);
 // it back by the quantity and rounds the item's discount to the cent.
 double unitDiscount(double quantidade, double desconto);
 
-// What the coupon announces after its items, so that its total is the amount the receipt
-// charged: the receipt's charges beyond the products (service fee and minimum consumption, less
-// the part of the comanda discount the fee did not absorb) as a surcharge ("A"); when they come
-// to nothing or less, the receipt's discount with what is left of the comanda discount ("D");
-// else nothing ("0"). With a surcharge the receipt's discount is given at the closing
-// (FechaCupom's discount argument).
-struct CouponAdjustment
-{
-    QString tipo;
-    double percentual = 0;
-    double valor = 0;
-};
-CouponAdjustment couponAdjustment(double vrServico, double vrConsumacao, double vrDescComanda,
-                                  double vrDesconto);
-
-// The receipt's values that close the coupon.
+// The receipt's values that close the coupon besides its amounts (which come from the ledger's
+// coupon plan).
 struct CouponSale
 {
-    double vrDesconto = 0;
-    double vrTroco = 0;
-    double vrServico = 0;
-    bool contraVale = false;   // the change is given as a Contra-Vale
-    QString pcMaxTroco;        // maximum change percentage; empty: no limit
     QString usaTef;            // "S": cards go through TEF
     bool confirmaAuto = false; // a card was paid in this receipt
     QString formaPagto;
@@ -87,7 +68,7 @@ struct CouponSale
 };
 
 // The text and flag arguments of FechaCupom, in its order; the two datasets and the coupon
-// number travel beside them.
+// number travel beside them. The amounts and the voucher flag are the plan's.
 struct FechaCupomArgs
 {
     bool emiteContraVale = false;
@@ -105,15 +86,7 @@ struct FechaCupomArgs
     QString nome;
 };
 
-// Whether the change is printed as a Contra-Vale: only when there is change and it is a
-// Contra-Vale; with a maximum percentage, only when the change exceeds that percentage of the
-// ticket payments (payment rows "E" of types of kind "5"; no ticket payment: no voucher).
-// The payment types are looked up among all rows of `recebimentos`, whatever page the
-// payment-type grid shows. A maximum that is not a number counts as no limit.
-bool emiteContraVale(const CouponSale& sale, const DataPacket& movimentos, const DataPacket& recebimentos);
-
-FechaCupomArgs fechaCupomArgs(const CouponSale& sale, const DataPacket& movimentos,
-                              const DataPacket& recebimentos);
+FechaCupomArgs fechaCupomArgs(const CouponSale& sale);
 
 // The digits of the Contra-Vale number: the closed coupon's number plus one. Nothing when
 // the coupon number is not a decimal integer (optional blanks around digits).

@@ -2,6 +2,10 @@
 #include "devices/Peripherals.h"
 #include "dialogs/Dialogs.h"
 #include "receipt/CouponArgs.h"
+#include "receipt/Ledger.h"
+#include "receipt/RunningList.h"
+#include "ui_TfrmRecebimento.h"
+#include "text/Money.h"
 #include "receipt/TfrmRecebimento.h"
 #include "receipt/Vrm_zel00000.h"
 
@@ -16,6 +20,16 @@ void erro(const QString& text)
 }
 
 } // namespace
+
+// A refused printer command: the module's error, and under it the printer's own reason when it
+// gives one, so the operator knows whether trying OK again can help.
+void TfrmRecebimento::ErroImpressora()
+{
+    QString texto = msgPadrao.Msg("ErroComando");
+    if (const QString motivo = peripherals().lastPrinterError().trimmed(); !motivo.isEmpty())
+        texto += QStringLiteral("\r\n") + msgPadrao.Msg("MotivoImpressora").arg(motivo);
+    erro(texto);
+}
 
 // The sale's fiscal coupon: drawer and opening, the items with their tax codes, the surcharge
 // or discount, the payment phase and the closing with the payment movements; then the coupon
@@ -43,35 +57,41 @@ bool TfrmRecebimento::ImprimeCupom()
 
     zel::Peripherals& impressora = peripherals();
     if (!impressora.Estado_Impressora(false, false)) {
-        erro(msgPadrao.Msg("ErroComando"));
+        ErroImpressora();
         return false;
     }
 
     // Items interrupted half-way (an error stopped the loop): that coupon is cancelled and
     // the sale is printed afresh.
     if (m_couponStage == CouponStage::Open && !AbandonaCupom()) {
-        erro(msgPadrao.Msg("ErroComando"));
+        ErroImpressora();
         return false;
     }
 
+    // The surcharge or discount the ledger plans for the items this coupon took.
     const auto enviaAjuste = [&] {
-        const zel::CouponAdjustment ajuste =
-            zel::couponAdjustment(doVrServico, doVrConsumacao, doVrDescComanda, doVrDesconto);
-        return impressora.Cupom_Conferencia(StnrVenda, ajuste.tipo, ajuste.percentual, ajuste.valor);
+        const zel::CouponPlan plano = m_ledger.couponPlan();
+        return impressora.Cupom_Conferencia(StnrVenda, plano.adjustmentKind, 0, zel::fromCents(plano.adjustment));
     };
     bool resultado = true;
     if (m_couponStage == CouponStage::None) {
         impressora.Abre_Gaveta();
         m_itensIgnorados.clear();
+        m_linhasIgnoradas.clear();
         if (impressora.AbreCupom(stNrCupom)) {
             m_couponStage = CouponStage::Open;
         } else {
             // The items still go: some printers open the coupon with the first item.
-            erro(msgPadrao.Msg("ErroComando"));
+            ErroImpressora();
             resultado = false;
         }
         bool itensVistos = false;
-        if (!EnviaItens(itensVistos))
+        const bool enviados = EnviaItens(itensVistos);
+        // Items left off this coupon leave the sale: what is due fell, and the change (or the
+        // change a covered sale now calls for) is worked out again before the closing.
+        if (!m_linhasIgnoradas.isEmpty())
+            FechaEntrada(false);
+        if (!enviados)
             return false;
         if (m_couponStage == CouponStage::Open)
             m_couponStage = itensVistos ? CouponStage::Items : CouponStage::Totalled;
@@ -84,7 +104,7 @@ bool TfrmRecebimento::ImprimeCupom()
     // sends it again on the same coupon.
     if (m_couponStage == CouponStage::Items) {
         if (!enviaAjuste()) {
-            erro(msgPadrao.Msg("ErroComando"));
+            ErroImpressora();
             return false;
         }
         m_couponStage = CouponStage::Totalled;
@@ -92,7 +112,7 @@ bool TfrmRecebimento::ImprimeCupom()
 
     if (m_couponStage != CouponStage::Payment) {
         if (!impressora.AbreCupomRes(StnrVenda, QString())) {
-            erro(msgPadrao.Msg("ErroComando"));
+            ErroImpressora();
             return false;
         }
         m_couponStage = CouponStage::Payment;
@@ -101,7 +121,7 @@ bool TfrmRecebimento::ImprimeCupom()
     // A closing the printer refuses leaves the coupon in its payment phase: the receipt stays
     // open with its payments and the next OK closes that coupon.
     if (!FechaCupomVenda()) {
-        erro(msgPadrao.Msg("ErroComando"));
+        ErroImpressora();
         return false;
     }
     m_couponStage = CouponStage::Closed;
@@ -116,23 +136,29 @@ bool TfrmRecebimento::EnviaItens(bool& itensVistos)
     cdsVendaOk.first();
     cdsAliqImpFis.first();
     itensVistos = false;
+    // The ledger follows what this coupon takes of each line, so the closing carries exactly
+    // the items sent.
+    int indice = 0;
+    const auto proxima = [&](zel::OffCoupon fora) {
+        m_ledger.setLineOff(indice++, fora);
+        cdsVendaOk.next();
+    };
     while (!cdsVendaOk.eof()) {
         const zel::CouponLine linha = zel::readCouponLine(cdsVendaOk);
         if (linha.naoFiscal) {
-            cdsVendaOk.next();
+            proxima(zel::OffCoupon::NotFiscal);
             continue;
         }
-        itensVistos = true;
         impressora.setCdAliq(QStringLiteral(" "));
         const zel::AliquotKey chave = zel::aliquotKey(linha);
         if (!cdsAliqImpFis.locate(QStringLiteral("IDALIQIMPFIS;VRALIQIMPFIS"), {chave.kind, chave.rate})) {
             erro(zel::aliquotMissingText(msgPadrao, linha, chave));
-            cdsVendaOk.next();
+            proxima(zel::OffCoupon::NoAliquot);
             continue;
         }
         impressora.setCdAliq(cdsAliqImpFis.fieldByName(QStringLiteral("CDALIQIMPFIS")).asString());
         if (!(linha.preco > 0)) {
-            cdsVendaOk.next();
+            proxima(zel::OffCoupon::NoPrice);
             continue;
         }
         if (impressora.VendaItem(Vrm_zel00000::StnrVenda, QStringLiteral("D"), linha.cdProduto,
@@ -140,7 +166,8 @@ bool TfrmRecebimento::EnviaItens(bool& itensVistos)
                                  zel::unitDiscount(linha.quantidade, linha.desconto))) {
             if (m_couponStage == CouponStage::None)
                 m_couponStage = CouponStage::Open; // the printer took an item: a coupon is open
-            cdsVendaOk.next();
+            itensVistos = true; // a coupon without items takes no surcharge or discount
+            proxima(zel::OffCoupon::No);
             continue;
         }
         const int resposta = dialogs().TouchMessageDlg(
@@ -149,12 +176,13 @@ bool TfrmRecebimento::EnviaItens(bool& itensVistos)
         if (resposta == zel::mrYes) {
             // Left off this coupon; the line leaves the sale when the coupon closes.
             m_itensIgnorados.append(cdsVendaOk.bookmark());
-            cdsVendaOk.next();
+            m_linhasIgnoradas.append(indice);
+            proxima(zel::OffCoupon::Ignored);
         } else if (resposta == zel::mrExtra) {
             // The coupon is cancelled and the printing stops; the receipt stays open with its
             // payments, so OK prints a new coupon and Exit abandons the sale.
             if (!AbandonaCupom())
-                erro(msgPadrao.Msg("ErroComando"));
+                ErroImpressora();
             return false;
         }
         // No: the same line again.
@@ -171,18 +199,39 @@ bool TfrmRecebimento::AbandonaCupom()
     if (!peripherals().Cancela_Cupom(false, false, stNrCupom))
         return false;
     m_couponStage = CouponStage::None;
-    m_itensIgnorados.clear();
+    RestauraItensIgnorados();
     return true;
+}
+
+// The lines a cancelled coupon left off are the sale's again: what is due rose back, and the
+// change is worked out again.
+void TfrmRecebimento::RestauraItensIgnorados()
+{
+    m_itensIgnorados.clear();
+    if (m_linhasIgnoradas.isEmpty())
+        return;
+    for (int linha : std::as_const(m_linhasIgnoradas))
+        m_ledger.setLineOff(linha, zel::OffCoupon::No);
+    m_linhasIgnoradas.clear();
+    FechaEntrada(false);
 }
 
 bool TfrmRecebimento::FechaCupomVenda()
 {
+    // The coupon as the ledger plans it. It is closed only when it adds up: its items and
+    // adjustment make its total, and its payments less its change are that total. The part of
+    // the sale outside the coupon (lines that are not fiscal or have no aliquot) is received and
+    // recorded, but not printed.
+    SincronizaValores();
+    const zel::CouponPlan plano = m_ledger.couponPlan();
+    if (!zel::planAddsUp(plano) || plano.change != m_ledger.changeDue()) {
+        erro(msgPadrao.Msg("CupomNaoConfere")
+                 .arg(zel::formatCurrency(zel::fromCents(plano.total)),
+                      zel::formatCurrency(zel::fromCents(zel::paymentsLessChange(plano)))));
+        return false;
+    }
+
     zel::CouponSale venda;
-    venda.vrDesconto = doVrDesconto;
-    venda.vrTroco = doVrTroco;
-    venda.vrServico = doVrServico;
-    venda.contraVale = boContraVale;
-    venda.pcMaxTroco = stPcMaxTroco;
     venda.usaTef = stUsaTEF;
     venda.confirmaAuto = boConfirmaAuto;
     venda.formaPagto = stFormaPagto;
@@ -193,12 +242,46 @@ bool TfrmRecebimento::FechaCupomVenda()
     venda.nmConsumidor = stNomeConsumidor;
     venda.cnpjCpf = stCNPJCPF;
     venda.nome = stNome;
-    const zel::FechaCupomArgs a = zel::fechaCupomArgs(venda, cdsMovCaixa.data(), cdsReceb.data());
+    zel::FechaCupomArgs a = zel::fechaCupomArgs(venda);
+    a.emiteContraVale = plano.voucher;
+    a.vrTroco = zel::fromCents(plano.change);
+    // After a surcharge the discount goes with the closing; otherwise it was announced.
+    // A coupon without items carries no discount: the sale's discount is on the part outside it.
+    a.vrDesconto = !plano.hasItems                             ? 0.0
+                   : plano.adjustmentKind == QLatin1String("A") ? zel::fromCents(plano.closingDiscount)
+                                                               : doVrDesconto;
+    a.vrServico = doVrServico;
+
+    // The coupon's payment lines: each payment at its share of the coupon, none left at 0.
+    zel::DataPacket linhas = cdsMovCaixa.data();
+    const int tipoMov = linhas.fieldIndex(QStringLiteral("IDTIPOMOVIVE"));
+    const int valor = linhas.fieldIndex(QStringLiteral("VRMOVIVEND"));
+    int pagamento = 0;
+    for (qsizetype i = 0; i < linhas.rows.size();) {
+        zel::Row& row = linhas.rows[i];
+        if (row.value(tipoMov).toString() == QLatin1String("S")) {
+            ++i;
+            continue;
+        }
+        const zel::Cents centavos = plano.payments.value(pagamento++);
+        if (centavos == 0 && plano.outside != 0) {
+            linhas.rows.removeAt(i);
+            continue;
+        }
+        row[valor] = zel::fromCents(centavos);
+        ++i;
+    }
+    zel::DataSet pagamentosCupom(cdsMovCaixa.fieldDefs());
+    pagamentosCupom.setData(linhas);
+    if (plano.outside > 0 && !m_foraAnotado) {
+        zel::Linha(m_ui->memLista, zel::linhaPagamento(msgPadrao.Msg("ForaDoCupom"), zel::fromCents(plano.outside)));
+        m_foraAnotado = true;
+    }
 
     // The number is taken only from a closing the printer accepted.
     QString numero = stNrCupom;
     if (!peripherals().FechaCupom(a.emiteContraVale, a.semCartaoTef, a.vrDesconto, a.vrTroco, a.vrServico,
-                                  a.usaTef, a.confirmaAuto, a.formaPagto, cdsMovCaixa, cdsReceb, numero,
+                                  a.usaTef, a.confirmaAuto, a.formaPagto, pagamentosCupom, cdsReceb, numero,
                                   a.linhaCliente, a.cdConsumidor, a.nmConsumidor, a.cnpjCpf, a.nome))
         return false;
     stNrCupom = numero;

@@ -68,6 +68,7 @@ Result<OpeningTotals> computeOpeningTotals(const DataPacket& sale)
 
     OpeningTotals t;
     double descComanda = 0;
+    Cents produtos = 0;
     for (int row = 0; row < sale.rows.size(); ++row) {
         double v[6];
         for (int i = 0; i < 6; ++i) {
@@ -77,14 +78,22 @@ Result<OpeningTotals> computeOpeningTotals(const DataPacket& sale)
             v[i] = *r;
         }
         if (row == 0) {
-            t.servico = v[Servico] > 0 ? v[Servico] : 0;
-            t.consumacao = v[Consumacao] > 0 ? v[Consumacao] : 0;
+            // Charges are cut to the cent as they are read, so they add up to the total exactly.
+            t.servico = v[Servico] > 0 ? Trunc2(v[Servico]) : 0;
+            t.consumacao = v[Consumacao] > 0 ? Trunc2(v[Consumacao]) : 0;
         }
-        t.produtos += v[Qt_] * v[Preco] - v[Desc];
+        // Each line as the coupon will carry it; a line whose cents a double cannot keep is
+        // refused before it is turned into cents.
+        if (!holdsCents(v[Qt_] * v[Preco]) || !holdsCents(v[Desc]))
+            return Error{receiptMessages().Msg(QStringLiteral("TotalForaDeFaixa"))};
+        t.lines.append(lineAmount(v[Qt_], v[Preco], v[Desc]));
+        produtos += t.lines.last();
+        if (!holdsCents(fromCents(produtos)))
+            return Error{receiptMessages().Msg(QStringLiteral("TotalForaDeFaixa"))};
         descComanda = v[DescComanda]; // the last line's value counts
     }
-    t.produtos = Trunc2(t.produtos);
-    t.descComanda = descComanda > 0 ? descComanda : 0;
+    t.produtos = fromCents(produtos);
+    t.descComanda = descComanda > 0 ? Trunc2(descComanda) : 0;
 
     if (t.servico > t.descComanda) {
         t.servico = Trunc2(t.servico - t.descComanda);

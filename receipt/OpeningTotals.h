@@ -1,13 +1,15 @@
 #pragma once
 
 #include "dataset/DataSet.h"
+#include "receipt/Ledger.h"
 #include "text/Result.h"
 
 namespace zel {
 
 // The amounts a receipt opens with, computed from the sale's product lines.
 struct OpeningTotals {
-    double produtos = 0;    // sum of quantity × price − line discount
+    double produtos = 0;    // sum of the lines, each as lineAmount gives it (the coupon's rule)
+    QList<Cents> lines;     // each line's amount, in the sale's order
     double servico = 0;     // service fee, after netting the comanda discount
     double consumacao = 0;  // minimum-consumption charge
     double descComanda = 0; // part of the comanda discount the fee did not absorb

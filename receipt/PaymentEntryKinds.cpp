@@ -116,12 +116,8 @@ void TfrmRecebimento::RegistraPagamento(double valor, const QString& idTipo, dou
     }
     zel::Linha(m_ui->memLista, zel::linhaPagamento(movimento.nmTipoRece, valor));
     zel::appendMovement(cdsMovCaixa, movimento);
-
-    const zel::PaidAmounts pagos = zel::applyPayment({doVrAPagar, doVrPago}, valor);
-    doVrAPagar = pagos.aPagar;
-    doVrPago = pagos.pago;
-    m_ui->lblValorPago->setText(zel::formatCurrency(doVrPago));
-    m_ui->lblValorPagar->setText(zel::formatCurrency(doVrAPagar));
+    SincronizaValores();
+    MostraValores();
 }
 
 // Cheques under a fiscal printer: the cheque form recorded one movement per cheque and left
@@ -129,21 +125,17 @@ void TfrmRecebimento::RegistraPagamento(double valor, const QString& idTipo, dou
 void TfrmRecebimento::AplicaParcelas()
 {
     const QString nome = cdsReceb.fieldByName(QStringLiteral("NMTIPORECE")).asString();
-    zel::PaidAmounts pagos{doVrAPagar, doVrPago};
     if (cdsParcelas.active()) {
-        for (cdsParcelas.first(); !cdsParcelas.eof(); cdsParcelas.next()) {
-            const double parcela = cdsParcelas.fieldByName(QStringLiteral("VALOR")).asFloat();
-            zel::Linha(m_ui->memLista, zel::linhaPagamento(nome, parcela));
-            pagos = zel::applyPayment(pagos, parcela);
-        }
+        for (cdsParcelas.first(); !cdsParcelas.eof(); cdsParcelas.next())
+            zel::Linha(m_ui->memLista,
+                       zel::linhaPagamento(nome, cdsParcelas.fieldByName(QStringLiteral("VALOR")).asFloat()));
     }
     cdsParcelas.close();
     cdsParcelas.createDataSet();
     QFile::remove(QDir(zel::peripherals().DsDirCad()).filePath(QStringLiteral("Parcelas.cds")));
-    doVrAPagar = pagos.aPagar;
-    doVrPago = pagos.pago;
-    m_ui->lblValorPago->setText(zel::formatCurrency(doVrPago));
-    m_ui->lblValorPagar->setText(zel::formatCurrency(doVrAPagar));
+    // The cheques' movement rows are the record: the amounts follow from them.
+    SincronizaValores();
+    MostraValores();
 }
 
 // The keyboard display's summary and the customer display's totals.

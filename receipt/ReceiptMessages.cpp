@@ -42,6 +42,12 @@ TMessages receiptMessages()
         QStringLiteral("FechaDesc|A senha do supervisor deve ser informada para fechar um cupom com desconto."),
         QStringLiteral("ImpComprovante|Deseja imprimir o comprovante de desconto em folha de pagamento?"),
         QStringLiteral("ErroComando|Erro ao enviar comando para a impressora."),
+        // The printer's own reason for a refusal, shown under "ErroComando".
+        QStringLiteral("MotivoImpressora|A impressora respondeu: %1"),
+        QStringLiteral("CupomNaoConfere|O cupom montado não confere com a venda (total do cupom %1, pagamentos "
+                       "menos troco %2): o cupom não foi fechado. Use Limpar e receba a venda outra vez."),
+        // The part of the sale received but not on the fiscal coupon (running-list caption).
+        QStringLiteral("ForaDoCupom|Fora do cupom"),
         QStringLiteral("Desconto|Desconto"),
         QStringLiteral("ImpCheque|Deseja imprimir cheque?"),
         // Why a receipt does not open.

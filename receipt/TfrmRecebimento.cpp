@@ -1,6 +1,8 @@
 #include "TfrmRecebimento.h"
 
 #include "devices/Peripherals.h"
+#include "receipt/Change.h"
+#include "receipt/CouponArgs.h"
 #include "receipt/OpeningTotals.h"
 #include "receipt/ReceiptMessages.h"
 #include "receipt/Vrm_zel00000.h"
@@ -8,6 +10,7 @@
 #include "ui_TfrmRecebimento.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QLabel>
 #include <QPixmap>
 #include <QStatusBar>
@@ -120,11 +123,95 @@ void TfrmRecebimento::FormCreate()
 
 void TfrmRecebimento::MostraValores()
 {
-    m_ui->lblValorPagar->setText(zel::formatCurrency(doVrAPagar));
     m_ui->lblValorPago->setText(zel::formatCurrency(doVrPago));
     m_ui->lblValorTotal->setText(zel::formatCurrency(doVrTotal));
     m_ui->lblServico->setText(zel::formatCurrency(doVrServico));
     m_ui->lblVrConsumacao->setText(zel::formatCurrency(doVrConsumacao));
+    // The amount-due field shows the change once there is one, under its caption, in maroon.
+    const bool troco = m_ledger.change() > 0;
+    if (troco)
+        m_ui->lblPagar->setText(zel::changeCaption(msgPadrao, boContraVale));
+    else if (!stCaptionPagar.isEmpty())
+        m_ui->lblPagar->setText(stCaptionPagar);
+    m_ui->lblValorPagar->setText(zel::formatCurrency(troco ? doVrTroco : doVrAPagar));
+    for (QLabel* label : {m_ui->lblPagar, m_ui->lblValorPagar})
+        label->setStyleSheet(
+            zel::withTextColor(label->styleSheet(), troco ? zel::kChangeColor : QStringLiteral("navy")));
+}
+
+void TfrmRecebimento::LeLinhasVenda(const QList<zel::Cents>* valores)
+{
+    QList<zel::SaleLine> linhas;
+    const bool camposCupom = zel::missingField(cdsVendaOk.fieldDefs(), zel::couponLineFields()).isEmpty() &&
+                             zel::missingField(cdsAliqImpFis.fieldDefs(), zel::aliquotFields()).isEmpty();
+    const qint64 atual = cdsVendaOk.active() && !cdsVendaOk.isEmpty() ? cdsVendaOk.bookmark() : -1;
+    int i = 0;
+    for (cdsVendaOk.first(); !cdsVendaOk.eof(); cdsVendaOk.next(), ++i) {
+        zel::SaleLine linha;
+        if (valores && i < valores->size()) {
+            linha.amount = valores->at(i);
+        } else {
+            linha.amount = zel::lineAmount(cdsVendaOk.fieldByName(QStringLiteral("QTPRODCOMVEN")).asFloat(),
+                                           cdsVendaOk.fieldByName(QStringLiteral("VRPRECCOMVEN")).asFloat(),
+                                           cdsVendaOk.fieldByName(QStringLiteral("VRDESCCOMVEN")).asFloat());
+        }
+        // Which lines the coupon will carry, by the rules its printing follows (EnviaItens). A
+        // sale without the fields the coupon reads is refused at OK; its lines count as items.
+        if (camposCupom) {
+            const zel::CouponLine cupom = zel::readCouponLine(cdsVendaOk);
+            const zel::AliquotKey chave = zel::aliquotKey(cupom);
+            if (cupom.naoFiscal)
+                linha.off = zel::OffCoupon::NotFiscal;
+            else if (!cdsAliqImpFis.locate(QStringLiteral("IDALIQIMPFIS;VRALIQIMPFIS"), {chave.kind, chave.rate}))
+                linha.off = zel::OffCoupon::NoAliquot;
+            else if (!(cupom.preco > 0))
+                linha.off = zel::OffCoupon::NoPrice;
+        }
+        linhas.append(linha);
+    }
+    if (atual >= 0)
+        cdsVendaOk.gotoBookmark(atual);
+    m_ledger.setLines(linhas);
+    SincronizaValores();
+}
+
+void TfrmRecebimento::SincronizaValores()
+{
+    QHash<QString, QString> tipos; // payment type → its kind, over every row of the table
+    const zel::DataPacket receb = cdsReceb.data();
+    const int cdTipo = receb.fieldIndex(QStringLiteral("CDTIPORECE"));
+    const int idTipo = receb.fieldIndex(QStringLiteral("IDTIPORECE"));
+    if (cdTipo >= 0 && idTipo >= 0)
+        for (const zel::Row& row : receb.rows)
+            if (!tipos.contains(row.value(cdTipo).toString()))
+                tipos.insert(row.value(cdTipo).toString(), row.value(idTipo).toString());
+
+    QList<zel::LedgerPayment> pagamentos;
+    zel::Cents troco = 0;
+    const zel::DataPacket mov = cdsMovCaixa.data();
+    const int tipoMov = mov.fieldIndex(QStringLiteral("IDTIPOMOVIVE"));
+    const int tipo = mov.fieldIndex(QStringLiteral("CDTIPORECE"));
+    const int valor = mov.fieldIndex(QStringLiteral("VRMOVIVEND"));
+    if (tipoMov >= 0 && tipo >= 0 && valor >= 0) {
+        for (const zel::Row& row : mov.rows) {
+            const zel::Cents centavos = zel::toCents(row.value(valor).toDouble());
+            if (row.value(tipoMov).toString() == QLatin1String("S"))
+                troco += centavos;
+            else
+                pagamentos.append({tipos.value(row.value(tipo).toString()), centavos});
+        }
+    }
+    m_ledger.setPayments(pagamentos);
+    m_ledger.setChange(troco, boContraVale);
+
+    doVrTotal = zel::fromCents(m_ledger.total());
+    doVrServico = zel::fromCents(m_ledger.fee());
+    doVrConsumacao = zel::fromCents(m_ledger.minimumConsumption());
+    doVrDescComanda = zel::fromCents(m_ledger.comandaDiscount());
+    doVrDesconto = zel::fromCents(m_ledger.discount());
+    doVrPago = zel::fromCents(m_ledger.paid());
+    doVrAPagar = zel::fromCents(m_ledger.due());
+    doVrTroco = zel::fromCents(m_ledger.change());
 }
 
 void TfrmRecebimento::FormActivate()
@@ -136,12 +223,9 @@ void TfrmRecebimento::FormActivate()
     const auto totals = zel::computeOpeningTotals(cdsVendaOk.data());
     if (!totals)
         throw std::runtime_error(totals.errorMessage().toStdString());
-    doVrServico = totals->servico;
-    doVrConsumacao = totals->consumacao;
-    doVrDescComanda = totals->descComanda;
-    doVrTotal = totals->total;
-    doVrAPagar = doVrTotal;
-    doVrPago = 0;
+    m_ledger.setCharges(zel::toCents(totals->servico), zel::toCents(totals->consumacao),
+                        zel::toCents(totals->descComanda));
+    LeLinhasVenda(&totals->lines);
     cdsVendaOk.last();
     MostraValores();
     stCaptionPagar = m_ui->lblPagar->text();

@@ -2,6 +2,7 @@
 
 #include "dataset/DataSet.h"
 #include "receipt/InputStep.h"
+#include "receipt/Ledger.h"
 #include "text/Messages.h"
 #include "toolkit/TouchForm.h"
 
@@ -38,7 +39,19 @@ public:
     // Widgets by their design names.
     Ui::TfrmRecebimento* ui() const { return m_ui.get(); }
 
-    // Amounts.
+    // The sale's money (Ledger.h). The amounts below are views of it, refreshed by
+    // SincronizaValores whenever a payment, the change, the discount or the sale changes; the
+    // labels, the displays, the change step and the coupon all read the ledger.
+    zel::Ledger& ledger() { return m_ledger; }
+    const zel::Ledger& ledger() const { return m_ledger; }
+    // The sale lines into the ledger: each line's amount (from `valores` when given, in the
+    // sale's order, else read from the line) and whether it is an item of the coupon.
+    void LeLinhasVenda(const QList<zel::Cents>* valores = nullptr);
+    // The payments and the change recorded in cdsMovCaixa into the ledger, and the views below
+    // from it.
+    void SincronizaValores();
+
+    // Amounts (views of the ledger).
     double doVrTotal = 0;
     double doVrAPagar = 0;
     double doVrPago = 0;
@@ -97,7 +110,8 @@ public:
 
     zel::TMessages msgPadrao;
 
-    // Shows the amounts in their labels, in the currency format.
+    // Shows the amounts in their labels, in the currency format: the change, when there is
+    // one, in the amount-due field under its caption and colour.
     void MostraValores();
 
     // Payment-type buttons and groups: the grid shows the payment types of group `stGrupo`,
@@ -123,8 +137,10 @@ public:
     // When set, a payment-type touch calls this instead of DoMenuRecebimentoClick (with the
     // cursor of cdsReceb on the touched payment type).
     std::function<void(const QString& code, const QString& unused, const QPixmap& glyph)> paymentEntryHook;
-    // The change and the closing of a payment entry, run after each payment taken.
-    void FechaEntrada();
+    // The change and the closing of a payment entry, run after each payment taken and whenever
+    // what is due changes (a discount, an item left off the coupon): a change given before is
+    // withdrawn and worked out again. `aposPagamento`: OK presses itself after a card payment.
+    void FechaEntrada(bool aposPagamento = true);
 
     // Keypad: digits and the decimal separator as characters, Apagar as Backspace, Enter.
     void tcbTeclaClick(zel::TTouchButton* button);
@@ -172,6 +188,11 @@ private:
     void GravaDescontoEContraVale();
     CouponStage m_couponStage = CouponStage::None;
     QList<qint64> m_itensIgnorados; // sale lines left off the open coupon, deleted when it closes
+    QList<int> m_linhasIgnoradas;   // the same lines, by their place in the ledger
+    void RestauraItensIgnorados();
+    bool m_foraAnotado = false; // the part outside the coupon is in the running list
+    void ErroImpressora();
+    zel::Ledger m_ledger;
 
     void FormCreate();
     void defineDatasets();
@@ -208,7 +229,8 @@ private:
     void MostraTroco();
     void AvisoTroco(const QString& texto);
     void SemTroco();
-    void FechaPagamento();
+    void RetiraTroco();
+    void FechaPagamento(bool confirmaAuto);
     void ConfirmaAutomatico();
 
     std::unique_ptr<Ui::TfrmRecebimento> m_ui;

@@ -85,7 +85,11 @@ bool FiscalPrinter::require(std::initializer_list<CouponState> states, const QSt
 
 bool FiscalPrinter::ready()
 {
-    return m_present && !m_faults.notReady.trip();
+    if (!m_present)
+        return refuse(QStringLiteral("Estado_Impressora: impressora fiscal ausente"));
+    if (m_faults.notReady.trip())
+        return refuse(QStringLiteral("Estado_Impressora: impressora não está pronta (falha simulada)"));
+    return true;
 }
 
 void FiscalPrinter::openDrawer()

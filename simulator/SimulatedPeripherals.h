@@ -43,6 +43,7 @@ public:
 
     // Fiscal printer.
     bool Estado_Impressora(bool opcao1, bool opcao2) override;
+    QString lastPrinterError() const override { return m_fiscal.lastError(); }
     void Abre_Gaveta() override;
     bool AbreCupom(const QString& nrCupom) override;
     bool VendaItem(const QString& nrVenda, const QString& tipoDesconto, const QString& cdProduto,

@@ -28,6 +28,9 @@ public:
     // true when the printer is ready for a coupon.
     virtual bool Estado_Impressora(bool opcao1, bool opcao2) = 0;
     virtual void Abre_Gaveta() = 0;
+    // The fiscal printer's own reason for the last command it refused, in its words; empty when
+    // the device does not tell (the default). Shown to the operator under the module's error.
+    virtual QString lastPrinterError() const { return {}; }
     // Opens a fiscal coupon; true when it is open.
     virtual bool AbreCupom(const QString& nrCupom) = 0;
     // Registers one item under the aliquot code `cdAliq`. `tipoDesconto` is "D" (a value);

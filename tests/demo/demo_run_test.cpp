@@ -126,6 +126,23 @@ TEST(DemoRun, CounterSampleSettlesWithDiscountAndTwoPrintedCheques)
     EXPECT_TRUE(r["scriptErrors"].toArray().isEmpty()) << run.errors.toStdString();
 }
 
+// Weighed plates, a line that is not fiscal, a discount given after the customer paid: the screen,
+// the change movement and the coupon agree to the cent, and the sale settles.
+TEST(DemoRun, BuffetSampleSettlesWeighedLinesAndADiscountAfterPayment)
+{
+    QTemporaryDir dir;
+    const DemoOutcome run = runDemo({"--sample", "buffet", "--screenshots", dir.path()});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    const QJsonObject& r = run.result;
+    EXPECT_TRUE(r["scriptErrors"].toArray().isEmpty()) << run.errors.toStdString();
+    EXPECT_EQ(r["result"], QJsonValue(true));
+    EXPECT_EQ(column(r["movements"].toObject(), "VRMOVIVEND"), QStringList({"100.00", "24.61"}));
+    EXPECT_EQ(journalLine(r, "SUBTOTAL"), QString("SUBTOTAL 72,39")) << "28,79 + 37,60 + 6,00";
+    EXPECT_EQ(journalLine(r, "TOTAL R$"), QString("TOTAL R$ 67,39"));
+    EXPECT_EQ(journalLine(r, "DINHEIRO"), QString("DINHEIRO 92,00")) << "100,00 less the 8,00 outside the coupon";
+    EXPECT_EQ(journalLine(r, "TROCO"), QString("TROCO 24,61"));
+}
+
 // A relative state folder counts from the working directory, not from the scenario's folder:
 // the devices' state, the quotes and the settings all land in it.
 TEST(DemoRun, RelativeStateFolderCountsFromTheWorkingDirectory)

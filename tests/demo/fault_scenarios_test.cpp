@@ -124,7 +124,12 @@ TEST_P(FaultScenario, EndsWithEveryPaymentOnceAndNoApprovalPending)
     } else if (c.manager == Manager::Killed) {
         // Killed while the response's halves are apart; once the till gave up on the half it
         // read (moved away after the stall period), a manager is there again for the closing.
-        ASSERT_TRUE(eventually([&] { return QFile::exists(tefDir + "/tef-manager-sim.writing"); }));
+        // Once the first half is in the file (the mark and the empty file come a moment before).
+        ASSERT_TRUE(eventually([&] {
+            QFile half(tefDir + "/resp/intpos.001");
+            return QFile::exists(tefDir + "/tef-manager-sim.writing") && half.open(QIODevice::ReadOnly) &&
+                   half.readAll().contains("001-000");
+        }));
         manager.signal(SIGKILL);
         ASSERT_TRUE(manager.wait());
         ASSERT_TRUE(QFile::exists(tefDir + "/resp/intpos.001")) << "the half response is in place";

@@ -21,8 +21,8 @@ void CouponFixture::SetUp()
     aliq.rows = {Row{"NN", 0.0, "N"}, Row{"FF", 0.0, "F"}, Row{"II", 0.0, "I"}, Row{"T18", 18.0, "T"}};
     form->cdsAliqImpFis.setData(aliq);
     DataPacket tipos;
-    tipos.fields = {FieldDef("CDTIPORECE"), FieldDef("IDTIPORECE")};
-    tipos.rows = {Row{"004", "4"}, Row{"005", "5"}};
+    tipos.fields = {FieldDef("CDTIPORECE"), FieldDef("IDTIPORECE"), FieldDef("NMTIPORECE")};
+    tipos.rows = {Row{"004", "4", "DINHEIRO"}, Row{"005", "5", "TICKET"}};
     form->cdsReceb.setData(tipos);
 }
 
@@ -47,6 +47,7 @@ void CouponFixture::line(const QString& cd, const QString& kind, double qt, doub
     v.fieldByName("VRPRECCOMVEN").setFloat(preco);
     v.fieldByName("VRDESCCOMVEN").setFloat(desc);
     v.post();
+    form->LeLinhasVenda();
 }
 
 void CouponFixture::threeItems()
@@ -63,6 +64,25 @@ void CouponFixture::movement(const QString& tipoMov, const QString& code, double
     m.fieldByName("CDTIPORECE").setString(code);
     m.fieldByName("VRMOVIVEND").setFloat(value);
     m.post();
+}
+
+void CouponFixture::charges(double servico, double consumacao, double descComanda, double desconto)
+{
+    form->ledger().setCharges(toCents(servico), toCents(consumacao), toCents(descComanda));
+    form->ledger().setDiscount(toCents(desconto));
+    form->SincronizaValores();
+}
+
+bool CouponFixture::print()
+{
+    if (form->cdsMovCaixa.isEmpty()) {
+        form->SincronizaValores();
+        movement("E", "004", fromCents(form->ledger().net()));
+        form->cdsMovCaixa.edit();
+        form->cdsMovCaixa.fieldByName("CDTIPOTROCO").setString("004");
+        form->cdsMovCaixa.post();
+    }
+    return form->ImprimeCupom();
 }
 
 QStringList CouponFixture::saleColumn(const QString& field)

@@ -23,6 +23,11 @@ protected:
               const QString& naoFiscal = "N", double pc = 18);
     void threeItems(); // "001", "002", "003": kind T, 1 × 10,00
     void movement(const QString& tipoMov, const QString& code, double value);
+    // The charges beyond the products and the receipt's discount, in the sale's ledger.
+    void charges(double servico, double consumacao, double descComanda, double desconto = 0);
+    // OK's printing of a covered sale: with no payment recorded, the sale is paid in cash
+    // (a type that gives change in itself) to the cent first.
+    bool print();
     // A field of every sale line, in order, as text ("" for null).
     QStringList saleColumn(const QString& field);
 

@@ -110,7 +110,7 @@ TEST_F(ChangeStep, CashChangeIsShownAndRecorded)
 
 // Payments that give no change: the operator is asked to take the sale value. Yes lowers the
 // payments (first in the movement order first) and writes the list again; the amount paid
-// still shows what was paid and no change row is written. No keeps the payments, OK off.
+// shows what the movements now hold and no change row is written. No keeps the payments, OK off.
 TEST_F(ChangeStep, NoChangeQuestion)
 {
     struct Case
@@ -123,8 +123,8 @@ TEST_F(ChangeStep, NoChangeQuestion)
         double pago;
     };
     const Case cases[] = {
-        {{"120"}, mrYes, "Assumir valor da venda", {"E 006 100.00"}, "OCSLD-", 120},
-        {{"60", "60"}, mrYes, "Não foram utilizados", {"E 006 40.00", "E 006 60.00"}, "OCSLD-", 120},
+        {{"120"}, mrYes, "Assumir valor da venda", {"E 006 100.00"}, "OCSLD-", 100},
+        {{"60", "60"}, mrYes, "Não foram utilizados", {"E 006 40.00", "E 006 60.00"}, "OCSLD-", 100},
         {{"120"}, mrNo, "não permite", {"E 006 120.00"}, "--SLDB", 120},
     };
     for (const Case& c : cases) {

@@ -1,6 +1,7 @@
 #include "QStringPrinter.h"
 #include "dataset/DataSet.h"
 #include "receipt/Change.h"
+#include "receipt/Ledger.h"
 #include "receipt/PaymentTypeFile.h"
 
 #include <QFile>
@@ -65,16 +66,16 @@ TEST(TakeSaleValue, LowersOrRemovesThePaymentsThatGiveNoChange)
 // Within the largest change (as a percentage of the ticket payments) the change goes in cash.
 TEST(ChangeLimitRule, CashWithinTheLimitOnly)
 {
-    EXPECT_TRUE(changeInCash(10, 100, 10));
-    EXPECT_FALSE(changeInCash(10.01, 100, 10));
-    EXPECT_TRUE(changeInCash(50, 0, 10)) << "no tickets";
+    EXPECT_TRUE(changeInCash(1000, 10000, 10));
+    EXPECT_FALSE(changeInCash(1001, 10000, 10));
+    EXPECT_TRUE(changeInCash(5000, 0, 10)) << "no tickets";
     EXPECT_FALSE(changeLimit(QString()).on);
     EXPECT_EQ(changeLimit("12,5").percentual, 12.5);
     const ChangeLimit bad = changeLimit("dez");
     EXPECT_FALSE(bad.on);
     EXPECT_FALSE(bad.error.isEmpty());
-    // A payment type missing from the full table counts as no ticket.
-    EXPECT_EQ(ticketSum({{"005", "", 60}, {"099", "", 40}, {"001", "", 5}}, {{"005", "5"}, {"001", "4"}}), 60);
+    // Only ticket payments count; a payment of unknown kind is no ticket.
+    EXPECT_EQ(ticketPayments({{"5", 6000}, {"", 4000}, {"4", 500}, {"5", 1}}), 6001);
 }
 
 // The full payment-type table: kinds by code; a missing or foreign file is a clear error.

@@ -39,12 +39,11 @@ TEST_F(Coupon, SendsItemsSurchargeAndClosingInOrder)
     line("002", "T", 1, 5, 0, "S");
     line("003", "", 0.5, 4, 1.5);
     line("004", "F", 1, 0);
-    movement("E", "004", 60);
-    form->doVrServico = 5;
-    form->doVrDesconto = 2;
+    charges(5, 0, 0, 2);
+    movement("E", "004", 37); // the net amount: 34,00 of products, 5,00 of fee, 2,00 off
     devices->script("FechaCupom.nrCupom", {"000045"});
 
-    EXPECT_TRUE(form->ImprimeCupom());
+    EXPECT_TRUE(print());
     EXPECT_EQ(
         devices->callTexts(),
         QStringList(
@@ -65,7 +64,7 @@ TEST_F(Coupon, PrinterNotReadySendsNothingElse)
     line("001", "T", 1, 10);
     devices->script("Estado_Impressora", {false});
     dialogs->expectMessageDlg(mrOk, "Erro ao enviar comando para a impressora.");
-    EXPECT_FALSE(form->ImprimeCupom());
+    EXPECT_FALSE(print());
     EXPECT_EQ(devices->callNames(), QStringList({"Estado_Impressora"}));
 }
 
@@ -74,12 +73,12 @@ TEST_F(Coupon, CouponNotOpenedStillSendsTheSaleAndIsNotPrintedTwice)
     line("001", "T", 1, 10);
     devices->script("AbreCupom", {false});
     dialogs->expectMessageDlg(mrOk, "Erro ao enviar comando");
-    EXPECT_FALSE(form->ImprimeCupom());
+    EXPECT_FALSE(print());
     EXPECT_EQ(devices->count("VendaItem"), 1);
     EXPECT_EQ(devices->count("FechaCupom"), 1);
 
     devices->clearCalls();
-    EXPECT_TRUE(form->ImprimeCupom()) << "the sale's coupon is closed";
+    EXPECT_TRUE(print()) << "the sale's coupon is closed";
     EXPECT_TRUE(devices->calls().isEmpty());
 }
 
@@ -88,7 +87,7 @@ TEST_F(Coupon, ItemWithoutAliquotIsLeftOffWithItsProductNamed)
     line("001", "T", 1, 10, 0, "N", 7);
     line("002", "T", 1, 10);
     dialogs->expectMessageDlg(mrOk, "produto 001 - Produto 001 (tributação T, 7,00%)");
-    EXPECT_TRUE(form->ImprimeCupom());
+    EXPECT_TRUE(print());
     EXPECT_EQ(itemCodes(), QStringList({"002"}));
     EXPECT_EQ(saleColumn("CDARVPROD"), QStringList({"001", "002"}));
 }
@@ -97,7 +96,7 @@ TEST_F(Coupon, AllItemsNonFiscalStillOpenThePaymentPhaseAndClose)
 {
     line("001", "T", 1, 10, 0, "S");
     line("002", "T", 1, 10, 0, "S");
-    EXPECT_TRUE(form->ImprimeCupom());
+    EXPECT_TRUE(print());
     EXPECT_EQ(devices->callNames(),
               QStringList({"Estado_Impressora", "Abre_Gaveta", "AbreCupom", "AbreCupomRes", "FechaCupom"}));
 }
@@ -122,7 +121,7 @@ TEST_P(CouponItemRefused, FollowsTheOperatorsAnswer)
     threeItems();
     devices->script("VendaItem", p.vendaItem);
     dialogs->expectMessageDlg(p.answer, "Erro ao imprimir o item: \r\n002 - Produto 002\r\nIgnorar item?");
-    EXPECT_EQ(form->ImprimeCupom(), p.result);
+    EXPECT_EQ(print(), p.result);
     EXPECT_EQ(itemCodes(), p.sent);
     EXPECT_EQ(saleColumn("CDARVPROD"), p.saleAfter);
     const DialogRecord& question = dialogs->records().value(0);
@@ -131,6 +130,13 @@ TEST_P(CouponItemRefused, FollowsTheOperatorsAnswer)
     EXPECT_EQ(question.extraCaption, QString("&Cancela Cupom"));
     EXPECT_EQ(devices->count("Cancela_Cupom"), p.answer == mrExtra ? 1 : 0);
     EXPECT_EQ(devices->count("FechaCupom"), p.result ? 1 : 0);
+    if (p.answer == mrYes) {
+        // Paid 30,00 for three items; the one left off is given back as change, on the coupon too.
+        EXPECT_TRUE(devices->callTexts({"FechaCupom"}).value(0).startsWith("FechaCupom(false, true, 0, 10, 0,"))
+            << devices->callTexts({"FechaCupom"}).value(0).toStdString();
+        ASSERT_TRUE(form->cdsMovCaixa.locate("IDTIPOMOVIVE", {"S"}));
+        EXPECT_EQ(form->cdsMovCaixa.fieldByName("VRMOVIVEND").asFloat(), 10);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -151,9 +157,9 @@ TEST_F(Coupon, CancelledCouponIsPrintedAfreshWithEveryLine)
     threeItems();
     devices->script("VendaItem", {false, false});
     dialogs->expectMessageDlg(mrYes, "001").expectMessageDlg(mrExtra, "002");
-    EXPECT_FALSE(form->ImprimeCupom());
+    EXPECT_FALSE(print());
     devices->clearCalls();
-    EXPECT_TRUE(form->ImprimeCupom());
+    EXPECT_TRUE(print());
     EXPECT_EQ(itemCodes(), QStringList({"001", "002", "003"}));
     EXPECT_EQ(saleColumn("CDARVPROD"), QStringList({"001", "002", "003"})) << "the ignored line came back";
 }
@@ -164,7 +170,7 @@ TEST_F(Coupon, NoCancellationWhenNoCouponOfTheSaleIsOpen)
     devices->script("AbreCupom", {false});
     devices->script("VendaItem", {false});
     dialogs->expectMessageDlg(mrOk, "Erro ao enviar comando").expectMessageDlg(mrExtra, "001");
-    EXPECT_FALSE(form->ImprimeCupom());
+    EXPECT_FALSE(print());
     EXPECT_EQ(devices->count("Cancela_Cupom"), 0)
         << "it would cancel the printer's last coupon, another sale's";
 }
@@ -182,24 +188,24 @@ class CouponRefusedStep : public Coupon, public ::testing::WithParamInterface<Re
 TEST_P(CouponRefusedStep, LeavesTheReceiptOpenAndTheRetryFinishesTheSameCoupon)
 {
     threeItems();
-    movement("E", "004", 30);
-    form->doVrDesconto = 2;
+    charges(0, 0, 0, 2);
+    movement("E", "004", 28);
     devices->script(GetParam().step, {false});
     devices->script("FechaCupom.nrCupom", {"77", "78"});
     dialogs->expectMessageDlg(mrOk, "Erro ao enviar comando para a impressora.");
-    EXPECT_FALSE(form->ImprimeCupom());
+    EXPECT_FALSE(print());
     EXPECT_TRUE(form->stNrCupom.isEmpty());
     EXPECT_EQ(saleColumn("VRDESCOMANDA"), QStringList({"", "", ""}));
     EXPECT_EQ(form->cdsMovCaixa.recordCount(), 1);
 
     devices->clearCalls();
-    EXPECT_TRUE(form->ImprimeCupom());
+    EXPECT_TRUE(print());
     EXPECT_EQ(devices->callNames(), GetParam().retry);
     EXPECT_EQ(saleColumn("VRDESCOMANDA"), QStringList({"2", "2", "2"}));
     EXPECT_FALSE(form->stNrCupom.isEmpty());
 
     devices->clearCalls();
-    EXPECT_TRUE(form->ImprimeCupom());
+    EXPECT_TRUE(print());
     EXPECT_TRUE(devices->calls().isEmpty());
 }
 
@@ -226,12 +232,11 @@ TEST_P(CouponVoucher, ContraValeNumberFollowsTheCouponNumber)
     line("001", "T", 1, 100);
     movement("E", "005", 105);
     movement("S", "005", 5);
-    form->doVrTroco = 5;
     form->boContraVale = true;
     devices->script("FechaCupom.nrCupom", {p.coupon});
     if (p.voucher.isEmpty())
         dialogs->expectMessageDlg(mrOk, "(\"12A\") não é um número inteiro");
-    EXPECT_TRUE(form->ImprimeCupom());
+    EXPECT_TRUE(print());
     DataSet& mov = form->cdsMovCaixa;
     EXPECT_FALSE(mov.filtered()) << "the host gets every movement";
     ASSERT_EQ(mov.recordCount(), 2);
@@ -252,7 +257,7 @@ TEST_F(Coupon, SaleWithoutAFiscalFieldIsRefusedBeforeThePrinter)
     sale.fields.removeAt(sale.fieldIndex("IDPRODIMPFIS"));
     form->cdsVendaOk.setData(sale);
     dialogs->expectMessageDlg(mrOk, "campo IDPRODIMPFIS");
-    EXPECT_FALSE(form->ImprimeCupom());
+    EXPECT_FALSE(print());
     EXPECT_TRUE(devices->calls().isEmpty());
 }
 

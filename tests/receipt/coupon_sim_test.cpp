@@ -27,15 +27,16 @@ TEST_F(CouponOnSimulator, RefusedPaymentPhaseThenOneCouponAgreeingWithTheReceipt
     line("002", "", 1, 20);
     movement("E", "005", 50);
     movement("S", "005", 1.5);
-    form->doVrTroco = 1.5;
     form->boContraVale = true;
 
-    dialogs->expectMessageDlg(mrOk, "Erro ao enviar comando");
-    EXPECT_FALSE(form->ImprimeCupom());
+    // The module's error, and under it the printer's own reason.
+    dialogs->expectMessageDlg(mrOk, "Erro ao enviar comando para a impressora.\r\nA impressora respondeu: "
+                                    "AbreCupomRes: fase de pagamento recusada (falha simulada)");
+    EXPECT_FALSE(print());
     FiscalFaults faults = sim->fiscalPrinter().faults();
     faults.refusePayment = Fault{};
     sim->fiscalPrinter().setFaults(faults);
-    EXPECT_TRUE(form->ImprimeCupom());
+    EXPECT_TRUE(print());
 
     const QString journal = sim->fiscalPrinter().journalText();
     EXPECT_EQ(journal.count("CUPOM FISCAL"), 1) << journal.toStdString();
@@ -75,16 +76,12 @@ TEST_F(CouponOnSimulator, ChargesBeyondTheProductsReachTheCoupon)
         auto sim = std::make_shared<SimulatedPeripherals>(config);
         setPeripherals(sim);
         line("001", "T", 3, 10);
-        form->doVrServico = r.servico;
-        form->doVrConsumacao = r.consumacao;
-        form->doVrDescComanda = r.descComanda;
-        form->doVrDesconto = r.desconto;
+        charges(r.servico, r.consumacao, r.descComanda, r.desconto);
         const double liquido = 30 + r.servico + r.consumacao - r.descComanda - r.desconto;
         movement("E", "004", liquido + 0.5);
         movement("S", "004", 0.5);
-        form->doVrTroco = 0.5;
 
-        EXPECT_TRUE(form->ImprimeCupom()) << sim->fiscalPrinter().lastError().toStdString();
+        EXPECT_TRUE(print()) << sim->fiscalPrinter().lastError().toStdString();
         const QString journal = sim->fiscalPrinter().journalText();
         const QString totalLine = journal.section("TOTAL R$", 1).section('\n', 0, 0).trimmed();
         EXPECT_EQ(totalLine, QString(r.total)) << journal.toStdString();

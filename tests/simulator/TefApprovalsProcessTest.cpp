@@ -166,7 +166,11 @@ TEST_F(TefApprovals, ARestartAnswersWhatAKilledRunLeftHalfWrittenAsAFailure)
 {
     const QString sequence = sendTaken(QStringLiteral("6100"));
     const QString response = resp() + QStringLiteral("intpos.001");
-    ASSERT_TRUE(TefDirectory::waitUntil(resp(), test::kHangLimitMs, [&] { return QFile::exists(response); }));
+    // Killed once the first half is written (the file is made empty a moment before).
+    ASSERT_TRUE(TefDirectory::waitUntil(resp(), test::kHangLimitMs, [&] {
+        const auto half = readIntPosFile(response);
+        return half && half->sequence() == sequence;
+    }));
     m_manager.kill();
     ASSERT_TRUE(test::ended(m_manager));
     ASSERT_FALSE(readIntPosFile(response)->isComplete());
