@@ -272,8 +272,11 @@ void TefManager::answer(const IntPosFile& request)
             response.add(intpos::kAuthorization, nsu);
         }
         // A decline prints nothing unless its rule gives lines (some networks print a refusal slip).
-        const QStringList slip = approved ? rule.receipt.value_or(defaultSlip(header, cents, nsu))
-                                          : rule.receipt.value_or(QStringList());
+        QStringList slip = approved ? rule.receipt.value_or(defaultSlip(header, cents, nsu))
+                                    : rule.receipt.value_or(QStringList());
+        // A rule's slip names the amount and the NSU of each exchange by "{valor}" and "{nsu}".
+        for (QString& line : slip)
+            line.replace(QLatin1String("{valor}"), amountText(cents)).replace(QLatin1String("{nsu}"), nsu);
         response.add(intpos::kReceiptCount, QString::number(slip.size()));
         for (int i = 0; i < slip.size(); ++i)
             response.add(intpos::receiptLineKey(i + 1), QLatin1Char('"') + slip.at(i) + QLatin1Char('"'));
