@@ -339,7 +339,7 @@ void TfrmRecebeCheque::spt000Click()
 
 void TfrmRecebeCheque::sptVirgulaClick()
 {
-    PostText(QLocale().decimalPoint(), false, true);
+    PostText(zel::moneyLocale().decimalPoint(), false, true);
 }
 
 void TfrmRecebeCheque::sptLimparClick()

@@ -102,7 +102,7 @@ QString itemErrorQuestion(const TMessages& messages, const CouponLine& line)
 QString aliquotMissingText(const TMessages& messages, const CouponLine& line, const AliquotKey& key)
 {
     return messages.Msg("AliqNaoCad")
-        .arg(line.cdProduto, line.nmProduto, key.kind, QLocale().toString(key.rate, 'f', 2));
+        .arg(line.cdProduto, line.nmProduto, key.kind, moneyLocale().toString(key.rate, 'f', 2));
 }
 
 QString voucherNumberMissingText(const TMessages& messages, const QString& nrCupom)

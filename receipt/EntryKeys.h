@@ -1,6 +1,7 @@
 #pragma once
 
 #include "receipt/InputStep.h"
+#include "text/Money.h"
 
 #include <QChar>
 #include <QLocale>
@@ -54,6 +55,6 @@ struct EnterOutcome
 
 // Enter on the entry: ends a value step on a non-zero entry, advances the others. What
 // follows a Done (OK when it is enabled, the proposal flag cleared) is the form's part.
-EnterOutcome pressEnter(EntryState& entry, const QLocale& locale = QLocale());
+EnterOutcome pressEnter(EntryState& entry, const QLocale& locale = moneyLocale());
 
 } // namespace zel

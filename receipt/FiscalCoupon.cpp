@@ -246,10 +246,9 @@ bool TfrmRecebimento::FechaCupomVenda()
     a.emiteContraVale = plano.voucher;
     a.vrTroco = zel::fromCents(plano.change);
     // After a surcharge the discount goes with the closing; otherwise it was announced.
-    // A coupon without items carries no discount: the sale's discount is on the part outside it.
-    a.vrDesconto = !plano.hasItems                             ? 0.0
-                   : plano.adjustmentKind == QLatin1String("A") ? zel::fromCents(plano.closingDiscount)
-                                                               : doVrDesconto;
+    // The discount still to give at the closing: after a surcharge, the plan's; when the discount
+    // was announced (or there is none, or no item to take it) nothing, so it is never given twice.
+    a.vrDesconto = zel::fromCents(plano.closingDiscount);
     a.vrServico = doVrServico;
 
     // The coupon's payment lines: each payment at its share of the coupon, none left at 0.

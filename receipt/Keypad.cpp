@@ -1,6 +1,7 @@
 #include "devices/Peripherals.h"
 #include "receipt/EntryKeys.h"
 #include "receipt/TfrmRecebimento.h"
+#include "text/Money.h"
 #include "receipt/Vrm_zel00000.h"
 #include "toolkit/KeyCodes.h"
 #include "toolkit/TouchButton.h"
@@ -18,7 +19,7 @@ namespace {
 
 QChar decimalSeparator()
 {
-    const QString separator = QLocale().decimalPoint();
+    const QString separator = zel::moneyLocale().decimalPoint();
     return separator.isEmpty() ? QChar(u',') : separator.front();
 }
 

@@ -280,7 +280,7 @@ bool Exchange::run()
         deleteFiles();
         dialogs().TouchMessageDlg(
             tefText("TefRespostaIncompleta")
-                .arg(QLocale().toString(std::chrono::duration<double>(tefStallPeriod()).count()))
+                .arg(moneyLocale().toString(std::chrono::duration<double>(tefStallPeriod()).count()))
                 .arg(answer->aside.isEmpty() ? m_responsePath : answer->aside),
             DialogType::Error, DialogButtons::Ok, 0, 0, QString());
         return false;

@@ -39,7 +39,7 @@ QString appendToAmountEntry(const QString& entry, QChar typed, QChar separator)
 }
 
 DiscountDialog::DiscountDialog(const QString& text, QWidget* parent)
-    : TouchForm(parent), m_separator(QLocale().decimalPoint().at(0))
+    : TouchForm(parent), m_separator(moneyLocale().decimalPoint().at(0))
 {
     setObjectName(QStringLiteral("frmDesconto"));
     QFrame* panel = look::framePanel(this);
@@ -138,7 +138,7 @@ void DiscountDialog::setTipo(const QString& tipo)
 void DiscountDialog::showEntry()
 {
     m_display->setText(m_entry.isEmpty() ? QStringLiteral("0") : m_entry);
-    m_unit->setText(m_tipo == u"P" ? QStringLiteral("%") : QLocale().currencySymbol());
+    m_unit->setText(m_tipo == u"P" ? QStringLiteral("%") : moneyLocale().currencySymbol());
 }
 
 void DiscountDialog::warn(const QString& message)

@@ -1,5 +1,6 @@
 #include "TouchKeypad.h"
 #include "dialogs/DialogTexts.h"
+#include "text/Money.h"
 
 #include "DialogLook.h"
 #include "toolkit/TouchButton.h"
@@ -53,7 +54,7 @@ TouchKeypad::TouchKeypad(TouchForm* form, const KeypadRows& rows, QSize keySize,
 
 KeypadRows numericKeys()
 {
-    const QString separator = QLocale().decimalPoint();
+    const QString separator = zel::moneyLocale().decimalPoint();
     return {
         {charKey(u'7'), charKey(u'8'), charKey(u'9')},
         {charKey(u'4'), charKey(u'5'), charKey(u'6')},

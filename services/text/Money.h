@@ -18,6 +18,13 @@ namespace zel {
 // (the difference 10,01 − 10,00, whose noise comes from its larger operands) counts as that
 // number.
 
+// The locale amounts are read and written in: Brazilian Portuguese ("R$ 1.234,56"), whatever
+// the host's default locale, so a host that never set one still shows the till's amounts.
+inline QLocale moneyLocale()
+{
+    return QLocale(QLocale::Portuguese, QLocale::Brazil);
+}
+
 // Cut toward zero to two decimals.
 double Trunc2(double value);
 
@@ -29,19 +36,19 @@ double RoundDec(double value, int decimals);
 // not the locale's group separator), group separators of the locale between groups of three
 // after a first group that does not start with 0 ("0.500" is refused, not read as 500).
 // Anything else, an empty text or a value out of range is an error value.
-Result<double> parseAmount(const QString& text, const QLocale& locale = QLocale());
+Result<double> parseAmount(const QString& text, const QLocale& locale = moneyLocale());
 
 // A number kept as text (a text field read as a number, a text written to a float field):
 // the locale's separators as parseAmount reads them, or C-locale text ("12.5", "1e3", no
 // group separators). A text the two readings take for different numbers ("1.234" where the
 // group separator is ".") and a text neither reads are error values.
-Result<double> parseNumber(const QString& text, const QLocale& locale = QLocale());
+Result<double> parseNumber(const QString& text, const QLocale& locale = moneyLocale());
 
 // "R$ 1.234,56": the locale's currency symbol and separators, two decimals.
-QString formatCurrency(double value, const QLocale& locale = QLocale());
+QString formatCurrency(double value, const QLocale& locale = moneyLocale());
 
 // "1234,56": two decimals, the locale's decimal separator, no group separators.
-QString formatFixed(double value, const QLocale& locale = QLocale());
+QString formatFixed(double value, const QLocale& locale = moneyLocale());
 
 // Whole cents as digits without separators: 1234.50 gives "123450", 0.05 gives "005"
 // (the amount formatted with two decimals and its decimal separator removed).

@@ -114,6 +114,7 @@ TEST_F(RandomSales, SettleWithCouponChangeAndMovementsAgreeingToTheCent)
     const int sales = qEnvironmentVariableIntValue("ZEL_RANDOM_SALES") > 0
                           ? qEnvironmentVariableIntValue("ZEL_RANDOM_SALES")
                           : 100;
+    const int from = qEnvironmentVariableIntValue("ZEL_RANDOM_SALES_FROM");
     int settled = 0;
     for (int n = 0; n < sales; ++n) {
         // The sale.
@@ -200,6 +201,10 @@ TEST_F(RandomSales, SettleWithCouponChangeAndMovementsAgreeingToTheCent)
         SCOPED_TRACE(testing::Message() << "sale " << n << ": net " << net << ", outside " << outside
                                         << ", refused line " << refused << ", discount " << discount);
 
+        const QString systemType = pick(0, 1) ? QStringLiteral("RES") : QStringLiteral("CXA");
+        if (n < from)
+            continue; // made up and passed over: a long run is taken up again at a given sale
+
         // The operator.
         Operator& o = operatorForNextReceipt();
         if (requested > 0 && discountWhen == 1) {
@@ -226,7 +231,7 @@ TEST_F(RandomSales, SettleWithCouponChangeAndMovementsAgreeingToTheCent)
             o.click("tcbOk");
         op->start();
         const bool ok = Recebimento(venda, movimentos, nrVenda, clientes, consumidores, aliquotas, tipos,
-                                    pick(0, 1) ? QStringLiteral("RES") : QStringLiteral("CXA"), QString(), figura,
+                                    systemType, QString(), figura,
                                     QString());
         ASSERT_TRUE(ok) << sim->fiscalPrinter().lastError().toStdString();
         ASSERT_TRUE(o.finished());
@@ -249,7 +254,7 @@ TEST_F(RandomSales, SettleWithCouponChangeAndMovementsAgreeingToTheCent)
         }
         ++settled;
     }
-    EXPECT_GT(settled, sales * 9 / 10);
+    EXPECT_GT(settled, (sales - from) * 9 / 10);
 }
 
 } // namespace

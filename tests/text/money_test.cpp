@@ -214,6 +214,20 @@ TEST(ParseAmount, CLocaleDecimalPoint)
     EXPECT_EQ(*parseAmount("3.25", fr), 3.25);
 }
 
+// A host that never set the Brazilian locale (its default is the machine's, here en_US) still
+// gets the till's amounts: "R$ 21,00" shown, "1,5" read as one and a half.
+TEST(Formats, AreBrazilianWhateverTheHostsDefaultLocale)
+{
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(formatCurrency(21), QString("R$ 21,00"));
+    EXPECT_EQ(formatFixed(1234.5), QString("1234,50"));
+    EXPECT_EQ(*parseAmount("1,5"), 1.5);
+    EXPECT_EQ(*parseNumber("1,234"), 1.234) << "a weighed quantity, not 1234";
+    EXPECT_FALSE(parseNumber("1.234").ok()) << "a grouping or a decimal point: refused, as in pt_BR";
+    QLocale::setDefault(before);
+}
+
 TEST(Formats, CurrencyFixedAndCents)
 {
     EXPECT_EQ(formatCurrency(1234.5, kBr), QString("R$ 1.234,50"));
