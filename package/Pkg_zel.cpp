@@ -44,7 +44,8 @@ UnitCounters counters[kUnitCount];
 [[maybe_unused]] __attribute__((used)) const void* const kExports[] = {
     reinterpret_cast<const void*>(&Recebimento), reinterpret_cast<const void*>(&UtilizaImpFis),
     reinterpret_cast<const void*>(&ImpCheque), reinterpret_cast<const void*>(&CriaInfAdicional),
-    reinterpret_cast<const void*>(&Consumidor), &Vrm_zel00000::frmRecebimento, &Vrm_zel00000::InputStep,
+    reinterpret_cast<const void*>(&Consumidor), reinterpret_cast<const void*>(&LastError),
+    &Vrm_zel00000::frmRecebimento, &Vrm_zel00000::InputStep,
     &Vrm_zel00000::arValLabels, &Vrm_zel00000::arLabels, &Vrm_zel00000::MsgInputStep,
     &Vrm_zel00000::TeclMsgInputStep, &Vrm_zel00200::frmRecebeCheque, &Vrm_zel00400::stCdConsumidor,
 };

@@ -5,6 +5,7 @@
 #include "receipt/Ledger.h"
 #include "receipt/RunningList.h"
 #include "ui_TfrmRecebimento.h"
+#include "text/ErrorLog.h"
 #include "text/Money.h"
 #include "receipt/TfrmRecebimento.h"
 #include "receipt/Vrm_zel00000.h"
@@ -14,8 +15,10 @@ using zel::peripherals;
 
 namespace {
 
-void erro(const QString& text)
+// Shown to the operator, logged and kept for the host under its catalogue key.
+void erro(const QString& code, const QString& text, const QLoggingCategory& category = lcReceipt())
 {
+    zel::reportError(category, code, text);
     dialogs().TouchMessageDlg(text, zel::DialogType::Error, zel::DialogButtons::Ok, 0, 0, QString());
 }
 
@@ -28,7 +31,7 @@ void TfrmRecebimento::ErroImpressora()
     QString texto = msgPadrao.Msg("ErroComando");
     if (const QString motivo = peripherals().lastPrinterError().trimmed(); !motivo.isEmpty())
         texto += QStringLiteral("\r\n") + msgPadrao.Msg("MotivoImpressora").arg(motivo);
-    erro(texto);
+    erro(QStringLiteral("ErroComando"), texto, lcDevices());
 }
 
 // The sale's fiscal coupon: drawer and opening, the items with their tax codes, the surcharge
@@ -47,11 +50,11 @@ bool TfrmRecebimento::ImprimeCupom()
     // A sale or aliquot table without the fields the coupon reads is refused before the
     // printer hears of it.
     if (const QString f = zel::missingField(cdsVendaOk.fieldDefs(), zel::couponLineFields()); !f.isEmpty()) {
-        erro(zel::saleFieldMissingText(msgPadrao, f));
+        erro(QStringLiteral("VendaSemCampoCupom"), zel::saleFieldMissingText(msgPadrao, f));
         return false;
     }
     if (const QString f = zel::missingField(cdsAliqImpFis.fieldDefs(), zel::aliquotFields()); !f.isEmpty()) {
-        erro(zel::aliquotFieldMissingText(msgPadrao, f));
+        erro(QStringLiteral("AliqSemCampo"), zel::aliquotFieldMissingText(msgPadrao, f));
         return false;
     }
 
@@ -152,7 +155,7 @@ bool TfrmRecebimento::EnviaItens(bool& itensVistos)
         impressora.setCdAliq(QStringLiteral(" "));
         const zel::AliquotKey chave = zel::aliquotKey(linha);
         if (!cdsAliqImpFis.locate(QStringLiteral("IDALIQIMPFIS;VRALIQIMPFIS"), {chave.kind, chave.rate})) {
-            erro(zel::aliquotMissingText(msgPadrao, linha, chave));
+            erro(QStringLiteral("AliqNaoCad"), zel::aliquotMissingText(msgPadrao, linha, chave));
             proxima(zel::OffCoupon::NoAliquot);
             continue;
         }
@@ -225,7 +228,7 @@ bool TfrmRecebimento::FechaCupomVenda()
     SincronizaValores();
     const zel::CouponPlan plano = m_ledger.couponPlan();
     if (!zel::planAddsUp(plano) || plano.change != m_ledger.changeDue()) {
-        erro(msgPadrao.Msg("CupomNaoConfere")
+        erro(QStringLiteral("CupomNaoConfere"), msgPadrao.Msg("CupomNaoConfere")
                  .arg(zel::formatCurrency(zel::fromCents(plano.total)),
                       zel::formatCurrency(zel::fromCents(zel::paymentsLessChange(plano)))));
         return false;
@@ -322,7 +325,7 @@ void TfrmRecebimento::GravaDescontoEContraVale()
                 .setString(peripherals().AjustaZero(*digitos, 4));
             cdsMovCaixa.post();
         } else {
-            erro(zel::voucherNumberMissingText(msgPadrao, stNrCupom));
+            erro(QStringLiteral("ContraValeSemNumero"), zel::voucherNumberMissingText(msgPadrao, stNrCupom));
         }
     }
     // Back to every movement: the host and the closing of a later sale see them all.

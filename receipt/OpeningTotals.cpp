@@ -37,7 +37,8 @@ Result<double> number(const DataPacket& sale, int row, int column)
                          .Msg(QStringLiteral("ValorNaoNumerico"))
                          .arg(sale.fields.at(column).name)
                          .arg(row + 1)
-                         .arg(v.toString())};
+                         .arg(v.toString()),
+                     QStringLiteral("ValorNaoNumerico")};
     return value;
 }
 
@@ -57,12 +58,14 @@ Result<OpeningTotals> computeOpeningTotals(const DataPacket& sale)
     for (int i = 0; i < 6; ++i) {
         col[i] = sale.fieldIndex(kOpeningFields.at(i));
         if (col[i] < 0)
-            return Error{receiptMessages().Msg(QStringLiteral("VendaSemCampo")).arg(kOpeningFields.at(i))};
+            return Error{receiptMessages().Msg(QStringLiteral("VendaSemCampo")).arg(kOpeningFields.at(i)),
+                         QStringLiteral("VendaSemCampo")};
         const FieldType type = sale.fields.at(col[i]).type;
         if (type != FieldType::Float && type != FieldType::Integer && type != FieldType::String)
             return Error{receiptMessages()
                              .Msg(QStringLiteral("CampoNaoNumerico"))
-                             .arg(kOpeningFields.at(i), fieldTypeName(type))};
+                             .arg(kOpeningFields.at(i), fieldTypeName(type)),
+                         QStringLiteral("CampoNaoNumerico")};
     }
     enum { Qt_, Preco, Desc, Servico, Consumacao, DescComanda };
 
@@ -85,11 +88,11 @@ Result<OpeningTotals> computeOpeningTotals(const DataPacket& sale)
         // Each line as the coupon will carry it; a line whose cents a double cannot keep is
         // refused before it is turned into cents.
         if (!holdsCents(v[Qt_] * v[Preco]) || !holdsCents(v[Desc]))
-            return Error{receiptMessages().Msg(QStringLiteral("TotalForaDeFaixa"))};
+            return Error{receiptMessages().Msg(QStringLiteral("TotalForaDeFaixa")), QStringLiteral("TotalForaDeFaixa")};
         t.lines.append(lineAmount(v[Qt_], v[Preco], v[Desc]));
         produtos += t.lines.last();
         if (!holdsCents(fromCents(produtos)))
-            return Error{receiptMessages().Msg(QStringLiteral("TotalForaDeFaixa"))};
+            return Error{receiptMessages().Msg(QStringLiteral("TotalForaDeFaixa")), QStringLiteral("TotalForaDeFaixa")};
         descComanda = v[DescComanda]; // the last line's value counts
     }
     t.produtos = fromCents(produtos);
@@ -108,7 +111,7 @@ Result<OpeningTotals> computeOpeningTotals(const DataPacket& sale)
     t.total = Trunc2(t.produtos + t.servico - t.descComanda + t.consumacao);
     for (const double amount : {t.produtos, t.servico, t.consumacao, t.descComanda, t.total})
         if (!holdsCents(amount))
-            return Error{receiptMessages().Msg(QStringLiteral("TotalForaDeFaixa"))};
+            return Error{receiptMessages().Msg(QStringLiteral("TotalForaDeFaixa")), QStringLiteral("TotalForaDeFaixa")};
     return t;
 }
 

@@ -5,6 +5,7 @@
 #include "TefWaitScreen.h"
 #include "devices/Peripherals.h"
 #include "dialogs/Dialogs.h"
+#include "text/ErrorLog.h"
 #include "text/Money.h"
 #include "toolkit/Waits.h"
 
@@ -44,7 +45,15 @@ QString withSlash(QString dir)
 
 void notice(const QString& text)
 {
+    reportError(lcTef(), QStringLiteral("TefAviso"), text);
     dialogs().TouchMessage(text, DialogType::Error, DialogButtons::None, 0, kNoticeSeconds, QString());
+}
+
+// An exchange that cannot go on: logged and kept for the host, shown to the operator.
+void tefError(const QString& code, const QString& text)
+{
+    reportError(lcTef(), code, text);
+    dialogs().TouchMessageDlg(text, DialogType::Error, DialogButtons::Ok, 0, 0, QString());
 }
 
 // The file-system watch of the TEF waits, kept for the life of the process. Closing a watch
@@ -228,8 +237,7 @@ bool Exchange::run()
 {
     // Rounding to cents keeps a NaN out as well.
     if (!(RoundDec(m_amount, 2) > 0.0 && m_amount < 1e13)) {
-        dialogs().TouchMessageDlg(tefText("TefValorInvalido").arg(m_amount), DialogType::Error,
-                                  DialogButtons::Ok, 0, 0, QString());
+        tefError(QStringLiteral("TefValorInvalido"), tefText("TefValorInvalido").arg(m_amount));
         return false;
     }
     if (!m_devices.CheckIntPosFiles() || !m_devices.CheckDirTef(m_letter) || !m_devices.CheckGPAtivo())
@@ -241,8 +249,7 @@ bool Exchange::run()
     // No sequence means the counter could not be kept: a request without one could be approved
     // and never matched to its answer.
     if (m_sequence.trimmed().isEmpty()) {
-        dialogs().TouchMessageDlg(tefText("TefSemSequencia"), DialogType::Error, DialogButtons::Ok, 0, 0,
-                                  QString());
+        tefError(QStringLiteral("TefSemSequencia"), tefText("TefSemSequencia"));
         return false;
     }
     const QString dir = withSlash(m_devices.DirTef());
@@ -252,8 +259,7 @@ bool Exchange::run()
 
     const auto request = encodeIntPosRequest(m_header, m_sequence, m_coupon, amountCents);
     if (!request) {
-        dialogs().TouchMessageDlg(request.errorMessage(), DialogType::Error, DialogButtons::Ok, 0, 0,
-                                  QString());
+        tefError(request.errorCode(), request.errorMessage());
         return false;
     }
     // A response already there answers an earlier request: out of the way before the manager
@@ -266,9 +272,8 @@ bool Exchange::run()
         // Written aside and renamed into place: the manager never reads half a request.
         QSaveFile file(m_requestPath);
         if (!file.open(QIODevice::WriteOnly) || file.write(*request) != request->size() || !file.commit()) {
-            dialogs().TouchMessageDlg(
-                tefText("TefRequisicaoNaoGravada").arg(file.fileName(), file.errorString()),
-                DialogType::Error, DialogButtons::Ok, 0, 0, QString());
+            tefError(QStringLiteral("TefRequisicaoNaoGravada"),
+                     tefText("TefRequisicaoNaoGravada").arg(file.fileName(), file.errorString()));
             return false;
         }
         if (!m_devices.CheckGPAtivo(m_header, m_sequence))
@@ -278,14 +283,15 @@ bool Exchange::run()
     if (!answer->response) {
         // Never confirmed, never recorded: the manager undoes what it may have approved.
         deleteFiles();
-        dialogs().TouchMessageDlg(
-            tefText("TefRespostaIncompleta")
-                .arg(moneyLocale().toString(std::chrono::duration<double>(tefStallPeriod()).count()))
-                .arg(answer->aside.isEmpty() ? m_responsePath : answer->aside),
-            DialogType::Error, DialogButtons::Ok, 0, 0, QString());
+        tefError(QStringLiteral("TefRespostaIncompleta"),
+                 tefText("TefRespostaIncompleta")
+                     .arg(moneyLocale().toString(std::chrono::duration<double>(tefStallPeriod()).count()))
+                     .arg(answer->aside.isEmpty() ? m_responsePath : answer->aside));
         return false;
     }
     const TefVerdict verdict = decideTefResponse(*answer->response, answer->kind);
+    qCInfo(lcTef).noquote() << m_header << m_sequence << (verdict.approved ? "approved" : "not approved")
+                            << verdict.message;
     if (verdict.show == TefVerdict::Show::Dialog)
         dialogs().TouchMessageDlg(verdict.message, DialogType::Information, DialogButtons::Ok, 0, 0,
                                   QString());
@@ -412,8 +418,7 @@ bool ExecutaTEF(const QString& letter, double amount, const QString& nrCupom)
 {
     // The request and response names are fixed: a second exchange would overwrite the first.
     if (g_running) {
-        dialogs().TouchMessageDlg(tefText("TefEmAndamento"), DialogType::Error, DialogButtons::Ok, 0, 0,
-                                  QString());
+        tefError(QStringLiteral("TefEmAndamento"), tefText("TefEmAndamento"));
         return false;
     }
     g_running = true;

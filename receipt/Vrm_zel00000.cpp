@@ -40,12 +40,12 @@ void Finalization()
 
 namespace zel {
 
-QString receiptRefusal(const DataPacket& sale, bool devicesInstalled)
+ErrorRecord receiptRefusal(const DataPacket& sale, bool devicesInstalled)
 {
     if (!devicesInstalled)
-        return receiptMessages().Msg(QStringLiteral("SemPerifericos"));
+        return {QStringLiteral("SemPerifericos"), receiptMessages().Msg(QStringLiteral("SemPerifericos"))};
     if (const auto totals = computeOpeningTotals(sale); !totals)
-        return totals.errorMessage();
+        return {totals.errorCode(), totals.errorMessage()};
     return {};
 }
 
@@ -73,8 +73,10 @@ public:
     OpenReceipt& operator=(const OpenReceipt&) = delete;
 };
 
-void showError(const QString& text)
+// A refusal: logged and kept for the host (LastError), and shown to the operator.
+void showError(const QString& code, const QString& text)
 {
+    zel::reportError(lcReceipt(), code, text);
     zel::dialogs().TouchMessageDlg(text, zel::DialogType::Error, zel::DialogButtons::Ok, 0, 0, QString());
 }
 
@@ -91,10 +93,11 @@ bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda
     // changes nothing: the open receipt, its form and the unit's state go on as they were, and
     // the caller's arguments come back as they went in.
     if (receiptOpen) {
-        showError(zel::receiptMessages().Msg(QStringLiteral("RecebimentoAberto")));
+        showError(QStringLiteral("RecebimentoAberto"), zel::receiptMessages().Msg(QStringLiteral("RecebimentoAberto")));
         return false;
     }
     const OpenReceipt open;
+    zel::clearLastError();
 
     boVendaOk = true;
     boIdCriado = false;
@@ -107,8 +110,9 @@ bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda
     // refused before any form opens. The host's datasets stay as they were; no coupon was
     // printed, so parameter 3 comes back empty.
     const zel::DataPacket sale = venda.data();
-    if (const QString refusal = zel::receiptRefusal(sale, zel::peripheralsInstalled()); !refusal.isEmpty()) {
-        showError(refusal);
+    if (const zel::ErrorRecord refusal = zel::receiptRefusal(sale, zel::peripheralsInstalled());
+        !refusal.text.isEmpty()) {
+        showError(refusal.code, refusal.text);
         boVendaOk = false;
         nrVenda.clear();
         return false;
@@ -139,6 +143,14 @@ bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda
     venda.setData(form.cdsVendaOk.data());
     nrVenda = form.stNrCupom;
     return boVendaOk;
+}
+
+bool LastError(QString& code, QString& text)
+{
+    const zel::ErrorRecord last = zel::lastError();
+    code = last.code;
+    text = last.text;
+    return !last.text.isEmpty();
 }
 
 bool UtilizaImpFis()

@@ -4,6 +4,8 @@
 
 #include "zel/Export.h"
 
+#include "text/ErrorLog.h"
+
 #include <QString>
 
 class TfrmRecebimento;
@@ -11,10 +13,10 @@ class TfrmRecebimento;
 namespace zel {
 struct DataPacket;
 
-// Why a receipt cannot open, as the operator reads it; empty when it can. Without installed
-// peripheral services the form could neither open nor be left, and a sale the opening
-// computation refuses (OpeningTotals.h) cannot be totalled.
-QString receiptRefusal(const DataPacket& sale, bool devicesInstalled);
+// Why a receipt cannot open: the catalogue key and the text the operator reads; both empty when
+// it can. Without installed peripheral services the form could neither open nor be left, and a
+// sale the opening computation refuses (OpeningTotals.h) cannot be totalled.
+ErrorRecord receiptRefusal(const DataPacket& sale, bool devicesInstalled);
 } // namespace zel
 
 // The receipt unit's state: it lives as long as the module stays loaded.

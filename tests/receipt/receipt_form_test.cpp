@@ -101,7 +101,8 @@ enum class Unfit { PriceNotANumber, TotalsOverflow, NoDevices };
 struct RefusalCase {
     const char* why; // the test name
     Unfit unfit;
-    const char* message; // the dialog says this
+    const char* code;    // LastError's code
+    const char* message; // the dialog says this, and LastError
 };
 
 void PrintTo(const RefusalCase& c, std::ostream* os)
@@ -144,7 +145,20 @@ TEST_P(ReceiptRefusal, NoFormOpensAndTheHostDataStaysAsItWas)
     TfrmRecebimento* previous = Vrm_zel00000::frmRecebimento;
 
     dialogs->expectMessageDlg(mrOk, QString::fromUtf8(GetParam().message));
+    // The refusal is logged under "zel.receipt" and kept for the host.
+    static QStringList logged;
+    logged.clear();
+    const QtMessageHandler previousHandler = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext& context, const QString& text) {
+            logged << QString::fromLatin1(context.category) + u' ' + text;
+        });
     EXPECT_FALSE(recebimento());
+    qInstallMessageHandler(previousHandler);
+    QString code, text;
+    EXPECT_TRUE(LastError(code, text));
+    EXPECT_EQ(code, QString::fromLatin1(GetParam().code));
+    EXPECT_EQ(text, QString::fromUtf8(GetParam().message));
+    EXPECT_TRUE(logged.contains("zel.receipt " + code + u' ' + text)) << logged.join('\n').toStdString();
     EXPECT_EQ(venda.data(), before);
     EXPECT_EQ(movimentos.data(), movementsBefore);
     EXPECT_TRUE(nrVenda.isEmpty()) << nrVenda.toStdString();
@@ -156,11 +170,11 @@ TEST_P(ReceiptRefusal, NoFormOpensAndTheHostDataStaysAsItWas)
 INSTANTIATE_TEST_SUITE_P(
     Unfit, ReceiptRefusal,
     ::testing::Values(
-        RefusalCase{"PriceNotANumber", Unfit::PriceNotANumber,
+        RefusalCase{"PriceNotANumber", Unfit::PriceNotANumber, "ValorNaoNumerico",
                     "O campo VRPRECCOMVEN da linha 1 da venda não é um número: \"abc\"."},
-        RefusalCase{"TotalsOverflow", Unfit::TotalsOverflow,
+        RefusalCase{"TotalsOverflow", Unfit::TotalsOverflow, "TotalForaDeFaixa",
                     "O total da venda (quantidade × preço) é grande demais para ser recebido."},
-        RefusalCase{"NoDevices", Unfit::NoDevices,
+        RefusalCase{"NoDevices", Unfit::NoDevices, "SemPerifericos",
                     "Os periféricos não foram instalados pelo sistema. O recebimento não pode ser aberto."}),
     [](const auto& info) { return std::string(info.param.why); });
 

@@ -66,6 +66,14 @@ ZEL_EXPORT bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QStri
                             const zel::DataSet& aliquotas, const zel::DataSet& tiposRecebimento,
                             QString idTipoSis, QString naoUsado, QString figura, QString idImpCupFis);
 
+// The last error the module reported since the last Recebimento started (a refusal before the
+// form opened, a printer or TEF failure, a coupon that did not close): its catalogue key, stable
+// for a host to act on ("SemPerifericos", "VendaSemCampo", "ErroComando", ...), and the text the
+// operator read, in Portuguese. False, with both empty, when there was none. The same errors are
+// logged under the categories "zel.receipt", "zel.tef" and "zel.devices" (QLoggingCategory), so a
+// host can route or silence them.
+ZEL_EXPORT bool LastError(QString& code, QString& text);
+
 // Whether the fiscal printer is in use: false only when the setting "UtilizaImpFis" under
 // KORVANA / "Sistemas Integrados Korvana/Vormel" (system scope) reads exactly "1".
 ZEL_EXPORT bool UtilizaImpFis();
@@ -95,3 +103,4 @@ using ConsumidorFn = decltype(&Consumidor);
 using InstalaPerifericosFn = decltype(&InstalaPerifericos);
 using InstalaDialogosFn = decltype(&InstalaDialogos);
 using DefineFilialFn = decltype(&DefineFilial);
+using LastErrorFn = decltype(&LastError);
