@@ -111,6 +111,7 @@ int main(int argc, char** argv)
 
     int code = 0;
     QByteArray document;
+    QString summary;
     {
         zel::demo::DemoHost host(options);
         auto result = host.run(*scenario);
@@ -120,6 +121,15 @@ int main(int argc, char** argv)
         for (const QString& error : host.scriptErrors())
             std::fprintf(stderr, "pdv-demo: %s\n", qPrintable(error));
         code = host.scriptErrors().isEmpty() ? 0 : 3;
+        // One line to end on: how the sale went, its coupon, where the pictures are.
+        const QString coupon = result->value(QStringLiteral("couponNumber")).toString();
+        summary = QStringLiteral("pdv-demo: %1%2%3%4")
+                      .arg(result->value(QStringLiteral("result")).toBool() ? QStringLiteral("sale settled")
+                                                                           : QStringLiteral("sale not settled"),
+                           coupon.isEmpty() ? QStringLiteral(", no coupon") : QStringLiteral(", coupon ") + coupon,
+                           options.screenshotDir.isEmpty() ? QString()
+                                                           : QStringLiteral(", pictures in ") + options.screenshotDir,
+                           code == 0 ? QString() : QStringLiteral(", the script stopped with errors"));
     }
 
     if (parser.isSet(resultOpt)) {
@@ -128,6 +138,8 @@ int main(int argc, char** argv)
             return fail(QStringLiteral("cannot write %1").arg(parser.value(resultOpt)), 2);
     } else {
         std::fwrite(document.constData(), 1, size_t(document.size()), stdout);
+        std::fflush(stdout);
     }
+    std::fprintf(stderr, "%s\n", qPrintable(summary));
     return code;
 }
