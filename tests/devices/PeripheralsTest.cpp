@@ -1,3 +1,4 @@
+#include "devices/BasicPeripherals.h"
 #include "devices/Peripherals.h"
 
 #include "devices/ControlText.h"
@@ -100,6 +101,44 @@ TEST(ShowControlChars, NamesEveryControlCharacter)
     EXPECT_EQ(showControlChars(QString(QChar(0)) + QStringLiteral("\r\x01\x7F")),
               QStringLiteral("<NUL><CR><0x01><0x7F>"));
     EXPECT_EQ(showControlChars(QStringLiteral("Ação")), QStringLiteral("Ação"));
+}
+
+} // namespace
+} // namespace zel
+
+namespace zel {
+namespace {
+
+// A host with only a POS keyboard: it overrides that device and nothing else.
+class KeyboardOnly : public BasicPeripherals
+{
+public:
+    bool TecladoOK() override { return true; }
+    void TeclDispStr(const QString& text) override { shown << text; }
+    QStringList shown;
+};
+
+// Every device the host did not override is absent, its commands refuse, and the fiscal printer
+// says which command is not supported; the settings are kept as given.
+TEST(BasicPeripheralsTest, WhatTheHostDoesNotOverrideRefusesAndSaysWhy)
+{
+    KeyboardOnly host;
+    EXPECT_TRUE(host.TecladoOK());
+    host.TeclDispStr("A Pagar");
+    EXPECT_EQ(host.shown, QStringList{"A Pagar"});
+    EXPECT_FALSE(host.ImpFiscalOK());
+    EXPECT_FALSE(host.DisplayOK());
+    EXPECT_FALSE(host.CheckGPAtivo());
+    EXPECT_EQ(host.EnviaComImpChq("x"), -1);
+    EXPECT_FALSE(host.AbreCupom({}));
+    EXPECT_EQ(host.lastPrinterError(), QString::fromUtf8("AbreCupom: não suportado (sem impressora fiscal)"));
+    EXPECT_FALSE(host.Estado_Impressora(false, false));
+    EXPECT_TRUE(host.lastPrinterError().startsWith("Estado_Impressora"));
+    host.setDsDirCad("/dados");
+    host.setInContCuponsTEF(2);
+    EXPECT_EQ(host.DsDirCad(), QString("/dados/"));
+    EXPECT_EQ(host.inContCuponsTEF(), 2);
+    EXPECT_EQ(host.AjustaZero("12", 4), QString("0012"));
 }
 
 } // namespace
