@@ -16,3 +16,18 @@ if(NOT OUTPUT MATCHES "units=4 first=Vrm_zel00200 rows=1")
   message(FATAL_ERROR "unexpected host output: ${OUTPUT}")
 endif()
 message(STATUS "host output: ${OUTPUT}")
+# The installed demo runs from the prefix alone (its run path finds the libraries, the module is
+# in ../lib, the TEF manager simulator beside it): the restaurant sample settles.
+run(${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH QT_QPA_PLATFORM=offscreen "${WORK}/prefix/bin/pdv-demo"
+    --sample restaurant --state "${WORK}/demo-state" --result "${WORK}/demo-result.json")
+file(READ "${WORK}/demo-result.json" result)
+string(JSON settled GET "${result}" result)
+if(NOT settled)
+  message(FATAL_ERROR "the installed demo did not settle its sale")
+endif()
+foreach(header zel/Pkg_zel.h zel/dataset/DataSet.h zel/devices/BasicPeripherals.h zel/dialogs/Dialogs.h
+               zel/simulator/SimulatedPeripherals.h)
+  if(NOT EXISTS "${WORK}/prefix/include/${header}")
+    message(FATAL_ERROR "not installed: include/${header}")
+  endif()
+endforeach()
