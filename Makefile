@@ -6,7 +6,7 @@ BUILD_FUZZ ?= build-fuzz
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: demo test sanitize fuzz bench deps build clean
+.PHONY: demo test sanitize fuzz bench deps build clean deb
 
 deps:
 	@bash scripts/install-deps.sh
@@ -43,6 +43,10 @@ bench: deps
 	cmake --build $(BUILD) -j $(JOBS) --target receipt_bench tef_bench
 	cd $(BUILD)/bench && QT_QPA_PLATFORM=offscreen ./receipt_bench --benchmark_out=receipt_bench.json
 	cd $(BUILD)/bench && QT_QPA_PLATFORM=offscreen ./tef_bench --benchmark_out=tef_bench.json
+
+# The Debian package, installed on this machine, its demo run from /usr/bin, and removed.
+deb: build
+	bash scripts/check-deb.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ)

@@ -128,7 +128,8 @@ int main(int argc, char** argv)
                                                                            : QStringLiteral("sale not settled"),
                            coupon.isEmpty() ? QStringLiteral(", no coupon") : QStringLiteral(", coupon ") + coupon,
                            options.screenshotDir.isEmpty() ? QString()
-                                                           : QStringLiteral(", pictures in ") + options.screenshotDir,
+                                                           : QStringLiteral(", pictures in ") +
+                                                                 QDir(options.screenshotDir).absolutePath(),
                            code == 0 ? QString() : QStringLiteral(", the script stopped with errors"));
     }
 
