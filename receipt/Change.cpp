@@ -12,17 +12,6 @@
 
 namespace zel {
 
-double changeDue(double pago, double liquido)
-{
-    const double troco = Trunc2(pago - liquido);
-    return troco < 0.01 ? 0.0 : troco;
-}
-
-bool isCovered(double pago, double liquido)
-{
-    return std::fabs(Trunc2(pago - liquido)) < 0.01 || liquido < pago;
-}
-
 std::optional<int> rowGivingChange(const QList<ChangeRow>& rows, double troco)
 {
     for (int i = 0; i < rows.size(); ++i) {

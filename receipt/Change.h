@@ -15,14 +15,6 @@ class TMessages;
 // The change of a receipt and the closing of a payment entry, without widgets: the form reads
 // its state and its movement rows into these values, and writes back what they decide.
 
-// The change due when `pago` pays a sale whose net amount (total less the coupon discount) is
-// `liquido`: the difference cut to cents, or 0 when it is below one cent.
-double changeDue(double pago, double liquido);
-
-// The sale is covered when the amount paid falls short of the net amount by less than a cent,
-// or exceeds it. OK may be pressed exactly then.
-bool isCovered(double pago, double liquido);
-
 // One payment row of the movement dataset as the change step sees it, in the order of the
 // movement dataset's active index.
 struct ChangeRow

@@ -22,15 +22,13 @@ void TfrmRecebimento::FechaEntrada(bool aposPagamento)
     RetiraTroco();
     SincronizaValores();
     const double troco = zel::fromCents(m_ledger.changeDue());
-    if (troco <= 0) {
+    const bool fecha = troco <= 0 || DaTroco(troco); // No to "take the sale value": no closing step
+    if (troco <= 0)
         SemTroco();
-    } else if (!DaTroco(troco)) {
-        SincronizaValores();
-        MostraValores();
-        return;
-    }
-    SincronizaValores();
+    SincronizaValores(); // the change row written, or the payments the sale value took
     MostraValores();
+    if (!fecha)
+        return;
     // After a payment its entry showed the totals on the displays already; after a discount or an
     // item left off they show what is due now, or the change (MostraTroco).
     if (m_ledger.change() <= 0 && !aposPagamento)

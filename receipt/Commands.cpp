@@ -10,7 +10,6 @@
 #include "ui_TfrmRecebimento.h"
 #include "zel/Pkg_zel.h"
 
-#include <QRegularExpression>
 #include <QScopeGuard>
 
 void TfrmRecebimento::bindCommands()

@@ -47,11 +47,6 @@ std::optional<CouponDiscount> couponDiscount(const QString& tipo, double valor, 
     return discount;
 }
 
-double amountDue(double total, double paid, double discount)
-{
-    return std::max(0.0, Trunc2(total - discount - paid));
-}
-
 QStringList discountLines(const QString& descontoText, const QString& subtotalText,
                           const CouponDiscount& discount, double total)
 {

@@ -27,10 +27,6 @@ bool discountAllowed(double total);
 // allows no discount.
 std::optional<CouponDiscount> couponDiscount(const QString& tipo, double valor, double total);
 
-// The amount still due: the total less the discount and the payments, cut to cents, never
-// below 0. Computed from the three each time, so a second discount replaces the first.
-double amountDue(double total, double paid, double discount);
-
 // The running-list lines of a discount, 35 columns each: "<desconto> <pct>% " and the amount
 // as "-<value>" ending in column 35; "<subtotal>" and the total less the discount ending in
 // column 35; an empty line. Amounts in fixed format. An amount keeps every digit: the text

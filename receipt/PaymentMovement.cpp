@@ -68,13 +68,6 @@ void appendMovement(DataSet& movements, const PaymentMovement& movement)
     movements.post();
 }
 
-PaidAmounts applyPayment(PaidAmounts amounts, double value)
-{
-    amounts.aPagar = std::max(0.0, Trunc2(amounts.aPagar - value));
-    amounts.pago = Trunc2(amounts.pago + value);
-    return amounts;
-}
-
 ForeignPayment foreignPayment(double typed, double quote)
 {
     ForeignPayment payment;

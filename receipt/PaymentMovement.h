@@ -59,15 +59,6 @@ QDate movementDate(const QDateTime& dtMovFiscal, const QDateTime& taken);
 // fields, voucher number) stay empty.
 void appendMovement(DataSet& movements, const PaymentMovement& movement);
 
-// The amounts after a payment of `value`: the amount due lowered (never below 0), the amount
-// paid raised by the whole value (an overpayment shows as paid above the total). Both are
-// cut to cents, so any number of payments adds up to the cent.
-struct PaidAmounts
-{
-    double aPagar = 0;
-    double pago = 0;
-};
-PaidAmounts applyPayment(PaidAmounts amounts, double value);
 
 // A foreign-currency payment: `typed` units at `quote` are worth `valor` (cut to cents); the
 // foreign amount recorded is that value divided by the quote, cut to cents.

@@ -26,8 +26,12 @@ class ChangeDue : public ::testing::TestWithParam<AmountCase>
 TEST_P(ChangeDue, IsExactToTheCent)
 {
     const AmountCase& c = GetParam();
-    EXPECT_EQ(changeDue(c.pago, c.liquido), c.troco);
-    EXPECT_EQ(isCovered(c.pago, c.liquido), c.coberta);
+    // The ledger's rule: one line worth the net amount, one payment.
+    Ledger l;
+    l.open({{toCents(c.liquido), OffCoupon::No}}, 0, 0, 0);
+    l.setPayments({{QStringLiteral("4"), toCents(c.pago)}});
+    EXPECT_EQ(l.changeDue(), toCents(c.troco));
+    EXPECT_EQ(l.covered(), c.coberta);
 }
 
 INSTANTIATE_TEST_SUITE_P(Amounts, ChangeDue,

@@ -1,3 +1,4 @@
+#include "receipt/Ledger.h"
 #include "QStringPrinter.h"
 #include "dataset/DataSet.h"
 #include "receipt/PaymentMovement.h"
@@ -24,11 +25,11 @@ TEST(PaymentAmounts, AddUpToTheCent)
     for (const Case& c :
          {Case{1.00, 0.10, 10, 0, 1.00}, Case{3.45, 1.15, 3, 0, 3.45}, Case{100.00, 0.29, 100, 71.00, 29.00},
           Case{10.00, 0.07, 3, 9.79, 0.21}, Case{50.00, 80.00, 1, 0, 80.00}}) {
-        PaidAmounts amounts{c.total, 0};
-        for (int i = 0; i < c.count; ++i)
-            amounts = applyPayment(amounts, c.payment);
-        EXPECT_EQ(amounts.aPagar, c.aPagar) << c.payment << " x " << c.count;
-        EXPECT_EQ(amounts.pago, c.pago) << c.payment << " x " << c.count;
+        Ledger l;
+        l.open({{toCents(c.total), OffCoupon::No}}, 0, 0, 0);
+        l.setPayments(QList<LedgerPayment>(c.count, LedgerPayment{QStringLiteral("4"), toCents(c.payment)}));
+        EXPECT_EQ(l.due(), toCents(c.aPagar)) << c.payment << " x " << c.count;
+        EXPECT_EQ(l.paid(), toCents(c.pago)) << c.payment << " x " << c.count;
     }
 }
 
