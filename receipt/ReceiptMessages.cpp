@@ -55,6 +55,17 @@ TMessages receiptMessages()
         QStringLiteral("SemPerifericos|Os periféricos não foram instalados pelo sistema. O recebimento não "
                        "pode ser aberto."),
         QStringLiteral("VendaSemCampo|A venda não tem o campo %1."),
+        QStringLiteral("TabelaSemCampos|A tabela %1 não tem os campos de que o recebimento precisa: %2. O "
+                       "recebimento não foi aberto."),
+        QStringLiteral("TabelaVenda|da venda (parâmetro 1)"),
+        QStringLiteral("TabelaClientes|de clientes (parâmetro 4)"),
+        QStringLiteral("TabelaConsumidores|de consumidores (parâmetro 5)"),
+        QStringLiteral("TabelaAliquotas|de alíquotas (parâmetro 6)"),
+        QStringLiteral("TabelaTipos|de tipos de recebimento (parâmetro 7)"),
+        QStringLiteral("TiposSemBotao|Nenhum tipo de recebimento pode aparecer como botão: é preciso IDTPBUTTON "
+                       "\"5\", NRBUTTON de \"01\" a \"24\", NRBUTTONAUX de um grupo (\"01\" ou o NRBUTTON "
+                       "de um botão de grupo), NRPGCONFTELA \"1\", \"2\"... e CDFPIMPFIS preenchido. O "
+                       "recebimento não foi aberto."),
         QStringLiteral("CampoNaoNumerico|O campo %1 da venda é do tipo %2, e não numérico."),
         QStringLiteral("ValorNaoNumerico|O campo %1 da linha %2 da venda não é um número: \"%3\"."),
         QStringLiteral("TotalForaDeFaixa|O total da venda (quantidade × preço) é grande demais para ser "

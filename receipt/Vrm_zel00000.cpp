@@ -2,6 +2,7 @@
 
 #include "receipt/OpeningTotals.h"
 #include "receipt/ReceiptMessages.h"
+#include "receipt/ReceiptTables.h"
 #include "receipt/TfrmRecebimento.h"
 
 #include "zel/Pkg_zel.h"
@@ -40,11 +41,13 @@ void Finalization()
 
 namespace zel {
 
-ErrorRecord receiptRefusal(const DataPacket& sale, bool devicesInstalled)
+ErrorRecord receiptRefusal(const ReceiptTables& tables, bool devicesInstalled, bool printsCoupon)
 {
     if (!devicesInstalled)
         return {QStringLiteral("SemPerifericos"), receiptMessages().Msg(QStringLiteral("SemPerifericos"))};
-    if (const auto totals = computeOpeningTotals(sale); !totals)
+    if (ErrorRecord refusal = tablesRefusal(tables, printsCoupon); !refusal.code.isEmpty())
+        return refusal;
+    if (const auto totals = computeOpeningTotals(tables.sale); !totals)
         return {totals.errorCode(), totals.errorMessage()};
     return {};
 }
@@ -110,7 +113,13 @@ bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda
     // refused before any form opens. The host's datasets stay as they were; no coupon was
     // printed, so parameter 3 comes back empty.
     const zel::DataPacket sale = venda.data();
-    if (const zel::ErrorRecord refusal = zel::receiptRefusal(sale, zel::peripheralsInstalled());
+    const zel::DataPacket tipos = tiposRecebimento.data();
+    const zel::DataPacket clientesDados = clientes.data();
+    const zel::DataPacket consumidoresDados = consumidores.data();
+    const zel::DataPacket aliquotasDados = aliquotas.data();
+    if (const zel::ErrorRecord refusal =
+            zel::receiptRefusal({sale, clientesDados, consumidoresDados, aliquotasDados, tipos},
+                                zel::peripheralsInstalled(), UtilizaImpFis());
         !refusal.text.isEmpty()) {
         showError(refusal.code, refusal.text);
         boVendaOk = false;
@@ -124,14 +133,14 @@ bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda
     boIdCriado = true;
     TfrmRecebimento& form = *frmRecebimento;
 
-    form.cdsReceb.setData(tiposRecebimento.data());
+    form.cdsReceb.setData(tipos);
     form.cdsReceb.open();
     form.cdsVendaOk.setData(sale);
-    form.cdsAliqImpFis.setData(aliquotas.data());
+    form.cdsAliqImpFis.setData(aliquotasDados);
     form.cdsAliqImpFis.open();
-    form.cdsCliente.setData(clientes.data());
+    form.cdsCliente.setData(clientesDados);
     form.cdsCliente.open();
-    form.cdsConsumidor.setData(consumidores.data());
+    form.cdsConsumidor.setData(consumidoresDados);
     form.cdsConsumidor.open();
 
     // The sale is settled only by OK, which closes the form as accepted. A form closed any other

@@ -11,12 +11,13 @@
 class TfrmRecebimento;
 
 namespace zel {
-struct DataPacket;
+struct ReceiptTables;
 
 // Why a receipt cannot open: the catalogue key and the text the operator reads; both empty when
-// it can. Without installed peripheral services the form could neither open nor be left, and a
-// sale the opening computation refuses (OpeningTotals.h) cannot be totalled.
-ErrorRecord receiptRefusal(const DataPacket& sale, bool devicesInstalled);
+// it can. Without installed peripheral services the form could neither open nor be left, tables
+// without what the receipt reads would fail it half-way (ReceiptTables.h), and a sale the
+// opening computation refuses (OpeningTotals.h) cannot be totalled.
+ErrorRecord receiptRefusal(const ReceiptTables& tables, bool devicesInstalled, bool printsCoupon);
 } // namespace zel
 
 // The receipt unit's state: it lives as long as the module stays loaded.

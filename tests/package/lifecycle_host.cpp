@@ -8,6 +8,7 @@
 
 #include "dialogs/Dialogs.h"
 #include "fakes/RecordingPeripherals.h"
+#include "receipt/PaymentTypes.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -41,8 +42,10 @@ public:
 void fillSale(zel::DataSet& sale, double qt, double price)
 {
     QList<zel::FieldDef> fields;
-    for (const char* name :
-         {"QTPRODCOMVEN", "VRPRECCOMVEN", "VRDESCCOMVEN", "VRTXSERVICO", "VRCONSUMAMIN", "VRDESCOMANDA"})
+    for (const char* name : {"CDARVPROD", "NMPRODUTO", "IDPRODIMPFIS", "IDTPIMPOSFIS"})
+        fields.append(zel::FieldDef{name, zel::FieldType::String, 40, {}, {}, true});
+    for (const char* name : {"VRPEALIMPFIS", "QTPRODCOMVEN", "VRPRECCOMVEN", "VRDESCCOMVEN", "VRTXSERVICO",
+                             "VRCONSUMAMIN", "VRDESCOMANDA"})
         fields.append(zel::FieldDef{name, zel::FieldType::Float, 0, {}, {}, true});
     sale.setFieldDefs(fields);
     sale.createDataSet();
@@ -104,6 +107,12 @@ int main(int argc, char** argv)
 
     zel::DataSet venda, movimentos, clientes, consumidores, aliquotas, tipos;
     fillSale(venda, 2, 12.5);
+    zel::test::definePaymentTypes(tipos);
+    zel::test::addTipo(tipos, zel::test::TipoRow{});
+    aliquotas.setFieldDefs({zel::FieldDef{"CDALIQIMPFIS", zel::FieldType::String, 10, {}, {}, true},
+                            zel::FieldDef{"VRALIQIMPFIS", zel::FieldType::Float, 0, {}, {}, true},
+                            zel::FieldDef{"IDALIQIMPFIS", zel::FieldType::String, 1, {}, {}, true}});
+    aliquotas.createDataSet();
     QString nrVenda = QStringLiteral("7");
     const bool settled = recebimento(venda, movimentos, nrVenda, clientes, consumidores, aliquotas, tipos,
                                      QStringLiteral("RES"), QString(), QString(), QStringLiteral("1"));

@@ -52,27 +52,15 @@ void PaymentFixture::SetUp()
         tipos.fieldByName("CDINDICE").setString(QString::fromLatin1(kKinds[i].indice));
         tipos.post();
     }
-    QList<FieldDef> clientFields, consumerFields;
-    for (const char* name :
-         {"CDCLIENTE", "IDTPIJURCLIE", "NRINSJURCLIE", "CDEXCLIENTE", "NMRAZSOCCLIE", "NMFANTCLIE"})
-        clientFields.append(FieldDef{name, FieldType::String, 40});
-    for (const char* name : {"CDCLIENTE", "CDIDCONSUMID", "CDCONSUMIDOR", "CDEXCONSUMID", "NMCONSUMIDOR"})
-        consumerFields.append(FieldDef{name, FieldType::String, 40});
-    clientes.close();
-    clientes.setFieldDefs(clientFields);
-    clientes.createDataSet();
     clientes.append();
     const char* client[] = {"C1", "J", "11222333000181", "501", "Alfa Refeições Ltda", "Alfa"};
     for (int i = 0; i < 6; ++i)
-        clientes.fieldByName(clientFields[i].name).setString(QString::fromUtf8(client[i]));
+        clientes.fieldByName(clientes.fieldDefs()[i].name).setString(QString::fromUtf8(client[i]));
     clientes.post();
-    consumidores.close();
-    consumidores.setFieldDefs(consumerFields);
-    consumidores.createDataSet();
     consumidores.append();
     const char* consumer[] = {"C1", "9001", "11", "E11", "Ana"};
     for (int i = 0; i < 5; ++i)
-        consumidores.fieldByName(consumerFields[i].name).setString(QString::fromUtf8(consumer[i]));
+        consumidores.fieldByName(consumidores.fieldDefs()[i].name).setString(QString::fromUtf8(consumer[i]));
     consumidores.post();
 }
 

@@ -1,9 +1,13 @@
 #include "ReceiptFixture.h"
 
+#include "PaymentTypes.h"
+
 #include "zel/Pkg_zel.h"
 #include "receipt/Vrm_zel00000.h"
 
 #include "devices/Peripherals.h"
+
+#include <QSettings>
 
 namespace zel::test {
 
@@ -13,24 +17,45 @@ void ReceiptFixture::SetUp()
     devices = std::make_shared<RecordingPeripherals>();
     setPeripherals(devices);
 
-    QList<FieldDef> saleFields;
-    for (const char* name : {"QTPRODCOMVEN", "VRPRECCOMVEN", "VRDESCCOMVEN", "VRTXSERVICO", "VRCONSUMAMIN",
-                             "VRDESCOMANDA"})
-        saleFields.append(FieldDef{name, FieldType::Float, 0, {}, {}, true});
-    saleFields.prepend(FieldDef{"NMPRODUTO", FieldType::String, 40, {}, {}, true});
-    venda.setFieldDefs(saleFields);
+    // The receipt's settings come from an empty store of the test, never the machine's: the
+    // fiscal coupon is printed.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, settingsDir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, settingsDir.path());
+
+    venda.setFieldDefs(saleFields());
     venda.createDataSet();
 
-    clientes.setFieldDefs({FieldDef{"CDCLIENTE", FieldType::String, 21, {}, {}, true}});
+    QList<FieldDef> clientFields, consumerFields;
+    for (const char* name : {"CDCLIENTE", "IDTPIJURCLIE", "NRINSJURCLIE", "CDEXCLIENTE", "NMRAZSOCCLIE", "NMFANTCLIE"})
+        clientFields.append(FieldDef{name, FieldType::String, 40});
+    for (const char* name : {"CDCLIENTE", "CDIDCONSUMID", "CDCONSUMIDOR", "CDEXCONSUMID", "NMCONSUMIDOR"})
+        consumerFields.append(FieldDef{name, FieldType::String, 40});
+    clientes.setFieldDefs(clientFields);
     clientes.createDataSet();
-    consumidores.setFieldDefs({FieldDef{"CDCONSUMIDOR", FieldType::String, 21, {}, {}, true}});
+    consumidores.setFieldDefs(consumerFields);
     consumidores.createDataSet();
     aliquotas.setFieldDefs({FieldDef{"CDALIQIMPFIS", FieldType::String, 10, {}, {}, true},
                             FieldDef{"VRALIQIMPFIS", FieldType::Float, 0, {}, {}, true},
                             FieldDef{"IDALIQIMPFIS", FieldType::String, 1, {}, {}, true}});
     aliquotas.createDataSet();
-    tipos.setFieldDefs({FieldDef{"CDTIPORECE", FieldType::String, 3, {}, {}, true}});
-    tipos.createDataSet();
+    aliquotas.append(); // the rate of lines with no tax kind
+    aliquotas.fieldByName("CDALIQIMPFIS").setString("NN");
+    aliquotas.fieldByName("VRALIQIMPFIS").setFloat(0);
+    aliquotas.fieldByName("IDALIQIMPFIS").setString("N");
+    aliquotas.post();
+    definePaymentTypes(tipos);
+    addTipo(tipos, TipoRow{}); // cash on the first button
+}
+
+QList<FieldDef> ReceiptFixture::saleFields()
+{
+    QList<FieldDef> fields;
+    for (const char* name : {"CDARVPROD", "NMPRODUTO", "IDPRODIMPFIS", "IDTPIMPOSFIS"})
+        fields.append(FieldDef{name, FieldType::String, 40, {}, {}, true});
+    for (const char* name : {"VRPEALIMPFIS", "QTPRODCOMVEN", "VRPRECCOMVEN", "VRDESCCOMVEN", "VRTXSERVICO",
+                             "VRCONSUMAMIN", "VRDESCOMANDA"})
+        fields.append(FieldDef{name, FieldType::Float, 0, {}, {}, true});
+    return fields;
 }
 
 void ReceiptFixture::TearDown()

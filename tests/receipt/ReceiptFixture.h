@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 #include <memory>
 
 namespace zel::test {
@@ -19,6 +21,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    // The fields of a host's sale: the totals and what the fiscal coupon reads.
+    static QList<FieldDef> saleFields();
     // One product line: quantity, price, line discount, service fee, minimum consumption,
     // comanda discount.
     void addSaleLine(double qt, double preco, double desc = 0, double servico = 0, double consumacao = 0,
@@ -37,6 +41,7 @@ protected:
     DataSet tipos;
     QString nrVenda = QStringLiteral("12");
     QString figura;
+    QTemporaryDir settingsDir;
 
     std::shared_ptr<RecordingPeripherals> devices;
     ScopedScriptedDialogs dialogs;

@@ -1,6 +1,7 @@
 #include "PaymentTypes.h"
 #include "QStringPrinter.h"
 #include "receipt/ButtonGrid.h"
+#include "receipt/ReceiptTables.h"
 
 #include <gtest/gtest.h>
 
@@ -153,6 +154,35 @@ TEST_F(ButtonGrid, FacesSkipUnknownPositionsAndHiddenKindsAndTheLaterRowWins)
     EXPECT_FALSE(paymentButtonRow(tipos, 2, "01", "1").has_value());
     EXPECT_FALSE(paymentButtonRow(tipos, 1, "01", "2").has_value()) << "page compared as text";
     EXPECT_EQ(tipos.bookmark(), before);
+}
+
+// Which rows a touch can reach: each row alone beside a group button "03"; the receipt is
+// refused up front when none can.
+TEST_F(ButtonGrid, ReachableRowsAreThoseAGroupAndPageShow)
+{
+    const auto variant = [this](auto change) {
+        TipoRow r = row("001", "01");
+        change(r);
+        return r;
+    };
+    const std::pair<TipoRow, int> cases[] = {
+        {variant([](TipoRow&) {}), 1},
+        {variant([](TipoRow& r) { r.grupo = "03"; }), 1},
+        {variant([](TipoRow& r) { r.pagina = "2"; }), 1},
+        {variant([](TipoRow& r) { r.grupo = "02"; }), 0}, // no button for group 02
+        {variant([](TipoRow& r) { r.pagina = "01"; }), 0},
+        {variant([](TipoRow& r) { r.nrButton = "25"; }), 0},
+        {variant([](TipoRow& r) { r.cdfp.clear(); }), 0},
+        {variant([](TipoRow& r) { r.idTipo = "9"; }), 0},
+        {variant([](TipoRow& r) { r.tpButton = "6"; }), 0},
+    };
+    for (const auto& [tipo, reachable] : cases) {
+        definePaymentTypes(tipos);
+        addGrupo(tipos, "03", "Outros");
+        addTipo(tipos, tipo);
+        EXPECT_EQ(reachablePaymentButtons(tipos.data()), reachable)
+            << tipo.grupo.toStdString() << '/' << tipo.pagina.toStdString() << '/' << tipo.nrButton.toStdString();
+    }
 }
 
 } // namespace

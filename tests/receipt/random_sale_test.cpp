@@ -53,14 +53,8 @@ protected:
         sim = std::make_shared<SimulatedPeripherals>(config);
         setPeripherals(sim);
 
-        QList<FieldDef> fields;
-        for (const char* name : {"NMPRODUTO", "CDARVPROD", "IDPRODIMPFIS", "IDTPIMPOSFIS"})
-            fields.append(FieldDef{name, FieldType::String, 40, {}, {}, true});
-        for (const char* name : {"VRPEALIMPFIS", "QTPRODCOMVEN", "VRPRECCOMVEN", "VRDESCCOMVEN", "VRTXSERVICO",
-                                 "VRCONSUMAMIN", "VRDESCOMANDA"})
-            fields.append(FieldDef{name, FieldType::Float, 0, {}, {}, true});
         venda.close();
-        venda.setFieldDefs(fields);
+        venda.setFieldDefs(saleFields());
         venda.createDataSet();
         aliquotas.append();
         aliquotas.fieldByName("CDALIQIMPFIS").setString("T18");

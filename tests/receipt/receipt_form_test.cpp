@@ -1,3 +1,4 @@
+#include "PaymentTypes.h"
 #include "ReceiptFixture.h"
 
 #include "receipt/TfrmRecebimento.h"
@@ -96,7 +97,15 @@ TEST_F(ReceiptForm, ExitHandsBackTheMovementsRecordedSoFar)
               QStringList({"inContCuponsTEF := 0", "DisplayChar(\"<FF>\")"}));
 }
 
-enum class Unfit { PriceNotANumber, TotalsOverflow, NoDevices };
+enum class Unfit {
+    PriceNotANumber,
+    TotalsOverflow,
+    NoDevices,
+    TypesWithoutChangeType,
+    RatesWithoutKind,
+    ClientAccountWithoutClients,
+    NoButtonCanBeShown
+};
 
 struct RefusalCase {
     const char* why; // the test name
@@ -118,20 +127,58 @@ class ReceiptRefusal : public ReceiptFixture, public ::testing::WithParamInterfa
 TEST_P(ReceiptRefusal, NoFormOpensAndTheHostDataStaysAsItWas)
 {
     switch (GetParam().unfit) {
-    case Unfit::PriceNotANumber:
+    case Unfit::PriceNotANumber: {
+        QList<FieldDef> fields = saleFields();
+        for (FieldDef& field : fields)
+            if (field.name == "VRPRECCOMVEN")
+                field = FieldDef{"VRPRECCOMVEN", FieldType::String, 10, {}, {}, true};
         venda.close();
-        venda.setFieldDefs({FieldDef{"QTPRODCOMVEN", FieldType::Float, 0, {}, {}, true},
-                            FieldDef{"VRPRECCOMVEN", FieldType::String, 10, {}, {}, true},
-                            FieldDef{"VRDESCCOMVEN", FieldType::Float, 0, {}, {}, true},
-                            FieldDef{"VRTXSERVICO", FieldType::Float, 0, {}, {}, true},
-                            FieldDef{"VRCONSUMAMIN", FieldType::Float, 0, {}, {}, true},
-                            FieldDef{"VRDESCOMANDA", FieldType::Float, 0, {}, {}, true}});
+        venda.setFieldDefs(fields);
         venda.createDataSet();
         venda.append();
         venda.fieldByName("QTPRODCOMVEN").setFloat(1);
         venda.fieldByName("VRPRECCOMVEN").setString("abc");
         venda.post();
         break;
+    }
+    case Unfit::TypesWithoutChangeType: {
+        addSaleLine(1, 10);
+        QList<FieldDef> fields = tipos.fieldDefs();
+        fields.removeIf([](const FieldDef& f) { return f.name == "CDTIPOTROCO" || f.name == "NRORDTROCO"; });
+        tipos.close();
+        tipos.setFieldDefs(fields);
+        tipos.createDataSet();
+        break;
+    }
+    case Unfit::RatesWithoutKind:
+        addSaleLine(1, 10);
+        aliquotas.close();
+        aliquotas.setFieldDefs({FieldDef{"CDALIQIMPFIS", FieldType::String, 10, {}, {}, true}});
+        aliquotas.createDataSet();
+        break;
+    case Unfit::ClientAccountWithoutClients: {
+        addSaleLine(1, 10);
+        TipoRow conta;
+        conta.cd = "008";
+        conta.idTipo = "8";
+        conta.nrButton = "02";
+        addTipo(tipos, conta);
+        clientes.close();
+        clientes.setFieldDefs({FieldDef{"CDCLIENTE", FieldType::String, 21, {}, {}, true}});
+        clientes.createDataSet();
+        break;
+    }
+    case Unfit::NoButtonCanBeShown: {
+        addSaleLine(1, 10);
+        definePaymentTypes(tipos);
+        TipoRow row;
+        row.grupo = "02"; // a group without a button of its own
+        addTipo(tipos, row);
+        row.grupo = "01";
+        row.cdfp.clear(); // not a payment form of the printer
+        addTipo(tipos, row);
+        break;
+    }
     case Unfit::TotalsOverflow:
         addSaleLine(1e300, 1e300);
         break;
@@ -175,7 +222,21 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"TotalsOverflow", Unfit::TotalsOverflow, "TotalForaDeFaixa",
                     "O total da venda (quantidade × preço) é grande demais para ser recebido."},
         RefusalCase{"NoDevices", Unfit::NoDevices, "SemPerifericos",
-                    "Os periféricos não foram instalados pelo sistema. O recebimento não pode ser aberto."}),
+                    "Os periféricos não foram instalados pelo sistema. O recebimento não pode ser aberto."},
+        RefusalCase{"TypesWithoutChangeType", Unfit::TypesWithoutChangeType, "TabelaSemCampos",
+                    "A tabela de tipos de recebimento (parâmetro 7) não tem os campos de que o recebimento "
+                    "precisa: CDTIPOTROCO, NRORDTROCO. O recebimento não foi aberto."},
+        RefusalCase{"RatesWithoutKind", Unfit::RatesWithoutKind, "TabelaSemCampos",
+                    "A tabela de alíquotas (parâmetro 6) não tem os campos de que o recebimento precisa: "
+                    "VRALIQIMPFIS, IDALIQIMPFIS. O recebimento não foi aberto."},
+        RefusalCase{"ClientAccountWithoutClients", Unfit::ClientAccountWithoutClients, "TabelaSemCampos",
+                    "A tabela de clientes (parâmetro 4) não tem os campos de que o recebimento precisa: "
+                    "IDTPIJURCLIE, NRINSJURCLIE, CDEXCLIENTE, NMRAZSOCCLIE, NMFANTCLIE. O recebimento não foi "
+                    "aberto."},
+        RefusalCase{"NoButtonCanBeShown", Unfit::NoButtonCanBeShown, "TiposSemBotao",
+                    "Nenhum tipo de recebimento pode aparecer como botão: é preciso IDTPBUTTON \"5\", NRBUTTON de "
+                    "\"01\" a \"24\", NRBUTTONAUX de um grupo (\"01\" ou o NRBUTTON de um botão de grupo), "
+                    "NRPGCONFTELA \"1\", \"2\"... e CDFPIMPFIS preenchido. O recebimento não foi aberto."}),
     [](const auto& info) { return std::string(info.param.why); });
 
 // A host that calls Recebimento again while a receipt is open (from a timer) is refused with

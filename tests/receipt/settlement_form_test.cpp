@@ -32,15 +32,10 @@ protected:
         QSettings(QSettings::SystemScope, "KORVANA", "Sistemas Integrados Korvana")
             .setValue("Vormel/UtilizaImpFis", "1");
     }
-    // Every sale line carries comanda discount `descComanda`; the product fields the fiscal
-    // coupon reads are added, every line kept off the printer's items ("S").
+    // Every sale line carries comanda discount `descComanda`, every line kept off the
+    // printer's items ("S").
     void saleLinesWith(double descComanda)
     {
-        venda.close();
-        for (const char* name : {"IDPRODIMPFIS", "IDTPIMPOSFIS", "CDARVPROD"})
-            venda.addFieldDef(FieldDef{name, FieldType::String, 10, {}, {}, true});
-        venda.addFieldDef(FieldDef{"VRPEALIMPFIS", FieldType::Float, 0, {}, {}, true});
-        venda.open();
         addSaleLine(1, 20);
         for (venda.first(); !venda.eof(); venda.next()) {
             venda.edit();
