@@ -26,7 +26,7 @@ Reduction takeSaleValue(const QList<ChangeRow>& rows, double troco)
     Reduction reduction;
     reduction.resto = troco;
     for (const ChangeRow& row : rows) {
-        if (reduction.resto <= 0 || !row.cdTipoTroco.isEmpty()) {
+        if (reduction.resto <= 0 || !row.cdTipoTroco.isEmpty() || row.fixo) {
             reduction.values.append(row.valor);
         } else if (row.valor > reduction.resto) {
             reduction.values.append(Trunc2(row.valor - reduction.resto));

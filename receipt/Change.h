@@ -22,6 +22,7 @@ struct ChangeRow
     QString cdTipoRece;
     QString cdTipoTroco; // the payment type in which this payment gives change; empty: none
     double valor = 0;
+    bool fixo = false; // charged on a card through the TEF manager: never lowered here
 };
 
 // The first row that may give `troco`: it names a change type and is worth at least the change.
@@ -29,7 +30,8 @@ std::optional<int> rowGivingChange(const QList<ChangeRow>& rows, double troco);
 
 // "Take the sale value": the change is taken off the payments that give none, first row first.
 // A row worth more than what is left of the change is lowered by it; a row worth as much or
-// less is removed and its value taken off the change. Rows that give change are passed over.
+// less is removed and its value taken off the change. Rows that give change, and card rows the
+// TEF manager charged, are passed over.
 struct Reduction
 {
     // One per row, in order: the row's new value, or nothing when it goes.

@@ -56,7 +56,8 @@ QList<zel::ChangeRow> TfrmRecebimento::LinhasTroco()
     for (cdsMovCaixa.first(); !cdsMovCaixa.eof(); cdsMovCaixa.next())
         rows.append({cdsMovCaixa.fieldByName(QStringLiteral("CDTIPORECE")).asString(),
                      cdsMovCaixa.fieldByName(QStringLiteral("CDTIPOTROCO")).asString(),
-                     cdsMovCaixa.fieldByName(QStringLiteral("VRMOVIVEND")).asFloat()});
+                     cdsMovCaixa.fieldByName(QStringLiteral("VRMOVIVEND")).asFloat(),
+                     eCartaoTef(cdsMovCaixa.bookmark())});
     return rows;
 }
 

@@ -89,9 +89,19 @@ void TfrmRecebimento::tcbOkClick()
 // sees False. A payment entry waiting for a value ends without recording it.
 void TfrmRecebimento::tcbSairClick()
 {
-    if (boFechando || comandoBloqueado() || !liberaCupom(true))
+    if (boFechando || comandoBloqueado())
         return;
+    // Exit is always a way out. A coupon the printer will neither close nor cancel stays open
+    // there, and the next receipt cancels it before anything else.
+    if (couponStage() != CouponStage::Closed && !AbandonaCupom()) {
+        Vrm_zel00000::setCupomAberto(stNrCupom);
+        zel::dialogs().TouchMessageDlg(msgPadrao.Msg(QStringLiteral("CupomFicaAberto")).arg(stNrCupom),
+                                       zel::DialogType::Error, zel::DialogButtons::Ok);
+    } else if (!liberaCupom(true)) {
+        return;
+    }
     boConfirmaAuto = false;
+    DesfazCartoes(true);
     zel::Peripherals& devices = zel::peripherals();
     devices.setInContCuponsTEF(0);
     boDesistiu = true;
@@ -125,8 +135,22 @@ void TfrmRecebimento::tcbDescontoClick()
                             cdsDesconto.fieldByName(QStringLiteral("VALOR")).asFloat(), doVrTotal);
     if (!desconto)
         return;
-    doPcDesconto = desconto->percent;
+    // What cards were charged through the manager stays charged: a discount that would leave
+    // the sale below it is refused (Clear undoes the cards first).
+    zel::Cents cartoes = 0;
+    for (cdsMovCaixa.first(); !cdsMovCaixa.eof(); cdsMovCaixa.next())
+        if (eCartaoTef(cdsMovCaixa.bookmark()))
+            cartoes += zel::toCents(cdsMovCaixa.fieldByName(QStringLiteral("VRMOVIVEND")).asFloat());
+    const zel::Cents descontoAnterior = m_ledger.discount();
     m_ledger.setDiscount(zel::toCents(desconto->value));
+    if (cartoes > m_ledger.net()) {
+        m_ledger.setDiscount(descontoAnterior);
+        zel::dialogs().TouchMessageDlg(msgPadrao.Msg(QStringLiteral("DescontoAbaixoDoCartao"))
+                                           .arg(zel::formatCurrency(zel::fromCents(cartoes))),
+                                       zel::DialogType::Error, zel::DialogButtons::Ok);
+        return;
+    }
+    doPcDesconto = desconto->percent;
     for (const QString& linha :
          zel::discountLines(msgPadrao.Msg(QStringLiteral("Desconto")),
                             msgPadrao.Msg(QStringLiteral("Subtotal")), *desconto, doVrTotal))
@@ -149,11 +173,24 @@ void TfrmRecebimento::tcbClearClick()
     if (boFechando || comandoBloqueado() || m_entradaAtiva || !liberaCupom(true))
         return;
     boConfirmaAuto = false;
-    zel::peripherals().setInContCuponsTEF(0);
+    // Cards the manager would not undo stay, with their slips still to print.
+    DesfazCartoes(false);
+    int pendentes = 0;
+    for (const CartaoTef& cartao : std::as_const(m_cartoesTef))
+        pendentes += cartao.aprovacao.pending ? 1 : 0;
+    zel::peripherals().setInContCuponsTEF(pendentes);
 
     m_ui->memLista->clear();
-    cdsMovCaixa.close();
-    cdsMovCaixa.createDataSet();
+    for (cdsMovCaixa.first(); !cdsMovCaixa.eof();) {
+        if (eCartaoTef(cdsMovCaixa.bookmark())) {
+            zel::Linha(m_ui->memLista,
+                       zel::linhaPagamento(cdsMovCaixa.fieldByName(QStringLiteral("NMTIPORECE")).asString(),
+                                           cdsMovCaixa.fieldByName(QStringLiteral("VRMOVIVEND")).asFloat()));
+            cdsMovCaixa.next();
+        } else {
+            cdsMovCaixa.deleteRecord();
+        }
+    }
 
     m_ui->tcbOk->setEnabled(false);
     m_ui->tcbCNPJCPF->setEnabled(false);

@@ -3,12 +3,15 @@
 #include "dialogs/Dialogs.h"
 #include "receipt/CouponArgs.h"
 #include "receipt/Ledger.h"
+#include "receipt/PaymentMovement.h"
 #include "receipt/RunningList.h"
 #include "ui_TfrmRecebimento.h"
 #include "text/ErrorLog.h"
 #include "text/Money.h"
 #include "receipt/TfrmRecebimento.h"
 #include "receipt/Vrm_zel00000.h"
+
+#include <QSet>
 
 using zel::dialogs;
 using zel::peripherals;
@@ -202,6 +205,7 @@ bool TfrmRecebimento::AbandonaCupom()
     if (!peripherals().Cancela_Cupom(false, false, stNrCupom))
         return false;
     m_couponStage = CouponStage::None;
+    stNrCupom.clear(); // a cancelled coupon is no sale's number
     RestauraItensIgnorados();
     return true;
 }
@@ -254,10 +258,25 @@ bool TfrmRecebimento::FechaCupomVenda()
     a.vrDesconto = zel::fromCents(plano.closingDiscount);
     a.vrServico = doVrServico;
 
-    // The coupon's payment lines: each payment at its share of the coupon, none left at 0.
+    // The coupon's payment lines: each payment at its share of the coupon, none left at 0, and
+    // each card under its own payment form (two cards of one sale are two forms).
     zel::DataPacket linhas = cdsMovCaixa.data();
     const int tipoMov = linhas.fieldIndex(QStringLiteral("IDTIPOMOVIVE"));
     const int valor = linhas.fieldIndex(QStringLiteral("VRMOVIVEND"));
+    const QMap<QString, QString> formas = formasDosCartoes();
+    QSet<QString> formasUsadas;
+    const int tipo = linhas.fieldIndex(QStringLiteral("CDTIPORECE"));
+    const int nome = linhas.fieldIndex(QStringLiteral("NMTIPORECE"));
+    for (zel::Row& row : linhas.rows) {
+        const auto forma = formas.constFind(row.value(tipo).toString());
+        if (forma != formas.cend() && row.value(tipoMov).toString() == QLatin1String("E")) {
+            row[nome] = *forma;
+            formasUsadas.insert(*forma);
+        }
+    }
+    // One form for every card goes as the printer's card form too; with several each line
+    // carries its own.
+    a.formaPagto = formasUsadas.size() == 1 ? *formasUsadas.cbegin() : QString();
     int pagamento = 0;
     for (qsizetype i = 0; i < linhas.rows.size();) {
         zel::Row& row = linhas.rows[i];
@@ -332,4 +351,24 @@ void TfrmRecebimento::GravaDescontoEContraVale()
     cdsMovCaixa.setFiltered(false);
     cdsMovCaixa.clearFilter();
     cdsMovCaixa.first();
+}
+
+QMap<QString, QString> TfrmRecebimento::formasDosCartoes() const
+{
+    QMap<QString, QString> formas;
+    const zel::DataPacket tipos = cdsReceb.data();
+    const int codigo = tipos.fieldIndex(QStringLiteral("CDTIPORECE"));
+    const int tipo = tipos.fieldIndex(QStringLiteral("IDTIPORECE"));
+    const int nome = tipos.fieldIndex(QStringLiteral("NMTIPORECE"));
+    const int forma = tipos.fieldIndex(QStringLiteral("CDFPIMPFIS"));
+    if (codigo < 0 || tipo < 0)
+        return formas;
+    const bool porCodigo = peripherals().IdTipoImpFis() == 7;
+    for (const zel::Row& row : tipos.rows) {
+        if (!zel::isCardKind(row.value(tipo).toString()) || formas.contains(row.value(codigo).toString()))
+            continue;
+        const int campo = porCodigo ? forma : nome;
+        formas.insert(row.value(codigo).toString(), campo < 0 ? QString() : row.value(campo).toString());
+    }
+    return formas;
 }

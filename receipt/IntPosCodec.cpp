@@ -35,18 +35,17 @@ QString tefHeader(const QString& letter)
     return letter == QLatin1String("Q") ? QStringLiteral("CHQ") : QStringLiteral("CRT");
 }
 
-Result<QByteArray> encodeIntPosRequest(const QString& header, const QString& sequence, const QString& coupon,
-                                       const QString& amountCents)
+namespace {
+
+struct RequestField
 {
-    const struct
-    {
-        const char* key;
-        const char* nameKey;
-        const QString& value;
-    } fields[] = {{"000-000", "TefCampoOperacao", header},
-                  {"001-000", "TefCampoSequencia", sequence},
-                  {"002-000", "TefCampoCupom", coupon},
-                  {"003-000", "TefCampoValor", amountCents}};
+    const char* key;
+    const char* nameKey;
+    QString value;
+};
+
+Result<QByteArray> encodeFields(std::initializer_list<RequestField> fields)
+{
     QByteArray bytes;
     for (const auto& field : fields) {
         if (const QString why = unsafeValue(field.value); !why.isEmpty())
@@ -55,6 +54,35 @@ Result<QByteArray> encodeIntPosRequest(const QString& header, const QString& seq
     }
     bytes += kEndLine.toLatin1() + "\r\n";
     return bytes;
+}
+
+} // namespace
+
+Result<QByteArray> encodeIntPosRequest(const QString& header, const QString& sequence, const QString& coupon,
+                                       const QString& amountCents)
+{
+    return encodeFields({{"000-000", "TefCampoOperacao", header},
+                         {"001-000", "TefCampoSequencia", sequence},
+                         {"002-000", "TefCampoCupom", coupon},
+                         {"003-000", "TefCampoValor", amountCents}});
+}
+
+QString tefUndoHeader(const TefApproval& approval)
+{
+    return approval.pending ? QStringLiteral("NCN") : QStringLiteral("CNC");
+}
+
+Result<QByteArray> encodeTefUndoRequest(const TefApproval& approval, const QString& sequence)
+{
+    if (approval.pending)
+        return encodeFields({{"000-000", "TefCampoOperacao", tefUndoHeader(approval)},
+                             {"001-000", "TefCampoSequencia", sequence},
+                             {"027-000", "TefCampoSequencia", approval.sequence}});
+    return encodeFields({{"000-000", "TefCampoOperacao", tefUndoHeader(approval)},
+                         {"001-000", "TefCampoSequencia", sequence},
+                         {"003-000", "TefCampoValor", approval.amountCents},
+                         {"012-000", "TefCampoNsu", approval.nsu},
+                         {"027-000", "TefCampoSequencia", approval.sequence}});
 }
 
 Result<IntPosResponse> IntPosResponse::parse(const QByteArray& bytes)
@@ -160,6 +188,11 @@ TefVerdict decideTefResponse(const IntPosResponse& response, TefResponseKind kin
     if (!verdict.message.isEmpty())
         verdict.show = hasReceipt ? TefVerdict::Show::Notice : TefVerdict::Show::Dialog;
     return verdict;
+}
+
+bool tefUndoDone(const IntPosResponse& response, TefResponseKind kind)
+{
+    return kind == TefResponseKind::Ours && response.value(QStringLiteral("009-000")) == QLatin1String("0");
 }
 
 } // namespace zel

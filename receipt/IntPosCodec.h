@@ -25,6 +25,21 @@ QString tefHeader(const QString& letter);
 Result<QByteArray> encodeIntPosRequest(const QString& header, const QString& sequence, const QString& coupon,
                                        const QString& amountCents);
 
+// An approval given to this till, as its response named it.
+struct TefApproval
+{
+    QString sequence;    // 001-000 of the request
+    QString nsu;         // 012-000 of the response
+    QString amountCents; // 003-000 of the request
+    bool pending = false; // it has receipt lines: the manager waits for a confirmation (CNF)
+};
+
+// The request that undoes an approval: "NCN" (not confirmed) for a pending approval, "CNC"
+// (an administrative cancellation naming its amount and NSU) for one the manager took as
+// final. Under the new `sequence`; 027-000 names the approval's.
+Result<QByteArray> encodeTefUndoRequest(const TefApproval& approval, const QString& sequence);
+QString tefUndoHeader(const TefApproval& approval);
+
 class IntPosResponse
 {
 public:
@@ -88,5 +103,9 @@ struct TefVerdict
     Show show = Show::Nothing;
 };
 TefVerdict decideTefResponse(const IntPosResponse& response, TefResponseKind kind);
+
+// The answer to an undo: true when the manager says the approval is (now or already) undone
+// (009-000 "0" under the undo's header); the manager's message comes with it.
+bool tefUndoDone(const IntPosResponse& response, TefResponseKind kind);
 
 } // namespace zel

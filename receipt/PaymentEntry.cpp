@@ -1,5 +1,6 @@
 #include "devices/Peripherals.h"
 #include "dialogs/Dialogs.h"
+#include "receipt/Ledger.h"
 #include "receipt/PaymentMovement.h"
 #include "receipt/ReceiptSettings.h"
 #include "receipt/TefExchange.h"
@@ -75,9 +76,17 @@ void TfrmRecebimento::DoMenuRecebimentoClick(const QString& code, const QString&
             const bool card = zel::isCardKind(idTipo);
             if (!PedeValor(step, zel::formatFixed(doVrAPagar), card, isNone) || !LeValor(valor, true))
                 return;
+            // A card is never charged above what is due: a physical keyboard can type past the
+            // locked keypad, and what a card was charged is never taken back by the change step.
+            if (card && zel::toCents(valor) > m_ledger.due()) {
+                DesisteEntrada(msgPadrao.Msg(QStringLiteral("CartaoAcimaDoDevido"))
+                                   .arg(zel::formatCurrency(valor), zel::formatCurrency(doVrAPagar)));
+                return;
+            }
             const bool tef = card ? stUsaTEF == QLatin1String("S")
                                   : idTipo == zel::kind::cheque && stUsaTEFCheque == QLatin1String("S");
-            if (tef && !zel::ExecutaTEF(zel::tefLetterOfKind(idTipo), valor, stNrCupom)) {
+            zel::TefApproval aprovacao;
+            if (tef && !zel::ExecutaTEF(zel::tefLetterOfKind(idTipo), valor, stNrCupom, &aprovacao)) {
                 boDesistiu = true;
                 return;
             }
@@ -88,7 +97,9 @@ void TfrmRecebimento::DoMenuRecebimentoClick(const QString& code, const QString&
                 boConfirmaAuto = true;
                 InputStep = isNone;
             }
-            RegistraPagamento(valor, idTipo, cotacao);
+            const qint64 movimento = RegistraPagamento(valor, idTipo, cotacao);
+            if (tef && card)
+                GuardaCartao(aprovacao, movimento);
         } else if (idTipo == zel::kind::moeda) {
             if (!EntradaMoeda(valor, cotacao))
                 return;

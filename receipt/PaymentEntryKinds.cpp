@@ -94,7 +94,7 @@ bool TfrmRecebimento::EntradaConta(double& valor)
 }
 
 // The payment's movement row, its running-list line and the amounts with their labels.
-void TfrmRecebimento::RegistraPagamento(double valor, const QString& idTipo, double cotacao)
+qint64 TfrmRecebimento::RegistraPagamento(double valor, const QString& idTipo, double cotacao)
 {
     const auto text = [this](const char* field) {
         return cdsReceb.fieldByName(QString::fromLatin1(field)).asString();
@@ -116,8 +116,10 @@ void TfrmRecebimento::RegistraPagamento(double valor, const QString& idTipo, dou
     }
     zel::Linha(m_ui->memLista, zel::linhaPagamento(movimento.nmTipoRece, valor));
     zel::appendMovement(cdsMovCaixa, movimento);
+    const qint64 registrado = cdsMovCaixa.bookmark();
     SincronizaValores();
     MostraValores();
+    return registrado;
 }
 
 // Cheques under a fiscal printer: the cheque form recorded one movement per cheque and left

@@ -55,6 +55,14 @@ TMessages receiptMessages()
         QStringLiteral("SemPerifericos|Os periféricos não foram instalados pelo sistema. O recebimento não "
                        "pode ser aberto."),
         QStringLiteral("VendaSemCampo|A venda não tem o campo %1."),
+        QStringLiteral("CupomFicaAberto|A impressora não cancelou o cupom %1: ele fica aberto na impressora e "
+                       "será cancelado no início do próximo recebimento."),
+        QStringLiteral("CupomAnteriorAberto|O cupom %1 de um recebimento anterior continua aberto e a impressora "
+                       "não o cancelou. Resolva na impressora e tente de novo."),
+        QStringLiteral("DescontoAbaixoDoCartao|Com este desconto a venda ficaria abaixo do que já foi pago em "
+                       "cartão (%1). Para dar o desconto, desfaça os cartões com Limpar."),
+        QStringLiteral("CartaoAcimaDoDevido|O cartão não pode passar do valor a pagar: %1 digitado, %2 a pagar. "
+                       "Nada foi enviado ao cartão."),
         QStringLiteral("TabelaSemCampos|A tabela %1 não tem os campos de que o recebimento precisa: %2. O "
                        "recebimento não foi aberto."),
         QStringLiteral("TabelaVenda|da venda (parâmetro 1)"),

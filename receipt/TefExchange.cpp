@@ -9,6 +9,7 @@
 #include "text/Money.h"
 #include "toolkit/Waits.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -190,8 +191,10 @@ public:
         : m_devices(devices), m_letter(std::move(letter)), m_amount(amount), m_coupon(std::move(coupon))
     {
     }
+    explicit Exchange(Peripherals& devices) : m_devices(devices), m_amount(0) {}
 
-    bool run();
+    bool run(TefApproval* approval);
+    TefUndoResult undo(const TefApproval& approval);
 
 private:
     // What the wait does with the file it looked at.
@@ -201,13 +204,18 @@ private:
         Refuse,   // no response at all: move it away with a notice
         Answer,   // this exchange's finished response
         Stalled,  // this exchange's response, unfinished and unchanged for too long
+        TimedOut, // the wait's own limit passed with no answer (undo requests only)
     };
     struct Answer
     {
-        std::optional<IntPosResponse> response; // none: the response stalled
+        std::optional<IntPosResponse> response; // none: the response stalled or never came
         TefResponseKind kind = TefResponseKind::Failed;
         QString aside; // where a stalled response went
+        bool timedOut = false;
     };
+    // Writes the request whole (a temporary file renamed into place); false, with the error
+    // shown, when it cannot be written.
+    bool writeRequest(const QByteArray& request);
     Step judge(const ResponseProbe& probe) const;
     // The manager has this request: it removed the request file, or its status file names
     // this sequence.
@@ -231,9 +239,29 @@ private:
     QString m_respDir; // ends with "/"
     QString m_responsePath;
     QSet<QString> m_shown; // notices already given in this exchange
+    std::optional<QDeadlineTimer> m_deadline; // an undo waits this long at most
 };
 
-bool Exchange::run()
+// An undo's own failure: logged and kept for the host; the caller tells the operator.
+TefUndoResult undoFailure(TefUndo outcome, const QString& code, const QString& text)
+{
+    reportError(lcTef(), code, text);
+    return {outcome, text};
+}
+
+bool Exchange::writeRequest(const QByteArray& request)
+{
+    // Written aside and renamed into place: the manager never reads half a request.
+    QSaveFile file(m_requestPath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(request) != request.size() || !file.commit()) {
+        tefError(QStringLiteral("TefRequisicaoNaoGravada"),
+                 tefText("TefRequisicaoNaoGravada").arg(file.fileName(), file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+bool Exchange::run(TefApproval* approval)
 {
     // Rounding to cents keeps a NaN out as well.
     if (!(RoundDec(m_amount, 2) > 0.0 && m_amount < 1e13)) {
@@ -269,13 +297,8 @@ bool Exchange::run()
     std::optional<Answer> answer;
     {
         const TefWaitScreen screen(tefText("TefAguardando"));
-        // Written aside and renamed into place: the manager never reads half a request.
-        QSaveFile file(m_requestPath);
-        if (!file.open(QIODevice::WriteOnly) || file.write(*request) != request->size() || !file.commit()) {
-            tefError(QStringLiteral("TefRequisicaoNaoGravada"),
-                     tefText("TefRequisicaoNaoGravada").arg(file.fileName(), file.errorString()));
+        if (!writeRequest(*request))
             return false;
-        }
         if (!m_devices.CheckGPAtivo(m_header, m_sequence))
             return false;
         answer = awaitAnswer();
@@ -302,7 +325,61 @@ bool Exchange::run()
         m_devices.setInContCuponsTEF(m_devices.inContCuponsTEF() + 1);
     else
         deleteFiles();
+    if (verdict.approved && approval)
+        *approval = TefApproval{m_sequence, answer->response->value(QStringLiteral("012-000")), amountCents,
+                                verdict.keepFiles};
     return verdict.approved;
+}
+
+TefUndoResult Exchange::undo(const TefApproval& approval)
+{
+    const QString amount = formatCurrency(approval.amountCents.toLongLong() / 100.0);
+    if (!m_devices.CheckIntPosFiles() || !m_devices.CheckGPAtivo())
+        return undoFailure(TefUndo::NoAnswer, QStringLiteral("TefDesfazerInativo"),
+                           tefText("TefDesfazerInativo").arg(amount));
+    m_header = tefUndoHeader(approval);
+    m_sequence = m_devices.GetSequence();
+    if (m_sequence.trimmed().isEmpty())
+        return undoFailure(TefUndo::NoAnswer, QStringLiteral("TefSemSequencia"), tefText("TefSemSequencia"));
+    const QString dir = withSlash(m_devices.DirTef());
+    m_requestPath = dir + QStringLiteral("req/intpos.001");
+    m_respDir = dir + QStringLiteral("resp/");
+    m_responsePath = m_respDir + QStringLiteral("intpos.001");
+    const auto request = encodeTefUndoRequest(approval, m_sequence);
+    if (!request)
+        return undoFailure(TefUndo::Refused, request.errorCode(), request.errorMessage());
+    if (QFileInfo::exists(m_responsePath))
+        setAside();
+
+    std::optional<Answer> answer;
+    {
+        const TefWaitScreen screen(tefText("TefDesfazendo").arg(amount));
+        if (!writeRequest(*request))
+            return {TefUndo::NoAnswer, tefText("TefDesfazerInativo").arg(amount)};
+        m_deadline.emplace(std::chrono::milliseconds(tefUndoWait()));
+        if (m_devices.CheckGPAtivo(m_header, m_sequence))
+            answer = awaitAnswer();
+    }
+    if (!answer || !answer->response) {
+        // A request the manager never took is taken back, so that it cannot act on it later,
+        // behind the operator's back; one it took may still be carried out.
+        const bool retirada = !taken() && QFile::remove(m_requestPath);
+        deleteFiles();
+        return undoFailure(TefUndo::NoAnswer, QStringLiteral("TefDesfazerSemResposta"),
+                           tefText(retirada ? "TefDesfazerSemResposta" : "TefDesfazerIncerto")
+                               .arg(amount)
+                               .arg(moneyLocale().toString(
+                                   std::chrono::duration<double>(tefUndoWait()).count())));
+    }
+    const QString message = answer->response->value(QStringLiteral("030-000"));
+    deleteFiles();
+    if (!tefUndoDone(*answer->response, answer->kind))
+        return undoFailure(TefUndo::Refused, QStringLiteral("TefDesfazerRecusado"),
+                           tefText("TefDesfazerRecusado").arg(amount, message));
+    // The approval's own files (its slip) are not printed any more.
+    m_devices.DeleteIntPosFiles(m_respDir, approval.sequence);
+    qCInfo(lcTef).noquote() << m_header << m_sequence << "undid" << approval.sequence << message;
+    return {TefUndo::Undone, message};
 }
 
 bool Exchange::taken() const
@@ -349,6 +426,10 @@ Exchange::Answer Exchange::awaitAnswer()
     for (;;) {
         Step step = Step::Wait;
         waitWatching(m_respDir.chopped(1), [&] {
+            if (m_deadline && m_deadline->hasExpired()) {
+                step = Step::TimedOut;
+                return true;
+            }
             if (!probe.look())
                 return false;
             step = judge(probe);
@@ -356,6 +437,8 @@ Exchange::Answer Exchange::awaitAnswer()
                 probe.retryLater();
             return step != Step::Wait;
         });
+        if (step == Step::TimedOut)
+            return {std::nullopt, TefResponseKind::Failed, QString(), true};
         const QString aside = setAside();
         if (step == Step::Answer) {
             // This exchange's answer counts even when it could not be moved: it was read whole.
@@ -414,7 +497,34 @@ std::chrono::milliseconds setTefStallPeriod(std::chrono::milliseconds period)
     return std::exchange(g_stallPeriod, period);
 }
 
-bool ExecutaTEF(const QString& letter, double amount, const QString& nrCupom)
+std::chrono::milliseconds g_undoWait{20000};
+
+std::chrono::milliseconds tefUndoWait()
+{
+    return g_undoWait;
+}
+
+std::chrono::milliseconds setTefUndoWait(std::chrono::milliseconds period)
+{
+    return std::exchange(g_undoWait, period);
+}
+
+TefUndoResult DesfazTEF(const TefApproval& approval)
+{
+    if (g_running) {
+        tefError(QStringLiteral("TefEmAndamento"), tefText("TefEmAndamento"));
+        return {TefUndo::NoAnswer, tefText("TefEmAndamento")};
+    }
+    g_running = true;
+    struct Done
+    {
+        ~Done() { g_running = false; }
+    } done;
+    Exchange exchange(peripherals());
+    return exchange.undo(approval);
+}
+
+bool ExecutaTEF(const QString& letter, double amount, const QString& nrCupom, TefApproval* approval)
 {
     // The request and response names are fixed: a second exchange would overwrite the first.
     if (g_running) {
@@ -427,7 +537,7 @@ bool ExecutaTEF(const QString& letter, double amount, const QString& nrCupom)
         ~Done() { g_running = false; }
     } done;
     Exchange exchange(peripherals(), letter, amount, nrCupom);
-    return exchange.run();
+    return exchange.run(approval);
 }
 
 } // namespace zel

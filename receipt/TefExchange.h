@@ -1,5 +1,7 @@
 #pragma once
 
+#include "receipt/IntPosCodec.h"
+
 #include <QString>
 #include <chrono>
 
@@ -40,7 +42,32 @@ namespace zel {
 // True when the payment may be recorded. A test build's time limit on waits (WaitTimeout)
 // and a missing peripheral installation (PeripheralsMissing) leave as exceptions, for the
 // form's error barrier.
-bool ExecutaTEF(const QString& letter, double amount, const QString& nrCupom);
+// An approval fills `approval` (when given) with what undoing it needs.
+bool ExecutaTEF(const QString& letter, double amount, const QString& nrCupom, TefApproval* approval = nullptr);
+
+// How an undo of an approval ended.
+enum class TefUndo {
+    Undone,   // the manager says the approval is undone: the customer is not charged
+    Refused,  // the manager answered that it cannot undo it: the charge stands
+    NoAnswer, // no answer within tefUndoWait(): the charge may stand
+};
+struct TefUndoResult
+{
+    TefUndo outcome = TefUndo::NoAnswer;
+    QString message; // the manager's message, or why there was no answer (catalogue text)
+};
+
+// Undoes an approval this till was given: "NCN" for a pending one, an administrative
+// cancellation ("CNC", naming its amount and NSU) for one the manager took as final. The
+// receipt form's title says what is being undone for as long as it waits, at most
+// tefUndoWait(); a request the manager has not taken by then is withdrawn. On Undone the
+// approval's files are removed. Failures are logged and kept for the host (LastError); the
+// caller tells the operator.
+TefUndoResult DesfazTEF(const TefApproval& approval);
+
+// How long an undo waits for the manager: 20 s. Tests shorten it; returns the one it replaces.
+std::chrono::milliseconds tefUndoWait();
+std::chrono::milliseconds setTefUndoWait(std::chrono::milliseconds period);
 
 // True from the start of ExecutaTEF to its return.
 bool tefExchangeRunning();

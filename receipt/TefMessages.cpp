@@ -20,6 +20,21 @@ const TMessages& tefMessages()
         QStringLiteral("TefSemSequencia|O contador de transações TEF não pode ser gravado: nenhuma "
                        "requisição foi enviada. Verifique o diretório do TEF."),
         QStringLiteral("TefAguardando|Aguardando o gerenciador TEF..."),
+        QStringLiteral("TefCampoNsu|o NSU"),
+        QStringLiteral("TefDesfazendo|Desfazendo o cartão de %1..."),
+        QStringLiteral("TefDesfazerInativo|O gerenciador TEF não está ativo: o cartão de %1 não foi desfeito."),
+        QStringLiteral("TefDesfazerSemResposta|O gerenciador TEF não respondeu em %2 segundos: o cartão de %1 "
+                       "não foi desfeito."),
+        QStringLiteral("TefDesfazerIncerto|O gerenciador TEF recebeu o pedido mas não respondeu em %2 segundos: "
+                       "o cartão de %1 pode não ter sido desfeito. Confira no gerenciador."),
+        QStringLiteral("TefDesfazerRecusado|O gerenciador TEF não desfez o cartão de %1: %2"),
+        QStringLiteral("TefCartaoMantido|O pagamento continua registrado neste recebimento."),
+        QStringLiteral("TefCartaoParaDepois|O pagamento volta ao sistema com o recebimento e o cartão será "
+                       "desfeito ao abrir o próximo recebimento."),
+        QStringLiteral("TefAnterioresMantidos|Cartões de um recebimento interrompido continuam pendentes e "
+                       "serão desfeitos no próximo recebimento:"),
+        QStringLiteral("TefDiarioIlegivel|O registro dos cartões do recebimento (%1) não pode ser lido: %2."),
+        QStringLiteral("TefDiarioNaoGravado|O registro dos cartões do recebimento (%1) não pode ser gravado: %2."),
         QStringLiteral("TefRespostaIlegivel|A resposta do TEF (%1) não pode ser lida: %2. A espera continua."),
         QStringLiteral("TefRespostaRecusada|Um arquivo de resposta do TEF foi recusado: %1. Ele foi guardado "
                        "como %2 e a espera pela resposta continua."),

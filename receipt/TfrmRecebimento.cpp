@@ -233,4 +233,7 @@ void TfrmRecebimento::FormActivate()
     MontaBotoes(stGrupo, QString::number(NrPagina));
     dtMovFiscal = QDateTime(zel::peripherals().DataMoviFiscal(), QTime(0, 0));
     Vrm_zel00000::boIdCriado = false;
+    // Cards an earlier receipt left to undo go first, once the form is on screen.
+    if (!m_pendentesAnteriores.isEmpty())
+        QMetaObject::invokeMethod(this, &TfrmRecebimento::DesfazPendentesAnteriores, Qt::QueuedConnection);
 }

@@ -2,11 +2,13 @@
 
 #include "dataset/DataSet.h"
 #include "receipt/InputStep.h"
+#include "receipt/IntPosCodec.h"
 #include "receipt/Ledger.h"
 #include "text/Messages.h"
 #include "toolkit/TouchForm.h"
 
 #include <QDateTime>
+#include <QMap>
 #include <QPixmap>
 #include <functional>
 #include <memory>
@@ -177,6 +179,15 @@ public:
     };
     CouponStage couponStage() const { return m_couponStage; }
 
+    // The TEF card approvals (TefCards.cpp). CarregaDiarioTef reads what earlier receipts left
+    // to undo, at the start of a receipt. DesfazCartoes undoes this receipt's approvals and
+    // drops the movement of each one undone; one the manager does not undo keeps its movement
+    // and is named to the operator (when `saindo`, it is undone at the next receipt's start).
+    // True when none is left. EncerraCartoes: the sale is settled, its approvals stand.
+    void CarregaDiarioTef();
+    bool DesfazCartoes(bool saindo);
+    void EncerraCartoes();
+
 protected:
     void FormKeyPress(QChar key) override;
     void FormKeyDown(QKeyEvent* event) override;
@@ -186,6 +197,9 @@ private:
     bool EnviaItens(bool& itensVistos);
     bool FechaCupomVenda();
     void GravaDescontoEContraVale();
+    // Card payment types → the name of their payment form on the coupon: the printer's code
+    // (CDFPIMPFIS) for printers of kind 7, else the type's name.
+    QMap<QString, QString> formasDosCartoes() const;
     CouponStage m_couponStage = CouponStage::None;
     QList<qint64> m_itensIgnorados; // sale lines left off the open coupon, deleted when it closes
     QList<int> m_linhasIgnoradas;   // the same lines, by their place in the ledger
@@ -214,7 +228,7 @@ private:
     void DesisteEntrada(const QString& motivo);
     bool EntradaMoeda(double& valor, double& cotacao);
     bool EntradaConta(double& valor);
-    void RegistraPagamento(double valor, const QString& idTipo, double cotacao);
+    qint64 RegistraPagamento(double valor, const QString& idTipo, double cotacao);
     void AplicaParcelas();
     void MostraResumo();
     bool m_entradaAtiva = false; // a payment entry is running
@@ -232,6 +246,22 @@ private:
     void RetiraTroco();
     void FechaPagamento(bool confirmaAuto);
     void ConfirmaAutomatico();
+
+    // Card payments approved by the TEF manager (TefCards.cpp). Each approval stays with its
+    // movement and in the TEF folder's journal until the sale is settled; Clear, Exit and a
+    // form closed from outside undo them with the manager, and a movement goes only once its
+    // approval is undone.
+    struct CartaoTef
+    {
+        zel::TefApproval aprovacao;
+        qint64 movimento = 0; // bookmark of its row in cdsMovCaixa
+    };
+    void GuardaCartao(const zel::TefApproval& aprovacao, qint64 movimento);
+    void GravaDiarioTef();
+    void DesfazPendentesAnteriores();
+    bool eCartaoTef(qint64 movimento) const;
+    QList<CartaoTef> m_cartoesTef;
+    QList<zel::TefApproval> m_pendentesAnteriores; // left by receipts that ended without undoing them
 
     std::unique_ptr<Ui::TfrmRecebimento> m_ui;
 };

@@ -13,6 +13,8 @@
 #include <QGuiApplication>
 #include <QSettings>
 
+#include <optional>
+
 namespace Vrm_zel00000 {
 extern "C" {
 TfrmRecebimento* frmRecebimento = nullptr;
@@ -23,6 +25,20 @@ QString StnrVenda;
 QString IdTipoSis;
 QString stFigura;
 QString stIdImpCupFis;
+}
+
+namespace {
+std::optional<QString> g_cupomAberto;
+}
+
+void setCupomAberto(const QString& numero)
+{
+    g_cupomAberto = numero;
+}
+
+QString cupomAberto()
+{
+    return g_cupomAberto.value_or(QString());
 }
 
 void Initialization()
@@ -127,6 +143,19 @@ bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda
         return false;
     }
 
+    // A coupon an abandoned receipt could not cancel is cancelled before this sale starts; while
+    // the printer refuses, no receipt opens.
+    if (g_cupomAberto) {
+        if (!zel::peripherals().Cancela_Cupom(false, false, *g_cupomAberto)) {
+            showError(QStringLiteral("CupomAnteriorAberto"),
+                      zel::receiptMessages().Msg(QStringLiteral("CupomAnteriorAberto")).arg(*g_cupomAberto));
+            boVendaOk = false;
+            nrVenda.clear();
+            return false;
+        }
+        g_cupomAberto.reset();
+    }
+
     WaitCursor cursor;
     delete frmRecebimento; // the form of the previous receipt
     frmRecebimento = new TfrmRecebimento();
@@ -142,15 +171,21 @@ bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda
     form.cdsCliente.open();
     form.cdsConsumidor.setData(consumidoresDados);
     form.cdsConsumidor.open();
+    form.CarregaDiarioTef();
 
     // The sale is settled only by OK, which closes the form as accepted. A form closed any other
     // way (Exit, or from outside the module) hands back what it recorded as not settled.
-    if (form.exec() != QDialog::Accepted)
+    if (form.exec() == QDialog::Accepted) {
+        form.EncerraCartoes();
+    } else {
         boVendaOk = false;
+        form.DesfazCartoes(true); // a form closed from outside: Exit has done it otherwise
+    }
 
     movimentos.setData(form.cdsMovCaixa.data());
     venda.setData(form.cdsVendaOk.data());
-    nrVenda = form.stNrCupom;
+    // Only a sale coupon the printer closed has a number to hand back.
+    nrVenda = form.couponStage() == TfrmRecebimento::CouponStage::Closed ? form.stNrCupom : QString();
     return boVendaOk;
 }
 

@@ -34,4 +34,8 @@ ZEL_EXPORT extern QString stIdImpCupFis; // printer-model code
 }
 void Initialization();
 void Finalization();
+// The number of a coupon an abandoned receipt left open on the printer (it refused to cancel
+// it); empty when none. The next receipt cancels it first.
+void setCupomAberto(const QString& numero);
+QString cupomAberto();
 } // namespace Vrm_zel00000

@@ -100,10 +100,15 @@ TEST(DataFileProcesses, KilledAtRandomMomentsKeepsEveryCommittedRow)
         QProcess p;
         p.start(QStringLiteral(ZEL_DATAFILE_HELPER), {"commit", path, tag, "1000"});
         ASSERT_TRUE(p.waitForStarted());
+        // The random moment is counted from the first save that returned, not from the start:
+        // on a loaded machine a process may take longer to start than any delay.
+        QByteArray output;
+        zel::test::awaitOutput(p, output, "\n");
         QThread::msleep(delayMs(random));
         p.kill();
         ASSERT_TRUE(zel::test::ended(p));
-        const QList<QByteArray> lines = p.readAllStandardOutput().split('\n');
+        output += p.readAllStandardOutput();
+        const QList<QByteArray> lines = output.split('\n');
         int n = 0;
         for (const QByteArray& line : lines)
             if (!line.isEmpty()) {

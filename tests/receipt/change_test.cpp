@@ -57,6 +57,9 @@ TEST(TakeSaleValue, LowersOrRemovesThePaymentsThatGiveNoChange)
         {{{"006", "", 15}, {"002", "", 60}}, 20, {std::nullopt, 55.0}, 0},
         {{{"006", "", 20}, {"002", "", 60}}, 20, {std::nullopt, 60.0}, 0},
         {{{"001", "001", 10}, {"006", "", 5}}, 12.5, {10.0, std::nullopt}, 7.5},
+        // A card the TEF manager charged is never lowered: the change comes off the others.
+        {{{"002", "", 60, true}, {"006", "", 60}}, 20, {60.0, 40.0}, 0},
+        {{{"002", "", 60, true}}, 20, {60.0}, 20},
     };
     for (const Case& c : cases) {
         const Reduction r = takeSaleValue(c.rows, c.troco);

@@ -52,7 +52,7 @@ TEST_F(Coupon, SendsItemsSurchargeAndClosingInOrder)
              "CdAliq := \" \"", "CdAliq := \"NN\"",
              "VendaItem(\"12\", \"D\", \"003\", \"Produto 003\", \"NN\", 0.5, 4, 1.5)", "CdAliq := \" \"",
              "CdAliq := \"FF\"", "Cupom_Conferencia(\"12\", \"A\", 0, 5)", "AbreCupomRes(\"12\", \"\")",
-             "FechaCupom(false, true, 2, 0, 5, \"\", false, \"\", DataSet[1], DataSet[2], \"\", "
+             "FechaCupom(false, true, 2, 0, 5, \"\", false, \"\", DataSet[1], DataSet[4], \"\", "
              "\"\", \"\", \"\", \"\", \"\")"}));
     EXPECT_EQ(form->stNrCupom, QString("000045"));
     EXPECT_EQ(saleColumn("VRDESCOMANDA"), QStringList({"2", "2", "2", "2"}));

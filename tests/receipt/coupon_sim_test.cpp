@@ -88,4 +88,29 @@ TEST_F(CouponOnSimulator, ChargesBeyondTheProductsReachTheCoupon)
     }
 }
 
+// Two cards of one sale: each payment line names its own payment form, the type's name or,
+// for printers of kind 7, its form code.
+TEST_F(CouponOnSimulator, EachCardPrintsUnderItsOwnPaymentForm)
+{
+    for (const auto& [kind, credit, debit] :
+         {std::tuple{1, "CREDITO", "DEBITO"}, std::tuple{7, "03", "04"}}) {
+        SCOPED_TRACE(kind);
+        TearDown();
+        SetUp();
+        QTemporaryDir dir;
+        SimulatorConfig config;
+        config.stateDir = dir.path() + "/";
+        auto sim = std::make_shared<SimulatedPeripherals>(config);
+        sim->setIdTipoImpFis(kind);
+        setPeripherals(sim);
+        line("001", "T", 1, 100);
+        movement("E", "001", 40);
+        movement("E", "002", 60);
+        ASSERT_TRUE(print());
+        const QString journal = sim->fiscalPrinter().journalText();
+        for (const QString& expected : {QString(credit) + " ", QString(debit) + " "})
+            EXPECT_TRUE(journal.contains(expected)) << expected.toStdString() << journal.toStdString();
+    }
+}
+
 } // namespace

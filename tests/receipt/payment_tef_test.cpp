@@ -4,11 +4,16 @@
 #include "PaymentFixture.h"
 #include "QStringPrinter.h"
 #include "SimulatedPeripherals.h"
+#include "receipt/TefExchange.h"
 #include "receipt/TfrmRecebimento.h"
 #include "receipt/Vrm_zel00000.h"
 #include "text/Money.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include "support/Eventually.h"
 #include <QFile>
 #include <QLabel>
@@ -49,9 +54,20 @@ protected:
         simulated = std::make_shared<SimulatedPeripherals>(config.value());
         setPeripherals(simulated);
 
+        startManager(kRules);
+    }
+
+    void TearDown() override
+    {
+        stopManager();
+        PaymentFixture::TearDown();
+    }
+
+    void startManager(const char* rulesJson)
+    {
         QFile rules(dataDir.filePath("rules.json"));
         ASSERT_TRUE(rules.open(QIODevice::WriteOnly)) << rules.errorString().toStdString();
-        ASSERT_GT(rules.write(kRules), 0);
+        ASSERT_GT(rules.write(rulesJson), 0);
         rules.close();
         manager.setProcessChannelMode(QProcess::MergedChannels);
         manager.start(ZEL_TEF_MANAGER_SIM, {"--dir", simulated->DirTef(), "--rules", rules.fileName()});
@@ -59,12 +75,24 @@ protected:
         QByteArray seen;
         ASSERT_TRUE(test::awaitOutput(manager, seen, "watching")) << seen.toStdString();
     }
-
-    void TearDown() override
+    void stopManager()
     {
+        if (manager.state() == QProcess::NotRunning)
+            return;
         manager.terminate();
         EXPECT_TRUE(test::ended(manager));
-        PaymentFixture::TearDown();
+    }
+
+    // The state the manager lists for its approval of `cents`; empty when it lists none.
+    QString approvalState(const QString& cents)
+    {
+        QFile file(QDir(simulated->DirTef()).filePath("tef-approvals.json"));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        for (const QJsonValue& a : QJsonDocument::fromJson(file.readAll()).object().value("approvals").toArray())
+            if (a.toObject().value("amount").toString() == cents)
+                return a.toObject().value("state").toString();
+        return {};
     }
 
     std::shared_ptr<SimulatedPeripherals> simulated;
@@ -86,6 +114,7 @@ TEST_F(PaymentTef, ApprovedIsRecordedDeclinedLeavesNoTrace)
          {Case{"02", "30", "aprovada", {"002 30.00"}, 70}, Case{"03", "40", "Saldo insuficiente", {}, 100}}) {
         SCOPED_TRACE(c.button);
         QString state;
+        QStringList recorded; // before the close, which undoes an approved card
         Operator& o = operatorForNextReceipt();
         o.click(QStringLiteral("tcbBalcao%1").arg(c.button));
         if (*c.typed)
@@ -96,13 +125,15 @@ TEST_F(PaymentTef, ApprovedIsRecordedDeclinedLeavesNoTrace)
         o.run([&] {
             for (const char* name : {"tcbSair", "tcbClear", "tcbDesconto", "tcbOk", "tcb1"})
                 state += form()->findChild<QWidget*>(name)->testAttribute(Qt::WA_ForceDisabled) ? u'0' : u'1';
+            movimentos.setData(form()->cdsMovCaixa.data()); // handed back at the end anyway
+            recorded = movementSummary();
         });
         closeReceipt(o);
         dialogs->expectMessageDlg(mrOk, c.message);
         receber();
         ASSERT_TRUE(op->finished());
         EXPECT_EQ(form()->stUsaTEF, "S");
-        EXPECT_EQ(movementSummary(), c.movements);
+        EXPECT_EQ(recorded, c.movements);
         EXPECT_DOUBLE_EQ(form()->doVrAPagar, c.aPagar);
         EXPECT_EQ(form()->findChild<QPlainTextEdit*>("memLista")->toPlainText().isEmpty(),
                   c.movements.isEmpty());
@@ -111,6 +142,89 @@ TEST_F(PaymentTef, ApprovedIsRecordedDeclinedLeavesNoTrace)
         // be covered.
         EXPECT_EQ(state, "11101");
     }
+}
+
+// Approvals: 20,00 with a slip (pending until the coupon confirms it), anything else final;
+// cancellations of 31,00 refused, of 32,00 never answered.
+const char* kUndoRules = R"({
+  "default": {"action": "approve", "receipt": []},
+  "rules": [
+    {"header": "CRT", "amount": 2000, "action": "approve"},
+    {"header": "CNC", "amount": 3100, "action": "decline", "message": "Cancelamento negado"},
+    {"header": "CNC", "amount": 3200, "action": "silent"}
+  ]
+})";
+
+// A card the manager approved leaves the receipt only once the manager has undone it: NCN for a
+// pending approval, an administrative cancellation for a final one. One it does not undo stays
+// recorded, and the operator is told why.
+TEST_F(PaymentTef, ClearExitOrCloseUndoTheCardOrKeepItAndSayWhy)
+{
+    stopManager();
+    ASSERT_NO_FATAL_FAILURE(startManager(kUndoRules));
+    const auto previousWait = setTefUndoWait(std::chrono::milliseconds(1500));
+    struct Case
+    {
+        const char* typed;
+        const char* command; // tcbClear, tcbSair, or "" for a form closed from outside
+        const char* message; // the operator is told this; "" nothing
+        QStringList movements;
+        const char* state; // the manager's approval afterwards
+    };
+    const Case cases[] = {
+        {"20", "tcbClear", "", {}, "undone"},
+        {"30", "tcbClear", "", {}, "cancelled"},
+        {"33", "", "", {}, "cancelled"},
+        {"31", "tcbClear", "Cancelamento negado", {"002 31.00"}, "confirmed"},
+        {"32", "tcbSair", "não respondeu", {"002 32.00"}, "confirmed"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        Operator& o = operatorForNextReceipt();
+        o.click("tcbBalcao02").type(c.typed).click("tcbEnter");
+        o.waitUntil([] { return !form()->boMenuOcupado; }, "the end of the payment entry");
+        if (*c.command)
+            o.click(c.command);
+        if (QString(c.command) != "tcbSair")
+            closeReceipt(o);
+        if (QString(c.typed) == "20")
+            dialogs->expectMessage("aprovada"); // shown while its slip would print
+        else
+            dialogs->expectMessageDlg(mrOk, "aprovada");
+        if (*c.message)
+            dialogs->expectMessageDlg(mrOk, c.message);
+        EXPECT_FALSE(receber());
+        ASSERT_TRUE(op->finished());
+        EXPECT_EQ(movementSummary(), c.movements);
+        EXPECT_EQ(approvalState(QString(c.typed) + "00"), c.state);
+    }
+    // The receipt that could not undo 32,00 left it for the next one, which undoes it first.
+    // (The manager takes the cancellation now: its rules file has no rule for it any more.)
+    stopManager();
+    ASSERT_NO_FATAL_FAILURE(startManager(R"({"default": {"action": "approve", "receipt": []}})"));
+    const QString journal = QDir(simulated->DirTef()).filePath("recebimento-tef.json");
+    ASSERT_TRUE(QFile::exists(journal));
+    operatorForNextReceipt()
+        .waitUntil([&] { return !QFile::exists(journal); }, "the cards left over undone")
+        .waitUntil([] { return !form()->boMenuOcupado; }, "the payment types free again")
+        .click("tcbSair");
+    EXPECT_FALSE(receber());
+    EXPECT_EQ(approvalState("3200"), "cancelled");
+    setTefUndoWait(previousWait);
+}
+
+// A card is never requested above what is due, even typed on a physical keyboard past the
+// locked keypad.
+TEST_F(PaymentTef, CardAboveTheAmountDueIsRefusedBeforeTheManager)
+{
+    Operator& o = operatorForNextReceipt();
+    o.click("tcbBalcao02").type("300").click("tcbEnter");
+    o.waitUntil([] { return !form()->boMenuOcupado; }, "the end of the payment entry");
+    closeReceipt(o);
+    dialogs->expectMessageDlg(mrOk, "não pode passar do valor a pagar");
+    EXPECT_FALSE(receber());
+    EXPECT_TRUE(movementSummary().isEmpty());
+    EXPECT_EQ(approvalState("30000"), "");
 }
 
 } // namespace

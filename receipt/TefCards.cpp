@@ -1,0 +1,123 @@
+#include "devices/Peripherals.h"
+#include "dialogs/Dialogs.h"
+#include "receipt/RunningList.h"
+#include "receipt/TefExchange.h"
+#include "receipt/TefJournal.h"
+#include "receipt/TefMessages.h"
+#include "receipt/TfrmRecebimento.h"
+#include "text/ErrorLog.h"
+#include "ui_TfrmRecebimento.h"
+
+#include <QScopeGuard>
+
+namespace {
+
+QString journalPath()
+{
+    return zel::tefJournalPath(zel::peripherals().DirTef());
+}
+
+} // namespace
+
+void TfrmRecebimento::CarregaDiarioTef()
+{
+    if (zel::peripherals().DirTef().isEmpty())
+        return;
+    const auto lido = zel::readTefJournal(journalPath());
+    if (!lido) {
+        zel::reportError(lcTef(), lido.errorCode(), lido.errorMessage());
+        zel::dialogs().TouchMessageDlg(lido.errorMessage(), zel::DialogType::Error, zel::DialogButtons::Ok);
+        return;
+    }
+    m_pendentesAnteriores = *lido;
+}
+
+void TfrmRecebimento::GuardaCartao(const zel::TefApproval& aprovacao, qint64 movimento)
+{
+    m_cartoesTef.append({aprovacao, movimento});
+    GravaDiarioTef();
+}
+
+void TfrmRecebimento::GravaDiarioTef()
+{
+    QList<zel::TefApproval> lista = m_pendentesAnteriores;
+    for (const CartaoTef& cartao : std::as_const(m_cartoesTef))
+        lista.append(cartao.aprovacao);
+    if (const zel::Status gravado = zel::writeTefJournal(journalPath(), lista); !gravado)
+        zel::reportError(lcTef(), gravado.errorCode(), gravado.errorMessage());
+}
+
+bool TfrmRecebimento::eCartaoTef(qint64 movimento) const
+{
+    return std::any_of(m_cartoesTef.cbegin(), m_cartoesTef.cend(),
+                       [movimento](const CartaoTef& cartao) { return cartao.movimento == movimento; });
+}
+
+bool TfrmRecebimento::DesfazCartoes(bool saindo)
+{
+    if (m_cartoesTef.isEmpty())
+        return true;
+    QStringList motivos;
+    QList<CartaoTef> mantidos;
+    for (const CartaoTef& cartao : std::as_const(m_cartoesTef)) {
+        const zel::TefUndoResult desfeito = zel::DesfazTEF(cartao.aprovacao);
+        if (desfeito.outcome == zel::TefUndo::Undone) {
+            if (cdsMovCaixa.gotoBookmark(cartao.movimento))
+                cdsMovCaixa.deleteRecord();
+        } else {
+            mantidos.append(cartao);
+            motivos.append(desfeito.message);
+        }
+    }
+    m_cartoesTef = mantidos;
+    if (saindo) {
+        // The sale is not settled: what the manager did not undo now is undone first thing
+        // at the next receipt. Its movement goes back to the host with the others.
+        for (const CartaoTef& cartao : std::as_const(mantidos))
+            m_pendentesAnteriores.append(cartao.aprovacao);
+        m_cartoesTef.clear();
+    }
+    GravaDiarioTef();
+    SincronizaValores();
+    if (motivos.isEmpty())
+        return true;
+    zel::dialogs().TouchMessageDlg(motivos.join(QLatin1Char('\n')) + QLatin1Char('\n') +
+                                       zel::tefText(saindo ? "TefCartaoParaDepois" : "TefCartaoMantido"),
+                                   zel::DialogType::Error, zel::DialogButtons::Ok);
+    return false;
+}
+
+void TfrmRecebimento::EncerraCartoes()
+{
+    m_cartoesTef.clear();
+    GravaDiarioTef();
+}
+
+// What receipts that ended without undoing their cards left: undone before this receipt takes
+// any payment, the commands locked meanwhile.
+void TfrmRecebimento::DesfazPendentesAnteriores()
+{
+    if (m_pendentesAnteriores.isEmpty())
+        return;
+    boMenuOcupado = true;
+    CtrlBotoes(QStringLiteral("H"));
+    const auto libera = qScopeGuard([this] {
+        boMenuOcupado = false;
+        CtrlBotoes(QStringLiteral("P"));
+    });
+    QStringList motivos;
+    QList<zel::TefApproval> restam;
+    for (const zel::TefApproval& aprovacao : std::as_const(m_pendentesAnteriores)) {
+        const zel::TefUndoResult desfeito = zel::DesfazTEF(aprovacao);
+        if (desfeito.outcome != zel::TefUndo::Undone) {
+            restam.append(aprovacao);
+            motivos.append(desfeito.message);
+        }
+    }
+    m_pendentesAnteriores = restam;
+    GravaDiarioTef();
+    if (!motivos.isEmpty())
+        zel::dialogs().TouchMessageDlg(zel::tefText("TefAnterioresMantidos") + QLatin1Char('\n') +
+                                           motivos.join(QLatin1Char('\n')),
+                                       zel::DialogType::Error, zel::DialogButtons::Ok);
+}
