@@ -96,9 +96,6 @@ Result<TefRule> ruleFromJson(const QJsonObject& json, const QString& where, bool
             return bad(key, QStringLiteral("is not a known setting"));
         }
     }
-    // A cancellation's answer has no receipt lines: a rule that gave some would not be followed.
-    if (rule.header == QLatin1String("CNC") && rule.receipt)
-        return bad(QStringLiteral("receipt"), QStringLiteral("is not for a cancellation (CNC): it prints nothing"));
     return rule;
 }
 

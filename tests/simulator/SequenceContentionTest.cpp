@@ -1,6 +1,6 @@
 // The TEF sequence counter while another terminal (a separate process) holds its lock: the
-// number is waited for as long as the terminal holds it, up to the configured bound, and past
-// the bound no number is handed out and the log says who held it.
+// number is waited for as long as the terminal holds it, up to the configured bound; past the
+// bound no number is handed out and the log says who held it.
 
 #include "SimTestSupport.h"
 #include "SimulatedPeripherals.h"
@@ -14,14 +14,13 @@
 namespace zel {
 namespace {
 
-// What was logged under "zel.devices", in order.
-QStringList* g_devicesLog = nullptr;
+QStringList g_devicesLog; // what was logged under "zel.devices"
 QtMessageHandler g_previousHandler = nullptr;
 
 void keepDevicesLog(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
-    if (g_devicesLog && context.category && qstrcmp(context.category, "zel.devices") == 0)
-        *g_devicesLog << text;
+    if (context.category && qstrcmp(context.category, "zel.devices") == 0)
+        g_devicesLog << text;
     g_previousHandler(type, context, text);
 }
 
@@ -32,48 +31,34 @@ struct Contention
     bool letGoWhileWaiting; // the holder takes its number and lets go once the wait is logged
 };
 
-void PrintTo(const Contention& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
 class SequenceContention : public ::testing::TestWithParam<Contention>
 {
 protected:
     void SetUp() override
     {
-        g_devicesLog = &m_log;
+        g_devicesLog.clear();
         g_previousHandler = qInstallMessageHandler(keepDevicesLog);
     }
     void TearDown() override
     {
         qInstallMessageHandler(g_previousHandler);
-        g_devicesLog = nullptr;
-        if (m_holder.state() != QProcess::NotRunning) {
-            m_holder.closeWriteChannel();
-            EXPECT_TRUE(test::ended(m_holder));
-        }
+        m_holder.closeWriteChannel(); // a holder still waiting lets go
+        EXPECT_TRUE(test::ended(m_holder));
     }
 
-    bool logged(const QString& text) const
-    {
-        return std::any_of(m_log.begin(), m_log.end(), [&](const QString& line) { return line.contains(text); });
-    }
+    static bool logged(const QString& text) { return g_devicesLog.join(QLatin1Char('\n')).contains(text); }
 
     // Tells the holder to take its number and let go; the number it took.
     qint64 holderTakes()
     {
         m_holder.write("take\n");
-        EXPECT_TRUE(test::awaitOutput(m_holder, m_holderOutput, "took ")) << m_holderOutput.toStdString();
-        EXPECT_TRUE(test::ended(m_holder));
-        m_holderOutput += m_holder.readAll();
-        return m_holderOutput.mid(m_holderOutput.indexOf("took ") + 5).trimmed().toLongLong();
+        EXPECT_TRUE(test::awaitOutput(m_holder, m_said, "took ") && test::ended(m_holder)) << m_said.toStdString();
+        return (m_said + m_holder.readAll()).mid(m_said.indexOf("took ") + 5).trimmed().toLongLong();
     }
 
     QTemporaryDir m_dir;
-    QStringList m_log;
     QProcess m_holder;
-    QByteArray m_holderOutput;
+    QByteArray m_said;
 };
 
 TEST_P(SequenceContention, WaitsForTheHolderUpToTheBoundAndSaysWhyItGaveUp)
@@ -82,50 +67,41 @@ TEST_P(SequenceContention, WaitsForTheHolderUpToTheBoundAndSaysWhyItGaveUp)
     config.tef.sequenceTimeoutMs = GetParam().sequenceTimeoutMs;
     SimulatedPeripherals devices(config);
     const qint64 first = devices.GetSequence().toLongLong();
-    ASSERT_GT(first, 0);
-
     m_holder.start(QStringLiteral(ZEL_SEQUENCE_HOLDER), {config.stateDir});
-    ASSERT_TRUE(test::awaitOutput(m_holder, m_holderOutput, "locked")) << m_holderOutput.toStdString();
-    const QString holder = QStringLiteral("process %1").arg(m_holder.processId());
+    ASSERT_TRUE(test::awaitOutput(m_holder, m_said, "locked")) << m_said.toStdString();
+    const QString holder = QStringLiteral("held by process %1").arg(m_holder.processId());
 
     // The holder lets go once this terminal says that it waits, while the wait goes on.
-    bool toldToLetGo = false;
     qint64 holderNumber = 0;
     QTimer letGo;
-    letGo.setInterval(10);
     QObject::connect(&letGo, &QTimer::timeout, [&] {
-        if (!toldToLetGo && logged(QStringLiteral("waiting up to"))) {
-            toldToLetGo = true;
+        if (holderNumber == 0 && logged(QStringLiteral("waiting up to")))
             holderNumber = holderTakes();
-        }
     });
     if (GetParam().letGoWhileWaiting)
-        letGo.start();
-
+        letGo.start(10);
     const QString sequence = devices.GetSequence();
     letGo.stop();
+
     if (GetParam().letGoWhileWaiting) {
-        EXPECT_TRUE(toldToLetGo);
-        EXPECT_TRUE(logged(QStringLiteral("held by ") + holder)) << m_log.join('\n').toStdString();
-        // The number the holder took is not handed out again: the counter goes on from it.
+        EXPECT_TRUE(logged(holder)) << g_devicesLog.join('\n').toStdString();
         EXPECT_EQ(holderNumber, first + 1);
-        EXPECT_EQ(sequence.toLongLong(), holderNumber + 1);
+        EXPECT_EQ(sequence.toLongLong(), holderNumber + 1) << "the counter goes on from the holder's number";
         return;
     }
     EXPECT_EQ(sequence, QString());
-    EXPECT_TRUE(logged(QStringLiteral("no TEF sequence handed out")) && logged(QStringLiteral("still held by ") + holder))
-        << m_log.join('\n').toStdString();
-    // Once the terminal lets go, numbers go on from the one it took, none skipped back.
+    EXPECT_TRUE(logged(QStringLiteral("no TEF sequence handed out")) && logged(QStringLiteral("still ") + holder))
+        << g_devicesLog.join('\n').toStdString();
+    // Once the terminal lets go, numbers go on from the one it took.
     holderNumber = holderTakes();
     EXPECT_EQ(holderNumber, first + 1);
     EXPECT_EQ(devices.GetSequence().toLongLong(), holderNumber + 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SequenceContention,
-    ::testing::Values(Contention{"LetGoWhileWaiting", test::kHangLimitMs / 4, true},
-                      Contention{"HeldPastTheBound", 1500, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, SequenceContention,
+                         ::testing::Values(Contention{"LetGoWhileWaiting", test::kHangLimitMs / 4, true},
+                                           Contention{"HeldPastTheBound", 1500, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace zel

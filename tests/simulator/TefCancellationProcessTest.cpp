@@ -17,8 +17,6 @@ using State = TefApproval::State;
 enum class Before { Nothing, UndoneByNcn, Cancelled };
 // What the cancellation names.
 enum class Naming { TheApproval, UnknownSequence, OtherAmount, OtherNsu };
-// How the manager deals with it.
-enum class Reply { Answer, NotTaken, SilentThenStop };
 
 struct Cancellation
 {
@@ -26,7 +24,7 @@ struct Cancellation
     const char* cents; // the approval's amount; rules for cancellations match it too
     Before before;
     Naming naming;
-    Reply reply;
+    bool stopFirst;     // the manager is stopped before it answers (a silent rule)
     const char* header; // line 1 of the answer
     const char* status; // 009-000 of a CNC answer
     const char* message;
@@ -107,20 +105,12 @@ TEST_P(TefCancellation, TakesBackAnApprovalOnlyWhenItIsNamedAndTheRulesAllow)
     }
     const int approvalFiles = filesOf(approval);
 
-    if (c.reply == Reply::NotTaken)
-        noAnswerExpected();
     const QString named = c.naming == Naming::UnknownSequence ? QStringLiteral("999999") : approval;
     const QString sequence =
         sendCancellation(named, c.naming == Naming::OtherAmount ? cents + QLatin1Char('0') : cents,
                          c.naming == Naming::OtherNsu ? QStringLiteral("999999") : nsu);
-    if (c.reply == Reply::NotTaken) {
-        EXPECT_TRUE(sequence.isEmpty());
-        EXPECT_FALSE(QFile::exists(req())) << "a request not taken is withdrawn";
-        EXPECT_EQ(stateOf(approval), c.after);
-        return;
-    }
     ASSERT_FALSE(sequence.isEmpty()) << "CheckGPAtivo(\"CNC\", ...) sees the take";
-    if (c.reply == Reply::SilentThenStop)
+    if (c.stopFirst)
         stopManager();
     const IntPosFile answer = awaitResponse(QStringLiteral("CNC"), sequence).response;
     EXPECT_EQ(answer.lines().value(0), QStringLiteral("000-000 = ") + QLatin1String(c.header));
@@ -154,32 +144,29 @@ TEST_P(TefCancellation, TakesBackAnApprovalOnlyWhenItIsNamedAndTheRulesAllow)
 
 constexpr auto kNothing = Before::Nothing;
 constexpr auto kNamed = Naming::TheApproval;
-constexpr auto kAnswer = Reply::Answer;
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, TefCancellation,
     ::testing::Values(
-        Cancellation{"PendingApprovalCancelled", "1000", kNothing, kNamed, kAnswer, "CNC", "0", "Transacao cancelada",
+        Cancellation{"PendingApprovalCancelled", "1000", kNothing, kNamed, false, "CNC", "0", "Transacao cancelada",
                      State::Cancelled},
-        Cancellation{"ConfirmedApprovalCancelled", "1250", kNothing, kNamed, kAnswer, "CNC", "0",
+        Cancellation{"ConfirmedApprovalCancelled", "1250", kNothing, kNamed, false, "CNC", "0",
                      "Transacao cancelada", State::Cancelled},
-        Cancellation{"CancelledAgainAnswersTheSame", "1250", Before::Cancelled, kNamed, kAnswer, "CNC", "0",
+        Cancellation{"CancelledAgainAnswersTheSame", "1250", Before::Cancelled, kNamed, false, "CNC", "0",
                      "Transacao cancelada", State::Cancelled},
-        Cancellation{"UnknownSequenceRefused", "1250", kNothing, Naming::UnknownSequence, kAnswer, "CNC", "1",
+        Cancellation{"UnknownSequenceRefused", "1250", kNothing, Naming::UnknownSequence, false, "CNC", "1",
                      "Transacao desconhecida", State::Confirmed},
-        Cancellation{"OtherAmountRefused", "1250", kNothing, Naming::OtherAmount, kAnswer, "CNC", "1",
+        Cancellation{"OtherAmountRefused", "1250", kNothing, Naming::OtherAmount, false, "CNC", "1",
                      "Valor nao confere", State::Confirmed},
-        Cancellation{"OtherNsuRefused", "1000", kNothing, Naming::OtherNsu, kAnswer, "CNC", "1", "NSU nao confere",
+        Cancellation{"OtherNsuRefused", "1000", kNothing, Naming::OtherNsu, false, "CNC", "1", "NSU nao confere",
                      State::Pending},
-        Cancellation{"UndoneByNcnRefused", "1000", Before::UndoneByNcn, kNamed, kAnswer, "CNC", "1",
+        Cancellation{"UndoneByNcnRefused", "1000", Before::UndoneByNcn, kNamed, false, "CNC", "1",
                      "Transacao ja desfeita", State::Undone},
-        Cancellation{"RuleDeclineLeavesTheApproval", "1300", kNothing, kNamed, kAnswer, "CNC", "57",
+        Cancellation{"RuleDeclineLeavesTheApproval", "1300", kNothing, kNamed, false, "CNC", "57",
                      "Cancelamento nao permitido", State::Confirmed},
-        Cancellation{"RuleFailLeavesTheApproval", "1700", kNothing, kNamed, kAnswer, "XXX", nullptr,
+        Cancellation{"RuleFailLeavesTheApproval", "1700", kNothing, kNamed, false, "XXX", nullptr,
                      "Falha na comunicacao", State::Confirmed},
-        Cancellation{"RuleNotakeLeavesTheApproval", "1600", kNothing, kNamed, Reply::NotTaken, nullptr, nullptr,
-                     nullptr, State::Confirmed},
-        Cancellation{"RuleSilentIsWithdrawnAtAStop", "1400", kNothing, kNamed, Reply::SilentThenStop, "XXX",
+        Cancellation{"RuleSilentIsWithdrawnAtAStop", "1400", kNothing, kNamed, true, "XXX",
                      nullptr, "Gerenciador TEF encerrado", State::Confirmed}),
     [](const auto& info) { return std::string(info.param.name); });
 

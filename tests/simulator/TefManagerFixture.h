@@ -36,7 +36,6 @@ inline const char* kRules = R"({
     {"amount": 9000, "action": "silent"},
     {"header": "CNC", "amount": 1300, "action": "decline", "status": "57", "message": "Cancelamento nao permitido"},
     {"header": "CNC", "amount": 1400, "action": "silent"},
-    {"header": "CNC", "amount": 1600, "action": "notake"},
     {"header": "CNC", "amount": 1700, "action": "fail"}
   ]
 })";
