@@ -8,9 +8,34 @@
 #include <QSaveFile>
 #include <QSettings>
 
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+#endif
+
 namespace zel::demo {
 
 namespace {
+
+// The child ends with this process: on Linux the kernel sends it SIGTERM when the thread that
+// started it ends, however this process ends (a SIGKILL too), and it settles what it owes as at
+// any stop. Started from the main thread, that is when the process ends.
+void endWithThisProcess(QProcess& process)
+{
+#ifdef Q_OS_LINUX
+    const pid_t parent = ::getpid();
+    // Runs in the child between fork and exec: only async-signal-safe calls.
+    process.setChildProcessModifier([parent] {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        // The parent died before the death signal was asked for: no signal will come.
+        if (::getppid() != parent)
+            ::_exit(1);
+    });
+#else
+    Q_UNUSED(process);
+#endif
+}
 
 const QStringList kKeys = {QStringLiteral("UsaTEF"), QStringLiteral("UsaTEFCheque"),
                            QStringLiteral("PcMaxTroco"), QStringLiteral("UtilizaImpFis")};
@@ -55,6 +80,7 @@ Status TefManagerProcess::start(const QString& program, const QString& tefDir, c
         return Error{QStringLiteral("cannot write the TEF manager's rules to %1").arg(rulesPath)};
     QDir().mkpath(tefDir);
     m_process.setProcessChannelMode(QProcess::MergedChannels);
+    endWithThisProcess(m_process);
     m_process.start(program, {QStringLiteral("--dir"), tefDir, QStringLiteral("--rules"), rulesPath});
     if (!m_process.waitForStarted(5000))
         return Error{QStringLiteral("cannot start the TEF manager simulator %1: %2")

@@ -18,7 +18,8 @@ Status writeRunSettings(const QString& folder, const QJsonObject& settings);
 bool isRunSettingKey(const QString& key);
 
 // The TEF manager simulator program, started on the run's TEF folder with the scenario's rules
-// and stopped when this object goes.
+// and stopped when this object goes. On Linux it also ends (SIGTERM) when this process ends
+// without stopping it, killed or crashed, so no manager is left running without its host.
 class TefManagerProcess
 {
 public:
@@ -31,6 +32,7 @@ public:
     Status start(const QString& program, const QString& tefDir, const QJsonObject& rules,
                  const QString& rulesPath);
     void stop();
+    qint64 processId() const { return m_process.processId(); }
 
 private:
     QProcess m_process;

@@ -219,6 +219,7 @@ Result<SimulatorConfig> SimulatorConfig::fromJson(const QJsonObject& json, const
     c.tef.letters = tef.text(QStringLiteral("letters"), QStringLiteral("CDQ"));
     c.tef.activityTimeoutMs = tef.integer(QStringLiteral("activityTimeoutMs"), 7000, 0, 600000);
     c.tef.takenTimeoutMs = tef.integer(QStringLiteral("takenTimeoutMs"), 7000, 0, 600000);
+    c.tef.sequenceTimeoutMs = tef.integer(QStringLiteral("sequenceTimeoutMs"), 60000, 0, 600000);
     tef.finish();
     root.adopt(tef);
     root.finish();
@@ -274,7 +275,8 @@ QJsonObject SimulatorConfig::toJson() const
     QJsonObject tefJson{{QStringLiteral("dir"), tef.dir},
                         {QStringLiteral("letters"), tef.letters},
                         {QStringLiteral("activityTimeoutMs"), tef.activityTimeoutMs},
-                        {QStringLiteral("takenTimeoutMs"), tef.takenTimeoutMs}};
+                        {QStringLiteral("takenTimeoutMs"), tef.takenTimeoutMs},
+                        {QStringLiteral("sequenceTimeoutMs"), tef.sequenceTimeoutMs}};
     return QJsonObject{
         {QStringLiteral("stateDir"), stateDir},
         {QStringLiteral("dataDir"), dataDir},

@@ -15,10 +15,17 @@ QString tefApprovalStateName(TefApproval::State state)
         return QStringLiteral("pending");
     case TefApproval::State::Confirmed:
         return QStringLiteral("confirmed");
+    case TefApproval::State::Cancelled:
+        return QStringLiteral("cancelled");
     case TefApproval::State::Undone:
         break;
     }
     return QStringLiteral("undone");
+}
+
+QString tefNsuOf(const QString& sequence)
+{
+    return sequence.right(6).rightJustified(6, QLatin1Char('0'));
 }
 
 QString tefapprovals::path(const QString& tefDir)
@@ -47,9 +54,11 @@ QList<TefApproval> tefapprovals::read(const QString& tefDir)
         const QString state = o.value(QStringLiteral("state")).toString();
         if (approval.sequence.isEmpty())
             continue;
-        approval.state = state == QLatin1String("confirmed") ? TefApproval::State::Confirmed
-                         : state == QLatin1String("undone")  ? TefApproval::State::Undone
-                                                             : TefApproval::State::Pending;
+        approval.nsu = o.value(QStringLiteral("nsu")).toString(tefNsuOf(approval.sequence));
+        approval.state = state == QLatin1String("confirmed")   ? TefApproval::State::Confirmed
+                         : state == QLatin1String("undone")    ? TefApproval::State::Undone
+                         : state == QLatin1String("cancelled") ? TefApproval::State::Cancelled
+                                                               : TefApproval::State::Pending;
         approvals << approval;
     }
     return approvals;
@@ -61,6 +70,7 @@ QJsonArray tefapprovals::toJson(const QList<TefApproval>& approvals)
     for (const auto& a : approvals)
         list.append(QJsonObject{{QStringLiteral("sequence"), a.sequence},
                                 {QStringLiteral("amount"), QString::number(a.cents)},
+                                {QStringLiteral("nsu"), a.nsu},
                                 {QStringLiteral("state"), tefApprovalStateName(a.state)}});
     return list;
 }

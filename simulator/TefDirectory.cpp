@@ -1,10 +1,12 @@
 #include "TefDirectory.h"
 
 #include "IntPos.h"
+#include "text/ErrorLog.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -19,6 +21,24 @@
 namespace zel {
 
 namespace {
+
+// How long a busy sequence counter is waited for before the wait is logged.
+constexpr int kSequenceQuietWaitMs = 1000;
+// How much older than the longest wait a lock must be to count as left by a terminal that stopped.
+constexpr int kSequenceStaleMarginMs = 60000;
+
+// Who holds a lock, as its lock file says.
+QString lockHolder(const QLockFile& lock)
+{
+    qint64 pid = 0;
+    QString host, application;
+    if (!lock.getLockInfo(&pid, &host, &application))
+        return QStringLiteral("another terminal");
+    return QStringLiteral("process %1%2 on %3")
+        .arg(pid)
+        .arg(application.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(application),
+             host.isEmpty() ? QStringLiteral("an unknown machine") : host);
+}
 
 QString withSlash(QString dir)
 {
@@ -152,15 +172,43 @@ bool TefDirectory::waitStatus(const QString& header, const QString& sequence, in
     return false;
 }
 
+bool TefDirectory::lockSequence(QLockFile& lock, QString* why)
+{
+    // Two terminals taking numbers at once each hold the lock a moment: that short wait is
+    // not worth a word.
+    const auto ready = [&] { return lock.tryLock(0) || lock.error() != QLockFile::LockFailedError; };
+    const int timeoutMs = std::max(0, m_settings.sequenceTimeoutMs);
+    QElapsedTimer clock;
+    clock.start();
+    if (!waitUntil(m_stateDir, std::min(timeoutMs, kSequenceQuietWaitMs), ready) &&
+        timeoutMs > kSequenceQuietWaitMs) {
+        qCInfo(lcDevices, "tef: the sequence counter is held by %s; waiting up to %g s for it",
+               qPrintable(lockHolder(lock)), timeoutMs / 1000.0);
+        waitUntil(m_stateDir, int(std::max<qint64>(0, timeoutMs - clock.elapsed())), ready);
+    }
+    if (lock.error() == QLockFile::NoError)
+        return true;
+    if (lock.error() == QLockFile::LockFailedError)
+        *why = QStringLiteral("the counter was still held by %1 after %2 s, the longest a terminal waits")
+                   .arg(lockHolder(lock))
+                   .arg(QString::number(clock.elapsed() / 1000.0, 'f', 1));
+    else
+        *why = QStringLiteral("its lock %1 cannot be made (no permission or no room)").arg(lock.fileName());
+    return false;
+}
+
 QString TefDirectory::nextSequence()
 {
     QDir().mkpath(m_stateDir);
     const QString path = QDir(m_stateDir).filePath(QStringLiteral("tef-sequence"));
     QLockFile lock(path + QStringLiteral(".lock"));
-    lock.setStaleLockTime(10000);
-    if (!lock.tryLock(5000)) {
+    // A holder on this machine that died is seen at once (its process is gone); one elsewhere
+    // that stopped leaves a lock that only its age tells apart from a live holder, so a lock
+    // counts as left behind only well after the longest wait.
+    lock.setStaleLockTime(std::max(0, m_settings.sequenceTimeoutMs) + kSequenceStaleMarginMs);
+    if (QString why; !lockSequence(lock, &why)) {
         // Without the lock another instance may hand out the same number.
-        qWarning("tef: sequence counter %s is locked; no sequence handed out", qPrintable(path));
+        qCWarning(lcDevices, "tef: no TEF sequence handed out from %s: %s", qPrintable(path), qPrintable(why));
         return {};
     }
 
@@ -175,7 +223,8 @@ QString TefDirectory::nextSequence()
         if (!ok || last < 0) {
             // An unreadable counter must not send numbers back to 1: restart above any
             // number a counter of this age could have reached.
-            qWarning("tef: sequence counter %s is unreadable; restarting from the clock", qPrintable(path));
+            qCWarning(lcDevices, "tef: sequence counter %s is unreadable; restarting from the clock",
+                      qPrintable(path));
             last = QDateTime::currentSecsSinceEpoch();
         }
     }
@@ -183,7 +232,8 @@ QString TefDirectory::nextSequence()
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly) || out.write(QByteArray::number(next) + '\n') < 0 || !out.commit()) {
         // A number not saved would be handed out again by the next call.
-        qWarning("tef: cannot save the sequence counter %s; no sequence handed out", qPrintable(path));
+        qCWarning(lcDevices, "tef: no TEF sequence handed out: cannot save the counter %s: %s", qPrintable(path),
+                  qPrintable(out.errorString()));
         return {};
     }
     const QString sequence = QString::number(next);

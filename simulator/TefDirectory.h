@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <functional>
 
+class QLockFile;
+
 namespace zel {
 
 struct TefSettings
@@ -13,6 +15,7 @@ struct TefSettings
     QString letters = QStringLiteral("CDQ"); // the payment letters this directory serves
     int activityTimeoutMs = 7000;            // the wait for the manager's answer to the activity check
     int takenTimeoutMs = 7000;               // the wait for the manager to take a request
+    int sequenceTimeoutMs = 60000;           // the wait while another terminal holds the sequence counter
 };
 
 // The client side of the IntPos file exchange over a real directory with req/ and resp/.
@@ -50,9 +53,10 @@ public:
     bool waitTaken(const QString& header, const QString& sequence);
 
     // A sequence no run has handed out before: a counter in the state directory, taken
-    // under a lock so that two instances never get the same one. Empty (with a warning)
-    // when the lock cannot be had or the counter cannot be saved: a number that was not
-    // saved would be handed out again.
+    // under a lock so that two instances never get the same one. While another terminal
+    // holds the lock it waits, keeping the screen painting, up to `sequenceTimeoutMs`.
+    // Empty, with a warning under "zel.devices" that says why, when the lock cannot be had
+    // or the counter cannot be saved: a number that was not saved would be handed out again.
     QString nextSequence();
     // The first name "intpos.NNN" (from 002) that no file in `dir` uses.
     QString newFileName(const QString& dir) const;
@@ -83,6 +87,9 @@ public:
 
 private:
     bool waitStatus(const QString& header, const QString& sequence, int timeoutMs);
+    // Takes the sequence counter's lock, waiting while another terminal holds it; false with
+    // the reason in `why`.
+    bool lockSequence(QLockFile& lock, QString* why);
     bool writeRequest(const QString& header, const QString& sequence);
 
     TefSettings m_settings;

@@ -15,6 +15,8 @@ namespace {
 constexpr int kIncompleteGraceMs = 3000;
 // At a stop, how long the answers still owed wait for the client to take the response before.
 constexpr int kStopGraceMs = 3000;
+// The administrative cancellation of an approval, pending or confirmed.
+const QString kCancellation = QStringLiteral("CNC");
 // Names whose presence at the start shows that an earlier run stopped half-way through a write.
 constexpr const char* kWritingMark = "tef-manager-sim.writing";
 
@@ -186,7 +188,7 @@ TefManager::Output TefManager::failure(const QString& header, const QString& seq
     output.bytes = response.toBytes();
     output.header = header;
     output.sequence = sequence;
-    output.payment = header == QLatin1String("CRT") || header == QLatin1String("CHQ");
+    output.withdrawable = isTefPaymentHeader(header) || header == kCancellation;
     return output;
 }
 
@@ -213,7 +215,8 @@ void TefManager::answer(const IntPosFile& request)
         settle(request);
         return;
     }
-    if (header != QLatin1String("CRT") && header != QLatin1String("CHQ")) {
+    const bool payment = isTefPaymentHeader(header);
+    if (!payment && header != kCancellation) {
         take(header, sequence);
         log(QStringLiteral("request %1: operation %2 not supported").arg(sequence, header));
         answerFailure(header, sequence, QStringLiteral("Operacao nao suportada: %1").arg(header));
@@ -233,77 +236,131 @@ void TefManager::answer(const IntPosFile& request)
 
     if (rule.action == TefRule::Action::NoTake) {
         m_leftAlone.insert(sequence);
-        if (m_once)
+        if (m_once && payment)
             emit finished();
         return;
     }
     take(header, sequence);
     if (rule.action == TefRule::Action::Silent) {
         m_silentOwed = failure(header, sequence, QString());
-        if (m_once)
+        if (m_once && payment)
             emit finished();
         return;
     }
 
-    IntPosFile response;
-    const QString nsu = sequence.right(6).rightJustified(6, QLatin1Char('0'));
-    switch (rule.action) {
-    case TefRule::Action::Fail:
-        response.add(intpos::kHeader, QStringLiteral("XXX"));
-        response.add(intpos::kSequence, sequence);
-        response.add(intpos::kMessage, rule.message.value_or(QStringLiteral("Falha na comunicacao")));
-        break;
-    case TefRule::Action::Malformed:
+    Reply reply;
+    if (rule.action == TefRule::Action::Fail) {
+        reply.response.add(intpos::kHeader, QStringLiteral("XXX"));
+        reply.response.add(intpos::kSequence, sequence);
+        reply.response.add(intpos::kMessage, rule.message.value_or(QStringLiteral("Falha na comunicacao")));
+    } else if (rule.action == TefRule::Action::Malformed) {
         // Header and sequence are right, the fields are not: no status, no message.
-        response.add(intpos::kHeader, header);
-        response.add(intpos::kSequence, sequence);
-        response =
-            IntPosFile::parse(response.toBytes() + "009-000 0\r\n#### \x01\x02 ####\r\n= =\r\n030-000\r\n");
-        break;
-    default: {
-        const bool approved = rule.action == TefRule::Action::Approve;
-        response.add(intpos::kHeader, header);
-        response.add(intpos::kSequence, sequence);
-        response.add(intpos::kCoupon, request.value(intpos::kCoupon));
-        response.add(intpos::kAmount, amount);
-        response.add(intpos::kStatus, approved ? QStringLiteral("0") : rule.status);
-        if (approved) {
-            response.add(intpos::kNsu, nsu);
-            response.add(intpos::kAuthorization, nsu);
-        }
-        // A decline prints nothing unless its rule gives lines (some networks print a refusal slip).
-        QStringList slip = approved ? rule.receipt.value_or(defaultSlip(header, cents, nsu))
-                                    : rule.receipt.value_or(QStringList());
-        // A rule's slip names the amount and the NSU of each exchange by "{valor}" and "{nsu}".
-        for (QString& line : slip)
-            line.replace(QLatin1String("{valor}"), amountText(cents)).replace(QLatin1String("{nsu}"), nsu);
-        response.add(intpos::kReceiptCount, QString::number(slip.size()));
-        for (int i = 0; i < slip.size(); ++i)
-            response.add(intpos::receiptLineKey(i + 1), QLatin1Char('"') + slip.at(i) + QLatin1Char('"'));
-        response.add(intpos::kMessage, rule.message.value_or(approved ? QStringLiteral("Transacao aprovada")
-                                                                      : QStringLiteral("Transacao negada")));
+        reply.response.add(intpos::kHeader, header);
+        reply.response.add(intpos::kSequence, sequence);
+        reply.response = IntPosFile::parse(reply.response.toBytes() +
+                                           "009-000 0\r\n#### \x01\x02 ####\r\n= =\r\n030-000\r\n");
+    } else {
+        reply = payment ? paymentReply(request, rule, cents) : cancellationReply(request, rule, cents);
     }
-    }
-    response.addEnd();
+    reply.response.addEnd();
 
     const qint64 due = m_clock.elapsed() + rule.delayMs;
     if (rule.otherSequenceFirst) {
         Output stray;
-        stray.bytes = response.toBytes().replace(("001-000 = " + sequence + "\r\n").toLatin1(),
-                                                 ("001-000 = 9" + sequence + "\r\n").toLatin1());
+        stray.bytes = reply.response.toBytes().replace(("001-000 = " + sequence + "\r\n").toLatin1(),
+                                                       ("001-000 = 9" + sequence + "\r\n").toLatin1());
         stray.notBefore = due;
         m_queue << stray;
     }
-    Output output{response.toBytes(), due, rule.split, rule.splitPauseMs, header, sequence, true, {}};
-    if (response.value(intpos::kStatus) == QLatin1String("0") && response.header() == header) {
+    m_queue << Output{reply.response.toBytes(), due, rule.split, rule.splitPauseMs, header, sequence, true,
+                      reply.approval};
+    pump();
+}
+
+TefManager::Reply TefManager::paymentReply(const IntPosFile& request, const TefRule& rule, qint64 cents)
+{
+    const QString header = request.header();
+    const QString sequence = request.sequence();
+    const QString nsu = tefNsuOf(sequence);
+    const bool approved = rule.action == TefRule::Action::Approve;
+    Reply reply;
+    IntPosFile& response = reply.response;
+    response.add(intpos::kHeader, header);
+    response.add(intpos::kSequence, sequence);
+    response.add(intpos::kCoupon, request.value(intpos::kCoupon));
+    response.add(intpos::kAmount, request.value(intpos::kAmount));
+    response.add(intpos::kStatus, approved ? QStringLiteral("0") : rule.status);
+    if (approved) {
+        response.add(intpos::kNsu, nsu);
+        response.add(intpos::kAuthorization, nsu);
+    }
+    // A decline prints nothing unless its rule gives lines (some networks print a refusal slip).
+    QStringList slip = approved ? rule.receipt.value_or(defaultSlip(header, cents, nsu))
+                                : rule.receipt.value_or(QStringList());
+    // A rule's slip names the amount and the NSU of each exchange by "{valor}" and "{nsu}".
+    for (QString& line : slip)
+        line.replace(QLatin1String("{valor}"), amountText(cents)).replace(QLatin1String("{nsu}"), nsu);
+    response.add(intpos::kReceiptCount, QString::number(slip.size()));
+    for (int i = 0; i < slip.size(); ++i)
+        response.add(intpos::receiptLineKey(i + 1), QLatin1Char('"') + slip.at(i) + QLatin1Char('"'));
+    response.add(intpos::kMessage, rule.message.value_or(approved ? QStringLiteral("Transacao aprovada")
+                                                                  : QStringLiteral("Transacao negada")));
+    if (approved) {
         // Receipt lines to print wait for the till's confirmation; without them the payment
         // is recorded with nothing to print, and needs none.
-        const bool slip = response.value(intpos::kReceiptCount).toInt() > 0;
-        output.approval =
-            TefApproval{sequence, cents, slip ? TefApproval::State::Pending : TefApproval::State::Confirmed};
+        reply.approval = TefApproval{sequence, cents,
+                                     slip.isEmpty() ? TefApproval::State::Confirmed : TefApproval::State::Pending,
+                                     nsu};
     }
-    m_queue << output;
-    pump();
+    return reply;
+}
+
+TefManager::Reply TefManager::cancellationReply(const IntPosFile& request, const TefRule& rule, qint64 cents)
+{
+    const QString sequence = request.sequence();
+    const QString target = request.value(intpos::kTarget);
+    const QString nsu = request.value(intpos::kNsu);
+    Reply reply;
+    QString status = QStringLiteral("0");
+    QString message;
+    if (rule.action == TefRule::Action::Decline) {
+        status = rule.status;
+        message = rule.message.value_or(QStringLiteral("Cancelamento negado"));
+    } else {
+        auto it = std::find_if(m_approvals.begin(), m_approvals.end(),
+                               [&](const TefApproval& a) { return a.sequence == target; });
+        // Each refusal names what the till got wrong; the approval stays as it was.
+        if (target.isEmpty() || it == m_approvals.end())
+            message = QStringLiteral("Transacao desconhecida");
+        else if (it->cents != cents)
+            message = QStringLiteral("Valor nao confere");
+        else if (it->nsu != nsu)
+            message = QStringLiteral("NSU nao confere");
+        else if (it->state == TefApproval::State::Undone)
+            message = QStringLiteral("Transacao ja desfeita");
+        if (!message.isEmpty()) {
+            status = QStringLiteral("1");
+        } else {
+            // Done again when it was already: the till that never read the first answer asks again.
+            message = rule.message.value_or(QStringLiteral("Transacao cancelada"));
+            if (it->state != TefApproval::State::Cancelled) {
+                reply.approval = *it;
+                reply.approval->state = TefApproval::State::Cancelled;
+            }
+        }
+    }
+    log(QStringLiteral("CNC %1 of %2: %3")
+            .arg(sequence, target, status == QLatin1String("0") ? QStringLiteral("done") : message));
+    IntPosFile& response = reply.response;
+    response.add(intpos::kHeader, kCancellation);
+    response.add(intpos::kSequence, sequence);
+    response.add(intpos::kAmount, request.value(intpos::kAmount));
+    response.add(intpos::kStatus, status);
+    response.add(intpos::kNsu, nsu);
+    response.add(intpos::kTarget, target);
+    response.add(intpos::kReceiptCount, QStringLiteral("0"));
+    response.add(intpos::kMessage, message);
+    return reply;
 }
 
 void TefManager::settle(const IntPosFile& request)
@@ -322,6 +379,8 @@ void TefManager::settle(const IntPosFile& request)
         TefApproval settled = *it;
         settled.state = wanted;
         recordApproval(settled);
+    } else if (it->state == TefApproval::State::Cancelled) {
+        refusal = QStringLiteral("Transacao %1 ja cancelada").arg(target);
     } else if (it->state != wanted) {
         refusal = confirm ? QStringLiteral("Transacao %1 ja desfeita").arg(target)
                           : QStringLiteral("Transacao %1 ja confirmada").arg(target);
@@ -414,7 +473,7 @@ void TefManager::finishSplit()
 void TefManager::outputDone(const Output& output)
 {
     log(QStringLiteral("response written (%1 bytes)").arg(output.bytes.size()));
-    if (output.payment && m_once && !m_stopping)
+    if (output.withdrawable && isTefPaymentHeader(output.header) && m_once && !m_stopping)
         emit finished();
 }
 
@@ -432,14 +491,15 @@ void TefManager::stop()
         m_splitPause.stop();
         finishSplit();
     }
-    // The payment answers still owed are withdrawn: each becomes a failure, written now, so
-    // the till ends its exchange and no approval it never read is given. Other answers (a
-    // confirmation already settled) go out as they are. Stray responses are dropped.
+    // The payment and cancellation answers still owed are withdrawn: each becomes a failure,
+    // written now, so the till ends its exchange, no approval it never read is given and no
+    // approval is cancelled without its word. Other answers (a confirmation already settled)
+    // go out as they are. Stray responses are dropped.
     QList<Output> owed;
     for (const Output& output : std::as_const(m_queue)) {
         if (output.sequence.isEmpty())
             continue;
-        owed << (output.payment
+        owed << (output.withdrawable
                      ? failure(output.header, output.sequence, QStringLiteral("Gerenciador TEF encerrado"))
                      : output);
         owed.last().notBefore = 0;

@@ -20,13 +20,14 @@ namespace zel {
 // request: writes the status file resp/intpos.sts echoing its header and sequence, removes
 // the request, and answers in resp/intpos.001 as the rules say, one response at a time (it
 // waits until the client has moved the previous one away). The activity check ("ATV") gets
-// the status file only. Confirmations ("CNF") and undos ("NCN") settle an approval; every
-// approval is listed in tef-approvals.json as pending, confirmed or undone.
+// the status file only. Confirmations ("CNF") and undos ("NCN") settle a pending approval,
+// a cancellation ("CNC") takes back a pending or confirmed one; every approval is listed in
+// tef-approvals.json as pending, confirmed, undone or cancelled.
 //
 // A folder removed and made again is watched again. stop() finishes a response half
-// written and withdraws the payment answers still owed (each becomes a failure, written
-// at once), so no request it took is left unanswered; start() removes what an earlier run
-// left half written.
+// written and withdraws the payment and cancellation answers still owed (each becomes a
+// failure, written at once), so no request it took is left unanswered; start() removes what
+// an earlier run left half written.
 class TefManager : public QObject
 {
     Q_OBJECT
@@ -53,8 +54,16 @@ private:
         bool split = false;
         int splitPauseMs = 0;
         QString header, sequence;            // the request it answers; empty for a stray response
-        bool payment = false;                // the answer of a payment request
-        std::optional<TefApproval> approval; // listed before the response appears
+        bool withdrawable = false;           // a payment's or a cancellation's: a failure at a stop
+        std::optional<TefApproval> approval; // listed (or its new state) before the response appears
+    };
+
+    // The answer to a payment or cancellation request, without its end line, and what it does
+    // to the list of approvals once written.
+    struct Reply
+    {
+        IntPosFile response;
+        std::optional<TefApproval> approval;
     };
 
     void scan();
@@ -66,6 +75,8 @@ private:
     static Output failure(const QString& header, const QString& sequence, const QString& message);
     void takeRequest();
     void answer(const IntPosFile& request);
+    Reply paymentReply(const IntPosFile& request, const TefRule& rule, qint64 cents);
+    Reply cancellationReply(const IntPosFile& request, const TefRule& rule, qint64 cents);
     void answerFailure(const QString& header, const QString& sequence, const QString& message);
     // Removes the request and writes the status file that echoes it.
     void take(const QString& header, const QString& sequence);

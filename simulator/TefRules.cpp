@@ -51,8 +51,9 @@ Result<TefRule> ruleFromJson(const QJsonObject& json, const QString& where, bool
              : key == QLatin1String("amountFrom") ? rule.amountFrom
                                                   : rule.amountTo) = value;
         } else if (matching && key == QLatin1String("header")) {
-            if (v.toString() != QLatin1String("CRT") && v.toString() != QLatin1String("CHQ"))
-                return bad(key, QStringLiteral("must be \"CRT\" or \"CHQ\""));
+            if (v.toString() != QLatin1String("CRT") && v.toString() != QLatin1String("CHQ") &&
+                v.toString() != QLatin1String("CNC"))
+                return bad(key, QStringLiteral("must be \"CRT\", \"CHQ\" or \"CNC\""));
             rule.header = v.toString();
         } else if (key == QLatin1String("action")) {
             bool known = false;
@@ -102,7 +103,7 @@ Result<TefRule> ruleFromJson(const QJsonObject& json, const QString& where, bool
 
 bool TefRule::matches(const QString& requestHeader, qint64 value) const
 {
-    if (!header.isEmpty() && header != requestHeader)
+    if (header.isEmpty() ? !isTefPaymentHeader(requestHeader) : header != requestHeader)
         return false;
     if (amount && *amount != value)
         return false;
@@ -174,7 +175,15 @@ const TefRule& TefRules::find(const QString& header, qint64 value) const
         if (rule.matches(header, value))
             return rule;
     }
-    return m_default;
+    // The default is the payments' (a silent or declining manager for a scenario's sales): a
+    // cancellation no rule speaks of is carried out.
+    static const TefRule carriedOut;
+    return isTefPaymentHeader(header) ? m_default : carriedOut;
+}
+
+bool isTefPaymentHeader(const QString& header)
+{
+    return header == QLatin1String("CRT") || header == QLatin1String("CHQ");
 }
 
 } // namespace zel

@@ -26,7 +26,7 @@ struct TefRule
     std::optional<qint64> amount;
     std::optional<qint64> amountFrom;
     std::optional<qint64> amountTo;
-    QString header; // "CRT" or "CHQ"; empty: both
+    QString header; // "CRT", "CHQ" or "CNC"; empty: both payment kinds (CRT, CHQ), never CNC
 
     Action action = Action::Approve;
     QString status = QStringLiteral("5"); // 009-000 of a decline
@@ -41,9 +41,13 @@ struct TefRule
 };
 
 QString tefActionName(TefRule::Action action);
+// "CRT" and "CHQ": the requests that ask for a payment.
+bool isTefPaymentHeader(const QString& header);
 
 // The rules file: {"default": {...}, "rules": [{...}, ...]}. The first rule that matches a
-// request decides; the default answers the rest (approval when the file gives none).
+// request decides; the default answers the rest of the payment requests (approval when the
+// file gives none). A cancellation (CNC) is answered only by rules that name its header, and
+// carried out when none matches.
 class TefRules
 {
 public:

@@ -42,7 +42,14 @@ bool catchStopSignals(QCoreApplication& app, std::function<void()> stop)
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    return ::sigaction(SIGTERM, &action, nullptr) == 0 && ::sigaction(SIGINT, &action, nullptr) == 0;
+    // The log often goes to a pipe read by the host that started the manager. When that host is
+    // gone (killed: the stop signal comes for that very reason), a log line must not end the
+    // manager before it has settled what it owes.
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    return ::sigaction(SIGTERM, &action, nullptr) == 0 && ::sigaction(SIGINT, &action, nullptr) == 0 &&
+           ::sigaction(SIGPIPE, &ignore, nullptr) == 0;
 }
 
 } // namespace

@@ -67,6 +67,7 @@ TEST(SimulatorConfig, RoundTripsThroughItsFile)
     config.displayWidth = 16;
     config.keyboardPresent = false;
     config.tef.letters = QStringLiteral("CD");
+    config.tef.sequenceTimeoutMs = 2500;
     const QString path = dir.filePath(QStringLiteral("devices.json"));
     ASSERT_TRUE(config.save(path));
 
@@ -114,6 +115,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadSetting{R"({"keyboard": true})", "keyboard"},
                       BadSetting{R"({"fiscalPrinter": {"movementDate": "07/12/2026"}})", "movementDate"},
                       BadSetting{R"({"tef": {"dir": 3}})", "tef.dir"},
+                      BadSetting{R"({"tef": {"sequenceTimeoutMs": -1}})", "tef.sequenceTimeoutMs"},
                       BadSetting{R"({"tefDir": "x"})", "tefDir"}));
 
 TEST(SimulatorConfig, ReportsAFileThatIsNotJson)

@@ -33,7 +33,10 @@ inline const char* kRules = R"({
     {"amountFrom": 8000, "amountTo": 8999, "action": "notake"},
     {"amount": 4100, "action": "approve", "delayMs": 20000},
     {"amount": 6100, "action": "approve", "split": true, "splitPauseMs": 20000},
-    {"amount": 9000, "action": "silent"}
+    {"amount": 9000, "action": "silent"},
+    {"header": "CNC", "amount": 1300, "action": "decline", "status": "57", "message": "Cancelamento nao permitido"},
+    {"header": "CNC", "amount": 1400, "action": "silent"},
+    {"header": "CNC", "amount": 1700, "action": "fail"}
   ]
 })";
 

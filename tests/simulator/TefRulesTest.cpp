@@ -1,6 +1,7 @@
 #include "TefRules.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <gtest/gtest.h>
 
@@ -41,6 +42,32 @@ TEST(TefRules, ReadsWholeNumbersAndRefusesTheRest)
             EXPECT_TRUE(rules.errorMessage().contains(QLatin1String(row.key))) << rules.errorMessage().toStdString();
         }
     }
+}
+
+// A rule without a header answers payments only: a cancellation follows the rules that name it
+// and is otherwise carried out, whatever the payments' default says.
+TEST(TefRules, CancellationsFollowOnlyTheirOwnRules)
+{
+    const auto rules = TefRules::fromJson(QJsonDocument::fromJson(R"({
+        "default": {"action": "silent"},
+        "rules": [{"amount": 1300, "action": "decline"},
+                  {"header": "CNC", "amount": 1300, "action": "fail"},
+                  {"header": "CHQ", "action": "notake"}]})")
+                                              .object());
+    ASSERT_TRUE(rules.ok()) << rules.errorMessage().toStdString();
+    using A = TefRule::Action;
+    const struct {
+        const char* header;
+        qint64 cents;
+        A action;
+    } rows[] = {
+        {"CRT", 1300, A::Decline}, {"CHQ", 1300, A::Decline}, {"CNC", 1300, A::Fail},
+        {"CRT", 1400, A::Silent},  {"CHQ", 1400, A::NoTake},  {"CNC", 1400, A::Approve},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(tefActionName(rules->find(QLatin1String(row.header), row.cents).action),
+                  tefActionName(row.action))
+            << row.header << " " << row.cents;
 }
 
 } // namespace
