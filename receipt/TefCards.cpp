@@ -59,30 +59,39 @@ bool TfrmRecebimento::DesfazCartoes(bool saindo)
         return true;
     QStringList motivos;
     QList<CartaoTef> mantidos;
-    for (const CartaoTef& cartao : std::as_const(m_cartoesTef)) {
+    for (CartaoTef cartao : std::as_const(m_cartoesTef)) {
+        if (cartao.recusado) { // asked before: the manager's answer stands
+            mantidos.append(cartao);
+            continue;
+        }
         const zel::TefUndoResult desfeito = zel::DesfazTEF(cartao.aprovacao);
         if (desfeito.outcome == zel::TefUndo::Undone) {
             if (cdsMovCaixa.gotoBookmark(cartao.movimento))
                 cdsMovCaixa.deleteRecord();
-        } else {
-            mantidos.append(cartao);
-            motivos.append(desfeito.message);
+            continue;
         }
+        cartao.recusado = desfeito.outcome == zel::TefUndo::Refused;
+        mantidos.append(cartao);
+        motivos.append(desfeito.message);
     }
     m_cartoesTef = mantidos;
     if (saindo) {
-        // The sale is not settled: what the manager did not undo now is undone first thing
-        // at the next receipt. Its movement goes back to the host with the others.
+        // The sale is not settled: a card the manager did not answer about is undone first
+        // thing at the next receipt; one it refused to undo stays charged. Either way its
+        // movement goes back to the host with the others.
         for (const CartaoTef& cartao : std::as_const(mantidos))
-            m_pendentesAnteriores.append(cartao.aprovacao);
+            if (!cartao.recusado)
+                m_pendentesAnteriores.append(cartao.aprovacao);
         m_cartoesTef.clear();
     }
     GravaDiarioTef();
     SincronizaValores();
     if (motivos.isEmpty())
         return true;
+    const bool depois = saindo && std::any_of(mantidos.cbegin(), mantidos.cend(),
+                                              [](const CartaoTef& cartao) { return !cartao.recusado; });
     zel::dialogs().TouchMessageDlg(motivos.join(QLatin1Char('\n')) + QLatin1Char('\n') +
-                                       zel::tefText(saindo ? "TefCartaoParaDepois" : "TefCartaoMantido"),
+                                       zel::tefText(depois ? "TefCartaoParaDepois" : "TefCartaoMantido"),
                                    zel::DialogType::Error, zel::DialogButtons::Ok);
     return false;
 }

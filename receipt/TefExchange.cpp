@@ -268,8 +268,14 @@ bool Exchange::run(TefApproval* approval)
         tefError(QStringLiteral("TefValorInvalido"), tefText("TefValorInvalido").arg(m_amount));
         return false;
     }
-    if (!m_devices.CheckIntPosFiles() || !m_devices.CheckDirTef(m_letter) || !m_devices.CheckGPAtivo())
+    if (!m_devices.CheckIntPosFiles() || !m_devices.CheckDirTef(m_letter))
         return false;
+    // A manager that does not answer its activity check is named, so the card is not taken
+    // for refused.
+    if (!m_devices.CheckGPAtivo()) {
+        tefError(QStringLiteral("TefInativo"), tefText("TefInativo"));
+        return false;
+    }
 
     const QString amountCents = centsText(m_amount);
     m_header = tefHeader(m_letter);

@@ -17,8 +17,11 @@ const TMessages& tefMessages()
         QStringLiteral("TefCaractereLatin1|tem o caractere \"%1\", que o arquivo não comporta"),
         QStringLiteral("TefArquivoGrande|o arquivo passa de %1 KiB, o limite de uma resposta"),
         QStringLiteral("TefArquivoNaoTexto|o arquivo não é texto"),
-        QStringLiteral("TefSemSequencia|O contador de transações TEF não pode ser gravado: nenhuma "
-                       "requisição foi enviada. Verifique o diretório do TEF."),
+        QStringLiteral("TefSemSequencia|Não foi possível obter o número da transação TEF: o contador está em uso "
+                       "por outro terminal ou não pode ser gravado. Nenhuma requisição foi enviada; tente de novo "
+                       "e, se persistir, verifique o diretório do TEF."),
+        QStringLiteral("TefInativo|O gerenciador TEF não respondeu à verificação de atividade (ou o contador de "
+                       "transações está em uso por outro terminal). Nenhuma requisição foi enviada."),
         QStringLiteral("TefAguardando|Aguardando o gerenciador TEF..."),
         QStringLiteral("TefCampoNsu|o NSU"),
         QStringLiteral("TefDesfazendo|Desfazendo o cartão de %1..."),
@@ -28,7 +31,7 @@ const TMessages& tefMessages()
         QStringLiteral("TefDesfazerIncerto|O gerenciador TEF recebeu o pedido mas não respondeu em %2 segundos: "
                        "o cartão de %1 pode não ter sido desfeito. Confira no gerenciador."),
         QStringLiteral("TefDesfazerRecusado|O gerenciador TEF não desfez o cartão de %1: %2"),
-        QStringLiteral("TefCartaoMantido|O pagamento continua registrado neste recebimento."),
+        QStringLiteral("TefCartaoMantido|O pagamento continua registrado."),
         QStringLiteral("TefCartaoParaDepois|O pagamento volta ao sistema com o recebimento e o cartão será "
                        "desfeito ao abrir o próximo recebimento."),
         QStringLiteral("TefAnterioresMantidos|Cartões de um recebimento interrompido continuam pendentes e "

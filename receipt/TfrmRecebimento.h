@@ -255,6 +255,7 @@ private:
     {
         zel::TefApproval aprovacao;
         qint64 movimento = 0; // bookmark of its row in cdsMovCaixa
+        bool recusado = false; // the manager refused to undo it: the charge stands
     };
     void GuardaCartao(const zel::TefApproval& aprovacao, qint64 movimento);
     void GravaDiarioTef();
