@@ -57,6 +57,17 @@ bool TfrmRecebimento::DesfazCartoes(bool saindo)
 {
     if (m_cartoesTef.isEmpty())
         return true;
+    // No payment starts while the manager is asked: the panels come back as they were.
+    QWidget* paineis[] = {m_ui->panGrupo, m_ui->panBalcao, m_ui->panKeyboard};
+    bool ativos[3];
+    for (int i = 0; i < 3; ++i) {
+        ativos[i] = paineis[i]->isEnabled();
+        paineis[i]->setEnabled(false);
+    }
+    const auto restaura = qScopeGuard([&] {
+        for (int i = 0; i < 3; ++i)
+            paineis[i]->setEnabled(ativos[i]);
+    });
     QStringList motivos;
     QList<CartaoTef> mantidos;
     for (CartaoTef cartao : std::as_const(m_cartoesTef)) {

@@ -1,6 +1,7 @@
 // The fault scenarios of demo/scenarios/faults run through the demo host as separate processes:
 // a fiscal printer refusing each step of the coupon, a TEF manager slow, garbled, silent or killed
-// in the middle of a response, a quotes file corrupt or missing. Whatever fails, the operator's
+// in the middle of a response, a card undone by Clear, a demo killed with a card approved, a
+// quotes file corrupt or missing. Whatever fails, the operator's
 // script runs to its end (the form stays usable), every payment is recorded once, the coupon is
 // printed at most once, and no card approval is left pending.
 
@@ -28,6 +29,7 @@ enum class Manager {
     None,   // the scenario runs its own, or none
     Stop,   // stopped with SIGTERM once it has taken the payment request
     Killed, // SIGKILL between the halves of its response, started again after the stall
+    KillDemo, // kept running; the demo is killed once the card is approved, then run again
 };
 
 struct FaultCase {
@@ -115,8 +117,22 @@ TEST_P(FaultScenario, EndsWithEveryPaymentOnceAndNoApprovalPending)
     env.insert("ZEL_TEF_MANAGER_SIM", ZEL_TEF_MANAGER_SIM_PATH);
     demo.setProcessEnvironment(env);
     const QString resultPath = dir.filePath("result.json");
-    demo.start(ZEL_DEMO_PATH, {"--scenario", dir.filePath(QStringLiteral("%1.json").arg(c.scenario)), "--state",
-                               state, "--result", resultPath});
+    const QStringList demoArgs{"--scenario", dir.filePath(QStringLiteral("%1.json").arg(c.scenario)), "--state",
+                               state, "--result", resultPath};
+    demo.start(ZEL_DEMO_PATH, demoArgs);
+
+    if (c.manager == Manager::KillDemo) {
+        // Killed with the card approved and pending, as a host that dies in the middle of a sale;
+        // the next run finds the approval in the receipt's journal.
+        ASSERT_TRUE(eventually([&] {
+            QFile approvals(tefDir + "/tef-approvals.json");
+            return QFile::exists(tefDir + "/recebimento-tef.json") && approvals.open(QIODevice::ReadOnly) &&
+                   approvals.readAll().contains("pending");
+        }));
+        demo.kill();
+        ASSERT_TRUE(ended(demo));
+        demo.start(ZEL_DEMO_PATH, demoArgs);
+    }
 
     if (c.manager == Manager::Stop) {
         ASSERT_TRUE(manager.logged("silent")) << manager.log().toStdString();
@@ -196,6 +212,10 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"tef-garbled", 0, true, 2, true, {}, ""},
         FaultCase{"tef-silent", 0, true, 2, true, {}, "Gerenciador TEF encerrado", Manager::Stop},
         FaultCase{"tef-killed", 0, true, 2, true, {"undone"}, "incompleta", Manager::Killed},
+        // Clear undoes a final approval by cancellation; a cancellation never answered keeps the card.
+        FaultCase{"tef-cancel", 0, true, 3, true, {"cancelled", "confirmed"}, "não respondeu"},
+        // A demo killed with a card approved: the next run undoes it first, then sells again.
+        FaultCase{"tef-killed-run", 0, true, 3, true, {"undone", "confirmed"}, "", Manager::KillDemo},
         FaultCase{"data-file-missing", 0, true, 3, true, {}, ""},
         // A corrupt quotes file is reported and left alone; the sale goes on in cash.
         FaultCase{"data-file-corrupt", 0, true, 2, true, {}, "cotações", Manager::None, "data/movindic-corrupt.cds"}),
