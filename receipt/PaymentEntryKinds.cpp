@@ -82,11 +82,18 @@ bool TfrmRecebimento::EntradaConta(double& valor)
         frame = m_ui->lblInputReceb2;
     frame->setVisible(false);
     const auto mostra = qScopeGuard([frame] { frame->setVisible(true); });
-    if (stCodCliente.isEmpty() &&
-        !Consumidor(Vrm_zel00000::stFigura, stCodConsumidor, stNomeConsumidor, stCodCliente,
-                    Vrm_zel00400::stNmCliente, Vrm_zel00400::stNmFantClie)) {
-        boDesistiu = true;
-        return false;
+    if (stCodCliente.isEmpty()) {
+        // Consumidor hands back the client found even when the consumer step was cancelled:
+        // the receipt takes the codes of a confirmed identification only.
+        QString cdConsumidor, nmConsumidor, cdCliente;
+        if (!Consumidor(Vrm_zel00000::stFigura, cdConsumidor, nmConsumidor, cdCliente, Vrm_zel00400::stNmCliente,
+                        Vrm_zel00400::stNmFantClie)) {
+            boDesistiu = true;
+            return false;
+        }
+        stCodConsumidor = cdConsumidor;
+        stNomeConsumidor = nmConsumidor;
+        stCodCliente = cdCliente;
     }
     valor = doVrAPagar;
     boConsumidorInf = true;

@@ -250,6 +250,54 @@ TEST_F(PaymentEntry, ClientAccountAsksForTheConsumerOnce)
     EXPECT_DOUBLE_EQ(form()->doVrAPagar, 0);
 }
 
+// A cancelled identification identifies nobody, however far it got: the next client-account
+// touch asks again, and only a confirmed consumer's codes reach the movement.
+TEST_F(PaymentEntry, CancelledIdentificationIdentifiesNobody)
+{
+    struct Case
+    {
+        const char* what;
+        const char* client; // typed and entered before Escape; empty: Escape at the client step
+    };
+    const auto consumerOnScreen = [] {
+        return qobject_cast<TfrmInfConsumidor*>(Operator::activeForm()) != nullptr;
+    };
+    for (const Case& c : {Case{"cancelled at the consumer step", "501"}, Case{"cancelled at the client step", ""}}) {
+        SCOPED_TRACE(c.what);
+        QString codesAfterCancel;
+        Operator& o = operatorForNextReceipt();
+        o.click("tcbBalcao08").waitUntil(consumerOnScreen, "the consumer form");
+        if (*c.client) {
+            o.type(c.client).press(Qt::Key_Return);
+            o.waitUntil([] { return Vrm_zel00400::NrPasso == kStepConsumer; }, "the consumer prompt");
+        }
+        o.press(Qt::Key_Escape);
+        o.waitUntil([] { return Operator::activeForm() == form() && Vrm_zel00000::InputStep == isNone; },
+                    "back on the receipt");
+        o.run([&] {
+            codesAfterCancel = form()->stCodCliente + u'/' + form()->stCodConsumidor + u'/' +
+                               (form()->boConsumidorInf ? u'S' : u'N');
+        });
+        // The panels stay off after an entry that was given up: Clear brings them back.
+        o.click("tcbClear");
+        o.click("tcbBalcao08").waitUntil(consumerOnScreen, "the consumer form asked again");
+        o.type("501").press(Qt::Key_Return);
+        o.waitUntil([] { return Vrm_zel00400::NrPasso == kStepConsumer; }, "the consumer prompt");
+        o.type("11").press(Qt::Key_Return);
+        o.waitUntil([] { return Operator::activeForm() == form(); }, "back on the receipt");
+        closeReceipt(o);
+        receber();
+        ASSERT_TRUE(op->finished());
+
+        EXPECT_EQ(codesAfterCancel, "//N");
+        ASSERT_EQ(movementSummary(), QStringList({"008 100.00"}));
+        movimentos.first();
+        EXPECT_EQ(movimentos.fieldByName("CDCLIENTE").asString() + u'/' +
+                      movimentos.fieldByName("CDCONSUMIDOR").asString(),
+                  "C1/11");
+    }
+}
+
 // Under a fiscal printer a cheque asks no amount. With printing asked for, the cheque form
 // takes two cheques, prints each and records one movement per cheque; the receipt applies
 // the instalments to the amounts and the list and empties the instalment list.
