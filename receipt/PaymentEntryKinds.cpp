@@ -20,7 +20,7 @@ using Vrm_zel00000::InputStep;
 // Foreign currency: the day's quote (asked only when none is stored for the payment type's
 // index and the reference date), then the amount in that currency. A quote typed here is
 // written to the quote file however the entry ends.
-bool TfrmRecebimento::EntradaMoeda(double& valor, double& cotacao)
+bool TfrmRecebimento::EntradaMoeda(zel::ForeignPayment& pagamento, double& cotacao)
 {
     zel::Peripherals& devices = zel::peripherals();
     if (const zel::Status opened = zel::quotes::open(cdsCotacao, devices.DsDirCad()); !opened) {
@@ -67,7 +67,7 @@ bool TfrmRecebimento::EntradaMoeda(double& valor, double& cotacao)
     if (!PedeValor(isMoeda2, zel::formatFixed(doVrAPagar / cotacao), false, isNone) ||
         !LeValor(digitado, false))
         return false;
-    valor = zel::foreignPayment(digitado, cotacao).valor;
+    pagamento = zel::foreignPayment(digitado, cotacao);
     fecha();
     return true;
 }
@@ -101,7 +101,7 @@ bool TfrmRecebimento::EntradaConta(double& valor)
 }
 
 // The payment's movement row, its running-list line and the amounts with their labels.
-void TfrmRecebimento::RegistraPagamento(double valor, const QString& idTipo, double cotacao)
+void TfrmRecebimento::RegistraPagamento(double valor, const QString& idTipo, double cotacao, double estrangeiro)
 {
     const auto text = [this](const char* field) {
         return cdsReceb.fieldByName(QString::fromLatin1(field)).asString();
@@ -118,7 +118,7 @@ void TfrmRecebimento::RegistraPagamento(double valor, const QString& idTipo, dou
     movimento.dtHrIncMov = QDateTime::currentDateTime();
     movimento.dtMovimCaixa = zel::movementDate(dtMovFiscal, movimento.dtHrIncMov);
     if (idTipo == zel::kind::moeda) {
-        movimento.vrMoviveOut = zel::Trunc2(valor / cotacao);
+        movimento.vrMoviveOut = estrangeiro;
         movimento.vrCotIndOut = cotacao;
     }
     zel::Linha(m_ui->memLista, zel::linhaPagamento(movimento.nmTipoRece, valor));

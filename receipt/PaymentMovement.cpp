@@ -71,8 +71,8 @@ void appendMovement(DataSet& movements, const PaymentMovement& movement)
 ForeignPayment foreignPayment(double typed, double quote)
 {
     ForeignPayment payment;
-    payment.valor = Trunc2(typed * quote);
-    payment.vrMoviveOut = Trunc2(payment.valor / quote);
+    payment.vrMoviveOut = Trunc2(typed);
+    payment.valor = Trunc2(payment.vrMoviveOut * quote);
     return payment;
 }
 

@@ -20,6 +20,7 @@ class QLabel;
 namespace zel {
 class TTouchButton;
 struct ChangeRow;
+struct ForeignPayment;
 }
 
 // The receipt form: the sale's amounts, the payment-type grid, the keypad, the running list
@@ -212,9 +213,10 @@ private:
     bool PedeValor(TInputStep step, const QString& proposta, bool travaTeclas, TInputStep ate);
     bool LeValor(double& valor, bool corta);
     void DesisteEntrada(const QString& motivo);
-    bool EntradaMoeda(double& valor, double& cotacao);
+    bool EntradaMoeda(zel::ForeignPayment& pagamento, double& cotacao);
     bool EntradaConta(double& valor);
-    void RegistraPagamento(double valor, const QString& idTipo, double cotacao);
+    // `estrangeiro`: a foreign-currency payment's amount in that currency.
+    void RegistraPagamento(double valor, const QString& idTipo, double cotacao, double estrangeiro = 0);
     void AplicaParcelas();
     void MostraResumo();
     bool m_entradaAtiva = false; // a payment entry is running

@@ -153,6 +153,40 @@ TEST_F(PaymentEntry, QuoteIsAskedOncePerIndexAndDate)
     EXPECT_DOUBLE_EQ(stored.fieldByName("VRINDICE").asFloat(), 2.5);
 }
 
+// The movement of a dollar payment records the dollars received and their local value: the
+// amount × the quote cut to cents, never dollars worked back from that value.
+TEST_F(PaymentEntry, ForeignPaymentRecordsTheAmountReceived)
+{
+    struct Case
+    {
+        const char* quote;
+        const char* typed;
+        double vrMoviVend, vrMoviveOut, vrCotIndOut;
+    };
+    venda.first();
+    venda.edit();
+    venda.fieldByName("VRPRECCOMVEN").setFloat(200);
+    venda.post();
+    for (const Case& c : {Case{"5,37", "19,05", 102.29, 19.05, 5.37}, Case{"5,4321", "10", 54.32, 10, 5.4321},
+                          Case{"3", "19,059", 57.15, 19.05, 3}}) {
+        SCOPED_TRACE(c.typed);
+        QFile::remove(quotes::filePath(dataDir.path()));
+        Operator& o = operatorForNextReceipt();
+        o.click("tcbBalcao07").type(c.quote).click("tcbEnter");
+        waitForStep(o, isMoeda2);
+        o.type(c.typed).click("tcbEnter");
+        closeReceipt(o);
+        receber();
+        ASSERT_TRUE(op->finished());
+        ASSERT_EQ(movimentos.recordCount(), 1);
+        movimentos.first();
+        EXPECT_DOUBLE_EQ(movimentos.fieldByName("VRMOVIVEND").asFloat(), c.vrMoviVend);
+        EXPECT_DOUBLE_EQ(movimentos.fieldByName("VRMOVIVEOUT").asFloat(), c.vrMoviveOut);
+        EXPECT_DOUBLE_EQ(movimentos.fieldByName("VRCOTINDOUT").asFloat(), c.vrCotIndOut);
+        EXPECT_DOUBLE_EQ(form()->doVrPago, c.vrMoviVend);
+    }
+}
+
 // Back, Exit, or the receipt closed from outside while a value is asked: nothing recorded, the
 // list and amounts as they were, the keys free again and the input step back to isNone.
 TEST_F(PaymentEntry, AbandonedPromptsLeaveNoTrace)

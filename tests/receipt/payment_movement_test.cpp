@@ -33,13 +33,16 @@ TEST(PaymentAmounts, AddUpToTheCent)
     }
 }
 
-TEST(PaymentAmounts, ForeignPaymentIsCutToCents)
+// The foreign amount recorded is the one received (19,05 in the drawer, not 102,29 / 5,37 cut
+// to 19,04); its local value is that amount times the quote, cut to cents.
+TEST(PaymentAmounts, ForeignPaymentRecordsTheAmountReceived)
 {
     struct Case
     {
         double typed, quote, valor, out;
     };
-    for (const Case& c : {Case{50, 2.5, 125, 50}, Case{33.33, 3, 99.99, 33.33}, Case{10, 5.4321, 54.32, 9.99},
+    for (const Case& c : {Case{50, 2.5, 125, 50}, Case{33.33, 3, 99.99, 33.33}, Case{10, 5.4321, 54.32, 10},
+                          Case{19.05, 5.37, 102.29, 19.05}, Case{19.059, 3, 57.15, 19.05},
                           Case{0.29, 1, 0.29, 0.29}}) {
         const ForeignPayment p = foreignPayment(c.typed, c.quote);
         EXPECT_EQ(p.valor, c.valor) << c.typed << " at " << c.quote;
