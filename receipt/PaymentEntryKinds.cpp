@@ -17,40 +17,36 @@
 
 using Vrm_zel00000::InputStep;
 
-// Foreign currency: the day's quote (asked only when none is stored for the payment type's
-// index and the reference date), then the amount in that currency. A quote typed here is
-// written to the quote file however the entry ends.
+// Foreign currency: the quote this sale uses for the payment type's index, then the amount in
+// that currency. At the currency's first use in the sale the quote is the one stored for the
+// reference date, or asked when none is; a quote typed here is written to the quote file at
+// once, however the entry goes on.
 bool TfrmRecebimento::EntradaMoeda(zel::ForeignPayment& pagamento, double& cotacao)
 {
-    zel::Peripherals& devices = zel::peripherals();
-    if (const zel::Status opened = zel::quotes::open(cdsCotacao, devices.DsDirCad()); !opened) {
-        DesisteEntrada(msgPadrao.Msg(QStringLiteral("ErroCotacao")) + QLatin1Char(' ') +
-                       opened.errorMessage());
-        return false;
-    }
-    bool fechada = false;
-    const auto fecha = [this, &fechada] {
-        fechada = true;
-        if (const zel::Status saved = zel::quotes::close(cdsCotacao); !saved)
-            zel::dialogs().TouchMessageDlg(msgPadrao.Msg(QStringLiteral("ErroCotacao")) + QLatin1Char(' ') +
-                                               saved.errorMessage(),
-                                           zel::DialogType::Error, zel::DialogButtons::Ok);
-    };
-    const auto fechaSempre = qScopeGuard([&] {
-        if (!fechada)
-            fecha();
-    });
-
     const QString indice = cdsReceb.fieldByName(QStringLiteral("CDINDICE")).asString();
-    const QDate referencia =
-        dtMovFiscal.isValid() && dtMovFiscal.date().isValid() ? dtMovFiscal.date() : QDate::currentDate();
-    if (const std::optional<double> guardada = zel::quotes::find(cdsCotacao, indice, referencia)) {
-        cotacao = *guardada;
-        if (!zel::isUsableQuote(cotacao)) {
-            DesisteEntrada(msgPadrao.Msg(QStringLiteral("CotacaoInvalida")));
+    const auto cotacaoDoDia = [&]() -> bool {
+        zel::Peripherals& devices = zel::peripherals();
+        if (const zel::Status opened = zel::quotes::open(cdsCotacao, devices.DsDirCad()); !opened) {
+            DesisteEntrada(msgPadrao.Msg(QStringLiteral("ErroCotacao")) + QLatin1Char(' ') +
+                           opened.errorMessage());
             return false;
         }
-    } else {
+        const auto fecha = qScopeGuard([this] {
+            if (const zel::Status saved = zel::quotes::close(cdsCotacao); !saved)
+                zel::dialogs().TouchMessageDlg(msgPadrao.Msg(QStringLiteral("ErroCotacao")) + QLatin1Char(' ') +
+                                                   saved.errorMessage(),
+                                               zel::DialogType::Error, zel::DialogButtons::Ok);
+        });
+        const QDate referencia =
+            dtMovFiscal.isValid() && dtMovFiscal.date().isValid() ? dtMovFiscal.date() : QDate::currentDate();
+        if (const std::optional<double> guardada = zel::quotes::find(cdsCotacao, indice, referencia)) {
+            cotacao = *guardada;
+            if (!zel::isUsableQuote(cotacao)) {
+                DesisteEntrada(msgPadrao.Msg(QStringLiteral("CotacaoInvalida")));
+                return false;
+            }
+            return true;
+        }
         // A quote of 0 or below is refused and asked again: the proposal divides by it.
         for (;;) {
             if (!PedeValor(isMoeda1, zel::formatFixed(1), false, isMoeda2) || !LeValor(cotacao, false))
@@ -61,14 +57,20 @@ bool TfrmRecebimento::EntradaMoeda(zel::ForeignPayment& pagamento, double& cotac
                                            zel::DialogType::Error, zel::DialogButtons::Ok);
         }
         zel::quotes::add(cdsCotacao, indice, referencia, cotacao);
-    }
+        return true;
+    };
+    if (const std::optional<double> usada = m_cotacoesVenda.find(indice))
+        cotacao = *usada;
+    else if (cotacaoDoDia())
+        m_cotacoesVenda.use(indice, cotacao);
+    else
+        return false;
 
     double digitado = 0;
     if (!PedeValor(isMoeda2, zel::formatFixed(doVrAPagar / cotacao), false, isNone) ||
         !LeValor(digitado, false))
         return false;
     pagamento = zel::foreignPayment(digitado, cotacao);
-    fecha();
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "dataset/DataSet.h"
 #include "receipt/InputStep.h"
 #include "receipt/Ledger.h"
+#include "receipt/QuoteFile.h"
 #include "text/Messages.h"
 #include "toolkit/TouchForm.h"
 
@@ -219,6 +220,7 @@ private:
     void RegistraPagamento(double valor, const QString& idTipo, double cotacao, double estrangeiro = 0);
     void AplicaParcelas();
     void MostraResumo();
+    zel::SaleQuotes m_cotacoesVenda; // one quote per currency for the whole sale
     bool m_entradaAtiva = false; // a payment entry is running
     bool m_encerrando = false;   // OK or Exit posted the close: nothing more may happen
 

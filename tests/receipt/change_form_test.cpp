@@ -246,6 +246,60 @@ TEST_F(ChangeStep, ChangeInForeignCurrency)
     }
 }
 
+// Two terminals type the day's dollar quote at once: this one (5) loses the race to the quote file
+// (the other's 4 is stored first) and is told so. Its sale keeps using its own quote: for its
+// change in dollars, and for a second dollar payment.
+TEST_F(ChangeStep, ASaleKeepsItsQuoteWhateverAnotherTerminalStores)
+{
+    struct Case
+    {
+        const char* what;
+        QStringList dollars; // the dollar payments, each typed and entered
+        double changeOut;    // the change in dollars (0: no change)
+        QStringList local;   // "CDTIPORECE VRMOVIVEND" of every row
+    };
+    setChangeType("007", "007");
+    for (const Case& c : {Case{"change in dollars", {"25"}, 5, {"007 125.00", "007 25.00"}},
+                          Case{"a second dollar payment", {"10", "10"}, 0, {"007 50.00", "007 50.00"}}}) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(quotes::filePath(dataDir.path()));
+        const auto otherTerminal = [this] {
+            DataSet table;
+            ASSERT_TRUE(quotes::open(table, dataDir.path()));
+            quotes::add(table, "USD", QDate::currentDate(), 4);
+            ASSERT_TRUE(quotes::close(table));
+        };
+        Operator& o = operatorForNextReceipt();
+        o.click("tcbBalcao07");
+        waitForStep(o, isMoeda1);
+        o.run(otherTerminal, "the other terminal stores its quote").type("5").click("tcbEnter");
+        waitForStep(o, isMoeda2);
+        o.type(c.dollars.first()).click("tcbEnter");
+        for (const QString& more : c.dollars.mid(1)) {
+            o.click("tcbBalcao07");
+            waitForStep(o, isMoeda2);
+            o.type(more).click("tcbEnter");
+        }
+        closeReceipt(o);
+        dialogs->expectMessageDlg(mrOk, "cotações");
+        receber();
+        ASSERT_TRUE(op->finished());
+
+        movimentos.setIndexName(QString());
+        QStringList rows, quotesUsed;
+        for (movimentos.first(); !movimentos.eof(); movimentos.next()) {
+            rows << movimentos.fieldByName("CDTIPORECE").asString() + u' ' +
+                        QString::number(movimentos.fieldByName("VRMOVIVEND").asFloat(), 'f', 2);
+            quotesUsed << QString::number(movimentos.fieldByName("VRCOTINDOUT").asFloat());
+        }
+        EXPECT_EQ(rows, c.local);
+        EXPECT_EQ(quotesUsed, QStringList(rows.size(), "5"));
+        movimentos.last();
+        if (c.changeOut > 0)
+            EXPECT_DOUBLE_EQ(movimentos.fieldByName("VRMOVIVEOUT").asFloat(), c.changeOut);
+    }
+}
+
 // A card payment that covers the sale presses OK by itself once the entry has ended; one that
 // does not, or a covering cash payment, leaves it to the operator.
 TEST_F(ChangeStep, CardThatCoversTheSaleConfirmsByItself)
