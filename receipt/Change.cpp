@@ -54,6 +54,16 @@ ChangeLimit changeLimit(const QString& pcMaxTroco)
     return limit;
 }
 
+QStringList typesWithoutKind(const QHash<QString, QString>& kinds, const QList<ChangeRow>& rows)
+{
+    QStringList missing;
+    for (const ChangeRow& row : rows) {
+        if (kinds.value(row.cdTipoRece).trimmed().isEmpty() && !missing.contains(row.cdTipoRece))
+            missing.append(row.cdTipoRece);
+    }
+    return missing;
+}
+
 bool isContraValeKind(const QString& idTipoRece)
 {
     return idTipoRece == kind::ticket || idTipoRece == kind::ticket2;

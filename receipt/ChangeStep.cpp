@@ -141,9 +141,15 @@ void TfrmRecebimento::EscolheTipoTroco()
         AvisoTroco(msgPadrao.Msg(QStringLiteral("TipoReceIlegivel")) + QLatin1Char(' ') + kinds.errorMessage());
         return;
     }
-    // The rule weighs the payments by the kinds the payment-type file gives them.
+    // The rule weighs the payments by the kinds the payment-type file gives them; a payment of
+    // a type the file does not give a kind leaves the rule out, with a notice.
+    const QList<zel::ChangeRow> linhas = LinhasTroco();
+    if (const QStringList semTipo = zel::typesWithoutKind(*kinds, linhas); !semTipo.isEmpty()) {
+        AvisoTroco(msgPadrao.Msg(QStringLiteral("TipoReceSemTipo")).arg(semTipo.join(QStringLiteral(", "))));
+        return;
+    }
     QList<zel::LedgerPayment> pagamentos;
-    for (const zel::ChangeRow& row : LinhasTroco())
+    for (const zel::ChangeRow& row : linhas)
         pagamentos.append({kinds->value(row.cdTipoRece), zel::toCents(row.valor)});
     if (zel::changeInCash(zel::toCents(doVrTroco), zel::ticketPayments(pagamentos), limite.percentual))
         cdsReceb.locate(QStringLiteral("IDTIPORECE"), {zel::kind::dinheiro});

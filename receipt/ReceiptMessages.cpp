@@ -76,6 +76,11 @@ TMessages receiptMessages()
         // Why the largest-change rule was left out of a change.
         QStringLiteral("TipoReceIlegivel|O limite de troco não foi aplicado: não foi possível ler os tipos de "
                        "recebimento."),
+        QStringLiteral("ArquivoAusente|O arquivo %1 não existe."),
+        QStringLiteral("ArquivoSemCampos|O arquivo %1 não tem os campos %2 e %3."),
+        QStringLiteral("TipoReceSemTipo|O limite de troco não foi aplicado: o arquivo de tipos de recebimento "
+                       "(tiporece.cds) não diz o tipo (IDTIPORECE) de %1. O troco fica no tipo de troco do "
+                       "pagamento."),
         QStringLiteral("PcMaxTrocoInvalido|O limite de troco não foi aplicado: o percentual máximo de troco "
                        "não é um número."),
         // The discount's running-list lines and its refusal.

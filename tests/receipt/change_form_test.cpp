@@ -181,6 +181,8 @@ struct RuleCase
     const char* caption;
     const char* cdTroco;
     const char* notice; // a notice that the rule was left out
+    const char* missing = ""; // a payment type left out of the file
+    const char* noKind = "";  // a payment type whose kind the file leaves empty
 };
 
 class ChangeRule : public ChangeStep, public ::testing::WithParamInterface<RuleCase>
@@ -197,6 +199,13 @@ TEST_P(ChangeRule, ChoosesTheChangeType)
     if (c.writeFile) {
         DataSet file;
         file.setData(tipos.data());
+        if (*c.missing && file.locate("CDTIPORECE", {c.missing}))
+            file.deleteRecord();
+        if (*c.noKind && file.locate("CDTIPORECE", {c.noKind})) {
+            file.edit();
+            file.fieldByName("IDTIPORECE").setString("");
+            file.post();
+        }
         ASSERT_TRUE(file.saveToFile(paymentTypes::filePath(dataDir.path()), SaveMode::ReplaceRows));
     }
     if (*c.notice)
@@ -215,7 +224,12 @@ INSTANTIATE_TEST_SUITE_P(
                       RuleCase{"10", true, "105", "TROCO : ", "001", ""},
                       RuleCase{"", false, "105", "Contra-Vale : ", "006", ""},
                       RuleCase{"10", false, "105", "Contra-Vale : ", "006", "tipos de recebimento"},
-                      RuleCase{"dez", true, "105", "Contra-Vale : ", "006", "não é um número"}));
+                      RuleCase{"dez", true, "105", "Contra-Vale : ", "006", "não é um número"},
+                      // A ticket whose kind the file does not give is never weighed as cash.
+                      RuleCase{"10", true, "105", "Contra-Vale : ", "006", "005", "005"},
+                      RuleCase{"10", true, "105", "Contra-Vale : ", "006", "005", "", "005"},
+                      // Only the kinds of the payments made count.
+                      RuleCase{"10", true, "105", "TROCO : ", "001", "", "002"}));
 
 // Change in dollars: with the day's quote stored, the row and the list carry the dollars too;
 // without one the change is in local currency only.
