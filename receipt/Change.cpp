@@ -44,7 +44,7 @@ ChangeLimit changeLimit(const QString& pcMaxTroco)
     ChangeLimit limit;
     if (pcMaxTroco.trimmed().isEmpty())
         return limit;
-    const Result<double> lido = parseAmount(pcMaxTroco);
+    const Result<double> lido = parseNumber(pcMaxTroco);
     if (!lido) {
         limit.error = lido.errorMessage();
         return limit;

@@ -9,7 +9,9 @@ namespace zel {
 
 namespace {
 
-// A numeric value of the sale, null as 0. Text is accepted when it reads as a number.
+// A numeric value of the sale, null as 0. Text is read as every number kept as text is
+// (parseNumber: alike on every machine, the sale's dataset reads it so later), and refused
+// when it reads as two numbers.
 Result<double> number(const DataPacket& sale, int row, int column)
 {
     const QVariant& v = sale.rows.at(row).value(column);
@@ -27,7 +29,17 @@ Result<double> number(const DataPacket& sale, int row, int column)
         value = v.toDouble(&ok);
         break;
     case QMetaType::QString:
-        value = v.toString().trimmed().toDouble(&ok);
+        if (const Result<double> read = parseNumber(v.toString()); read) {
+            value = *read;
+            ok = true;
+        } else if (read.errorCode() == QLatin1String("NumAmbiguo")) {
+            return Error{receiptMessages()
+                             .Msg(QStringLiteral("ValorAmbiguo"))
+                             .arg(sale.fields.at(column).name)
+                             .arg(row + 1)
+                             .arg(v.toString()),
+                         QStringLiteral("ValorAmbiguo")};
+        }
         break;
     default:
         break;

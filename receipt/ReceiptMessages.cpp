@@ -68,6 +68,9 @@ TMessages receiptMessages()
                        "recebimento não foi aberto."),
         QStringLiteral("CampoNaoNumerico|O campo %1 da venda é do tipo %2, e não numérico."),
         QStringLiteral("ValorNaoNumerico|O campo %1 da linha %2 da venda não é um número: \"%3\"."),
+        QStringLiteral("ValorAmbiguo|O campo %1 da linha %2 da venda pode ser lido como dois números "
+                       "diferentes: \"%3\" (vírgula ou ponto como separador decimal?). Envie o número sem "
+                       "separador de milhar."),
         QStringLiteral("TotalForaDeFaixa|O total da venda (quantidade × preço) é grande demais para ser "
                        "recebido."),
         QStringLiteral("ValorInvalido|O valor digitado não é um número; nada foi registrado."),
