@@ -1,5 +1,6 @@
 #include "OpeningTotals.h"
 
+#include "receipt/AmountLimit.h"
 #include "receipt/ReceiptMessages.h"
 #include "text/Money.h"
 
@@ -121,8 +122,9 @@ Result<OpeningTotals> computeOpeningTotals(const DataPacket& sale)
         t.descComanda = 0;
     }
     t.total = Trunc2(t.produtos + t.servico - t.descComanda + t.consumacao);
+    // The receipt shows, records and prints no amount beyond the largest it takes.
     for (const double amount : {t.produtos, t.servico, t.consumacao, t.descComanda, t.total})
-        if (!holdsCents(amount))
+        if (!withinAmountLimit(amount))
             return Error{receiptMessages().Msg(QStringLiteral("TotalForaDeFaixa")), QStringLiteral("TotalForaDeFaixa")};
     return t;
 }

@@ -1,6 +1,7 @@
 #include "consumer/Vrm_zel00400.h"
 #include "devices/Peripherals.h"
 #include "dialogs/Dialogs.h"
+#include "receipt/AmountLimit.h"
 #include "receipt/PaymentMovement.h"
 #include "receipt/QuoteFile.h"
 #include "receipt/RunningList.h"
@@ -42,19 +43,21 @@ bool TfrmRecebimento::EntradaMoeda(zel::ForeignPayment& pagamento, double& cotac
         if (const std::optional<double> guardada = zel::quotes::find(cdsCotacao, indice, referencia)) {
             cotacao = *guardada;
             if (!zel::isUsableQuote(cotacao)) {
-                DesisteEntrada(msgPadrao.Msg(QStringLiteral("CotacaoInvalida")));
+                DesisteEntrada(
+                    msgPadrao.Msg(QStringLiteral("CotacaoInvalida")).arg(zel::formatFixed(zel::maxAmount())));
                 return false;
             }
             return true;
         }
-        // A quote of 0 or below is refused and asked again: the proposal divides by it.
+        // A quote of 0 or below, or above the largest amount, is refused and asked again.
         for (;;) {
             if (!PedeValor(isMoeda1, zel::formatFixed(1), false, isMoeda2) || !LeValor(cotacao, false))
                 return false;
             if (zel::isUsableQuote(cotacao))
                 break;
-            zel::dialogs().TouchMessageDlg(msgPadrao.Msg(QStringLiteral("CotacaoInvalida")),
-                                           zel::DialogType::Error, zel::DialogButtons::Ok);
+            zel::dialogs().TouchMessageDlg(
+                msgPadrao.Msg(QStringLiteral("CotacaoInvalida")).arg(zel::formatFixed(zel::maxAmount())),
+                zel::DialogType::Error, zel::DialogButtons::Ok);
         }
         zel::quotes::add(cdsCotacao, indice, referencia, cotacao);
         return true;

@@ -1,6 +1,7 @@
 #include "PaymentMovement.h"
 
 #include "dataset/DataSet.h"
+#include "receipt/AmountLimit.h"
 #include "text/Consiste.h"
 #include "text/Messages.h"
 #include "text/Money.h"
@@ -78,7 +79,7 @@ ForeignPayment foreignPayment(double typed, double quote)
 
 bool isUsableQuote(double quote)
 {
-    return quote > 0;
+    return quote > 0 && withinAmountLimit(quote);
 }
 
 QStringList keyboardSummary(const TMessages& messages, const QString& total, const QString& pago,

@@ -70,7 +70,8 @@ struct ForeignPayment
 };
 ForeignPayment foreignPayment(double typed, double quote);
 
-// A quote may be used only when it is above zero: the amount proposed divides by it.
+// A quote may be used only when it is above zero (the amount proposed divides by it) and no
+// larger than the largest amount of a receipt (AmountLimit.h).
 bool isUsableQuote(double quote);
 
 // The keyboard display's two lines after a payment, from the captions of the amount labels.

@@ -74,7 +74,14 @@ TMessages receiptMessages()
         QStringLiteral("TotalForaDeFaixa|O total da venda (quantidade × preço) é grande demais para ser "
                        "recebido."),
         QStringLiteral("ValorInvalido|O valor digitado não é um número; nada foi registrado."),
-        QStringLiteral("CotacaoInvalida|A cotação deve ser maior que zero."),
+        QStringLiteral("CotacaoInvalida|A cotação deve ser maior que zero e no máximo %1."),
+        // Amounts beyond the largest a receipt takes ("%1": that amount).
+        QStringLiteral("ValorAcimaLimite|O valor passa do limite do recebimento, %1. Digite outro valor."),
+        QStringLiteral("PagoAcimaLimite|Com este valor o total pago passaria de %1, o limite do recebimento. "
+                       "Digite outro valor."),
+        QStringLiteral("CotacaoAcimaLimite|A cotação passa do limite do recebimento, %1. Digite outra cotação."),
+        QStringLiteral("MoedaAcimaLimite|Este valor na moeda estrangeira vale %1, acima do limite do "
+                       "recebimento, %2. Digite outro valor."),
         QStringLiteral("ErroCotacao|Não foi possível gravar ou ler as cotações:"),
         // Why the largest-change rule was left out of a change.
         QStringLiteral("TipoReceIlegivel|O limite de troco não foi aplicado: não foi possível ler os tipos de "

@@ -187,6 +187,48 @@ TEST_F(PaymentEntry, ForeignPaymentRecordsTheAmountReceived)
     }
 }
 
+// An amount the labels, the coupon or the printer cannot hold is refused at Enter with a word to
+// the operator, and the same prompt waits for another: a payment above R$ 99.999.999,99, one
+// that takes the amount paid above it, a quote above it, or dollars worth more than it.
+TEST_F(PaymentEntry, AmountsBeyondTheLimitAreRefusedAtEntry)
+{
+    struct Case
+    {
+        const char* what;
+        QStringList keys;    // "button:typed" or ":typed" (the prompt on screen), each entered
+        const char* refusal; // empty: nothing refused
+        QStringList rows;
+    };
+    const Case cases[] = {
+        {"the largest cash", {"01:99999999,99"}, "", {"001 99999999.99", "001 99999899.99"}},
+        {"cash beyond it", {"01:9999999999999,99", ":150"}, "passa do limite", {"001 150.00", "001 50.00"}},
+        {"a cent beyond it", {"01:100000000", ":100"}, "passa do limite", {"001 100.00"}},
+        {"the amount paid beyond it",
+         {"01:60", "01:99999999,99", ":40"},
+         "total pago",
+         {"001 60.00", "001 40.00"}},
+        {"a quote beyond it", {"07:9999999999999", ":5", ":20"}, "cotação", {"007 100.00"}},
+        {"dollars worth more than it", {"07:5", ":20000000", ":20"}, "moeda estrangeira", {"007 100.00"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(quotes::filePath(dataDir.path()));
+        Operator& o = operatorForNextReceipt();
+        for (const QString& key : c.keys) {
+            if (!key.section(u':', 0, 0).isEmpty())
+                o.click("tcbBalcao" + key.section(u':', 0, 0));
+            o.type(key.section(u':', 1)).click("tcbEnter");
+        }
+        closeReceipt(o);
+        if (*c.refusal)
+            dialogs->expectMessageDlg(mrOk, c.refusal);
+        receber();
+        ASSERT_TRUE(op->finished());
+        EXPECT_EQ(movementSummary(), c.rows);
+        EXPECT_EQ(Vrm_zel00000::InputStep, isNone);
+    }
+}
+
 // Back, Exit, or the receipt closed from outside while a value is asked: nothing recorded, the
 // list and amounts as they were, the keys free again and the input step back to isNone.
 TEST_F(PaymentEntry, AbandonedPromptsLeaveNoTrace)

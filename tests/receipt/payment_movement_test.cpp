@@ -1,12 +1,16 @@
-#include "receipt/Ledger.h"
 #include "QStringPrinter.h"
 #include "dataset/DataSet.h"
+#include "receipt/AmountLimit.h"
+#include "receipt/Ledger.h"
 #include "receipt/PaymentMovement.h"
 #include "receipt/QuoteFile.h"
+#include "receipt/ReceiptMessages.h"
 #include "receipt/ReceiptSettings.h"
+#include "text/Messages.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace zel;
@@ -48,6 +52,42 @@ TEST(PaymentAmounts, ForeignPaymentRecordsTheAmountReceived)
         EXPECT_EQ(p.valor, c.valor) << c.typed << " at " << c.quote;
         EXPECT_EQ(p.vrMoviveOut, c.out) << c.typed << " at " << c.quote;
     }
+}
+
+// The largest amount a receipt takes, R$ 99.999.999,99, at its edges: an amount cut to cents as
+// it is recorded, the amount paid after it, a quote, and dollars at a quote.
+TEST(AmountLimitTest, RefusesAtEntryWhatTheReceiptCannotHold)
+{
+    struct Case
+    {
+        TInputStep step;
+        const char* text;
+        Cents paid;
+        double quote;
+        const char* refusal; // the catalogue key, empty: taken
+    };
+    const TMessages messages = receiptMessages();
+    for (const Case& c :
+         {Case{isDinheiro1, "99999999,99", 0, 0, ""},
+          Case{isDinheiro1, "99999999,999", 0, 0, ""}, // recorded as 99.999.999,99
+          Case{isDinheiro1, "100000000", 0, 0, "ValorAcimaLimite"},
+          Case{isCredito3, "9999999999999,99", 0, 0, "ValorAcimaLimite"},
+          Case{isTicket1, "1", kMaxAmountCents - 100, 0, ""},
+          Case{isCheque6, "1,01", kMaxAmountCents - 100, 0, "PagoAcimaLimite"},
+          Case{isMoeda1, "99999999,99", 0, 0, ""}, Case{isMoeda1, "99999999,991", 0, 0, "CotacaoAcimaLimite"},
+          Case{isMoeda2, "19999999,99", 0, 5, ""}, Case{isMoeda2, "20000000", 0, 5, "MoedaAcimaLimite"},
+          Case{isMoeda2, "9999999999999", 0, 9999999999999.0, "ValorAcimaLimite"},
+          Case{isMoeda2, "10", kMaxAmountCents - 4999, 5, "PagoAcimaLimite"},
+          Case{isMoeda2, "10", kMaxAmountCents - 5000, 5, ""}, Case{isNone, "9999999999999", 0, 0, ""},
+          Case{isDinheiro1, "", 0, 0, ""}}) {
+        const QString refusal = entryBeyondLimit(messages, c.step, c.text, c.paid, c.quote);
+        const QString expected = *c.refusal ? messages.Msg(QString::fromLatin1(c.refusal)) : QString();
+        const QString fixedPart = expected.section(u'%', 0, 0); // the text before the amounts
+        EXPECT_EQ(refusal.left(fixedPart.size()), fixedPart) << c.step << ' ' << c.text;
+        EXPECT_EQ(refusal.isEmpty(), expected.isEmpty()) << c.step << ' ' << c.text;
+    }
+    EXPECT_TRUE(withinAmountLimit(-maxAmount()));
+    EXPECT_FALSE(withinAmountLimit(std::nan("")));
 }
 
 class QuoteFileTest : public ::testing::Test
