@@ -110,23 +110,4 @@ TEST(PaymentTypeFileTest, ReadsKindsOrSaysWhyNot)
     EXPECT_TRUE(paymentTypes::readKinds(table, dir.path()).errorMessage().contains("IDTIPORECE"));
 }
 
-// The payment types the largest-change rule cannot weigh: absent from the file or without a
-// kind there; each once, in the payments' order.
-TEST(ChangeLimitRule, TypesWithoutKind)
-{
-    const QHash<QString, QString> kinds{{"001", "4"}, {"005", "5"}, {"007", " "}};
-    struct Case
-    {
-        QStringList paid;
-        QStringList unknown;
-    };
-    for (const Case& c : {Case{{"005", "001"}, {}}, Case{{"009"}, {"009"}}, Case{{"007", "005"}, {"007"}},
-                          Case{{"009", "001", "009", "008"}, {"009", "008"}}}) {
-        QList<ChangeRow> rows;
-        for (const QString& cd : c.paid)
-            rows.append({cd, QStringLiteral("001"), 10});
-        EXPECT_EQ(typesWithoutKind(kinds, rows), c.unknown) << c.paid.join('+').toStdString();
-    }
-}
-
 } // namespace
