@@ -44,7 +44,7 @@ ChangeLimit changeLimit(const QString& pcMaxTroco)
     ChangeLimit limit;
     if (pcMaxTroco.trimmed().isEmpty())
         return limit;
-    const Result<double> lido = parseAmount(pcMaxTroco);
+    const Result<double> lido = parseNumber(pcMaxTroco);
     if (!lido) {
         limit.error = lido.errorMessage();
         return limit;
@@ -52,6 +52,16 @@ ChangeLimit changeLimit(const QString& pcMaxTroco)
     limit.on = true;
     limit.percentual = *lido;
     return limit;
+}
+
+QStringList typesWithoutKind(const QHash<QString, QString>& kinds, const QList<ChangeRow>& rows)
+{
+    QStringList missing;
+    for (const ChangeRow& row : rows) {
+        if (kinds.value(row.cdTipoRece).trimmed().isEmpty() && !missing.contains(row.cdTipoRece))
+            missing.append(row.cdTipoRece);
+    }
+    return missing;
 }
 
 bool isContraValeKind(const QString& idTipoRece)

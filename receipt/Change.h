@@ -50,6 +50,13 @@ struct ChangeLimit
 };
 ChangeLimit changeLimit(const QString& pcMaxTroco);
 
+// The payment types of `rows` whose kind the payment-type file (`kinds`: CDTIPORECE →
+// IDTIPORECE) does not give: not in the file, or with an empty kind. The largest-change rule
+// cannot weigh their payments (one may be a ticket), so it is left out: the change stays in
+// the giving payment's change type rather than turning into cash unannounced. Each type once,
+// in the rows' order.
+QStringList typesWithoutKind(const QHash<QString, QString>& kinds, const QList<ChangeRow>& rows);
+
 // Change given in a ticket kind ("5", "7") is a Contra-Vale voucher.
 bool isContraValeKind(const QString& idTipoRece);
 

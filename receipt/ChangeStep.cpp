@@ -142,30 +142,39 @@ void TfrmRecebimento::EscolheTipoTroco()
         AvisoTroco(msgPadrao.Msg(QStringLiteral("TipoReceIlegivel")) + QLatin1Char(' ') + kinds.errorMessage());
         return;
     }
-    // The rule weighs the payments by the kinds the payment-type file gives them.
+    // The rule weighs the payments by the kinds the payment-type file gives them; a payment of
+    // a type the file does not give a kind leaves the rule out, with a notice.
+    const QList<zel::ChangeRow> linhas = LinhasTroco();
+    if (const QStringList semTipo = zel::typesWithoutKind(*kinds, linhas); !semTipo.isEmpty()) {
+        AvisoTroco(msgPadrao.Msg(QStringLiteral("TipoReceSemTipo")).arg(semTipo.join(QStringLiteral(", "))));
+        return;
+    }
     QList<zel::LedgerPayment> pagamentos;
-    for (const zel::ChangeRow& row : LinhasTroco())
+    for (const zel::ChangeRow& row : linhas)
         pagamentos.append({kinds->value(row.cdTipoRece), zel::toCents(row.valor)});
     if (zel::changeInCash(zel::toCents(doVrTroco), zel::ticketPayments(pagamentos), limite.percentual))
         cdsReceb.locate(QStringLiteral("IDTIPORECE"), {zel::kind::dinheiro});
 }
 
-// The quote of a change type in foreign currency: the one stored for its index and the
-// reference date; 0 (the change in local currency only) when none is.
+// The quote of a change type in foreign currency: the one the sale uses for its index, else
+// the one stored for the reference date (which the sale then keeps); 0 (the change in local
+// currency only) when none is.
 double TfrmRecebimento::CotacaoTroco()
 {
     if (cdsReceb.fieldByName(QStringLiteral("IDTIPORECE")).asString() != zel::kind::moeda)
         return 0;
+    const QString indice = cdsReceb.fieldByName(QStringLiteral("CDINDICE")).asString();
+    if (const std::optional<double> usada = m_cotacoesVenda.find(indice))
+        return *usada;
     if (const zel::Status opened = zel::quotes::open(cdsCotacao, zel::peripherals().DsDirCad()); !opened) {
         AvisoTroco(msgPadrao.Msg(QStringLiteral("ErroCotacao")) + QLatin1Char(' ') + opened.errorMessage());
         return 0;
     }
     const QDate referencia =
         dtMovFiscal.isValid() && dtMovFiscal.date().isValid() ? dtMovFiscal.date() : QDate::currentDate();
-    const std::optional<double> cotacao =
-        zel::quotes::find(cdsCotacao, cdsReceb.fieldByName(QStringLiteral("CDINDICE")).asString(), referencia);
+    const std::optional<double> cotacao = zel::quotes::find(cdsCotacao, indice, referencia);
     zel::quotes::close(cdsCotacao);
-    return cotacao && zel::isUsableQuote(*cotacao) ? *cotacao : 0;
+    return cotacao && zel::isUsableQuote(*cotacao) ? m_cotacoesVenda.use(indice, *cotacao) : 0;
 }
 
 // The change in the amount-due field, in the list and on both displays, and its movement row.

@@ -1,4 +1,5 @@
 #include "devices/Peripherals.h"
+#include "receipt/AmountLimit.h"
 #include "receipt/EntryKeys.h"
 #include "receipt/TfrmRecebimento.h"
 #include "text/Money.h"
@@ -132,6 +133,18 @@ void TfrmRecebimento::enterKey()
         return;
     if (outcome.result == zel::EnterResult::Unreadable)
         throw std::runtime_error(outcome.error.toStdString());
+    // An amount the receipt cannot hold is refused here, and the same prompt waits for another:
+    // the refused text stays to be read, and the next key typed replaces it.
+    const TInputStep step = Vrm_zel00000::InputStep;
+    const double cotacao =
+        step == isMoeda2
+            ? m_cotacoesVenda.find(cdsReceb.fieldByName(QStringLiteral("CDINDICE")).asString()).value_or(0)
+            : 0;
+    if (const QString acima = zel::entryBeyondLimit(msgPadrao, step, stValor, m_ledger.paid(), cotacao);
+        !acima.isEmpty()) {
+        boSubstitui = true;
+        throw std::runtime_error(acima.toStdString());
+    }
     Vrm_zel00000::InputStep = entry.step;
     m_enterAccepted = true;
     if (m_ui->tcbOk->isEnabled())

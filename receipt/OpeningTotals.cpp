@@ -1,5 +1,6 @@
 #include "OpeningTotals.h"
 
+#include "receipt/AmountLimit.h"
 #include "receipt/ReceiptMessages.h"
 #include "text/Money.h"
 
@@ -9,7 +10,9 @@ namespace zel {
 
 namespace {
 
-// A numeric value of the sale, null as 0. Text is accepted when it reads as a number.
+// A numeric value of the sale, null as 0. Text is read as every number kept as text is
+// (parseNumber: alike on every machine, the sale's dataset reads it so later), and refused
+// when it reads as two numbers.
 Result<double> number(const DataPacket& sale, int row, int column)
 {
     const QVariant& v = sale.rows.at(row).value(column);
@@ -27,7 +30,17 @@ Result<double> number(const DataPacket& sale, int row, int column)
         value = v.toDouble(&ok);
         break;
     case QMetaType::QString:
-        value = v.toString().trimmed().toDouble(&ok);
+        if (const Result<double> read = parseNumber(v.toString()); read) {
+            value = *read;
+            ok = true;
+        } else if (read.errorCode() == QLatin1String("NumAmbiguo")) {
+            return Error{receiptMessages()
+                             .Msg(QStringLiteral("ValorAmbiguo"))
+                             .arg(sale.fields.at(column).name)
+                             .arg(row + 1)
+                             .arg(v.toString()),
+                         QStringLiteral("ValorAmbiguo")};
+        }
         break;
     default:
         break;
@@ -109,8 +122,9 @@ Result<OpeningTotals> computeOpeningTotals(const DataPacket& sale)
         t.descComanda = 0;
     }
     t.total = Trunc2(t.produtos + t.servico - t.descComanda + t.consumacao);
+    // The receipt shows, records and prints no amount beyond the largest it takes.
     for (const double amount : {t.produtos, t.servico, t.consumacao, t.descComanda, t.total})
-        if (!holdsCents(amount))
+        if (!withinAmountLimit(amount))
             return Error{receiptMessages().Msg(QStringLiteral("TotalForaDeFaixa")), QStringLiteral("TotalForaDeFaixa")};
     return t;
 }

@@ -101,9 +101,10 @@ void TfrmRecebimento::DoMenuRecebimentoClick(const QString& code, const QString&
             if (tef && card)
                 GuardaCartao(aprovacao, movimento);
         } else if (idTipo == zel::kind::moeda) {
-            if (!EntradaMoeda(valor, cotacao))
+            zel::ForeignPayment moeda;
+            if (!EntradaMoeda(moeda, cotacao))
                 return;
-            RegistraPagamento(valor, idTipo, cotacao);
+            RegistraPagamento(moeda.valor, idTipo, cotacao, moeda.vrMoviveOut);
         } else if (idTipo == zel::kind::conta) {
             if (!EntradaConta(valor))
                 return;

@@ -1,6 +1,7 @@
 #include "consumer/Vrm_zel00400.h"
 #include "devices/Peripherals.h"
 #include "dialogs/Dialogs.h"
+#include "receipt/AmountLimit.h"
 #include "receipt/PaymentMovement.h"
 #include "receipt/QuoteFile.h"
 #include "receipt/RunningList.h"
@@ -17,58 +18,62 @@
 
 using Vrm_zel00000::InputStep;
 
-// Foreign currency: the day's quote (asked only when none is stored for the payment type's
-// index and the reference date), then the amount in that currency. A quote typed here is
-// written to the quote file however the entry ends.
-bool TfrmRecebimento::EntradaMoeda(double& valor, double& cotacao)
+// Foreign currency: the quote this sale uses for the payment type's index, then the amount in
+// that currency. At the currency's first use in the sale the quote is the one stored for the
+// reference date, or asked when none is; a quote typed here is written to the quote file at
+// once, however the entry goes on.
+bool TfrmRecebimento::EntradaMoeda(zel::ForeignPayment& pagamento, double& cotacao)
 {
-    zel::Peripherals& devices = zel::peripherals();
-    if (const zel::Status opened = zel::quotes::open(cdsCotacao, devices.DsDirCad()); !opened) {
-        DesisteEntrada(msgPadrao.Msg(QStringLiteral("ErroCotacao")) + QLatin1Char(' ') +
-                       opened.errorMessage());
-        return false;
-    }
-    bool fechada = false;
-    const auto fecha = [this, &fechada] {
-        fechada = true;
-        if (const zel::Status saved = zel::quotes::close(cdsCotacao); !saved)
-            zel::dialogs().TouchMessageDlg(msgPadrao.Msg(QStringLiteral("ErroCotacao")) + QLatin1Char(' ') +
-                                               saved.errorMessage(),
-                                           zel::DialogType::Error, zel::DialogButtons::Ok);
-    };
-    const auto fechaSempre = qScopeGuard([&] {
-        if (!fechada)
-            fecha();
-    });
-
     const QString indice = cdsReceb.fieldByName(QStringLiteral("CDINDICE")).asString();
-    const QDate referencia =
-        dtMovFiscal.isValid() && dtMovFiscal.date().isValid() ? dtMovFiscal.date() : QDate::currentDate();
-    if (const std::optional<double> guardada = zel::quotes::find(cdsCotacao, indice, referencia)) {
-        cotacao = *guardada;
-        if (!zel::isUsableQuote(cotacao)) {
-            DesisteEntrada(msgPadrao.Msg(QStringLiteral("CotacaoInvalida")));
+    const auto cotacaoDoDia = [&]() -> bool {
+        zel::Peripherals& devices = zel::peripherals();
+        if (const zel::Status opened = zel::quotes::open(cdsCotacao, devices.DsDirCad()); !opened) {
+            DesisteEntrada(msgPadrao.Msg(QStringLiteral("ErroCotacao")) + QLatin1Char(' ') +
+                           opened.errorMessage());
             return false;
         }
-    } else {
-        // A quote of 0 or below is refused and asked again: the proposal divides by it.
+        const auto fecha = qScopeGuard([this] {
+            if (const zel::Status saved = zel::quotes::close(cdsCotacao); !saved)
+                zel::dialogs().TouchMessageDlg(msgPadrao.Msg(QStringLiteral("ErroCotacao")) + QLatin1Char(' ') +
+                                                   saved.errorMessage(),
+                                               zel::DialogType::Error, zel::DialogButtons::Ok);
+        });
+        const QDate referencia =
+            dtMovFiscal.isValid() && dtMovFiscal.date().isValid() ? dtMovFiscal.date() : QDate::currentDate();
+        if (const std::optional<double> guardada = zel::quotes::find(cdsCotacao, indice, referencia)) {
+            cotacao = *guardada;
+            if (!zel::isUsableQuote(cotacao)) {
+                DesisteEntrada(
+                    msgPadrao.Msg(QStringLiteral("CotacaoInvalida")).arg(zel::formatFixed(zel::maxAmount())));
+                return false;
+            }
+            return true;
+        }
+        // A quote of 0 or below, or above the largest amount, is refused and asked again.
         for (;;) {
             if (!PedeValor(isMoeda1, zel::formatFixed(1), false, isMoeda2) || !LeValor(cotacao, false))
                 return false;
             if (zel::isUsableQuote(cotacao))
                 break;
-            zel::dialogs().TouchMessageDlg(msgPadrao.Msg(QStringLiteral("CotacaoInvalida")),
-                                           zel::DialogType::Error, zel::DialogButtons::Ok);
+            zel::dialogs().TouchMessageDlg(
+                msgPadrao.Msg(QStringLiteral("CotacaoInvalida")).arg(zel::formatFixed(zel::maxAmount())),
+                zel::DialogType::Error, zel::DialogButtons::Ok);
         }
         zel::quotes::add(cdsCotacao, indice, referencia, cotacao);
-    }
+        return true;
+    };
+    if (const std::optional<double> usada = m_cotacoesVenda.find(indice))
+        cotacao = *usada;
+    else if (cotacaoDoDia())
+        m_cotacoesVenda.use(indice, cotacao);
+    else
+        return false;
 
     double digitado = 0;
     if (!PedeValor(isMoeda2, zel::formatFixed(doVrAPagar / cotacao), false, isNone) ||
         !LeValor(digitado, false))
         return false;
-    valor = zel::foreignPayment(digitado, cotacao).valor;
-    fecha();
+    pagamento = zel::foreignPayment(digitado, cotacao);
     return true;
 }
 
@@ -82,11 +87,18 @@ bool TfrmRecebimento::EntradaConta(double& valor)
         frame = m_ui->lblInputReceb2;
     frame->setVisible(false);
     const auto mostra = qScopeGuard([frame] { frame->setVisible(true); });
-    if (stCodCliente.isEmpty() &&
-        !Consumidor(Vrm_zel00000::stFigura, stCodConsumidor, stNomeConsumidor, stCodCliente,
-                    Vrm_zel00400::stNmCliente, Vrm_zel00400::stNmFantClie)) {
-        boDesistiu = true;
-        return false;
+    if (stCodCliente.isEmpty()) {
+        // Consumidor hands back the client found even when the consumer step was cancelled:
+        // the receipt takes the codes of a confirmed identification only.
+        QString cdConsumidor, nmConsumidor, cdCliente;
+        if (!Consumidor(Vrm_zel00000::stFigura, cdConsumidor, nmConsumidor, cdCliente, Vrm_zel00400::stNmCliente,
+                        Vrm_zel00400::stNmFantClie)) {
+            boDesistiu = true;
+            return false;
+        }
+        stCodConsumidor = cdConsumidor;
+        stNomeConsumidor = nmConsumidor;
+        stCodCliente = cdCliente;
     }
     valor = doVrAPagar;
     boConsumidorInf = true;
@@ -94,7 +106,7 @@ bool TfrmRecebimento::EntradaConta(double& valor)
 }
 
 // The payment's movement row, its running-list line and the amounts with their labels.
-qint64 TfrmRecebimento::RegistraPagamento(double valor, const QString& idTipo, double cotacao)
+qint64 TfrmRecebimento::RegistraPagamento(double valor, const QString& idTipo, double cotacao, double estrangeiro)
 {
     const auto text = [this](const char* field) {
         return cdsReceb.fieldByName(QString::fromLatin1(field)).asString();
@@ -111,7 +123,7 @@ qint64 TfrmRecebimento::RegistraPagamento(double valor, const QString& idTipo, d
     movimento.dtHrIncMov = QDateTime::currentDateTime();
     movimento.dtMovimCaixa = zel::movementDate(dtMovFiscal, movimento.dtHrIncMov);
     if (idTipo == zel::kind::moeda) {
-        movimento.vrMoviveOut = zel::Trunc2(valor / cotacao);
+        movimento.vrMoviveOut = estrangeiro;
         movimento.vrCotIndOut = cotacao;
     }
     zel::Linha(m_ui->memLista, zel::linhaPagamento(movimento.nmTipoRece, valor));

@@ -1,6 +1,7 @@
 #include "PaymentMovement.h"
 
 #include "dataset/DataSet.h"
+#include "receipt/AmountLimit.h"
 #include "text/Consiste.h"
 #include "text/Messages.h"
 #include "text/Money.h"
@@ -71,14 +72,14 @@ void appendMovement(DataSet& movements, const PaymentMovement& movement)
 ForeignPayment foreignPayment(double typed, double quote)
 {
     ForeignPayment payment;
-    payment.valor = Trunc2(typed * quote);
-    payment.vrMoviveOut = Trunc2(payment.valor / quote);
+    payment.vrMoviveOut = Trunc2(typed);
+    payment.valor = Trunc2(payment.vrMoviveOut * quote);
     return payment;
 }
 
 bool isUsableQuote(double quote)
 {
-    return quote > 0;
+    return quote > 0 && withinAmountLimit(quote);
 }
 
 QStringList keyboardSummary(const TMessages& messages, const QString& total, const QString& pago,

@@ -60,16 +60,18 @@ QDate movementDate(const QDateTime& dtMovFiscal, const QDateTime& taken);
 void appendMovement(DataSet& movements, const PaymentMovement& movement);
 
 
-// A foreign-currency payment: `typed` units at `quote` are worth `valor` (cut to cents); the
-// foreign amount recorded is that value divided by the quote, cut to cents.
+// A foreign-currency payment: the foreign amount received is `typed` cut to cents, and it is
+// worth that amount times `quote`, cut to cents, in local currency. The movement records the
+// amount received as it went into the drawer, never one worked back from the local value.
 struct ForeignPayment
 {
-    double valor = 0;
-    double vrMoviveOut = 0;
+    double valor = 0;       // local currency (VRMOVIVEND)
+    double vrMoviveOut = 0; // the foreign amount received (VRMOVIVEOUT)
 };
 ForeignPayment foreignPayment(double typed, double quote);
 
-// A quote may be used only when it is above zero: the amount proposed divides by it.
+// A quote may be used only when it is above zero (the amount proposed divides by it) and no
+// larger than the largest amount of a receipt (AmountLimit.h).
 bool isUsableQuote(double quote);
 
 // The keyboard display's two lines after a payment, from the captions of the amount labels.

@@ -1,6 +1,7 @@
 #include "PaymentTypeFile.h"
 
 #include "dataset/DataSet.h"
+#include "receipt/ReceiptMessages.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -22,14 +23,14 @@ Result<QHash<QString, QString>> readKinds(DataSet& table, const QString& dataDir
 {
     const QString path = filePath(dataDir);
     if (!QFileInfo::exists(path))
-        return Error{QStringLiteral("O arquivo %1 não existe.").arg(path)};
+        return Error{receiptMessages().Msg(QStringLiteral("ArquivoAusente")).arg(path)};
     table.close();
     if (const Status loaded = table.loadFromFile(path); !loaded)
         return Error{QStringLiteral("%1: %2").arg(path, loaded.errorMessage())};
     QHash<QString, QString> kinds;
     if (!table.hasField(kCode) || !table.hasField(kKind)) {
         table.close();
-        return Error{QStringLiteral("O arquivo %1 não tem os campos %2 e %3.").arg(path, kCode, kKind)};
+        return Error{receiptMessages().Msg(QStringLiteral("ArquivoSemCampos")).arg(path, kCode, kKind)};
     }
     bool indexed = false;
     for (const IndexDef& index : table.indexDefs())

@@ -93,3 +93,23 @@ Status close(DataSet& table)
 }
 
 } // namespace zel::quotes
+
+namespace zel {
+
+std::optional<double> SaleQuotes::find(const QString& cdIndice) const
+{
+    const auto it = m_quotes.constFind(cdIndice);
+    if (it == m_quotes.cend())
+        return std::nullopt;
+    return *it;
+}
+
+double SaleQuotes::use(const QString& cdIndice, double quote)
+{
+    if (const std::optional<double> kept = find(cdIndice))
+        return *kept;
+    m_quotes.insert(cdIndice, quote);
+    return quote;
+}
+
+} // namespace zel

@@ -3,6 +3,7 @@
 #include "text/Result.h"
 
 #include <QDate>
+#include <QHash>
 #include <QString>
 #include <optional>
 
@@ -33,4 +34,20 @@ void add(DataSet& table, const QString& cdIndice, const QDate& date, double quot
 Status close(DataSet& table);
 
 } // namespace quotes
+
+// The quotes one sale uses: one per currency index from its first use (a payment or a change in
+// that currency) to the sale's end. Once the sale has a quote for an index, its later payments
+// and its change in that currency use it, whatever another terminal stores in the quote file
+// meanwhile (two terminals typing the day's first quote at once keep one each).
+class SaleQuotes
+{
+public:
+    std::optional<double> find(const QString& cdIndice) const;
+    // The quote the sale uses for the index: the one kept before, else `quote`, which is kept.
+    double use(const QString& cdIndice, double quote);
+
+private:
+    QHash<QString, double> m_quotes;
+};
+
 } // namespace zel

@@ -76,14 +76,29 @@ TMessages receiptMessages()
                        "recebimento não foi aberto."),
         QStringLiteral("CampoNaoNumerico|O campo %1 da venda é do tipo %2, e não numérico."),
         QStringLiteral("ValorNaoNumerico|O campo %1 da linha %2 da venda não é um número: \"%3\"."),
+        QStringLiteral("ValorAmbiguo|O campo %1 da linha %2 da venda pode ser lido como dois números "
+                       "diferentes: \"%3\" (vírgula ou ponto como separador decimal?). Envie o número sem "
+                       "separador de milhar."),
         QStringLiteral("TotalForaDeFaixa|O total da venda (quantidade × preço) é grande demais para ser "
                        "recebido."),
         QStringLiteral("ValorInvalido|O valor digitado não é um número; nada foi registrado."),
-        QStringLiteral("CotacaoInvalida|A cotação deve ser maior que zero."),
+        QStringLiteral("CotacaoInvalida|A cotação deve ser maior que zero e no máximo %1."),
+        // Amounts beyond the largest a receipt takes ("%1": that amount).
+        QStringLiteral("ValorAcimaLimite|O valor passa do limite do recebimento, %1. Digite outro valor."),
+        QStringLiteral("PagoAcimaLimite|Com este valor o total pago passaria de %1, o limite do recebimento. "
+                       "Digite outro valor."),
+        QStringLiteral("CotacaoAcimaLimite|A cotação passa do limite do recebimento, %1. Digite outra cotação."),
+        QStringLiteral("MoedaAcimaLimite|Este valor na moeda estrangeira vale %1, acima do limite do "
+                       "recebimento, %2. Digite outro valor."),
         QStringLiteral("ErroCotacao|Não foi possível gravar ou ler as cotações:"),
         // Why the largest-change rule was left out of a change.
         QStringLiteral("TipoReceIlegivel|O limite de troco não foi aplicado: não foi possível ler os tipos de "
                        "recebimento."),
+        QStringLiteral("ArquivoAusente|O arquivo %1 não existe."),
+        QStringLiteral("ArquivoSemCampos|O arquivo %1 não tem os campos %2 e %3."),
+        QStringLiteral("TipoReceSemTipo|O limite de troco não foi aplicado: o arquivo de tipos de recebimento "
+                       "(tiporece.cds) não diz o tipo (IDTIPORECE) de %1. O troco fica no tipo de troco do "
+                       "pagamento."),
         QStringLiteral("PcMaxTrocoInvalido|O limite de troco não foi aplicado: o percentual máximo de troco "
                        "não é um número."),
         // The discount's running-list lines and its refusal.

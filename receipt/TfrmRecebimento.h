@@ -4,6 +4,7 @@
 #include "receipt/InputStep.h"
 #include "receipt/IntPosCodec.h"
 #include "receipt/Ledger.h"
+#include "receipt/QuoteFile.h"
 #include "text/Messages.h"
 #include "toolkit/TouchForm.h"
 
@@ -22,6 +23,7 @@ class QLabel;
 namespace zel {
 class TTouchButton;
 struct ChangeRow;
+struct ForeignPayment;
 }
 
 // The receipt form: the sale's amounts, the payment-type grid, the keypad, the running list
@@ -226,11 +228,13 @@ private:
     bool PedeValor(TInputStep step, const QString& proposta, bool travaTeclas, TInputStep ate);
     bool LeValor(double& valor, bool corta);
     void DesisteEntrada(const QString& motivo);
-    bool EntradaMoeda(double& valor, double& cotacao);
+    bool EntradaMoeda(zel::ForeignPayment& pagamento, double& cotacao);
     bool EntradaConta(double& valor);
-    qint64 RegistraPagamento(double valor, const QString& idTipo, double cotacao);
+    // `estrangeiro`: a foreign-currency payment's amount in that currency.
+    qint64 RegistraPagamento(double valor, const QString& idTipo, double cotacao, double estrangeiro = 0);
     void AplicaParcelas();
     void MostraResumo();
+    zel::SaleQuotes m_cotacoesVenda; // one quote per currency for the whole sale
     bool m_entradaAtiva = false; // a payment entry is running
     bool m_encerrando = false;   // OK or Exit posted the close: nothing more may happen
 

@@ -224,24 +224,38 @@ Result<double> parseNumber(const QString& input, const QLocale& locale)
     const QString text = input.trimmed();
     static const QRegularExpression plain(
         QStringLiteral("^[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]{1,3})?$"));
-    std::optional<double> cValue;
+    std::optional<double> value;
+    bool ambiguous = false;
+    const auto reading = [&](std::optional<double> read) {
+        if (!read)
+            return;
+        if (value && *value != *read)
+            ambiguous = true;
+        value = value.value_or(*read);
+    };
     if (plain.match(text).hasMatch()) {
         const QByteArray latin = text.toLatin1();
         const char* begin = latin.constData() + (latin.startsWith('+') ? 1 : 0);
         double v = 0;
         const auto r = std::from_chars(begin, latin.constData() + latin.size(), v);
         if (r.ec == std::errc() && std::isfinite(v))
-            cValue = v == 0.0 ? 0.0 : v;
+            reading(v == 0.0 ? 0.0 : v);
     }
-    const Result<double> localeValue = parseAmount(text, locale);
-    if (localeValue && cValue && *localeValue != *cValue)
+    // The locale's own separators, and both conventions of "," and "." whatever the locale: a
+    // text from a machine of the other convention ("1,234" written for 1234) is never taken for
+    // another number.
+    static const QLocale commaDecimal(QLocale::Portuguese, QLocale::Brazil);
+    static const QLocale pointDecimal(QLocale::English, QLocale::UnitedStates);
+    for (const QLocale* convention : {&locale, &commaDecimal, &pointDecimal}) {
+        const Result<double> read = parseAmount(text, *convention);
+        reading(read ? std::optional<double>(*read) : std::nullopt);
+    }
+    if (ambiguous)
         return textError("NumAmbiguo", input);
-    if (localeValue)
-        return *localeValue;
-    if (cValue)
-        return *cValue;
+    if (value)
+        return *value;
     if (text.isEmpty())
-        return localeValue.error();
+        return textError("ValorVazio");
     return textError("NumInvalido", input);
 }
 

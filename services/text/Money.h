@@ -38,10 +38,11 @@ double RoundDec(double value, int decimals);
 // Anything else, an empty text or a value out of range is an error value.
 Result<double> parseAmount(const QString& text, const QLocale& locale = moneyLocale());
 
-// A number kept as text (a text field read as a number, a text written to a float field):
-// the locale's separators as parseAmount reads them, or C-locale text ("12.5", "1e3", no
-// group separators). A text the two readings take for different numbers ("1.234" where the
-// group separator is ".") and a text neither reads are error values.
+// A number kept as text (a text field read as a number, a text written to a float field, a
+// setting), read alike on every machine: with "," or "." as the decimal separator (the other
+// one grouping thousands, as parseAmount reads them), with the locale's separators, or as
+// C-locale text ("12.5", "1e3"). A text those readings take for different numbers ("1,234" and
+// "1.234": 1,234 or 1234) and a text none reads are error values, whatever the locale.
 Result<double> parseNumber(const QString& text, const QLocale& locale = moneyLocale());
 
 // "R$ 1.234,56": the locale's currency symbol and separators, two decimals.

@@ -181,6 +181,8 @@ struct RuleCase
     const char* caption;
     const char* cdTroco;
     const char* notice; // a notice that the rule was left out
+    const char* missing = ""; // a payment type left out of the file
+    const char* noKind = "";  // a payment type whose kind the file leaves empty
 };
 
 class ChangeRule : public ChangeStep, public ::testing::WithParamInterface<RuleCase>
@@ -197,6 +199,13 @@ TEST_P(ChangeRule, ChoosesTheChangeType)
     if (c.writeFile) {
         DataSet file;
         file.setData(tipos.data());
+        if (*c.missing && file.locate("CDTIPORECE", {c.missing}))
+            file.deleteRecord();
+        if (*c.noKind && file.locate("CDTIPORECE", {c.noKind})) {
+            file.edit();
+            file.fieldByName("IDTIPORECE").setString("");
+            file.post();
+        }
         ASSERT_TRUE(file.saveToFile(paymentTypes::filePath(dataDir.path()), SaveMode::ReplaceRows));
     }
     if (*c.notice)
@@ -215,7 +224,12 @@ INSTANTIATE_TEST_SUITE_P(
                       RuleCase{"10", true, "105", "TROCO : ", "001", ""},
                       RuleCase{"", false, "105", "Contra-Vale : ", "006", ""},
                       RuleCase{"10", false, "105", "Contra-Vale : ", "006", "tipos de recebimento"},
-                      RuleCase{"dez", true, "105", "Contra-Vale : ", "006", "não é um número"}));
+                      RuleCase{"dez", true, "105", "Contra-Vale : ", "006", "não é um número"},
+                      // A ticket whose kind the file does not give is never weighed as cash.
+                      RuleCase{"10", true, "105", "Contra-Vale : ", "006", "005", "005"},
+                      RuleCase{"10", true, "105", "Contra-Vale : ", "006", "005", "", "005"},
+                      // Only the kinds of the payments made count.
+                      RuleCase{"10", true, "105", "TROCO : ", "001", "", "002"}));
 
 // Change in dollars: with the day's quote stored, the row and the list carry the dollars too;
 // without one the change is in local currency only.
@@ -243,6 +257,60 @@ TEST_F(ChangeStep, ChangeInForeignCurrency)
             expected += u'\n' + linhaPagamento("TROCO (Dólar)", 10);
         }
         EXPECT_EQ(list(), expected);
+    }
+}
+
+// Two terminals type the day's dollar quote at once: this one (5) loses the race to the quote file
+// (the other's 4 is stored first) and is told so. Its sale keeps using its own quote: for its
+// change in dollars, and for a second dollar payment.
+TEST_F(ChangeStep, ASaleKeepsItsQuoteWhateverAnotherTerminalStores)
+{
+    struct Case
+    {
+        const char* what;
+        QStringList dollars; // the dollar payments, each typed and entered
+        double changeOut;    // the change in dollars (0: no change)
+        QStringList local;   // "CDTIPORECE VRMOVIVEND" of every row
+    };
+    setChangeType("007", "007");
+    for (const Case& c : {Case{"change in dollars", {"25"}, 5, {"007 125.00", "007 25.00"}},
+                          Case{"a second dollar payment", {"10", "10"}, 0, {"007 50.00", "007 50.00"}}}) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(quotes::filePath(dataDir.path()));
+        const auto otherTerminal = [this] {
+            DataSet table;
+            ASSERT_TRUE(quotes::open(table, dataDir.path()));
+            quotes::add(table, "USD", QDate::currentDate(), 4);
+            ASSERT_TRUE(quotes::close(table));
+        };
+        Operator& o = operatorForNextReceipt();
+        o.click("tcbBalcao07");
+        waitForStep(o, isMoeda1);
+        o.run(otherTerminal, "the other terminal stores its quote").type("5").click("tcbEnter");
+        waitForStep(o, isMoeda2);
+        o.type(c.dollars.first()).click("tcbEnter");
+        for (const QString& more : c.dollars.mid(1)) {
+            o.click("tcbBalcao07");
+            waitForStep(o, isMoeda2);
+            o.type(more).click("tcbEnter");
+        }
+        closeReceipt(o);
+        dialogs->expectMessageDlg(mrOk, "cotações");
+        receber();
+        ASSERT_TRUE(op->finished());
+
+        movimentos.setIndexName(QString());
+        QStringList rows, quotesUsed;
+        for (movimentos.first(); !movimentos.eof(); movimentos.next()) {
+            rows << movimentos.fieldByName("CDTIPORECE").asString() + u' ' +
+                        QString::number(movimentos.fieldByName("VRMOVIVEND").asFloat(), 'f', 2);
+            quotesUsed << QString::number(movimentos.fieldByName("VRCOTINDOUT").asFloat());
+        }
+        EXPECT_EQ(rows, c.local);
+        EXPECT_EQ(quotesUsed, QStringList(rows.size(), "5"));
+        movimentos.last();
+        if (c.changeOut > 0)
+            EXPECT_DOUBLE_EQ(movimentos.fieldByName("VRMOVIVEOUT").asFloat(), c.changeOut);
     }
 }
 

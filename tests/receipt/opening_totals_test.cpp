@@ -1,6 +1,14 @@
 #include "receipt/OpeningTotals.h"
 
+#include "dataset/DataSet.h"
+#include "receipt/Change.h"
+#include "text/Money.h"
+
 #include <gtest/gtest.h>
+
+#include <QLocale>
+#include <QScopeGuard>
+#include <optional>
 
 using namespace zel;
 
@@ -81,12 +89,88 @@ TEST(OpeningTotals, RefusesSalesItCannotTotal)
         ASSERT_FALSE(huge.ok());
         EXPECT_TRUE(huge.errorMessage().contains("grande demais")) << huge.errorMessage().toStdString();
     }
-    const auto large = computeOpeningTotals(sale({{1e9, 1000.0, 0.0, 0.0, 0.0, 0.0}}));
-    ASSERT_TRUE(large.ok()) << large.errorMessage().toStdString();
-    EXPECT_EQ(large->total, 1e12);
+    // The largest amount a receipt takes, R$ 99.999.999,99, for the total and each charge.
+    struct Edge
+    {
+        Row row;
+        bool opens;
+    };
+    for (const Edge& e : {Edge{{1e3, 99999.99999, 0.0, 0.0, 0.0, 0.0}, true},
+                          Edge{{1.0, 99999999.99, 0.0, 0.0, 0.0, 0.0}, true},
+                          Edge{{1.0, 100000000.0, 0.0, 0.0, 0.0, 0.0}, false},
+                          Edge{{1.0, 99999999.99, 0.0, 0.01, 0.0, 0.0}, false},
+                          Edge{{1.0, 99999999.99, 0.0, 0.01, 0.0, 0.01}, true},
+                          Edge{{1.0, 1.0, 0.0, 0.0, 100000000.0, 0.0}, false},
+                          Edge{{1e9, 1000.0, 0.0, 0.0, 0.0, 0.0}, false}}) {
+        const auto opened = computeOpeningTotals(sale({e.row}));
+        EXPECT_EQ(opened.ok(), e.opens)
+            << e.row.value(0).toDouble() << " x " << e.row.value(1).toDouble() << " + "
+            << e.row.value(3).toDouble() << " + " << e.row.value(4).toDouble();
+        if (!e.opens)
+            EXPECT_EQ(opened.errorCode(), "TotalForaDeFaixa");
+    }
 
     // Numbers held as text still total.
     const auto text = computeOpeningTotals(sale({{QString("2"), QString("1.5"), 0.0, 0.0, 0.0, 0.0}}));
     ASSERT_TRUE(text.ok());
     EXPECT_EQ(text->total, 3.0);
 }
+
+namespace {
+
+struct TextNumberCase
+{
+    const char* text;
+    std::optional<double> value; // empty: refused
+};
+
+// A number kept as text reads alike on every machine, whatever its locale: the sale's values at
+// the opening, a text field read as a number, the largest-change setting and parseNumber itself
+// give the same number or the same refusal. A text that "," and "." as the decimal separator
+// read as different numbers ("1,234": a weighed 1,234 kg, or 1234) is refused everywhere.
+TEST(TextNumbers, ReadAlikeInEveryLocale)
+{
+    const TextNumberCase cases[] = {
+        {"1,234", std::nullopt}, {"1.234", std::nullopt},  {"-12,345", std::nullopt}, {"1,5", 1.5},
+        {"0,375", 0.375},        {"12.5", 12.5},           {"1.234,5", 1234.5},       {"1,234.5", 1234.5},
+        {"2", 2.0},              {"1e3", 1000.0},          {"doze", std::nullopt},    {"1,2,3", std::nullopt},
+    };
+    const QLocale before;
+    const auto restore = qScopeGuard([&before] { QLocale::setDefault(before); });
+    for (const QLocale& machine : {QLocale(QLocale::Portuguese, QLocale::Brazil),
+                                   QLocale(QLocale::English, QLocale::UnitedStates),
+                                   QLocale(QLocale::German, QLocale::Germany), QLocale::c()}) {
+        QLocale::setDefault(machine);
+        for (const TextNumberCase& c : cases) {
+            SCOPED_TRACE(machine.name().toStdString() + " \"" + c.text + '"');
+            const QString text = QString::fromUtf8(c.text);
+            const auto same = [&c](const Result<double>& read, const char* where) {
+                EXPECT_EQ(read.ok() ? std::optional<double>(*read) : std::nullopt, c.value) << where;
+            };
+            same(parseNumber(text), "parseNumber");
+            same(parseNumber(text, QLocale()), "parseNumber in the machine's locale");
+
+            DataSet field({FieldDef{QStringLiteral("S"), FieldType::String, 20}});
+            field.createDataSet();
+            field.append();
+            field.fieldByName(QStringLiteral("S")).setString(text);
+            try {
+                same(field.fieldByName(QStringLiteral("S")).asFloat(), "a text field");
+            } catch (const DataSetError&) {
+                same(Error{QStringLiteral("refused")}, "a text field");
+            }
+
+            // A weighed quantity at 1000,00 the unit.
+            DataPacket venda = sale({{text, 1000.0, 0.0, 0.0, 0.0, 0.0}});
+            venda.fields[0].type = FieldType::String;
+            const Result<OpeningTotals> totals = computeOpeningTotals(venda);
+            same(totals ? Result<double>(totals->total / 1000) : Result<double>(totals.error()), "the opening");
+
+            const ChangeLimit limite = changeLimit(text);
+            same(limite.on ? Result<double>(limite.percentual) : Result<double>(Error{limite.error}),
+                 "the largest change");
+        }
+    }
+}
+
+} // namespace

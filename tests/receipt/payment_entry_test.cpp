@@ -153,6 +153,78 @@ TEST_F(PaymentEntry, QuoteIsAskedOncePerIndexAndDate)
     EXPECT_DOUBLE_EQ(stored.fieldByName("VRINDICE").asFloat(), 2.5);
 }
 
+// The movement of a dollar payment records the dollars received and their local value: the
+// amount × the quote cut to cents, never dollars worked back from that value.
+TEST_F(PaymentEntry, ForeignPaymentRecordsTheAmountReceived)
+{
+    struct Case
+    {
+        const char* quote;
+        const char* typed;
+        double vrMoviVend, vrMoviveOut, vrCotIndOut;
+    };
+    venda.first();
+    venda.edit();
+    venda.fieldByName("VRPRECCOMVEN").setFloat(200);
+    venda.post();
+    for (const Case& c : {Case{"5,37", "19,05", 102.29, 19.05, 5.37}, Case{"3", "19,059", 57.15, 19.05, 3}}) {
+        SCOPED_TRACE(c.typed);
+        QFile::remove(quotes::filePath(dataDir.path()));
+        Operator& o = operatorForNextReceipt();
+        o.click("tcbBalcao07").type(c.quote).click("tcbEnter");
+        waitForStep(o, isMoeda2);
+        o.type(c.typed).click("tcbEnter");
+        closeReceipt(o);
+        receber();
+        ASSERT_TRUE(op->finished());
+        ASSERT_EQ(movimentos.recordCount(), 1);
+        movimentos.first();
+        EXPECT_DOUBLE_EQ(movimentos.fieldByName("VRMOVIVEND").asFloat(), c.vrMoviVend);
+        EXPECT_DOUBLE_EQ(movimentos.fieldByName("VRMOVIVEOUT").asFloat(), c.vrMoviveOut);
+        EXPECT_DOUBLE_EQ(movimentos.fieldByName("VRCOTINDOUT").asFloat(), c.vrCotIndOut);
+        EXPECT_DOUBLE_EQ(form()->doVrPago, c.vrMoviVend);
+    }
+}
+
+// An amount the labels, the coupon or the printer cannot hold is refused at Enter with a word to
+// the operator, and the same prompt waits for another: a payment above R$ 99.999.999,99, one
+// that takes the amount paid above it, a quote above it, or dollars worth more than it.
+TEST_F(PaymentEntry, AmountsBeyondTheLimitAreRefusedAtEntry)
+{
+    struct Case
+    {
+        const char* what;
+        QStringList keys;    // "button:typed" or ":typed" (the prompt on screen), each entered
+        const char* refusal;
+        QStringList rows;
+    };
+    const Case cases[] = {
+        {"cash beyond it", {"01:9999999999999,99", ":150"}, "passa do limite", {"001 150.00", "001 50.00"}},
+        {"the amount paid beyond it",
+         {"01:60", "01:99999999,99", ":40"},
+         "total pago",
+         {"001 60.00", "001 40.00"}},
+        {"a quote beyond it", {"07:9999999999999", ":5", ":20"}, "cotação", {"007 100.00"}},
+        {"dollars worth more than it", {"07:5", ":20000000", ":20"}, "moeda estrangeira", {"007 100.00"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(quotes::filePath(dataDir.path()));
+        Operator& o = operatorForNextReceipt();
+        for (const QString& key : c.keys) {
+            if (!key.section(u':', 0, 0).isEmpty())
+                o.click("tcbBalcao" + key.section(u':', 0, 0));
+            o.type(key.section(u':', 1)).click("tcbEnter");
+        }
+        closeReceipt(o);
+        dialogs->expectMessageDlg(mrOk, c.refusal);
+        receber();
+        ASSERT_TRUE(op->finished());
+        EXPECT_EQ(movementSummary(), c.rows);
+        EXPECT_EQ(Vrm_zel00000::InputStep, isNone);
+    }
+}
+
 // Back, Exit, or the receipt closed from outside while a value is asked: nothing recorded, the
 // list and amounts as they were, the keys free again and the input step back to isNone.
 TEST_F(PaymentEntry, AbandonedPromptsLeaveNoTrace)
@@ -248,6 +320,54 @@ TEST_F(PaymentEntry, ClientAccountAsksForTheConsumerOnce)
     EXPECT_EQ(codes, QStringList({"/", "C1/11", "C1/11"}));
     EXPECT_TRUE(form()->boConsumidorInf);
     EXPECT_DOUBLE_EQ(form()->doVrAPagar, 0);
+}
+
+// A cancelled identification identifies nobody, however far it got: the next client-account
+// touch asks again, and only a confirmed consumer's codes reach the movement.
+TEST_F(PaymentEntry, CancelledIdentificationIdentifiesNobody)
+{
+    struct Case
+    {
+        const char* what;
+        const char* client; // typed and entered before Escape; empty: Escape at the client step
+    };
+    const auto consumerOnScreen = [] {
+        return qobject_cast<TfrmInfConsumidor*>(Operator::activeForm()) != nullptr;
+    };
+    for (const Case& c : {Case{"cancelled at the consumer step", "501"}, Case{"cancelled at the client step", ""}}) {
+        SCOPED_TRACE(c.what);
+        QString codesAfterCancel;
+        Operator& o = operatorForNextReceipt();
+        o.click("tcbBalcao08").waitUntil(consumerOnScreen, "the consumer form");
+        if (*c.client) {
+            o.type(c.client).press(Qt::Key_Return);
+            o.waitUntil([] { return Vrm_zel00400::NrPasso == kStepConsumer; }, "the consumer prompt");
+        }
+        o.press(Qt::Key_Escape);
+        o.waitUntil([] { return Operator::activeForm() == form() && Vrm_zel00000::InputStep == isNone; },
+                    "back on the receipt");
+        o.run([&] {
+            codesAfterCancel = form()->stCodCliente + u'/' + form()->stCodConsumidor + u'/' +
+                               (form()->boConsumidorInf ? u'S' : u'N');
+        });
+        // The panels stay off after an entry that was given up: Clear brings them back.
+        o.click("tcbClear");
+        o.click("tcbBalcao08").waitUntil(consumerOnScreen, "the consumer form asked again");
+        o.type("501").press(Qt::Key_Return);
+        o.waitUntil([] { return Vrm_zel00400::NrPasso == kStepConsumer; }, "the consumer prompt");
+        o.type("11").press(Qt::Key_Return);
+        o.waitUntil([] { return Operator::activeForm() == form(); }, "back on the receipt");
+        closeReceipt(o);
+        receber();
+        ASSERT_TRUE(op->finished());
+
+        EXPECT_EQ(codesAfterCancel, "//N");
+        ASSERT_EQ(movementSummary(), QStringList({"008 100.00"}));
+        movimentos.first();
+        EXPECT_EQ(movimentos.fieldByName("CDCLIENTE").asString() + u'/' +
+                      movimentos.fieldByName("CDCONSUMIDOR").asString(),
+                  "C1/11");
+    }
 }
 
 // Under a fiscal printer a cheque asks no amount. With printing asked for, the cheque form

@@ -1,12 +1,16 @@
-#include "receipt/Ledger.h"
 #include "QStringPrinter.h"
 #include "dataset/DataSet.h"
+#include "receipt/AmountLimit.h"
+#include "receipt/Ledger.h"
 #include "receipt/PaymentMovement.h"
 #include "receipt/QuoteFile.h"
+#include "receipt/ReceiptMessages.h"
 #include "receipt/ReceiptSettings.h"
+#include "text/Messages.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace zel;
@@ -33,18 +37,57 @@ TEST(PaymentAmounts, AddUpToTheCent)
     }
 }
 
-TEST(PaymentAmounts, ForeignPaymentIsCutToCents)
+// The foreign amount recorded is the one received (19,05 in the drawer, not 102,29 / 5,37 cut
+// to 19,04); its local value is that amount times the quote, cut to cents.
+TEST(PaymentAmounts, ForeignPaymentRecordsTheAmountReceived)
 {
     struct Case
     {
         double typed, quote, valor, out;
     };
-    for (const Case& c : {Case{50, 2.5, 125, 50}, Case{33.33, 3, 99.99, 33.33}, Case{10, 5.4321, 54.32, 9.99},
+    for (const Case& c : {Case{50, 2.5, 125, 50}, Case{33.33, 3, 99.99, 33.33}, Case{10, 5.4321, 54.32, 10},
+                          Case{19.05, 5.37, 102.29, 19.05}, Case{19.059, 3, 57.15, 19.05},
                           Case{0.29, 1, 0.29, 0.29}}) {
         const ForeignPayment p = foreignPayment(c.typed, c.quote);
         EXPECT_EQ(p.valor, c.valor) << c.typed << " at " << c.quote;
         EXPECT_EQ(p.vrMoviveOut, c.out) << c.typed << " at " << c.quote;
     }
+}
+
+// The largest amount a receipt takes, R$ 99.999.999,99, at its edges: an amount cut to cents as
+// it is recorded, the amount paid after it, a quote, and dollars at a quote.
+TEST(AmountLimitTest, RefusesAtEntryWhatTheReceiptCannotHold)
+{
+    struct Case
+    {
+        TInputStep step;
+        const char* text;
+        Cents paid;
+        double quote;
+        const char* refusal; // the catalogue key, empty: taken
+    };
+    const TMessages messages = receiptMessages();
+    for (const Case& c :
+         {Case{isDinheiro1, "99999999,99", 0, 0, ""},
+          Case{isDinheiro1, "99999999,999", 0, 0, ""}, // recorded as 99.999.999,99
+          Case{isDinheiro1, "100000000", 0, 0, "ValorAcimaLimite"},
+          Case{isCredito3, "9999999999999,99", 0, 0, "ValorAcimaLimite"},
+          Case{isTicket1, "1", kMaxAmountCents - 100, 0, ""},
+          Case{isCheque6, "1,01", kMaxAmountCents - 100, 0, "PagoAcimaLimite"},
+          Case{isMoeda1, "99999999,99", 0, 0, ""}, Case{isMoeda1, "99999999,991", 0, 0, "CotacaoAcimaLimite"},
+          Case{isMoeda2, "19999999,99", 0, 5, ""}, Case{isMoeda2, "20000000", 0, 5, "MoedaAcimaLimite"},
+          Case{isMoeda2, "9999999999999", 0, 9999999999999.0, "ValorAcimaLimite"},
+          Case{isMoeda2, "10", kMaxAmountCents - 4999, 5, "PagoAcimaLimite"},
+          Case{isMoeda2, "10", kMaxAmountCents - 5000, 5, ""}, Case{isNone, "9999999999999", 0, 0, ""},
+          Case{isDinheiro1, "", 0, 0, ""}}) {
+        const QString refusal = entryBeyondLimit(messages, c.step, c.text, c.paid, c.quote);
+        const QString expected = *c.refusal ? messages.Msg(QString::fromLatin1(c.refusal)) : QString();
+        const QString fixedPart = expected.section(u'%', 0, 0); // the text before the amounts
+        EXPECT_EQ(refusal.left(fixedPart.size()), fixedPart) << c.step << ' ' << c.text;
+        EXPECT_EQ(refusal.isEmpty(), expected.isEmpty()) << c.step << ' ' << c.text;
+    }
+    EXPECT_TRUE(withinAmountLimit(-maxAmount()));
+    EXPECT_FALSE(withinAmountLimit(std::nan("")));
 }
 
 class QuoteFileTest : public ::testing::Test
