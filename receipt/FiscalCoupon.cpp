@@ -5,6 +5,8 @@
 #include "receipt/Ledger.h"
 #include "receipt/PaymentMovement.h"
 #include "receipt/RunningList.h"
+#include "receipt/TefMessages.h"
+#include "receipt/TefWaitScreen.h"
 #include "ui_TfrmRecebimento.h"
 #include "text/ErrorLog.h"
 #include "text/Money.h"
@@ -12,6 +14,7 @@
 #include "receipt/Vrm_zel00000.h"
 
 #include <QSet>
+#include <optional>
 
 using zel::dialogs;
 using zel::peripherals;
@@ -301,6 +304,11 @@ bool TfrmRecebimento::FechaCupomVenda()
 
     // The number is taken only from a closing the printer accepted.
     QString numero = stNrCupom;
+    // With TEF the closing also confirms this sale's cards and undoes any left pending: the
+    // title says so for as long as the manager is waited for.
+    std::optional<zel::TefWaitScreen> aviso;
+    if (stUsaTEF == QLatin1String("S"))
+        aviso.emplace(zel::tefText("TefFechando"));
     if (!peripherals().FechaCupom(a.emiteContraVale, a.semCartaoTef, a.vrDesconto, a.vrTroco, a.vrServico,
                                   a.usaTef, a.confirmaAuto, a.formaPagto, pagamentosCupom, cdsReceb, numero,
                                   a.linhaCliente, a.cdConsumidor, a.nmConsumidor, a.cnpjCpf, a.nome))

@@ -24,6 +24,7 @@ const TMessages& tefMessages()
                        "transações está em uso por outro terminal). Nenhuma requisição foi enviada."),
         QStringLiteral("TefAguardando|Aguardando o gerenciador TEF..."),
         QStringLiteral("TefCampoNsu|o NSU"),
+        QStringLiteral("TefFechando|Fechando o cupom e confirmando os cartões..."),
         QStringLiteral("TefDesfazendo|Desfazendo o cartão de %1..."),
         QStringLiteral("TefDesfazerInativo|O gerenciador TEF não está ativo: o cartão de %1 não foi desfeito."),
         QStringLiteral("TefDesfazerSemResposta|O gerenciador TEF não respondeu em %2 segundos: o cartão de %1 "
