@@ -11,6 +11,20 @@ namespace {
 
 class CouponOnSimulator : public CouponFixture
 {
+protected:
+    // A fresh receipt form on fresh simulated devices.
+    std::shared_ptr<SimulatedPeripherals> restart()
+    {
+        TearDown();
+        SetUp();
+        state = std::make_unique<QTemporaryDir>();
+        SimulatorConfig config;
+        config.stateDir = state->path() + "/";
+        auto sim = std::make_shared<SimulatedPeripherals>(config);
+        setPeripherals(sim);
+        return sim;
+    }
+    std::unique_ptr<QTemporaryDir> state;
 };
 
 // The simulated printer refuses the payment phase once; OK pressed again closes the same
@@ -68,13 +82,7 @@ TEST_F(CouponOnSimulator, ChargesBeyondTheProductsReachTheCoupon)
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.what);
-        TearDown();
-        SetUp();
-        QTemporaryDir dir;
-        SimulatorConfig config;
-        config.stateDir = dir.path() + "/";
-        auto sim = std::make_shared<SimulatedPeripherals>(config);
-        setPeripherals(sim);
+        const auto sim = restart();
         line("001", "T", 3, 10);
         charges(r.servico, r.consumacao, r.descComanda, r.desconto);
         const double liquido = 30 + r.servico + r.consumacao - r.descComanda - r.desconto;
@@ -95,14 +103,8 @@ TEST_F(CouponOnSimulator, EachCardPrintsUnderItsOwnPaymentForm)
     for (const auto& [kind, credit, debit] :
          {std::tuple{1, "CREDITO", "DEBITO"}, std::tuple{7, "03", "04"}}) {
         SCOPED_TRACE(kind);
-        TearDown();
-        SetUp();
-        QTemporaryDir dir;
-        SimulatorConfig config;
-        config.stateDir = dir.path() + "/";
-        auto sim = std::make_shared<SimulatedPeripherals>(config);
+        const auto sim = restart();
         sim->setIdTipoImpFis(kind);
-        setPeripherals(sim);
         line("001", "T", 1, 100);
         movement("E", "001", 40);
         movement("E", "002", 60);
