@@ -1,5 +1,6 @@
 #include "receipt/ButtonGrid.h"
 #include "receipt/TefExchange.h"
+#include "devices/Peripherals.h"
 #include "receipt/TfrmRecebimento.h"
 #include "receipt/Vrm_zel00000.h"
 #include "toolkit/TouchButton.h"
@@ -121,6 +122,9 @@ void TfrmRecebimento::CtrlBotoes(const QString& mode)
         m_ui->lblRecebimento->clear();
         m_ui->lblInputReceb2->clear();
         m_ui->panKeyboard->setEnabled(false);
+        // The prompt's line of the keyboard display goes with the prompt.
+        if (zel::Peripherals& devices = zel::peripherals(); devices.TecladoOK())
+            devices.TeclDispClrLn2();
         Vrm_zel00000::InputStep = isNone;
         boVoltou = true;
         m_ui->imgReceb->clear();

@@ -76,14 +76,15 @@ QString changeCaption(const TMessages& messages, bool contraVale)
 }
 
 QStringList changeListLines(const TMessages& messages, const QString& caption, double troco,
-                            const QString& nmTipoTroco, double cotacao)
+                            const QString& nmTipoTroco, double cotacao, const QString& moeda)
 {
     QStringList lines{QString(), linhaPagamento(caption, troco)};
     // The foreign amount is the one recorded: cut to cents, so the list never shows a cent more.
+    // It is named by its currency, never shown as reais.
     if (cotacao > 0)
-        lines << linhaPagamento(messages.Msg(QStringLiteral("TROCO")) + QStringLiteral(" (") + nmTipoTroco +
-                                    QLatin1Char(')'),
-                                Trunc2(troco / cotacao));
+        lines << linhaValor(messages.Msg(QStringLiteral("TROCO")) + QStringLiteral(" (") + nmTipoTroco +
+                                QLatin1Char(')'),
+                            (moeda.isEmpty() ? nmTipoTroco : moeda) + u' ' + formatFixed(Trunc2(troco / cotacao)));
     return lines;
 }
 

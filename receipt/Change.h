@@ -65,9 +65,10 @@ bool isContraValeKind(const QString& idTipoRece);
 QString changeCaption(const TMessages& messages, bool contraVale);
 
 // The running-list lines of the change: an empty line, the change under its caption, and for a
-// change type in foreign currency with a quote, the change in that currency.
+// change type in foreign currency with a quote, the change in that currency, named by `moeda`
+// (its index, "USD"; the type's name when empty).
 QStringList changeListLines(const TMessages& messages, const QString& caption, double troco,
-                            const QString& nmTipoTroco, double cotacao);
+                            const QString& nmTipoTroco, double cotacao, const QString& moeda = QString());
 
 // The change row ("S") of the movement dataset: the change in the change type, and for a
 // change type in foreign currency with a quote (above 0), the change in that currency (cut to

@@ -188,7 +188,10 @@ void TfrmRecebimento::MostraTroco()
     boContraVale = zel::isContraValeKind(text("IDTIPORECE"));
     const QString caption = zel::changeCaption(msgPadrao, boContraVale);
     const QString valor = zel::formatCurrency(doVrTroco); // the amount-due field shows it (MostraValores)
-    for (const QString& line : zel::changeListLines(msgPadrao, caption, doVrTroco, text("NMTIPORECE"), cotacao))
+    for (const QString& line : zel::changeListLines(msgPadrao, caption, doVrTroco, text("NMTIPORECE"), cotacao,
+                                                           cdsReceb.hasField(QStringLiteral("CDINDICE"))
+                                                               ? text("CDINDICE")
+                                                               : QString()))
         zel::Linha(m_ui->memLista, line);
 
     zel::Peripherals& devices = zel::peripherals();

@@ -1,6 +1,7 @@
 #include "devices/Peripherals.h"
 #include "receipt/AmountLimit.h"
 #include "receipt/EntryKeys.h"
+#include "receipt/TefExchange.h"
 #include "receipt/TfrmRecebimento.h"
 #include "text/Money.h"
 #include "receipt/Vrm_zel00000.h"
@@ -74,7 +75,8 @@ void TfrmRecebimento::tcbEnterClick()
 
 void TfrmRecebimento::FormKeyPress(QChar key)
 {
-    if (TipoTecl == ttNone)
+    // While the TEF manager is asked, no key changes the amount being charged.
+    if (TipoTecl == ttNone || zel::tefExchangeRunning())
         return;
     QLabel* label = entryLabel();
     stValor = label->text();
@@ -95,7 +97,7 @@ void TfrmRecebimento::FormKeyPress(QChar key)
 
 void TfrmRecebimento::FormKeyDown(QKeyEvent* event)
 {
-    if (TipoTecl == ttNone)
+    if (TipoTecl == ttNone || zel::tefExchangeRunning())
         return;
     const int key = event->key();
     if (zel::isEnterKey(key) && !event->text().isEmpty() && m_ui->tcbEnter->isEnabled()) {

@@ -86,9 +86,22 @@ void TfrmRecebimento::DoMenuRecebimentoClick(const QString& code, const QString&
             const bool tef = card ? stUsaTEF == QLatin1String("S")
                                   : idTipo == zel::kind::cheque && stUsaTEFCheque == QLatin1String("S");
             zel::TefApproval aprovacao;
-            if (tef && !zel::ExecutaTEF(zel::tefLetterOfKind(idTipo), valor, stNrCupom, &aprovacao)) {
-                boDesistiu = true;
-                return;
+            if (tef) {
+                // Nothing on the keypad acts while the manager is asked; a card that did not go
+                // through leaves the form as Back does, so it never looks as if it is retried.
+                QWidget* paineis[] = {m_ui->panKeyboard, m_ui->panGrupo, m_ui->panBalcao};
+                bool ativos[3];
+                for (int i = 0; i < 3; ++i) {
+                    ativos[i] = paineis[i]->isEnabled();
+                    paineis[i]->setEnabled(false);
+                }
+                if (!zel::ExecutaTEF(zel::tefLetterOfKind(idTipo), valor, stNrCupom, &aprovacao)) {
+                    CtrlBotoes(QStringLiteral("D"));
+                    boDesistiu = true;
+                    return;
+                }
+                for (int i = 0; i < 3; ++i)
+                    paineis[i]->setEnabled(ativos[i]);
             }
             if (card) {
                 stFormaPagto = devices.IdTipoImpFis() == 7

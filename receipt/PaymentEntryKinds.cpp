@@ -42,12 +42,13 @@ bool TfrmRecebimento::EntradaMoeda(zel::ForeignPayment& pagamento, double& cotac
             dtMovFiscal.isValid() && dtMovFiscal.date().isValid() ? dtMovFiscal.date() : QDate::currentDate();
         if (const std::optional<double> guardada = zel::quotes::find(cdsCotacao, indice, referencia)) {
             cotacao = *guardada;
-            if (!zel::isUsableQuote(cotacao)) {
-                DesisteEntrada(
-                    msgPadrao.Msg(QStringLiteral("CotacaoInvalida")).arg(zel::formatFixed(zel::maxAmount())));
-                return false;
-            }
-            return true;
+            if (zel::isUsableQuote(cotacao))
+                return true;
+            // A stored quote of 0, below 0, empty or too large is asked again, not left to make
+            // the currency unusable for the day.
+            zel::dialogs().TouchMessageDlg(msgPadrao.Msg(QStringLiteral("CotacaoGuardadaInvalida"))
+                                               .arg(indice, zel::formatFixed(cotacao)),
+                                           zel::DialogType::Error, zel::DialogButtons::Ok);
         }
         // A quote of 0 or below, or above the largest amount, is refused and asked again.
         for (;;) {
@@ -157,8 +158,7 @@ void TfrmRecebimento::MostraResumo()
 {
     zel::Peripherals& devices = zel::peripherals();
     if (devices.TecladoOK()) {
-        const QStringList linhas = zel::keyboardSummary(
-            msgPadrao, m_ui->lblValorTotal->text(), m_ui->lblValorPago->text(), m_ui->lblValorPagar->text());
+        const QStringList linhas = zel::keyboardSummary(msgPadrao, doVrTotal, doVrPago, doVrAPagar);
         devices.TeclFormFeed();
         devices.TeclGoToXY(1, 1);
         devices.TeclDispStr(linhas.value(0));

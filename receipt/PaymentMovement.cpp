@@ -82,13 +82,17 @@ bool isUsableQuote(double quote)
     return quote > 0 && withinAmountLimit(quote);
 }
 
-QStringList keyboardSummary(const TMessages& messages, const QString& total, const QString& pago,
-                            const QString& aPagar)
+QStringList keyboardSummary(const TMessages& messages, double total, double pago, double aPagar)
 {
-    const QString gap(3, u' ');
-    return {messages.Msg(QStringLiteral("Recebimento")) + gap + messages.Msg(QStringLiteral("Total")) + total,
-            messages.Msg(QStringLiteral("TotalPago")) + pago + gap +
-                messages.Msg(QStringLiteral("TotalAPagar")) + aPagar};
+    // 40 columns: every amount whole and right-aligned in its part of the line.
+    const auto part = [&messages](const char* key, double value, int width) {
+        const QString caption = messages.Msg(QLatin1String(key));
+        return caption + u' ' + TamFixoR(formatFixed(value), std::max(0, width - int(caption.size()) - 1));
+    };
+    const QString titulo = messages.Msg(QStringLiteral("Recebimento"));
+    return {titulo + u' ' + part("TeclTotal", total, kKeyboardColumns - int(titulo.size()) - 1),
+            part("TeclPago", pago, kKeyboardColumns / 2 - 1) + u' ' +
+                part("TeclFalta", aPagar, kKeyboardColumns / 2)};
 }
 
 QString customerDisplayLine(const QString& caption, double value, int displayWidth)

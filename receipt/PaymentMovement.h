@@ -74,9 +74,10 @@ ForeignPayment foreignPayment(double typed, double quote);
 // larger than the largest amount of a receipt (AmountLimit.h).
 bool isUsableQuote(double quote);
 
-// The keyboard display's two lines after a payment, from the captions of the amount labels.
-QStringList keyboardSummary(const TMessages& messages, const QString& total, const QString& pago,
-                            const QString& aPagar);
+// The keyboard display's two lines after a payment: the title and the total, then what was paid
+// and what is still due, each amount whole and right-aligned in its half of the 40 columns.
+QStringList keyboardSummary(const TMessages& messages, double total, double pago, double aPagar);
+inline constexpr int kKeyboardColumns = 40;
 
 // One line of the customer display: the caption, a blank, and the amount in fixed format
 // right-aligned in the rest of the display's width.

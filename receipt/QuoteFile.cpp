@@ -76,9 +76,14 @@ std::optional<double> find(DataSet& table, const QString& cdIndice, const QDate&
 
 void add(DataSet& table, const QString& cdIndice, const QDate& date, double quote)
 {
-    table.append();
-    table.fieldByName(QStringLiteral("CDINDICE")).setString(cdIndice);
-    table.fieldByName(QStringLiteral("DTREFIND")).setDate(date);
+    // A stored quote that could not be used is replaced: the index and date are unique.
+    if (find(table, cdIndice, date)) {
+        table.edit();
+    } else {
+        table.append();
+        table.fieldByName(QStringLiteral("CDINDICE")).setString(cdIndice);
+        table.fieldByName(QStringLiteral("DTREFIND")).setDate(date);
+    }
     table.fieldByName(QStringLiteral("VRINDICE")).setFloat(quote);
     table.post();
 }

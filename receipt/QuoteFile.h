@@ -26,7 +26,8 @@ Status open(DataSet& table, const QString& dataDir);
 // The quote stored for the index and date, if any.
 std::optional<double> find(DataSet& table, const QString& cdIndice, const QDate& date);
 
-// Adds a row and posts it (a key already stored throws DataSetError).
+// Stores the quote of the index and date: a new row, or the stored one changed (a quote that
+// could not be used is replaced by the one typed).
 void add(DataSet& table, const QString& cdIndice, const QDate& date, double quote);
 
 // Writes the rows added since `open` to the file, keeping the rows other terminals added

@@ -30,6 +30,9 @@ TMessages receiptMessages()
         QStringLiteral("Total|Total : "),
         QStringLiteral("TotalPago|Pago : "),
         QStringLiteral("TotalAPagar|A Pagar : "),
+        QStringLiteral("TeclTotal|Total"),
+        QStringLiteral("TeclPago|Pago"),
+        QStringLiteral("TeclFalta|Falta"),
         QStringLiteral("RecebNoTroco|Tipo de recebimento não permite que seja emitido troco. Assumir valor da venda?"),
         QStringLiteral("NoRecebTroco|Não foram utilizados tipos de recebimento que permitem troco, ou o troco é "
                        "maior que o máximo permitido. Assumir valor da venda?"),
@@ -55,6 +58,8 @@ TMessages receiptMessages()
         QStringLiteral("SemPerifericos|Os periféricos não foram instalados pelo sistema. O recebimento não "
                        "pode ser aberto."),
         QStringLiteral("VendaSemCampo|A venda não tem o campo %1."),
+        QStringLiteral("CotacaoGuardadaInvalida|A cotação guardada de hoje para %1 (%2) não pode ser usada: "
+                       "digite a cotação de hoje."),
         QStringLiteral("CupomFicaAberto|A impressora não cancelou o cupom %1: ele fica aberto na impressora e "
                        "será cancelado no início do próximo recebimento."),
         QStringLiteral("CupomAnteriorAberto|O cupom %1 de um recebimento anterior continua aberto e a impressora "

@@ -4,6 +4,10 @@
 #include "text/Money.h"
 
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 
 namespace zel {
 
@@ -21,14 +25,29 @@ void Linha(QPlainTextEdit* memo, const QString& text)
         if (ch == u'\n' || ch == u'\r' || ch == QChar::LineSeparator || ch == QChar::ParagraphSeparator)
             ch = u' ';
     }
-    memo->appendPlainText(line);
+    // Every call is one line, an empty one too: a list whose only line is empty still holds it
+    // (appending to a memo that looks empty would write over it). Written lines are marked.
+    constexpr int kWritten = 1;
+    QTextDocument* document = memo->document();
+    QTextCursor cursor(document);
+    cursor.movePosition(QTextCursor::End);
+    if (!document->isEmpty() || document->firstBlock().userState() == kWritten)
+        cursor.insertBlock();
+    cursor.insertText(line);
+    cursor.block().setUserState(kWritten);
+    memo->verticalScrollBar()->setValue(memo->verticalScrollBar()->maximum());
+}
+
+QString linhaValor(const QString& name, const QString& amountText)
+{
+    const QString amount = Ajusta(amountText, kListAmountWidth);
+    const int nameWidth = std::min(kListNameWidth, kListWidth - 1 - static_cast<int>(amount.size()));
+    return AjustaL(name, std::max(nameWidth, 0)) + u' ' + amount;
 }
 
 QString linhaPagamento(const QString& name, double value)
 {
-    const QString amount = Ajusta(formatCurrency(value), kListAmountWidth);
-    const int nameWidth = std::min(kListNameWidth, kListWidth - 1 - static_cast<int>(amount.size()));
-    return AjustaL(name, std::max(nameWidth, 0)) + u' ' + amount;
+    return linhaValor(name, formatCurrency(value));
 }
 
 } // namespace zel

@@ -23,5 +23,7 @@ void Linha(QPlainTextEdit* memo, const QString& text);
 // The line of one payment. An amount wider than its 14 columns keeps every digit and ends in
 // column 35 all the same: the name gives up the columns it needs.
 QString linhaPagamento(const QString& name, double value);
+// The same with the amount already written ("USD 0,95").
+QString linhaValor(const QString& name, const QString& amountText);
 
 } // namespace zel

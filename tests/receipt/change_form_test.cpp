@@ -254,7 +254,7 @@ TEST_F(ChangeStep, ChangeInForeignCurrency)
         if (quoted) {
             EXPECT_EQ(movimentos.fieldByName("VRMOVIVEOUT").asFloat(), 10);
             EXPECT_EQ(movimentos.fieldByName("VRCOTINDOUT").asFloat(), 5);
-            expected += u'\n' + linhaPagamento("TROCO (Dólar)", 10);
+            expected += u'\n' + linhaValor("TROCO (Dólar)", "USD 10,00"); // in dollars, not reais
         }
         EXPECT_EQ(list(), expected);
     }

@@ -153,6 +153,39 @@ TEST_F(PaymentEntry, QuoteIsAskedOncePerIndexAndDate)
     EXPECT_DOUBLE_EQ(stored.fieldByName("VRINDICE").asFloat(), 2.5);
 }
 
+// A stored quote that cannot be used (0, below 0, empty) is asked again, and the one typed
+// replaces it: the currency stays usable for the day.
+TEST_F(PaymentEntry, UnusableStoredQuoteIsAskedAgain)
+{
+    for (const QVariant& stored : {QVariant(0.0), QVariant(-3.0), QVariant()}) {
+        SCOPED_TRACE(stored.toString().toStdString());
+        {
+            DataSet table;
+            ASSERT_TRUE(quotes::open(table, dataDir.path()).ok());
+            quotes::add(table, "USD", QDate::currentDate(), 1);
+            table.edit();
+            table.fieldByName("VRINDICE").setValue(stored);
+            table.post();
+            ASSERT_TRUE(quotes::close(table).ok());
+        }
+        Operator& o = operatorForNextReceipt();
+        o.click("tcbBalcao07");
+        waitForStep(o, isMoeda1);
+        o.type("5").click("tcbEnter");
+        waitForStep(o, isMoeda2);
+        o.type("2").click("tcbEnter");
+        closeReceipt(o);
+        dialogs->expectMessageDlg(mrOk, "não pode ser usada");
+        receber();
+        ASSERT_TRUE(op->finished());
+        EXPECT_EQ(movementSummary(), QStringList({"007 10.00"}));
+        DataSet table;
+        ASSERT_TRUE(table.loadFromFile(quotes::filePath(dataDir.path())).ok());
+        ASSERT_EQ(table.recordCount(), 1);
+        EXPECT_DOUBLE_EQ(table.fieldByName("VRINDICE").asFloat(), 5);
+    }
+}
+
 // The movement of a dollar payment records the dollars received and their local value: the
 // amount × the quote cut to cents, never dollars worked back from that value.
 TEST_F(PaymentEntry, ForeignPaymentRecordsTheAmountReceived)
@@ -454,9 +487,9 @@ TEST_F(PaymentEntry, DisplaysShowTheTotalsAfterAPayment)
                          "TeclDispStr(\"Valor : 100,00\")",
                          "TeclFormFeed()",
                          "TeclGoToXY(1, 1)",
-                         "TeclDispStr(\"Recebimento   Total : R$ 100,00\")",
+                         "TeclDispStr(\"Recebimento Total                 100,00\")",
                          "TeclGoToXY(2, 1)",
-                         "TeclDispStr(\"Pago : R$ 30,00   A Pagar : R$ 70,00\")",
+                         "TeclDispStr(\"Pago          30,00 Falta          70,00\")",
                          "DisplayChar(\"<FF>\")",
                          QString("DisplayChar(\"Total : %1\")")
                              .arg(QString("100,00").rightJustified(devices->TAM_DISPLAY() - 8)),

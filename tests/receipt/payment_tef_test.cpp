@@ -126,6 +126,12 @@ TEST_F(PaymentTef, ApprovedIsRecordedDeclinedLeavesNoTrace)
         o.run([&] {
             for (const char* name : {"tcbSair", "tcbClear", "tcbDesconto", "tcbOk", "tcb1"})
                 state += form()->findChild<QWidget*>(name)->testAttribute(Qt::WA_ForceDisabled) ? u'0' : u'1';
+            // A declined card leaves the form as Back does: no title, no amount, keypad off.
+            if (c.movements.isEmpty())
+                state += QString(" %1 %2 %3")
+                             .arg(form()->findChild<QLabel*>("lblRecebimento")->text(),
+                                  form()->findChild<QLabel*>("lblInputReceb2")->text())
+                             .arg(form()->findChild<QWidget*>("panKeyboard")->isEnabled());
             movimentos.setData(form()->cdsMovCaixa.data()); // handed back at the end anyway
             recorded = movementSummary();
             due = form()->doVrAPagar;
@@ -142,8 +148,40 @@ TEST_F(PaymentTef, ApprovedIsRecordedDeclinedLeavesNoTrace)
         EXPECT_EQ(form()->boConfirmaAuto, !c.movements.isEmpty());
         // After either answer Exit, Clear and Discount are usable again; OK waits for the sale to
         // be covered.
-        EXPECT_EQ(state, "11101");
+        EXPECT_EQ(state, c.movements.isEmpty() ? "11101   0" : "11101");
     }
+}
+
+// While the manager is asked, the keypad and the keyboard change nothing: the amount shown is
+// the one being charged, and Enter does not switch the panels on.
+TEST_F(PaymentTef, NothingOnTheKeypadActsWhileTheCardIsAsked)
+{
+    stopManager();
+    ASSERT_NO_FATAL_FAILURE(startManager(
+        R"({"default": {"action": "approve", "receipt": [], "delayMs": 1500, "message": "Transacao aprovada"}})"));
+    QString shown;
+    bool panels = true;
+    QStringList recorded;
+    Operator& o = operatorForNextReceipt();
+    o.click("tcbBalcao02").type("40").click("tcbEnter");
+    o.waitUntil([] { return tefExchangeRunning(); }, "the exchange under way");
+    o.type("99").press(Qt::Key_Return).tap("tcb7").tap("tcbEnter");
+    o.run([&] {
+        shown = form()->findChild<QLabel*>("lblInputReceb2")->text();
+        panels = form()->findChild<QWidget*>("panBalcao")->isEnabled();
+    });
+    o.waitUntil([] { return !form()->boMenuOcupado; }, "the end of the payment entry");
+    o.run([&] {
+        movimentos.setData(form()->cdsMovCaixa.data()); // handed back at the end anyway
+        recorded = movementSummary();
+    });
+    o.click("tcbSair");
+    dialogs->expectMessageDlg(mrOk, "aprovada");
+    receber();
+    ASSERT_TRUE(op->finished());
+    EXPECT_EQ(shown, "40");
+    EXPECT_FALSE(panels);
+    EXPECT_EQ(recorded, QStringList({"002 40.00"}));
 }
 
 // Approvals: 20,00 with a slip (pending until the coupon confirms it), anything else final;

@@ -1,5 +1,9 @@
 #include "QStringPrinter.h"
 #include "receipt/RunningList.h"
+#include "text/Money.h"
+#include "receipt/ReceiptMessages.h"
+#include "receipt/Change.h"
+#include "receipt/PaymentMovement.h"
 
 #include <QPlainTextEdit>
 #include <gtest/gtest.h>
@@ -70,6 +74,31 @@ TEST(Linha, AppendsAtMostThirtyFiveCharactersAsOneLine)
     Linha(&memo, QString());
     EXPECT_EQ(memo.toPlainText(), forty.left(35) + "\ncurta\nduas linhas\n");
     EXPECT_EQ(memo.document()->blockCount(), 4);
+
+    // An empty first line is a line too, also after the list was cleared.
+    memo.clear();
+    Linha(&memo, QString());
+    Linha(&memo, QStringLiteral("CNPJ/CPF"));
+    EXPECT_EQ(memo.toPlainText(), "\nCNPJ/CPF");
+}
+
+// Both lines of the keyboard display hold 40 columns, every amount whole up to the largest a
+// receipt takes.
+TEST(KeyboardSummary, FortyColumnsWithEveryDigit)
+{
+    const TMessages messages = receiptMessages();
+    for (const double big : {0.0, 12345.67, 99999999.99}) {
+        const QStringList lines = keyboardSummary(messages, big, big, big);
+        ASSERT_EQ(lines.size(), 2);
+        for (const QString& line : lines) {
+            EXPECT_LE(line.size(), 40) << line.toStdString();
+            EXPECT_TRUE(line.endsWith(formatFixed(big))) << line.toStdString();
+        }
+        EXPECT_TRUE(lines[1].contains(formatFixed(big) + " Falta")) << lines[1].toStdString();
+    }
+    // The foreign change is named by its currency, never as reais.
+    EXPECT_EQ(changeListLines(messages, "TROCO : ", 5.1, "DOLAR", 5.37, "USD").value(2),
+              "TROCO (DOLAR)              USD 0,94");
 }
 
 } // namespace

@@ -180,11 +180,10 @@ TEST_F(Settlement, ClearBringsBackTheOpeningState)
     EXPECT_TRUE(seen.grupo && seen.balcao);
     EXPECT_FALSE(seen.confirmaAuto);
     EXPECT_EQ(seen.cupons, 0);
-    const QString total = formatCurrency(100), zero = formatCurrency(0);
     EXPECT_EQ(displays, QStringList({"TeclFormFeed()", "TeclGoToXY(1, 1)",
-                                     QString("TeclDispStr(\"Recebimento   Total : %1\")").arg(total),
+                                     "TeclDispStr(\"Recebimento Total                 100,00\")",
                                      "TeclGoToXY(2, 1)",
-                                     QString("TeclDispStr(\"Pago : %1   A Pagar : %2\")").arg(zero, total),
+                                     "TeclDispStr(\"Pago           0,00 Falta         100,00\")",
                                      "DisplayChar(\"<FF>\")", "DisplayChar(\"Total :       100,00\")",
                                      "DisplayChar(\"Pago :          0,00\")"}));
 }
@@ -305,8 +304,9 @@ TEST_P(SettlementAfterFailedCoupon, CancelFirstOrRefuse)
     EXPECT_FALSE(receber());
     ASSERT_TRUE(op->finished());
     EXPECT_EQ(devices->count("Cancela_Cupom"), r.printed ? 0 : 1);
-    if (!r.printed)
+    if (!r.printed) {
         EXPECT_TRUE(nrVenda.isEmpty()) << "no sale coupon was printed: " << nrVenda.toStdString();
+    }
     if (command == "tcbSair" && !r.printed && !r.cancelled) {
         // Exit left the coupon open: the next receipt cancels it before it opens.
         devices->script("Cancela_Cupom", {true});
@@ -355,8 +355,8 @@ TEST_F(Settlement, TaxpayerIdIsListed)
     closeReceipt(o);
     receber();
     ASSERT_TRUE(op->finished());
-    // The blank line that sets the id apart from the lines above has nothing above it here.
-    EXPECT_EQ(list(), QString("CNPJ/CPF : 52998224725\nNOME : Eva"));
+    // The blank line that sets the id apart is kept, also as the list's first line.
+    EXPECT_EQ(list(), QString("\nCNPJ/CPF : 52998224725\nNOME : Eva"));
     EXPECT_EQ(form()->stCNPJCPF, QString());
 }
 
