@@ -40,8 +40,10 @@ std::optional<ClientFound> findClient(DataSet& clientes, const QString& typed)
 {
     QString number = typed;
     const QString personType = Ajusta_Inscricao(number);
-    if (!clientes.locate(QStringLiteral("IDTPIJURCLIE;NRINSJURCLIE"), {personType, number}) &&
-        !clientes.locate(QStringLiteral("CDEXCLIENTE"), {typed}))
+    // Punctuation alone is no number: it must not find a client stored without one.
+    const bool asNumber =
+        !number.isEmpty() && clientes.locate(QStringLiteral("IDTPIJURCLIE;NRINSJURCLIE"), {personType, number});
+    if (!asNumber && !clientes.locate(QStringLiteral("CDEXCLIENTE"), {typed}))
         return std::nullopt;
     ClientFound found;
     found.cdCliente = clientes.fieldByName(QStringLiteral("CDCLIENTE")).asString();
@@ -82,6 +84,9 @@ QString consumersOfClientText(const QString& cdCliente)
 
 QString maskedTaxpayerNumber(const QString& personType, const QString& number)
 {
+    // A client without a number shows nothing, not the mask's blanks.
+    if (number.trimmed().isEmpty())
+        return QString();
     return FormatMaskText(PictPess(personType), number);
 }
 

@@ -52,7 +52,8 @@ FilterPredicate consumersOfClient(const QString& cdCliente);
 // The description shown for that filter.
 QString consumersOfClientText(const QString& cdCliente);
 
-// A stored taxpayer number under the edit mask of its person type; other types leave it as it is.
+// A stored taxpayer number under the edit mask of its person type; other types leave it as it
+// is. No number (empty or blanks) gives an empty text, never the mask's blanks.
 QString maskedTaxpayerNumber(const QString& personType, const QString& number);
 
 // The client search shows NRINSJURCLIE masked with the IDTPIJURCLIE of the same row; other

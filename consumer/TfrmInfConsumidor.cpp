@@ -8,6 +8,7 @@
 #include "receipt/TfrmRecebimento.h"
 #include "receipt/Vrm_zel00000.h"
 #include "toolkit/ErrorBarrier.h"
+#include "toolkit/ShadeBehind.h"
 #include "toolkit/Waits.h"
 #include "ui_TfrmInfConsumidor.h"
 
@@ -79,6 +80,9 @@ TfrmInfConsumidor::TfrmInfConsumidor(QWidget* parent)
 {
     m_ui->setupUi(this);
     msgPadrao = zel::consumerMessages();
+    // The receipt behind lies under a shade while this form asks: its keypad never reads as
+    // part of this one.
+    new zel::TShadeBehind(this);
 
     cdsPesqCliente.setName(QStringLiteral("cdsPesqCliente"));
     cdsPesqCliente.setFieldDefs(zel::clientSearchFields());

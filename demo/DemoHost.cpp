@@ -169,6 +169,8 @@ Result<QJsonObject> DemoHost::run(const Scenario& s)
             return started.error();
     }
     m_journalStart = m_devices->fiscalPrinter().journalText().size();
+    // Pictures of the screen draw the windows as they stand, so their order is noted from the first.
+    watchWindowStack();
     std::unique_ptr<DeviceMonitor> monitor;
     if (!m_options.headless) {
         monitor = std::make_unique<DeviceMonitor>(*m_devices);

@@ -10,7 +10,10 @@
 #include <QScreen>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace zel::demo {
 
@@ -84,7 +87,70 @@ QString shownText(QWidget* w)
     return w->property("text").toString();
 }
 
+// Counts, for each top-level window, the last time it came to the front: shown or activated.
+// The later, the higher it stands on the screen. Lives as long as the application.
+class WindowStack : public QObject {
+public:
+    static WindowStack& watch()
+    {
+        static QPointer<WindowStack> stack;
+        if (!stack) {
+            stack = new WindowStack(qApp);
+            qApp->installEventFilter(stack);
+        }
+        return *stack;
+    }
+
+    qint64 rank(const QWidget* window) const { return m_ranks.value(window, 0); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::Show:
+        case QEvent::WindowActivate:
+            if (watched->isWidgetType() && static_cast<QWidget*>(watched)->isWindow())
+                m_ranks.insert(watched, ++m_count);
+            break;
+        case QEvent::Destroy:
+            m_ranks.remove(watched);
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    using QObject::QObject;
+    QHash<const QObject*, qint64> m_ranks;
+    qint64 m_count = 0;
+};
+
 } // namespace
+
+void watchWindowStack()
+{
+    WindowStack::watch();
+}
+
+QList<QWidget*> windowsBackToFront(bool plainWindowsOnly)
+{
+    const WindowStack& stack = WindowStack::watch();
+    QWidget* modal = QApplication::activeModalWidget();
+    QList<QWidget*> windows;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->isVisible() && top->isWindow() && (!plainWindowsOnly || top->windowType() == Qt::Window))
+            windows.append(top);
+    // The modal window in front of all; the others as they last came to the front.
+    std::stable_sort(windows.begin(), windows.end(), [&](const QWidget* a, const QWidget* b) {
+        const bool aModal = a == modal, bModal = b == modal;
+        if (aModal != bModal)
+            return bModal;
+        return stack.rank(a) < stack.rank(b);
+    });
+    return windows;
+}
 
 QWidget* findControl(const QString& name)
 {
@@ -116,18 +182,7 @@ QImage screenPicture(bool plainWindowsOnly)
     QImage picture(screen->geometry().size(), QImage::Format_RGB32);
     picture.fill(QColor(0x5f, 0x6b, 0x73));
     QPainter painter(&picture);
-    QWidget* modal = QApplication::activeModalWidget();
-    // Plain windows at the back, then dialogs and notices, then the modal window in front.
-    QList<QWidget*> windows;
-    for (const bool plain : {true, false})
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (plain || !plainWindowsOnly)
-                if (top->isVisible() && top->isWindow() && top != modal &&
-                    (top->windowType() == Qt::Window) == plain)
-                    windows.append(top);
-    if (modal && modal->isVisible() && !plainWindowsOnly)
-        windows.append(modal);
-    for (QWidget* window : windows)
+    for (QWidget* window : windowsBackToFront(plainWindowsOnly))
         painter.drawPixmap(window->geometry().topLeft() - screen->geometry().topLeft(), window->grab());
     return picture;
 }
@@ -205,6 +260,7 @@ OperatorScript::OperatorScript(QList<ScriptAction> actions, AnswerSink answers, 
     : QObject(parent), m_actions(std::move(actions)), m_answers(std::move(answers)),
       m_screenshotDir(std::move(screenshotDir))
 {
+    watchWindowStack();
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &OperatorScript::step);
 }

@@ -12,6 +12,8 @@
 
 #include <functional>
 
+class QWidget;
+
 namespace zel::demo {
 
 // One line of an operator script.
@@ -84,8 +86,16 @@ QWidget* findControl(const QString& name);
 // On the screen and answering touches: shown, enabled, in an enabled window.
 bool touchable(const QWidget* control);
 
+// Starts noting the order in which windows come to the front (shown or activated); windows
+// that came before it count as the back-most. The host calls it before any window opens.
+void watchWindowStack();
+// The visible top-level windows in stacking order, the top-most last: the modal window in
+// front, the others as they last came to the front. With `plainWindowsOnly`, dialogs and
+// notices are left out.
+QList<QWidget*> windowsBackToFront(bool plainWindowsOnly = false);
+
 // The whole screen as the operator sees it: every visible top-level window drawn where it
-// stands, the modal one in front, on the desktop's grey. Made from the windows' own pictures,
+// stands, in stacking order, on the desktop's grey. Made from the windows' own pictures,
 // so it needs no screen-grabbing tool and works offscreen too.
 // With `plainWindowsOnly`, dialogs and notices still on the screen are left out.
 QImage screenPicture(bool plainWindowsOnly = false);

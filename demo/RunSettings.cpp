@@ -111,6 +111,18 @@ void TefManagerProcess::stop()
     }
 }
 
+QByteArray tillScreenPlatform(const QByteArray& platform, bool hasDisplay, const QString& screensFile)
+{
+    if (platform != "offscreen" && (!platform.isEmpty() || hasDisplay))
+        return {};
+    QFile file(screensFile);
+    const QByteArray screens = R"({"screens": [{"name": "till", "x": 0, "y": 0, "width": 800, "height": 600,)"
+                               R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})";
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(screens) != screens.size())
+        return "offscreen"; // still headless, on the platform's own screen
+    return "offscreen:configfile=" + QFile::encodeName(screensFile);
+}
+
 QString tefManagerProgram()
 {
     if (const QByteArray env = qgetenv("ZEL_TEF_MANAGER_SIM"); !env.isEmpty())

@@ -38,6 +38,12 @@ private:
     QProcess m_process;
 };
 
+// The platform a run without a display asks Qt for: the offscreen one with one screen of the
+// till's size, 800 × 600, described in the file `screensFile` (written here). `platform` is
+// what QT_QPA_PLATFORM says: empty or plain "offscreen" gets the till's screen; anything else
+// (another platform, offscreen with options of its own) is kept and the answer is empty.
+QByteArray tillScreenPlatform(const QByteArray& platform, bool hasDisplay, const QString& screensFile);
+
 // Where the TEF manager simulator program is: $ZEL_TEF_MANAGER_SIM, else beside the demo, else
 // in the build tree's simulator folder.
 QString tefManagerProgram();

@@ -2,6 +2,7 @@
 // on simulated devices. See the README for the options, the scenario, script and result formats.
 
 #include "DemoHost.h"
+#include "RunSettings.h"
 #include "Samples.h"
 
 #include <QApplication>
@@ -43,9 +44,12 @@ int fail(const QString& message, int code)
 
 int main(int argc, char** argv)
 {
-    // Without a display the demo runs offscreen, with its script.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !hasDisplay())
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Without a display the demo runs offscreen, with its script, on a screen of the till's size.
+    QTemporaryDir screensDir;
+    const QByteArray platform = zel::demo::tillScreenPlatform(
+        qgetenv("QT_QPA_PLATFORM"), hasDisplay(), screensDir.filePath(QStringLiteral("screens.json")));
+    if (!platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pdv-demo"));
     QApplication::setApplicationDisplayName(QStringLiteral("PDV — Recebimento"));

@@ -37,7 +37,11 @@ protected:
                {"C2", "F", "52998224725", "502", "Bruno Costa", "Bruno"},
                // An external code that looks like a CPF: the taxpayer number of C2 wins.
                {"C3", "J", "45723174000110", "52998224725", "Gama SA", "Gama"},
-               {"C4", "F", "39053344705", "A-7", "Delta", "Delta"}});
+               {"C4", "F", "39053344705", "A-7", "Delta", "Delta"},
+               // Clients without a taxpayer number, with or without a person type.
+               {"C5", "J", "", "505", "Epsilon Ltda", "Epsilon"},
+               {"C6", "F", "   ", "506", "Zeta", "Zeta"},
+               {"C7", "", "", "507", "Eta", "Eta"}});
         table(consumidores, kConsumerFields,
               {{"C1", "9002", "55", "E55", "Davi"},
                {"C1", "55", "21", "E21", "Carla"},
@@ -68,10 +72,31 @@ TEST_F(Lookups, ClientByTaxpayerNumberInAnyPunctuationOrByExternalCode)
         {"a-7", ""},
         {"5299822472", ""},
         {"C1", ""},
+        {"505", "C5"},
+        // Punctuation alone is no taxpayer number, not even the missing one of C7.
+        {"-", ""},
+        {"./", ""},
     };
     for (const auto& c : cases) {
         const auto found = findClient(clientes, c.typed);
         EXPECT_EQ(found ? found->cdCliente : QString(), QString::fromLatin1(c.client)) << c.typed;
+    }
+}
+
+TEST_F(Lookups, TheTaxpayerNumberGoesUnderItsMaskAndNoNumberGivesNoText)
+{
+    const struct
+    {
+        const char* typed;
+        const char* number;
+    } cases[] = {
+        {"501", "11.222.333/0001-81"}, {"502", "529.982.247-25"}, {"A-7", "390.533.447-05"},
+        {"505", ""},                   {"506", ""},               {"507", ""},
+    };
+    for (const auto& c : cases) {
+        const auto found = findClient(clientes, c.typed);
+        ASSERT_TRUE(found) << c.typed;
+        EXPECT_EQ(found->nrInsJurClie, QString::fromLatin1(c.number)) << c.typed;
     }
 }
 
@@ -144,7 +169,8 @@ TEST(ClientSearchText, MasksTheTaxpayerNumberWithTheTypeOfItsRow)
                     {{"11222333000181", "Alfa", "C1", "J"},
                      {"52998224725", "Bruno", "C2", "F"},
                      {"123", "Sem tipo", "C3", QVariant()},
-                     {QVariant(), "Sem numero", "C4", "F"}}};
+                     {QVariant(), "Sem numero", "C4", "F"},
+                     {"", "Numero vazio", "C5", "J"}}};
     copy.setRows(rows);
     const FieldText text = clientSearchText();
     QStringList numbers, names;
@@ -152,6 +178,6 @@ TEST(ClientSearchText, MasksTheTaxpayerNumberWithTheTypeOfItsRow)
         numbers.append(text(copy, copy.fieldDefs()[0]));
         names.append(text(copy, copy.fieldDefs()[1]));
     }
-    EXPECT_EQ(numbers, QStringList({"11.222.333/0001-81", "529.982.247-25", "123", ""}));
-    EXPECT_EQ(names, QStringList({"Alfa", "Bruno", "Sem tipo", "Sem numero"}));
+    EXPECT_EQ(numbers, QStringList({"11.222.333/0001-81", "529.982.247-25", "123", "", ""}));
+    EXPECT_EQ(names, QStringList({"Alfa", "Bruno", "Sem tipo", "Sem numero", "Numero vazio"}));
 }

@@ -1,6 +1,8 @@
+#include "RunSettings.h"
 #include "support/Eventually.h"
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -247,6 +249,54 @@ TEST(DemoRun, ScriptNamingAMissingControlFailsWithItsName)
     EXPECT_EQ(run.exitCode, 3);
     EXPECT_TRUE(run.errors.contains("tcbNoSuchButton")) << run.errors.toStdString();
     EXPECT_EQ(run.result["result"], QJsonValue(false)) << "the receipt was closed, not settled";
+}
+
+// Headless, the demo draws on a screen of the till's size unless the platform names its own.
+TEST(DemoRun, HeadlessRunsOnTheTillsScreen)
+{
+    QTemporaryDir dir;
+    const QString script = dir.filePath("screen.script");
+    QFile f(script);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("screen till.png\nclick tcbSair\n");
+    f.close();
+    const DemoOutcome run = runDemo({"--script", script, "--screenshots", dir.path()});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    const QImage screen(dir.filePath("till.png"));
+    ASSERT_EQ(screen.size(), QSize(800, 600));
+    // The receipt covers the whole screen: no corner shows the desktop.
+    const QColor desktop(0x5f, 0x6b, 0x73);
+    for (const QPoint corner : {QPoint(0, 0), QPoint(799, 0), QPoint(0, 599), QPoint(799, 599)})
+        EXPECT_NE(screen.pixelColor(corner), desktop) << corner.x() << "," << corner.y();
+}
+
+TEST(RunSettings, OnlyAPlainOrMissingPlatformGetsTheTillsScreen)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("screens.json");
+    const struct {
+        const char* platform;
+        bool display;
+        bool till;
+    } cases[] = {
+        {"", true, false},
+        {"xcb", false, false},
+        {"offscreen:configfile=/tmp/mine.json", false, false},
+        {"offscreen", true, true},
+        {"", false, true},
+        {"offscreen", false, true},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(file);
+        const QByteArray platform = zel::demo::tillScreenPlatform(c.platform, c.display, file);
+        EXPECT_EQ(platform, c.till ? "offscreen:configfile=" + QFile::encodeName(file) : QByteArray())
+            << c.platform << " " << c.display;
+        EXPECT_EQ(QFile::exists(file), c.till) << c.platform << " " << c.display;
+    }
+    QFile written(file);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QJsonObject till = QJsonDocument::fromJson(written.readAll())["screens"][0].toObject();
+    EXPECT_EQ(QSize(till["width"].toInt(), till["height"].toInt()), QSize(800, 600));
 }
 
 TEST(DemoRun, ResultListsTheTefManagersApprovals)

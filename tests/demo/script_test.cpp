@@ -1,6 +1,14 @@
 #include "OperatorScript.h"
+#include "support/Eventually.h"
 
+#include <QApplication>
+#include <QDialog>
+#include <QImage>
+#include <QPalette>
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
 
 using namespace zel::demo;
 
@@ -50,3 +58,59 @@ TEST(OperatorScriptParse, RefusesBadLinesNamingTheLine)
         EXPECT_TRUE(r.errorMessage().contains("line 2")) << r.errorMessage().toStdString();
     }
 }
+
+namespace {
+
+// Windows of one size in one place, each of its own colour, brought to the front in a given
+// order: where they overlap, the `screen` picture shows the one that came last, whatever the
+// order they were made in.
+struct Stacking {
+    const char* name;
+    QList<int> steps; // windows by the order they were made, as they come to the front
+    int modal;        // the window shown modal, or -1
+    int front;        // the window the picture shows
+};
+
+void PrintTo(const Stacking& s, std::ostream* os)
+{
+    *os << s.name;
+}
+
+class ScreenPicture : public ::testing::TestWithParam<Stacking> {};
+
+} // namespace
+
+TEST_P(ScreenPicture, DrawsTheWindowsInStackingOrder)
+{
+    const QList<QColor> colours{Qt::red, Qt::darkGreen, Qt::blue};
+    std::vector<std::unique_ptr<QDialog>> windows;
+    for (const QColor& colour : colours) {
+        auto window = std::make_unique<QDialog>();
+        window->setWindowFlags(window->windowFlags() | Qt::FramelessWindowHint);
+        QPalette palette = window->palette();
+        palette.setColor(QPalette::Window, colour);
+        window->setPalette(palette);
+        window->setAutoFillBackground(true);
+        window->setGeometry(100, 100, 200, 150);
+        windows.push_back(std::move(window));
+    }
+    watchWindowStack();
+    for (const int index : GetParam().steps) {
+        QDialog* last = windows[size_t(index)].get();
+        last->hide(); // a window on the screen comes to the front again as the operator reopens it
+        last->setModal(index == GetParam().modal);
+        last->show();
+        ASSERT_TRUE(zel::test::eventually([&] { return QApplication::activeWindow() == last; })) << index;
+    }
+
+    EXPECT_EQ(screenPicture().pixelColor(200, 175), colours[GetParam().front]);
+    EXPECT_EQ(windowsBackToFront().constLast(), windows[size_t(GetParam().front)].get());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Orders, ScreenPicture,
+    ::testing::Values(Stacking{"ShownAsMade", {0, 1, 2}, -1, 2}, Stacking{"ShownInReverse", {2, 1, 0}, -1, 0},
+                      Stacking{"FirstShownAgain", {0, 1, 2, 0}, -1, 0},
+                      Stacking{"MiddleShownAgain", {2, 1, 0, 1}, -1, 1},
+                      Stacking{"DialogMadeFirstOverTheForms", {1, 2, 0}, 0, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
