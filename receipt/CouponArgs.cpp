@@ -1,5 +1,7 @@
 #include "CouponArgs.h"
 
+#include <QRegularExpression>
+
 #include "dataset/DataSet.h"
 #include "text/Money.h"
 
@@ -72,8 +74,10 @@ FechaCupomArgs fechaCupomArgs(const CouponSale& sale)
     args.usaTef = sale.usaTef;
     args.confirmaAuto = sale.confirmaAuto;
     args.formaPagto = sale.formaPagto;
+    // A client without a taxpayer number is named alone, without a leading blank.
     if (sale.consumidorInf)
-        args.linhaCliente = sale.nrInsJurClie + u' ' + sale.nmFantClie;
+        args.linhaCliente = QStringList{sale.nrInsJurClie, sale.nmFantClie}.filter(QRegularExpression(QStringLiteral("\\S")))
+                                .join(u' ');
     args.cdConsumidor = sale.cdConsumidor;
     args.nmConsumidor = sale.nmConsumidor;
     args.cnpjCpf = sale.cnpjCpf;

@@ -77,8 +77,9 @@ TEST_F(ConsumerScreen, WhatIsTypedShowsWholeInTheEntry)
         EXPECT_TRUE(s.fit.fits) << c.typed;
         EXPECT_EQ(s.fit.lines, QStringList{QString::fromLatin1(c.typed)}) << c.typed;
         EXPECT_LE(QFontMetricsF(s.fit.font).horizontalAdvance(s.text), s.room) << c.typed;
-        if (c.size != Either)
+        if (c.size != Either) {
             EXPECT_EQ(s.fit.font.pixelSize() < s.designedPixels, c.size == Smaller) << c.typed;
+        }
     }
 }
 

@@ -21,3 +21,17 @@ TEST(CouponArgs, VoucherDigitsFollowTheCouponNumberOrNone)
     for (const auto& [nr, want] : rows)
         EXPECT_EQ(voucherDigits(nr), want) << nr.toStdString();
 }
+
+// The client line of the coupon: number and trade name, or the name alone when the client has
+// no taxpayer number.
+TEST(CouponArgs, ClientLineWithOrWithoutANumber)
+{
+    CouponSale sale;
+    sale.consumidorInf = true;
+    sale.nmFantClie = "Horizonte";
+    for (const auto& [numero, linha] : {std::pair{"11.222.333/0001-81", "11.222.333/0001-81 Horizonte"},
+                                        std::pair{"", "Horizonte"}}) {
+        sale.nrInsJurClie = numero;
+        EXPECT_EQ(fechaCupomArgs(sale).linhaCliente, QString(linha));
+    }
+}
