@@ -6,6 +6,7 @@
 #include "receipt/TfrmRecebimento.h"
 #include "receipt/Vrm_zel00000.h"
 #include "text/Money.h"
+#include "cheque/ChequeEntry.h"
 #include "ui_TfrmRecebeCheque.h"
 
 #include <QDateTime>
@@ -23,9 +24,10 @@ bool imprimeCheques()
 
 } // namespace
 
-bool TfrmRecebeCheque::perguntaSim(const QString& key)
+bool TfrmRecebeCheque::perguntaSim(const QString& key, const QString& arg)
 {
-    return zel::dialogs().TouchMessageDlg(Msg(key), zel::DialogType::Confirmation,
+    const QString text = arg.isEmpty() ? Msg(key) : Msg(key).arg(arg);
+    return zel::dialogs().TouchMessageDlg(text, zel::DialogType::Confirmation,
                                           zel::DialogButtons::YesNo) == zel::mrYes;
 }
 
@@ -66,6 +68,13 @@ void TfrmRecebeCheque::spdOkClick()
             check.data.toString(Qt::ISODate)}
             .join(u'|');
     const bool reimpressao = m_aguardaImpressao && m_gravados.last().chave == chave;
+    // The field shows the value as it is recorded, to the cent.
+    m_ui->lblValor->setText(cheque::valueText(check.valor));
+    if (!reimpressao && cheque::dataDistante(check.data, context.today)) {
+        setCampoAtual(ttData);
+        if (!perguntaSim(QStringLiteral("DtDistante"), check.data.toString(QStringLiteral("dd/MM/yyyy"))))
+            return;
+    }
     if (!reimpressao) {
         stRetBanco = fields.banco;
         stRetCheque = fields.cheque;
@@ -165,10 +174,14 @@ void TfrmRecebeCheque::imprimeCheque()
 
 void TfrmRecebeCheque::proximaParcela()
 {
-    if (!boContinua) {
+    // Nothing left to pay ends the cheques, however many instalments were announced.
+    if (!boContinua || doApagar <= 0) {
+        boContinua = false;
         postClose();
         return;
     }
+    // The next cheque starts with the commands in reach, whatever keyboard confirmed this one.
+    closeKeyboards();
     boPrimParcela = false;
     ++NrParcela;
     stRetParcela = QString::number(stRetParcela.toInt() - 1);

@@ -99,6 +99,11 @@ CheckResult checkCheque(const ChequeFields& f, const CheckContext& context)
     return r;
 }
 
+bool dataDistante(const QDate& data, const QDate& today)
+{
+    return data < today.addYears(-1) || data > today.addYears(1);
+}
+
 double aoCentavo(double valor)
 {
     return QString::number(valor, 'f', 2).toDouble();

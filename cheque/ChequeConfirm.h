@@ -57,6 +57,10 @@ CheckResult checkCheque(const ChequeFields& fields, const CheckContext& context)
 // (31/02/24), has none.
 std::optional<QDate> chequeDate(const QString& shown, const QDate& today);
 
+// A date more than a year before or after today: likely a mistyped year ("010190" read as
+// 2090), to be confirmed by the operator. Post-dated cheques of a few months are usual.
+bool dataDistante(const QDate& data, const QDate& today);
+
 // The value to the nearest cent, as its two-decimal text reads back.
 double aoCentavo(double valor);
 

@@ -46,6 +46,16 @@ int fieldLimit(TTipoTecl field)
     return 0;
 }
 
+bool fieldFull(TTipoTecl field, const QString& text, bool substitui, QChar ch)
+{
+    return isDigitField(field) && isDigit(ch) && !substitui && text.size() >= fieldLimit(field);
+}
+
+QString valueText(double valor)
+{
+    return formatFixed(valor, valueLocale());
+}
+
 bool isDigitField(TTipoTecl field)
 {
     return fieldLimit(field) > 0;
@@ -105,7 +115,7 @@ bool typeChar(TTipoTecl field, QString& text, bool& substitui, QChar ch, int dat
             return false;
         next.append(ch);
     } else {
-        if (!isVersoChar(ch))
+        if (!isVersoChar(ch) || next.size() >= kVersoMaximo)
             return false;
         next.append(ch);
     }

@@ -17,6 +17,13 @@ using Vrm_zel00200::TTipoTecl;
 // limit depends on the printers: dateWidth).
 int fieldLimit(TTipoTecl field);
 
+// The most characters of the back text: what the cheque printers print of it.
+inline constexpr int kVersoMaximo = 120;
+
+// A digit refused only because the field is full (the instalments' 99 at most, say), so the
+// operator can be told the limit; false for any other character or field state.
+bool fieldFull(TTipoTecl field, const QString& text, bool substitui, QChar ch);
+
 // Fields that take only the digits 0 to 9: instalments, branch, bank, account, cheque number.
 bool isDigitField(TTipoTecl field);
 
@@ -36,9 +43,13 @@ QString dateDisplay(const QString& digits, int width);
 
 // One typed character applied to a field's working text (for the date, its digits). When
 // `substitui` is set, an accepted character first empties the text, and every accepted
-// character clears `substitui`. `dateLimit` is the date's dateWidth. Answers whether the
+// character clears `substitui`. `dateLimit` is the date's dateWidth; the back text takes up
+// to kVersoMaximo characters. Answers whether the
 // character was taken; a character the field does not take changes nothing.
 bool typeChar(TTipoTecl field, QString& text, bool& substitui, QChar ch, int dateLimit);
+
+// The value as the field shows a recorded amount: two decimals, "," as separator.
+QString valueText(double valor);
 
 // The value as Enter leaves it: with two decimals ("12,5" gives "12,50", "7" gives "7,00")
 // when it reads as an amount with "," as decimal separator; otherwise exactly as typed.

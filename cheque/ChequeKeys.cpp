@@ -23,7 +23,15 @@ void TfrmRecebeCheque::setWorkingText(const QString& text)
         mostraData();
     } else {
         valueLabel(CampoAtual)->setText(text);
+        if (CampoAtual == ttVerso)
+            mostraVersoResta();
     }
+}
+
+void TfrmRecebeCheque::mostraVersoResta()
+{
+    m_ui->lblVersoResta->setText(
+        Msg(QStringLiteral("VersoResta")).arg(entry::kVersoMaximo - m_ui->lblNmVerso->text().size()));
 }
 
 int TfrmRecebeCheque::dateLimit() const
@@ -42,6 +50,10 @@ void TfrmRecebeCheque::FormKeyPress(QChar key)
     const TTipoTecl field = CampoAtual;
     QString text = workingText();
     const int limit = field == ttData ? dateLimit() : 0;
+    if (field == ttParcela && entry::fieldFull(field, text, boSubstitui, key)) {
+        erro(QStringLiteral("ParcelaMax"));
+        return;
+    }
     if (!entry::typeChar(field, text, boSubstitui, key, limit))
         return;
     setWorkingText(text);
@@ -70,7 +82,8 @@ void TfrmRecebeCheque::FormKeyDown(QKeyEvent* event)
         return;
     case Qt::Key_PageDown:
     case Qt::Key_PageUp: {
-        if (!m_ui->panValor->isHidden() || !m_ui->panNumerico->isHidden())
+        // Not while a keyboard is open: it belongs to the field it was opened for.
+        if (keyboardOpen())
             return;
         const bool parcelaEnabled = m_ui->lblParcelas->isEnabled();
         setCampoAtual(key == Qt::Key_PageDown ? entry::nextField(CampoAtual, parcelaEnabled)

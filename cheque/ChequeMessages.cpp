@@ -22,6 +22,9 @@ TMessages chequeMessages()
         QStringLiteral("ValorInvMaior|O valor do cheque é maior que o valor a pagar. Aceitar assim mesmo?"),
         QStringLiteral("ImpVerso|Deseja imprimir o verso do cheque?"),
         QStringLiteral("ImpCheque_ok|O cheque foi impresso corretamente?"),
+        QStringLiteral("ParcelaMax|O número de parcelas vai no máximo até 99."),
+        QStringLiteral("DtDistante|A data do cheque é %1, a mais de um ano de hoje. Está correta?"),
+        QStringLiteral("VersoResta|Espaço livre no verso: %1"),
         QStringLiteral("SemRecebimento|Não há recebimento em andamento para receber o cheque."),
     });
 }

@@ -121,6 +121,7 @@ void TfrmRecebeCheque::FormCreate()
          std::initializer_list<QWidget*>{m_ui->panKeyBoard1, m_ui->panValor, m_ui->panNumerico})
         keyboard->hide();
 
+    mostraVersoResta();
     CampoAtual = ttParcela;
     boSubstitui = true;
     boContinua = false;
@@ -199,6 +200,7 @@ void TfrmRecebeCheque::LimpaCampos()
     stDataDig.clear();
     stAno.clear();
     stVersoAnt.clear();
+    mostraVersoResta();
     showYearChoice();
     setCampoAtual(ttValor);
 }
@@ -366,6 +368,17 @@ void TfrmRecebeCheque::closeNumericKeypads()
     setCommandsEnabled(true);
 }
 
+void TfrmRecebeCheque::closeKeyboards()
+{
+    m_ui->panKeyBoard1->hide();
+    closeNumericKeypads();
+}
+
+bool TfrmRecebeCheque::keyboardOpen() const
+{
+    return !m_ui->panValor->isHidden() || !m_ui->panNumerico->isHidden() || !m_ui->panKeyBoard1->isHidden();
+}
+
 void TfrmRecebeCheque::spdNEnterClick()
 {
     if (boEnterOcupado)
@@ -404,6 +417,7 @@ void TfrmRecebeCheque::spdEnterClick()
 void TfrmRecebeCheque::spdCancelarClick()
 {
     m_ui->lblNmVerso->setText(stVersoAnt);
+    mostraVersoResta();
     setCommandsEnabled(true);
     m_ui->panKeyBoard1->hide();
 }

@@ -131,7 +131,8 @@ private:
     };
 
     // The confirmation's parts (ChequeCommands.cpp).
-    bool perguntaSim(const QString& key);
+    // `arg` takes the place of "%1" in the text.
+    bool perguntaSim(const QString& key, const QString& arg = {});
     void erro(const QString& key);
     void mostraPago();
     void registra(const QString& chave, double valor, const QDate& data);
@@ -153,6 +154,9 @@ private:
     void setCampoAtual(TTipoTecl field);
     void setCommandsEnabled(bool enabled);
     void closeNumericKeypads();
+    void closeKeyboards();
+    bool keyboardOpen() const;
+    void mostraVersoResta();
     void chooseYear(const QString& ano);
     void showYearChoice();
     void sendChar(QChar ch);

@@ -34,10 +34,17 @@ enum class TaxpayerKey {
 // (ignored on an empty number; an empty name is accepted), Escape exits, Shift turns shift on.
 TaxpayerKey taxpayerKeyDown(int step, TaxpayerEntry& entry, int key);
 
+// The most characters of a name: the fiscal coupon's 48 columns less its "NOME: " caption.
+inline constexpr int kNomeMaximo = 42;
+// The most digits and letters of a number: a CNPJ's fourteen.
+inline constexpr int kNumeroMaximo = 14;
+
 // Appends a character the step accepts to its text and answers whether it did.
-// Number step: digits, "," "-" "." "/" and the letters of the alphanumeric CNPJ, taken in
-// capitals. Name step: blank, "," "." "/", digits, letters A–Z in either case, "Ç" and "ç";
-// a character taken there releases shift.
+// Number step: up to kNumeroMaximo digits and letters of the alphanumeric CNPJ, taken in
+// capitals, and a punctuation mark only where the CPF (000.000.000-00) or the CNPJ
+// (00.000.000/0000-00) has one, once there. Name step: up to kNomeMaximo characters: blank,
+// "," "." "/", digits, letters A–Z in either case, "Ç" and "ç"; another accented letter is
+// taken as its plain letter ("é" as "e"). A character taken there releases shift.
 bool taxpayerKeyPress(int step, TaxpayerEntry& entry, QChar ch);
 
 // Shift turns on or off; Caps Lock turns shift off and toggles itself.
@@ -55,5 +62,12 @@ QString taxpayerNumberChars(const QString& typed);
 // A CPF (eleven digits) or a CNPJ (fourteen characters, numeric or alphanumeric) whose check
 // digits hold.
 bool taxpayerNumberOk(const QString& typed);
+// A number whose check digits hold in its standard form: 000.000.000-00 for a CPF,
+// 00.000.000/0000-00 for a CNPJ (letters in the first twelve places for the alphanumeric
+// one); any other text as it is.
+QString taxpayerNumberStandard(const QString& typed);
+// The letter the printer has for `ch`: an accented letter without its accent ("Ô" gives
+// "O"); "Ç", "ç" and any other character as they are.
+QChar plainLetter(QChar ch);
 
 } // namespace zel

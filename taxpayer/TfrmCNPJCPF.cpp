@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 
 using zel::kPassoFim;
 using zel::kPassoNome;
@@ -23,6 +24,9 @@ TfrmCNPJCPF::TfrmCNPJCPF(QWidget* parent) : zel::TouchForm(parent), m_ui(new Ui:
 {
     m_ui->setupUi(this);
     msgPadrao = zel::taxpayerMessages();
+    // The two capital keys show while they are on.
+    m_ui->spdCapsLock->setCheckable(true);
+    m_ui->spdShift->setCheckable(true);
     FormCreate();
 
     for (TTouchButton* key :
@@ -121,7 +125,7 @@ void TfrmCNPJCPF::Encerra(bool concluido)
 
 QString TfrmCNPJCPF::numero() const
 {
-    return boConcluido ? entrada.stCNPJCPF : QString();
+    return boConcluido ? zel::taxpayerNumberStandard(entrada.stCNPJCPF) : QString();
 }
 
 QString TfrmCNPJCPF::nome() const
@@ -131,7 +135,12 @@ QString TfrmCNPJCPF::nome() const
 
 void TfrmCNPJCPF::MostraTexto()
 {
-    m_ui->lblInforma->setText(NrPasso == kPassoNome ? entrada.stNome : entrada.stCNPJCPF);
+    // A text longer than the line keeps its end, where the operator is typing, in sight.
+    const QString text = NrPasso == kPassoNome ? entrada.stNome : entrada.stCNPJCPF;
+    QLabel* line = m_ui->lblInforma;
+    // The right edge gets the room of the left padding, so the last character stands clear.
+    const int room = line->contentsRect().width() - 2 * line->margin() - 8;
+    line->setText(line->fontMetrics().elidedText(text, Qt::ElideLeft, room));
 }
 
 void TfrmCNPJCPF::AtualizaTeclas()
@@ -139,6 +148,8 @@ void TfrmCNPJCPF::AtualizaTeclas()
     for (TTouchButton* key : teclasDeLetra())
         key->setCaption(zel::letterKey(QChar(key->tag()), entrada));
     m_ui->spdCCdil->setCaption(zel::letterKey(QChar(kCedilla), entrada));
+    m_ui->spdCapsLock->setChecked(entrada.boCapsLock);
+    m_ui->spdShift->setChecked(entrada.boShift);
 }
 
 void TfrmCNPJCPF::FormKeyDown(QKeyEvent* event)

@@ -14,6 +14,10 @@ namespace {
 
 const QString kEsc(QChar(27));
 
+// The cheques are dated a few weeks ahead, as post-dated cheques usually are: no question.
+const QDate kDataCheque = QDate::currentDate().addDays(20);
+const QString kData6 = kDataCheque.toString("ddMMyy");
+
 // The cheque form inside a receipt whose payment types hold cash and a cheque type, with the
 // amounts of a sale of 100,00 of which nothing is paid yet.
 class ChequeConfirmation : public ChequeFormFixture
@@ -50,15 +54,16 @@ protected:
     // Fills the cheque on screen and confirms it: the account's Enter comes last, when value,
     // branch, bank and account are all filled.
     void confirmCheque(const QString& valor, const QString& parcelas = {}, const QString& verso = {},
-                       const QString& numero = QStringLiteral("1234567"))
+                       const QString& numero = QStringLiteral("1234567"), const QString& dataDigitada = {})
     {
         if (!parcelas.isEmpty())
             enter("spdParcelas", parcelas);
         // The date as the printers have it shown: ddmmyy for a cheque printer, else ddmmyyyy.
         const int chq = devices->IdTipoImpChq();
-        const QString data = devices->IdTipoImpFis() != 4 && (chq == 1 || chq == 2)
-                                 ? QStringLiteral("010524")
-                                 : QStringLiteral("01052024");
+        const QString padrao = devices->IdTipoImpFis() != 4 && (chq == 1 || chq == 2)
+                                 ? kData6
+                                 : kDataCheque.toString("ddMMyyyy");
+        const QString data = dataDigitada.isEmpty() ? padrao : dataDigitada;
         for (const auto& [select, text] : {std::pair{"spdValor", valor},
                                            {"spdAgencia", QString("1234")},
                                            {"spdBanco", QString("341")},
@@ -105,7 +110,7 @@ TEST_F(ChequeConfirmation, OneChequeRecordsTheInstalmentAndTheMovementWithItsChe
     EXPECT_EQ(text("lblValorPago"), QString("R$ 100,00"));
     EXPECT_EQ(doVrParcela, 100.0);
     EXPECT_EQ(QStringList({stRetBanco, stRetAgencia, stRetConta, stRetCheque, stRetData, stRetParcela}),
-              QStringList({"341", "1234", "56789", "1234567", "01/05/24", "1"}));
+              QStringList({"341", "1234", "56789", "1234567", kDataCheque.toString("dd/MM/yy"), "1"}));
     ASSERT_EQ(instalments(), 1);
     receipt->cdsParcelas.first();
     EXPECT_EQ(receipt->cdsParcelas.value("COD").toInt(), 1);
@@ -121,8 +126,7 @@ TEST_F(ChequeConfirmation, OneChequeRecordsTheInstalmentAndTheMovementWithItsChe
         row << m.fieldByName(field).asString();
     EXPECT_EQ(row,
               QStringList({"0007", "E", "002", "Cheque", "100", "", "2", "1234", "341", "56789", "1234567"}));
-    EXPECT_EQ(m.fieldByName("DTDEPCHEQVEN").asDate(), QDate(2024, 5, 1))
-        << "a two-digit year of this century";
+    EXPECT_EQ(m.fieldByName("DTDEPCHEQVEN").asDate(), kDataCheque) << "a two-digit year of this century";
     EXPECT_EQ(m.fieldByName("DTMOVIMCAIXA").asDate(), QDate::currentDate());
     EXPECT_TRUE(chequePrinter().isEmpty()) << "the host did not ask for printing";
 }
@@ -242,6 +246,103 @@ TEST_F(ChequeConfirmation, ACorrectedChequeReplacesTheOneWhosePrintFailed)
     EXPECT_EQ(doPago, 70.0);
 }
 
+TEST_F(ChequeConfirmation, NothingLeftToPayEndsTheChequesWhateverTheAnnouncedCount)
+{
+    struct Row
+    {
+        QStringList valores; // one cheque each
+        int recorded;
+    };
+    const Row rows[] = {{{"100"}, 1}, {{"60", "40"}, 2}, {{"30", "30", "40"}, 3}};
+    IdImpCupFis = QStringLiteral("1");
+    for (const Row& row : rows) {
+        doApagar = doTotal = 100;
+        doPago = 0;
+        receipt->cdsMovCaixa.emptyDataSet();
+        open();
+        for (int i = 0; i < row.valores.size(); ++i) {
+            EXPECT_FALSE(closed()) << "before cheque " << i + 1;
+            confirmCheque(row.valores[i], i == 0 ? QString("5") : QString(), {}, QString::number(i + 1));
+        }
+        EXPECT_TRUE(closed()) << row.valores.join('+').toStdString();
+        EXPECT_FALSE(boContinua);
+        EXPECT_EQ(movements(), row.recorded);
+        EXPECT_EQ(doApagar, 0.0);
+    }
+}
+
+TEST_F(ChequeConfirmation, ADateYearsAwayAsksAndNoLeavesTheChequeUnrecorded)
+{
+    struct Row
+    {
+        QString typed;
+        const char* shownInQuestion; // null: no question
+        int answer;
+        int recorded;
+    };
+    const Row rows[] = {
+        {"010190", "01/01/2090", mrNo, 0},
+        {"010120", "01/01/2020", mrYes, 1},
+        {QDate::currentDate().addMonths(4).toString("ddMMyy"), nullptr, mrNone, 1},
+    };
+    IdImpCupFis = QStringLiteral("1");
+    for (const Row& row : rows) {
+        doApagar = doTotal = 100;
+        doPago = 0;
+        receipt->cdsMovCaixa.emptyDataSet();
+        TfrmRecebeCheque& f = open();
+        if (row.shownInQuestion)
+            dialogs->expectMessageDlg(row.answer, QString::fromLatin1(row.shownInQuestion));
+        const int before = confirmations();
+        confirmCheque("100", "1", {}, "1", row.typed);
+        EXPECT_EQ(confirmations() - before, row.shownInQuestion ? 1 : 0) << row.typed.toStdString();
+        EXPECT_EQ(movements(), row.recorded) << row.typed.toStdString();
+        EXPECT_EQ(closed(), row.recorded == 1);
+        if (row.recorded == 0)
+            EXPECT_EQ(f.CampoAtual, ttData) << "the date is the field to correct";
+    }
+}
+
+TEST_F(ChequeConfirmation, TheValueShownIsTheValueRecorded)
+{
+    IdImpCupFis = QStringLiteral("2");
+    open(1, 1);
+    dialogs->expectMessageDlg(mrNo, "impresso corretamente"); // the form stays with the cheque
+    confirmCheque("9,185", "1");
+    ASSERT_EQ(movements(), 1);
+    receipt->cdsMovCaixa.first();
+    const double recorded = receipt->cdsMovCaixa.value("VRMOVIVEND").toDouble();
+    EXPECT_EQ(text("lblValor"), QString::number(recorded, 'f', 2).replace('.', ','));
+    EXPECT_EQ(doVrParcela, recorded);
+}
+
+TEST_F(ChequeConfirmation, AfterAConfirmationWithEnterTheNextChequeHasItsCommandsInReach)
+{
+    // The keypad open when Enter confirms: the account's, or the value's (filled last).
+    IdImpCupFis = QStringLiteral("1");
+    for (const char* last : {"spdConta", "spdValor"}) {
+        doApagar = doTotal = 300;
+        receipt->cdsMovCaixa.emptyDataSet();
+        open();
+        confirmCheque("100", "3");
+        // The other fields typed and their keypads cancelled, so no Enter confirms early.
+        for (const char* select : {"spdValor", "spdAgencia", "spdBanco", "spdConta", "spdCheque"}) {
+            if (qstrcmp(select, last) != 0) {
+                click(select);
+                type("1");
+                click(qstrcmp(select, "spdValor") == 0 ? "sptSCancelar" : "spdNCancelar");
+            }
+        }
+        enter("spdData", kData6);
+        enter(last, "1");
+        ASSERT_EQ(text("lblNmParcela"), QString("3ª Parcela")) << last;
+        EXPECT_FALSE(visible("panNumerico") || visible("panValor")) << last;
+        click("spdSair");
+        EXPECT_TRUE(closed()) << last;
+        EXPECT_EQ(movements(), 0) << "Exit took the cheques back";
+    }
+}
+
 struct PrintCase
 {
     const char* name;
@@ -282,7 +383,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 "Obs",
                                 {mrNo, mrYes},
                                 {"ImpChqChar(\"<ESC>B341\")", "ImpChqChar(\"<ESC>F\")",
-                                 "ImpChqChar(\"<ESC>C\")", "ImpChqChar(\"<ESC>D010524\")",
+                                 "ImpChqChar(\"<ESC>C\")", "ImpChqChar(\"<ESC>D" + kData6 + "\")",
                                  "ImpChqChar(\"<ESC>V00000000123450\")"},
                                 1},
                       PrintCase{"string_back_75",
@@ -291,7 +392,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 "1234,5",
                                 kVerso75,
                                 {mrYes, mrYes},
-                                {"EnviaComImpChq(\"!010524\")", "Retorno_Imp(7)",
+                                {"EnviaComImpChq(\"!" + kData6 + "\")", "Retorno_Imp(7)",
                                  "EnviaComImpChq(\"$0000000123450341\")", "Retorno_Imp(17)",
                                  "EnviaComImpChq(\"\"" + kVerso75.left(60) + " " + kVerso75.mid(60) + " \")",
                                  "Retorno_Imp(78)"},

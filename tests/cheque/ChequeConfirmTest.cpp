@@ -82,6 +82,27 @@ INSTANTIATE_TEST_SUITE_P(
                   kNoPrint, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(ChequeDate, AYearOrMoreAwayFromTodayIsDistant)
+{
+    struct Row
+    {
+        QDate data;
+        bool distante;
+    };
+    const Row rows[] = {
+        {kToday, false},
+        {kToday.addMonths(5), false},          // post-dated a few months
+        {kToday.addYears(1), false},
+        {kToday.addYears(1).addDays(1), true},
+        {kToday.addMonths(-11), false},
+        {kToday.addYears(-1).addDays(-1), true},
+        {*chequeDate("01/01/90", kToday), true}, // "010190": 2090
+        {*chequeDate("01/01/20", kToday), true}, // "01012099" cut to six digits: 2020
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(dataDistante(r.data, kToday), r.distante) << r.data.toString(Qt::ISODate).toStdString();
+}
+
 TEST(ChequeDate, TwoDigitYearsAreOfTodaysCentury)
 {
     struct Row

@@ -280,6 +280,10 @@ TEST_F(ChequeForm, PageKeysMoveTheCurrentFieldAroundTheInstalments)
     press(Qt::Key_PageDown);
     EXPECT_EQ(f.CampoAtual, ttBanco) << "not while a keypad is open";
     click("spdNCancelar");
+    click("spdVerso");
+    press(Qt::Key_PageDown);
+    EXPECT_EQ(f.CampoAtual, ttVerso) << "nor while the alphanumeric keyboard is open";
+    click("spdCancelar");
 
     f.LimpaCampos();
     EXPECT_EQ(f.CampoAtual, ttValor);
@@ -383,6 +387,46 @@ TEST_F(ChequeForm, AfterTheFirstChequeTheInstalmentCountCannotBeEnteredAndTheFie
     click("spdNCancelar");
     EXPECT_TRUE(button("spdParcelas")->isEnabled());
     EXPECT_FALSE(label("lblParcelas")->isEnabled());
+}
+
+TEST_F(ChequeForm, AThirdInstalmentDigitSaysTheLimit)
+{
+    open();
+    dialogs->expectMessageDlg(mrOk, "99");
+    click("spdParcelas");
+    type("123");
+    EXPECT_EQ(text("lblNrParcelas"), QString("12"));
+    ASSERT_EQ(confirmations(), 1);
+    EXPECT_EQ(dialogs->records().front().type, DialogType::Error);
+    click("spdNEnter");
+    click("spdParcelas");
+    type("4");
+    EXPECT_EQ(text("lblNrParcelas"), QString("4")) << "a new count after a selection: no message";
+    EXPECT_EQ(confirmations(), 1);
+}
+
+TEST_F(ChequeForm, TheBackTextStopsAtWhatIsPrintedAndShowsWhatIsLeft)
+{
+    struct Row
+    {
+        int typed;
+        int kept;
+        const char* left;
+    };
+    const Row rows[] = {{0, 0, ": 120"}, {30, 30, ": 90"}, {130, 120, ": 0"}};
+    for (const Row& row : rows) {
+        open();
+        click("spdVerso");
+        type(QString(row.typed, u'x'));
+        EXPECT_EQ(text("lblNmVerso").size(), row.kept);
+        EXPECT_TRUE(text("lblVersoResta").endsWith(QLatin1String(row.left))) << text("lblVersoResta").toStdString();
+        click("spdCancelar");
+    }
+    click("spdVerso");
+    type(QString(120, u'y'));
+    click("spdBackSpace");
+    EXPECT_TRUE(text("lblVersoResta").endsWith(": 1"));
+    saveScreenshot(form.get(), "cheque_keyboard_back_text_full");
 }
 
 TEST_F(ChequeForm, ExitClosesTheFormOnce)

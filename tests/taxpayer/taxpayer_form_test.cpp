@@ -99,7 +99,7 @@ class TaxpayerAccepted : public TaxpayerForm, public ::testing::WithParamInterfa
 {
 };
 
-TEST_P(TaxpayerAccepted, NumberKeepsItsPunctuationAndTheNameFollows)
+TEST_P(TaxpayerAccepted, NumberComesBackInItsStandardFormAndTheNameFollows)
 {
     const Accepted& row = GetParam();
     Operator& o = operatorForForm();
@@ -118,10 +118,11 @@ TEST_P(TaxpayerAccepted, NumberKeepsItsPunctuationAndTheNameFollows)
 
 INSTANTIATE_TEST_SUITE_P(Numbers, TaxpayerAccepted,
                          ::testing::Values(Accepted{"529.982.247-25", false, "529.982.247-25"},
-                                           Accepted{"52998224725", true, "52998224725"},
-                                           Accepted{"11.222.333/0001-81", false, "11.222.333/0001-81"},
+                                           Accepted{"52998224725", true, "529.982.247-25"},
+                                           Accepted{"5.2.9.9.8.2.2.4.7.2.5////,,,,", true, "529.982.247-25"},
+                                           Accepted{"11222333000181", false, "11.222.333/0001-81"},
                                            Accepted{"12.abc.345/01de-35", false, "12.ABC.345/01DE-35"},
-                                           Accepted{"12.ABC.345/01DE35", true, "12.ABC.345/01DE35"}));
+                                           Accepted{"12.ABC.345/01DE35", true, "12.ABC.345/01DE-35"}));
 
 TEST_F(TaxpayerForm, InvalidNumbersAreRefusedWithTheMessageAndAFreshStep)
 {
@@ -182,16 +183,19 @@ TEST_F(TaxpayerForm, LetterKeysFollowShiftAndCapsLockOnTheName)
         QStringList clicks; // key names, or text typed on the keys
         QString name;
         QString captionOfA; // after the clicks
+        bool capsLockShown;  // the Caps Lock key shows itself on
     };
     const Row rows[] = {
-        {{"joao silva"}, "Joao silva", "a"},              // shift on at the start, once
-        {{"spdCapsLock", "ana"}, "ANA", "A"},             // caps lock
-        {{"spdCapsLock", "spdShift", "ana"}, "aNA", "A"}, // shift under caps lock: small letter
-        {{"spdShift", "ana", "spdShift", "ç", "spdShift"}, "anaÇ", "A"}, // shift released, then by hand
-        {{"bia", "spdBackSpace", "spdLimpar", "ça"}, "ça", "a"},
+        {{"joao silva"}, "Joao silva", "a", false},              // shift on at the start, once
+        {{"spdCapsLock", "ana"}, "ANA", "A", true},             // caps lock
+        {{"spdCapsLock", "spdShift", "ana"}, "aNA", "A", true}, // shift under caps lock: small letter
+        {{"spdShift", "ana", "spdShift", "ç", "spdShift"}, "anaÇ", "A", false}, // shift released, then by hand
+        {{"bia", "spdBackSpace", "spdLimpar", "ça"}, "ça", "a", false},
+        {{"spdCapsLock", "spdCapsLock", "ana"}, "ana", "a", false},
     };
     for (const Row& row : rows) {
         QString caption;
+        bool capsLockShown = false;
         Operator& o = operatorForForm();
         o.type("52998224725").click("spdEnter");
         step(o, kPassoNome);
@@ -201,12 +205,37 @@ TEST_F(TaxpayerForm, LetterKeysFollowShiftAndCapsLockOnTheName)
             else
                 touch(o, click);
         }
-        o.run([&] { caption = form()->findChild<TTouchButton*>("spdA")->caption(); });
+        o.run([&] {
+            caption = form()->findChild<TTouchButton*>("spdA")->caption();
+            capsLockShown = form()->findChild<TTouchButton*>("spdCapsLock")->isChecked();
+        });
         o.click("spdEnter");
-        EXPECT_EQ(call(), QString("52998224725"));
+        EXPECT_EQ(call(), QString("529.982.247-25"));
         EXPECT_EQ(nome, row.name) << row.clicks.join(' ').toStdString();
         EXPECT_EQ(caption, row.captionOfA) << row.clicks.join(' ').toStdString();
+        EXPECT_EQ(capsLockShown, row.capsLockShown) << row.clicks.join(' ').toStdString();
     }
+}
+
+TEST_F(TaxpayerForm, ALongNameKeepsItsEndInSight)
+{
+    QString line, typed;
+    bool fits = false;
+    Operator& o = operatorForForm();
+    o.type("52998224725").press(Qt::Key_Return);
+    step(o, kPassoNome).type("WALMOR WAGNER MOURA WERNECK MEMORIA WM XYZ").run([&] {
+        const QLabel* label = form()->findChild<QLabel*>("lblInforma");
+        line = label->text();
+        fits = label->fontMetrics().horizontalAdvance(line) <= label->contentsRect().width();
+        typed = form()->entrada.stNome;
+        saveScreenshot(form(), "taxpayer_form_long_name");
+    });
+    o.press(Qt::Key_Escape);
+    call();
+    // The line fits and ends with what was typed last, after an ellipsis.
+    EXPECT_TRUE(fits) << line.toStdString();
+    ASSERT_TRUE(line.startsWith(QChar(0x2026))) << line.toStdString();
+    EXPECT_TRUE(typed.endsWith(line.mid(1))) << line.toStdString();
 }
 
 TEST_F(TaxpayerForm, KeysThatArriveTogetherAreHandledInOrder)
@@ -222,7 +251,7 @@ TEST_F(TaxpayerForm, KeysThatArriveTogetherAreHandledInOrder)
     dialogs->expectMessageDlg(mrOk, kInvalido);
 
     EXPECT_EQ(call(), QString("11.222.333/0001-81"));
-    EXPECT_EQ(nome, QString("Bar do Z"));
+    EXPECT_EQ(nome, QString("Bar do Ze"));
     EXPECT_EQ(dialogs->records().size(), 1);
 }
 
@@ -249,7 +278,7 @@ TEST(TaxpayerFormRealDialog, KeysQueuedBehindTheMessageWaitForTheFreshStep)
     o.answer(mrOk).start();
 
     QString nome;
-    EXPECT_EQ(CriaInfAdicional(nome), QString("52998224725"));
+    EXPECT_EQ(CriaInfAdicional(nome), QString("529.982.247-25"));
     EXPECT_EQ(nome, QString("Eva"));
     EXPECT_EQ(message.trimmed(), kInvalido);
     EXPECT_TRUE(o.finished());
