@@ -246,7 +246,7 @@ TEST(XEndToEnd, WholeSalesWithRealMouseAndKeys)
         EXPECT_EQ(r["couponNumber"], QJsonValue("000002"));
         EXPECT_EQ(movementValues(r), QStringList({"E 150.00", "S 9.31"}));
         const QStringList journal = r["fiscalJournal"].toVariant().toStringList();
-        EXPECT_EQ(journal.filter("CPF/CNPJ: 52998224725").size(), 1) << journal.join('\n').toStdString();
+        EXPECT_EQ(journal.filter("CPF/CNPJ: 529.982.247-25").size(), 1) << journal.join('\n').toStdString();
     }
 }
 

@@ -356,7 +356,7 @@ TEST_F(Settlement, TaxpayerIdIsListed)
     receber();
     ASSERT_TRUE(op->finished());
     // The blank line that sets the id apart is kept, also as the list's first line.
-    EXPECT_EQ(list(), QString("\nCNPJ/CPF : 52998224725\nNOME : Eva"));
+    EXPECT_EQ(list(), QString("\nCNPJ/CPF : 529.982.247-25\nNOME : Eva"));
     EXPECT_EQ(form()->stCNPJCPF, QString());
 }
 
