@@ -298,8 +298,9 @@ TEST_F(ChequeConfirmation, ADateYearsAwayAsksAndNoLeavesTheChequeUnrecorded)
         EXPECT_EQ(confirmations() - before, row.shownInQuestion ? 1 : 0) << row.typed.toStdString();
         EXPECT_EQ(movements(), row.recorded) << row.typed.toStdString();
         EXPECT_EQ(closed(), row.recorded == 1);
-        if (row.recorded == 0)
+        if (row.recorded == 0) {
             EXPECT_EQ(f.CampoAtual, ttData) << "the date is the field to correct";
+        }
     }
 }
 
