@@ -15,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include "support/Eventually.h"
+#include "support/Screenshot.h"
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -127,6 +128,8 @@ TEST_F(PaymentTef, ApprovedIsRecordedDeclinedLeavesNoTrace)
             for (const char* name : {"tcbSair", "tcbClear", "tcbDesconto", "tcbOk", "tcb1"})
                 state += form()->findChild<QWidget*>(name)->testAttribute(Qt::WA_ForceDisabled) ? u'0' : u'1';
             // A declined card leaves the form as Back does: no title, no amount, keypad off.
+            if (c.movements.isEmpty())
+                saveScreenshot(form(), "receipt_declined_card");
             if (c.movements.isEmpty())
                 state += QString(" %1 %2 %3")
                              .arg(form()->findChild<QLabel*>("lblRecebimento")->text(),
