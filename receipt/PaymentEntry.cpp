@@ -89,19 +89,13 @@ void TfrmRecebimento::DoMenuRecebimentoClick(const QString& code, const QString&
             if (tef) {
                 // Nothing on the keypad acts while the manager is asked; a card that did not go
                 // through leaves the form as Back does, so it never looks as if it is retried.
-                QWidget* paineis[] = {m_ui->panKeyboard, m_ui->panGrupo, m_ui->panBalcao};
-                bool ativos[3];
-                for (int i = 0; i < 3; ++i) {
-                    ativos[i] = paineis[i]->isEnabled();
-                    paineis[i]->setEnabled(false);
-                }
+                const std::function<void()> religa = DesligaPaineis();
                 if (!zel::ExecutaTEF(zel::tefLetterOfKind(idTipo), valor, stNrCupom, &aprovacao)) {
                     CtrlBotoes(QStringLiteral("D"));
                     boDesistiu = true;
                     return;
                 }
-                for (int i = 0; i < 3; ++i)
-                    paineis[i]->setEnabled(ativos[i]);
+                religa();
             }
             if (card) {
                 stFormaPagto = devices.IdTipoImpFis() == 7

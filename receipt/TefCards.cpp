@@ -32,6 +32,20 @@ void TfrmRecebimento::CarregaDiarioTef()
     m_pendentesAnteriores = *lido;
 }
 
+std::function<void()> TfrmRecebimento::DesligaPaineis()
+{
+    QList<std::pair<QWidget*, bool>> antes;
+    for (QWidget* painel : {static_cast<QWidget*>(m_ui->panKeyboard), static_cast<QWidget*>(m_ui->panGrupo),
+                            static_cast<QWidget*>(m_ui->panBalcao)}) {
+        antes.append({painel, painel->isEnabled()});
+        painel->setEnabled(false);
+    }
+    return [antes] {
+        for (const auto& [painel, ativo] : antes)
+            painel->setEnabled(ativo);
+    };
+}
+
 void TfrmRecebimento::GuardaCartao(const zel::TefApproval& aprovacao, qint64 movimento)
 {
     m_cartoesTef.append({aprovacao, movimento});
@@ -40,6 +54,8 @@ void TfrmRecebimento::GuardaCartao(const zel::TefApproval& aprovacao, qint64 mov
 
 void TfrmRecebimento::GravaDiarioTef()
 {
+    if (zel::peripherals().DirTef().isEmpty())
+        return; // no TEF folder: no card was approved, and no path to write beside the program
     QList<zel::TefApproval> lista = m_pendentesAnteriores;
     for (const CartaoTef& cartao : std::as_const(m_cartoesTef))
         lista.append(cartao.aprovacao);
@@ -58,16 +74,7 @@ bool TfrmRecebimento::DesfazCartoes(bool saindo)
     if (m_cartoesTef.isEmpty())
         return true;
     // No payment starts while the manager is asked: the panels come back as they were.
-    QWidget* paineis[] = {m_ui->panGrupo, m_ui->panBalcao, m_ui->panKeyboard};
-    bool ativos[3];
-    for (int i = 0; i < 3; ++i) {
-        ativos[i] = paineis[i]->isEnabled();
-        paineis[i]->setEnabled(false);
-    }
-    const auto restaura = qScopeGuard([&] {
-        for (int i = 0; i < 3; ++i)
-            paineis[i]->setEnabled(ativos[i]);
-    });
+    const auto restaura = qScopeGuard(DesligaPaineis());
     QStringList motivos;
     QList<CartaoTef> mantidos;
     for (CartaoTef cartao : std::as_const(m_cartoesTef)) {

@@ -261,6 +261,8 @@ private:
         qint64 movimento = 0; // bookmark of its row in cdsMovCaixa
         bool recusado = false; // the manager refused to undo it: the charge stands
     };
+    // Turns the keypad and both payment panels off until the guard ends, then back as they were.
+    [[nodiscard]] std::function<void()> DesligaPaineis();
     void GuardaCartao(const zel::TefApproval& aprovacao, qint64 movimento);
     void GravaDiarioTef();
     void DesfazPendentesAnteriores();

@@ -309,8 +309,9 @@ TEST_F(ChangeStep, ASaleKeepsItsQuoteWhateverAnotherTerminalStores)
         EXPECT_EQ(rows, c.local);
         EXPECT_EQ(quotesUsed, QStringList(rows.size(), "5"));
         movimentos.last();
-        if (c.changeOut > 0)
+        if (c.changeOut > 0) {
             EXPECT_DOUBLE_EQ(movimentos.fieldByName("VRMOVIVEOUT").asFloat(), c.changeOut);
+        }
     }
 }
 

@@ -126,15 +126,19 @@ class ReceiptRefusal : public ReceiptFixture, public ::testing::WithParamInterfa
 // back empty (no coupon was printed), never as the sale number it brought in.
 TEST_P(ReceiptRefusal, NoFormOpensAndTheHostDataStaysAsItWas)
 {
+    // The table emptied and given only these fields.
+    const auto redefine = [](DataSet& table, const QList<FieldDef>& fields) {
+        table.close();
+        table.setFieldDefs(fields);
+        table.createDataSet();
+    };
     switch (GetParam().unfit) {
     case Unfit::PriceNotANumber: {
         QList<FieldDef> fields = saleFields();
         for (FieldDef& field : fields)
             if (field.name == "VRPRECCOMVEN")
                 field = FieldDef{"VRPRECCOMVEN", FieldType::String, 10, {}, {}, true};
-        venda.close();
-        venda.setFieldDefs(fields);
-        venda.createDataSet();
+        redefine(venda, fields);
         venda.append();
         venda.fieldByName("QTPRODCOMVEN").setFloat(1);
         venda.fieldByName("VRPRECCOMVEN").setString("abc");
@@ -145,16 +149,12 @@ TEST_P(ReceiptRefusal, NoFormOpensAndTheHostDataStaysAsItWas)
         addSaleLine(1, 10);
         QList<FieldDef> fields = tipos.fieldDefs();
         fields.removeIf([](const FieldDef& f) { return f.name == "CDTIPOTROCO" || f.name == "NRORDTROCO"; });
-        tipos.close();
-        tipos.setFieldDefs(fields);
-        tipos.createDataSet();
+        redefine(tipos, fields);
         break;
     }
     case Unfit::RatesWithoutKind:
         addSaleLine(1, 10);
-        aliquotas.close();
-        aliquotas.setFieldDefs({FieldDef{"CDALIQIMPFIS", FieldType::String, 10, {}, {}, true}});
-        aliquotas.createDataSet();
+        redefine(aliquotas, {FieldDef{"CDALIQIMPFIS", FieldType::String, 10, {}, {}, true}});
         break;
     case Unfit::ClientAccountWithoutClients: {
         addSaleLine(1, 10);
@@ -163,9 +163,7 @@ TEST_P(ReceiptRefusal, NoFormOpensAndTheHostDataStaysAsItWas)
         conta.idTipo = "8";
         conta.nrButton = "02";
         addTipo(tipos, conta);
-        clientes.close();
-        clientes.setFieldDefs({FieldDef{"CDCLIENTE", FieldType::String, 21, {}, {}, true}});
-        clientes.createDataSet();
+        redefine(clientes, {FieldDef{"CDCLIENTE", FieldType::String, 21, {}, {}, true}});
         break;
     }
     case Unfit::NoButtonCanBeShown: {
