@@ -11,6 +11,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QWidget>
 
 #include <algorithm>
@@ -196,7 +197,26 @@ bool saveScreenPicture(const QString& path, bool plainWindowsOnly)
     return picture.save(path);
 }
 
-Result<QList<ScriptAction>> parseScript(const QString& text)
+namespace {
+
+// {today+N} / {today-N} in a typed text, as the date N days away, ddMMyy.
+QString expandDates(const QString& text, const QDate& today)
+{
+    static const QRegularExpression placeholder(QStringLiteral("\\{today([+-]\\d{1,5})?\\}"));
+    QString out;
+    qsizetype from = 0;
+    for (auto it = placeholder.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        out += text.mid(from, m.capturedStart() - from);
+        out += today.addDays(m.captured(1).toInt()).toString(QStringLiteral("ddMMyy"));
+        from = m.capturedEnd();
+    }
+    return out + text.mid(from);
+}
+
+} // namespace
+
+Result<QList<ScriptAction>> parseScript(const QString& text, const QDate& today)
 {
     QList<ScriptAction> actions;
     const QStringList lines = text.split(u'\n');
@@ -226,6 +246,7 @@ Result<QList<ScriptAction>> parseScript(const QString& text)
                 return bad(QStringLiteral("unknown key"));
         } else if (verb == QLatin1String("type")) {
             a.kind = ScriptAction::Type;
+            a.target = expandDates(rest, today);
         } else if (verb == QLatin1String("answer") || verb == QLatin1String("wait")) {
             a.kind = verb == QLatin1String("answer") ? ScriptAction::Answer : ScriptAction::Wait;
             bool ok = false;

@@ -2,6 +2,7 @@
 
 #include "text/Result.h"
 
+#include <QDate>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -39,7 +40,9 @@ struct ScriptAction {
 //   screen <file.png>      save a picture of the whole screen, every window where it stands
 //   expect <control> <text>  stop with an error unless the control shows the text (within
 //                          the few seconds a control is looked for)
-Result<QList<ScriptAction>> parseScript(const QString& text);
+//   In a `type` text, {today+N} (or {today-N}) stands for the date N days from `today` as a
+//   cheque date is typed, ddMMyy, so a sample's dates stay near the day it runs.
+Result<QList<ScriptAction>> parseScript(const QString& text, const QDate& today = QDate::currentDate());
 
 // Runs a script against whatever window is in front while the module's forms run modally:
 // each action is taken from the event loop once the previous one is done, so actions run

@@ -94,6 +94,9 @@ bool TfrmRecebimento::EntradaConta(double& valor)
         QString cdConsumidor, nmConsumidor, cdCliente;
         if (!Consumidor(Vrm_zel00000::stFigura, cdConsumidor, nmConsumidor, cdCliente, Vrm_zel00400::stNmCliente,
                         Vrm_zel00400::stNmFantClie)) {
+            // Given up: the form is left as Back leaves it, payment types usable, so the
+            // operator never has to clear the payments already taken to go on.
+            CtrlBotoes(QStringLiteral("D"));
             boDesistiu = true;
             return false;
         }

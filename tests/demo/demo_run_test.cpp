@@ -1,5 +1,6 @@
 #include "RunSettings.h"
 #include "support/Eventually.h"
+#include <QDate>
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -99,7 +100,7 @@ TEST(DemoRun, RestaurantSampleSettlesWithCouponSlipAndConfirmedCard)
     EXPECT_EQ(approvals[0].toObject()["amount"], QJsonValue("2000"));
     EXPECT_EQ(approvals[0].toObject()["state"], QJsonValue("confirmed"));
     EXPECT_TRUE(r["scriptErrors"].toArray().isEmpty());
-    ASSERT_EQ(r["screenshots"].toArray().size(), 4);
+    ASSERT_EQ(r["screenshots"].toArray().size(), 5);
     for (const QJsonValue& shot : r["screenshots"].toArray())
         EXPECT_TRUE(QFile::exists(shot.toString())) << shot.toString().toStdString();
 }
@@ -121,9 +122,13 @@ TEST(DemoRun, CounterSampleSettlesWithDiscountAndTwoPrintedCheques)
     EXPECT_EQ(journalLine(r, "TOTAL R$"), QString("TOTAL R$ 24,80"));
     const QJsonArray cheque = r["chequePrinter"].toArray();
     ASSERT_EQ(cheque.size(), 10);
-    EXPECT_EQ(cheque[3], QJsonValue("ImpChqChar <ESC>D150127"));
+    // The sample's cheques are dated a month and two months from the day it runs.
+    const auto dated = [](int days) {
+        return QJsonValue("ImpChqChar <ESC>D" + QDate::currentDate().addDays(days).toString("ddMMyy"));
+    };
+    EXPECT_EQ(cheque[3], dated(30));
     EXPECT_EQ(cheque[4], QJsonValue("ImpChqChar <ESC>V00000000001240"));
-    EXPECT_EQ(cheque[8], QJsonValue("ImpChqChar <ESC>D150227"));
+    EXPECT_EQ(cheque[8], dated(61));
     EXPECT_EQ(column(r["sale"].toObject(), "VRDESCOMANDA"), QStringList({"2.75", "2.75", "2.75", "2.75"}));
     EXPECT_TRUE(r["scriptErrors"].toArray().isEmpty()) << run.errors.toStdString();
 }

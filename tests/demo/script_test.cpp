@@ -12,6 +12,21 @@
 
 using namespace zel::demo;
 
+TEST(OperatorScriptParse, TypedDatesCountFromTheDayTheScriptRuns)
+{
+    const QDate today(2026, 12, 30);
+    const struct {
+        const char* typed;
+        const char* expected;
+    } rows[] = {{"{today}", "301226"},           {"{today+3}", "020127"},  {"{today-30}", "301126"},
+                {"a{today+1}b{today+2}", "a311226b010127"}, {"{today+}", "{today+}"}, {"{hoje}", "{hoje}"}};
+    for (const auto& row : rows) {
+        const auto actions = parseScript(QString("type ") + row.typed, today);
+        ASSERT_TRUE(actions.ok()) << row.typed;
+        EXPECT_EQ(actions->at(0).target, QString(row.expected)) << row.typed;
+    }
+}
+
 TEST(OperatorScriptParse, ReadsEveryActionAndSkipsComments)
 {
     const auto actions = parseScript("# a sale\n"
