@@ -1,12 +1,14 @@
 #include "TefExchange.h"
 
 #include "IntPosCodec.h"
+#include "TefFolder.h"
 #include "TefMessages.h"
 #include "TefWaitScreen.h"
 #include "devices/Peripherals.h"
 #include "dialogs/Dialogs.h"
 #include "text/ErrorLog.h"
 #include "text/Money.h"
+#include "text/SharedFiles.h"
 #include "toolkit/Waits.h"
 
 #include <QDeadlineTimer>
@@ -15,7 +17,6 @@
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QLocale>
-#include <QSaveFile>
 #include <QSet>
 #include <QTimer>
 #include <functional>
@@ -42,6 +43,13 @@ QString withSlash(QString dir)
     if (!dir.isEmpty() && !dir.endsWith(QLatin1Char('/')))
         dir += QLatin1Char('/');
     return dir;
+}
+
+// Something is at `path`, a dangling link included.
+bool present(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
 }
 
 void notice(const QString& text)
@@ -95,7 +103,8 @@ void waitWatching(const QString& dir, const std::function<bool()>& ready)
 class ResponseProbe
 {
 public:
-    explicit ResponseProbe(QString path) : m_path(std::move(path))
+    // `owner`: the account whose files may answer (nothing: none may).
+    ResponseProbe(QString path, std::optional<uid_t> owner) : m_path(std::move(path)), m_owner(owner)
     {
         m_retry.setSingleShot(true);
         QObject::connect(&m_retry, &QTimer::timeout, &m_retry, [this] { m_due = true; });
@@ -106,47 +115,67 @@ public:
                          });
     }
 
-    // True when there are bytes to judge (current(), sameFor()); false while nothing is due,
-    // the file is absent or it cannot be opened.
+    // True when there is something to judge (current(), refused()); false while nothing is due
+    // or the file is absent. The file is opened without following a link and without waiting
+    // (a FIFO there does not hold the till), and only a regular file is read, up to the size
+    // limit. A file that cannot be read is named once and looked at again after a delay.
     bool look()
     {
         if (!m_due)
             return false;
-        QFile file(m_path);
-        // The manager renames its response into place, so the file may appear (or go) between
-        // a failed open and a look at whether it is there: each failure is judged by one look
-        // taken after it. Absent: the folder's watch announces it when it comes. There after
-        // all: opened again. Only a file there that still cannot be opened is unreadable.
-        bool opened = false;
-        for (int attempt = 0; attempt < 2 && !opened; ++attempt) {
-            opened = file.open(QIODevice::ReadOnly);
-            if (!opened && !file.exists()) {
-                forget();
-                return false;
-            }
-        }
-        if (!opened) {
-            // There, but closed to us for now (a writer's lock, permissions): say so once.
-            if (!m_unreadableShown) {
-                m_unreadableShown = true;
-                notice(tefText("TefRespostaIlegivel").arg(m_path, file.errorString()));
-            }
-            retryLater();
+        const sharedfiles::ReadFile file = sharedfiles::readRegular(m_path, kMaxIntPosResponseBytes);
+        using Kind = sharedfiles::ReadFile::Kind;
+        if (file.kind == Kind::Absent) {
+            // The manager renames its response into place: the folder's watch announces it.
+            forget();
             return false;
         }
-        const QByteArray bytes = file.read(kMaxIntPosResponseBytes + 1);
-        if (!m_bytes || *m_bytes != bytes) {
+        if (file.kind == Kind::Unreadable) {
+            // There, but closed to us for now (permissions): say so once.
+            if (!m_unreadableShown) {
+                m_unreadableShown = true;
+                notice(tefText("TefRespostaIlegivel").arg(m_path, file.error));
+            }
+            blocked();
+            if (blockedMs() < tefStallPeriod().count()) {
+                retryLater();
+                return false;
+            }
+            return true;
+        }
+        QByteArray bytes = file.bytes;
+        std::optional<QString> refusal;
+        if (file.kind == Kind::NotRegular)
+            refusal = tefText("TefNaoArquivoComum");
+        else if (file.kind == Kind::TooLarge)
+            refusal = tefText("TefArquivoGrande").arg(kMaxIntPosResponseBytes / 1024);
+        else if (!m_owner || file.owner != *m_owner)
+            refusal = tefText("TefDonoEstranho").arg(QString::number(file.owner), tefManagerOwnerText());
+        if (refusal)
+            bytes = refusal->toUtf8(); // compared below like contents: a change is a new file
+        if (!m_bytes || *m_bytes != bytes || m_refused != refusal.has_value()) {
             m_bytes = bytes;
+            m_refused = refusal.has_value();
             m_looks = 0;
             m_unchanged.start();
-            m_current.emplace(IntPosResponse::parse(bytes));
+            m_current.emplace(refusal ? Result<IntPosResponse>(Error{*refusal}) : IntPosResponse::parse(bytes));
         }
         ++m_looks;
         return true;
     }
 
     const Result<IntPosResponse>& current() const { return *m_current; }
-    qsizetype size() const { return m_bytes->size(); }
+    qsizetype size() const { return m_bytes ? m_bytes->size() : 0; }
+    // Not the manager's response whatever it holds: not a regular file, too large, or another
+    // account's. current() says why.
+    bool refused() const { return m_refused; }
+    // How long the file at the name has neither been readable nor could be set aside.
+    void blocked()
+    {
+        if (!m_blocked.isValid())
+            m_blocked.start();
+    }
+    qint64 blockedMs() const { return m_blocked.isValid() ? m_blocked.elapsed() : 0; }
     // How many looks found these bytes, and for how long they have not changed.
     int looks() const { return m_looks; }
     qint64 unchangedMs() const { return m_unchanged.elapsed(); }
@@ -168,13 +197,18 @@ public:
         m_delayMs = kFirstRetryMs;
         m_bytes.reset();
         m_current.reset();
+        m_refused = false;
+        m_blocked.invalidate();
         if (tefWatcher().files().contains(m_path))
             tefWatcher().removePath(m_path);
     }
 
 private:
     QString m_path;
+    std::optional<uid_t> m_owner;
     bool m_due = true;
+    bool m_refused = false;
+    QElapsedTimer m_blocked;
     int m_delayMs = kFirstRetryMs;
     bool m_unreadableShown = false;
     std::optional<QByteArray> m_bytes;
@@ -204,6 +238,7 @@ private:
         Refuse,   // no response at all: move it away with a notice
         Answer,   // this exchange's finished response
         Stalled,  // this exchange's response, unfinished and unchanged for too long
+        Blocked,  // something at the response's name that could neither be read nor set aside
         TimedOut, // the wait's own limit passed with no answer (undo requests only)
     };
     struct Answer
@@ -212,6 +247,7 @@ private:
         TefResponseKind kind = TefResponseKind::Failed;
         QString aside; // where a stalled response went
         bool timedOut = false;
+        bool blocked = false; // no response could be read: Step::Blocked
     };
     // Writes the request whole (a temporary file renamed into place); false, with the error
     // shown, when it cannot be written.
@@ -238,6 +274,7 @@ private:
     QString m_requestPath;
     QString m_respDir; // ends with "/"
     QString m_responsePath;
+    std::optional<uid_t> m_owner; // whose files are the manager's (tefManagerOwner)
     QSet<QString> m_shown; // notices already given in this exchange
     std::optional<QDeadlineTimer> m_deadline; // an undo waits this long at most
 };
@@ -251,11 +288,11 @@ TefUndoResult undoFailure(TefUndo outcome, const QString& code, const QString& t
 
 bool Exchange::writeRequest(const QByteArray& request)
 {
-    // Written aside and renamed into place: the manager never reads half a request.
-    QSaveFile file(m_requestPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(request) != request.size() || !file.commit()) {
+    // Written to a new file of its own and renamed into place: the manager never reads half a
+    // request, and a link planted at the name is replaced, not written through.
+    if (const QString error = sharedfiles::writeWhole(m_requestPath, request); !error.isEmpty()) {
         tefError(QStringLiteral("TefRequisicaoNaoGravada"),
-                 tefText("TefRequisicaoNaoGravada").arg(file.fileName(), file.errorString()));
+                 tefText("TefRequisicaoNaoGravada").arg(m_requestPath, error));
         return false;
     }
     return true;
@@ -270,6 +307,12 @@ bool Exchange::run(TefApproval* approval)
     }
     if (!m_devices.CheckIntPosFiles() || !m_devices.CheckDirTef(m_letter))
         return false;
+    // Anyone could answer in a folder open to all: no card goes through it.
+    if (const QString problem = tefFolderProblem(withSlash(m_devices.DirTef())); !problem.isEmpty()) {
+        tefError(QStringLiteral("TefPastaAberta"), problem);
+        return false;
+    }
+    m_owner = tefManagerOwner();
     // A manager that does not answer its activity check is named, so the card is not taken
     // for refused.
     if (!m_devices.CheckGPAtivo()) {
@@ -298,7 +341,7 @@ bool Exchange::run(TefApproval* approval)
     }
     // A response already there answers an earlier request: out of the way before the manager
     // sees this one.
-    if (QFileInfo::exists(m_responsePath))
+    if (present(m_responsePath))
         setAside();
     std::optional<Answer> answer;
     {
@@ -308,6 +351,14 @@ bool Exchange::run(TefApproval* approval)
         if (!m_devices.CheckGPAtivo(m_header, m_sequence))
             return false;
         answer = awaitAnswer();
+    }
+    if (!answer->response && answer->blocked) {
+        deleteFiles();
+        tefError(QStringLiteral("TefRespostaBloqueada"),
+                 tefText("TefRespostaBloqueada")
+                     .arg(m_responsePath)
+                     .arg(moneyLocale().toString(std::chrono::duration<double>(tefStallPeriod()).count())));
+        return false;
     }
     if (!answer->response) {
         // Never confirmed, never recorded: the manager undoes what it may have approved.
@@ -340,7 +391,13 @@ bool Exchange::run(TefApproval* approval)
 TefUndoResult Exchange::undo(const TefApproval& approval)
 {
     const QString amount = formatCurrency(approval.amountCents.toLongLong() / 100.0);
-    if (!m_devices.CheckIntPosFiles() || !m_devices.CheckGPAtivo())
+    if (!m_devices.CheckIntPosFiles())
+        return undoFailure(TefUndo::NoAnswer, QStringLiteral("TefDesfazerInativo"),
+                           tefText("TefDesfazerInativo").arg(amount));
+    if (const QString problem = tefFolderProblem(withSlash(m_devices.DirTef())); !problem.isEmpty())
+        return undoFailure(TefUndo::NoAnswer, QStringLiteral("TefPastaAberta"), problem);
+    m_owner = tefManagerOwner();
+    if (!m_devices.CheckGPAtivo())
         return undoFailure(TefUndo::NoAnswer, QStringLiteral("TefDesfazerInativo"),
                            tefText("TefDesfazerInativo").arg(amount));
     m_header = tefUndoHeader(approval);
@@ -354,7 +411,7 @@ TefUndoResult Exchange::undo(const TefApproval& approval)
     const auto request = encodeTefUndoRequest(approval, m_sequence);
     if (!request)
         return undoFailure(TefUndo::Refused, request.errorCode(), request.errorMessage());
-    if (QFileInfo::exists(m_responsePath))
+    if (present(m_responsePath))
         setAside();
 
     std::optional<Answer> answer;
@@ -390,23 +447,35 @@ TefUndoResult Exchange::undo(const TefApproval& approval)
 
 bool Exchange::taken() const
 {
-    if (!QFileInfo::exists(m_requestPath))
+    const QFileInfo request(m_requestPath);
+    if (!request.exists() && !request.isSymLink())
         return true;
-    QFile status(m_respDir + QStringLiteral("intpos.sts"));
-    if (!status.open(QIODevice::ReadOnly))
+    // The status file counts as the manager's word only when the manager wrote it.
+    const sharedfiles::ReadFile status =
+        sharedfiles::readRegular(m_respDir + QStringLiteral("intpos.sts"), kMaxIntPosResponseBytes);
+    if (status.kind != sharedfiles::ReadFile::Kind::Regular || !m_owner || status.owner != *m_owner)
         return false;
-    const auto parsed = IntPosResponse::parse(status.read(kMaxIntPosResponseBytes + 1));
+    const auto parsed = IntPosResponse::parse(status.bytes);
     return parsed && parsed->settledField(QStringLiteral("001-000")) == m_sequence;
 }
 
 Exchange::Step Exchange::judge(const ResponseProbe& probe) const
 {
+    // Something that could neither be read nor moved away for the whole stall period: the
+    // exchange ends rather than hold the till (Back and Exit are off while it waits).
+    if (probe.blockedMs() >= tefStallPeriod().count())
+        return Step::Blocked;
     const Result<IntPosResponse>& current = probe.current();
     if (!current) {
-        // Too large is final. Not text may be a writer that filled the file with zeros
-        // first: refused only once two looks apart found the same bytes.
-        return probe.size() > kMaxIntPosResponseBytes || probe.looks() > 1 ? Step::Refuse : Step::Wait;
+        // Not a regular file, too large or another account's is final. Not text may be a
+        // writer that filled the file with zeros first: refused only once two looks apart
+        // found the same bytes.
+        return probe.refused() || probe.looks() > 1 ? Step::Refuse : Step::Wait;
     }
+    // Nothing answers a request the manager has not taken: a response there before is left
+    // over, or put there by someone else.
+    if (!taken())
+        return Step::SetAside;
     const bool stalled = probe.unchangedMs() >= tefStallPeriod().count();
     switch (classifyTefResponse(current.value(), m_header, m_sequence, taken())) {
     case TefResponseKind::Foreign:
@@ -428,7 +497,7 @@ Exchange::Step Exchange::judge(const ResponseProbe& probe) const
 
 Exchange::Answer Exchange::awaitAnswer()
 {
-    ResponseProbe probe(m_responsePath);
+    ResponseProbe probe(m_responsePath, m_owner);
     for (;;) {
         Step step = Step::Wait;
         waitWatching(m_respDir.chopped(1), [&] {
@@ -453,26 +522,30 @@ Exchange::Answer Exchange::awaitAnswer()
         }
         if (step == Step::Stalled)
             return {std::nullopt, TefResponseKind::Failed, aside};
+        if (step == Step::Blocked)
+            return {std::nullopt, TefResponseKind::Failed, aside, false, true};
         if (step == Step::Refuse && !aside.isEmpty())
             noticeOnce(tefText("TefRespostaRecusada").arg(probe.current().errorMessage(), aside));
         // Another exchange's answer stays aside under its new name. One that could not be
         // moved is looked at again later, not over and over.
-        if (aside.isEmpty())
+        if (aside.isEmpty()) {
+            probe.blocked();
             probe.retryLater();
-        else
+        } else {
             probe.forget();
+        }
     }
 }
 
 QString Exchange::setAside()
 {
     const QString target = m_devices.NewIntPosFileName(m_respDir);
-    QFile response(m_responsePath);
-    if (!target.isEmpty() && response.rename(target))
+    // The name itself is moved, whatever it holds: nothing is opened or copied.
+    const QString error = target.isEmpty() ? QString() : sharedfiles::moveAside(m_responsePath, target);
+    if (!target.isEmpty() && error.isEmpty())
         return target;
     noticeOnce(tefText("TefRespostaNaoMovida")
-                   .arg(m_responsePath, target.isEmpty() ? tefText("TefSemNomeLivre") : target,
-                        response.errorString()));
+                   .arg(m_responsePath, target.isEmpty() ? tefText("TefSemNomeLivre") : target, error));
     return {};
 }
 

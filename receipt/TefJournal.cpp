@@ -1,13 +1,13 @@
 #include "TefJournal.h"
 
 #include "receipt/TefMessages.h"
+#include "text/SharedFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 namespace zel {
 
@@ -22,13 +22,19 @@ QString tefJournalPath(const QString& dirTef)
 
 Result<QList<TefApproval>> readTefJournal(const QString& path)
 {
-    QFile file(path);
-    if (!file.exists())
+    // It lies in the shared TEF folder: a link, a FIFO or a huge file there is not read.
+    const sharedfiles::ReadFile file = sharedfiles::readRegular(path, kMaxJournalBytes);
+    using Kind = sharedfiles::ReadFile::Kind;
+    if (file.kind == Kind::Absent)
         return QList<TefApproval>{};
-    if (!file.open(QIODevice::ReadOnly))
-        return Error{tefText("TefDiarioIlegivel").arg(path, file.errorString()), QStringLiteral("TefDiarioIlegivel")};
+    if (file.kind != Kind::Regular) {
+        const QString why = file.kind == Kind::NotRegular ? tefText("TefNaoArquivoComum")
+                            : file.kind == Kind::TooLarge ? QStringLiteral("> %1 KiB").arg(kMaxJournalBytes / 1024)
+                                                          : file.error;
+        return Error{tefText("TefDiarioIlegivel").arg(path, why), QStringLiteral("TefDiarioIlegivel")};
+    }
     QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(file.read(kMaxJournalBytes), &error);
+    const QJsonDocument doc = QJsonDocument::fromJson(file.bytes, &error);
     if (error.error != QJsonParseError::NoError || !doc.isObject())
         return Error{tefText("TefDiarioIlegivel").arg(path, error.errorString()), QStringLiteral("TefDiarioIlegivel")};
     QList<TefApproval> approvals;
@@ -56,10 +62,10 @@ Status writeTefJournal(const QString& path, const QList<TefApproval>& approvals)
                                 {QStringLiteral("nsu"), a.nsu},
                                 {QStringLiteral("valor"), a.amountCents},
                                 {QStringLiteral("pendente"), a.pending}});
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(QJsonDocument(QJsonObject{{QStringLiteral("aprovacoes"), list}}).toJson()) < 0 || !file.commit())
-        return Error{tefText("TefDiarioNaoGravado").arg(path, file.errorString()), QStringLiteral("TefDiarioNaoGravado")};
+    const QString error =
+        sharedfiles::writeWhole(path, QJsonDocument(QJsonObject{{QStringLiteral("aprovacoes"), list}}).toJson());
+    if (!error.isEmpty())
+        return Error{tefText("TefDiarioNaoGravado").arg(path, error), QStringLiteral("TefDiarioNaoGravado")};
     return {};
 }
 

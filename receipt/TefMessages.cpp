@@ -47,6 +47,15 @@ const TMessages& tefMessages()
         QStringLiteral("TefRespostaIncompleta|A resposta do gerenciador TEF ficou incompleta por %1 segundos "
                        "(guardada como %2). O pagamento não foi registrado e a transação no cartão será "
                        "desfeita."),
+        QStringLiteral("TefRespostaBloqueada|O arquivo de resposta do TEF (%1) não pôde ser lido nem posto de lado "
+                       "por %2 segundos. O pagamento não foi registrado e a transação no cartão, se houve, será "
+                       "desfeita."),
+        QStringLiteral("TefNaoArquivoComum|não é um arquivo comum (é um atalho, uma pasta, um FIFO ou um "
+                       "dispositivo)"),
+        QStringLiteral("TefDonoEstranho|foi gravado pelo usuário %1, e não pelo gerenciador TEF (%2)"),
+        QStringLiteral("TefPastaAberta|A pasta do TEF %1 pode ser alterada por qualquer usuário: qualquer um "
+                       "poderia responder no lugar do gerenciador. A transação não foi feita. Restrinja a pasta "
+                       "ao usuário do caixa e ao grupo do gerenciador (permissões 0770)."),
     });
     return catalogue;
 }

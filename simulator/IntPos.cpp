@@ -1,8 +1,10 @@
 #include "IntPos.h"
 
-#include <QFile>
+#include "text/SharedFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
-#include <cstdio>
 
 namespace zel {
 
@@ -57,27 +59,42 @@ bool IntPosFile::isWellFormed() const
 
 std::optional<IntPosFile> readIntPosFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const sharedfiles::ReadFile file = sharedfiles::readRegular(path, intpos::kMaxFileBytes);
+    if (file.kind != sharedfiles::ReadFile::Kind::Regular) {
+        if (file.kind == sharedfiles::ReadFile::Kind::NotRegular || file.kind == sharedfiles::ReadFile::Kind::TooLarge)
+            qWarning("tef: %s is not an IntPos file (not a regular file, or over %lld bytes)", qPrintable(path),
+                     static_cast<long long>(intpos::kMaxFileBytes));
         return std::nullopt;
-    return IntPosFile::parse(file.readAll());
+    }
+    return IntPosFile::parse(file.bytes);
 }
 
 bool writeFileWhole(const QString& path, const QByteArray& bytes)
 {
-    const QString temporary = path + QStringLiteral(".tmp");
-    QFile file(temporary);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
-        qWarning("tef: cannot write %s: %s", qPrintable(temporary), qPrintable(file.errorString()));
-        file.remove();
+    // A new temporary file of its own, flushed and renamed into place: a reader sees the old
+    // file or the new one, and a link planted at either name is never written through.
+    if (const QString error = sharedfiles::writeWhole(path, bytes); !error.isEmpty()) {
+        qWarning("tef: cannot write %s: %s", qPrintable(path), qPrintable(error));
         return false;
     }
-    file.close();
-    // rename() replaces the old file in one step: a reader sees the old one or the new one.
-    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) != 0) {
-        qWarning("tef: cannot rename %s into place", qPrintable(temporary));
-        QFile::remove(temporary);
-        return false;
+    return true;
+}
+
+bool makeExchangeFolders(const QString& dir, QString* why)
+{
+    const QString root = QDir::cleanPath(dir);
+    QDir().mkpath(QFileInfo(root).path());
+    for (const QString& folder : {root, root + QStringLiteral("/req"), root + QStringLiteral("/resp")}) {
+        if (!sharedfiles::makeFolder(folder)) {
+            *why = QStringLiteral("cannot create the folder %1").arg(folder);
+            return false;
+        }
+        if (sharedfiles::openToAll(folder)) {
+            *why = QStringLiteral("%1 is writable by every user and has no sticky bit: anyone could answer "
+                                  "or take requests there")
+                       .arg(folder);
+            return false;
+        }
     }
     return true;
 }

@@ -44,14 +44,22 @@ private:
     QList<QString> m_lines;
 };
 
-// The file at `path` read and parsed; nothing when it cannot be read.
+// The file at `path` read and parsed; nothing when it cannot be read, is not a regular file
+// (a link, a FIFO, a folder: never opened in a way that waits) or is over intpos::kMaxFileBytes.
 std::optional<IntPosFile> readIntPosFile(const QString& path);
-// Writes `bytes` to a temporary name beside `path` and renames it into place, so a reader
-// never sees half a file.
+// Writes `bytes` to a new temporary file beside `path` (created exclusively, mode 0660) and
+// renames it into place, so a reader never sees half a file and a link planted at `path` is
+// replaced, not followed.
 bool writeFileWhole(const QString& path, const QByteArray& bytes);
+
+// Makes the exchange folders `dir` (ending with "/"), `dir`req and `dir`resp when missing, each
+// with mode 0770 set explicitly (the till's account and the manager's group only), and checks
+// that none of them is open to every user without the sticky bit. False with `why` otherwise.
+bool makeExchangeFolders(const QString& dir, QString* why);
 
 // Field keys used by the simulator.
 namespace intpos {
+inline constexpr qint64 kMaxFileBytes = 256 * 1024; // no IntPos file is larger
 inline const QString kHeader = QStringLiteral("000-000");
 inline const QString kSequence = QStringLiteral("001-000");
 inline const QString kCoupon = QStringLiteral("002-000");

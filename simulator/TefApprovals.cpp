@@ -2,7 +2,8 @@
 
 #include "IntPos.h"
 
-#include <QFile>
+#include "text/SharedFiles.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -36,14 +37,17 @@ QString tefapprovals::path(const QString& tefDir)
 QList<TefApproval> tefapprovals::read(const QString& tefDir)
 {
     QList<TefApproval> approvals;
-    QFile file(path(tefDir));
-    if (!file.exists())
+    // A regular file of a sane size only: the folder is shared.
+    constexpr qint64 kMaxBytes = 4 * 1024 * 1024;
+    const sharedfiles::ReadFile file = sharedfiles::readRegular(path(tefDir), kMaxBytes);
+    if (file.kind == sharedfiles::ReadFile::Kind::Absent)
         return approvals;
     QJsonParseError error;
-    const QJsonDocument document =
-        file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll(), &error) : QJsonDocument();
+    const QJsonDocument document = file.kind == sharedfiles::ReadFile::Kind::Regular
+                                       ? QJsonDocument::fromJson(file.bytes, &error)
+                                       : QJsonDocument();
     if (!document.isObject() || !document.object().value(QStringLiteral("approvals")).isArray()) {
-        qWarning("tef: %s is unreadable", qPrintable(file.fileName()));
+        qWarning("tef: %s is unreadable", qPrintable(path(tefDir)));
         return approvals;
     }
     for (const QJsonValue entry : document.object().value(QStringLiteral("approvals")).toArray()) {

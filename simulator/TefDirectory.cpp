@@ -1,7 +1,9 @@
 #include "TefDirectory.h"
 
 #include "IntPos.h"
+#include "devices/ControlText.h"
 #include "text/ErrorLog.h"
+#include "text/SharedFiles.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -104,9 +106,9 @@ bool TefDirectory::checkFiles()
 {
     if (m_settings.dir.isEmpty())
         return false;
-    QDir root(m_settings.dir);
-    if (!root.mkpath(QStringLiteral("req")) || !root.mkpath(QStringLiteral("resp"))) {
-        qWarning("tef: cannot create the exchange folders under %s", qPrintable(m_settings.dir));
+    if (QString why; !makeExchangeFolders(m_settings.dir, &why)) {
+        qWarning("tef: the exchange folders under %s cannot be used: %s", qPrintable(m_settings.dir),
+                 qPrintable(why));
         return false;
     }
     for (const QString& stale : {requestPath(), statusPath()}) {
@@ -291,7 +293,9 @@ QList<TefDirectory::PendingReceipt> TefDirectory::pendingReceipts(int maxCount) 
             QString line = file->value(intpos::receiptLineKey(n));
             if (line.size() >= 2 && line.startsWith(QLatin1Char('"')) && line.endsWith(QLatin1Char('"')))
                 line = line.mid(1, line.size() - 2);
-            receipt.lines << line;
+            // The slip goes to the printer as text: a control character in it would be a
+            // printer command written by whoever wrote the response.
+            receipt.lines << printableText(line);
         }
         receipts << receipt;
     }
@@ -339,7 +343,7 @@ TefDirectory::Settlement TefDirectory::settle(const QString& header, const QStri
             QFile::remove(response);
             return true;
         }
-        QFile::rename(response, newFileName(m_settings.dir + QStringLiteral("resp")));
+        sharedfiles::moveAside(response, newFileName(m_settings.dir + QStringLiteral("resp")));
         return false;
     });
     if (!answer)

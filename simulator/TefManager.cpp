@@ -1,11 +1,14 @@
 #include "TefManager.h"
 
+#include "text/SharedFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
 #include <algorithm>
+#include <unistd.h>
 
 namespace zel {
 
@@ -60,10 +63,9 @@ TefManager::TefManager(QString dir, TefRules rules, bool once, QObject* parent)
 
 bool TefManager::start(QString* error)
 {
-    QDir root(m_dir);
-    if (!root.mkpath(QStringLiteral("req")) || !root.mkpath(QStringLiteral("resp"))) {
+    if (QString why; !makeExchangeFolders(m_dir, &why)) {
         if (error)
-            *error = QStringLiteral("cannot create req/ and resp/ under %1").arg(m_dir);
+            *error = why;
         return false;
     }
     clearUnfinished();
@@ -80,9 +82,16 @@ bool TefManager::start(QString* error)
 
 void TefManager::clearUnfinished()
 {
-    for (const char* name : {"resp/intpos.001.tmp", "resp/intpos.sts.tmp", "tef-approvals.json.tmp"}) {
-        if (QFile::exists(path(name)) && QFile::remove(path(name)))
-            log(QStringLiteral("removed %1 left unfinished by an earlier run").arg(QLatin1String(name)));
+    // Temporary files are named <file>.<random>.tmp beside the file they become.
+    const QList<std::pair<const char*, QString>> temporaries = {{"resp", QStringLiteral("intpos.001.*.tmp")},
+                                                                {"resp", QStringLiteral("intpos.sts.*.tmp")},
+                                                                {"", QStringLiteral("tef-approvals.json.*.tmp")}};
+    for (const auto& [folder, pattern] : temporaries) {
+        const QDir dir(path(folder));
+        for (const QString& name : dir.entryList({pattern}, QDir::Files | QDir::System | QDir::Hidden)) {
+            if (QFile::remove(dir.filePath(name)))
+                log(QStringLiteral("removed %1 left unfinished by an earlier run").arg(name));
+        }
     }
     if (!QFile::exists(path(kWritingMark)))
         return;
@@ -106,7 +115,7 @@ void TefManager::keepWatching()
     const QStringList watched = m_watcher.directories();
     for (const char* name : {"req", "resp"}) {
         const QString dir = path(name);
-        if (!QFileInfo(dir).isDir() && !QDir(m_dir).mkpath(QLatin1String(name)))
+        if (!QFileInfo(dir).isDir() && !sharedfiles::makeFolder(dir))
             continue;
         if (!watched.contains(dir) && m_watcher.addPath(dir))
             log(QStringLiteral("watching %1 again").arg(dir));
@@ -435,10 +444,17 @@ void TefManager::pump()
         if (next.split && !m_stopping) {
             // The file stays open over the pause, as a slow writer holds it. The mark tells a
             // later run, should this one be killed in the pause, that the file is its own.
-            QFile(path(kWritingMark)).open(QIODevice::WriteOnly);
-            m_splitFile = std::make_unique<QFile>(path("resp/intpos.001"));
-            if (!m_splitFile->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-                log(QStringLiteral("cannot write the response: %1").arg(m_splitFile->errorString()));
+            // Both are created anew, never through a link someone planted under either name.
+            QString error;
+            QFile::remove(path(kWritingMark));
+            if (const int mark = sharedfiles::createExclusive(path(kWritingMark), 0660, &error); mark >= 0)
+                ::close(mark);
+            const int fd = sharedfiles::createExclusive(path("resp/intpos.001"), 0660, &error);
+            m_splitFile = std::make_unique<QFile>();
+            if (fd < 0 || !m_splitFile->open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+                log(QStringLiteral("cannot write the response: %1").arg(fd < 0 ? error : m_splitFile->errorString()));
+                if (fd >= 0)
+                    ::close(fd);
                 m_splitFile.reset();
                 return;
             }

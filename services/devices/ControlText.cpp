@@ -36,4 +36,21 @@ QString showControlChars(const QString& text)
     return shown;
 }
 
+bool isControlChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u < 0x20 || (u >= 0x7F && u <= 0x9F);
+}
+
+QString printableText(const QString& text, QStringView keep)
+{
+    QString printable;
+    printable.reserve(text.size());
+    for (const QChar c : text) {
+        if (!isControlChar(c) || keep.contains(c))
+            printable += c;
+    }
+    return printable;
+}
+
 } // namespace zel
