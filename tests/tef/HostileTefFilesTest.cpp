@@ -40,7 +40,7 @@ const QByteArray kPrecious = "precious\n";
 
 class HostileTefFiles : public ::testing::Test
 {
-protected:
+public:
     void SetUp() override
     {
         ASSERT_TRUE(m_tmp.isValid());
@@ -237,7 +237,7 @@ INSTANTIATE_TEST_SUITE_P(
                         t.startManager(manager);
                         EXPECT_TRUE(ExecutaTEF("C", 10.0, ""));
                         EXPECT_TRUE(test::ended(manager));
-                        EXPECT_TRUE(readAll(t.m_dir + "tef-approvals.json").contains("\"pending\""));
+                        EXPECT_TRUE(readAll(t.m_dir + "tef-approvals.json").contains("\"state\": \"confirmed\""));
                     }}),
     [](const auto& info) { return std::string(info.param.name); });
 
