@@ -55,7 +55,9 @@ ReadFile readRegular(const QString& path, qint64 maxBytes)
     file.fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
     if (file.fd < 0) {
         const int code = errno;
-        struct stat info{};
+        struct stat info
+        {
+        };
         if (code == ENOENT || code == ENOTDIR)
             result.kind = ReadFile::Kind::Absent;
         else if (code == ELOOP || (::lstat(name.constData(), &info) == 0 && !S_ISREG(info.st_mode)))
@@ -65,7 +67,9 @@ ReadFile readRegular(const QString& path, qint64 maxBytes)
         result.error = systemError(code);
         return result;
     }
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::fstat(file.fd, &info) != 0) {
         result.kind = ReadFile::Kind::Unreadable;
         result.error = systemError(errno);
@@ -135,7 +139,8 @@ QString writeWhole(const QString& path, const QByteArray& bytes, mode_t mode)
     Descriptor file;
     // A name nobody holds: a file or link already there under a guessed name is never reused.
     for (int attempt = 0; attempt < 16 && file.fd < 0; ++attempt) {
-        temporary = QStringLiteral("%1.%2.tmp").arg(path).arg(QRandomGenerator::system()->generate64(), 0, 36);
+        temporary =
+            QStringLiteral("%1.%2.tmp").arg(path).arg(QRandomGenerator::system()->generate64(), 0, 36);
         file.fd = createExclusive(temporary, mode, &error);
         if (file.fd < 0 && errno != EEXIST)
             return QStringLiteral("%1: %2").arg(temporary, error);
@@ -168,7 +173,9 @@ QString moveAside(const QString& from, const QString& to)
     if (errno != EINVAL && errno != ENOSYS)
         return systemError(errno);
     // A file system without the exclusive rename: the name was found free just before.
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::lstat(target.constData(), &info) == 0)
         return systemError(EEXIST);
     if (::rename(source.constData(), target.constData()) != 0)
@@ -185,13 +192,17 @@ bool makeFolder(const QString& path, mode_t mode)
     } else if (errno != EEXIST) {
         return false;
     }
-    struct stat info{};
+    struct stat info
+    {
+    };
     return ::lstat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 bool openToAll(const QString& path)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return false;
     return (info.st_mode & S_IWOTH) != 0 && (info.st_mode & S_ISVTX) == 0;

@@ -22,8 +22,8 @@ struct ReadFile
     };
     Kind kind = Kind::Absent;
     QByteArray bytes;
-    uid_t owner = 0;   // the file's owner, for Regular and TooLarge
-    QString error;     // why it could not be read, in the system's words
+    uid_t owner = 0; // the file's owner, for Regular and TooLarge
+    QString error;   // why it could not be read, in the system's words
 };
 
 // Opens `path` without following a link and without waiting (a FIFO with no writer does not

@@ -75,7 +75,8 @@ public:
     void startManager(QProcess& manager)
     {
         const QString rules = m_tmp.filePath("rules.json");
-        ASSERT_TRUE(teftest::writeWhole(rules, R"({"default": {"action": "approve", "receipt": [], "message": ""}})"));
+        ASSERT_TRUE(teftest::writeWhole(
+            rules, R"({"default": {"action": "approve", "receipt": [], "message": ""}})"));
         manager.setProcessChannelMode(QProcess::MergedChannels);
         manager.start(ZEL_TEF_MANAGER_SIM, {"--dir", m_dir, "--rules", rules, "--once"});
         QByteArray seen;
@@ -108,9 +109,11 @@ public:
         m_feeder = std::thread([this, name = QFile::encodeName(path)] {
             while (m_feeding) {
                 const int fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK);
-                struct stat info{};
-                if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISFIFO(info.st_mode))
-                    [[maybe_unused]] auto n = ::write(fd, kForged.constData(), size_t(kForged.size()));
+                struct stat info
+                {
+                };
+                if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISFIFO(info.st_mode)) [[maybe_unused]]
+                    auto n = ::write(fd, kForged.constData(), size_t(kForged.size()));
                 if (fd >= 0)
                     ::close(fd);
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -137,8 +140,8 @@ struct Planted
 {
     const char* name;
     std::function<void(HostileTefFiles&)> plant;
-    bool beforeTheTake; // planted while the request still waits in req/
-    const char* notice; // the notice naming the refused file, or null (set aside silently)
+    bool beforeTheTake;          // planted while the request still waits in req/
+    const char* notice;          // the notice naming the refused file, or null (set aside silently)
     const char* error = nullptr; // the error that ends the exchange, when the file cannot be moved
 };
 
@@ -157,8 +160,7 @@ TEST_P(PlantedResponses, NeverCountAsTheManagersAnswer)
         m_devices->setDefault("NewIntPosFileName", QString());
         m_dialogs->expectMessageDlg(mrOk, c.error);
     }
-    runManager([&] { c.plant(*this); },
-               [&] { return !c.beforeTheTake || !QFileInfo(resp()).exists(); });
+    runManager([&] { c.plant(*this); }, [&] { return !c.beforeTheTake || !QFileInfo(resp()).exists(); });
 
     EXPECT_NO_THROW(EXPECT_FALSE(ExecutaTEF("C", 10.0, "")));
 
@@ -169,8 +171,8 @@ TEST_P(PlantedResponses, NeverCountAsTheManagersAnswer)
 INSTANTIATE_TEST_SUITE_P(
     HostileTefFiles, PlantedResponses,
     ::testing::Values(
-        Planted{"forgedBeforeTheTake", [](HostileTefFiles& t) { teftest::writeWhole(t.resp(), kForged); }, true,
-                nullptr},
+        Planted{"forgedBeforeTheTake", [](HostileTefFiles& t) { teftest::writeWhole(t.resp(), kForged); },
+                true, nullptr},
         Planted{"forgedByAnotherAccount",
                 [](HostileTefFiles& t) {
                     teftest::writeWhole(t.resp() + ".x", kForged);
@@ -186,8 +188,8 @@ INSTANTIATE_TEST_SUITE_P(
                     QFile::link(t.m_tmp.filePath("forged"), t.resp());
                 },
                 false, "arquivo comum"},
-        Planted{"folderThatCannotBeMoved", [](HostileTefFiles& t) { QDir().mkdir(t.resp()); }, false, "movida",
-                "posto de lado"}),
+        Planted{"folderThatCannotBeMoved", [](HostileTefFiles& t) { QDir().mkdir(t.resp()); }, false,
+                "movida", "posto de lado"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A link planted where a TEF file is about to be written: the write replaces the link and the
@@ -222,11 +224,12 @@ INSTANTIATE_TEST_SUITE_P(
                         EXPECT_FALSE(ExecutaTEF("C", 10.0, ""));
                         EXPECT_TRUE(readAll(t.req()).startsWith("000-000 = CRT"));
                     }},
-        PlantedLink{"journal", "recebimento-tef.json",
-                    [](HostileTefFiles& t) {
-                        EXPECT_TRUE(writeTefJournal(tefJournalPath(t.m_dir), {{"7", "000007", "1000", true}}).ok());
-                        EXPECT_EQ(readTefJournal(tefJournalPath(t.m_dir))->size(), 1);
-                    }},
+        PlantedLink{
+            "journal", "recebimento-tef.json",
+            [](HostileTefFiles& t) {
+                EXPECT_TRUE(writeTefJournal(tefJournalPath(t.m_dir), {{"7", "000007", "1000", true}}).ok());
+                EXPECT_EQ(readTefJournal(tefJournalPath(t.m_dir))->size(), 1);
+            }},
         PlantedLink{"simulatedDevicesTemporary", "resp/intpos.sts.tmp",
                     [](HostileTefFiles& t) {
                         EXPECT_TRUE(writeFileWhole(t.m_dir + "resp/intpos.sts", "999-999 = 0\r\n"));
@@ -235,9 +238,12 @@ INSTANTIATE_TEST_SUITE_P(
                     [](HostileTefFiles& t) {
                         QProcess manager;
                         t.startManager(manager);
+                        // Planted again once the manager runs: it clears what it finds at its start.
+                        QFile::link(t.victim(), t.m_dir + "tef-approvals.json.tmp");
                         EXPECT_TRUE(ExecutaTEF("C", 10.0, ""));
                         EXPECT_TRUE(test::ended(manager));
-                        EXPECT_TRUE(readAll(t.m_dir + "tef-approvals.json").contains("\"state\": \"confirmed\""));
+                        EXPECT_TRUE(
+                            readAll(t.m_dir + "tef-approvals.json").contains("\"state\": \"confirmed\""));
                     }}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -284,7 +290,9 @@ TEST_F(HostileTefFiles, ExchangeFilesAreForTheTillAndTheManagersGroupOnly)
     for (const QString& name : QDir(m_dir + "resp").entryList(QDir::Files))
         made << m_dir + "resp/" + name;
     for (const QString& path : made) {
-        struct stat info{};
+        struct stat info
+        {
+        };
         ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0) << path.toStdString();
         EXPECT_EQ(info.st_mode & 07777, S_ISDIR(info.st_mode) ? 0770u : 0660u) << path.toStdString();
     }
@@ -327,9 +335,10 @@ TEST_F(HostileTefFiles, SlipLinesReachThePrinterWithoutControlCharacters)
     SimulatedPeripherals devices(
         SimulatorConfig::fromJson(QJsonObject{{"tef", QJsonObject{{"dir", "tef"}}}}, m_tmp.path()).value());
     const QString sequence = devices.tef().nextSequence();
-    ASSERT_TRUE(teftest::writeWhole(m_dir + "resp/intpos.002",
-                                    response({"000-000 = CRT", "001-000 = " + sequence, "009-000 = 0",
-                                              "028-000 = 1", QStringLiteral(u"029-001 = \"VIA\u001b@\u009b2J CLIENTE\u0007\"")})));
+    ASSERT_TRUE(
+        teftest::writeWhole(m_dir + "resp/intpos.002",
+                            response({"000-000 = CRT", "001-000 = " + sequence, "009-000 = 0", "028-000 = 1",
+                                      QStringLiteral(u"029-001 = \"VIA\u001b@\u009b2J CLIENTE\u0007\"")})));
     const auto receipts = devices.tef().pendingReceipts(1);
     ASSERT_EQ(receipts.size(), 1);
     EXPECT_EQ(receipts.first().lines, QStringList{"VIA@2J CLIENTE"});
