@@ -303,6 +303,8 @@ Result<SaveResult> writeInTransaction(sqlite::Db& db, const QString& path, const
             return fileError(path, "ArqOutraForma", describe(meta->fields), describe(req.fields));
         result.fileId = meta->fileId;
         stored = meta->indexes;
+        if (Status s = scanValues(db, path); !s)
+            return s.error();
     }
     result.applied = !req.replace;
     if (result.applied && !req.baseFileId.isEmpty() && req.baseFileId != result.fileId)

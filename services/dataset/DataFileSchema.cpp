@@ -305,6 +305,19 @@ Result<Meta> readMeta(sqlite::Db& db, const QString& path)
     return meta;
 }
 
+Status scanValues(sqlite::Db& db, const QString& path)
+{
+    sqlite::Stmt st(db, QStringLiteral("SELECT * FROM %1").arg(sqlite::quoteIdent(kTable)));
+    if (!st.ok())
+        return fileError(path, "ArqNaoLe", sqlMessage(db));
+    int rc;
+    while ((rc = st.step()) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE)
+        return fileError(path, "ArqNaoLe", sqlMessage(db));
+    return {};
+}
+
 Result<Row> readRow(const sqlite::Stmt& st, int first, const QList<FieldDef>& fields, const QString& path,
                     qint64 rowId)
 {

@@ -51,6 +51,10 @@ Result<Meta> readMeta(sqlite::Db& db, const QString& path);
 // ArqObjetoAlterado, ArqObjetoFalta, ArqDanificado, or one of readMeta's).
 Result<Meta> validateSchema(sqlite::Db& db, const QString& path);
 
+// Reads every stored value once, so that a value longer than the connection's limits
+// (SqliteDb's untrusted open) is an error value before anything is written.
+Status scanValues(sqlite::Db& db, const QString& path);
+
 // Columns 1..n of the statement as stored values of `fields`, from column `first` on.
 Result<Row> readRow(const sqlite::Stmt& st, int first, const QList<FieldDef>& fields, const QString& path,
                     qint64 rowId);
