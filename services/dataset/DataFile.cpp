@@ -134,10 +134,26 @@ Status checkPlainFiles(const QString& path, const QString& physical)
     return {};
 }
 
+// A data file keeps its journal beside it (rollback journal). A database in WAL mode would
+// have SQLite make and map a shared-memory file in the folder that every writer there can
+// change under the till; its header says so (bytes 18 and 19 are 2), and it is refused unopened.
+Status checkRollbackJournal(const QString& path, const QString& physical)
+{
+    QFile f(physical);
+    if (!f.open(QIODevice::ReadOnly))
+        return {}; // missing or new: SQLite's open reports it
+    const QByteArray header = f.read(20);
+    if (header.size() == 20 && header.startsWith("SQLite format 3") && (header[18] != 1 || header[19] != 1))
+        return fileError(path, "ArqModoWal");
+    return {};
+}
+
 Status openDataFile(sqlite::Db& db, const QString& path, int flags, const char* failKey)
 {
     const QString physical = physicalPath(path);
     if (Status s = checkPlainFiles(path, physical); !s)
+        return s;
+    if (Status s = checkRollbackJournal(path, physical); !s)
         return s;
     if (Status s = db.openUntrusted(physical, flags, kBusyMs, kDeadlineMs); !s) {
         if (QFileInfo(physical).isSymLink()) // made between the check and the open

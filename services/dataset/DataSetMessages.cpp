@@ -98,6 +98,8 @@ const TMessages& dataSetCatalogue()
         QStringLiteral("ArqObjetoAlterado|%1 \"%2\" não tem a definição que este sistema lhe dá; o "
                        "arquivo não foi usado nem alterado."),
         QStringLiteral("ArqObjetoFalta|falta %1 \"%2\"; o arquivo não foi usado nem alterado."),
+        QStringLiteral("ArqModoWal|está no modo WAL do SQLite; um arquivo de dados usa o diário comum. O "
+                       "arquivo não foi usado nem alterado."),
         QStringLiteral("ArqDanificado|está danificado (%1); o arquivo não foi usado nem alterado."),
         QStringLiteral("ArqDemora|uma leitura ou gravação passou de %1 segundos e foi abandonada; nada foi "
                        "gravado."),

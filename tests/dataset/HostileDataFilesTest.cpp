@@ -261,6 +261,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ASSERT_EQ(::mkfifo(QFile::encodeName(p).constData(), 0660), 0);
                 },
                 "ArqNaoComum", "ArqNaoComum"},
+        Planted{"walMode", [](const QString& p) { runSql(p, "PRAGMA journal_mode = WAL;"); }, "ArqModoWal",
+                "ArqModoWal"},
         Planted{"damagedPage",
                 [](const QString& p) {
                     const int root =
