@@ -189,8 +189,11 @@ Result<Meta> validateSchema(sqlite::Db& db, const QString& path)
         sqlite::Stmt st(db, QStringLiteral("PRAGMA quick_check(1)"));
         if (!st.ok() || st.step() != SQLITE_ROW)
             return fileError(path, "ArqDanificado", sqlMessage(db));
-        if (st.text(0) != QLatin1String("ok"))
-            return fileError(path, "ArqDanificado", st.text(0).left(200));
+        if (st.text(0) != QLatin1String("ok")) {
+            QString found = st.text(0);
+            found.remove(QStringLiteral("*** in database main ***"));
+            return fileError(path, "ArqDanificado", found.simplified().left(200));
+        }
     }
     auto meta = readMeta(db, path);
     if (!meta)
