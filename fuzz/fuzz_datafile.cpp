@@ -1,6 +1,6 @@
 // The data file reader: the input bytes are written to a file and loaded. Any bytes give a
-// dataset or an error value, never a crash; a file that loads saves to a new file and loads
-// back the same.
+// dataset or an error value, never a crash, and the file keeps its bytes (a load writes
+// nothing); a file that loads saves to a new file and loads back the same.
 
 #include "dataset/DataSet.h"
 
@@ -47,6 +47,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     zel::DataSet ds;
     const zel::Status loaded = ds.loadFromFile(input);
+    {
+        QFile f(input);
+        if (!f.open(QIODevice::ReadOnly) ||
+            f.readAll() != QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size)))
+            std::abort();
+    }
     if (!loaded.ok()) {
         if (loaded.errorMessage().isEmpty())
             std::abort();

@@ -9,6 +9,13 @@
 #include <QUuid>
 #include <sqlite3.h>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace zel::datafile {
 
 using namespace schema;
@@ -34,12 +41,14 @@ bool sameRow(const Row& a, const Row& b)
     return true;
 }
 
+// Same names (in any case), types and sizes, in order.
 bool sameShape(const QList<FieldDef>& a, const QList<FieldDef>& b)
 {
     if (a.size() != b.size())
         return false;
     for (int i = 0; i < a.size(); ++i) {
-        if (a[i].type != b[i].type || a[i].name.compare(b[i].name, Qt::CaseInsensitive) != 0)
+        if (a[i].type != b[i].type || a[i].size != b[i].size ||
+            a[i].name.compare(b[i].name, Qt::CaseInsensitive) != 0)
             return false;
     }
     return true;
@@ -48,9 +57,149 @@ bool sameShape(const QList<FieldDef>& a, const QList<FieldDef>& b)
 QString describe(const QList<FieldDef>& fields)
 {
     QStringList parts;
-    for (const FieldDef& f : fields)
-        parts << f.name + QLatin1Char(' ') + fieldTypeName(f.type);
+    for (const FieldDef& f : fields) {
+        QString part = f.name + QLatin1Char(' ') + fieldTypeName(f.type);
+        if (f.type == FieldType::String)
+            part += QStringLiteral("(%1)").arg(f.size);
+        parts << part;
+    }
     return parts.join(QStringLiteral(", "));
+}
+
+QString indexKey(const IndexDef& ix)
+{
+    return QStringLiteral("%1 (%2%3%4%5)")
+        .arg(ix.name, ix.fields.join(QLatin1Char(';')),
+             ix.descFields.isEmpty() ? QString() : QStringLiteral(" desc ") + ix.descFields.join(QLatin1Char(';')),
+             ix.descending ? QStringLiteral(" desc") : QString(), ix.unique ? QStringLiteral(" unique") : QString())
+        .toLower();
+}
+
+QString describe(const QList<IndexDef>& indexes)
+{
+    QStringList parts;
+    for (const IndexDef& ix : indexes)
+        parts << indexKey(ix);
+    parts.sort();
+    return parts.join(QStringLiteral(", "));
+}
+
+// The file carries the module's definitions: its own field sizes or indexes never replace them.
+Status checkDefinitions(const schema::Meta& meta, const Definitions& expected, const QString& path)
+{
+    if (!sameShape(meta.fields, expected.fields))
+        return fileError(path, "ArqCamposDiferentes", describe(meta.fields), describe(expected.fields));
+    if (describe(meta.indexes) != describe(expected.indexes))
+        return fileError(path, "ArqIndicesDiferentes", describe(meta.indexes), describe(expected.indexes));
+    return {};
+}
+
+// The "open untrusted" step. A data file and the journals SQLite keeps beside it are plain
+// files of one name each: a symbolic or hard link would send writes to another file, and a
+// FIFO or a device would hang the till. The folder may be a link; the name SQLite is given has
+// it resolved, so that SQLITE_OPEN_NOFOLLOW refuses a link at the file only.
+QString physicalPath(const QString& path)
+{
+    const QFileInfo fi(path);
+    const QString folder = fi.absoluteDir().canonicalPath();
+    return folder.isEmpty() ? fi.absoluteFilePath() : QDir(folder).filePath(fi.fileName());
+}
+
+Status checkPlainFiles(const QString& path, const QString& physical)
+{
+#ifdef Q_OS_UNIX
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
+        const QString name = physical + QLatin1String(suffix);
+        struct stat st;
+        if (::lstat(QFile::encodeName(name).constData(), &st) != 0) {
+            if (errno == ENOENT)
+                continue;
+            return fileError(path, "ArqNaoAbre", QString::fromLocal8Bit(strerror(errno)));
+        }
+        if (S_ISLNK(st.st_mode))
+            return fileError(path, "ArqLink", name);
+        if (S_ISDIR(st.st_mode) && !*suffix)
+            return fileError(path, "ArqPasta");
+        if (!S_ISREG(st.st_mode))
+            return fileError(path, "ArqNaoComum", name);
+        if (st.st_nlink > 1)
+            return fileError(path, "ArqVariosNomes", name, qint64(st.st_nlink));
+    }
+#else
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
+        if (QFileInfo(physical + QLatin1String(suffix)).isSymLink())
+            return fileError(path, "ArqLink", physical + QLatin1String(suffix));
+    }
+#endif
+    return {};
+}
+
+// A data file keeps its journal beside it (rollback journal). A database in WAL mode would
+// have SQLite make and map a shared-memory file in the folder that every writer there can
+// change under the till; its header says so (bytes 18 and 19 are 2), and it is refused unopened.
+Status checkRollbackJournal(const QString& path, const QString& physical)
+{
+    QFile f(physical);
+    if (!f.open(QIODevice::ReadOnly))
+        return {}; // missing or new: SQLite's open reports it
+    const QByteArray header = f.read(20);
+    if (header.size() == 20 && header.startsWith("SQLite format 3") && (header[18] != 1 || header[19] != 1))
+        return fileError(path, "ArqModoWal");
+    return {};
+}
+
+Status openDataFile(sqlite::Db& db, const QString& path, int flags, const char* failKey)
+{
+    const QString physical = physicalPath(path);
+    if (Status s = checkPlainFiles(path, physical); !s)
+        return s;
+    if (Status s = checkRollbackJournal(path, physical); !s)
+        return s;
+    if (Status s = db.openUntrusted(physical, flags, kBusyMs, kDeadlineMs); !s) {
+        if (QFileInfo(physical).isSymLink()) // made between the check and the open
+            return fileError(path, "ArqLink", physical);
+        return fileError(path, failKey, s.errorMessage());
+    }
+    return {};
+}
+
+// A new file is made here, not by SQLite: never through a link, readable and writable by the
+// owner and the group of the tills only (docs/datasets.md). False: the file already existed.
+Result<bool> createPlainFile(const QString& path)
+{
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(physicalPath(path)).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0660);
+    if (fd < 0) {
+        if (errno == EEXIST)
+            return false; // another terminal's, or a link: the open step decides
+        return fileError(path, "ArqNaoCria", QString::fromLocal8Bit(strerror(errno)));
+    }
+    const bool modeSet = ::fchmod(fd, 0660) == 0; // whatever the umask
+    ::close(fd);
+    if (!modeSet)
+        return fileError(path, "ArqNaoCria", QString::fromLocal8Bit(strerror(errno)));
+    return true;
+#else
+    QFile f(path);
+    if (f.exists())
+        return false;
+    if (f.open(QIODevice::NewOnly))
+        return true;
+    if (f.exists())
+        return false;
+    return fileError(path, "ArqNaoCria", f.errorString());
+#endif
+}
+
+// An error SQLite reported as an interrupted statement or an oversized value, as the reason.
+Error explain(const sqlite::Db& db, const QString& path, Error error)
+{
+    if (db.timedOut())
+        return fileError(path, "ArqDemora", kDeadlineMs / 1000);
+    if ((db.errorCode() & 0xff) == SQLITE_TOOBIG || error.message.contains(QLatin1String("too big")))
+        return fileError(path, "ArqGrande", error.message);
+    return error;
 }
 
 // Applies the change log. Rows changed or deleted by another process since they were loaded
@@ -163,13 +312,15 @@ Result<SaveResult> writeInTransaction(sqlite::Db& db, const QString& path, const
         if (Status s = createSchema(db, path, req.fields, result.fileId); !s)
             return s.error();
     } else {
-        auto meta = readMeta(db, path);
+        auto meta = validateSchema(db, path);
         if (!meta)
             return meta.error();
         if (!sameShape(meta->fields, req.fields))
             return fileError(path, "ArqOutraForma", describe(meta->fields), describe(req.fields));
         result.fileId = meta->fileId;
         stored = meta->indexes;
+        if (Status s = scanValues(db, path); !s)
+            return s.error();
     }
     result.applied = !req.replace;
     if (result.applied && !req.baseFileId.isEmpty() && req.baseFileId != result.fileId)
@@ -184,33 +335,8 @@ Result<SaveResult> writeInTransaction(sqlite::Db& db, const QString& path, const
     return result;
 }
 
-} // namespace
-
-QString identityPath(const QString& path)
+Result<Contents> readInTransaction(sqlite::Db& db, const QString& path, const std::optional<Definitions>& expected)
 {
-    const QFileInfo fi(path);
-    const QString canonical = fi.canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(fi.absoluteFilePath()) : canonical;
-}
-
-Result<Contents> read(const QString& path)
-{
-    const QFileInfo fi(path);
-    if (path.isEmpty())
-        return dataSetError("ArqSemNome");
-    if (!fi.exists())
-        return fileError(path, "ArqNaoExiste");
-    if (fi.isDir())
-        return fileError(path, "ArqPasta");
-
-    // Read-write without create, so that a transaction interrupted by a crash is rolled back
-    // before reading; read-only when the file may not be written.
-    sqlite::Db db;
-    Status opened = db.open(path, SQLITE_OPEN_READWRITE, kBusyMs);
-    if (!opened)
-        opened = db.open(path, SQLITE_OPEN_READONLY, kBusyMs);
-    if (!opened)
-        return fileError(path, "ArqNaoAbre", opened.errorMessage());
     if (Status s = db.exec(QStringLiteral("BEGIN")); !s)
         return fileError(path, "ArqNaoLe", s.errorMessage());
     auto kind = inspect(db, path);
@@ -218,14 +344,19 @@ Result<Contents> read(const QString& path)
         return kind.error();
     if (*kind != Kind::DataFile)
         return fileError(path, "ArqOutroSistema", dataSetText("ArqSemTabelas"));
-    auto meta = readMeta(db, path);
+    auto meta = validateSchema(db, path);
     if (!meta)
         return meta.error();
-
     Contents c;
     c.fileId = meta->fileId;
     c.fields = meta->fields;
     c.indexes = meta->indexes;
+    if (expected) {
+        if (Status s = checkDefinitions(*meta, *expected, path); !s)
+            return s.error();
+        c.fields = expected->fields; // the module's labels, formats and visibility
+        c.indexes = expected->indexes;
+    }
     sqlite::Stmt st(db, QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
                             .arg(selectColumns(c.fields), sqlite::quoteIdent(kTable), kRowId));
     if (!st.ok())
@@ -245,6 +376,39 @@ Result<Contents> read(const QString& path)
     return c;
 }
 
+} // namespace
+
+QString identityPath(const QString& path)
+{
+    const QFileInfo fi(path);
+    const QString canonical = fi.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(fi.absoluteFilePath()) : canonical;
+}
+
+Result<Contents> read(const QString& path, const std::optional<Definitions>& expected)
+{
+    if (path.isEmpty())
+        return dataSetError("ArqSemNome");
+    const QFileInfo fi(path);
+    if (!fi.exists() && !fi.isSymLink())
+        return fileError(path, "ArqNaoExiste");
+    if (fi.isDir())
+        return fileError(path, "ArqPasta");
+
+    // Read-write without create, so that a transaction interrupted by a crash is rolled back
+    // before reading; read-only when the file may not be written.
+    sqlite::Db db;
+    Status opened = openDataFile(db, path, SQLITE_OPEN_READWRITE, "ArqNaoAbre");
+    if (!opened && opened.errorCode() == QLatin1String("ArqNaoAbre"))
+        opened = openDataFile(db, path, SQLITE_OPEN_READONLY, "ArqNaoAbre");
+    if (!opened)
+        return opened.error();
+    Result<Contents> contents = readInTransaction(db, path, expected);
+    if (!contents)
+        return explain(db, path, contents.error());
+    return contents;
+}
+
 Result<SaveResult> write(const QString& path, const SaveRequest& request)
 {
     if (path.isEmpty())
@@ -252,15 +416,20 @@ Result<SaveResult> write(const QString& path, const SaveRequest& request)
     const QFileInfo fi(path);
     if (fi.isDir())
         return fileError(path, "ArqPasta");
-    const bool existed = fi.exists();
-    if (!existed && !fi.absoluteDir().exists())
+    if (!fi.exists() && !fi.isSymLink() && !fi.absoluteDir().exists())
         return fileError(path, "ArqPastaNaoExiste", fi.absolutePath());
+    const QString physical = physicalPath(path);
+    if (Status s = checkPlainFiles(path, physical); !s)
+        return s.error();
+    const Result<bool> created = createPlainFile(path);
+    if (!created)
+        return created.error();
 
     Result<SaveResult> result = Error{};
     {
         sqlite::Db db;
-        if (Status s = db.open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, kBusyMs); !s)
-            return fileError(path, "ArqNaoAbreGravar", s.errorMessage());
+        if (Status s = openDataFile(db, path, SQLITE_OPEN_READWRITE, "ArqNaoAbreGravar"); !s)
+            return s.error();
         if (Status s = db.exec(QStringLiteral("BEGIN IMMEDIATE")); !s) {
             const int rc = db.errorCode() & 0xff;
             if (rc == SQLITE_NOTADB)
@@ -274,14 +443,15 @@ Result<SaveResult> write(const QString& path, const SaveRequest& request)
             if (Status s = db.exec(QStringLiteral("COMMIT")); !s)
                 result = fileError(path, "ArqNaoGrava", s.errorMessage());
         }
-        if (!result)
+        if (!result) {
+            result = explain(db, path, result.error());
             db.exec(QStringLiteral("ROLLBACK"));
+        }
     }
     // A file this save created and could not fill is removed again, so that a later
     // load reports it missing rather than foreign.
-    if (!result && !existed && QFileInfo(path).size() == 0 &&
-        !QFile::exists(path + QStringLiteral("-journal")))
-        QFile::remove(path);
+    if (!result && *created && QFileInfo(physical).size() == 0 && !QFile::exists(physical + QStringLiteral("-journal")))
+        QFile::remove(physical);
     return result;
 }
 

@@ -5,6 +5,8 @@
 
 #include "DataSet.h"
 
+#include <optional>
+
 namespace zel::datafile {
 
 struct Contents
@@ -16,10 +18,20 @@ struct Contents
     QList<qint64> rowIds; // one per row
 };
 
-// Reads a whole data file in one read transaction. A missing file, a file that is not an
-// SQLite database, a database that is not a data file or whose table does not match its
-// field list, and values of the wrong type are error values; the file is not changed.
-Result<Contents> read(const QString& path);
+// The definitions the module gives a table. A file read for it must carry these fields (names,
+// types and sizes, in order) and these indexes; it never replaces them.
+struct Definitions
+{
+    QList<FieldDef> fields;
+    QList<IndexDef> indexes;
+};
+
+// Reads a whole data file in one read transaction. A missing file, a link, a file that is not
+// an SQLite database, a database that is not a data file (see validateSchema: objects the module
+// does not create, CREATE texts of its own), a table that does not match its field list, values
+// of the wrong type, and a file whose definitions are not `expected` are error values; the file
+// is not changed. With `expected`, the contents carry the expected definitions.
+Result<Contents> read(const QString& path, const std::optional<Definitions>& expected = std::nullopt);
 
 struct SaveRequest
 {

@@ -75,26 +75,144 @@ QString columnType(FieldType type)
 
 Result<Kind> inspect(sqlite::Db& db, const QString& path)
 {
-    sqlite::Stmt st(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
+    sqlite::Stmt st(db, QStringLiteral("SELECT type, name FROM sqlite_schema"));
     if (!st.ok()) {
         if (isNotADatabase(db))
             return fileError(path, "ArqNaoSqlite");
         return fileError(path, "ArqNaoLe", sqlMessage(db));
     }
-    QSet<QString> tables;
+    bool any = false, meta = false;
     int rc;
-    while ((rc = st.step()) == SQLITE_ROW)
-        tables.insert(st.text(0).toLower());
+    while ((rc = st.step()) == SQLITE_ROW) {
+        any = true;
+        meta = meta || (st.text(0) == QLatin1String("table") && st.text(1).toLower() == QLatin1String("zel_meta"));
+    }
     if (rc != SQLITE_DONE) {
         if (isNotADatabase(db))
             return fileError(path, "ArqNaoSqlite");
         return fileError(path, "ArqNaoLe", sqlMessage(db));
     }
-    if (tables.isEmpty())
+    if (!any)
         return Kind::Empty;
-    if (tables.contains(QStringLiteral("zel_meta")))
-        return Kind::DataFile;
-    return Kind::Foreign;
+    return meta ? Kind::DataFile : Kind::Foreign;
+}
+
+QList<SchemaObject> schemaObjects(const QList<FieldDef>& fields, const QList<IndexDef>& indexes)
+{
+    const QString table = QStringLiteral("table"), index = QStringLiteral("index");
+    QStringList columns{kRowId + QStringLiteral(" INTEGER PRIMARY KEY AUTOINCREMENT")};
+    for (const FieldDef& f : fields)
+        columns << sqlite::quoteIdent(f.name) + QLatin1Char(' ') + columnType(f.type);
+    QList<SchemaObject> objects{
+        {table, QStringLiteral("zel_meta"), QStringLiteral("zel_meta"),
+         QStringLiteral("CREATE TABLE zel_meta(key TEXT PRIMARY KEY NOT NULL, value TEXT NOT NULL)")},
+        {index, QStringLiteral("sqlite_autoindex_zel_meta_1"), QStringLiteral("zel_meta"), {}},
+        {table, QStringLiteral("zel_fields"), QStringLiteral("zel_fields"),
+         QStringLiteral("CREATE TABLE zel_fields(position INTEGER PRIMARY KEY, name TEXT NOT NULL, "
+                        "type TEXT NOT NULL, size INTEGER NOT NULL, label TEXT NOT NULL, format TEXT NOT NULL, "
+                        "visible INTEGER NOT NULL)")},
+        {table, QStringLiteral("zel_indexes"), QStringLiteral("zel_indexes"),
+         QStringLiteral("CREATE TABLE zel_indexes(position INTEGER PRIMARY KEY, name TEXT NOT NULL, "
+                        "fields TEXT NOT NULL, desc_fields TEXT NOT NULL, descending INTEGER NOT NULL, "
+                        "is_unique INTEGER NOT NULL)")},
+        {table, kTable, kTable, QStringLiteral("CREATE TABLE %1(%2)").arg(kTable, columns.join(QStringLiteral(", ")))},
+        {table, QStringLiteral("sqlite_sequence"), QStringLiteral("sqlite_sequence"),
+         QStringLiteral("CREATE TABLE sqlite_sequence(name,seq)")},
+    };
+    for (const IndexDef& ix : indexes) {
+        if (!ix.unique)
+            continue;
+        QStringList cols;
+        for (const QString& f : ix.fields)
+            cols << sqlite::quoteIdent(f);
+        const QString name = QStringLiteral("zel_uq_") + ix.name;
+        objects.append({index, name, kTable,
+                        QStringLiteral("CREATE UNIQUE INDEX %1 ON %2(%3)")
+                            .arg(sqlite::quoteIdent(name), kTable, cols.join(QStringLiteral(", ")))});
+    }
+    return objects;
+}
+
+namespace {
+
+// The objects the module's tables take their names from: a first look, before any metadata is
+// read, refuses whatever else a file holds.
+bool knownKind(const SchemaObject& o, const QList<SchemaObject>& fixed)
+{
+    for (const SchemaObject& f : fixed) {
+        if (f.type == o.type && f.name.compare(o.name, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return o.type == QLatin1String("index") && o.name.startsWith(QLatin1String("zel_uq_")) &&
+           o.table.compare(kTable, Qt::CaseInsensitive) == 0;
+}
+
+QString objectLabel(const SchemaObject& o)
+{
+    const QString key = QStringLiteral("Objeto_") + o.type;
+    return dataSetCatalogue().contains(key) ? dataSetCatalogue().Msg(key) : o.type.left(40);
+}
+
+} // namespace
+
+Result<Meta> validateSchema(sqlite::Db& db, const QString& path)
+{
+    QList<SchemaObject> found;
+    {
+        sqlite::Stmt st(db, QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_schema"));
+        if (!st.ok())
+            return fileError(path, "ArqNaoLe", sqlMessage(db));
+        int rc;
+        while ((rc = st.step()) == SQLITE_ROW)
+            found.append({st.text(0), st.text(1), st.text(2), st.text(3)});
+        if (rc != SQLITE_DONE)
+            return fileError(path, "ArqNaoLe", sqlMessage(db));
+    }
+    const QList<SchemaObject> fixed = schemaObjects({}, {});
+    for (const SchemaObject& o : found) {
+        if (!knownKind(o, fixed))
+            return fileError(path, "ArqObjetoEstranho", objectLabel(o), o.name.left(80));
+    }
+    // The metadata tables are read only once their definitions are this module's.
+    for (const SchemaObject& want : fixed) {
+        if (want.name == kTable)
+            continue;
+        const auto it = std::find_if(found.cbegin(), found.cend(), [&](const SchemaObject& o) {
+            return o.type == want.type && o.name.compare(want.name, Qt::CaseInsensitive) == 0;
+        });
+        if (it == found.cend())
+            return fileError(path, "ArqObjetoFalta", objectLabel(want), want.name);
+        if (*it != want)
+            return fileError(path, "ArqObjetoAlterado", objectLabel(want), want.name);
+    }
+    {
+        sqlite::Stmt st(db, QStringLiteral("PRAGMA quick_check(1)"));
+        if (!st.ok() || st.step() != SQLITE_ROW)
+            return fileError(path, "ArqDanificado", sqlMessage(db));
+        if (st.text(0) != QLatin1String("ok")) {
+            QString found = st.text(0);
+            found.remove(QStringLiteral("*** in database main ***"));
+            return fileError(path, "ArqDanificado", found.simplified().left(200));
+        }
+    }
+    auto meta = readMeta(db, path);
+    if (!meta)
+        return meta.error();
+    const QList<SchemaObject> expected = schemaObjects(meta->fields, meta->indexes);
+    for (const SchemaObject& want : expected) {
+        if (!found.contains(want)) {
+            const bool there = std::any_of(found.cbegin(), found.cend(), [&](const SchemaObject& o) {
+                return o.type == want.type && o.name.compare(want.name, Qt::CaseInsensitive) == 0;
+            });
+            return fileError(path, there ? "ArqObjetoAlterado" : "ArqObjetoFalta", objectLabel(want),
+                             want.name);
+        }
+    }
+    for (const SchemaObject& o : found) {
+        if (!expected.contains(o))
+            return fileError(path, "ArqObjetoEstranho", objectLabel(o), o.name.left(80));
+    }
+    return meta;
 }
 
 Result<Meta> readMeta(sqlite::Db& db, const QString& path)
@@ -110,12 +228,15 @@ Result<Meta> readMeta(sqlite::Db& db, const QString& path)
         if (!st.ok())
             return fileError(path, "ArqOutroSistema", sqlMessage(db));
         QString format;
-        while (st.step() == SQLITE_ROW) {
+        int rc;
+        while ((rc = st.step()) == SQLITE_ROW) {
             if (st.text(0) == QLatin1String("format"))
                 format = st.text(1);
             else if (st.text(0) == QLatin1String("file_id"))
                 meta.fileId = st.text(1);
         }
+        if (rc != SQLITE_DONE)
+            return fileError(path, "ArqNaoLe", sqlMessage(db));
         if (format != QString::number(kFormat))
             return fileError(path, "ArqVersao", format, kFormat);
         if (meta.fileId.isEmpty())
@@ -126,7 +247,8 @@ Result<Meta> readMeta(sqlite::Db& db, const QString& path)
                                            "ORDER BY position"));
         if (!st.ok())
             return fileError(path, "ArqOutroSistema", sqlMessage(db));
-        while (st.step() == SQLITE_ROW) {
+        int rc;
+        while ((rc = st.step()) == SQLITE_ROW) {
             FieldDef f;
             f.name = st.text(0);
             auto type = fieldTypeFromName(st.text(1));
@@ -139,6 +261,8 @@ Result<Meta> readMeta(sqlite::Db& db, const QString& path)
             f.visible = st.int64(5) != 0;
             meta.fields.append(f);
         }
+        if (rc != SQLITE_DONE)
+            return fileError(path, "ArqNaoLe", sqlMessage(db));
         if (Status s = checkFieldList(meta.fields, path); !s)
             return s.error();
     }
@@ -158,7 +282,8 @@ Result<Meta> readMeta(sqlite::Db& db, const QString& path)
         if (!st.ok())
             return fileError(path, "ArqOutroSistema", sqlMessage(db));
         QSet<QString> names;
-        while (st.step() == SQLITE_ROW) {
+        int rc;
+        while ((rc = st.step()) == SQLITE_ROW) {
             IndexDef ix;
             ix.name = st.text(0);
             ix.fields = st.text(1).split(QLatin1Char(';'), Qt::SkipEmptyParts);
@@ -177,8 +302,23 @@ Result<Meta> readMeta(sqlite::Db& db, const QString& path)
             names.insert(ix.name.toLower());
             meta.indexes.append(ix);
         }
+        if (rc != SQLITE_DONE)
+            return fileError(path, "ArqNaoLe", sqlMessage(db));
     }
     return meta;
+}
+
+Status scanValues(sqlite::Db& db, const QString& path)
+{
+    sqlite::Stmt st(db, QStringLiteral("SELECT * FROM %1").arg(sqlite::quoteIdent(kTable)));
+    if (!st.ok())
+        return fileError(path, "ArqNaoLe", sqlMessage(db));
+    int rc;
+    while ((rc = st.step()) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE)
+        return fileError(path, "ArqNaoLe", sqlMessage(db));
+    return {};
 }
 
 Result<Row> readRow(const sqlite::Stmt& st, int first, const QList<FieldDef>& fields, const QString& path,
@@ -283,24 +423,19 @@ void bindRow(sqlite::Stmt& st, int first, const QList<FieldDef>& fields, const R
 
 Status createSchema(sqlite::Db& db, const QString& path, const QList<FieldDef>& fields, const QString& fileId)
 {
-    QStringList columns{kRowId + QStringLiteral(" INTEGER PRIMARY KEY AUTOINCREMENT")};
-    for (const FieldDef& f : fields)
-        columns << sqlite::quoteIdent(f.name) + QLatin1Char(' ') + columnType(f.type);
-    const QString sql =
-        QStringLiteral(
-            "PRAGMA application_id = %1; PRAGMA user_version = %2;"
-            "CREATE TABLE zel_meta(key TEXT PRIMARY KEY NOT NULL, value TEXT NOT NULL);"
-            "CREATE TABLE zel_fields(position INTEGER PRIMARY KEY, name TEXT NOT NULL, "
-            "type TEXT NOT NULL, size INTEGER NOT NULL, label TEXT NOT NULL, format TEXT NOT NULL, "
-            "visible INTEGER NOT NULL);"
-            "CREATE TABLE zel_indexes(position INTEGER PRIMARY KEY, name TEXT NOT NULL, "
-            "fields TEXT NOT NULL, desc_fields TEXT NOT NULL, descending INTEGER NOT NULL, "
-            "is_unique INTEGER NOT NULL);"
-            "CREATE TABLE %3(%4);"
-            "INSERT INTO zel_meta VALUES ('format', '%2'), ('table', '%3');")
-            .arg(kApplicationId)
-            .arg(kFormat)
-            .arg(kTable, columns.join(QStringLiteral(", ")));
+    // The module's own CREATE texts, the ones validateSchema asks of every file; SQLite makes
+    // the automatic index and sqlite_sequence itself.
+    QStringList creates;
+    for (const SchemaObject& o : schemaObjects(fields, {})) {
+        if (o.type == QLatin1String("table") && o.name != QLatin1String("sqlite_sequence"))
+            creates << o.sql;
+    }
+    const QString sql = QStringLiteral("PRAGMA application_id = %1; PRAGMA user_version = %2;"
+                                       "%3;"
+                                       "INSERT INTO zel_meta VALUES ('format', '%2'), ('table', '%4');")
+                            .arg(kApplicationId)
+                            .arg(kFormat)
+                            .arg(creates.join(QLatin1Char(';')), kTable);
     if (Status s = db.exec(sql); !s)
         return fileError(path, "ArqNaoCria", s.errorMessage());
     sqlite::Stmt st(db, QStringLiteral("INSERT INTO zel_meta VALUES ('file_id', ?)"));
@@ -362,12 +497,7 @@ Status writeMeta(sqlite::Db& db, const QString& path, const QList<FieldDef>& fie
         st.reset();
         if (!ix.unique)
             continue;
-        QStringList cols;
-        for (const QString& f : ix.fields)
-            cols << sqlite::quoteIdent(f);
-        const QString create = QStringLiteral("CREATE UNIQUE INDEX %1 ON %2(%3)")
-                                   .arg(sqlite::quoteIdent(QStringLiteral("zel_uq_") + ix.name), kTable,
-                                        cols.join(QStringLiteral(", ")));
+        const QString create = schemaObjects({}, {ix}).constLast().sql;
         if (!db.exec(create)) {
             if ((db.errorCode() & 0xff) == SQLITE_CONSTRAINT)
                 return fileError(path, "ArqChaveRepetida", ix.name);

@@ -9,6 +9,7 @@
 namespace zel::datafile::schema {
 
 constexpr int kBusyMs = 15000;
+constexpr int kDeadlineMs = 5000; // the work of one statement on a data file
 constexpr int kFormat = 1;
 constexpr qint64 kApplicationId = 0x5A454C44; // "ZELD"
 inline const QString kTable = QStringLiteral("records");
@@ -22,9 +23,20 @@ Error fileError(const QString& path, const char* key, const A&... args)
     return Error{dataSetText("ArqErro", path, dataSetText(key, args...)), QLatin1String(key)};
 }
 
-// What the database holds: nothing yet, a data file, or something else.
+// What the database holds: nothing at all yet, a data file, or something else.
 enum class Kind { Empty, DataFile, Foreign };
 Result<Kind> inspect(sqlite::Db& db, const QString& path);
+
+// An entry of the database's schema (sqlite_schema): type, name, table and CREATE text (empty
+// for the indexes SQLite makes itself).
+struct SchemaObject
+{
+    QString type, name, table, sql;
+    bool operator==(const SchemaObject&) const = default;
+};
+// Every object a data file of these fields and indexes holds, with the CREATE text this module
+// gives it.
+QList<SchemaObject> schemaObjects(const QList<FieldDef>& fields, const QList<IndexDef>& indexes);
 
 struct Meta
 {
@@ -34,6 +46,14 @@ struct Meta
 };
 // Reads and checks the metadata tables and that the table's columns match the fields.
 Result<Meta> readMeta(sqlite::Db& db, const QString& path);
+// The metadata of a data file that holds exactly the objects this module creates, with their
+// CREATE texts, and passes SQLite's quick check; otherwise an error value (ArqObjetoEstranho,
+// ArqObjetoAlterado, ArqObjetoFalta, ArqDanificado, or one of readMeta's).
+Result<Meta> validateSchema(sqlite::Db& db, const QString& path);
+
+// Reads every stored value once, so that a value longer than the connection's limits
+// (SqliteDb's untrusted open) is an error value before anything is written.
+Status scanValues(sqlite::Db& db, const QString& path);
 
 // Columns 1..n of the statement as stored values of `fields`, from column `first` on.
 Result<Row> readRow(const sqlite::Stmt& st, int first, const QList<FieldDef>& fields, const QString& path,

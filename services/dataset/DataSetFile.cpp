@@ -15,7 +15,11 @@ QString DataSet::fileName() const
 Status DataSet::loadFromFile(const QString& path)
 {
     const QString p = path.isEmpty() ? d->fileName : path;
-    auto contents = datafile::read(p);
+    // A closed table whose definitions the module declared (none read from a file since) loads
+    // only a file that carries them: the file's own never replace the module's.
+    const bool declared = !active() && !d->fields.isEmpty() && d->originPath.isEmpty();
+    auto contents = datafile::read(p, declared ? std::optional(datafile::Definitions{d->fields, d->indexes})
+                                               : std::nullopt);
     if (!contents)
         return contents.error();
 

@@ -86,6 +86,33 @@ const TMessages& dataSetCatalogue()
                        "desde que o arquivo foi lido; leia-o de novo."),
         QStringLiteral("ArqLinhaAlterada|uma linha alterada aqui (linha %1) também foi alterada por outro "
                        "terminal desde que o arquivo foi lido; leia-o de novo."),
+        // Data files that the module did not make as they stand (a shared folder is written by
+        // others): refused, and left as they are.
+        QStringLiteral("ArqLink|%1 é um link simbólico; um arquivo de dados e seus diários não podem "
+                       "ser links. Nada foi lido nem gravado."),
+        QStringLiteral("ArqNaoComum|%1 não é um arquivo comum. Nada foi lido nem gravado."),
+        QStringLiteral("ArqVariosNomes|%1 tem %2 nomes (links físicos); um arquivo de dados tem um nome só. "
+                       "Nada foi lido nem gravado."),
+        QStringLiteral("ArqObjetoEstranho|contém %1 \"%2\", que este sistema não cria; o arquivo não foi "
+                       "usado nem alterado."),
+        QStringLiteral("ArqObjetoAlterado|%1 \"%2\" não tem a definição que este sistema lhe dá; o "
+                       "arquivo não foi usado nem alterado."),
+        QStringLiteral("ArqObjetoFalta|falta %1 \"%2\"; o arquivo não foi usado nem alterado."),
+        QStringLiteral("ArqModoWal|está no modo WAL do SQLite; um arquivo de dados usa o diário comum. O "
+                       "arquivo não foi usado nem alterado."),
+        QStringLiteral("ArqDanificado|está danificado (%1); o arquivo não foi usado nem alterado."),
+        QStringLiteral("ArqDemora|uma leitura ou gravação passou de %1 segundos e foi abandonada; nada foi "
+                       "gravado."),
+        QStringLiteral("ArqGrande|guarda um valor ou uma definição maior que o permitido (%1); nada foi "
+                       "gravado."),
+        QStringLiteral("ArqCamposDiferentes|tem os campos (%1), mas a tabela define (%2); o arquivo não "
+                       "foi usado nem alterado."),
+        QStringLiteral("ArqIndicesDiferentes|tem os índices (%1), mas a tabela define (%2); o arquivo não "
+                       "foi usado nem alterado."),
+        QStringLiteral("Objeto_table|a tabela"),
+        QStringLiteral("Objeto_index|o índice"),
+        QStringLiteral("Objeto_view|a visão"),
+        QStringLiteral("Objeto_trigger|o gatilho"),
         QStringLiteral("ArqNaoCabe|Arquivo de dados %1 não serve para a tabela: %2"),
         QStringLiteral("ArqSemCamposGravar|Uma tabela sem definições de campos não pode ser gravada."),
         QStringLiteral("ArqOrigemDiferente|as linhas da tabela não vieram deste arquivo e suas alterações "

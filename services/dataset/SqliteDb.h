@@ -7,6 +7,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <chrono>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -22,13 +24,27 @@ public:
 
     // flags: SQLITE_OPEN_* ; waits up to `busyMs` for other processes' locks.
     Status open(const QString& path, int flags, int busyMs);
+    // Opens a database that others can write (a data file in a shared folder) as SQLite advises
+    // for untrusted files: no symbolic link in its name, no URI name, defensive mode, no trigger,
+    // no view, no function from the schema, tight length and depth limits, and every statement
+    // abandoned (SQLITE_INTERRUPT, timedOut()) after `deadlineMs` of work (waits for other
+    // processes' locks excluded).
+    Status openUntrusted(const QString& path, int flags, int busyMs, int deadlineMs);
+    bool timedOut() const { return m_timedOut; }
+    void startWork(); // a statement starts: its deadline counts from now
     sqlite3* handle() const { return m_db; }
     Status exec(const QString& sql);
     QString message() const; // the connection's last error text
     int errorCode() const;   // extended code of the last error
 
 private:
+    static int progress(void* self);
+
     sqlite3* m_db = nullptr;
+    std::chrono::milliseconds m_deadline{0}; // 0: no deadline
+    std::chrono::steady_clock::time_point m_last;
+    std::chrono::steady_clock::duration m_spent{};
+    bool m_timedOut = false;
 };
 
 class Stmt
@@ -55,6 +71,7 @@ public:
     QString text(int i) const;
 
 private:
+    Db* m_db = nullptr;
     sqlite3_stmt* m_stmt = nullptr;
     int m_prepareCode = 0;
 };
