@@ -233,6 +233,9 @@ void BM_Coupon1000Items(benchmark::State& state)
         m.fieldByName("NMTIPORECE").setString(QStringLiteral("Dinheiro"));
         m.fieldByName("VRMOVIVEND").setFloat(2500);
         m.post();
+        // The coupon is planned from the receipt's ledger, which the opening fills: its lines
+        // and the payment, as a receipt opened on this sale would hold them.
+        form->LeLinhasVenda();
 
         host.devices().deviceNs = 0;
         const qint64 start = nowNs();
