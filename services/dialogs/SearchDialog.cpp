@@ -4,6 +4,7 @@
 #include "DialogLook.h"
 #include "TouchKeypad.h"
 #include "dataset/DataSet.h"
+#include "toolkit/ErrorBarrier.h"
 #include "toolkit/TouchButton.h"
 
 #include <QAbstractTableModel>
@@ -186,7 +187,10 @@ SearchDialog::SearchDialog(DataSet& dataSet, const QString& picture, const Field
     // operator, so that it opens at once however many rows there are.
     m_indexing.setInterval(0);
     connect(&m_indexing, &QTimer::timeout, this, [this] {
-        if (indexSome(kIndexSlice))
+        // A row whose texts cannot be read is shown as an error once; the rest waits for a key.
+        bool done = true;
+        guard([&] { done = indexSome(kIndexSlice); });
+        if (done)
             m_indexing.stop();
     });
 }
