@@ -142,6 +142,11 @@ void TfrmInfConsumidor::DoInfConsum()
     }
     zel::requireClientFields(receb.cdsCliente);
     zel::requireConsumerFields(receb.cdsConsumidor);
+    if (!m_copiaClientes.valid() && !m_clientesCopiados) {
+        m_copiaClientes = std::async(std::launch::async, [this, clientes = receb.cdsCliente.data()] {
+            cdsPesqCliente.setRows(clientes);
+        });
+    }
 
     boCancelado = false;
     boTrocaCliente = false;
@@ -334,9 +339,24 @@ void TfrmInfConsumidor::tcbPesquisaClick()
         PesquisaConsumidor();
 }
 
+void TfrmInfConsumidor::CopiaClientes()
+{
+    if (m_copiaClientes.valid()) {
+        // Waits for the worker; a copy that failed fails here, as the search's own copy would.
+        std::future<void> copia = std::move(m_copiaClientes);
+        copia.get();
+        m_clientesCopiados = true;
+    } else if (!m_clientesCopiados) {
+        cdsPesqCliente.setRows(receiptForm().cdsCliente.data());
+        m_clientesCopiados = true;
+    } else {
+        cdsPesqCliente.open();
+    }
+}
+
 void TfrmInfConsumidor::PesquisaCliente()
 {
-    cdsPesqCliente.setRows(receiptForm().cdsCliente.data());
+    CopiaClientes();
     CloseOnExit closer(cdsPesqCliente);
     cdsPesqCliente.clearFilter();
     if (zel::dialogs().Pesquisa(cdsPesqCliente, Vrm_zel00000::stFigura, zel::clientSearchText()))

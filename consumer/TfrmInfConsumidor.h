@@ -5,6 +5,7 @@
 #include "text/Messages.h"
 #include "toolkit/TouchForm.h"
 
+#include <future>
 #include <memory>
 
 namespace Ui {
@@ -71,6 +72,13 @@ private:
     void PesquisaConsumidor();
     void DigitaEscolhido(const QString& code);
 
+    // Fills the client search's copy. It is made once, on a worker started with the dialogue,
+    // while the operator types or reaches for "Pesquisa": with a restaurant's clients the copy
+    // takes longer than the search may take to open. The copy is left alone until it is done.
+    void CopiaClientes();
+
     bool m_dialogoIniciado = false;
+    bool m_clientesCopiados = false;
+    std::future<void> m_copiaClientes; // declared after the copy: ends before it goes
     std::unique_ptr<Ui::TfrmInfConsumidor> m_ui;
 };

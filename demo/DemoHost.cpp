@@ -163,8 +163,9 @@ Result<QJsonObject> DemoHost::run(const Scenario& s)
     m_devices = std::make_shared<SimulatedPeripherals>(*config);
     TefManagerProcess tefManager;
     if (s.runsTefManager) {
-        const Status started = tefManager.start(tefManagerProgram(), config->tef.dir, s.tefManager,
-                                                QDir(stateRoot).filePath(QStringLiteral("tef-rules.json")));
+        // The manager starts while the host loads the module; it must watch before the sale.
+        const Status started = tefManager.launch(tefManagerProgram(), config->tef.dir, s.tefManager,
+                                                 QDir(stateRoot).filePath(QStringLiteral("tef-rules.json")));
         if (!started)
             return started.error();
     }
@@ -198,6 +199,12 @@ Result<QJsonObject> DemoHost::run(const Scenario& s)
     auto* idImpCupFis = reinterpret_cast<QString*>(resolve("IdImpCupFis"));
     if (!idImpCupFis)
         return Error{QStringLiteral("the module %1 lacks the variable IdImpCupFis").arg(m_options.modulePath)};
+
+    // The module is loaded; the manager must watch before the module starts.
+    if (s.runsTefManager) {
+        if (const Status st = tefManager.watching(); !st)
+            return st.error();
+    }
 
     initialize();
     *idImpCupFis = s.chequeMode.isEmpty() ? s.printerModel : s.chequeMode;

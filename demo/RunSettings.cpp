@@ -74,6 +74,14 @@ TefManagerProcess::~TefManagerProcess()
 Status TefManagerProcess::start(const QString& program, const QString& tefDir, const QJsonObject& rules,
                                 const QString& rulesPath)
 {
+    if (const Status launched = launch(program, tefDir, rules, rulesPath); !launched)
+        return launched;
+    return watching();
+}
+
+Status TefManagerProcess::launch(const QString& program, const QString& tefDir, const QJsonObject& rules,
+                                 const QString& rulesPath)
+{
     QSaveFile file(rulesPath);
     const QByteArray bytes = QJsonDocument(rules).toJson();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
@@ -85,6 +93,11 @@ Status TefManagerProcess::start(const QString& program, const QString& tefDir, c
     if (!m_process.waitForStarted(5000))
         return Error{QStringLiteral("cannot start the TEF manager simulator %1: %2")
                          .arg(program, m_process.errorString())};
+    return {};
+}
+
+Status TefManagerProcess::watching()
+{
     QByteArray seen;
     QElapsedTimer clock;
     clock.start();

@@ -31,6 +31,11 @@ public:
     // Writes the rules to `rulesPath`, starts `program` and waits until it watches `tefDir`.
     Status start(const QString& program, const QString& tefDir, const QJsonObject& rules,
                  const QString& rulesPath);
+    // The same in two halves, so that a host can go on with its own start while the manager
+    // starts: launch writes the rules and starts the program; watching waits until it watches.
+    Status launch(const QString& program, const QString& tefDir, const QJsonObject& rules,
+                  const QString& rulesPath);
+    Status watching();
     void stop();
     qint64 processId() const { return m_process.processId(); }
 

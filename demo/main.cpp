@@ -13,8 +13,11 @@
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QTimer>
+#include <QWidget>
 
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -33,6 +36,28 @@ bool hasDisplay()
 {
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
+
+// Prints the monotonic clock once the receipt form's first paint is over, for timing the start.
+class FirstPaintClock : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (!m_seen && event->type() == QEvent::Paint && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->window()->objectName() == QLatin1String("TfrmRecebimento")) {
+            m_seen = true;
+            QTimer::singleShot(0, this, [] {
+                timespec now{};
+                clock_gettime(CLOCK_MONOTONIC, &now);
+                std::fprintf(stderr, "pdv-demo: first paint %lld\n", qint64(now.tv_sec) * 1000000000LL + now.tv_nsec);
+                std::fflush(stderr);
+            });
+        }
+        return false;
+    }
+
+private:
+    bool m_seen = false;
+};
 
 int fail(const QString& message, int code)
 {
@@ -76,8 +101,11 @@ int main(int argc, char** argv)
                                       QStringLiteral("With a display: a picture of the whole screen (the device monitor) "
                                                      "once the receipt has closed."),
                                       QStringLiteral("file.png"));
+    QCommandLineOption firstPaintOpt(QStringLiteral("first-paint"),
+                                     QStringLiteral("Print the monotonic clock (ns) on the standard error once the "
+                                                    "receipt's first paint is over, to time the start."));
     parser.addOptions({scenarioOpt, sampleOpt, scriptOpt, noScriptOpt, resultOpt, moduleOpt, stateOpt, shotsOpt,
-                       writeSampleOpt, finalScreenOpt});
+                       writeSampleOpt, finalScreenOpt, firstPaintOpt});
     parser.process(app);
 
     const bool headless = QGuiApplication::platformName() == QLatin1String("offscreen") ||
@@ -112,6 +140,10 @@ int main(int argc, char** argv)
     options.finalScreen = parser.value(finalScreenOpt);
     // With a display the operator plays; a script runs only when asked for.
     options.runScript = !parser.isSet(noScriptOpt) && (headless || parser.isSet(scriptOpt));
+
+    FirstPaintClock firstPaint;
+    if (parser.isSet(firstPaintOpt))
+        app.installEventFilter(&firstPaint);
 
     int code = 0;
     QByteArray document;

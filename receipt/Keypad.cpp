@@ -37,11 +37,17 @@ void TfrmRecebimento::bindKeypad()
         bindClick(button, [this, button] { tcbTeclaClick(button); });
     bindClick(m_ui->tcbCorrigir, [this] { tcbCorrigirClick(); });
     bindClick(m_ui->tcbEnter, [this] { tcbEnterClick(); });
+    // The entry label changes on every key and keeps the size of its design: held at that
+    // size, a new text repaints the label alone and never asks the form to lay itself out.
+    m_ui->lblInputReceb2->setFixedSize(m_ui->lblInputReceb2->size());
 }
 
 QLabel* TfrmRecebimento::entryLabel() const
 {
-    const QString name = QString::fromLatin1(Vrm_zel00000::arValLabels[TipoTecl]);
+    // Asked on every key: the usual label is known without a search through the form.
+    const QLatin1String name(Vrm_zel00000::arValLabels[TipoTecl]);
+    if (m_ui->lblInputReceb2->objectName() == name)
+        return m_ui->lblInputReceb2;
     auto* label = findChild<QLabel*>(name);
     return label ? label : m_ui->lblInputReceb2;
 }

@@ -15,6 +15,8 @@
 #include <QPixmap>
 #include <QStatusBar>
 
+#include <optional>
+
 using zel::FieldDef;
 using zel::FieldType;
 
@@ -145,30 +147,64 @@ void TfrmRecebimento::LeLinhasVenda(const QList<zel::Cents>* valores)
     const bool camposCupom = zel::missingField(cdsVendaOk.fieldDefs(), zel::couponLineFields()).isEmpty() &&
                              zel::missingField(cdsAliqImpFis.fieldDefs(), zel::aliquotFields()).isEmpty();
     const qint64 atual = cdsVendaOk.active() && !cdsVendaOk.isEmpty() ? cdsVendaOk.bookmark() : -1;
+    // The fields are found once for the whole sale, and each aliquot is looked up once: a sale
+    // of thousands of lines has few kinds of tax. The aliquot table's cursor ends where the
+    // lookups one line after another would leave it, on the last aliquot found.
+    const auto campo = [this](const char* name) {
+        return std::optional<zel::Field>(cdsVendaOk.fieldByName(QLatin1String(name)));
+    };
+    std::optional<zel::Field> naoFiscal, tipoImposto, aliquota, quantidade, preco, desconto;
+    if (camposCupom || !valores) {
+        quantidade = campo("QTPRODCOMVEN");
+        preco = campo("VRPRECCOMVEN");
+        desconto = campo("VRDESCCOMVEN");
+    }
+    if (camposCupom) {
+        naoFiscal = campo("IDPRODIMPFIS");
+        tipoImposto = campo("IDTPIMPOSFIS");
+        aliquota = campo("VRPEALIMPFIS");
+    }
+    QHash<QPair<QString, double>, bool> aliquotas;
+    std::optional<zel::AliquotKey> ultimaAchada;
     int i = 0;
     for (cdsVendaOk.first(); !cdsVendaOk.eof(); cdsVendaOk.next(), ++i) {
         zel::SaleLine linha;
-        if (valores && i < valores->size()) {
+        if (valores && i < valores->size())
             linha.amount = valores->at(i);
-        } else {
-            linha.amount = zel::lineAmount(cdsVendaOk.fieldByName(QStringLiteral("QTPRODCOMVEN")).asFloat(),
-                                           cdsVendaOk.fieldByName(QStringLiteral("VRPRECCOMVEN")).asFloat(),
-                                           cdsVendaOk.fieldByName(QStringLiteral("VRDESCCOMVEN")).asFloat());
-        }
+        else
+            linha.amount = zel::lineAmount(quantidade->asFloat(), preco->asFloat(), desconto->asFloat());
         // Which lines the coupon will carry, by the rules its printing follows (EnviaItens). A
         // sale without the fields the coupon reads is refused at OK; its lines count as items.
         if (camposCupom) {
-            const zel::CouponLine cupom = zel::readCouponLine(cdsVendaOk);
-            const zel::AliquotKey chave = zel::aliquotKey(cupom);
+            zel::CouponLine cupom;
+            cupom.naoFiscal = naoFiscal->asString() == QLatin1String("S");
+            cupom.tipoImposto = tipoImposto->asString();
+            cupom.pcAliquota = aliquota->asFloat();
+            cupom.quantidade = quantidade->asFloat();
+            cupom.preco = preco->asFloat();
+            cupom.desconto = desconto->asFloat();
+            const auto achaAliquota = [&] {
+                const zel::AliquotKey chave = zel::aliquotKey(cupom);
+                const QPair<QString, double> porChave(chave.kind, chave.rate);
+                auto achada = aliquotas.constFind(porChave);
+                if (achada == aliquotas.cend())
+                    achada = aliquotas.insert(porChave, cdsAliqImpFis.locate(QStringLiteral("IDALIQIMPFIS;VRALIQIMPFIS"),
+                                                                             {chave.kind, chave.rate}));
+                if (*achada)
+                    ultimaAchada = chave;
+                return *achada;
+            };
             if (cupom.naoFiscal)
                 linha.off = zel::OffCoupon::NotFiscal;
-            else if (!cdsAliqImpFis.locate(QStringLiteral("IDALIQIMPFIS;VRALIQIMPFIS"), {chave.kind, chave.rate}))
+            else if (!achaAliquota())
                 linha.off = zel::OffCoupon::NoAliquot;
             else if (!(cupom.preco > 0))
                 linha.off = zel::OffCoupon::NoPrice;
         }
         linhas.append(linha);
     }
+    if (ultimaAchada)
+        cdsAliqImpFis.locate(QStringLiteral("IDALIQIMPFIS;VRALIQIMPFIS"), {ultimaAchada->kind, ultimaAchada->rate});
     if (atual >= 0)
         cdsVendaOk.gotoBookmark(atual);
     m_ledger.setLines(linhas);

@@ -4,9 +4,11 @@
 #include "DialogLook.h"
 #include "TouchKeypad.h"
 #include "dataset/DataSet.h"
+#include "toolkit/ErrorBarrier.h"
 #include "toolkit/TouchButton.h"
 
 #include <QAbstractTableModel>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -15,34 +17,55 @@
 #include <QTableView>
 
 #include <algorithm>
+#include <functional>
 
 namespace zel {
 
+// The rows shown, served as the view asks for them: only the rows on screen are ever asked for
+// their texts. A narrowing changes the row count and the rows' contents; the view keeps its
+// header, selection model and geometry instead of starting over.
 class SearchModel : public QAbstractTableModel {
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    using Texts = std::function<QString(int row, int column)>;
 
-    void reset(QStringList headers, const QList<SearchRow>* rows)
+    SearchModel(QObject* parent, Texts texts) : QAbstractTableModel(parent), m_texts(std::move(texts)) {}
+
+    // Every one of `total` rows, in order.
+    void showAll(QStringList headers, int total)
     {
         beginResetModel();
         m_headers = std::move(headers);
-        m_rows = rows;
+        m_total = total;
+        m_all = true;
         m_shown.clear();
-        for (int i = 0; i < rows->size(); ++i)
-            m_shown.append(i);
         endResetModel();
     }
 
     void show(QList<int> shown)
     {
-        beginResetModel();
+        const int before = rowCount();
+        const int after = int(shown.size());
+        if (after < before)
+            beginRemoveRows({}, after, before - 1);
+        else if (after > before)
+            beginInsertRows({}, before, after - 1);
         m_shown = std::move(shown);
-        endResetModel();
+        m_all = false;
+        if (after < before)
+            endRemoveRows();
+        else if (after > before)
+            endInsertRows();
+        if (after > 0 && columnCount() > 0)
+            emit dataChanged(index(0, 0), index(after - 1, columnCount() - 1), {Qt::DisplayRole});
     }
 
-    int recNoAt(int row) const { return (*m_rows)[m_shown[row]].recNo; }
+    // The row's position among the dataset's rows (0-based).
+    int sourceRow(int row) const { return m_all ? row : m_shown[row]; }
 
-    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(m_shown.size()); }
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : (m_all ? m_total : int(m_shown.size()));
+    }
     int columnCount(const QModelIndex& parent = {}) const override
     {
         return parent.isValid() ? 0 : int(m_headers.size());
@@ -50,10 +73,9 @@ public:
 
     QVariant data(const QModelIndex& index, int role) const override
     {
-        if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_shown.size())
+        if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
             return {};
-        const QStringList& texts = (*m_rows)[m_shown[index.row()]].texts;
-        return index.column() < texts.size() ? QVariant(texts[index.column()]) : QVariant();
+        return m_texts(sourceRow(index.row()), index.column());
     }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
@@ -64,16 +86,19 @@ public:
     }
 
 private:
+    Texts m_texts;
     QStringList m_headers;
-    const QList<SearchRow>* m_rows = nullptr;
+    bool m_all = true;
+    int m_total = 0;
     QList<int> m_shown;
 };
 
 void moveToRecNo(DataSet& dataSet, int recNo)
 {
-    dataSet.first();
-    while (!dataSet.eof() && dataSet.recNo() < recNo)
-        dataSet.next();
+    if (recNo < 1)
+        dataSet.first();
+    else
+        dataSet.setRecNo(recNo);
 }
 
 SearchDialog::SearchDialog(DataSet& dataSet, const QString& picture, const FieldText& fieldText, QWidget* parent)
@@ -112,7 +137,7 @@ SearchDialog::SearchDialog(DataSet& dataSet, const QString& picture, const Field
 
     auto* listRow = new QHBoxLayout;
     listRow->setContentsMargins(12, 0, 12, 0);
-    m_model = new SearchModel(this);
+    m_model = new SearchModel(this, [this](int row, int column) { return rowText(row, column); });
     m_table = new QTableView(panel);
     m_table->setObjectName(QStringLiteral("grdPesquisa"));
     m_table->setModel(m_model);
@@ -157,6 +182,17 @@ SearchDialog::SearchDialog(DataSet& dataSet, const QString& picture, const Field
     column->addLayout(lower);
     connect(ok, &QAbstractButton::clicked, this, [this] { pick(); });
     connect(cancel, &QAbstractButton::clicked, this, &QDialog::reject);
+
+    // The texts for typing are gathered a slice at a time while the dialog waits for the
+    // operator, so that it opens at once however many rows there are.
+    m_indexing.setInterval(0);
+    connect(&m_indexing, &QTimer::timeout, this, [this] {
+        // A row whose texts cannot be read is shown as an error once; the rest waits for a key.
+        bool done = true;
+        guard([&] { done = indexSome(kIndexSlice); });
+        if (done)
+            m_indexing.stop();
+    });
 }
 
 SearchDialog::~SearchDialog() = default;
@@ -165,29 +201,63 @@ void SearchDialog::load()
 {
     if (!m_dataSet.active())
         throw DataSetError("A pesquisa precisa de uma tabela aberta.");
-    QList<FieldDef> fields;
+    m_fields.clear();
     for (const FieldDef& f : m_dataSet.fieldDefs()) {
         if (f.visible)
-            fields.append(f);
+            m_fields.append(f);
     }
-    if (fields.isEmpty())
-        fields = m_dataSet.fieldDefs();
+    if (m_fields.isEmpty())
+        m_fields = m_dataSet.fieldDefs();
     QStringList headers;
-    for (const FieldDef& f : fields)
+    for (const FieldDef& f : m_fields)
         headers.append(f.label());
 
-    m_rows.clear();
-    for (m_dataSet.first(); !m_dataSet.eof(); m_dataSet.next()) {
-        QStringList texts;
-        for (const FieldDef& f : fields)
-            texts.append(m_fieldText ? m_fieldText(m_dataSet, f) : fieldDisplayText(m_dataSet.value(f.name), f));
-        m_rows.append(makeSearchRow(m_dataSet.recNo(), texts));
-    }
-    m_model->reset(headers, &m_rows);
+    m_total = m_dataSet.recordCount();
+    m_index = SearchIndex(int(m_fields.size()));
+    m_typed.clear();
+    m_model->showAll(headers, m_total);
     m_table->resizeColumnsToContents();
     for (int c = 0; c < m_model->columnCount(); ++c)
         m_table->setColumnWidth(c, std::min(m_table->columnWidth(c) + 16, 420));
-    narrow();
+    showCount();
+    if (m_total > 0)
+        m_table->selectRow(0);
+    m_indexing.start();
+}
+
+QStringList SearchDialog::textsOfCurrentRow() const
+{
+    QStringList texts;
+    texts.reserve(m_fields.size());
+    for (const FieldDef& f : m_fields)
+        texts.append(m_fieldText ? m_fieldText(m_dataSet, f) : fieldDisplayText(m_dataSet.value(f.name), f));
+    return texts;
+}
+
+QString SearchDialog::rowText(int row, int column) const
+{
+    if (row < m_index.size())
+        return m_index.text(row, column);
+    // Not gathered yet: read from the dataset (only the rows on screen come here).
+    m_dataSet.setRecNo(row + 1);
+    const FieldDef& f = m_fields[column];
+    return m_fieldText ? m_fieldText(m_dataSet, f) : fieldDisplayText(m_dataSet.value(f.name), f);
+}
+
+bool SearchDialog::indexSome(std::chrono::nanoseconds budget)
+{
+    if (m_index.size() >= m_total)
+        return true;
+    QElapsedTimer spent;
+    spent.start();
+    m_dataSet.setRecNo(m_index.size() + 1);
+    while (m_index.size() < m_total) {
+        m_index.append(textsOfCurrentRow());
+        m_dataSet.next();
+        if ((m_index.size() & 63) == 0 && spent.nsecsElapsed() >= budget.count())
+            break;
+    }
+    return m_index.size() >= m_total;
 }
 
 bool SearchDialog::run()
@@ -196,6 +266,7 @@ bool SearchDialog::run()
     load();
     m_pickedRecNo = 0;
     exec();
+    m_indexing.stop();
     if (m_pickedRecNo > 0) {
         moveToRecNo(m_dataSet, m_pickedRecNo);
         return true;
@@ -209,13 +280,23 @@ int SearchDialog::shownRows() const
     return m_model->rowCount();
 }
 
+void SearchDialog::showCount()
+{
+    m_search->setText(m_typed);
+    m_count->setText(dialogText("ContagemLinhas").arg(m_model->rowCount()).arg(m_total));
+}
+
 void SearchDialog::narrow()
 {
-    m_model->show(narrowRows(m_rows, m_typed));
-    m_search->setText(m_typed);
-    m_count->setText(dialogText("ContagemLinhas").arg(m_model->rowCount()).arg(m_rows.size()));
-    if (m_model->rowCount() > 0)
+    // A key typed before every row was gathered waits for the rest.
+    if (indexSome(std::chrono::nanoseconds::max()))
+        m_indexing.stop();
+    m_model->show(m_index.narrow(m_typed));
+    showCount();
+    if (m_model->rowCount() > 0) {
         m_table->selectRow(0);
+        m_table->scrollToTop();
+    }
 }
 
 int SearchDialog::selectedRow() const
@@ -245,7 +326,7 @@ void SearchDialog::pick()
     const int row = selectedRow();
     if (row < 0)
         return;
-    m_pickedRecNo = m_model->recNoAt(row);
+    m_pickedRecNo = m_model->sourceRow(row) + 1;
     accept();
 }
 

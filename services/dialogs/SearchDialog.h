@@ -4,6 +4,9 @@
 #include "SearchText.h"
 #include "toolkit/TouchForm.h"
 
+#include <QTimer>
+#include <chrono>
+
 class QLabel;
 class QLineEdit;
 class QTableView;
@@ -31,6 +34,8 @@ public:
 
     QString typed() const { return m_typed; }
     int shownRows() const;
+    // Every row's texts are gathered for typing (done while the dialog waits for a key).
+    bool gathered() const { return m_index.size() >= m_total; }
 
 protected:
     void FormKeyDown(QKeyEvent* event) override;
@@ -39,6 +44,11 @@ protected:
 private:
     void load();
     void narrow();
+    void showCount();
+    QStringList textsOfCurrentRow() const;
+    QString rowText(int row, int column) const;
+    // Gathers the texts of further rows for typing for about `budget`; true once all are.
+    bool indexSome(std::chrono::nanoseconds budget);
     void moveSelection(int delta);
     void pick();
     int selectedRow() const;
@@ -46,7 +56,12 @@ private:
 
     DataSet& m_dataSet;
     FieldText m_fieldText;
-    QList<SearchRow> m_rows;
+    static constexpr std::chrono::milliseconds kIndexSlice{4};
+
+    QList<FieldDef> m_fields;
+    SearchIndex m_index;
+    int m_total = 0;
+    QTimer m_indexing;
     QString m_typed;
     int m_pickedRecNo = 0;
     SearchModel* m_model = nullptr;

@@ -5,6 +5,8 @@
 #include <QDateTime>
 #include <QLocale>
 
+#include <algorithm>
+
 namespace zel {
 namespace {
 
@@ -51,6 +53,17 @@ QString fieldDisplayText(const QVariant& value, const FieldDef& field)
 
 QString foldForSearch(const QString& text)
 {
+    // Plain ASCII has neither accents nor case folds beyond the capitals: the common case of
+    // a name or a code, without the decomposition.
+    bool ascii = true;
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    if (ascii)
+        return text.toLower();
     const QString decomposed = text.normalized(QString::NormalizationForm_D);
     QString folded;
     folded.reserve(decomposed.size());
@@ -128,6 +141,118 @@ QList<int> narrowRows(const QList<SearchRow>& rows, const QString& typed)
             shown.append(i);
     }
     return shown;
+}
+
+SearchIndex::SearchIndex(int columns) : m_columns(std::max(columns, 0))
+{
+    m_textAt.push_back(0);
+    m_rowAt.push_back(0);
+    m_digitsAt.push_back(0);
+}
+
+void SearchIndex::append(const QStringList& texts)
+{
+    for (int c = 0; c < m_columns; ++c) {
+        const QString text = c < texts.size() ? texts[c] : QString();
+        m_texts += text;
+        m_textAt.push_back(m_texts.size());
+        m_folded += foldForSearch(text);
+        m_folded += u'\n';
+        m_digits += digitsOfNumberText(text);
+        m_digits += u'\n';
+    }
+    m_rowAt.push_back(m_folded.size());
+    m_digitsAt.push_back(m_digits.size());
+    forget();
+}
+
+QString SearchIndex::text(int row, int column) const
+{
+    if (row < 0 || row >= size() || column < 0 || column >= m_columns)
+        return {};
+    const size_t at = size_t(row) * size_t(m_columns) + size_t(column);
+    return m_texts.mid(m_textAt[at], m_textAt[at + 1] - m_textAt[at]);
+}
+
+void SearchIndex::forget()
+{
+    m_found.clear();
+    m_all.clear();
+}
+
+bool SearchIndex::rowMatches(int row, QStringView needle, QStringView digits) const
+{
+    const QStringView folded = QStringView(m_folded).mid(m_rowAt[row], m_rowAt[row + 1] - m_rowAt[row]);
+    if (folded.contains(needle))
+        return true;
+    if (digits.isEmpty())
+        return false;
+    return QStringView(m_digits).mid(m_digitsAt[row], m_digitsAt[row + 1] - m_digitsAt[row]).contains(digits);
+}
+
+namespace {
+
+// The rows of `buffer` (rows beginning at `rowAt`) that hold `needle`, in order: one pass over
+// the whole buffer, the rows followed along with the hits.
+QList<int> rowsHolding(const QString& buffer, const std::vector<qsizetype>& rowAt, const QString& needle)
+{
+    QList<int> rows;
+    const QStringView all(buffer);
+    int row = 0;
+    for (qsizetype at = all.indexOf(needle); at >= 0; at = all.indexOf(needle, at)) {
+        while (rowAt[size_t(row) + 1] <= at)
+            ++row;
+        rows.append(row);
+        at = rowAt[size_t(row) + 1];
+        if (at >= all.size())
+            break;
+    }
+    return rows;
+}
+
+} // namespace
+
+QList<int> SearchIndex::scanAll(const QString& needle, const QString& digits) const
+{
+    QList<int> rows = rowsHolding(m_folded, m_rowAt, needle);
+    if (digits.isEmpty())
+        return rows;
+    const QList<int> byDigits = rowsHolding(m_digits, m_digitsAt, digits);
+    QList<int> merged;
+    merged.reserve(rows.size() + byDigits.size());
+    std::set_union(rows.begin(), rows.end(), byDigits.begin(), byDigits.end(), std::back_inserter(merged));
+    return merged;
+}
+
+const QList<int>& SearchIndex::narrow(const QString& typed)
+{
+    while (!m_found.isEmpty() && !typed.startsWith(m_found.last().typed))
+        m_found.removeLast();
+    if (!m_found.isEmpty() && m_found.last().typed == typed)
+        return m_found.last().rows;
+
+    Found found{typed, foldForSearch(typed), typedDigits(typed), {}};
+    if (found.needle.isEmpty()) {
+        if (m_all.size() != size()) {
+            m_all.resize(size());
+            for (int i = 0; i < size(); ++i)
+                m_all[i] = i;
+        }
+        found.rows = m_all;
+    } else if (!m_found.isEmpty() && !m_found.last().needle.isEmpty() &&
+               found.needle.contains(m_found.last().needle) &&
+               (found.digits.isEmpty() ||
+                (!m_found.last().digits.isEmpty() && found.digits.contains(m_found.last().digits)))) {
+        // Every row holding the longer text holds the shorter one: only the rows shown can stay.
+        for (const int row : m_found.last().rows) {
+            if (rowMatches(row, found.needle, found.digits))
+                found.rows.append(row);
+        }
+    } else {
+        found.rows = scanAll(found.needle, found.digits);
+    }
+    m_found.append(std::move(found));
+    return m_found.last().rows;
 }
 
 } // namespace zel

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <vector>
+
 namespace zel {
 
 // A field's value as a search list shows it: numbers in the locale, a float field in its
@@ -34,5 +36,47 @@ SearchRow makeSearchRow(int recNo, const QStringList& texts);
 // Typed digits (with or without the punctuation . - /) also match the digits of a column that
 // shows a number with punctuation: "11222333" finds "11.222.333/0001-81".
 QList<int> narrowRows(const QList<SearchRow>& rows, const QString& typed);
+
+// The texts of a search list kept for typing at restaurant scale: every row's texts, their
+// folded forms and their digits each in one buffer (no list per row), and the rows shown for
+// each prefix of what was typed. A key that makes the text longer narrows the rows shown for
+// the text before it instead of scanning every row again; Backspace takes back the rows
+// already found for the shorter text. The rows shown are always those narrowRows gives.
+class SearchIndex
+{
+public:
+    explicit SearchIndex(int columns = 0);
+
+    int columns() const { return m_columns; }
+    int size() const { return int(m_rowAt.size()) - 1; }
+    // Appends a row: `texts` has one text per column (missing ones are empty).
+    void append(const QStringList& texts);
+    QString text(int row, int column) const;
+
+    // The indexes of the rows whose texts contain `typed` (as narrowRows counts it).
+    const QList<int>& narrow(const QString& typed);
+
+private:
+    struct Found
+    {
+        QString typed;
+        QString needle; // foldForSearch(typed)
+        QString digits; // the typed digits of a masked number; empty when not one
+        QList<int> rows;
+    };
+    QList<int> scanAll(const QString& needle, const QString& digits) const;
+    bool rowMatches(int row, QStringView needle, QStringView digits) const;
+    void forget(); // the prefixes found: a row appended invalidates them
+
+    int m_columns = 0;
+    QString m_texts;                   // each row's texts, one after the other
+    std::vector<qsizetype> m_textAt;   // where text (row, column) begins; one more at the end
+    QString m_folded;                  // each row's folded texts, "\n" after each
+    QString m_digits;                  // each row's column digits, "\n" after each
+    std::vector<qsizetype> m_rowAt;    // where each row begins in m_folded; one more at the end
+    std::vector<qsizetype> m_digitsAt; // the same in m_digits
+    QList<Found> m_found;              // the prefixes of the text typed, shortest first
+    QList<int> m_all;
+};
 
 } // namespace zel

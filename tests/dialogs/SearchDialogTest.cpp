@@ -6,6 +6,7 @@
 
 #include <QAbstractItemModel>
 #include <QLineEdit>
+#include <QRandomGenerator>
 #include <QTableView>
 
 #include <gtest/gtest.h>
@@ -201,6 +202,43 @@ INSTANTIATE_TEST_SUITE_P(
                       NarrowCase{"22247", {}}, NarrowCase{"2224", {2}},
                       // a blank or a letter leaves the plain comparison alone
                       NarrowCase{"529 982", {}}, NarrowCase{"a 529982", {}}));
+
+// The search index narrows from what it found for a shorter text and takes back what it found
+// on Backspace; whatever the keys, it shows exactly the rows a scan of every row shows.
+TEST(SearchIndex, ShowsWhatAFullScanShowsWhateverTheKeys)
+{
+    const QString alphabet = QStringLiteral("aAbãÃçeÉo 1234.-/");
+    QRandomGenerator random(2024);
+    auto randomText = [&](int length) {
+        QString text;
+        for (int i = 0; i < length; ++i)
+            text += alphabet[random.bounded(int(alphabet.size()))];
+        return text;
+    };
+    QList<SearchRow> rows;
+    SearchIndex index(3);
+    for (int r = 0; r < 400; ++r) {
+        const QStringList texts = {randomText(random.bounded(12)), randomText(random.bounded(6)),
+                                   r % 5 == 0 ? QString() : randomText(3)};
+        rows.append(makeSearchRow(r + 1, texts));
+        index.append(texts);
+    }
+    for (int r = 0; r < rows.size(); ++r) {
+        for (int c = 0; c < 3; ++c)
+            ASSERT_EQ(index.text(r, c), rows[r].texts[c]);
+    }
+    QString typed;
+    for (int key = 0; key < 3000; ++key) {
+        const int what = random.bounded(10);
+        if (what == 0)
+            typed.clear();
+        else if (what <= 2)
+            typed.chop(1);
+        else
+            typed += alphabet[random.bounded(int(alphabet.size()))];
+        ASSERT_EQ(index.narrow(typed), narrowRows(rows, typed)) << "typed \"" << typed.toStdString() << '"';
+    }
+}
 
 struct DisplayCase {
     QVariant value;
