@@ -61,7 +61,10 @@ Status open(DataSet& table, const QString& dataDir)
     }
     define(table);
     table.setFileName(path);
-    if (const Status loaded = table.loadFromFile(path); !loaded)
+    // The file is checked and the table opened on it without rows: find and add read the one
+    // key they need through the file's unique index, so a quote costs the same in a file of
+    // ten years of quotes as in a new one.
+    if (const Status loaded = table.loadFromFile(path, {}, {}); !loaded)
         return loaded;
     table.setIndexName(kIndex);
     return Status::success();
@@ -69,6 +72,11 @@ Status open(DataSet& table, const QString& dataDir)
 
 std::optional<double> find(DataSet& table, const QString& cdIndice, const QDate& date)
 {
+    // The stored row of the key, read again unless rows changed here wait to be written
+    // (then the table already holds the key if it was read). A file that cannot be read now
+    // finds nothing; the save at close reports it.
+    if (table.changeCount() == 0 && !table.loadFromFile(table.fileName(), kKey, {cdIndice, date}))
+        return std::nullopt;
     if (!table.locate(kKey, {cdIndice, date}))
         return std::nullopt;
     return table.fieldByName(QStringLiteral("VRINDICE")).asFloat();

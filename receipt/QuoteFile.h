@@ -18,12 +18,13 @@ namespace quotes {
 
 QString filePath(const QString& dataDir);
 
-// Loads the file into `table`. A file that does not exist yet is created empty first; two
-// terminals creating it together end up with one file, neither's later rows lost. A file
-// that cannot be read is an error value and nothing is written.
+// Opens `table` on the file, without its rows. A file that does not exist yet is created
+// empty first; two terminals creating it together end up with one file, neither's later rows
+// lost. A file that cannot be read is an error value and nothing is written.
 Status open(DataSet& table, const QString& dataDir);
 
-// The quote stored for the index and date, if any.
+// The quote stored for the index and date, if any, read from the file by its key (the row
+// stays in `table` for add).
 std::optional<double> find(DataSet& table, const QString& cdIndice, const QDate& date);
 
 // Stores the quote of the index and date: a new row, or the stored one changed (a quote that

@@ -193,7 +193,7 @@ QString identityPath(const QString& path)
     return canonical.isEmpty() ? QDir::cleanPath(fi.absoluteFilePath()) : canonical;
 }
 
-Result<Contents> read(const QString& path)
+Result<Contents> read(const QString& path, const RowKey* key)
 {
     const QFileInfo fi(path);
     if (path.isEmpty())
@@ -226,10 +226,34 @@ Result<Contents> read(const QString& path)
     c.fileId = meta->fileId;
     c.fields = meta->fields;
     c.indexes = meta->indexes;
-    sqlite::Stmt st(db, QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
-                            .arg(selectColumns(c.fields), sqlite::quoteIdent(kTable), kRowId));
+    QList<FieldDef> keyFields;
+    Row keyValues;
+    QString where;
+    if (key) {
+        QStringList terms;
+        bool holdable = !key->fields.isEmpty() && key->fields.size() == key->values.size();
+        for (qsizetype i = 0; i < key->fields.size() && holdable; ++i) {
+            const int at = DataPacket{c.fields, {}}.fieldIndex(key->fields[i].trimmed());
+            if (at < 0)
+                return Error{dataSetText("ArqNaoCabe", path, dataSetText("DsCampoNaoExiste", key->fields[i])),
+                             QStringLiteral("DsCampoNaoExiste")};
+            FieldDef unbounded = c.fields[at];
+            unbounded.size = 0;
+            auto v = fieldvalue::convert(unbounded, key->values[i]);
+            holdable = bool(v);
+            keyFields << unbounded;
+            keyValues << (v ? v.value() : QVariant());
+            terms << sqlite::quoteIdent(c.fields[at].name) + QStringLiteral(" IS ?");
+        }
+        where = holdable ? QStringLiteral(" WHERE ") + terms.join(QStringLiteral(" AND ")) : QStringLiteral(" WHERE 0");
+        if (!holdable)
+            keyFields.clear();
+    }
+    sqlite::Stmt st(db, QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4")
+                            .arg(selectColumns(c.fields), sqlite::quoteIdent(kTable), where, kRowId));
     if (!st.ok())
         return fileError(path, "ArqNaoLe", db.message());
+    bindRow(st, 1, keyFields, keyValues);
     int rc;
     while ((rc = st.step()) == SQLITE_ROW) {
         const qint64 id = st.int64(0);

@@ -16,10 +16,18 @@ struct Contents
     QList<qint64> rowIds; // one per row
 };
 
-// Reads a whole data file in one read transaction. A missing file, a file that is not an
+// The rows a read keeps: those whose `fields` hold `values` (null matches null; a value a
+// field cannot hold matches nothing), found through the file's SQL indexes. No fields: no rows.
+struct RowKey
+{
+    QStringList fields;
+    QVariantList values;
+};
+
+// Reads a whole data file (or the rows of `key`) in one read transaction. A missing file, a file that is not an
 // SQLite database, a database that is not a data file or whose table does not match its
 // field list, and values of the wrong type are error values; the file is not changed.
-Result<Contents> read(const QString& path);
+Result<Contents> read(const QString& path, const RowKey* key = nullptr);
 
 struct SaveRequest
 {

@@ -201,6 +201,7 @@ void DataSet::setFieldDefs(QList<FieldDef> fields)
     d->fields = std::move(fields);
     d->rows.clear();
     d->view.clear();
+    d->resetRows();
     d->deleted.clear();
     d->originPath.clear();
     d->originFileId.clear();
@@ -266,6 +267,7 @@ void DataSet::createDataSet()
     d->buffer.clear();
     d->editing = nullptr;
     d->rows.clear();
+    d->resetRows();
     d->deleted.clear();
     d->originPath.clear();
     d->originFileId.clear();
@@ -347,6 +349,7 @@ void DataSet::setData(const DataPacket& packet)
     const QString active = indexName();
     d->fields = packet.fields;
     d->rows = std::move(scratch.rows);
+    d->resetRows();
     d->nextSerial = serial;
     d->indexes = kept;
     d->activeIndex = -1;

@@ -24,14 +24,20 @@ void DataSet::Impl::browse()
         post();
 }
 
-void DataSet::Impl::checkUnique(const Row& values, const Record* self) const
+void DataSet::Impl::checkUnique(const Row& values, const Record* self)
 {
     for (const IndexDef& ix : indexes) {
         if (!ix.unique)
             continue;
         const auto key = resolveKey(ix);
-        for (const auto& r : rows) {
-            if (r.get() == self)
+        std::vector<int> cols;
+        for (const ResolvedKey& k : key)
+            cols.push_back(k.field);
+        KeyMap& map = keyMap(cols, false);
+        auto [from, to] = map.rows.equal_range(map.hashOf(values));
+        for (auto it = from; it != to; ++it) {
+            const Record* r = it->second;
+            if (r == self)
                 continue;
             bool same = true;
             for (const ResolvedKey& k : key)
@@ -117,16 +123,17 @@ void DataSet::Impl::post()
         auto at = wasCurrent ? view.begin() + cur : std::find(view.begin(), view.end(), rec);
         const int pos = at == view.end() ? cur : int(at - view.begin());
         if (!sameValues(rec->values, buffer)) {
-            rec->values = buffer;
+            const Row before = std::exchange(rec->values, buffer);
+            mapsUpdate(rec, before);
             if (!logChanges) {
                 logComplete = false;
                 if (rec->status != Record::Status::Inserted) {
                     rec->original = rec->values;
-                    rec->status = Record::Status::Unchanged;
+                    setStatus(rec, Record::Status::Unchanged);
                 }
             } else if (rec->status != Record::Status::Inserted) {
-                rec->status = sameValues(rec->values, rec->original) ? Record::Status::Unchanged
-                                                                     : Record::Status::Modified;
+                setStatus(rec, sameValues(rec->values, rec->original) ? Record::Status::Unchanged
+                                                                       : Record::Status::Modified);
             }
         }
         state = DataSetState::Browse;
@@ -150,7 +157,7 @@ void DataSet::Impl::post()
     rec->values = buffer;
     rec->serial = nextSerial++;
     if (logChanges) {
-        rec->status = Record::Status::Inserted;
+        setStatus(rec, Record::Status::Inserted);
     } else {
         rec->original = rec->values;
         logComplete = false;
@@ -160,7 +167,9 @@ void DataSet::Impl::post()
         natural =
             std::find_if(rows.begin(), rows.end(), [&](const auto& r) { return r.get() == insertBefore; });
     }
+    serialOrdered = serialOrdered && natural == rows.end();
     rows.insert(natural, std::move(owned));
+    mapsAdd(rec);
     const int pos = appending ? int(view.size()) : cur;
     state = DataSetState::Browse;
     buffer.clear();
@@ -241,6 +250,8 @@ void DataSet::deleteRecord()
     if (!rec)
         d->fail("DsSemLinhaExcluir");
     d->logDelete(rec);
+    d->mapsRemove(rec);
+    d->changed.erase(rec);
     d->view.erase(d->view.begin() + d->cur);
     d->rows.erase(
         std::find_if(d->rows.begin(), d->rows.end(), [&](const auto& r) { return r.get() == rec; }));
@@ -265,6 +276,7 @@ void DataSet::emptyDataSet()
         d->logDelete(r.get());
     d->rows.clear();
     d->view.clear();
+    d->resetRows();
     d->settleCursor();
 }
 
@@ -349,10 +361,10 @@ bool DataSet::logChanges() const
 QList<Change> DataSet::changes() const
 {
     QList<Change> out = d->deleted;
-    for (const auto& r : d->rows) {
+    for (const Record* r : d->changedInOrder()) {
         if (r->status == Record::Status::Inserted)
             out.append(Change{ChangeKind::Inserted, r->fileRowId, {}, r->values});
-        else if (r->status == Record::Status::Modified)
+        else
             out.append(Change{ChangeKind::Modified, r->fileRowId, r->original, r->values});
     }
     return out;
@@ -360,20 +372,19 @@ QList<Change> DataSet::changes() const
 
 int DataSet::changeCount() const
 {
-    int n = int(d->deleted.size());
-    for (const auto& r : d->rows)
-        n += r->status != Record::Status::Unchanged ? 1 : 0;
-    return n;
+    return int(d->deleted.size() + d->changed.size());
 }
 
 void DataSet::mergeChangeLog()
 {
     if (changeCount() > 0)
         d->logComplete = false; // the log no longer tells the file what changed
-    for (auto& r : d->rows) {
+    // Unchanged rows already hold their values as `original`.
+    for (Record* r : d->changed) {
         r->status = Record::Status::Unchanged;
         r->original = r->values;
     }
+    d->changed.clear();
     d->deleted.clear();
 }
 

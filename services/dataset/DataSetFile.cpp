@@ -14,8 +14,21 @@ QString DataSet::fileName() const
 
 Status DataSet::loadFromFile(const QString& path)
 {
-    const QString p = path.isEmpty() ? d->fileName : path;
-    auto contents = datafile::read(p);
+    return d->load(path.isEmpty() ? d->fileName : path, nullptr);
+}
+
+Status DataSet::loadFromFile(const QString& path, const QString& keyFields, const QVariantList& keyValues)
+{
+    datafile::RowKey key{keyFields.split(QLatin1Char(';'), Qt::SkipEmptyParts), keyValues};
+    if (key.fields.size() != key.values.size())
+        return dataSetError("DsLocalizaValores", keyFields, keyValues.size());
+    return d->load(path.isEmpty() ? d->fileName : path, &key);
+}
+
+Status DataSet::Impl::load(const QString& p, const datafile::RowKey* key)
+{
+    Impl* d = this;
+    auto contents = datafile::read(p, key);
     if (!contents)
         return contents.error();
 
@@ -54,9 +67,10 @@ Status DataSet::loadFromFile(const QString& path)
         return Error{dataSetText("ArqNaoCabe", p, QString::fromUtf8(e.what()))};
     }
 
-    const QString active = indexName();
+    const QString active = d->activeIndex >= 0 ? d->indexes[d->activeIndex].name : QString();
     d->fields = contents->fields;
     d->rows = std::move(scratch.rows);
+    d->resetRows();
     d->nextSerial = serial;
     d->indexes = indexes;
     d->activeIndex = -1;
@@ -88,6 +102,7 @@ Status DataSet::saveToFile(const QString& path, SaveMode mode)
     }
 
     datafile::SaveRequest req;
+    std::vector<Record*> changedRows; // in the order of req.changes' inserted and modified rows
     req.fields = d->fields;
     req.indexes = d->indexes;
     if (mode == SaveMode::ReplaceRows) {
@@ -107,13 +122,13 @@ Status DataSet::saveToFile(const QString& path, SaveMode mode)
             req.baseFileId = d->originFileId;
         } else {
             // Rows that came from no file apply to any file when every one of them is new.
-            for (const auto& r : d->rows) {
-                if (r->status != Record::Status::Inserted)
-                    return refused("ArqOrigemDiferente");
-            }
-            if (!d->deleted.isEmpty())
+            bool allNew = d->changed.size() == d->rows.size() && d->deleted.isEmpty();
+            for (const Record* r : d->changed)
+                allNew = allNew && r->status == Record::Status::Inserted;
+            if (!allNew)
                 return refused("ArqOrigemDiferente");
         }
+        changedRows = d->changedInOrder();
         req.changes = changes();
     }
 
@@ -121,20 +136,27 @@ Status DataSet::saveToFile(const QString& path, SaveMode mode)
     if (!saved)
         return saved.error();
 
+    // Only the changed rows are touched after a save of changes, so its cost follows the
+    // changes, not the rows.
     if (saved->applied) {
         int next = 0;
-        for (auto& r : d->rows) {
+        for (Record* r : changedRows) {
             if (r->status == Record::Status::Inserted && next < saved->rowIds.size())
                 r->fileRowId = saved->rowIds[next++];
+        }
+        for (Record* r : changedRows) {
+            r->status = Record::Status::Unchanged;
+            r->original = r->values;
         }
     } else {
         for (size_t i = 0; i < d->rows.size() && qsizetype(i) < saved->rowIds.size(); ++i)
             d->rows[i]->fileRowId = saved->rowIds[qsizetype(i)];
+        for (auto& r : d->rows) {
+            r->status = Record::Status::Unchanged;
+            r->original = r->values;
+        }
     }
-    for (auto& r : d->rows) {
-        r->status = Record::Status::Unchanged;
-        r->original = r->values;
-    }
+    d->changed.clear();
     d->deleted.clear();
     d->originPath = datafile::identityPath(p);
     d->originFileId = saved->fileId;

@@ -29,6 +29,7 @@ public:
 
 private:
     sqlite3* m_db = nullptr;
+    int m_busyMs = 0; // the busy handler's limit: one attempt a millisecond
 };
 
 class Stmt
