@@ -177,7 +177,7 @@ bool DataSet::locate(const QString& fields, const QVariantList& values, LocateOp
             return false; // a value the field cannot hold matches no row
         wanted.append(v.value());
     }
-    auto hit = [&](const Row& row) {
+    auto hit = [&](const PackedRow& row) {
         for (size_t k = 0; k < cols.size(); ++k) {
             if (!fieldvalue::matches(row[cols[k]], wanted[qsizetype(k)], options.caseInsensitive,
                                      options.partialKey))

@@ -7,12 +7,23 @@ namespace zel {
 
 // ---- editing ----
 
-bool DataSet::Impl::sameValues(const Row& a, const Row& b) const
+bool DataSet::Impl::sameValues(const PackedRow& a, const Row& b) const
+{
+    if (a.size() != b.size())
+        return false;
+    for (int i = 0; i < b.size(); ++i) {
+        if (fieldvalue::compare(a[i], b[i]) != 0)
+            return false;
+    }
+    return true;
+}
+
+bool DataSet::Impl::sameValues(const PackedRow& a, const PackedRow& b) const
 {
     if (a.size() != b.size())
         return false;
     for (int i = 0; i < a.size(); ++i) {
-        if (fieldvalue::compare(a[i], b[i]) != 0)
+        if (a.compareAt(i, b) != 0)
             return false;
     }
     return true;
@@ -60,7 +71,7 @@ void DataSet::Impl::checkUniqueAll(const IndexDef& index) const
         sorted.push_back(r.get());
     auto cmp = [&](const Record* a, const Record* b) {
         for (const ResolvedKey& k : key) {
-            const int c = fieldvalue::compare(a->values[k.field], b->values[k.field]);
+            const int c = a->values.compareAt(k.field, b->values);
             if (c != 0)
                 return c;
         }
@@ -80,7 +91,7 @@ void DataSet::Impl::logDelete(Record* rec)
         return;
     }
     if (rec->status != Record::Status::Inserted)
-        deleted.append(Change{ChangeKind::Deleted, rec->fileRowId, rec->original, {}});
+        deleted.append(Change{ChangeKind::Deleted, rec->fileRowId, rec->stored().toRow(), {}});
 }
 
 void DataSet::Impl::placeInView(Record* rec, int fallback)
@@ -123,17 +134,20 @@ void DataSet::Impl::post()
         auto at = wasCurrent ? view.begin() + cur : std::find(view.begin(), view.end(), rec);
         const int pos = at == view.end() ? cur : int(at - view.begin());
         if (!sameValues(rec->values, buffer)) {
-            const Row before = std::exchange(rec->values, buffer);
+            PackedRow before = std::exchange(rec->values, PackedRow(buffer));
             mapsUpdate(rec, before);
             if (!logChanges) {
                 logComplete = false;
                 if (rec->status != Record::Status::Inserted) {
-                    rec->original = rec->values;
+                    rec->original = {};
                     setStatus(rec, Record::Status::Unchanged);
                 }
-            } else if (rec->status != Record::Status::Inserted) {
-                setStatus(rec, sameValues(rec->values, rec->original) ? Record::Status::Unchanged
-                                                                       : Record::Status::Modified);
+            } else if (rec->status == Record::Status::Unchanged) {
+                rec->original = std::move(before);
+                setStatus(rec, Record::Status::Modified);
+            } else if (rec->status == Record::Status::Modified && sameValues(rec->values, rec->original)) {
+                rec->original = {};
+                setStatus(rec, Record::Status::Unchanged);
             }
         }
         state = DataSetState::Browse;
@@ -154,12 +168,11 @@ void DataSet::Impl::post()
     checkUnique(buffer, nullptr);
     auto owned = std::make_unique<Record>();
     Record* rec = owned.get();
-    rec->values = buffer;
+    rec->values = PackedRow(buffer);
     rec->serial = nextSerial++;
     if (logChanges) {
         setStatus(rec, Record::Status::Inserted);
     } else {
-        rec->original = rec->values;
         logComplete = false;
     }
     auto natural = rows.end();
@@ -198,7 +211,7 @@ void DataSet::edit()
     Record* rec = d->current();
     if (!rec)
         d->fail("DsSemLinhaEditar");
-    d->buffer = rec->values;
+    d->buffer = rec->values.toRow();
     d->editing = rec;
     d->state = DataSetState::Edit;
 }
@@ -363,9 +376,9 @@ QList<Change> DataSet::changes() const
     QList<Change> out = d->deleted;
     for (const Record* r : d->changedInOrder()) {
         if (r->status == Record::Status::Inserted)
-            out.append(Change{ChangeKind::Inserted, r->fileRowId, {}, r->values});
+            out.append(Change{ChangeKind::Inserted, r->fileRowId, {}, r->values.toRow()});
         else
-            out.append(Change{ChangeKind::Modified, r->fileRowId, r->original, r->values});
+            out.append(Change{ChangeKind::Modified, r->fileRowId, r->original.toRow(), r->values.toRow()});
     }
     return out;
 }
@@ -379,10 +392,9 @@ void DataSet::mergeChangeLog()
 {
     if (changeCount() > 0)
         d->logComplete = false; // the log no longer tells the file what changed
-    // Unchanged rows already hold their values as `original`.
     for (Record* r : d->changed) {
         r->status = Record::Status::Unchanged;
-        r->original = r->values;
+        r->original = {};
     }
     d->changed.clear();
     d->deleted.clear();

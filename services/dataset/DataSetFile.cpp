@@ -47,8 +47,7 @@ Status DataSet::Impl::load(const QString& p, const datafile::RowKey* key)
     qint64 serial = d->nextSerial;
     for (int i = 0; i < contents->rows.size(); ++i) {
         auto rec = std::make_unique<Record>();
-        rec->values = contents->rows[i];
-        rec->original = rec->values;
+        rec->values = PackedRow(contents->rows[i]);
         rec->fileRowId = contents->rowIds[i];
         rec->serial = serial++;
         scratch.rows.push_back(std::move(rec));
@@ -108,7 +107,7 @@ Status DataSet::saveToFile(const QString& path, SaveMode mode)
     if (mode == SaveMode::ReplaceRows) {
         req.replace = true;
         for (const auto& r : d->rows)
-            req.rows.append(r->values);
+            req.rows.append(r->values.toRow());
     } else {
         auto refused = [&](const char* key) {
             return Error{dataSetText("ArqErro", p, dataSetText(key)), QLatin1String(key)};
@@ -146,14 +145,14 @@ Status DataSet::saveToFile(const QString& path, SaveMode mode)
         }
         for (Record* r : changedRows) {
             r->status = Record::Status::Unchanged;
-            r->original = r->values;
+            r->original = {};
         }
     } else {
         for (size_t i = 0; i < d->rows.size() && qsizetype(i) < saved->rowIds.size(); ++i)
             d->rows[i]->fileRowId = saved->rowIds[qsizetype(i)];
         for (auto& r : d->rows) {
             r->status = Record::Status::Unchanged;
-            r->original = r->values;
+            r->original = {};
         }
     }
     d->changed.clear();

@@ -4,6 +4,7 @@
 
 #include "DataSet.h"
 #include "DataSetMessages.h"
+#include "DataSetRow.h"
 
 #include <memory>
 #include <unordered_map>
@@ -20,8 +21,9 @@ struct Record
 {
     enum class Status { Unchanged, Inserted, Modified };
 
-    Row values;
-    Row original;         // as loaded or last merged (Unchanged and Modified rows)
+    PackedRow values;
+    PackedRow original; // Modified rows: the values as loaded or last merged
+    const PackedRow& stored() const { return status == Status::Modified ? original : values; }
     qint64 fileRowId = 0; // identity in the data file the rows came from
     qint64 serial = 0;    // identity in memory; breaks ties between equal index keys
     Status status = Status::Unchanged;
@@ -43,6 +45,7 @@ struct KeyMap
     std::unordered_multimap<size_t, Record*> rows;
 
     size_t hashOf(const Row& values) const;
+    size_t hashOf(const PackedRow& values) const; // equal to the hash of the same Row
     void add(Record* rec) { rows.emplace(hashOf(rec->values), rec); }
     void remove(Record* rec, size_t hash);
 };
@@ -115,13 +118,14 @@ struct DataSet::Impl
     void post();
     void cancel();
     void browse(); // post a pending edit or insert
-    bool sameValues(const Row& a, const Row& b) const;
+    bool sameValues(const PackedRow& a, const Row& b) const;
+    bool sameValues(const PackedRow& a, const PackedRow& b) const;
     // The key maps and the change set (DataSetKeys.cpp).
     KeyMap& keyMap(const std::vector<int>& cols, bool caseInsensitive);
     void dropKeyMaps();
     void mapsAdd(Record* rec);
     void mapsRemove(Record* rec);
-    void mapsUpdate(Record* rec, const Row& before); // rec->values changed from `before`
+    void mapsUpdate(Record* rec, const PackedRow& before); // rec->values changed from `before`
     void setStatus(Record* rec, Record::Status status);
     void resetRows(); // after `rows` were replaced: no maps, no changes, serial order
     std::vector<Record*> changedInOrder() const; // changed rows in insertion order

@@ -17,7 +17,7 @@ size_t hashValue(const QVariant& v, bool caseInsensitive)
     switch (v.metaType().id()) {
     case QMetaType::QString: {
         const QString& s = *static_cast<const QString*>(v.constData());
-        return caseInsensitive ? qHash(s.toCaseFolded()) : qHash(s);
+        return caseInsensitive ? qHash(QStringView(s.toCaseFolded())) : qHash(QStringView(s));
     }
     case QMetaType::LongLong:
         return qHash(*static_cast<const qint64*>(v.constData()));
@@ -46,6 +46,18 @@ size_t KeyMap::hashOf(const Row& values) const
     size_t h = 0;
     for (int c : cols)
         h = h * 1000003u ^ hashValue(values[c], caseInsensitive);
+    return h;
+}
+
+size_t KeyMap::hashOf(const PackedRow& values) const
+{
+    size_t h = 0;
+    for (int c : cols) {
+        // Text is hashed in place; qHash of a QString is that of its view.
+        const size_t one = values.isText(c) && !caseInsensitive ? qHash(values.textAt(c))
+                                                                : hashValue(values[c], caseInsensitive);
+        h = h * 1000003u ^ one;
+    }
     return h;
 }
 
@@ -93,7 +105,7 @@ void DataSet::Impl::mapsRemove(Record* rec)
         m->remove(rec, m->hashOf(rec->values));
 }
 
-void DataSet::Impl::mapsUpdate(Record* rec, const Row& before)
+void DataSet::Impl::mapsUpdate(Record* rec, const PackedRow& before)
 {
     for (const auto& m : keyMaps) {
         const size_t was = m->hashOf(before), now = m->hashOf(rec->values);
@@ -194,7 +206,7 @@ DataPacket DataSet::data(const QString& keyFields, const QVariantList& keyValues
     }
     p.rows.reserve(qsizetype(found.size()));
     for (const Record* r : found)
-        p.rows.append(r->values);
+        p.rows.append(r->values.toRow());
     return p;
 }
 
