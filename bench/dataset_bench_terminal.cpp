@@ -30,7 +30,7 @@ int main(int argc, char** argv)
     std::string go;
     std::getline(std::cin, go);
     const auto start = std::chrono::steady_clock::now();
-    const zel::Status saved = ds.saveToFile();
+    const zel::Status saved = ds.saveToFile(args[1]);
     const auto us =
         std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start)
             .count();
