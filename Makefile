@@ -40,9 +40,12 @@ fuzz: deps
 # kept out of CTest and CI. Each run also leaves its figures in $(BUILD)/bench/*.json.
 bench: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEL_BENCH=ON $(CMAKE_ARGS)
-	cmake --build $(BUILD) -j $(JOBS) --target receipt_bench tef_bench
+	cmake --build $(BUILD) -j $(JOBS) --target receipt_bench tef_bench dataset_bench search_bench startup_bench
 	cd $(BUILD)/bench && QT_QPA_PLATFORM=offscreen ./receipt_bench --benchmark_out=receipt_bench.json
 	cd $(BUILD)/bench && QT_QPA_PLATFORM=offscreen ./tef_bench --benchmark_out=tef_bench.json
+	cd $(BUILD)/bench && QT_QPA_PLATFORM=offscreen ./dataset_bench --benchmark_out=dataset_bench.json
+	cd $(BUILD)/bench && QT_QPA_PLATFORM=offscreen ./search_bench --benchmark_out=search_bench.json
+	cd $(BUILD)/bench && QT_QPA_PLATFORM=offscreen ./startup_bench --benchmark_out=startup_bench.json
 
 # The Debian package, installed on this machine, its demo run from /usr/bin, and removed.
 deb: build

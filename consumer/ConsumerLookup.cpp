@@ -77,6 +77,11 @@ FilterPredicate consumersOfClient(const QString& cdCliente)
     return [cdCliente](const RecordView& row) { return row.text(QStringLiteral("CDCLIENTE")) == cdCliente; };
 }
 
+DataPacket consumerRowsOfClient(DataSet& consumidores, const QString& cdCliente)
+{
+    return consumidores.data(QStringLiteral("CDCLIENTE"), {cdCliente});
+}
+
 QString consumersOfClientText(const QString& cdCliente)
 {
     return QStringLiteral("CDCLIENTE = '%1'").arg(cdCliente);

@@ -49,6 +49,9 @@ std::optional<ConsumerFound> findConsumer(DataSet& consumidores, const QString& 
 // The rows of one client: compares the CDCLIENTE field with the code as a value, so nothing in
 // the code (a quote, a blank, an operator) can change which rows pass.
 FilterPredicate consumersOfClient(const QString& cdCliente);
+// The rows of one client, taken from the consumer table by key (not a copy of every client's
+// consumers): what the consumer search is given.
+DataPacket consumerRowsOfClient(DataSet& consumidores, const QString& cdCliente);
 // The description shown for that filter.
 QString consumersOfClientText(const QString& cdCliente);
 

@@ -366,7 +366,7 @@ void TfrmInfConsumidor::PesquisaCliente()
 void TfrmInfConsumidor::PesquisaConsumidor()
 {
     const QString& cdCliente = Vrm_zel00400::stCdCliente;
-    cdsPesqConsumidor.setRows(receiptForm().cdsConsumidor.data());
+    cdsPesqConsumidor.setRows(zel::consumerRowsOfClient(receiptForm().cdsConsumidor, cdCliente));
     CloseOnExit closer(cdsPesqConsumidor);
     cdsPesqConsumidor.setFilter(zel::consumersOfClient(cdCliente), zel::consumersOfClientText(cdCliente));
     cdsPesqConsumidor.setFiltered(true);

@@ -61,14 +61,35 @@ Status open(DataSet& table, const QString& dataDir)
     }
     define(table);
     table.setFileName(path);
-    if (const Status loaded = table.loadFromFile(path); !loaded)
-        return loaded;
-    table.setIndexName(kIndex);
+    // The file is checked here without reading its rows; the table opens at the first find or
+    // add on the rows of that one key, read through the file's unique index, so a quote costs
+    // the same in a file of ten years of quotes as in a new one.
+    if (const Status checked = table.loadFromFile(path, {}, {}); !checked)
+        return checked;
+    table.close();
     return Status::success();
 }
 
+namespace {
+
+// The table on the rows of the key. A file that cannot be read now leaves the table empty (and
+// false); the save at close then reports it.
+bool read(DataSet& table, const QString& cdIndice, const QDate& date)
+{
+    const bool loaded = table.loadFromFile(table.fileName(), kKey, {cdIndice, date}).ok();
+    if (!loaded && !table.active())
+        table.createDataSet();
+    table.setIndexName(kIndex);
+    return loaded;
+}
+
+} // namespace
+
 std::optional<double> find(DataSet& table, const QString& cdIndice, const QDate& date)
 {
+    // The key is read again unless rows changed here wait to be written.
+    if (table.changeCount() == 0 && !read(table, cdIndice, date))
+        return std::nullopt;
     if (!table.locate(kKey, {cdIndice, date}))
         return std::nullopt;
     return table.fieldByName(QStringLiteral("VRINDICE")).asFloat();
@@ -76,8 +97,12 @@ std::optional<double> find(DataSet& table, const QString& cdIndice, const QDate&
 
 void add(DataSet& table, const QString& cdIndice, const QDate& date, double quote)
 {
-    // A stored quote that could not be used is replaced: the index and date are unique.
-    if (find(table, cdIndice, date)) {
+    if (!table.active())
+        read(table, cdIndice, date);
+    // A stored quote that could not be used is replaced: the index and date are unique. The
+    // row is the one read by find (or here): a quote another terminal stored since then makes
+    // close fail rather than be overwritten.
+    if (table.locate(kKey, {cdIndice, date})) {
         table.edit();
     } else {
         table.append();

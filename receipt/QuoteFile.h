@@ -18,16 +18,19 @@ namespace quotes {
 
 QString filePath(const QString& dataDir);
 
-// Loads the file into `table`. A file that does not exist yet is created empty first; two
-// terminals creating it together end up with one file, neither's later rows lost. A file
-// that cannot be read is an error value and nothing is written.
+// Checks the file without reading its rows (find and add read the one key they need). A file that does not exist yet is created
+// empty first; two terminals creating it together end up with one file, neither's later rows
+// lost. A file that cannot be read is an error value and nothing is written.
 Status open(DataSet& table, const QString& dataDir);
 
-// The quote stored for the index and date, if any.
+// The quote stored for the index and date, if any, read from the file by its key (the row
+// stays in `table` for add).
 std::optional<double> find(DataSet& table, const QString& cdIndice, const QDate& date);
 
 // Stores the quote of the index and date: a new row, or the stored one changed (a quote that
-// could not be used is replaced by the one typed).
+// could not be used is replaced by the one typed). The stored row is the one find read (or,
+// without a find, read here): a quote of the key that another terminal stored since then makes
+// close fail; it is not overwritten.
 void add(DataSet& table, const QString& cdIndice, const QDate& date, double quote);
 
 // Writes the rows added since `open` to the file, keeping the rows other terminals added

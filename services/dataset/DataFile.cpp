@@ -203,26 +203,26 @@ Error explain(const sqlite::Db& db, const QString& path, Error error)
 }
 
 // Applies the change log. Rows changed or deleted by another process since they were loaded
-// are conflicts: the save stops and its transaction is rolled back.
+// are conflicts: the save stops and its transaction is rolled back. Deleted and changed rows
+// leave the table first and the changed ones come back (under their ids) before the new rows
+// go in, so a key that moved from one row to another within the log never meets itself in
+// the unique SQL indexes; only a key another terminal stored is refused.
 Result<QList<qint64>> applyChanges(sqlite::Db& db, const QString& path, const QList<FieldDef>& fields,
                                    const QList<Change>& changes)
 {
     const QString table = sqlite::quoteIdent(kTable);
     sqlite::Stmt select(
         db, QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?").arg(selectColumns(fields), table, kRowId));
-    QStringList sets, marks;
-    for (const FieldDef& f : fields) {
-        sets << sqlite::quoteIdent(f.name) + QStringLiteral(" = ?");
+    QStringList marks;
+    for (int i = 0; i < fields.size(); ++i)
         marks << QStringLiteral("?");
-    }
-    sqlite::Stmt update(
-        db,
-        QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?").arg(table, sets.join(QStringLiteral(", ")), kRowId));
     sqlite::Stmt remove(db, QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(table, kRowId));
     sqlite::Stmt insert(db, QStringLiteral("INSERT INTO %1(%2) VALUES (%3)")
                                 .arg(table, selectColumns(fields).section(QStringLiteral(", "), 1),
                                      marks.join(QStringLiteral(", "))));
-    if (!select.ok() || !update.ok() || !remove.ok() || !insert.ok())
+    sqlite::Stmt restore(db, QStringLiteral("INSERT INTO %1(%2) VALUES (?, %3)")
+                                 .arg(table, selectColumns(fields), marks.join(QStringLiteral(", "))));
+    if (!select.ok() || !remove.ok() || !insert.ok() || !restore.ok())
         return fileError(path, "ArqNaoGrava", db.message());
 
     auto failed = [&] {
@@ -230,16 +230,9 @@ Result<QList<qint64>> applyChanges(sqlite::Db& db, const QString& path, const QL
             return fileError(path, "ArqMesmaChave", db.message());
         return fileError(path, "ArqNaoGrava", db.message());
     };
-    QList<qint64> inserted;
     for (const Change& c : changes) {
-        if (c.kind == ChangeKind::Inserted) {
-            bindRow(insert, 1, fields, c.after);
-            if (insert.step() != SQLITE_DONE)
-                return failed();
-            insert.reset();
-            inserted << sqlite3_last_insert_rowid(db.handle());
+        if (c.kind == ChangeKind::Inserted)
             continue;
-        }
         select.bind(1, c.fileRowId);
         const int rc = select.step();
         if (rc != SQLITE_ROW && rc != SQLITE_DONE)
@@ -258,16 +251,29 @@ Result<QList<qint64>> applyChanges(sqlite::Db& db, const QString& path, const QL
             return fileError(path, "ArqLinhaExcluida", c.fileRowId);
         if (!sameRow(*now, c.before))
             return fileError(path, "ArqLinhaAlterada", c.fileRowId);
-        sqlite::Stmt& st = c.kind == ChangeKind::Deleted ? remove : update;
-        int at = 1;
-        if (c.kind == ChangeKind::Modified) {
-            bindRow(update, 1, fields, c.after);
-            at = int(fields.size()) + 1;
-        }
-        st.bind(at, c.fileRowId);
-        if (st.step() != SQLITE_DONE)
+        remove.bind(1, c.fileRowId);
+        if (remove.step() != SQLITE_DONE)
             return failed();
-        st.reset();
+        remove.reset();
+    }
+    for (const Change& c : changes) {
+        if (c.kind != ChangeKind::Modified)
+            continue;
+        restore.bind(1, c.fileRowId);
+        bindRow(restore, 2, fields, c.after);
+        if (restore.step() != SQLITE_DONE)
+            return failed();
+        restore.reset();
+    }
+    QList<qint64> inserted;
+    for (const Change& c : changes) {
+        if (c.kind != ChangeKind::Inserted)
+            continue;
+        bindRow(insert, 1, fields, c.after);
+        if (insert.step() != SQLITE_DONE)
+            return failed();
+        insert.reset();
+        inserted << sqlite3_last_insert_rowid(db.handle());
     }
     return inserted;
 }
@@ -335,7 +341,8 @@ Result<SaveResult> writeInTransaction(sqlite::Db& db, const QString& path, const
     return result;
 }
 
-Result<Contents> readInTransaction(sqlite::Db& db, const QString& path, const std::optional<Definitions>& expected)
+Result<Contents> readInTransaction(sqlite::Db& db, const QString& path, const std::optional<Definitions>& expected,
+                                   const RowKey* key)
 {
     if (Status s = db.exec(QStringLiteral("BEGIN")); !s)
         return fileError(path, "ArqNaoLe", s.errorMessage());
@@ -357,10 +364,34 @@ Result<Contents> readInTransaction(sqlite::Db& db, const QString& path, const st
         c.fields = expected->fields; // the module's labels, formats and visibility
         c.indexes = expected->indexes;
     }
-    sqlite::Stmt st(db, QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
-                            .arg(selectColumns(c.fields), sqlite::quoteIdent(kTable), kRowId));
+    QList<FieldDef> keyFields;
+    Row keyValues;
+    QString where;
+    if (key) {
+        QStringList terms;
+        bool holdable = !key->fields.isEmpty() && key->fields.size() == key->values.size();
+        for (qsizetype i = 0; i < key->fields.size() && holdable; ++i) {
+            const int at = DataPacket{c.fields, {}}.fieldIndex(key->fields[i].trimmed());
+            if (at < 0)
+                return Error{dataSetText("ArqNaoCabe", path, dataSetText("DsCampoNaoExiste", key->fields[i])),
+                             QStringLiteral("DsCampoNaoExiste")};
+            FieldDef unbounded = c.fields[at];
+            unbounded.size = 0;
+            auto v = fieldvalue::convert(unbounded, key->values[i]);
+            holdable = bool(v);
+            keyFields << unbounded;
+            keyValues << (v ? v.value() : QVariant());
+            terms << sqlite::quoteIdent(c.fields[at].name) + QStringLiteral(" IS ?");
+        }
+        where = holdable ? QStringLiteral(" WHERE ") + terms.join(QStringLiteral(" AND ")) : QStringLiteral(" WHERE 0");
+        if (!holdable)
+            keyFields.clear();
+    }
+    sqlite::Stmt st(db, QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4")
+                            .arg(selectColumns(c.fields), sqlite::quoteIdent(kTable), where, kRowId));
     if (!st.ok())
         return fileError(path, "ArqNaoLe", db.message());
+    bindRow(st, 1, keyFields, keyValues);
     int rc;
     while ((rc = st.step()) == SQLITE_ROW) {
         const qint64 id = st.int64(0);
@@ -385,7 +416,7 @@ QString identityPath(const QString& path)
     return canonical.isEmpty() ? QDir::cleanPath(fi.absoluteFilePath()) : canonical;
 }
 
-Result<Contents> read(const QString& path, const std::optional<Definitions>& expected)
+Result<Contents> read(const QString& path, const std::optional<Definitions>& expected, const RowKey* key)
 {
     if (path.isEmpty())
         return dataSetError("ArqSemNome");
@@ -403,7 +434,7 @@ Result<Contents> read(const QString& path, const std::optional<Definitions>& exp
         opened = openDataFile(db, path, SQLITE_OPEN_READONLY, "ArqNaoAbre");
     if (!opened)
         return opened.error();
-    Result<Contents> contents = readInTransaction(db, path, expected);
+    Result<Contents> contents = readInTransaction(db, path, expected, key);
     if (!contents)
         return explain(db, path, contents.error());
     return contents;

@@ -18,6 +18,14 @@ struct Contents
     QList<qint64> rowIds; // one per row
 };
 
+// The rows a read keeps: those whose `fields` hold `values` (null matches null; a value a
+// field cannot hold matches nothing), found through the file's SQL indexes. No fields: no rows.
+struct RowKey
+{
+    QStringList fields;
+    QVariantList values;
+};
+
 // The definitions the module gives a table. A file read for it must carry these fields (names,
 // types and sizes, in order) and these indexes; it never replaces them.
 struct Definitions
@@ -31,7 +39,9 @@ struct Definitions
 // does not create, CREATE texts of its own), a table that does not match its field list, values
 // of the wrong type, and a file whose definitions are not `expected` are error values; the file
 // is not changed. With `expected`, the contents carry the expected definitions.
-Result<Contents> read(const QString& path, const std::optional<Definitions>& expected = std::nullopt);
+// With `key`, only the rows whose fields hold its values are read, through the file's SQL indexes.
+Result<Contents> read(const QString& path, const std::optional<Definitions>& expected = std::nullopt,
+                      const RowKey* key = nullptr);
 
 struct SaveRequest
 {

@@ -46,21 +46,26 @@ Record* DataSet::Impl::current() const
 
 bool DataSet::Impl::passes(const Record& rec) const
 {
-    return !filtered || !filter || filter(RecordView(fields, rec.values));
+    if (!filtered || !filter)
+        return true;
+    const Row values = rec.values.toRow();
+    return filter(RecordView(fields, values));
 }
 
 void DataSet::Impl::checkFilterOn(const Impl& other) const
 {
     if (!filtered || !filter)
         return;
-    for (const auto& r : other.rows)
-        filter(RecordView(other.fields, r->values));
+    for (const auto& r : other.rows) {
+        const Row values = r->values.toRow();
+        filter(RecordView(other.fields, values));
+    }
 }
 
 bool DataSet::Impl::before(const Record* a, const Record* b) const
 {
     for (const ResolvedKey& k : activeKey) {
-        const int c = fieldvalue::compare(a->values[k.field], b->values[k.field]);
+        const int c = a->values.compareAt(k.field, b->values);
         if (c != 0)
             return k.descending ? c > 0 : c < 0;
     }
@@ -201,6 +206,7 @@ void DataSet::setFieldDefs(QList<FieldDef> fields)
     d->fields = std::move(fields);
     d->rows.clear();
     d->view.clear();
+    d->resetRows();
     d->deleted.clear();
     d->originPath.clear();
     d->originFileId.clear();
@@ -232,8 +238,9 @@ void DataSet::addFieldDef(FieldDef field)
     d->validateFields(all);
     d->fields = all;
     for (auto& r : d->rows) {
-        r->values.append(QVariant());
-        r->original.append(QVariant());
+        r->values = PackedRow(r->values.toRow() << QVariant());
+        if (!r->original.isEmpty())
+            r->original = PackedRow(r->original.toRow() << QVariant());
     }
     for (Change& c : d->deleted)
         c.before.append(QVariant());
@@ -266,6 +273,7 @@ void DataSet::createDataSet()
     d->buffer.clear();
     d->editing = nullptr;
     d->rows.clear();
+    d->resetRows();
     d->deleted.clear();
     d->originPath.clear();
     d->originFileId.clear();
@@ -306,7 +314,7 @@ DataPacket DataSet::data() const
     p.fields = d->fields;
     p.rows.reserve(qsizetype(d->rows.size()));
     for (const auto& r : d->rows)
-        p.rows.append(r->values);
+        p.rows.append(r->values.toRow());
     return p;
 }
 
@@ -323,8 +331,7 @@ void DataSet::setData(const DataPacket& packet)
     qint64 serial = d->nextSerial;
     for (int i = 0; i < packet.rows.size(); ++i) {
         auto rec = std::make_unique<Record>();
-        rec->values = scratch.convertRow(packet.rows[i], i + 1);
-        rec->original = rec->values;
+        rec->values = PackedRow(scratch.convertRow(packet.rows[i], i + 1));
         rec->serial = serial++;
         rows.push_back(std::move(rec));
     }
@@ -347,6 +354,7 @@ void DataSet::setData(const DataPacket& packet)
     const QString active = indexName();
     d->fields = packet.fields;
     d->rows = std::move(scratch.rows);
+    d->resetRows();
     d->nextSerial = serial;
     d->indexes = kept;
     d->activeIndex = -1;

@@ -172,6 +172,10 @@ public:
     // fields the new definitions lack are dropped.
     DataPacket data() const;
     void setData(const DataPacket& packet);
+    // The rows (the filter ignored) whose fields `keyFields` ("A;B") hold `keyValues`, found as
+    // an exact, case-sensitive locate finds them (through a key map, not a scan), in insertion
+    // order: a packet of one key's rows without copying the whole table.
+    DataPacket data(const QString& keyFields, const QVariantList& keyValues);
     // Like setData, but the dataset keeps its own definitions (labels, sizes, visibility):
     // the packet's fields are matched by name, those the dataset lacks are left out and the
     // dataset's fields the packet lacks are null. For a copy with persistent fields.
@@ -248,6 +252,11 @@ public:
     void setFileName(const QString& path);
     QString fileName() const;
     Status loadFromFile(const QString& path = {});
+    // Like loadFromFile, but only the rows whose fields `keyFields` ("A;B") hold `keyValues`
+    // (as an exact, case-sensitive locate finds them; null matches null), read through the
+    // file's SQL indexes, so the cost follows the rows of the key and not the file. No fields:
+    // the definitions without rows. The change log applies to the file as after a full load.
+    Status loadFromFile(const QString& path, const QString& keyFields, const QVariantList& keyValues);
     Status saveToFile(const QString& path = {}, SaveMode mode = SaveMode::Changes);
 
 private:

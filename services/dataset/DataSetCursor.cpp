@@ -177,19 +177,42 @@ bool DataSet::locate(const QString& fields, const QVariantList& values, LocateOp
             return false; // a value the field cannot hold matches no row
         wanted.append(v.value());
     }
-    for (size_t r = 0; r < d->view.size(); ++r) {
-        const Row& row = d->view[r]->values;
-        bool hit = true;
-        for (size_t k = 0; k < cols.size() && hit; ++k)
-            hit = fieldvalue::matches(row[cols[k]], wanted[qsizetype(k)], options.caseInsensitive,
-                                      options.partialKey);
-        if (hit) {
-            d->cur = int(r);
-            d->bofFlag = d->eofFlag = false;
-            return true;
+    auto hit = [&](const PackedRow& row) {
+        for (size_t k = 0; k < cols.size(); ++k) {
+            if (!fieldvalue::matches(row[cols[k]], wanted[qsizetype(k)], options.caseInsensitive,
+                                     options.partialKey))
+                return false;
+        }
+        return true;
+    };
+    int found = -1;
+    if (options.partialKey) {
+        // A prefix has no key to look up: the visible rows are searched in their order.
+        for (size_t r = 0; r < d->view.size() && found < 0; ++r) {
+            if (hit(d->view[r]->values))
+                found = int(r);
+        }
+    } else {
+        // The rows holding the values, from the key map; the first of them in the view wins.
+        Row key(d->fields.size());
+        for (size_t k = 0; k < cols.size(); ++k)
+            key[cols[k]] = wanted[qsizetype(k)];
+        KeyMap& map = d->keyMap(cols, options.caseInsensitive);
+        auto [from, to] = map.rows.equal_range(map.hashOf(key));
+        for (auto it = from; it != to; ++it) {
+            const Record* rec = it->second;
+            if (!hit(rec->values) || !d->passes(*rec))
+                continue;
+            const int at = d->viewPosition(rec);
+            if (at >= 0 && (found < 0 || at < found))
+                found = at;
         }
     }
-    return false;
+    if (found < 0)
+        return false;
+    d->cur = found;
+    d->bofFlag = d->eofFlag = false;
+    return true;
 }
 
 } // namespace zel

@@ -7,12 +7,23 @@ namespace zel {
 
 // ---- editing ----
 
-bool DataSet::Impl::sameValues(const Row& a, const Row& b) const
+bool DataSet::Impl::sameValues(const PackedRow& a, const Row& b) const
+{
+    if (a.size() != b.size())
+        return false;
+    for (int i = 0; i < b.size(); ++i) {
+        if (fieldvalue::compare(a[i], b[i]) != 0)
+            return false;
+    }
+    return true;
+}
+
+bool DataSet::Impl::sameValues(const PackedRow& a, const PackedRow& b) const
 {
     if (a.size() != b.size())
         return false;
     for (int i = 0; i < a.size(); ++i) {
-        if (fieldvalue::compare(a[i], b[i]) != 0)
+        if (a.compareAt(i, b) != 0)
             return false;
     }
     return true;
@@ -24,14 +35,20 @@ void DataSet::Impl::browse()
         post();
 }
 
-void DataSet::Impl::checkUnique(const Row& values, const Record* self) const
+void DataSet::Impl::checkUnique(const Row& values, const Record* self)
 {
     for (const IndexDef& ix : indexes) {
         if (!ix.unique)
             continue;
         const auto key = resolveKey(ix);
-        for (const auto& r : rows) {
-            if (r.get() == self)
+        std::vector<int> cols;
+        for (const ResolvedKey& k : key)
+            cols.push_back(k.field);
+        KeyMap& map = keyMap(cols, false);
+        auto [from, to] = map.rows.equal_range(map.hashOf(values));
+        for (auto it = from; it != to; ++it) {
+            const Record* r = it->second;
+            if (r == self)
                 continue;
             bool same = true;
             for (const ResolvedKey& k : key)
@@ -54,7 +71,7 @@ void DataSet::Impl::checkUniqueAll(const IndexDef& index) const
         sorted.push_back(r.get());
     auto cmp = [&](const Record* a, const Record* b) {
         for (const ResolvedKey& k : key) {
-            const int c = fieldvalue::compare(a->values[k.field], b->values[k.field]);
+            const int c = a->values.compareAt(k.field, b->values);
             if (c != 0)
                 return c;
         }
@@ -74,7 +91,7 @@ void DataSet::Impl::logDelete(Record* rec)
         return;
     }
     if (rec->status != Record::Status::Inserted)
-        deleted.append(Change{ChangeKind::Deleted, rec->fileRowId, rec->original, {}});
+        deleted.append(Change{ChangeKind::Deleted, rec->fileRowId, rec->stored().toRow(), {}});
 }
 
 void DataSet::Impl::placeInView(Record* rec, int fallback)
@@ -117,16 +134,20 @@ void DataSet::Impl::post()
         auto at = wasCurrent ? view.begin() + cur : std::find(view.begin(), view.end(), rec);
         const int pos = at == view.end() ? cur : int(at - view.begin());
         if (!sameValues(rec->values, buffer)) {
-            rec->values = buffer;
+            PackedRow before = std::exchange(rec->values, PackedRow(buffer));
+            mapsUpdate(rec, before);
             if (!logChanges) {
                 logComplete = false;
                 if (rec->status != Record::Status::Inserted) {
-                    rec->original = rec->values;
-                    rec->status = Record::Status::Unchanged;
+                    rec->original = {};
+                    setStatus(rec, Record::Status::Unchanged);
                 }
-            } else if (rec->status != Record::Status::Inserted) {
-                rec->status = sameValues(rec->values, rec->original) ? Record::Status::Unchanged
-                                                                     : Record::Status::Modified;
+            } else if (rec->status == Record::Status::Unchanged) {
+                rec->original = std::move(before);
+                setStatus(rec, Record::Status::Modified);
+            } else if (rec->status == Record::Status::Modified && sameValues(rec->values, rec->original)) {
+                rec->original = {};
+                setStatus(rec, Record::Status::Unchanged);
             }
         }
         state = DataSetState::Browse;
@@ -147,12 +168,11 @@ void DataSet::Impl::post()
     checkUnique(buffer, nullptr);
     auto owned = std::make_unique<Record>();
     Record* rec = owned.get();
-    rec->values = buffer;
+    rec->values = PackedRow(buffer);
     rec->serial = nextSerial++;
     if (logChanges) {
-        rec->status = Record::Status::Inserted;
+        setStatus(rec, Record::Status::Inserted);
     } else {
-        rec->original = rec->values;
         logComplete = false;
     }
     auto natural = rows.end();
@@ -160,7 +180,9 @@ void DataSet::Impl::post()
         natural =
             std::find_if(rows.begin(), rows.end(), [&](const auto& r) { return r.get() == insertBefore; });
     }
+    serialOrdered = serialOrdered && natural == rows.end();
     rows.insert(natural, std::move(owned));
+    mapsAdd(rec);
     const int pos = appending ? int(view.size()) : cur;
     state = DataSetState::Browse;
     buffer.clear();
@@ -189,7 +211,7 @@ void DataSet::edit()
     Record* rec = d->current();
     if (!rec)
         d->fail("DsSemLinhaEditar");
-    d->buffer = rec->values;
+    d->buffer = rec->values.toRow();
     d->editing = rec;
     d->state = DataSetState::Edit;
 }
@@ -241,6 +263,8 @@ void DataSet::deleteRecord()
     if (!rec)
         d->fail("DsSemLinhaExcluir");
     d->logDelete(rec);
+    d->mapsRemove(rec);
+    d->changed.erase(rec);
     d->view.erase(d->view.begin() + d->cur);
     d->rows.erase(
         std::find_if(d->rows.begin(), d->rows.end(), [&](const auto& r) { return r.get() == rec; }));
@@ -265,6 +289,7 @@ void DataSet::emptyDataSet()
         d->logDelete(r.get());
     d->rows.clear();
     d->view.clear();
+    d->resetRows();
     d->settleCursor();
 }
 
@@ -349,31 +374,29 @@ bool DataSet::logChanges() const
 QList<Change> DataSet::changes() const
 {
     QList<Change> out = d->deleted;
-    for (const auto& r : d->rows) {
+    for (const Record* r : d->changedInOrder()) {
         if (r->status == Record::Status::Inserted)
-            out.append(Change{ChangeKind::Inserted, r->fileRowId, {}, r->values});
-        else if (r->status == Record::Status::Modified)
-            out.append(Change{ChangeKind::Modified, r->fileRowId, r->original, r->values});
+            out.append(Change{ChangeKind::Inserted, r->fileRowId, {}, r->values.toRow()});
+        else
+            out.append(Change{ChangeKind::Modified, r->fileRowId, r->original.toRow(), r->values.toRow()});
     }
     return out;
 }
 
 int DataSet::changeCount() const
 {
-    int n = int(d->deleted.size());
-    for (const auto& r : d->rows)
-        n += r->status != Record::Status::Unchanged ? 1 : 0;
-    return n;
+    return int(d->deleted.size() + d->changed.size());
 }
 
 void DataSet::mergeChangeLog()
 {
     if (changeCount() > 0)
         d->logComplete = false; // the log no longer tells the file what changed
-    for (auto& r : d->rows) {
+    for (Record* r : d->changed) {
         r->status = Record::Status::Unchanged;
-        r->original = r->values;
+        r->original = {};
     }
+    d->changed.clear();
     d->deleted.clear();
 }
 

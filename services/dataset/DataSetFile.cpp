@@ -14,12 +14,25 @@ QString DataSet::fileName() const
 
 Status DataSet::loadFromFile(const QString& path)
 {
-    const QString p = path.isEmpty() ? d->fileName : path;
+    return d->load(path.isEmpty() ? d->fileName : path, nullptr);
+}
+
+Status DataSet::loadFromFile(const QString& path, const QString& keyFields, const QVariantList& keyValues)
+{
+    datafile::RowKey key{keyFields.split(QLatin1Char(';'), Qt::SkipEmptyParts), keyValues};
+    if (key.fields.size() != key.values.size())
+        return dataSetError("DsLocalizaValores", keyFields, keyValues.size());
+    return d->load(path.isEmpty() ? d->fileName : path, &key);
+}
+
+Status DataSet::Impl::load(const QString& p, const datafile::RowKey* key)
+{
+    Impl* d = this;
     // A closed table whose definitions the module declared (none read from a file since) loads
     // only a file that carries them: the file's own never replace the module's.
-    const bool declared = !active() && !d->fields.isEmpty() && d->originPath.isEmpty();
-    auto contents = datafile::read(p, declared ? std::optional(datafile::Definitions{d->fields, d->indexes})
-                                               : std::nullopt);
+    const bool declared = d->state == DataSetState::Inactive && !d->fields.isEmpty() && d->originPath.isEmpty();
+    auto contents = datafile::read(
+        p, declared ? std::optional(datafile::Definitions{d->fields, d->indexes}) : std::nullopt, key);
     if (!contents)
         return contents.error();
 
@@ -38,8 +51,7 @@ Status DataSet::loadFromFile(const QString& path)
     qint64 serial = d->nextSerial;
     for (int i = 0; i < contents->rows.size(); ++i) {
         auto rec = std::make_unique<Record>();
-        rec->values = contents->rows[i];
-        rec->original = rec->values;
+        rec->values = PackedRow(contents->rows[i]);
         rec->fileRowId = contents->rowIds[i];
         rec->serial = serial++;
         scratch.rows.push_back(std::move(rec));
@@ -58,9 +70,10 @@ Status DataSet::loadFromFile(const QString& path)
         return Error{dataSetText("ArqNaoCabe", p, QString::fromUtf8(e.what()))};
     }
 
-    const QString active = indexName();
+    const QString active = d->activeIndex >= 0 ? d->indexes[d->activeIndex].name : QString();
     d->fields = contents->fields;
     d->rows = std::move(scratch.rows);
+    d->resetRows();
     d->nextSerial = serial;
     d->indexes = indexes;
     d->activeIndex = -1;
@@ -92,12 +105,13 @@ Status DataSet::saveToFile(const QString& path, SaveMode mode)
     }
 
     datafile::SaveRequest req;
+    std::vector<Record*> changedRows; // in the order of req.changes' inserted and modified rows
     req.fields = d->fields;
     req.indexes = d->indexes;
     if (mode == SaveMode::ReplaceRows) {
         req.replace = true;
         for (const auto& r : d->rows)
-            req.rows.append(r->values);
+            req.rows.append(r->values.toRow());
     } else {
         auto refused = [&](const char* key) {
             return Error{dataSetText("ArqErro", p, dataSetText(key)), QLatin1String(key)};
@@ -111,13 +125,13 @@ Status DataSet::saveToFile(const QString& path, SaveMode mode)
             req.baseFileId = d->originFileId;
         } else {
             // Rows that came from no file apply to any file when every one of them is new.
-            for (const auto& r : d->rows) {
-                if (r->status != Record::Status::Inserted)
-                    return refused("ArqOrigemDiferente");
-            }
-            if (!d->deleted.isEmpty())
+            bool allNew = d->changed.size() == d->rows.size() && d->deleted.isEmpty();
+            for (const Record* r : d->changed)
+                allNew = allNew && r->status == Record::Status::Inserted;
+            if (!allNew)
                 return refused("ArqOrigemDiferente");
         }
+        changedRows = d->changedInOrder();
         req.changes = changes();
     }
 
@@ -125,20 +139,27 @@ Status DataSet::saveToFile(const QString& path, SaveMode mode)
     if (!saved)
         return saved.error();
 
+    // Only the changed rows are touched after a save of changes, so its cost follows the
+    // changes, not the rows.
     if (saved->applied) {
         int next = 0;
-        for (auto& r : d->rows) {
+        for (Record* r : changedRows) {
             if (r->status == Record::Status::Inserted && next < saved->rowIds.size())
                 r->fileRowId = saved->rowIds[next++];
+        }
+        for (Record* r : changedRows) {
+            r->status = Record::Status::Unchanged;
+            r->original = {};
         }
     } else {
         for (size_t i = 0; i < d->rows.size() && qsizetype(i) < saved->rowIds.size(); ++i)
             d->rows[i]->fileRowId = saved->rowIds[qsizetype(i)];
+        for (auto& r : d->rows) {
+            r->status = Record::Status::Unchanged;
+            r->original = {};
+        }
     }
-    for (auto& r : d->rows) {
-        r->status = Record::Status::Unchanged;
-        r->original = r->values;
-    }
+    d->changed.clear();
     d->deleted.clear();
     d->originPath = datafile::identityPath(p);
     d->originFileId = saved->fileId;

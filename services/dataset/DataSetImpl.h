@@ -4,18 +4,26 @@
 
 #include "DataSet.h"
 #include "DataSetMessages.h"
+#include "DataSetRow.h"
 
 #include <memory>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace zel {
+
+namespace datafile {
+struct RowKey;
+}
 
 struct Record
 {
     enum class Status { Unchanged, Inserted, Modified };
 
-    Row values;
-    Row original;         // as loaded or last merged (Unchanged and Modified rows)
+    PackedRow values;
+    PackedRow original; // Modified rows: the values as loaded or last merged
+    const PackedRow& stored() const { return status == Status::Modified ? original : values; }
     qint64 fileRowId = 0; // identity in the data file the rows came from
     qint64 serial = 0;    // identity in memory; breaks ties between equal index keys
     Status status = Status::Unchanged;
@@ -25,6 +33,21 @@ struct ResolvedKey
 {
     int field = 0;
     bool descending = false;
+};
+
+// The rows by the values of some fields, for unique checks and locates without a scan. Holds
+// a hash of the values only; callers compare the candidates' values themselves. Text hashes
+// case-folded when `caseInsensitive`, so one map serves the locates that ignore case.
+struct KeyMap
+{
+    std::vector<int> cols;
+    bool caseInsensitive = false;
+    std::unordered_multimap<size_t, Record*> rows;
+
+    size_t hashOf(const Row& values) const;
+    size_t hashOf(const PackedRow& values) const; // equal to the hash of the same Row
+    void add(Record* rec) { rows.emplace(hashOf(rec->values), rec); }
+    void remove(Record* rec, size_t hash);
 };
 
 struct DataSet::Impl
@@ -53,6 +76,14 @@ struct DataSet::Impl
     int activeIndex = -1;
     std::vector<ResolvedKey> activeKey;
 
+    // Maps kept up to date by post, delete and the loads; built when first needed (a unique
+    // check, a locate) and dropped when the fields or all the rows change.
+    std::vector<std::unique_ptr<KeyMap>> keyMaps;
+    // Rows whose status is not Unchanged: the change log without a walk over every row.
+    std::unordered_set<Record*> changed;
+    // `rows` are in `serial` order (no insert before another row since they came).
+    bool serialOrdered = true;
+
     bool logChanges = true;
     bool logComplete = true; // every change since the rows came from their file is in the log
     QString fileName;
@@ -77,7 +108,7 @@ struct DataSet::Impl
     void rebuildView(const Record* keep);
     void settleCursor();
     std::vector<ResolvedKey> resolveKey(const IndexDef& index) const;
-    void checkUnique(const Row& values, const Record* self) const;
+    void checkUnique(const Row& values, const Record* self);
     void checkUniqueAll(const IndexDef& index) const;
     void placeInView(Record* rec, int fallback);
     bool staysInPlace(std::vector<Record*>::iterator at) const;
@@ -87,7 +118,19 @@ struct DataSet::Impl
     void post();
     void cancel();
     void browse(); // post a pending edit or insert
-    bool sameValues(const Row& a, const Row& b) const;
+    bool sameValues(const PackedRow& a, const Row& b) const;
+    bool sameValues(const PackedRow& a, const PackedRow& b) const;
+    // The key maps and the change set (DataSetKeys.cpp).
+    KeyMap& keyMap(const std::vector<int>& cols, bool caseInsensitive);
+    void dropKeyMaps();
+    void mapsAdd(Record* rec);
+    void mapsRemove(Record* rec);
+    void mapsUpdate(Record* rec, const PackedRow& before); // rec->values changed from `before`
+    void setStatus(Record* rec, Record::Status status);
+    void resetRows(); // after `rows` were replaced: no maps, no changes, serial order
+    std::vector<Record*> changedInOrder() const; // changed rows in insertion order
+    int viewPosition(const Record* rec) const;    // -1 when not visible
+    Status load(const QString& path, const datafile::RowKey* key); // DataSetFile.cpp
     // Throws DataSetError when the active filter cannot run over `other`'s fields and rows.
     void checkFilterOn(const Impl& other) const;
 };

@@ -32,6 +32,17 @@ constexpr int kProgressOps = 1000; // virtual machine steps between deadline che
 // A longer pause between two checks is a wait (another process's lock, the disk), not work.
 constexpr auto kWaitGap = std::chrono::milliseconds(100);
 
+// SQLite's own busy timeout backs off to sleeps of 100 ms and more, so a terminal waiting
+// behind a save of a few milliseconds may sleep far longer than the save took. Retrying
+// every millisecond up to the same overall limit lets waiters in as soon as the lock is free.
+int retryEveryMillisecond(void* limitMs, int attempt)
+{
+    if (attempt >= *static_cast<const int*>(limitMs))
+        return 0;
+    sqlite3_sleep(1);
+    return 1;
+}
+
 } // namespace
 
 Db::~Db()
@@ -53,7 +64,8 @@ Status Db::open(const QString& path, int flags, int busyMs)
         return Error{msg};
     }
     sqlite3_extended_result_codes(m_db, 1);
-    sqlite3_busy_timeout(m_db, busyMs);
+    m_busyMs = busyMs;
+    sqlite3_busy_handler(m_db, retryEveryMillisecond, &m_busyMs);
     return {};
 }
 

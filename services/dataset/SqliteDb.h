@@ -45,6 +45,7 @@ private:
     std::chrono::steady_clock::time_point m_last;
     std::chrono::steady_clock::duration m_spent{};
     bool m_timedOut = false;
+    int m_busyMs = 0; // the busy handler's limit: one attempt a millisecond
 };
 
 class Stmt
