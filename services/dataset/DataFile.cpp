@@ -325,8 +325,10 @@ Result<SaveResult> writeInTransaction(sqlite::Db& db, const QString& path, const
             return fileError(path, "ArqOutraForma", describe(meta->fields), describe(req.fields));
         result.fileId = meta->fileId;
         stored = meta->indexes;
-        if (Status s = scanValues(db, path); !s)
-            return s.error();
+        if (!wholeFileChecked(path)) {
+            if (Status s = scanValues(db, path); !s)
+                return s.error();
+        }
     }
     result.applied = !req.replace;
     if (result.applied && !req.baseFileId.isEmpty() && req.baseFileId != result.fileId)
@@ -351,7 +353,7 @@ Result<Contents> readInTransaction(sqlite::Db& db, const QString& path, const st
         return kind.error();
     if (*kind != Kind::DataFile)
         return fileError(path, "ArqOutroSistema", dataSetText("ArqSemTabelas"));
-    auto meta = validateSchema(db, path);
+    auto meta = validateSchema(db, path, key == nullptr);
     if (!meta)
         return meta.error();
     Contents c;
@@ -403,6 +405,7 @@ Result<Contents> readInTransaction(sqlite::Db& db, const QString& path, const st
     }
     if (rc != SQLITE_DONE)
         return fileError(path, "ArqNaoLe", db.message());
+    markWholeFileChecked(path); // still under the read lock: no writer has changed it since
     db.exec(QStringLiteral("COMMIT"));
     return c;
 }
@@ -473,6 +476,8 @@ Result<SaveResult> write(const QString& path, const SaveRequest& request)
         if (result) {
             if (Status s = db.exec(QStringLiteral("COMMIT")); !s)
                 result = fileError(path, "ArqNaoGrava", s.errorMessage());
+            else
+                markWholeFileChecked(path); // checked before the save, and what it wrote
         }
         if (!result) {
             result = explain(db, path, result.error());

@@ -2,9 +2,17 @@
 
 #include "FieldValue.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QSet>
 #include <algorithm>
 #include <cmath>
+#include <mutex>
+#include <optional>
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 #include <sqlite3.h>
 
 namespace zel::datafile::schema {
@@ -155,7 +163,79 @@ QString objectLabel(const SchemaObject& o)
 
 } // namespace
 
-Result<Meta> validateSchema(sqlite::Db& db, const QString& path)
+namespace {
+
+#ifdef Q_OS_UNIX
+struct FileStamp
+{
+    dev_t dev;
+    ino_t ino;
+    off_t size;
+    qint64 ctimeNs;
+    qint64 mtimeNs;
+    bool operator==(const FileStamp&) const = default;
+};
+
+std::optional<FileStamp> stampOf(const QString& path)
+{
+    struct stat st;
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return FileStamp{st.st_dev, st.st_ino, st.st_size, qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec,
+                     qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+std::mutex g_checkedMutex;
+QHash<QString, FileStamp>& checkedFiles()
+{
+    static QHash<QString, FileStamp> files;
+    return files;
+}
+#endif
+
+} // namespace
+
+bool wholeFileChecked(const QString& path)
+{
+#ifdef Q_OS_UNIX
+    const QString key = QFileInfo(path).absoluteFilePath();
+    const auto stamp = stampOf(key);
+    const std::lock_guard lock(g_checkedMutex);
+    const auto it = checkedFiles().constFind(key);
+    return stamp && it != checkedFiles().cend() && *it == *stamp;
+#else
+    Q_UNUSED(path);
+    return false;
+#endif
+}
+
+void markWholeFileChecked(const QString& path)
+{
+#ifdef Q_OS_UNIX
+    const QString key = QFileInfo(path).absoluteFilePath();
+    const auto stamp = stampOf(key);
+    const std::lock_guard lock(g_checkedMutex);
+    if (stamp)
+        checkedFiles().insert(key, *stamp);
+    else
+        checkedFiles().remove(key);
+#else
+    Q_UNUSED(path);
+#endif
+}
+
+void forgetWholeFileChecked(const QString& path)
+{
+#ifdef Q_OS_UNIX
+    const QString key = QFileInfo(path).absoluteFilePath();
+    const std::lock_guard lock(g_checkedMutex);
+    checkedFiles().remove(key);
+#else
+    Q_UNUSED(path);
+#endif
+}
+
+Result<Meta> validateSchema(sqlite::Db& db, const QString& path, bool wholeCheck)
 {
     QList<SchemaObject> found;
     {
@@ -185,7 +265,8 @@ Result<Meta> validateSchema(sqlite::Db& db, const QString& path)
         if (*it != want)
             return fileError(path, "ArqObjetoAlterado", objectLabel(want), want.name);
     }
-    {
+    if (wholeCheck || !wholeFileChecked(path)) {
+        forgetWholeFileChecked(path); // checked again below, marked only once a read or save ends well
         sqlite::Stmt st(db, QStringLiteral("PRAGMA quick_check(1)"));
         if (!st.ok() || st.step() != SQLITE_ROW)
             return fileError(path, "ArqDanificado", sqlMessage(db));

@@ -49,7 +49,20 @@ Result<Meta> readMeta(sqlite::Db& db, const QString& path);
 // The metadata of a data file that holds exactly the objects this module creates, with their
 // CREATE texts, and passes SQLite's quick check; otherwise an error value (ArqObjetoEstranho,
 // ArqObjetoAlterado, ArqObjetoFalta, ArqDanificado, or one of readMeta's).
-Result<Meta> validateSchema(sqlite::Db& db, const QString& path);
+// `wholeCheck`: the quick check runs whatever this process found before (a read of every row
+// pays a pass over the file anyway).
+Result<Meta> validateSchema(sqlite::Db& db, const QString& path, bool wholeCheck = false);
+
+// The whole-file checks (SQLite's quick check in validateSchema, scanValues) cost a pass over
+// the file. A file whose identity, size and change time are those this process last found
+// checked (or left by its own save) has them skipped, so that a keyed read or a save of one
+// row costs what it touches. The change time cannot be set back by another account: any
+// other writer's change brings the checks back (except one of the same size within the same
+// tick of the file system's clock, a few milliseconds: then the checks wait for the next read of
+// the whole file; SQLite still checks every page it reads, see openUntrusted).
+bool wholeFileChecked(const QString& path);
+void markWholeFileChecked(const QString& path);
+void forgetWholeFileChecked(const QString& path);
 
 // Reads every stored value once, so that a value longer than the connection's limits
 // (SqliteDb's untrusted open) is an error value before anything is written.
