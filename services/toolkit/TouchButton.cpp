@@ -87,13 +87,13 @@ TTouchButton::TTouchButton(const QString& caption, QWidget* parent) : TTouchButt
 void TTouchButton::setColor(const QColor& color)
 {
     m_color = color;
-    update();
+    faceChanged();
 }
 
 void TTouchButton::setCaptionColor(const QColor& color)
 {
     m_captionColor = color;
-    update();
+    faceChanged();
 }
 
 void TTouchButton::setGlyph(const QPixmap& glyph)
@@ -102,7 +102,7 @@ void TTouchButton::setGlyph(const QPixmap& glyph)
     if (glyph.isNull())
         m_glyphFile.clear();
     updateGeometry();
-    update();
+    faceChanged();
 }
 
 QPixmap TTouchButton::readGlyphFile(const QString& path)
@@ -135,7 +135,7 @@ void TTouchButton::setLayout(Layout layout)
 {
     m_layout = layout;
     updateGeometry();
-    update();
+    faceChanged();
 }
 
 QColor TTouchButton::faceColor() const
@@ -172,9 +172,54 @@ QSize TTouchButton::minimumSizeHint() const
     return {kMinimumSide, kMinimumSide};
 }
 
+void TTouchButton::faceChanged()
+{
+    ++m_faceVersion;
+    update();
+}
+
+void TTouchButton::changeEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::FontChange:
+    case QEvent::PaletteChange:
+    case QEvent::StyleChange:
+    case QEvent::LayoutDirectionChange:
+        ++m_faceVersion;
+        break;
+    default:
+        break;
+    }
+    QAbstractButton::changeEvent(event);
+}
+
 void TTouchButton::paintEvent(QPaintEvent*)
 {
+    const bool pressed = isDown() || isChecked();
+    Face& face = m_faces[pressed ? 1 : 0];
+    const qreal ratio = devicePixelRatioF();
+    if (face.pixmap.isNull() || face.size != size() || face.ratio != ratio || face.enabled != isEnabled() ||
+        face.checked != isChecked() || face.version != m_faceVersion || face.caption != text()) {
+        face.pixmap = QPixmap(size() * ratio);
+        face.pixmap.setDevicePixelRatio(ratio);
+        face.pixmap.fill(Qt::transparent);
+        {
+            QPainter painter(&face.pixmap);
+            drawFace(painter);
+        }
+        face.size = size();
+        face.ratio = ratio;
+        face.enabled = isEnabled();
+        face.checked = isChecked();
+        face.version = m_faceVersion;
+        face.caption = text();
+    }
     QPainter p(this);
+    p.drawPixmap(0, 0, face.pixmap);
+}
+
+void TTouchButton::drawFace(QPainter& p) const
+{
     p.setRenderHint(QPainter::Antialiasing);
 
     const bool pressed = isDown() || isChecked();

@@ -76,10 +76,29 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     QColor faceColor() const;
     QColor textColor() const;
+    void drawFace(QPainter& p) const;
+    void faceChanged();
+
+    // The face as last drawn, one for the button at rest and one held down or chosen: a touch
+    // on a keypad repaints the same two faces again and again. A face is drawn anew when
+    // its size, state, caption or anything it is drawn from changed (m_faceVersion).
+    struct Face
+    {
+        QPixmap pixmap;
+        QSize size;
+        qreal ratio = 0;
+        bool enabled = false;
+        bool checked = false;
+        QString caption;
+        quint64 version = 0;
+    };
+    Face m_faces[2];
+    quint64 m_faceVersion = 1;
 
     QColor m_color;
     QColor m_captionColor;

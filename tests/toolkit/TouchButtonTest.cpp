@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+#include <memory>
+
 #include <gtest/gtest.h>
 
 namespace zel {
@@ -152,6 +155,56 @@ TEST(TouchButton, LooksDifferentWhenPressed)
     const QImage down = button.grab().toImage();
     EXPECT_NE(up, down);
 }
+
+// A button keeps its drawn faces between paints: after each change it must look exactly as a
+// button that was made in the new state and never drawn before.
+struct FaceChange {
+    const char* name;
+    std::function<void(TTouchButton&)> change;
+};
+
+class FaceAfterChange : public ::testing::TestWithParam<FaceChange> {};
+
+TEST_P(FaceAfterChange, LooksAsAButtonMadeThatWay)
+{
+    auto made = [] {
+        auto b = std::make_unique<TTouchButton>(QStringLiteral("5"));
+        b->setColor(QColor(0xB0, 0x90, 0x90));
+        b->resize(75, 56);
+        return b;
+    };
+    const auto used = made();
+    used->grab(); // the faces at rest and held down are drawn and kept
+    used->setDown(true);
+    used->grab();
+    used->setDown(false);
+    GetParam().change(*used);
+    const auto fresh = made();
+    GetParam().change(*fresh);
+    EXPECT_EQ(used->grab().toImage(), fresh->grab().toImage());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, FaceAfterChange,
+    ::testing::Values(
+        FaceChange{"caption", [](TTouchButton& b) { b.setText(QStringLiteral("8")); }},
+        FaceChange{"colour", [](TTouchButton& b) { b.setColor(QColor(0x20, 0x60, 0xC0)); }},
+        FaceChange{"captionColour", [](TTouchButton& b) { b.setCaptionColor(Qt::red); }},
+        FaceChange{"disabled", [](TTouchButton& b) { b.setEnabled(false); }},
+        FaceChange{"size", [](TTouchButton& b) { b.resize(151, 56); }},
+        FaceChange{"font", [](TTouchButton& b) { b.setFont(QFont(QStringLiteral("DejaVu Sans"), 18, QFont::Bold)); }},
+        FaceChange{"palette", [](TTouchButton& b) {
+                       b.setColor(QColor());
+                       QPalette p = b.palette();
+                       p.setColor(QPalette::Button, Qt::darkGreen);
+                       b.setPalette(p);
+                   }},
+        FaceChange{"checked", [](TTouchButton& b) {
+                       b.setCheckable(true);
+                       b.setChecked(true);
+                   }},
+        FaceChange{"heldDown", [](TTouchButton& b) { b.setDown(true); }}),
+    [](const ::testing::TestParamInfo<FaceChange>& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace zel
