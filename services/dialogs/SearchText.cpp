@@ -156,7 +156,12 @@ void SearchIndex::append(const QStringList& texts)
         const QString text = c < texts.size() ? texts[c] : QString();
         m_texts += text;
         m_textAt.push_back(m_texts.size());
-        m_folded += foldForSearch(text);
+        const QString folded = foldForSearch(text);
+        for (const QChar c : folded) {
+            if (c.unicode() < m_seen.size())
+                ++m_seen[c.unicode()];
+        }
+        m_folded += folded;
         m_folded += u'\n';
         m_digits += digitsOfNumberText(text);
         m_digits += u'\n';
@@ -180,26 +185,58 @@ void SearchIndex::forget()
     m_all.clear();
 }
 
-bool SearchIndex::rowMatches(int row, QStringView needle, QStringView digits) const
+SearchIndex::Needle SearchIndex::needleFor(const QString& text) const
 {
-    const QStringView folded = QStringView(m_folded).mid(m_rowAt[row], m_rowAt[row + 1] - m_rowAt[row]);
-    if (folded.contains(needle))
-        return true;
-    if (digits.isEmpty())
-        return false;
-    return QStringView(m_digits).mid(m_digitsAt[row], m_digitsAt[row + 1] - m_digitsAt[row]).contains(digits);
+    // The character of the text least often seen in the texts gathered: the fewer places hold
+    // it, the fewer comparisons of the whole text.
+    Needle needle{text, 0};
+    qsizetype fewest = -1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        const qsizetype seen = c < m_seen.size() ? m_seen[c] : 0;
+        if (fewest < 0 || seen < fewest) {
+            fewest = seen;
+            needle.rare = i;
+        }
+    }
+    return needle;
 }
 
-namespace {
+qsizetype SearchIndex::find(QStringView haystack, const Needle& needle, qsizetype from)
+{
+    const QStringView text(needle.text);
+    const QChar rare = text[needle.rare];
+    const qsizetype last = haystack.size() - text.size();
+    for (qsizetype at = from + needle.rare; from <= last; at = from + needle.rare) {
+        at = haystack.indexOf(rare, at);
+        if (at < 0 || at - needle.rare > last)
+            return -1;
+        from = at - needle.rare;
+        if (haystack.sliced(from, text.size()) == text)
+            return from;
+        ++from;
+    }
+    return -1;
+}
+
+bool SearchIndex::rowMatches(int row, const Needle& needle, const Needle& digits) const
+{
+    const QStringView folded = QStringView(m_folded).mid(m_rowAt[row], m_rowAt[row + 1] - m_rowAt[row]);
+    if (find(folded, needle) >= 0)
+        return true;
+    if (digits.text.isEmpty())
+        return false;
+    return find(QStringView(m_digits).mid(m_digitsAt[row], m_digitsAt[row + 1] - m_digitsAt[row]), digits) >= 0;
+}
 
 // The rows of `buffer` (rows beginning at `rowAt`) that hold `needle`, in order: one pass over
 // the whole buffer, the rows followed along with the hits.
-QList<int> rowsHolding(const QString& buffer, const std::vector<qsizetype>& rowAt, const QString& needle)
+QList<int> SearchIndex::rowsHolding(const QString& buffer, const std::vector<qsizetype>& rowAt, const Needle& needle)
 {
     QList<int> rows;
     const QStringView all(buffer);
     int row = 0;
-    for (qsizetype at = all.indexOf(needle); at >= 0; at = all.indexOf(needle, at)) {
+    for (qsizetype at = find(all, needle); at >= 0; at = find(all, needle, at)) {
         while (rowAt[size_t(row) + 1] <= at)
             ++row;
         rows.append(row);
@@ -210,14 +247,12 @@ QList<int> rowsHolding(const QString& buffer, const std::vector<qsizetype>& rowA
     return rows;
 }
 
-} // namespace
-
 QList<int> SearchIndex::scanAll(const QString& needle, const QString& digits) const
 {
-    QList<int> rows = rowsHolding(m_folded, m_rowAt, needle);
+    QList<int> rows = rowsHolding(m_folded, m_rowAt, needleFor(needle));
     if (digits.isEmpty())
         return rows;
-    const QList<int> byDigits = rowsHolding(m_digits, m_digitsAt, digits);
+    const QList<int> byDigits = rowsHolding(m_digits, m_digitsAt, needleFor(digits));
     QList<int> merged;
     merged.reserve(rows.size() + byDigits.size());
     std::set_union(rows.begin(), rows.end(), byDigits.begin(), byDigits.end(), std::back_inserter(merged));
@@ -244,8 +279,10 @@ const QList<int>& SearchIndex::narrow(const QString& typed)
                (found.digits.isEmpty() ||
                 (!m_found.last().digits.isEmpty() && found.digits.contains(m_found.last().digits)))) {
         // Every row holding the longer text holds the shorter one: only the rows shown can stay.
+        const Needle needle = needleFor(found.needle);
+        const Needle digits = needleFor(found.digits);
         for (const int row : m_found.last().rows) {
-            if (rowMatches(row, found.needle, found.digits))
+            if (rowMatches(row, needle, digits))
                 found.rows.append(row);
         }
     } else {

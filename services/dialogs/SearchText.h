@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <array>
 #include <vector>
 
 namespace zel {
@@ -64,8 +65,19 @@ private:
         QString digits; // the typed digits of a masked number; empty when not one
         QList<int> rows;
     };
+    // A text looked for, with the position of its character least often seen in the texts.
+    struct Needle
+    {
+        QString text;
+        qsizetype rare = 0;
+    };
+    Needle needleFor(const QString& text) const;
+    // Where `needle` (not empty) first occurs in `haystack` from `from`; -1 when nowhere. Qt's
+    // vectorised search finds the needle's rarest character, then the whole needle is compared.
+    static qsizetype find(QStringView haystack, const Needle& needle, qsizetype from = 0);
+    static QList<int> rowsHolding(const QString& buffer, const std::vector<qsizetype>& rowAt, const Needle& needle);
     QList<int> scanAll(const QString& needle, const QString& digits) const;
-    bool rowMatches(int row, QStringView needle, QStringView digits) const;
+    bool rowMatches(int row, const Needle& needle, const Needle& digits) const;
     void forget(); // the prefixes found: a row appended invalidates them
 
     int m_columns = 0;
@@ -77,6 +89,7 @@ private:
     std::vector<qsizetype> m_digitsAt; // the same in m_digits
     QList<Found> m_found;              // the prefixes of the text typed, shortest first
     QList<int> m_all;
+    std::array<qsizetype, 256> m_seen{}; // how often each Latin-1 character occurs in m_folded
 };
 
 } // namespace zel
