@@ -205,6 +205,8 @@ SearchIndex::Needle SearchIndex::needleFor(const QString& text) const
 qsizetype SearchIndex::find(QStringView haystack, const Needle& needle, qsizetype from)
 {
     const QStringView text(needle.text);
+    if (text.isEmpty())
+        return from <= haystack.size() ? from : -1; // an empty text is everywhere
     const QChar rare = text[needle.rare];
     const qsizetype last = haystack.size() - text.size();
     for (qsizetype at = from + needle.rare; from <= last; at = from + needle.rare) {
