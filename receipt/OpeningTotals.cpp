@@ -85,6 +85,7 @@ Result<OpeningTotals> computeOpeningTotals(const DataPacket& sale)
     OpeningTotals t;
     double descComanda = 0;
     Cents produtos = 0;
+    t.lines.reserve(sale.rows.size());
     for (int row = 0; row < sale.rows.size(); ++row) {
         double v[6];
         for (int i = 0; i < 6; ++i) {

@@ -256,7 +256,7 @@ void TfrmRecebimento::FormActivate()
         return;
     cdsVendaOk.open();
     cdsVendaOk.first();
-    const auto totals = zel::computeOpeningTotals(cdsVendaOk.data());
+    const auto totals = zel::computeOpeningTotals(cdsVendaOk.columns(zel::kOpeningFields));
     if (!totals)
         throw std::runtime_error(totals.errorMessage().toStdString());
     m_ledger.setCharges(zel::toCents(totals->servico), zel::toCents(totals->consumacao),

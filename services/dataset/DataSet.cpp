@@ -159,6 +159,17 @@ Row DataSet::Impl::convertRow(const Row& row, int rowNumber) const
 {
     if (row.size() != fields.size())
         fail("DsLinhaTamanho", rowNumber, row.size(), fields.size());
+    // A row whose values are all in their stored form and width (a packet another dataset
+    // handed out, say) is taken as it is: converting it would give the same values.
+    bool stored = true;
+    for (int i = 0; stored && i < row.size(); ++i) {
+        const QVariant& v = row[i];
+        stored = fieldvalue::isStored(fields[i].type, v) &&
+                 !(fields[i].type == FieldType::String && fields[i].size > 0 && v.isValid() &&
+                   static_cast<const QString*>(v.constData())->size() > fields[i].size);
+    }
+    if (stored)
+        return row;
     Row out;
     out.reserve(row.size());
     for (int i = 0; i < row.size(); ++i) {
@@ -315,6 +326,30 @@ DataPacket DataSet::data() const
     p.rows.reserve(qsizetype(d->rows.size()));
     for (const auto& r : d->rows)
         p.rows.append(r->values.toRow());
+    return p;
+}
+
+DataPacket DataSet::columns(const QStringList& names) const
+{
+    DataPacket p;
+    std::vector<int> from;
+    for (const QString& name : names) {
+        for (int i = 0; i < d->fields.size(); ++i) {
+            if (d->fields[i].name.compare(name, Qt::CaseInsensitive) == 0) {
+                from.push_back(i);
+                p.fields.append(d->fields[i]);
+                break;
+            }
+        }
+    }
+    p.rows.reserve(qsizetype(d->rows.size()));
+    for (const auto& r : d->rows) {
+        Row row;
+        row.reserve(qsizetype(from.size()));
+        for (const int i : from)
+            row.append(r->values[i]);
+        p.rows.append(std::move(row));
+    }
     return p;
 }
 

@@ -176,6 +176,10 @@ public:
     // an exact, case-sensitive locate finds them (through a key map, not a scan), in insertion
     // order: a packet of one key's rows without copying the whole table.
     DataPacket data(const QString& keyFields, const QVariantList& keyValues);
+    // Every row as data() gives it, with only the fields named in `names` (matched without
+    // case, in the order named; a name the dataset lacks is left out): a packet for a reader
+    // of a few fields without unpacking the others.
+    DataPacket columns(const QStringList& names) const;
     // Like setData, but the dataset keeps its own definitions (labels, sizes, visibility):
     // the packet's fields are matched by name, those the dataset lacks are left out and the
     // dataset's fields the packet lacks are null. For a copy with persistent fields.
