@@ -256,9 +256,14 @@ void TfrmRecebimento::FormActivate()
         return;
     cdsVendaOk.open();
     cdsVendaOk.first();
-    const auto totals = zel::computeOpeningTotals(cdsVendaOk.columns(zel::kOpeningFields));
-    if (!totals)
-        throw std::runtime_error(totals.errorMessage().toStdString());
+    if (!m_totaisAbertura) {
+        auto computed = zel::computeOpeningTotals(cdsVendaOk.columns(zel::kOpeningFields));
+        if (!computed)
+            throw std::runtime_error(computed.errorMessage().toStdString());
+        m_totaisAbertura = *computed;
+    }
+    const std::optional<zel::OpeningTotals> totals = std::move(m_totaisAbertura);
+    m_totaisAbertura.reset();
     m_ledger.setCharges(zel::toCents(totals->servico), zel::toCents(totals->consumacao),
                         zel::toCents(totals->descComanda));
     LeLinhasVenda(&totals->lines);

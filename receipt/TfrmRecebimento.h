@@ -4,6 +4,7 @@
 #include "receipt/InputStep.h"
 #include "receipt/IntPosCodec.h"
 #include "receipt/Ledger.h"
+#include "receipt/OpeningTotals.h"
 #include "receipt/QuoteFile.h"
 #include "text/Messages.h"
 #include "toolkit/TouchForm.h"
@@ -13,6 +14,7 @@
 #include <QPixmap>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class TfrmRecebimento;
@@ -39,6 +41,9 @@ public:
 
     // The opening computation; runs while Vrm_zel00000::boIdCriado is set, so once per receipt.
     void FormActivate() override;
+    // The opening amounts of the sale just put into cdsVendaOk, when the caller computed them
+    // already: the opening computation takes them instead of reading the lines again.
+    void setOpeningTotals(zel::OpeningTotals totals) { m_totaisAbertura = std::move(totals); }
 
     // Widgets by their design names.
     Ui::TfrmRecebimento* ui() const { return m_ui.get(); }
@@ -269,6 +274,7 @@ private:
     bool eCartaoTef(qint64 movimento) const;
     QList<CartaoTef> m_cartoesTef;
     QList<zel::TefApproval> m_pendentesAnteriores; // left by receipts that ended without undoing them
+    std::optional<zel::OpeningTotals> m_totaisAbertura;
 
     std::unique_ptr<Ui::TfrmRecebimento> m_ui;
 };

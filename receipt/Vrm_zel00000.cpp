@@ -57,13 +57,14 @@ void Finalization()
 
 namespace zel {
 
-ErrorRecord receiptRefusal(const ReceiptTables& tables, bool devicesInstalled, bool printsCoupon)
+ErrorRecord receiptRefusal(const ReceiptTables& tables, const Result<OpeningTotals>& totals, bool devicesInstalled,
+                           bool printsCoupon)
 {
     if (!devicesInstalled)
         return {QStringLiteral("SemPerifericos"), receiptMessages().Msg(QStringLiteral("SemPerifericos"))};
     if (ErrorRecord refusal = tablesRefusal(tables, printsCoupon); !refusal.code.isEmpty())
         return refusal;
-    if (const auto totals = computeOpeningTotals(tables.sale); !totals)
+    if (!totals)
         return {totals.errorCode(), totals.errorMessage()};
     return {};
 }
@@ -128,13 +129,17 @@ bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda
     // A receipt that could not run to its end (no devices to reach, a sale it cannot total) is
     // refused before any form opens. The host's datasets stay as they were; no coupon was
     // printed, so parameter 3 comes back empty.
-    const zel::DataPacket sale = venda.data();
+    // The sale's lines are read once, for the opening amounts; the refusal checks only the
+    // sale's fields, and the form takes the lines as the dataset keeps them.
+    zel::DataPacket saleFields;
+    saleFields.fields = venda.fieldDefs();
+    const zel::Result<zel::OpeningTotals> totals = zel::computeOpeningTotals(venda.columns(zel::kOpeningFields));
     const zel::DataPacket tipos = tiposRecebimento.data();
     const zel::DataPacket clientesDados = clientes.data();
     const zel::DataPacket consumidoresDados = consumidores.data();
     const zel::DataPacket aliquotasDados = aliquotas.data();
     if (const zel::ErrorRecord refusal =
-            zel::receiptRefusal({sale, clientesDados, consumidoresDados, aliquotasDados, tipos},
+            zel::receiptRefusal({saleFields, clientesDados, consumidoresDados, aliquotasDados, tipos}, totals,
                                 zel::peripheralsInstalled(), UtilizaImpFis());
         !refusal.text.isEmpty()) {
         showError(refusal.code, refusal.text);
@@ -164,7 +169,8 @@ bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda
 
     form.cdsReceb.setData(tipos);
     form.cdsReceb.open();
-    form.cdsVendaOk.setData(sale);
+    form.cdsVendaOk.copyFrom(venda);
+    form.setOpeningTotals(*totals);
     form.cdsAliqImpFis.setData(aliquotasDados);
     form.cdsAliqImpFis.open();
     form.cdsCliente.setData(clientesDados);
@@ -182,8 +188,8 @@ bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda
         form.DesfazCartoes(true); // a form closed from outside: Exit has done it otherwise
     }
 
-    movimentos.setData(form.cdsMovCaixa.data());
-    venda.setData(form.cdsVendaOk.data());
+    movimentos.copyFrom(form.cdsMovCaixa);
+    venda.copyFrom(form.cdsVendaOk);
     // Only a sale coupon the printer closed has a number to hand back.
     nrVenda = form.couponStage() == TfrmRecebimento::CouponStage::Closed ? form.stNrCupom : QString();
     return boVendaOk;

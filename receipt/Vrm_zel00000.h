@@ -4,6 +4,7 @@
 
 #include "zel/Export.h"
 
+#include "receipt/OpeningTotals.h"
 #include "text/ErrorLog.h"
 
 #include <QString>
@@ -16,8 +17,10 @@ struct ReceiptTables;
 // Why a receipt cannot open: the catalogue key and the text the operator reads; both empty when
 // it can. Without installed peripheral services the form could neither open nor be left, tables
 // without what the receipt reads would fail it half-way (ReceiptTables.h), and a sale the
-// opening computation refuses (OpeningTotals.h) cannot be totalled.
-ErrorRecord receiptRefusal(const ReceiptTables& tables, bool devicesInstalled, bool printsCoupon);
+// opening computation refuses (`totals`, OpeningTotals.h) cannot be totalled. Only the fields of
+// `tables.sale` are read.
+ErrorRecord receiptRefusal(const ReceiptTables& tables, const Result<OpeningTotals>& totals, bool devicesInstalled,
+                           bool printsCoupon);
 } // namespace zel
 
 // The receipt unit's state: it lives as long as the module stays loaded.

@@ -361,25 +361,47 @@ void DataSet::setData(const DataPacket& packet)
     scratch.name = d->name;
     scratch.validateFields(packet.fields);
     scratch.fields = packet.fields;
-    std::vector<std::unique_ptr<Record>> rows;
-    rows.reserve(size_t(packet.rows.size()));
-    qint64 serial = d->nextSerial;
+    scratch.rows.reserve(size_t(packet.rows.size()));
     for (int i = 0; i < packet.rows.size(); ++i) {
         auto rec = std::make_unique<Record>();
         rec->values = PackedRow(scratch.convertRow(packet.rows[i], i + 1));
-        rec->serial = serial++;
-        rows.push_back(std::move(rec));
+        scratch.rows.push_back(std::move(rec));
     }
+    adopt(scratch);
+}
+
+void DataSet::copyFrom(const DataSet& other)
+{
+    if (&other == this)
+        return;
+    Impl scratch;
+    scratch.name = d->name;
+    scratch.fields = other.d->fields;
+    scratch.rows.reserve(other.d->rows.size());
+    for (const auto& r : other.d->rows) {
+        auto rec = std::make_unique<Record>();
+        rec->values = r->values; // a pending edit of `other` is not in its rows yet
+        scratch.rows.push_back(std::move(rec));
+    }
+    adopt(scratch);
+}
+
+void DataSet::adopt(Impl& scratch)
+{
+    qint64 serial = d->nextSerial;
+    for (auto& rec : scratch.rows)
+        rec->serial = serial++;
     QList<IndexDef> kept;
     for (const IndexDef& ix : d->indexes) {
         bool ok = true;
         for (const QString& f : ix.fields)
-            ok = ok && packet.fieldIndex(f) >= 0;
+            ok = ok && std::any_of(scratch.fields.cbegin(), scratch.fields.cend(), [&f](const FieldDef& def) {
+                     return def.name.compare(f, Qt::CaseInsensitive) == 0;
+                 });
         if (ok)
             kept.append(ix);
     }
     scratch.indexes = kept;
-    std::swap(scratch.rows, rows);
     for (const IndexDef& ix : kept) {
         if (ix.unique)
             scratch.checkUniqueAll(ix);
@@ -387,7 +409,7 @@ void DataSet::setData(const DataPacket& packet)
     d->checkFilterOn(scratch);
 
     const QString active = indexName();
-    d->fields = packet.fields;
+    d->fields = scratch.fields;
     d->rows = std::move(scratch.rows);
     d->resetRows();
     d->nextSerial = serial;

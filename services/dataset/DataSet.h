@@ -172,6 +172,9 @@ public:
     // fields the new definitions lack are dropped.
     DataPacket data() const;
     void setData(const DataPacket& packet);
+    // setData(other.data()) without unpacking and converting every value: definitions and
+    // every row of `other` (its filter ignored, a pending edit left out), in its insertion order.
+    void copyFrom(const DataSet& other);
     // The rows (the filter ignored) whose fields `keyFields` ("A;B") hold `keyValues`, found as
     // an exact, case-sensitive locate finds them (through a key map, not a scan), in insertion
     // order: a packet of one key's rows without copying the whole table.
@@ -266,6 +269,7 @@ public:
 private:
     friend class Field;
     struct Impl;
+    void adopt(Impl& scratch); // the rows and definitions of `scratch` replace these
     std::unique_ptr<Impl> d;
 };
 

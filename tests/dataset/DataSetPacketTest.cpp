@@ -81,6 +81,20 @@ TEST(DataSetPacket, SetDataKeepsEachValueAsTheFieldConvertsIt)
             EXPECT_EQ(ds.data(), expected) << round;
             ds.setData(ds.data()); // a packet in the stored form comes back as it went
             EXPECT_EQ(ds.data(), expected) << round;
+            // copyFrom is setData(other.data()) without the round trip through a packet: every
+            // row, the source's filter ignored and its pending edit left out.
+            DataSet copy(kFields);
+            copy.createDataSet();
+            appendRow(copy, {QStringLiteral("prev"), 2, 2.0, QDate(2026, 1, 2), false, QString()});
+            ds.setFilter([](const RecordView&) { return false; }, QStringLiteral("nothing"));
+            ds.setFiltered(round % 2 == 0);
+            if (!ds.isEmpty()) {
+                ds.edit();
+                ds.fieldByName(QStringLiteral("NOTE")).setString(QStringLiteral("pending"));
+            }
+            copy.copyFrom(ds);
+            EXPECT_EQ(copy.data(), expected) << round;
+            EXPECT_EQ(copy.recNo(), expected.rows.isEmpty() ? 0 : 1) << round;
         }
     }
 }
