@@ -40,6 +40,11 @@ void TfrmRecebimento::bindKeypad()
     // The entry label changes on every key and keeps the size of its design: held at that
     // size, a new text repaints the label alone and never asks the form to lay itself out.
     m_ui->lblInputReceb2->setFixedSize(m_ui->lblInputReceb2->size());
+    QFont entrada = m_ui->lblInputReceb2->font();
+    entrada.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")});
+    entrada.setPixelSize(27);
+    entrada.setBold(true);
+    m_ui->lblInputReceb2->setFont(entrada);
 }
 
 QLabel* TfrmRecebimento::entryLabel() const

@@ -1,3 +1,4 @@
+#include "toolkit/EntryLabel.h"
 #include "toolkit/FitLabel.h"
 
 #include <QFontMetrics>
@@ -56,6 +57,38 @@ TEST(FitLabel, WrappedBreaksBetweenWordsAndInsideAWordTooLong)
     label.resize(120, 20); // room for one line only: the smallest font, and it does not fit
     EXPECT_FALSE(label.fitted().fits);
     EXPECT_EQ(label.fitted().font.pixelSize(), 12);
+}
+
+} // namespace
+} // namespace zel
+
+namespace zel {
+namespace {
+
+// The entry field paints itself for speed but must look as the design's style sheet drew it:
+// pixel for pixel, whatever its text and alignment.
+TEST(EntryLabel, LooksAsTheStyleSheetLabelItReplaces)
+{
+    const QString sheet = QStringLiteral("font-family: Tahoma, \"DejaVu Sans\"; font-size: 27px; font-weight: bold;"
+                                         " background: white; border: 1px solid gray; padding-right: 6px;");
+    QFont font;
+    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(27);
+    font.setBold(true);
+    for (const Qt::Alignment align : {Qt::AlignRight | Qt::AlignVCenter, Qt::AlignLeft | Qt::AlignVCenter}) {
+        for (const QString& text : {QString(), QStringLiteral("0,05"), QStringLiteral("1.234.567,89")}) {
+            QLabel styled(text);
+            styled.setStyleSheet(sheet);
+            TEntryLabel painted;
+            painted.setText(text);
+            painted.setFont(font);
+            for (QLabel* label : {&styled, static_cast<QLabel*>(&painted)}) {
+                label->setAlignment(align);
+                label->setFixedSize(458, 46);
+            }
+            EXPECT_EQ(painted.grab().toImage(), styled.grab().toImage()) << text.toStdString() << " " << int(align);
+        }
+    }
 }
 
 } // namespace
