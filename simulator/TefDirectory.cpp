@@ -10,6 +10,7 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QDir>
+#include <QDirIterator>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -90,6 +91,10 @@ bool TefDirectory::waitUntil(const QString& dir, int timeoutMs, const std::funct
     if (QFileInfo(dir).isDir())
         watcher.addPath(dir);
     QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, &loop, check);
+    // A change between the first look and the watch would be announced by nothing but the
+    // safety timer: look again now that the folder is watched.
+    if (ready())
+        return true;
     QTimer safety;
     safety.setInterval(100);
     QObject::connect(&safety, &QTimer::timeout, &loop, check);
@@ -258,9 +263,13 @@ bool TefDirectory::deleteFiles(const QString& dir, const QString& sequence)
     if (sequence.isEmpty())
         return false;
     bool ok = true;
-    const QDir folder(dir);
-    for (const QString& name : folder.entryList({QStringLiteral("intpos.*")}, QDir::Files)) {
-        const QString path = folder.filePath(name);
+    // Listed without a name filter, which would build a pattern matcher on every call: this
+    // runs between the manager's answer and the payment going on.
+    QDirIterator entries(dir, QDir::Files);
+    while (entries.hasNext()) {
+        const QString path = entries.next();
+        if (!entries.fileName().startsWith(QLatin1String("intpos."), Qt::CaseInsensitive))
+            continue;
         const auto file = readIntPosFile(path);
         if (file && file->sequence() == sequence && !QFile::remove(path)) {
             qWarning("tef: cannot remove %s", qPrintable(path));

@@ -169,6 +169,23 @@ TEST_F(TefDirectoryTest, WaitTakenEndsWhenTheMatchingStatusFileArrives)
     EXPECT_FALSE(QFile::exists(tef.statusPath()));
 }
 
+// A file that arrives between the wait's first look and its watch of the folder is seen at
+// once, not when the safety timer next fires: nothing else would announce it.
+TEST_F(TefDirectoryTest, WaitUntilSeesAFileThatArrivedBeforeTheWatch)
+{
+    const QString dir = m_dir.path();
+    const QString path = dir + QStringLiteral("/arrived");
+    bool loopRan = false;
+    QTimer::singleShot(0, [&] { loopRan = true; });
+    int looks = 0;
+    EXPECT_TRUE(TefDirectory::waitUntil(dir, 60000, [&] {
+        if (++looks == 1)
+            writeFile(path, "x"); // arrives right after the first look
+        return looks > 1 && QFile::exists(path);
+    }));
+    EXPECT_FALSE(loopRan) << "the wait went to its event loop for a file already there";
+}
+
 TEST(IntPosFile, ReadsFieldsByNameAsTheProtocolDefines)
 {
     const auto file = IntPosFile::parse("000-000 = CRT\r\n001-000 = 12\r\n030-000 =   Aprovada  \r\n"
