@@ -18,6 +18,7 @@ ReceiptSettings readReceiptSettings()
     result.usaTEF = text(QStringLiteral("UsaTEF"));
     result.usaTEFCheque = text(QStringLiteral("UsaTEFCheque"));
     result.pcMaxTroco = text(QStringLiteral("PcMaxTroco"));
+    result.uidGerenciadorTEF = text(QStringLiteral("UidGerenciadorTEF")).trimmed();
     return result;
 }
 

@@ -12,6 +12,8 @@ struct ReceiptSettings
     QString usaTEF;       // "UsaTEF": "S" sends card payments through the TEF exchange
     QString usaTEFCheque; // "UsaTEFCheque": "S" sends cheques through it
     QString pcMaxTroco;   // "PcMaxTroco": the largest change, as a percentage of ticket payments
+    QString uidGerenciadorTEF; // "UidGerenciadorTEF": the TEF manager's account (id or name);
+                               // empty: the till's own
 };
 
 ReceiptSettings readReceiptSettings();

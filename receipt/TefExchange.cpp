@@ -33,6 +33,8 @@ constexpr int kFirstRetryMs = 10;
 constexpr int kLastRetryMs = 500;
 // The wait's safety timer, for file systems that send no notification.
 constexpr int kSafetyMs = 1000;
+// A temporary request file this old was left by a run that ended while writing it.
+constexpr std::chrono::seconds kLeftoverAge{60};
 // How long the wait's own error notices stay up.
 constexpr int kNoticeSeconds = 10;
 
@@ -289,7 +291,9 @@ TefUndoResult undoFailure(TefUndo outcome, const QString& code, const QString& t
 bool Exchange::writeRequest(const QByteArray& request)
 {
     // Written to a new file of its own and renamed into place: the manager never reads half a
-    // request, and a link planted at the name is replaced, not written through.
+    // request, and a link planted at the name is replaced, not written through. The temporary
+    // files of a run that ended half-way through such a write go first.
+    sharedfiles::removeLeftovers(m_requestPath, kLeftoverAge);
     if (const QString error = sharedfiles::writeWhole(m_requestPath, request); !error.isEmpty()) {
         tefError(QStringLiteral("TefRequisicaoNaoGravada"),
                  tefText("TefRequisicaoNaoGravada").arg(m_requestPath, error));

@@ -1,9 +1,9 @@
 #include "TefFolder.h"
 
+#include "ReceiptSettings.h"
 #include "TefMessages.h"
 #include "text/SharedFiles.h"
 
-#include <QSettings>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -13,10 +13,7 @@ namespace {
 
 QString ownerSetting()
 {
-    QSettings settings(QSettings::SystemScope, QStringLiteral("KORVANA"),
-                       QStringLiteral("Sistemas Integrados Korvana"));
-    settings.beginGroup(QStringLiteral("Vormel"));
-    return settings.value(QStringLiteral("UidGerenciadorTEF")).toString().trimmed();
+    return readReceiptSettings().uidGerenciadorTEF;
 }
 
 } // namespace

@@ -24,6 +24,29 @@ void DataSet::Impl::requireActive() const
         fail("DsFechado");
 }
 
+DataSet::Impl::KeyValues DataSet::Impl::keyValues(const QString& names, const QVariantList& values) const
+{
+    const QStringList split = names.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    if (split.isEmpty() || split.size() != values.size())
+        fail("DsLocalizaValores", names, values.size());
+    KeyValues out;
+    out.key.resize(fields.size());
+    for (int i = 0; i < split.size(); ++i) {
+        const int col = requireField(split[i].trimmed());
+        FieldDef unbounded = fields[col];
+        unbounded.size = 0;
+        auto v = fieldvalue::convert(unbounded, values[i]);
+        if (!v) {
+            out.holdable = false;
+            return out;
+        }
+        out.cols.push_back(col);
+        out.values.append(v.value());
+        out.key[col] = v.value();
+    }
+    return out;
+}
+
 int DataSet::Impl::requireField(const QString& fieldName) const
 {
     for (int i = 0; i < fields.size(); ++i) {

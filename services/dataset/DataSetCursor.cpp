@@ -163,23 +163,13 @@ bool DataSet::locate(const QString& fields, const QVariantList& values, LocateOp
 {
     d->requireActive();
     d->browse();
-    const QStringList names = fields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
-    if (names.isEmpty() || names.size() != values.size())
-        d->fail("DsLocalizaValores", fields, values.size());
-    std::vector<int> cols;
-    QVariantList wanted;
-    for (int i = 0; i < names.size(); ++i) {
-        cols.push_back(d->requireField(names[i].trimmed()));
-        FieldDef unbounded = d->fields[cols.back()];
-        unbounded.size = 0;
-        auto v = fieldvalue::convert(unbounded, values[i]);
-        if (!v)
-            return false; // a value the field cannot hold matches no row
-        wanted.append(v.value());
-    }
+    const Impl::KeyValues wanted = d->keyValues(fields, values);
+    if (!wanted.holdable)
+        return false; // a value the field cannot hold matches no row
+    const std::vector<int>& cols = wanted.cols;
     auto hit = [&](const PackedRow& row) {
         for (size_t k = 0; k < cols.size(); ++k) {
-            if (!fieldvalue::matches(row[cols[k]], wanted[qsizetype(k)], options.caseInsensitive,
+            if (!fieldvalue::matches(row[cols[k]], wanted.values[qsizetype(k)], options.caseInsensitive,
                                      options.partialKey))
                 return false;
         }
@@ -194,11 +184,8 @@ bool DataSet::locate(const QString& fields, const QVariantList& values, LocateOp
         }
     } else {
         // The rows holding the values, from the key map; the first of them in the view wins.
-        Row key(d->fields.size());
-        for (size_t k = 0; k < cols.size(); ++k)
-            key[cols[k]] = wanted[qsizetype(k)];
         KeyMap& map = d->keyMap(cols, options.caseInsensitive);
-        auto [from, to] = map.rows.equal_range(map.hashOf(key));
+        auto [from, to] = map.rows.equal_range(map.hashOf(wanted.key));
         for (auto it = from; it != to; ++it) {
             const Record* rec = it->second;
             if (!hit(rec->values) || !d->passes(*rec))

@@ -101,6 +101,19 @@ struct DataSet::Impl
     }
     void requireActive() const;
     int requireField(const QString& name) const;
+    // The fields `names` ("A;B") name and `values` as those fields keep them (sizes not
+    // counted), for finding rows by key: `key` is a row of the dataset's width holding each
+    // value at its field. Throws DataSetError when the counts differ or a field is unknown;
+    // `holdable` is false when a value cannot be held by its field (it then matches no row),
+    // and the names after it are not looked at.
+    struct KeyValues
+    {
+        std::vector<int> cols;
+        QVariantList values; // converted, one for each of cols
+        Row key;
+        bool holdable = true;
+    };
+    KeyValues keyValues(const QString& names, const QVariantList& values) const;
     Record* current() const;
     bool passes(const Record& rec) const;
     bool before(const Record* a, const Record* b) const; // order of the active index

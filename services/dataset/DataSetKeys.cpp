@@ -167,22 +167,13 @@ int DataSet::Impl::viewPosition(const Record* rec) const
 
 DataPacket DataSet::data(const QString& keyFields, const QVariantList& keyValues)
 {
-    const QStringList names = keyFields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
-    if (names.isEmpty() || names.size() != keyValues.size())
-        d->fail("DsLocalizaValores", keyFields, keyValues.size());
     DataPacket p;
     p.fields = d->fields;
-    std::vector<int> cols;
-    Row key(d->fields.size());
-    for (int i = 0; i < names.size(); ++i) {
-        cols.push_back(d->requireField(names[i].trimmed()));
-        FieldDef unbounded = d->fields[cols.back()];
-        unbounded.size = 0;
-        auto v = fieldvalue::convert(unbounded, keyValues[i]);
-        if (!v)
-            return p; // a value the field cannot hold matches no row
-        key[cols.back()] = v.value();
-    }
+    const Impl::KeyValues wanted = d->keyValues(keyFields, keyValues);
+    if (!wanted.holdable)
+        return p; // a value the field cannot hold matches no row
+    const std::vector<int>& cols = wanted.cols;
+    const Row& key = wanted.key;
     KeyMap& map = d->keyMap(cols, false);
     std::vector<const Record*> found;
     auto [from, to] = map.rows.equal_range(map.hashOf(key));

@@ -1,4 +1,8 @@
 #include "SharedFiles.h"
+#include <ctime>
+#include <algorithm>
+#include <QFileInfo>
+#include <QDirIterator>
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -162,6 +166,31 @@ QString writeWhole(const QString& path, const QByteArray& bytes, mode_t mode)
         return QStringLiteral("%1: %2").arg(path, error);
     }
     return {};
+}
+
+int removeLeftovers(const QString& path, std::chrono::seconds olderThan)
+{
+    const QFileInfo target(path);
+    const QString prefix = target.fileName() + QLatin1Char('.');
+    const time_t before = ::time(nullptr) - time_t(olderThan.count());
+    int removed = 0;
+    QDirIterator entries(target.path(), {prefix + QStringLiteral("*.tmp")}, QDir::Files | QDir::System | QDir::Hidden);
+    while (entries.hasNext()) {
+        const QString name = entries.next();
+        const QStringView random = QStringView(entries.fileName()).sliced(prefix.size()).chopped(4);
+        if (random.isEmpty() || !std::all_of(random.begin(), random.end(), [](QChar c) {
+                return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z');
+            }))
+            continue;
+        const QByteArray encoded = QFile::encodeName(name);
+        struct stat info = {};
+        if (::lstat(encoded.constData(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() ||
+            info.st_mtime > before)
+            continue;
+        if (::unlink(encoded.constData()) == 0)
+            ++removed;
+    }
+    return removed;
 }
 
 QString moveAside(const QString& from, const QString& to)

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QString>
+
+#include <chrono>
 #include <sys/types.h>
 
 namespace zel::sharedfiles {
@@ -36,6 +38,13 @@ ReadFile readRegular(const QString& path, qint64 maxBytes);
 // `path` is replaced, not followed. Empty on success, else why it failed (the temporary file
 // is removed). Never copies into the target.
 QString writeWhole(const QString& path, const QByteArray& bytes, mode_t mode = 0660);
+
+// Removes the temporary files writeWhole left beside `path` when a run ended between creating
+// one and renaming it (killed, power lost): regular files named "<path>.<random>.tmp" of this
+// process's user, unchanged for at least `olderThan`, so that a write under way in another
+// process is never taken from it. Links and anything else are left where they are. How many
+// were removed.
+int removeLeftovers(const QString& path, std::chrono::seconds olderThan);
 
 // Gives what is at `from` (of any kind, a link itself and not its target) the name `to`, only
 // when `to` is free. Empty on success, else why not. Never opens or copies anything.

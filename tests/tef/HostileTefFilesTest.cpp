@@ -297,6 +297,37 @@ TEST_F(HostileTefFiles, ExchangeFilesAreForTheTillAndTheManagersGroupOnly)
     }
 }
 
+// A run killed while writing its request leaves a temporary file beside it: the next exchange
+// removes such files of its own once they are old, and nothing else.
+TEST_F(HostileTefFiles, OldTemporaryRequestsOfThisUserAreRemovedAndNothingElse)
+{
+    const auto simulated = simulatedDevices();
+    setPeripherals(simulated);
+    ASSERT_TRUE(simulated->CheckIntPosFiles());
+    const QString left = req() + ".k3j9x0.tmp", fresh = req() + ".a1b2c3.tmp", other = req() + ".keep",
+                  link = req() + ".l1nk.tmp", folder = req() + ".d1r.tmp";
+    for (const QString& path : {left, fresh, other})
+        ASSERT_TRUE(teftest::writeWhole(path, "000-000 = CRT\r\n"));
+    ASSERT_TRUE(QFile::link(victim(), link));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const auto old = QDateTime::currentDateTime().addSecs(-120);
+    for (const QString& path : {left, other}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.setFileTime(old, QFileDevice::FileModificationTime));
+    }
+    QProcess manager;
+    startManager(manager);
+
+    EXPECT_TRUE(ExecutaTEF("C", 10.0, ""));
+
+    EXPECT_TRUE(test::ended(manager));
+    EXPECT_FALSE(QFileInfo::exists(left));
+    for (const QString& kept : {fresh, other, folder})
+        EXPECT_TRUE(QFileInfo::exists(kept)) << kept.toStdString();
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(readAll(victim()), kPrecious);
+}
+
 // Over many generated texts: what reaches a device is the text without its control
 // characters, except the FF that clears the customer display; what a device needs to see in
 // a text otherwise printable reaches it whole.
