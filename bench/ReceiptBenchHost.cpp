@@ -1,9 +1,8 @@
 #include "ReceiptBenchHost.h"
 
 #include "receipt/PaymentTypes.h"
-#include "receipt/TfrmRecebimento.h"
-#include "receipt/Vrm_zel00000.h"
-#include "zel/Pkg_zel.h"
+#include "receipt/form/TfrmRecebimento.h"
+#include "receipt/form/Vrm_zel00000.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -159,7 +158,7 @@ void ReceiptHost::setSale(int lines, double price)
 
 bool ReceiptHost::recebimento()
 {
-    return Recebimento(venda, movimentos, nrVenda, clientes, consumidores, aliquotas, tipos,
+    return Vrm_zel00000::Recebimento(venda, movimentos, nrVenda, clientes, consumidores, aliquotas, tipos,
                        QStringLiteral("RES"), QString(), QString(), QString());
 }
 

@@ -23,7 +23,7 @@
 #include "BenchSupport.h"
 #include "consumer/ConsumerLookup.h"
 #include "dataset/DataSet.h"
-#include "receipt/QuoteFile.h"
+#include "receipt/payment/QuoteFile.h"
 
 #include <QDir>
 #include <QFile>

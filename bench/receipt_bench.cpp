@@ -17,8 +17,8 @@
 //   1 MB (rss_growth_kb).
 
 #include "ReceiptBenchHost.h"
-#include "receipt/TfrmRecebimento.h"
-#include "receipt/Vrm_zel00000.h"
+#include "receipt/form/TfrmRecebimento.h"
+#include "receipt/form/Vrm_zel00000.h"
 #include "toolkit/Waits.h"
 
 #include <QApplication>

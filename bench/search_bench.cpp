@@ -21,9 +21,8 @@
 #include "consumer/TfrmInfConsumidor.h"
 #include "consumer/Vrm_zel00400.h"
 #include "dialogs/SearchDialog.h"
-#include "receipt/TfrmRecebimento.h"
-#include "receipt/Vrm_zel00000.h"
-#include "zel/Pkg_zel.h"
+#include "receipt/form/TfrmRecebimento.h"
+#include "receipt/form/Vrm_zel00000.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -140,7 +139,7 @@ public:
         });
         poll.start();
         QString cdConsumidor, nmConsumidor, cdCliente, nmCliente, nmFantClie;
-        Consumidor(QString(), cdConsumidor, nmConsumidor, cdCliente, nmCliente, nmFantClie);
+        Vrm_zel00400::Consumidor(Vrm_zel00000::frmRecebimento, QString(), cdConsumidor, nmConsumidor, cdCliente, nmCliente, nmFantClie);
         return reached;
     }
 

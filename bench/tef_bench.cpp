@@ -9,7 +9,7 @@
 #include "BenchSupport.h"
 #include "SimulatedPeripherals.h"
 #include "dialogs/Dialogs.h"
-#include "receipt/TefExchange.h"
+#include "receipt/tef/TefExchange.h"
 
 #include <QJsonObject>
 #include <QProcess>

@@ -3,8 +3,7 @@
 #include "cheque/ChequePrint.h"
 #include "devices/Peripherals.h"
 #include "dialogs/Dialogs.h"
-#include "receipt/TfrmRecebimento.h"
-#include "receipt/Vrm_zel00000.h"
+#include "receipt/state/ReceiptState.h"
 #include "text/Money.h"
 #include "cheque/ChequeEntry.h"
 #include "ui_TfrmRecebeCheque.h"
@@ -122,7 +121,7 @@ void TfrmRecebeCheque::spdOkClick()
 // back, so a cheque is in both tables or in neither.
 void TfrmRecebeCheque::registra(const QString& chave, double valor, const QDate& data)
 {
-    TfrmRecebimento& receipt = *Vrm_zel00000::frmRecebimento;
+    zel::ReceiptState& receipt = *m_receipt;
     const cheque::ChequeMovement movement{
         valor, stRetAgencia, stRetBanco, stRetConta, stRetCheque, data, QDateTime::currentDateTime()};
     ChequeGravado gravado;
@@ -140,7 +139,7 @@ void TfrmRecebeCheque::registra(const QString& chave, double valor, const QDate&
 
 void TfrmRecebeCheque::desfaz(const ChequeGravado& gravado)
 {
-    TfrmRecebimento& receipt = *Vrm_zel00000::frmRecebimento;
+    zel::ReceiptState& receipt = *m_receipt;
     cheque::apagaLinha(receipt.cdsMovCaixa, gravado.movimento);
     cheque::apagaLinha(receipt.cdsParcelas, gravado.parcela);
     doApagar = cheque::apagarDepois(doApagar, -gravado.valor);
@@ -204,7 +203,7 @@ void TfrmRecebeCheque::spdSairClick()
         ~Clear() { flag = false; }
     } clear{boSaindo};
 
-    TfrmRecebimento& receipt = *Vrm_zel00000::frmRecebimento;
+    zel::ReceiptState& receipt = *m_receipt;
     for (const ChequeGravado& gravado : std::as_const(m_gravados))
         cheque::apagaLinha(receipt.cdsMovCaixa, gravado.movimento);
     m_gravados.clear();

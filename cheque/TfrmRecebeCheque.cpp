@@ -3,8 +3,7 @@
 #include "cheque/ChequeEntry.h"
 #include "cheque/ChequeMessages.h"
 #include "devices/Peripherals.h"
-#include "receipt/TfrmRecebimento.h"
-#include "receipt/Vrm_zel00000.h"
+#include "receipt/state/ReceiptState.h"
 #include "text/Money.h"
 #include "toolkit/TouchButton.h"
 #include "ui_TfrmRecebeCheque.h"
@@ -29,7 +28,8 @@ QString letterKeyName(char letter)
 
 } // namespace
 
-TfrmRecebeCheque::TfrmRecebeCheque(QWidget* parent) : zel::TouchForm(parent), m_ui(new Ui::TfrmRecebeCheque)
+TfrmRecebeCheque::TfrmRecebeCheque(zel::ReceiptState* receipt, QWidget* parent)
+    : zel::TouchForm(parent), m_ui(new Ui::TfrmRecebeCheque), m_receipt(receipt)
 {
     m_ui->setupUi(this);
     bindHandlers();
@@ -93,7 +93,7 @@ void TfrmRecebeCheque::FormCreate()
 {
     // The cheques are recorded in the running receipt's tables; without a receipt there is
     // nowhere to put them.
-    TfrmRecebimento* receipt = Vrm_zel00000::frmRecebimento;
+    zel::ReceiptState* receipt = m_receipt;
     if (!receipt)
         throw std::runtime_error(Msg(QStringLiteral("SemRecebimento")).toStdString());
     const int tipoImpChq = zel::peripherals().IdTipoImpChq();
@@ -148,7 +148,7 @@ void TfrmRecebeCheque::FormActivate()
 
 QString TfrmRecebeCheque::Msg(const QString& key) const
 {
-    const TfrmRecebimento* receipt = Vrm_zel00000::frmRecebimento;
+    const zel::ReceiptState* receipt = m_receipt;
     if (receipt && receipt->msgPadrao.contains(key))
         return receipt->msgPadrao.Msg(key);
     static const zel::TMessages own = zel::chequeMessages();

@@ -16,8 +16,9 @@ class TfrmRecebeCheque;
 }
 
 namespace zel {
+class ReceiptState;
 class TTouchButton;
-}
+} // namespace zel
 
 // The cheque form: the cheques that pay the sale, or what is still due of it. Each field is
 // chosen with its button and typed on one of three on-screen keyboards (numeric, amount,
@@ -30,7 +31,9 @@ class TfrmRecebeCheque : public zel::TouchForm
 public:
     using TTipoTecl = Vrm_zel00200::TTipoTecl;
 
-    explicit TfrmRecebeCheque(QWidget* parent = nullptr);
+    // `receipt`: the running receipt, where the cheques are recorded (none: the form refuses
+    // to open, with the catalogue's reason).
+    explicit TfrmRecebeCheque(zel::ReceiptState* receipt, QWidget* parent = nullptr);
     ~TfrmRecebeCheque() override;
 
     // The opening texts (instalment title, amounts) and the first field; once per form.
@@ -163,6 +166,7 @@ private:
 
     std::unique_ptr<Ui::TfrmRecebeCheque> m_ui;
     bool m_activated = false;
+    zel::ReceiptState* m_receipt;
     QList<ChequeGravado> m_gravados; // every cheque recorded while the form is open
     bool m_aguardaImpressao = false; // the last one is recorded, its printing not yet confirmed
 };

@@ -2,7 +2,6 @@
 
 #include "cheque/TfrmRecebeCheque.h"
 #include "toolkit/ErrorBarrier.h"
-#include "zel/Pkg_zel.h"
 
 #include <memory>
 
@@ -37,17 +36,15 @@ void Finalization()
          {&IdImpCupFis, &stRetParcela, &stRetBanco, &stRetAgencia, &stRetConta, &stRetCheque, &stRetData})
         s->clear();
 }
-} // namespace Vrm_zel00200
 
-// The cheque form, modal, for the cheques of one payment. A form that cannot open (no receipt
-// running, no peripheral services) says why and leaves the amounts as they were.
-void ImpCheque(double apagar, double pago, double total)
+void ImpCheque(zel::ReceiptState* receipt, double apagar, double pago, double total)
 {
     std::unique_ptr<TfrmRecebeCheque> form;
-    if (!zel::guard([&] { form = std::make_unique<TfrmRecebeCheque>(); }))
+    if (!zel::guard([&] { form = std::make_unique<TfrmRecebeCheque>(receipt); }))
         return;
-    Vrm_zel00200::doApagar = apagar;
-    Vrm_zel00200::doPago = pago;
-    Vrm_zel00200::doTotal = total;
+    doApagar = apagar;
+    doPago = pago;
+    doTotal = total;
     form->exec();
 }
+} // namespace Vrm_zel00200

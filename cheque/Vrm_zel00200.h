@@ -6,6 +6,10 @@
 
 class TfrmRecebeCheque;
 
+namespace zel {
+class ReceiptState;
+}
+
 // The cheque unit: the cheque form's results, left here for the receipt and the host.
 namespace Vrm_zel00200 {
 extern "C" {
@@ -35,4 +39,9 @@ extern const char* const arValLabels[kTipoTeclCount];
 
 void Initialization();
 void Finalization();
+
+// The cheque form, modal, for the cheques of one payment of the receipt `receipt`. A form that
+// cannot open (no receipt running, no peripheral services) says why and leaves the amounts as
+// they were. Exported to hosts as ImpCheque (the running receipt).
+void ImpCheque(zel::ReceiptState* receipt, double apagar, double pago, double total);
 } // namespace Vrm_zel00200

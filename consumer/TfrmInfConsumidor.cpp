@@ -5,8 +5,7 @@
 #include "consumer/Vrm_zel00400.h"
 #include "devices/Peripherals.h"
 #include "dialogs/Dialogs.h"
-#include "receipt/TfrmRecebimento.h"
-#include "receipt/Vrm_zel00000.h"
+#include "receipt/state/ReceiptState.h"
 #include "toolkit/ErrorBarrier.h"
 #include "toolkit/ShadeBehind.h"
 #include "toolkit/Waits.h"
@@ -22,11 +21,11 @@ using zel::kStepNone;
 
 namespace {
 
-TfrmRecebimento& receiptForm()
+zel::ReceiptState& receiptOf(zel::ReceiptState* receipt)
 {
-    if (!Vrm_zel00000::frmRecebimento)
+    if (!receipt)
         throw std::runtime_error(TfrmInfConsumidor::semRecebimentoText().toStdString());
-    return *Vrm_zel00000::frmRecebimento;
+    return *receipt;
 }
 
 bool teclado()
@@ -75,8 +74,8 @@ QString TfrmInfConsumidor::semRecebimentoText()
     return QStringLiteral("Não há recebimento em andamento: não é possível identificar o consumidor.");
 }
 
-TfrmInfConsumidor::TfrmInfConsumidor(QWidget* parent)
-    : zel::TouchForm(parent), m_ui(new Ui::TfrmInfConsumidor)
+TfrmInfConsumidor::TfrmInfConsumidor(zel::ReceiptState* receipt, QWidget* parent)
+    : zel::TouchForm(parent), m_receipt(receipt), m_ui(new Ui::TfrmInfConsumidor)
 {
     m_ui->setupUi(this);
     msgPadrao = zel::consumerMessages();
@@ -109,7 +108,7 @@ void TfrmInfConsumidor::FormCreate()
 {
     setWindowTitle(QApplication::applicationDisplayName());
     setWindowIcon(QApplication::windowIcon());
-    const QString& figura = Vrm_zel00000::stFigura;
+    const QString figura = m_receipt ? m_receipt->figura : QString();
     const bool hasPicture = QFileInfo::exists(figura) && loadPicture(m_ui->imgBackGround, figura);
     m_ui->imgBackGround->setVisible(hasPicture);
     boCancelado = boConfirmado = boTrocaCliente = false;
@@ -133,7 +132,7 @@ void TfrmInfConsumidor::FormActivate()
 void TfrmInfConsumidor::DoInfConsum()
 {
     using namespace Vrm_zel00400;
-    TfrmRecebimento& receb = receiptForm();
+    zel::ReceiptState& receb = receiptOf(m_receipt);
     // The receipt's tables stay open for later identifications in the same receipt; open them
     // again in case someone closed them.
     for (zel::DataSet* table : {&receb.cdsCliente, &receb.cdsConsumidor}) {
@@ -199,7 +198,7 @@ TfrmInfConsumidor::Passo TfrmInfConsumidor::PassoCliente(bool mantemCliente)
         return Passo::Cancelado;
 
     std::optional<zel::ClientFound> cliente;
-    if (!zel::guard([&] { cliente = zel::findClient(receiptForm().cdsCliente, entrada.clientCode); }))
+    if (!zel::guard([&] { cliente = zel::findClient(receiptOf(m_receipt).cdsCliente, entrada.clientCode); }))
         return Passo::NaoEncontrado;
     if (!cliente) {
         NaoEncontrado(QStringLiteral("TeclClieNcad"), QStringLiteral("ClieNcad"));
@@ -243,7 +242,7 @@ TfrmInfConsumidor::Passo TfrmInfConsumidor::PassoConsumidor(bool novo)
 
     std::optional<zel::ConsumerFound> consumidor;
     if (!zel::guard(
-            [&] { consumidor = zel::findConsumer(receiptForm().cdsConsumidor, stCdCliente, entrada.consumerCode); }))
+            [&] { consumidor = zel::findConsumer(receiptOf(m_receipt).cdsConsumidor, stCdCliente, entrada.consumerCode); }))
         return Passo::NaoEncontrado;
     if (!consumidor) {
         NaoEncontrado(QStringLiteral("TeclConsNCad"), QStringLiteral("ConsNCad"));
@@ -347,7 +346,7 @@ void TfrmInfConsumidor::CopiaClientes()
         copia.get();
         m_clientesCopiados = true;
     } else if (!m_clientesCopiados) {
-        cdsPesqCliente.setRows(receiptForm().cdsCliente.data());
+        cdsPesqCliente.setRows(receiptOf(m_receipt).cdsCliente.data());
         m_clientesCopiados = true;
     } else {
         cdsPesqCliente.open();
@@ -359,18 +358,18 @@ void TfrmInfConsumidor::PesquisaCliente()
     CopiaClientes();
     CloseOnExit closer(cdsPesqCliente);
     cdsPesqCliente.clearFilter();
-    if (zel::dialogs().Pesquisa(cdsPesqCliente, Vrm_zel00000::stFigura, zel::clientSearchText()))
+    if (zel::dialogs().Pesquisa(cdsPesqCliente, receiptOf(m_receipt).figura, zel::clientSearchText()))
         DigitaEscolhido(cdsPesqCliente.fieldByName(QStringLiteral("NRINSJURCLIE")).asString());
 }
 
 void TfrmInfConsumidor::PesquisaConsumidor()
 {
     const QString& cdCliente = Vrm_zel00400::stCdCliente;
-    cdsPesqConsumidor.setRows(zel::consumerRowsOfClient(receiptForm().cdsConsumidor, cdCliente));
+    cdsPesqConsumidor.setRows(zel::consumerRowsOfClient(receiptOf(m_receipt).cdsConsumidor, cdCliente));
     CloseOnExit closer(cdsPesqConsumidor);
     cdsPesqConsumidor.setFilter(zel::consumersOfClient(cdCliente), zel::consumersOfClientText(cdCliente));
     cdsPesqConsumidor.setFiltered(true);
-    if (zel::dialogs().Pesquisa(cdsPesqConsumidor, Vrm_zel00000::stFigura))
+    if (zel::dialogs().Pesquisa(cdsPesqConsumidor, receiptOf(m_receipt).figura))
         DigitaEscolhido(cdsPesqConsumidor.fieldByName(QStringLiteral("CDCONSUMIDOR")).asString());
 }
 

@@ -12,9 +12,13 @@ namespace Ui {
 class TfrmInfConsumidor;
 }
 
+namespace zel {
+class ReceiptState;
+}
+
 // The consumer identification form: the client of an account sale, then one of that client's
 // consumers, typed on the keypad or a keyboard or picked in a search. It looks them up in the
-// running receipt form's client and consumer tables and leaves what it found in the consumer
+// running receipt's client and consumer tables and leaves what it found in the consumer
 // unit's variables. The dialogue runs once, from the form's first activation, and closes the
 // form when it ends.
 class TfrmInfConsumidor : public zel::TouchForm
@@ -22,7 +26,9 @@ class TfrmInfConsumidor : public zel::TouchForm
     Q_OBJECT
 
 public:
-    explicit TfrmInfConsumidor(QWidget* parent = nullptr);
+    // `receipt`: the running receipt, whose client and consumer tables are searched (none: the
+    // dialogue ends at once with the catalogue's reason).
+    explicit TfrmInfConsumidor(zel::ReceiptState* receipt, QWidget* parent = nullptr);
     ~TfrmInfConsumidor() override;
 
     Ui::TfrmInfConsumidor* ui() const { return m_ui.get(); }
@@ -77,6 +83,7 @@ private:
     // takes longer than the search may take to open. The copy is left alone until it is done.
     void CopiaClientes();
 
+    zel::ReceiptState* m_receipt;
     bool m_dialogoIniciado = false;
     bool m_clientesCopiados = false;
     std::future<void> m_copiaClientes; // declared after the copy: ends before it goes

@@ -3,9 +3,8 @@
 #include "consumer/ConsumerKeys.h"
 #include "consumer/TfrmInfConsumidor.h"
 #include "dialogs/Dialogs.h"
-#include "receipt/Vrm_zel00000.h"
+#include "receipt/state/ReceiptState.h"
 #include "toolkit/ErrorBarrier.h"
-#include "zel/Pkg_zel.h"
 
 #include <memory>
 
@@ -40,24 +39,22 @@ void Finalization()
                        &stIdPerDigCons, &stNrInsJurClie})
         s->clear();
 }
-} // namespace Vrm_zel00400
 
-bool Consumidor(QString, QString& cdConsumidor, QString& nmConsumidor, QString& cdCliente, QString& nmCliente,
-                QString& nmFantClie)
+bool Consumidor(zel::ReceiptState* receipt, QString, QString& cdConsumidor, QString& nmConsumidor, QString& cdCliente,
+                QString& nmCliente, QString& nmFantClie)
 {
-    using namespace Vrm_zel00400;
     bool confirmado = false;
     // The codes of an earlier identification never come back from this one, however it fails.
     stCdConsumidor.clear();
     stCdCliente.clear();
     zel::guard([&] {
-        if (!Vrm_zel00000::frmRecebimento) {
+        if (!receipt) {
             // Nothing to search in: nothing is found.
             zel::dialogs().TouchMessageDlg(TfrmInfConsumidor::semRecebimentoText(), zel::DialogType::Error,
                                            zel::DialogButtons::Ok, 0, 0, QString());
             return;
         }
-        const std::unique_ptr<TfrmInfConsumidor> form(new TfrmInfConsumidor());
+        const std::unique_ptr<TfrmInfConsumidor> form(new TfrmInfConsumidor(receipt));
         form->exec();
         confirmado = form->boConfirmado;
     });
@@ -71,3 +68,4 @@ bool Consumidor(QString, QString& cdConsumidor, QString& nmConsumidor, QString& 
     nmFantClie = values[4];
     return confirmado;
 }
+} // namespace Vrm_zel00400

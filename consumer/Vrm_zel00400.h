@@ -4,6 +4,10 @@
 
 #include <QString>
 
+namespace zel {
+class ReceiptState;
+}
+
 // The consumer unit: the client and consumer found by the last identification.
 namespace Vrm_zel00400 {
 extern "C" {
@@ -29,4 +33,11 @@ extern int NrPasso;
 
 void Initialization();
 void Finalization();
+
+// The consumer identification for a client-account payment of the receipt `receipt`: the form,
+// modal; then the unit's client and consumer found, copied into the five in/out texts in
+// that order. True only when a consumer was found. The picture is the receipt's own (the
+// second argument is not used). Exported to hosts as Consumidor (the running receipt).
+bool Consumidor(zel::ReceiptState* receipt, QString figura, QString& cdConsumidor, QString& nmConsumidor,
+                QString& cdCliente, QString& nmCliente, QString& nmFantClie);
 } // namespace Vrm_zel00400

@@ -5,7 +5,7 @@
 // taken), and only one of this exchange's with this request's header may approve a payment.
 // The input also feeds the request encoder: a request it writes reads back as the same fields.
 
-#include "receipt/IntPosCodec.h"
+#include "receipt/tef/IntPosCodec.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -2,7 +2,8 @@
 
 #include "cheque/Vrm_zel00200.h"
 #include "consumer/Vrm_zel00400.h"
-#include "receipt/Vrm_zel00000.h"
+#include "receipt/form/TfrmRecebimento.h"
+#include "receipt/form/Vrm_zel00000.h"
 #include "taxpayer/Vrm_zel00300.h"
 
 #include "dialogs/Dialogs.h"
@@ -144,4 +145,44 @@ void InstalaDialogos(zel::Dialogs* dialogs)
 void DefineFilial(const QString& branchCode)
 {
     zel::setFiliProc(branchCode);
+}
+
+// The units' entry points, as hosts call them: the cheque and consumer forms work on the
+// running receipt, the one Recebimento has open (none: they say so and find nothing).
+
+bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda, const zel::DataSet& clientes,
+                 const zel::DataSet& consumidores, const zel::DataSet& aliquotas,
+                 const zel::DataSet& tiposRecebimento, QString idTipoSis, QString naoUsado, QString figura,
+                 QString idImpCupFis)
+{
+    return Vrm_zel00000::Recebimento(venda, movimentos, nrVenda, clientes, consumidores, aliquotas, tiposRecebimento,
+                                     std::move(idTipoSis), std::move(naoUsado), std::move(figura),
+                                     std::move(idImpCupFis));
+}
+
+bool LastError(QString& code, QString& text)
+{
+    return Vrm_zel00000::LastError(code, text);
+}
+
+bool UtilizaImpFis()
+{
+    return Vrm_zel00000::UtilizaImpFis();
+}
+
+void ImpCheque(double apagar, double pago, double total)
+{
+    Vrm_zel00200::ImpCheque(Vrm_zel00000::frmRecebimento, apagar, pago, total);
+}
+
+QString CriaInfAdicional(QString& nome)
+{
+    return Vrm_zel00300::CriaInfAdicional(nome);
+}
+
+bool Consumidor(QString figura, QString& cdConsumidor, QString& nmConsumidor, QString& cdCliente, QString& nmCliente,
+                QString& nmFantClie)
+{
+    return Vrm_zel00400::Consumidor(Vrm_zel00000::frmRecebimento, std::move(figura), cdConsumidor, nmConsumidor,
+                                    cdCliente, nmCliente, nmFantClie);
 }

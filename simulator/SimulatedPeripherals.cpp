@@ -186,8 +186,8 @@ void SimulatedPeripherals::settleTefApprovals(const QList<TefDirectory::PendingR
     m_tef.discard(printed);
     // Approvals of receipts that were abandoned, or whose responses were set aside: no sale
     // was recorded for them, so no customer may be charged.
-    for (const TefApproval& approval : tefapprovals::read(dir)) {
-        if (approval.state == TefApproval::State::Pending && !thisSale.contains(approval.sequence) &&
+    for (const ManagerApproval& approval : tefapprovals::read(dir)) {
+        if (approval.state == ManagerApproval::State::Pending && !thisSale.contains(approval.sequence) &&
             send(QStringLiteral("NCN"), approval.sequence))
             m_tef.deleteFiles(dir + QStringLiteral("resp/"), approval.sequence);
     }

@@ -9,16 +9,16 @@
 
 namespace zel {
 
-QString tefApprovalStateName(TefApproval::State state)
+QString tefApprovalStateName(ManagerApproval::State state)
 {
     switch (state) {
-    case TefApproval::State::Pending:
+    case ManagerApproval::State::Pending:
         return QStringLiteral("pending");
-    case TefApproval::State::Confirmed:
+    case ManagerApproval::State::Confirmed:
         return QStringLiteral("confirmed");
-    case TefApproval::State::Cancelled:
+    case ManagerApproval::State::Cancelled:
         return QStringLiteral("cancelled");
-    case TefApproval::State::Undone:
+    case ManagerApproval::State::Undone:
         break;
     }
     return QStringLiteral("undone");
@@ -34,9 +34,9 @@ QString tefapprovals::path(const QString& tefDir)
     return tefDir + QStringLiteral("tef-approvals.json");
 }
 
-QList<TefApproval> tefapprovals::read(const QString& tefDir)
+QList<ManagerApproval> tefapprovals::read(const QString& tefDir)
 {
-    QList<TefApproval> approvals;
+    QList<ManagerApproval> approvals;
     // A regular file of a sane size only: the folder is shared.
     constexpr qint64 kMaxBytes = 4 * 1024 * 1024;
     const sharedfiles::ReadFile file = sharedfiles::readRegular(path(tefDir), kMaxBytes);
@@ -52,23 +52,23 @@ QList<TefApproval> tefapprovals::read(const QString& tefDir)
     }
     for (const QJsonValue entry : document.object().value(QStringLiteral("approvals")).toArray()) {
         const QJsonObject o = entry.toObject();
-        TefApproval approval;
+        ManagerApproval approval;
         approval.sequence = o.value(QStringLiteral("sequence")).toString();
         approval.cents = o.value(QStringLiteral("amount")).toString().toLongLong();
         const QString state = o.value(QStringLiteral("state")).toString();
         if (approval.sequence.isEmpty())
             continue;
         approval.nsu = o.value(QStringLiteral("nsu")).toString(tefNsuOf(approval.sequence));
-        approval.state = state == QLatin1String("confirmed")   ? TefApproval::State::Confirmed
-                         : state == QLatin1String("undone")    ? TefApproval::State::Undone
-                         : state == QLatin1String("cancelled") ? TefApproval::State::Cancelled
-                                                               : TefApproval::State::Pending;
+        approval.state = state == QLatin1String("confirmed")   ? ManagerApproval::State::Confirmed
+                         : state == QLatin1String("undone")    ? ManagerApproval::State::Undone
+                         : state == QLatin1String("cancelled") ? ManagerApproval::State::Cancelled
+                                                               : ManagerApproval::State::Pending;
         approvals << approval;
     }
     return approvals;
 }
 
-QJsonArray tefapprovals::toJson(const QList<TefApproval>& approvals)
+QJsonArray tefapprovals::toJson(const QList<ManagerApproval>& approvals)
 {
     QJsonArray list;
     for (const auto& a : approvals)
@@ -79,7 +79,7 @@ QJsonArray tefapprovals::toJson(const QList<TefApproval>& approvals)
     return list;
 }
 
-bool tefapprovals::write(const QString& tefDir, const QList<TefApproval>& approvals)
+bool tefapprovals::write(const QString& tefDir, const QList<ManagerApproval>& approvals)
 {
     const QJsonObject document{{QStringLiteral("approvals"), toJson(approvals)}};
     return writeFileWhole(path(tefDir), QJsonDocument(document).toJson(QJsonDocument::Indented));

@@ -6,11 +6,12 @@
 
 namespace zel {
 
-// One approval the TEF manager gave, and what became of it: "pending" until the till
+// One approval the TEF manager gave, and what became of it (the manager's record; the till keeps
+// its own, TefApproval): "pending" until the till
 // confirms it (CNF, the sale was recorded) or undoes it (NCN, the sale was not); an approval
 // without receipt lines needs no confirmation and is "confirmed" at once. A cancellation (CNC)
 // takes back a pending or confirmed approval: "cancelled".
-struct TefApproval
+struct ManagerApproval
 {
     enum class State { Pending, Confirmed, Undone, Cancelled };
     QString sequence;
@@ -18,10 +19,10 @@ struct TefApproval
     State state = State::Pending;
     QString nsu; // 012-000 of the approval's response, which a cancellation names
 
-    bool operator==(const TefApproval&) const = default;
+    bool operator==(const ManagerApproval&) const = default;
 };
 
-QString tefApprovalStateName(TefApproval::State state);
+QString tefApprovalStateName(ManagerApproval::State state);
 // The NSU the manager gives the approval of the exchange `sequence`: its last six digits.
 QString tefNsuOf(const QString& sequence);
 
@@ -32,9 +33,9 @@ QString tefNsuOf(const QString& sequence);
 namespace tefapprovals {
 QString path(const QString& tefDir); // tefDir ends with "/"
 // The list in the file; empty when there is no file or it cannot be read (with a warning).
-QList<TefApproval> read(const QString& tefDir);
-bool write(const QString& tefDir, const QList<TefApproval>& approvals);
-QJsonArray toJson(const QList<TefApproval>& approvals);
+QList<ManagerApproval> read(const QString& tefDir);
+bool write(const QString& tefDir, const QList<ManagerApproval>& approvals);
+QJsonArray toJson(const QList<ManagerApproval>& approvals);
 } // namespace tefapprovals
 
 } // namespace zel

@@ -317,8 +317,8 @@ TefManager::Reply TefManager::paymentReply(const IntPosFile& request, const TefR
     if (approved) {
         // Receipt lines to print wait for the till's confirmation; without them the payment
         // is recorded with nothing to print, and needs none.
-        reply.approval = TefApproval{sequence, cents,
-                                     slip.isEmpty() ? TefApproval::State::Confirmed : TefApproval::State::Pending,
+        reply.approval = ManagerApproval{sequence, cents,
+                                     slip.isEmpty() ? ManagerApproval::State::Confirmed : ManagerApproval::State::Pending,
                                      nsu};
     }
     return reply;
@@ -337,7 +337,7 @@ TefManager::Reply TefManager::cancellationReply(const IntPosFile& request, const
         message = rule.message.value_or(QStringLiteral("Cancelamento negado"));
     } else {
         auto it = std::find_if(m_approvals.begin(), m_approvals.end(),
-                               [&](const TefApproval& a) { return a.sequence == target; });
+                               [&](const ManagerApproval& a) { return a.sequence == target; });
         // Each refusal names what the till got wrong; the approval stays as it was.
         if (target.isEmpty() || it == m_approvals.end())
             message = QStringLiteral("Transacao desconhecida");
@@ -345,16 +345,16 @@ TefManager::Reply TefManager::cancellationReply(const IntPosFile& request, const
             message = QStringLiteral("Valor nao confere");
         else if (it->nsu != nsu)
             message = QStringLiteral("NSU nao confere");
-        else if (it->state == TefApproval::State::Undone)
+        else if (it->state == ManagerApproval::State::Undone)
             message = QStringLiteral("Transacao ja desfeita");
         if (!message.isEmpty()) {
             status = QStringLiteral("1");
         } else {
             // Done again when it was already: the till that never read the first answer asks again.
             message = rule.message.value_or(QStringLiteral("Transacao cancelada"));
-            if (it->state != TefApproval::State::Cancelled) {
+            if (it->state != ManagerApproval::State::Cancelled) {
                 reply.approval = *it;
-                reply.approval->state = TefApproval::State::Cancelled;
+                reply.approval->state = ManagerApproval::State::Cancelled;
             }
         }
     }
@@ -378,17 +378,17 @@ void TefManager::settle(const IntPosFile& request)
     const QString sequence = request.sequence();
     const QString target = request.value(intpos::kTarget);
     const bool confirm = header == QLatin1String("CNF");
-    const auto wanted = confirm ? TefApproval::State::Confirmed : TefApproval::State::Undone;
+    const auto wanted = confirm ? ManagerApproval::State::Confirmed : ManagerApproval::State::Undone;
     QString refusal;
     auto it = std::find_if(m_approvals.begin(), m_approvals.end(),
-                           [&](const TefApproval& a) { return a.sequence == target; });
+                           [&](const ManagerApproval& a) { return a.sequence == target; });
     if (target.isEmpty() || it == m_approvals.end()) {
         refusal = QStringLiteral("Transacao %1 desconhecida").arg(target);
-    } else if (it->state == TefApproval::State::Pending) {
-        TefApproval settled = *it;
+    } else if (it->state == ManagerApproval::State::Pending) {
+        ManagerApproval settled = *it;
         settled.state = wanted;
         recordApproval(settled);
-    } else if (it->state == TefApproval::State::Cancelled) {
+    } else if (it->state == ManagerApproval::State::Cancelled) {
         refusal = QStringLiteral("Transacao %1 ja cancelada").arg(target);
     } else if (it->state != wanted) {
         refusal = confirm ? QStringLiteral("Transacao %1 ja desfeita").arg(target)
@@ -409,10 +409,10 @@ void TefManager::settle(const IntPosFile& request)
     pump();
 }
 
-void TefManager::recordApproval(const TefApproval& approval)
+void TefManager::recordApproval(const ManagerApproval& approval)
 {
     auto it = std::find_if(m_approvals.begin(), m_approvals.end(),
-                           [&](const TefApproval& a) { return a.sequence == approval.sequence; });
+                           [&](const ManagerApproval& a) { return a.sequence == approval.sequence; });
     if (it == m_approvals.end())
         m_approvals << approval;
     else

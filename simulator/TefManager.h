@@ -41,7 +41,7 @@ public:
     // Finishes or withdraws what is owed, then emits finished().
     void stop();
 
-    const QList<TefApproval>& approvals() const { return m_approvals; }
+    const QList<ManagerApproval>& approvals() const { return m_approvals; }
 
 signals:
     void finished();
@@ -55,7 +55,7 @@ private:
         int splitPauseMs = 0;
         QString header, sequence;            // the request it answers; empty for a stray response
         bool withdrawable = false;           // a payment's or a cancellation's: a failure at a stop
-        std::optional<TefApproval> approval; // listed (or its new state) before the response appears
+        std::optional<ManagerApproval> approval; // listed (or its new state) before the response appears
     };
 
     // The answer to a payment or cancellation request, without its end line, and what it does
@@ -63,14 +63,14 @@ private:
     struct Reply
     {
         IntPosFile response;
-        std::optional<TefApproval> approval;
+        std::optional<ManagerApproval> approval;
     };
 
     void scan();
     void keepWatching();
     void clearUnfinished();
     void settle(const IntPosFile& request);
-    void recordApproval(const TefApproval& approval);
+    void recordApproval(const ManagerApproval& approval);
     void drainForStop();
     static Output failure(const QString& header, const QString& sequence, const QString& message);
     void takeRequest();
@@ -100,7 +100,7 @@ private:
     std::unique_ptr<QFile> m_splitFile; // the response being written in two halves
     qint64 m_incompleteSince = -1;
     QSet<QString> m_leftAlone; // sequences of requests a rule told us not to take
-    QList<TefApproval> m_approvals;
+    QList<ManagerApproval> m_approvals;
     std::optional<Output> m_silentOwed; // taken by a "silent" rule, answered only at a stop
     bool m_stopping = false;
     qint64 m_stopDeadline = 0;

@@ -2,14 +2,12 @@
 
 #include "taxpayer/TfrmCNPJCPF.h"
 #include "toolkit/ErrorBarrier.h"
-#include "zel/Pkg_zel.h"
 
 #include <memory>
 
 namespace Vrm_zel00300 {
 void Initialization() {}
 void Finalization() {}
-} // namespace Vrm_zel00300
 
 QString CriaInfAdicional(QString& nome)
 {
@@ -25,3 +23,4 @@ QString CriaInfAdicional(QString& nome)
     nome = nomeDigitado;
     return numero;
 }
+} // namespace Vrm_zel00300

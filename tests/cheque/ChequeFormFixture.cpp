@@ -2,8 +2,7 @@
 
 #include "cheque/Vrm_zel00200.h"
 #include "devices/Peripherals.h"
-#include "receipt/TfrmRecebimento.h"
-#include "receipt/Vrm_zel00000.h"
+#include "receipt/state/ReceiptState.h"
 #include "toolkit/TouchButton.h"
 
 #include <QCoreApplication>
@@ -16,8 +15,7 @@ void ChequeFormFixture::SetUp()
 {
     devices = std::make_shared<RecordingPeripherals>();
     setPeripherals(devices);
-    receipt = new TfrmRecebimento();
-    Vrm_zel00000::frmRecebimento = receipt;
+    receipt = std::make_unique<ReceiptState>();
     receipt->cdsReceb.setFieldDefs({FieldDef{"CDTIPORECE", FieldType::String, 3, {}, {}, true},
                                     FieldDef{"IDTIPORECE", FieldType::String, 1, {}, {}, true}});
     receipt->cdsReceb.createDataSet();
@@ -28,8 +26,7 @@ void ChequeFormFixture::SetUp()
 void ChequeFormFixture::TearDown()
 {
     form.reset();
-    Vrm_zel00000::frmRecebimento = nullptr;
-    delete receipt;
+    receipt.reset();
     Vrm_zel00200::Finalization();
     setPeripherals(nullptr);
 }
@@ -38,7 +35,7 @@ TfrmRecebeCheque& ChequeFormFixture::open(int impFis, int impChq)
 {
     devices->setIdTipoImpFis(impFis);
     devices->setIdTipoImpChq(impChq);
-    form = std::make_unique<TfrmRecebeCheque>();
+    form = std::make_unique<TfrmRecebeCheque>(receipt.get());
     form->show();
     QCoreApplication::processEvents(); // the first activation
     return *form;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cheque/TfrmRecebeCheque.h"
+#include "receipt/state/ReceiptState.h"
 #include "fakes/RecordingPeripherals.h"
 #include "support/ScriptedDialogs.h"
 
@@ -8,15 +9,15 @@
 #include <memory>
 
 class QLabel;
-class TfrmRecebimento;
 
 namespace zel {
+class ReceiptState;
 class TTouchButton;
-}
+} // namespace zel
 
 namespace zel::test {
 
-// A running receipt form (the cheque form's home), recording devices with the printer kinds
+// A running receipt's state (the cheque form's home), recording devices with the printer kinds
 // a test sets, scripted dialogs, and a cheque form shown without its modal loop so the test
 // drives it directly: clicks on its buttons, physical keys sent to it.
 class ChequeFormFixture : public ::testing::Test
@@ -39,7 +40,7 @@ protected:
 
     std::shared_ptr<RecordingPeripherals> devices;
     ScopedScriptedDialogs dialogs;
-    TfrmRecebimento* receipt = nullptr;
+    std::unique_ptr<ReceiptState> receipt;
     std::unique_ptr<TfrmRecebeCheque> form;
     // Confirmations asked for: a cheque left incomplete answers each with the message of its
     // first missing field, so a test counts the dialogs it shows.

@@ -1,11 +1,9 @@
 #include "ChequeFormFixture.h"
 #include "cheque/Vrm_zel00200.h"
 #include "devices/Peripherals.h"
-#include "receipt/TfrmRecebimento.h"
-#include "receipt/Vrm_zel00000.h"
+#include "receipt/state/ReceiptState.h"
 #include "support/Operator.h"
 #include "support/Screenshot.h"
-#include "zel/Pkg_zel.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -48,7 +46,7 @@ TEST_F(ImpChequeCall, ShowsTheFormModallyWithTheAmountsUntilTheOperatorLeaves)
         .click("spdSair")
         .start();
 
-    ImpCheque(80.25, 19.75, 100);
+    Vrm_zel00200::ImpCheque(receipt.get(), 80.25, 19.75, 100);
 
     EXPECT_TRUE(op.finished());
     EXPECT_EQ(texts, QStringList({"1ª Parcela", "R$ 100,00", "R$ 19,75", "R$ 80,25", "341", "01/05/24"}));
@@ -62,21 +60,19 @@ TEST_F(ImpChequeCall, ShowsTheFormModallyWithTheAmountsUntilTheOperatorLeaves)
 
 TEST_F(ImpChequeCall, RefusesToOpenWithoutARunningReceipt)
 {
-    Vrm_zel00000::frmRecebimento = nullptr;
     Vrm_zel00200::doApagar = 5;
     dialogs->expectMessageDlg(mrOk, "recebimento em andamento");
-    ImpCheque(80, 20, 100);
+    Vrm_zel00200::ImpCheque(nullptr, 80, 20, 100);
     ASSERT_EQ(dialogs->records().size(), 1);
     EXPECT_EQ(dialogs->records().front().type, DialogType::Error);
     EXPECT_EQ(Vrm_zel00200::doApagar, 5.0) << "nothing changed";
-    Vrm_zel00000::frmRecebimento = receipt;
 }
 
 TEST_F(ImpChequeCall, RefusesToOpenWithoutPeripheralServices)
 {
     setPeripherals(nullptr);
     dialogs->expectMessageDlg(mrOk);
-    ImpCheque(80, 20, 100);
+    Vrm_zel00200::ImpCheque(receipt.get(), 80, 20, 100);
     EXPECT_EQ(dialogs->records().size(), 1);
     EXPECT_FALSE(receipt->cdsReceb.active()) << "nothing was opened";
 }

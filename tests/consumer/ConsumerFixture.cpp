@@ -3,9 +3,8 @@
 #include "consumer/ConsumerKeys.h"
 #include "consumer/TfrmInfConsumidor.h"
 #include "consumer/Vrm_zel00400.h"
-#include "receipt/TfrmRecebimento.h"
-#include "receipt/Vrm_zel00000.h"
-#include "zel/Pkg_zel.h"
+#include "receipt/form/TfrmRecebimento.h"
+#include "receipt/form/Vrm_zel00000.h"
 
 #include <QLabel>
 
@@ -100,7 +99,7 @@ bool ConsumerFixture::consumidor()
 {
     if (op)
         op->start();
-    return Consumidor(Vrm_zel00000::stFigura, cdConsumidor, nmConsumidor, cdCliente, nmCliente, nmFantClie);
+    return Vrm_zel00400::Consumidor(Vrm_zel00000::frmRecebimento, Vrm_zel00000::stFigura, cdConsumidor, nmConsumidor, cdCliente, nmCliente, nmFantClie);
 }
 
 TfrmInfConsumidor* ConsumerFixture::form()

@@ -2,7 +2,7 @@
 #include "consumer/ConsumerKeys.h"
 #include "consumer/TfrmInfConsumidor.h"
 #include "consumer/Vrm_zel00400.h"
-#include "receipt/TfrmRecebimento.h"
+#include "receipt/form/TfrmRecebimento.h"
 #include "support/Screenshot.h"
 #include "toolkit/FitLabel.h"
 

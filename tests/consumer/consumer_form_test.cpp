@@ -2,11 +2,10 @@
 #include "consumer/ConsumerKeys.h"
 #include "consumer/TfrmInfConsumidor.h"
 #include "consumer/Vrm_zel00400.h"
-#include "receipt/TfrmRecebimento.h"
-#include "receipt/Vrm_zel00000.h"
+#include "receipt/form/TfrmRecebimento.h"
+#include "receipt/form/Vrm_zel00000.h"
 #include "support/Screenshot.h"
 #include "toolkit/TouchButton.h"
-#include "zel/Pkg_zel.h"
 
 #include <QImage>
 #include <QLabel>
@@ -257,7 +256,7 @@ TEST_F(ConsumerForm, CancelInTheConsumerStepKeepsTheClientFound)
     QString cdCons = "x", nmCons = "x", cdCli;
     o.start();
     const bool answer =
-        Consumidor(QString(), cdCons, nmCons, cdCli, Vrm_zel00400::stNmCliente, Vrm_zel00400::stNmFantClie);
+        Vrm_zel00400::Consumidor(Vrm_zel00000::frmRecebimento, QString(), cdCons, nmCons, cdCli, Vrm_zel00400::stNmCliente, Vrm_zel00400::stNmFantClie);
     EXPECT_FALSE(answer);
     EXPECT_EQ(cdCons, QString());
     EXPECT_EQ(nmCons, QString());
@@ -333,9 +332,9 @@ TEST_F(ConsumerForm, DesignHasItsSizeControlsAndBackgroundPicture)
     QImage image(60, 80, QImage::Format_RGB32);
     image.fill(Qt::darkCyan);
     ASSERT_TRUE(image.save(picture));
-    Vrm_zel00000::stFigura = picture;
+    Vrm_zel00000::frmRecebimento->figura = picture;
 
-    TfrmInfConsumidor designed;
+    TfrmInfConsumidor designed(Vrm_zel00000::frmRecebimento);
     EXPECT_EQ(designed.size(), QSize(297, 390));
     EXPECT_TRUE(designed.windowFlags() & Qt::FramelessWindowHint);
     for (int d = 0; d <= 9; ++d) {
@@ -362,12 +361,12 @@ TEST_F(ConsumerForm, DesignHasItsSizeControlsAndBackgroundPicture)
     EXPECT_FALSE(designed.findChild<QLabel*>("imgBackGround")->isHidden()) << "the picture exists";
     EXPECT_EQ(designed.msgPadrao.Messages().size(), 17);
 
-    Vrm_zel00000::stFigura = dir.filePath("missing.png");
-    TfrmInfConsumidor plain;
+    Vrm_zel00000::frmRecebimento->figura = dir.filePath("missing.png");
+    TfrmInfConsumidor plain(Vrm_zel00000::frmRecebimento);
     EXPECT_TRUE(plain.findChild<QLabel*>("imgBackGround")->isHidden());
 
     // A picture of the form as the operator sees it in the consumer step.
-    Vrm_zel00000::stFigura.clear();
+    Vrm_zel00000::frmRecebimento->figura.clear();
     Operator& o = operatorForForm();
     o.type("501").press(Qt::Key_Return);
     consumerStep(o);

@@ -85,7 +85,7 @@ TEST_F(ConsumerScreen, WhatIsTypedShowsWholeInTheEntry)
 
 TEST_F(ConsumerScreen, CommandCaptionsShowWholeAndReadable)
 {
-    TfrmInfConsumidor designed;
+    TfrmInfConsumidor designed(nullptr);
     const int digitPixels = QFontInfo(designed.findChild<TTouchButton*>("tcb7")->font()).pixelSize();
     for (const char* name : {"tcbPesquisa", "tcbCorrigeConsumidor", "tcbCancelar", "tcbEnter"}) {
         auto* button = designed.findChild<TTouchButton*>(name);

@@ -1,8 +1,8 @@
 #include "ConsumerFixture.h"
+#include "receipt/form/TfrmRecebimento.h"
 #include "consumer/TfrmInfConsumidor.h"
 #include "consumer/Vrm_zel00400.h"
-#include "receipt/Vrm_zel00000.h"
-#include "zel/Pkg_zel.h"
+#include "receipt/form/Vrm_zel00000.h"
 
 using namespace zel;
 using namespace zel::test;
@@ -17,7 +17,7 @@ class ConsumerSearch : public ConsumerFixture
 
 TEST_F(ConsumerSearch, PicksTheClientAndThenOneOfItsConsumers)
 {
-    Vrm_zel00000::stFigura = "/pictures/fundo.png";
+    Vrm_zel00000::frmRecebimento->figura = "/pictures/fundo.png";
     bool copiesClosed = false;
     dialogs->expectSearchPick("CDCLIENTE", "C2").expectSearchPick("CDCONSUMIDOR", "31");
     Operator& o = operatorForForm();

@@ -1,7 +1,7 @@
 #include "CouponFixture.h"
 
 #include "devices/Peripherals.h"
-#include "receipt/Vrm_zel00000.h"
+#include "receipt/form/Vrm_zel00000.h"
 
 namespace zel::test {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "receipt/TfrmRecebimento.h"
+#include "receipt/form/TfrmRecebimento.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QStringList>

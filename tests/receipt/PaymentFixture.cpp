@@ -1,10 +1,9 @@
 #include "PaymentFixture.h"
 
 #include "PaymentTypes.h"
-#include "receipt/TfrmRecebimento.h"
-#include "receipt/Vrm_zel00000.h"
+#include "receipt/form/TfrmRecebimento.h"
+#include "receipt/form/Vrm_zel00000.h"
 #include "text/FiliProc.h"
-#include "zel/Pkg_zel.h"
 
 #include <QSettings>
 
@@ -76,7 +75,7 @@ bool PaymentFixture::receber(const QString& idImpCupFis)
 {
     if (op)
         op->start();
-    return Recebimento(venda, movimentos, nrVenda, clientes, consumidores, aliquotas, tipos,
+    return Vrm_zel00000::Recebimento(venda, movimentos, nrVenda, clientes, consumidores, aliquotas, tipos,
                        QStringLiteral("RES"), QString(), figura, idImpCupFis);
 }
 

@@ -2,8 +2,7 @@
 
 #include "PaymentTypes.h"
 
-#include "zel/Pkg_zel.h"
-#include "receipt/Vrm_zel00000.h"
+#include "receipt/form/Vrm_zel00000.h"
 
 #include "devices/Peripherals.h"
 
@@ -90,7 +89,7 @@ bool ReceiptFixture::recebimento(const QString& idTipoSis)
 {
     if (op)
         op->start();
-    return Recebimento(venda, movimentos, nrVenda, clientes, consumidores, aliquotas, tipos, idTipoSis,
+    return Vrm_zel00000::Recebimento(venda, movimentos, nrVenda, clientes, consumidores, aliquotas, tipos, idTipoSis,
                        QString(), figura, QStringLiteral("1"));
 }
 

@@ -1,7 +1,7 @@
 #include "PaymentTypes.h"
 #include "QStringPrinter.h"
-#include "receipt/ButtonGrid.h"
-#include "receipt/ReceiptTables.h"
+#include "receipt/payment/ButtonGrid.h"
+#include "receipt/payment/ReceiptTables.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "QStringPrinter.h"
 #include "dataset/DataSet.h"
-#include "receipt/Change.h"
-#include "receipt/Ledger.h"
-#include "receipt/PaymentTypeFile.h"
+#include "receipt/payment/Change.h"
+#include "receipt/payment/Ledger.h"
+#include "receipt/payment/PaymentTypeFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

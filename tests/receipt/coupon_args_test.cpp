@@ -1,4 +1,4 @@
-#include "receipt/CouponArgs.h"
+#include "receipt/coupon/CouponArgs.h"
 
 #include <gtest/gtest.h>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "CouponFixture.h"
 #include "fakes/RecordingPeripherals.h"
-#include "receipt/TfrmRecebimento.h"
-#include "zel/Pkg_zel.h"
+#include "receipt/form/TfrmRecebimento.h"
+#include "receipt/form/Vrm_zel00000.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -274,7 +274,7 @@ TEST(UtilizaImpFis, OnlyTheValueOneSwitchesThePrinterOff)
             else
                 s.remove("Vormel/UtilizaImpFis");
         }
-        EXPECT_EQ(UtilizaImpFis(), inUse) << value.toString().toStdString();
+        EXPECT_EQ(Vrm_zel00000::UtilizaImpFis(), inUse) << value.toString().toStdString();
     }
 }
 

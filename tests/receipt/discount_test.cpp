@@ -1,6 +1,6 @@
 #include "QStringPrinter.h"
-#include "receipt/Discount.h"
-#include "receipt/Ledger.h"
+#include "receipt/payment/Discount.h"
+#include "receipt/payment/Ledger.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "QStringPrinter.h"
-#include "receipt/EntryKeys.h"
+#include "receipt/payment/EntryKeys.h"
 
 #include <gtest/gtest.h>
 

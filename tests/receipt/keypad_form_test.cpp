@@ -1,8 +1,8 @@
 #include "PaymentTypes.h"
 #include "QStringPrinter.h"
 #include "ReceiptFixture.h"
-#include "receipt/TfrmRecebimento.h"
-#include "receipt/Vrm_zel00000.h"
+#include "receipt/form/TfrmRecebimento.h"
+#include "receipt/form/Vrm_zel00000.h"
 #include "toolkit/TouchButton.h"
 
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "receipt/Ledger.h"
+#include "receipt/payment/Ledger.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "receipt/OpeningTotals.h"
+#include "receipt/payment/OpeningTotals.h"
 
 #include "dataset/DataSet.h"
-#include "receipt/Change.h"
+#include "receipt/payment/Change.h"
 #include "text/Money.h"
 
 #include <gtest/gtest.h>

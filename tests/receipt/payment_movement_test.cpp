@@ -1,11 +1,11 @@
 #include "QStringPrinter.h"
 #include "dataset/DataSet.h"
-#include "receipt/AmountLimit.h"
-#include "receipt/Ledger.h"
-#include "receipt/PaymentMovement.h"
-#include "receipt/QuoteFile.h"
-#include "receipt/ReceiptMessages.h"
-#include "receipt/ReceiptSettings.h"
+#include "receipt/payment/AmountLimit.h"
+#include "receipt/payment/Ledger.h"
+#include "receipt/payment/PaymentMovement.h"
+#include "receipt/payment/QuoteFile.h"
+#include "receipt/payment/ReceiptMessages.h"
+#include "receipt/payment/ReceiptSettings.h"
 #include "text/Messages.h"
 
 #include <QSettings>

@@ -4,9 +4,9 @@
 #include "PaymentFixture.h"
 #include "QStringPrinter.h"
 #include "SimulatedPeripherals.h"
-#include "receipt/TefExchange.h"
-#include "receipt/TfrmRecebimento.h"
-#include "receipt/Vrm_zel00000.h"
+#include "receipt/tef/TefExchange.h"
+#include "receipt/form/TfrmRecebimento.h"
+#include "receipt/form/Vrm_zel00000.h"
 #include "text/Money.h"
 
 #include <QDir>

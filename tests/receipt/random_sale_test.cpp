@@ -7,8 +7,8 @@
 
 #include "PaymentFixture.h"
 #include "SimulatedPeripherals.h"
-#include "receipt/Ledger.h"
-#include "zel/Pkg_zel.h"
+#include "receipt/payment/Ledger.h"
+#include "receipt/form/Vrm_zel00000.h"
 
 #include <QTemporaryDir>
 
@@ -224,7 +224,7 @@ TEST_F(RandomSales, SettleWithCouponChangeAndMovementsAgreeingToTheCent)
         if (!card)
             o.click("tcbOk");
         op->start();
-        const bool ok = Recebimento(venda, movimentos, nrVenda, clientes, consumidores, aliquotas, tipos,
+        const bool ok = Vrm_zel00000::Recebimento(venda, movimentos, nrVenda, clientes, consumidores, aliquotas, tipos,
                                     systemType, QString(), figura,
                                     QString());
         ASSERT_TRUE(ok) << sim->fiscalPrinter().lastError().toStdString();

@@ -1,9 +1,8 @@
 #include "PaymentTypes.h"
 #include "ReceiptFixture.h"
 
-#include "receipt/TfrmRecebimento.h"
-#include "receipt/Vrm_zel00000.h"
-#include "zel/Pkg_zel.h"
+#include "receipt/form/TfrmRecebimento.h"
+#include "receipt/form/Vrm_zel00000.h"
 
 #include "support/Screenshot.h"
 
@@ -200,7 +199,7 @@ TEST_P(ReceiptRefusal, NoFormOpensAndTheHostDataStaysAsItWas)
     EXPECT_FALSE(recebimento());
     qInstallMessageHandler(previousHandler);
     QString code, text;
-    EXPECT_TRUE(LastError(code, text));
+    EXPECT_TRUE(Vrm_zel00000::LastError(code, text));
     EXPECT_EQ(code, QString::fromLatin1(GetParam().code));
     EXPECT_EQ(text, QString::fromUtf8(GetParam().message));
     EXPECT_TRUE(logged.contains("zel.receipt " + code + u' ' + text)) << logged.join('\n').toStdString();
@@ -259,7 +258,7 @@ TEST_F(ReceiptForm, ACallWhileAReceiptIsOpenIsRefusedAndChangesNothing)
     operatorForNextReceipt()
         .run([&] {
             running = Vrm_zel00000::frmRecebimento;
-            answered = Recebimento(venda2, movimentos2, nrVenda2, clientes, consumidores, aliquotas, tipos,
+            answered = Vrm_zel00000::Recebimento(venda2, movimentos2, nrVenda2, clientes, consumidores, aliquotas, tipos,
                                    QStringLiteral("CXA"), QString(), QStringLiteral("other.png"), QStringLiteral("2"));
             stateAfter << Vrm_zel00000::StnrVenda << Vrm_zel00000::IdTipoSis << Vrm_zel00000::stFigura
                        << Vrm_zel00000::stIdImpCupFis;

@@ -1,9 +1,9 @@
 #include "QStringPrinter.h"
-#include "receipt/RunningList.h"
+#include "receipt/form/RunningListMemo.h"
 #include "text/Money.h"
-#include "receipt/ReceiptMessages.h"
-#include "receipt/Change.h"
-#include "receipt/PaymentMovement.h"
+#include "receipt/payment/ReceiptMessages.h"
+#include "receipt/payment/Change.h"
+#include "receipt/payment/PaymentMovement.h"
 
 #include <QPlainTextEdit>
 #include <gtest/gtest.h>

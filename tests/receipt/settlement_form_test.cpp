@@ -1,9 +1,9 @@
 #include "PaymentFixture.h"
 #include "QStringPrinter.h"
-#include "receipt/Discount.h"
-#include "receipt/RunningList.h"
-#include "receipt/TfrmRecebimento.h"
-#include "receipt/Vrm_zel00000.h"
+#include "receipt/payment/Discount.h"
+#include "receipt/payment/RunningList.h"
+#include "receipt/form/TfrmRecebimento.h"
+#include "receipt/form/Vrm_zel00000.h"
 #include "text/Money.h"
 
 #include <QLabel>

@@ -7,7 +7,7 @@
 namespace zel {
 namespace {
 
-using State = TefApproval::State;
+using State = ManagerApproval::State;
 
 class TefApprovals : public TefManagerProcess
 {

@@ -11,7 +11,7 @@
 namespace zel {
 namespace {
 
-using State = TefApproval::State;
+using State = ManagerApproval::State;
 
 // What happens to the approval before the cancellation.
 enum class Before { Nothing, UndoneByNcn, Cancelled };

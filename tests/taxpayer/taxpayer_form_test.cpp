@@ -4,7 +4,7 @@
 #include "support/ScriptedDialogs.h"
 #include "taxpayer/TfrmCNPJCPF.h"
 #include "toolkit/TouchButton.h"
-#include "zel/Pkg_zel.h"
+#include "taxpayer/Vrm_zel00300.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -78,7 +78,7 @@ protected:
     QString call()
     {
         op->start();
-        const QString numero = CriaInfAdicional(nome);
+        const QString numero = Vrm_zel00300::CriaInfAdicional(nome);
         EXPECT_TRUE(op->finished()) << op->log().join(" / ").toStdString();
         return numero;
     }
@@ -278,7 +278,7 @@ TEST(TaxpayerFormRealDialog, KeysQueuedBehindTheMessageWaitForTheFreshStep)
     o.answer(mrOk).start();
 
     QString nome;
-    EXPECT_EQ(CriaInfAdicional(nome), QString("529.982.247-25"));
+    EXPECT_EQ(Vrm_zel00300::CriaInfAdicional(nome), QString("529.982.247-25"));
     EXPECT_EQ(nome, QString("Eva"));
     EXPECT_EQ(message.trimmed(), kInvalido);
     EXPECT_TRUE(o.finished());

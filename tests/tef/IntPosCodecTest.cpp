@@ -1,6 +1,6 @@
 // The IntPos request and response codec and what a response means for the payment.
 
-#include "receipt/IntPosCodec.h"
+#include "receipt/tef/IntPosCodec.h"
 
 #include "TefTestSupport.h"
 #include "text/Money.h"

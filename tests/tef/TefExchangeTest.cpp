@@ -1,10 +1,10 @@
 // The exchange on recording peripherals, with the test playing the TEF manager: the order of
 // the checks, the request on disk, and responses a well-behaved manager does not write.
 
-#include "receipt/TefExchange.h"
+#include "receipt/tef/TefExchange.h"
 
-#include "receipt/TefMessages.h"
-#include "receipt/TfrmRecebimento.h"
+#include "receipt/tef/TefMessages.h"
+#include "receipt/form/TfrmRecebimento.h"
 
 #include "TefTestSupport.h"
 #include "fakes/RecordingPeripherals.h"

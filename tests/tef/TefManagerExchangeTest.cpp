@@ -3,7 +3,7 @@
 
 #include "SimulatedPeripherals.h"
 #include "TefTestSupport.h"
-#include "receipt/TefExchange.h"
+#include "receipt/tef/TefExchange.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QElapsedTimer>

@@ -1,0 +1,264 @@
+#include "devices/Peripherals.h"
+#include "dialogs/Dialogs.h"
+#include "receipt/payment/Change.h"
+#include "receipt/payment/PaymentMovement.h"
+#include "receipt/payment/PaymentTypeFile.h"
+#include "receipt/payment/QuoteFile.h"
+#include "receipt/form/RunningListMemo.h"
+#include "receipt/form/TfrmRecebimento.h"
+#include "receipt/form/Vrm_zel00000.h"
+#include "text/Consiste.h"
+#include "text/FiliProc.h"
+#include "text/Money.h"
+#include "ui_TfrmRecebimento.h"
+
+#include <QMetaObject>
+
+// The tail of every payment entry, and of every event that changes what is due: a change given
+// before is withdrawn, and the change the ledger now calls for is given (when the payments
+// exceed the net amount); then the commands for what may follow.
+void TfrmRecebimento::FechaEntrada(bool aposPagamento)
+{
+    RetiraTroco();
+    SincronizaValores();
+    const double troco = zel::fromCents(m_ledger.changeDue());
+    const bool fecha = troco <= 0 || DaTroco(troco); // No to "take the sale value": no closing step
+    if (troco <= 0)
+        SemTroco();
+    SincronizaValores(); // the change row written, or the payments the sale value took
+    MostraValores();
+    if (!fecha)
+        return;
+    // After a payment its entry showed the totals on the displays already; after a discount or an
+    // item left off they show what is due now, or the change (MostraTroco).
+    if (m_ledger.change() <= 0 && !aposPagamento)
+        MostraResumo();
+    FechaPagamento(aposPagamento);
+}
+
+// The change row a former closing wrote goes, with its decision: the change is worked out again
+// from what is due now.
+void TfrmRecebimento::RetiraTroco()
+{
+    for (cdsMovCaixa.first(); !cdsMovCaixa.eof();) {
+        if (cdsMovCaixa.fieldByName(QStringLiteral("IDTIPOMOVIVE")).asString() == QLatin1String("S"))
+            cdsMovCaixa.deleteRecord();
+        else
+            cdsMovCaixa.next();
+    }
+    doVrTroco = 0;
+    boContraVale = false;
+}
+
+QList<zel::ChangeRow> TfrmRecebimento::LinhasTroco()
+{
+    QList<zel::ChangeRow> rows;
+    for (cdsMovCaixa.first(); !cdsMovCaixa.eof(); cdsMovCaixa.next())
+        rows.append({cdsMovCaixa.fieldByName(QStringLiteral("CDTIPORECE")).asString(),
+                     cdsMovCaixa.fieldByName(QStringLiteral("CDTIPOTROCO")).asString(),
+                     cdsMovCaixa.fieldByName(QStringLiteral("VRMOVIVEND")).asFloat(),
+                     eCartaoTef(cdsMovCaixa.bookmark())});
+    return rows;
+}
+
+// Finds the payment that gives the change, or asks to take the sale value instead; then the
+// change type, and the change shown and recorded. False when the operator keeps the payments
+// as they are: the entry ends without the closing step.
+bool TfrmRecebimento::DaTroco(double troco)
+{
+    const QList<zel::ChangeRow> rows = LinhasTroco();
+    const std::optional<int> giver = zel::rowGivingChange(rows, troco);
+    if (giver) {
+        doVrTroco = troco;
+        cdsMovCaixa.setRecNo(*giver + 1);
+    } else {
+        const QString key = rows.size() == 1 ? QStringLiteral("RecebNoTroco") : QStringLiteral("NoRecebTroco");
+        const int answer = zel::dialogs().TouchMessageDlg(msgPadrao.Msg(key), zel::DialogType::Error,
+                                                          zel::DialogButtons::YesNo);
+        if (answer != zel::mrYes) {
+            m_ui->panKeyboard->setEnabled(false);
+            m_ui->tcbOk->setEnabled(false);
+            m_ui->tcbCNPJCPF->setEnabled(false);
+            m_ui->tcbSair->setEnabled(true);
+            m_ui->tcbClear->setEnabled(true);
+            m_ui->tcbDesconto->setEnabled(true);
+            return false;
+        }
+        AssumeValorVenda(rows, troco);
+        if (doVrTroco <= 0) {
+            SemTroco();
+            return true;
+        }
+        cdsMovCaixa.last();
+    }
+    EscolheTipoTroco();
+    MostraTroco();
+    return true;
+}
+
+// Takes the change off the payments that give none and writes the running list again from
+// the movements that are left. The amounts paid and due stay as they were shown.
+void TfrmRecebimento::AssumeValorVenda(const QList<zel::ChangeRow>& rows, double troco)
+{
+    const zel::Reduction reduction = zel::takeSaleValue(rows, troco);
+    cdsMovCaixa.first();
+    for (int i = 0; i < rows.size() && !cdsMovCaixa.eof(); ++i) {
+        const std::optional<double>& valor = reduction.values[i];
+        if (!valor) {
+            cdsMovCaixa.deleteRecord();
+            continue;
+        }
+        if (*valor != rows[i].valor) {
+            cdsMovCaixa.edit();
+            cdsMovCaixa.fieldByName(QStringLiteral("VRMOVIVEND")).setFloat(*valor);
+            cdsMovCaixa.post();
+        }
+        cdsMovCaixa.next();
+    }
+    doVrTroco = reduction.resto;
+    m_ui->memLista->clear();
+    for (cdsMovCaixa.first(); !cdsMovCaixa.eof(); cdsMovCaixa.next())
+        zel::Linha(m_ui->memLista,
+                   zel::linhaPagamento(cdsMovCaixa.fieldByName(QStringLiteral("NMTIPORECE")).asString(),
+                                       cdsMovCaixa.fieldByName(QStringLiteral("VRMOVIVEND")).asFloat()));
+}
+
+// The change type: the one the giving payment names, among the payment types on the screen;
+// within the largest-change limit, the first cash type there instead. A lookup that finds
+// nothing leaves the payment type that was current.
+void TfrmRecebimento::EscolheTipoTroco()
+{
+    const QString cdTroco = cdsMovCaixa.fieldByName(QStringLiteral("CDTIPOTROCO")).asString();
+    if (!cdTroco.isEmpty())
+        cdsReceb.locate(QStringLiteral("CDTIPORECE"), {cdTroco});
+
+    const zel::ChangeLimit limite = zel::changeLimit(stPcMaxTroco);
+    if (!limite.error.isEmpty())
+        AvisoTroco(msgPadrao.Msg(QStringLiteral("PcMaxTrocoInvalido")) + QLatin1Char(' ') + limite.error);
+    if (!limite.on)
+        return;
+    const auto kinds = zel::paymentTypes::readKinds(cdsRecebimento01, zel::peripherals().DsDirCad());
+    if (!kinds) {
+        AvisoTroco(msgPadrao.Msg(QStringLiteral("TipoReceIlegivel")) + QLatin1Char(' ') + kinds.errorMessage());
+        return;
+    }
+    // The rule weighs the payments by the kinds the payment-type file gives them; a payment of
+    // a type the file does not give a kind leaves the rule out, with a notice.
+    const QList<zel::ChangeRow> linhas = LinhasTroco();
+    if (const QStringList semTipo = zel::typesWithoutKind(*kinds, linhas); !semTipo.isEmpty()) {
+        AvisoTroco(msgPadrao.Msg(QStringLiteral("TipoReceSemTipo")).arg(semTipo.join(QStringLiteral(", "))));
+        return;
+    }
+    QList<zel::LedgerPayment> pagamentos;
+    for (const zel::ChangeRow& row : linhas)
+        pagamentos.append({kinds->value(row.cdTipoRece), zel::toCents(row.valor)});
+    if (zel::changeInCash(zel::toCents(doVrTroco), zel::ticketPayments(pagamentos), limite.percentual))
+        cdsReceb.locate(QStringLiteral("IDTIPORECE"), {zel::kind::dinheiro});
+}
+
+// The quote of a change type in foreign currency: the one the sale uses for its index, else
+// the one stored for the reference date (which the sale then keeps); 0 (the change in local
+// currency only) when none is.
+double TfrmRecebimento::CotacaoTroco()
+{
+    if (cdsReceb.fieldByName(QStringLiteral("IDTIPORECE")).asString() != zel::kind::moeda)
+        return 0;
+    const QString indice = cdsReceb.fieldByName(QStringLiteral("CDINDICE")).asString();
+    if (const std::optional<double> usada = m_cotacoesVenda.find(indice))
+        return *usada;
+    if (const zel::Status opened = zel::quotes::open(cdsCotacao, zel::peripherals().DsDirCad()); !opened) {
+        AvisoTroco(msgPadrao.Msg(QStringLiteral("ErroCotacao")) + QLatin1Char(' ') + opened.errorMessage());
+        return 0;
+    }
+    const QDate referencia =
+        dtMovFiscal.isValid() && dtMovFiscal.date().isValid() ? dtMovFiscal.date() : QDate::currentDate();
+    const std::optional<double> cotacao = zel::quotes::find(cdsCotacao, indice, referencia);
+    zel::quotes::close(cdsCotacao);
+    return cotacao && zel::isUsableQuote(*cotacao) ? m_cotacoesVenda.use(indice, *cotacao) : 0;
+}
+
+// The change in the amount-due field, in the list and on both displays, and its movement row.
+void TfrmRecebimento::MostraTroco()
+{
+    const double cotacao = CotacaoTroco();
+    const auto text = [this](const char* field) {
+        return cdsReceb.fieldByName(QString::fromLatin1(field)).asString();
+    };
+    Vrm_zel00000::InputStep = isTroco;
+    boContraVale = zel::isContraValeKind(text("IDTIPORECE"));
+    const QString caption = zel::changeCaption(msgPadrao, boContraVale);
+    const QString valor = zel::formatCurrency(doVrTroco); // the amount-due field shows it (MostraValores)
+    for (const QString& line : zel::changeListLines(msgPadrao, caption, doVrTroco, text("NMTIPORECE"), cotacao,
+                                                           cdsReceb.hasField(QStringLiteral("CDINDICE"))
+                                                               ? text("CDINDICE")
+                                                               : QString()))
+        zel::Linha(m_ui->memLista, line);
+
+    zel::Peripherals& devices = zel::peripherals();
+    if (devices.TecladoOK()) {
+        devices.TeclDispClrLn2();
+        devices.TeclGoToXY(2, 1);
+        devices.TeclDispStr(caption + valor);
+    }
+    if (devices.DisplayOK()) {
+        const int largura = devices.TAM_DISPLAY();
+        devices.DisplayChar(QString(QChar(12)));
+        devices.DisplayChar(zel::Centraliza(caption, largura));
+        devices.DisplayChar(zel::TamFixoR(valor, largura));
+    }
+
+    zel::ChangeMovement troco;
+    troco.cdFilial = zel::FiliProc();
+    troco.cdTipoRece = text("CDTIPORECE");
+    troco.nmTipoRece = text("NMTIPORECE");
+    troco.cdCliente = stCodCliente;
+    troco.cdConsumidor = stCodConsumidor;
+    troco.valor = doVrTroco;
+    troco.cotacao = cotacao;
+    troco.dtHrIncMov = QDateTime::currentDateTime();
+    troco.dtMovimCaixa = zel::movementDate(dtMovFiscal, troco.dtHrIncMov);
+    zel::appendChangeMovement(cdsMovCaixa, troco);
+}
+
+// No change for this receipt: none for the coupon either, and no voucher (a change given before
+// Clear does not linger).
+void TfrmRecebimento::SemTroco()
+{
+    doVrTroco = 0;
+    boContraVale = false;
+}
+
+// A notice that does not stop the change: the operator reads why a rule was left out.
+void TfrmRecebimento::AvisoTroco(const QString& texto)
+{
+    zel::dialogs().TouchMessage(texto, zel::DialogType::Error);
+}
+
+// The commands for what may follow: OK once the sale is covered (then no further payment type
+// can be picked), the taxpayer id with it, and after a card payment OK pressed by itself once
+// this entry has ended.
+void TfrmRecebimento::FechaPagamento(bool confirmaAuto)
+{
+    m_ui->panKeyboard->setEnabled(false);
+    const bool coberta = m_ledger.covered();
+    m_ui->tcbOk->setEnabled(coberta);
+    m_ui->tcbCNPJCPF->setEnabled(coberta && zel::peripherals().ImpFiscalOK() && !boConsumidorInf);
+    m_ui->tcbSair->setEnabled(true);
+    m_ui->tcbClear->setEnabled(true);
+    m_ui->tcbDesconto->setEnabled(true);
+    // Not covered: the payment types stay available for the next payment, whichever way this
+    // one ended (a client account or a cheque under the fiscal printer takes no Enter).
+    CtrlBotoes(coberta ? QStringLiteral("H") : QStringLiteral("P"));
+    if (coberta && boConfirmaAuto && confirmaAuto)
+        QMetaObject::invokeMethod(this, &TfrmRecebimento::ConfirmaAutomatico, Qt::QueuedConnection);
+    m_ui->lblRecebimento->clear();
+    m_ui->imgReceb->clear();
+}
+
+// OK pressed by itself after a card payment covered the sale, once the payment entry has
+// returned; nothing when the receipt moved on meanwhile (closed, cleared, another entry).
+void TfrmRecebimento::ConfirmaAutomatico()
+{
+    if (isVisible() && boConfirmaAuto && !m_entradaAtiva && m_ui->tcbOk->isEnabled())
+        m_ui->tcbOk->click();
+}

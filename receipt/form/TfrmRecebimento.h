@@ -1,0 +1,264 @@
+#pragma once
+
+#include "dataset/DataSet.h"
+#include "receipt/payment/InputStep.h"
+#include "receipt/tef/IntPosCodec.h"
+#include "receipt/payment/Ledger.h"
+#include "receipt/state/ReceiptState.h"
+#include "receipt/payment/OpeningTotals.h"
+#include "receipt/payment/QuoteFile.h"
+#include "text/Messages.h"
+#include "toolkit/TouchForm.h"
+
+#include <QDateTime>
+#include <QMap>
+#include <QPixmap>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace Ui {
+class TfrmRecebimento;
+}
+
+class QLabel;
+
+namespace zel {
+class TTouchButton;
+struct ChangeRow;
+struct ForeignPayment;
+}
+
+// The receipt form: the sale's amounts, the payment-type grid, the keypad, the running list
+// and the settlement commands. Its state is plain members under the names the rest of the
+// module uses; the widgets come from TfrmRecebimento.ui.
+class TfrmRecebimento : public zel::TouchForm, public zel::ReceiptState
+{
+    Q_OBJECT
+
+public:
+    explicit TfrmRecebimento(QWidget* parent = nullptr);
+    ~TfrmRecebimento() override;
+
+    // The opening computation; runs while Vrm_zel00000::boIdCriado is set, so once per receipt.
+    void FormActivate() override;
+    // The opening amounts of the sale just put into cdsVendaOk, when the caller computed them
+    // already: the opening computation takes them instead of reading the lines again.
+    void setOpeningTotals(zel::OpeningTotals totals) { m_totaisAbertura = std::move(totals); }
+
+    // Widgets by their design names.
+    Ui::TfrmRecebimento* ui() const { return m_ui.get(); }
+
+    // The sale's money is the state's ledger (ReceiptState.h). The amounts below are views of
+    // it, refreshed by SincronizaValores whenever a payment, the change, the discount or the
+    // sale changes; the labels, the displays, the change step and the coupon all read the ledger.
+    // The sale lines into the ledger: each line's amount (from `valores` when given, in the
+    // sale's order, else read from the line) and whether it is an item of the coupon.
+    void LeLinhasVenda(const QList<zel::Cents>* valores = nullptr);
+    // The payments and the change recorded in cdsMovCaixa into the ledger, and the views below
+    // from it.
+    void SincronizaValores();
+
+    // Amounts (views of the ledger).
+    double doVrTotal = 0;
+    double doVrAPagar = 0;
+    double doVrPago = 0;
+    double doVrTroco = 0;
+    double doVrServico = 0;
+    double doVrConsumacao = 0;
+    double doVrDescComanda = 0;
+    double doVrDesconto = 0;
+    double doPcDesconto = 0;
+    QDateTime dtMovFiscal;
+
+    // Entry and navigation.
+    QString stValor;
+    TTipoTecl TipoTecl = ttNone;
+    int NrPagina = 1;
+    QString stGrupo = QStringLiteral("01");
+    bool boSubstitui = false;
+
+    // Guards and abandon flags.
+    bool boMenuOcupado = false;
+    bool boEnterOcupado = false;
+    bool boFechando = false;
+    bool boDesistiu = false;
+    bool boVoltou = false;
+    bool boConfirmaAuto = false;
+    bool boConsumidorInf = false;
+    bool boContraVale = false; // the change of this receipt is a Contra-Vale voucher
+
+    QString stNrCupom;
+    QString stCaptionPagar;
+
+    // Payment entry. Settings of the receipt, read when the form is created (ReceiptSettings.h):
+    // "S" in stUsaTEF / stUsaTEFCheque sends cards / cheques through the TEF exchange.
+    QString stUsaTEF;
+    QString stUsaTEFCheque;
+    QString stPcMaxTroco;
+    QString stFormaPagto; // payment form of the last card payment, for the fiscal coupon
+    // The client and consumer of a client-account payment, once identified for the receipt.
+    QString stCodCliente;
+    QString stCodConsumidor;
+    QString stNomeConsumidor;
+    QString stCNPJCPF;
+    QString stNome;
+
+
+    // Shows the amounts in their labels, in the currency format: the change, when there is
+    // one, in the amount-due field under its caption and colour.
+    void MostraValores();
+
+    // Payment-type buttons and groups: the grid shows the payment types of group `stGrupo`,
+    // page `NrPagina`, as the configuration in cdsReceb places them.
+    void MontaMenuGrupo();
+    void MontaBotoes(const QString& grupo, const QString& pagina);
+    void LimpaMenuGrupo();
+    void LimpaMenuReceb();
+    // Panel modes: "H" the group and payment-type panels off while a payment is entered, "P"
+    // back on, "D" the keypad's Back (abandons the value being entered; nothing while a card
+    // exchange runs). Others do nothing.
+    void CtrlBotoes(const QString& mode);
+
+    void tcbBalcaoClick(zel::TTouchButton* button);
+    void tcbGrupoClick(zel::TTouchButton* button);
+    void tcbProximoClick();
+    void tcbAnteriorClick();
+    void tcbVoltarClick();
+
+    // Payment entry for the payment type `code`, started by a touch on its button; `glyph`
+    // is the button's picture. The second text is not used.
+    void DoMenuRecebimentoClick(const QString& code, const QString& unused, const QPixmap& glyph);
+    // When set, a payment-type touch calls this instead of DoMenuRecebimentoClick (with the
+    // cursor of cdsReceb on the touched payment type).
+    std::function<void(const QString& code, const QString& unused, const QPixmap& glyph)> paymentEntryHook;
+    // The change and the closing of a payment entry, run after each payment taken and whenever
+    // what is due changes (a discount, an item left off the coupon): a change given before is
+    // withdrawn and worked out again. `aposPagamento`: OK presses itself after a card payment.
+    void FechaEntrada(bool aposPagamento = true);
+
+    // Keypad: digits and the decimal separator as characters, Apagar as Backspace, Enter.
+    void tcbTeclaClick(zel::TTouchButton* button);
+    void tcbCorrigirClick();
+    void tcbEnterClick();
+
+    // Settlement commands (Commands.cpp). OK closes a covered sale, printing the fiscal coupon
+    // when UtilizaImpFis says so; Exit leaves without settling; Discount gives a discount on the
+    // coupon; Clear removes every payment and the discount; CNPJ/CPF takes the buyer's taxpayer
+    // id for the coupon. None acts while OK runs, once the form is closing, or while a card
+    // exchange waits for the TEF manager.
+    void tcbOkClick();
+    void tcbSairClick();
+    void tcbDescontoClick();
+    void tcbClearClick();
+    void tcbCNPJCPFClick();
+    // Fiscal coupon (FiscalCoupon.cpp). ImprimeCupom prints the sale's coupon and answers
+    // whether it went through; called again after a failure it finishes the coupon this sale
+    // left open on the printer instead of starting a second one, and once the coupon is
+    // closed it answers true without printing anything.
+    bool ImprimeCupom();
+    // Cancels the coupon this sale left open on the printer, if any, for commands that give up
+    // or change the sale after a failed ImprimeCupom. False when the printer refused to cancel
+    // it (the coupon then stays open and the next ImprimeCupom tries again).
+    bool AbandonaCupom();
+    // How far this sale's coupon got on the printer.
+    enum class CouponStage {
+        None,     // no coupon of this sale is open
+        Open,     // opened; items being sent
+        Items,    // items sent; the surcharge or discount still owed (the printer refused it)
+        Totalled, // items and the surcharge or discount sent
+        Payment,  // payment phase open
+        Closed,   // closed: the sale's coupon is printed
+    };
+    CouponStage couponStage() const { return m_couponStage; }
+
+    // The TEF card approvals (TefCards.cpp). CarregaDiarioTef reads what earlier receipts left
+    // to undo, at the start of a receipt. DesfazCartoes undoes this receipt's approvals and
+    // drops the movement of each one undone; one the manager does not undo keeps its movement
+    // and is named to the operator (when `saindo`, it is undone at the next receipt's start).
+    // True when none is left. EncerraCartoes: the sale is settled, its approvals stand.
+    void CarregaDiarioTef();
+    bool DesfazCartoes(bool saindo);
+    void EncerraCartoes();
+
+protected:
+    void FormKeyPress(QChar key) override;
+    void FormKeyDown(QKeyEvent* event) override;
+
+private:
+    // Fiscal coupon steps.
+    bool EnviaItens(bool& itensVistos);
+    bool FechaCupomVenda();
+    void GravaDescontoEContraVale();
+    // Card payment types → the name of their payment form on the coupon: the printer's code
+    // (CDFPIMPFIS) for printers of kind 7, else the type's name.
+    QMap<QString, QString> formasDosCartoes() const;
+    CouponStage m_couponStage = CouponStage::None;
+    QList<qint64> m_itensIgnorados; // sale lines left off the open coupon, deleted when it closes
+    QList<int> m_linhasIgnoradas;   // the same lines, by their place in the ledger
+    void RestauraItensIgnorados();
+    bool m_foraAnotado = false; // the part outside the coupon is in the running list
+    void ErroImpressora();
+
+    void FormCreate();
+    void bindButtons();
+    void bindKeypad();
+    void bindCommands();
+    bool comandoBloqueado() const;
+    bool liberaCupom(bool cancela);
+    void encerra(int result);
+    QLabel* entryLabel() const;
+    void enterKey();
+
+    bool m_enterAccepted = false; // the last Enter ended or advanced the step
+
+    // Payment entry steps (PaymentEntry.cpp, PaymentEntryKinds.cpp).
+    void PreparaEntrada();
+    bool PedeValor(TInputStep step, const QString& proposta, bool travaTeclas, TInputStep ate);
+    bool LeValor(double& valor, bool corta);
+    void DesisteEntrada(const QString& motivo);
+    bool EntradaMoeda(zel::ForeignPayment& pagamento, double& cotacao);
+    bool EntradaConta(double& valor);
+    // `estrangeiro`: a foreign-currency payment's amount in that currency.
+    qint64 RegistraPagamento(double valor, const QString& idTipo, double cotacao, double estrangeiro = 0);
+    void AplicaParcelas();
+    void MostraResumo();
+    zel::SaleQuotes m_cotacoesVenda; // one quote per currency for the whole sale
+    bool m_entradaAtiva = false; // a payment entry is running
+    bool m_encerrando = false;   // OK or Exit posted the close: nothing more may happen
+
+    // The change and the closing of a payment entry (ChangeStep.cpp).
+    QList<zel::ChangeRow> LinhasTroco();
+    bool DaTroco(double troco);
+    void AssumeValorVenda(const QList<zel::ChangeRow>& rows, double troco);
+    void EscolheTipoTroco();
+    double CotacaoTroco();
+    void MostraTroco();
+    void AvisoTroco(const QString& texto);
+    void SemTroco();
+    void RetiraTroco();
+    void FechaPagamento(bool confirmaAuto);
+    void ConfirmaAutomatico();
+
+    // Card payments approved by the TEF manager (TefCards.cpp). Each approval stays with its
+    // movement and in the TEF folder's journal until the sale is settled; Clear, Exit and a
+    // form closed from outside undo them with the manager, and a movement goes only once its
+    // approval is undone.
+    struct CartaoTef
+    {
+        zel::TefApproval aprovacao;
+        qint64 movimento = 0; // bookmark of its row in cdsMovCaixa
+        bool recusado = false; // the manager refused to undo it: the charge stands
+    };
+    // Turns the keypad and both payment panels off until the guard ends, then back as they were.
+    [[nodiscard]] std::function<void()> DesligaPaineis();
+    void GuardaCartao(const zel::TefApproval& aprovacao, qint64 movimento);
+    void GravaDiarioTef();
+    void DesfazPendentesAnteriores();
+    bool eCartaoTef(qint64 movimento) const;
+    QList<CartaoTef> m_cartoesTef;
+    QList<zel::TefApproval> m_pendentesAnteriores; // left by receipts that ended without undoing them
+    std::optional<zel::OpeningTotals> m_totaisAbertura;
+
+    std::unique_ptr<Ui::TfrmRecebimento> m_ui;
+};
