@@ -4,6 +4,7 @@
 #include "devices/Peripherals.h"
 #include "dialogs/Dialogs.h"
 #include "receipt/state/ReceiptState.h"
+#include "text/Clock.h"
 #include "text/Money.h"
 #include "cheque/ChequeEntry.h"
 #include "ui_TfrmRecebeCheque.h"
@@ -54,7 +55,7 @@ void TfrmRecebeCheque::spdOkClick()
                                       m_ui->lblNrConta->text(),    m_ui->lblNrCheque->text(),
                                       m_ui->lblDtImp->text(),      m_ui->lblNmVerso->text()};
     const cheque::CheckContext context{boPrimParcela, imprimeCheques(), devices.IdTipoImpFis(),
-                                       devices.IdTipoImpChq(), QDate::currentDate()};
+                                       devices.IdTipoImpChq(), zel::today()};
     const cheque::CheckResult check = cheque::checkCheque(fields, context);
     if (!check.erro.isEmpty()) {
         erro(check.erro);
@@ -123,7 +124,7 @@ void TfrmRecebeCheque::registra(const QString& chave, double valor, const QDate&
 {
     zel::ReceiptState& receipt = *m_receipt;
     const cheque::ChequeMovement movement{
-        valor, stRetAgencia, stRetBanco, stRetConta, stRetCheque, data, QDateTime::currentDateTime()};
+        valor, stRetAgencia, stRetBanco, stRetConta, stRetCheque, data, zel::now()};
     ChequeGravado gravado;
     gravado.valor = valor;
     gravado.chave = chave;

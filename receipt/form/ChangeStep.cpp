@@ -9,6 +9,7 @@
 #include "receipt/form/Vrm_zel00000.h"
 #include "text/Consiste.h"
 #include "text/FiliProc.h"
+#include "text/Clock.h"
 #include "text/Money.h"
 #include "ui_TfrmRecebimento.h"
 
@@ -170,8 +171,7 @@ double TfrmRecebimento::CotacaoTroco()
         AvisoTroco(msgPadrao.Msg(QStringLiteral("ErroCotacao")) + QLatin1Char(' ') + opened.errorMessage());
         return 0;
     }
-    const QDate referencia =
-        dtMovFiscal.isValid() && dtMovFiscal.date().isValid() ? dtMovFiscal.date() : QDate::currentDate();
+    const QDate referencia = zel::quoteReferenceDate(dtMovFiscal);
     const std::optional<double> cotacao = zel::quotes::find(cdsCotacao, indice, referencia);
     zel::quotes::close(cdsCotacao);
     return cotacao && zel::isUsableQuote(*cotacao) ? m_cotacoesVenda.use(indice, *cotacao) : 0;
@@ -215,7 +215,7 @@ void TfrmRecebimento::MostraTroco()
     troco.cdConsumidor = stCodConsumidor;
     troco.valor = doVrTroco;
     troco.cotacao = cotacao;
-    troco.dtHrIncMov = QDateTime::currentDateTime();
+    troco.dtHrIncMov = zel::now();
     troco.dtMovimCaixa = zel::movementDate(dtMovFiscal, troco.dtHrIncMov);
     zel::appendChangeMovement(cdsMovCaixa, troco);
 }

@@ -8,6 +8,7 @@
 #include "receipt/form/TfrmRecebimento.h"
 #include "receipt/form/Vrm_zel00000.h"
 #include "text/FiliProc.h"
+#include "text/Clock.h"
 #include "text/Money.h"
 #include "ui_TfrmRecebimento.h"
 
@@ -37,8 +38,7 @@ bool TfrmRecebimento::EntradaMoeda(zel::ForeignPayment& pagamento, double& cotac
                                                    saved.errorMessage(),
                                                zel::DialogType::Error, zel::DialogButtons::Ok);
         });
-        const QDate referencia =
-            dtMovFiscal.isValid() && dtMovFiscal.date().isValid() ? dtMovFiscal.date() : QDate::currentDate();
+        const QDate referencia = zel::quoteReferenceDate(dtMovFiscal);
         if (const std::optional<double> guardada = zel::quotes::find(cdsCotacao, indice, referencia)) {
             cotacao = *guardada;
             if (zel::isUsableQuote(cotacao))
@@ -123,7 +123,7 @@ qint64 TfrmRecebimento::RegistraPagamento(double valor, const QString& idTipo, d
     movimento.cdCliente = stCodCliente;
     movimento.cdConsumidor = stCodConsumidor;
     movimento.valor = valor;
-    movimento.dtHrIncMov = QDateTime::currentDateTime();
+    movimento.dtHrIncMov = zel::now();
     movimento.dtMovimCaixa = zel::movementDate(dtMovFiscal, movimento.dtHrIncMov);
     if (idTipo == zel::kind::moeda) {
         movimento.vrMoviveOut = estrangeiro;

@@ -215,17 +215,19 @@ void TfrmRecebimento::FormActivate()
         return;
     cdsVendaOk.open();
     cdsVendaOk.first();
-    if (!m_totaisAbertura) {
+    zel::OpeningTotals totals;
+    if (m_totaisAbertura) {
+        totals = std::move(*m_totaisAbertura);
+        m_totaisAbertura.reset();
+    } else {
         auto computed = zel::computeOpeningTotals(cdsVendaOk.columns(zel::kOpeningFields));
         if (!computed)
             throw std::runtime_error(computed.errorMessage().toStdString());
-        m_totaisAbertura = *computed;
+        totals = *computed;
     }
-    const std::optional<zel::OpeningTotals> totals = std::move(m_totaisAbertura);
-    m_totaisAbertura.reset();
-    m_ledger.setCharges(zel::toCents(totals->servico), zel::toCents(totals->consumacao),
-                        zel::toCents(totals->descComanda));
-    LeLinhasVenda(&totals->lines);
+    m_ledger.setCharges(zel::toCents(totals.servico), zel::toCents(totals.consumacao),
+                        zel::toCents(totals.descComanda));
+    LeLinhasVenda(&totals.lines);
     cdsVendaOk.last();
     MostraValores();
     stCaptionPagar = m_ui->lblPagar->text();

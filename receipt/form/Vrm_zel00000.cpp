@@ -2,6 +2,7 @@
 
 #include "receipt/payment/OpeningTotals.h"
 #include "receipt/payment/ReceiptMessages.h"
+#include "receipt/payment/ReceiptSettings.h"
 #include "receipt/payment/ReceiptTables.h"
 #include "receipt/form/TfrmRecebimento.h"
 
@@ -9,7 +10,6 @@
 #include "dialogs/Dialogs.h"
 
 #include <QGuiApplication>
-#include <QSettings>
 
 #include <optional>
 
@@ -206,9 +206,8 @@ bool LastError(QString& code, QString& text)
 
 bool UtilizaImpFis()
 {
-    QSettings settings(QSettings::SystemScope, QStringLiteral("KORVANA"),
-                       QStringLiteral("Sistemas Integrados Korvana"));
-    const QString key = QStringLiteral("Vormel/UtilizaImpFis");
+    const zel::SettingsStore settings;
+    const QString key = zel::settingKey(QStringLiteral("UtilizaImpFis"));
     if (settings.status() != QSettings::NoError || !settings.contains(key))
         return true;
     return settings.value(key).toString() != QLatin1String("1");

@@ -1,6 +1,7 @@
 #include "QuoteFile.h"
 
 #include "dataset/DataSet.h"
+#include "text/Clock.h"
 
 #include <QDir>
 #include <QFile>
@@ -125,6 +126,11 @@ Status close(DataSet& table)
 } // namespace zel::quotes
 
 namespace zel {
+
+QDate quoteReferenceDate(const QDateTime& dtMovFiscal)
+{
+    return dtMovFiscal.isValid() && dtMovFiscal.date().isValid() ? dtMovFiscal.date() : today();
+}
 
 std::optional<double> SaleQuotes::find(const QString& cdIndice) const
 {

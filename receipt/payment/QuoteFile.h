@@ -3,11 +3,16 @@
 #include "text/Result.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QHash>
 #include <QString>
 #include <optional>
 
 namespace zel {
+
+// The day a quote is looked up for: the fiscal movement's date when the printer gave one, else
+// today (the module's clock).
+QDate quoteReferenceDate(const QDateTime& dtMovFiscal);
 
 class DataSet;
 

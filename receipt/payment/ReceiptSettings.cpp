@@ -1,18 +1,16 @@
 #include "ReceiptSettings.h"
 
-#include <QSettings>
 
 namespace zel {
 
 ReceiptSettings readReceiptSettings()
 {
-    QSettings settings(QSettings::SystemScope, QStringLiteral("KORVANA"),
-                       QStringLiteral("Sistemas Integrados Korvana"));
+    const SettingsStore settings;
     ReceiptSettings result;
     if (settings.status() != QSettings::NoError)
         return result;
-    settings.beginGroup(QStringLiteral("Vormel"));
-    const auto text = [&settings](const QString& key) {
+    const auto text = [&settings](const QString& name) {
+        const QString key = settingKey(name);
         return settings.contains(key) ? settings.value(key).toString() : QString();
     };
     result.usaTEF = text(QStringLiteral("UsaTEF"));

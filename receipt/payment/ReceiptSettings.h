@@ -1,8 +1,22 @@
 #pragma once
 
+#include <QSettings>
 #include <QString>
 
 namespace zel {
+
+// The one place the module's settings live: the system-scope store of organisation "KORVANA",
+// application "Sistemas Integrados Korvana"; the receipt's keys are in its group "Vormel".
+class SettingsStore : public QSettings
+{
+public:
+    SettingsStore() : QSettings(QSettings::SystemScope, QStringLiteral("KORVANA"), QStringLiteral("Sistemas Integrados Korvana")) {}
+};
+// A key of the receipt's group: "Vormel/<name>".
+inline QString settingKey(const QString& name)
+{
+    return QStringLiteral("Vormel/") + name;
+}
 
 // The receipt's own settings, read from the same settings store and group as the fiscal
 // printer's switch (system scope, KORVANA / "Sistemas Integrados Korvana", group "Vormel").

@@ -1,3 +1,4 @@
+#include "receipt/payment/ReceiptSettings.h"
 #include "PaymentFixture.h"
 #include "QStringPrinter.h"
 #include "receipt/payment/Change.h"
@@ -42,8 +43,8 @@ protected:
     }
     void setPcMaxTroco(const QString& pc)
     {
-        QSettings store(QSettings::SystemScope, "KORVANA", "Sistemas Integrados Korvana");
-        store.setValue("Vormel/PcMaxTroco", pc);
+        SettingsStore store;
+        store.setValue(settingKey("PcMaxTroco"), pc);
     }
     // Pays `amounts` with the payment type on `button`, one after the other.
     void pay(const char* button, const QStringList& amounts)

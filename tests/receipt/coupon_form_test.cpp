@@ -1,3 +1,4 @@
+#include "receipt/payment/ReceiptSettings.h"
 #include "CouponFixture.h"
 #include "fakes/RecordingPeripherals.h"
 #include "receipt/form/TfrmRecebimento.h"
@@ -268,11 +269,11 @@ TEST(UtilizaImpFis, OnlyTheValueOneSwitchesThePrinterOff)
     const std::pair<QVariant, bool> rows[] = {{"1", false}, {"0", true}, {"S", true}, {QVariant(), true}};
     for (const auto& [value, inUse] : rows) {
         {
-            QSettings s(QSettings::SystemScope, "KORVANA", "Sistemas Integrados Korvana");
+            SettingsStore s;
             if (value.isValid())
-                s.setValue("Vormel/UtilizaImpFis", value);
+                s.setValue(settingKey("UtilizaImpFis"), value);
             else
-                s.remove("Vormel/UtilizaImpFis");
+                s.remove(settingKey("UtilizaImpFis"));
         }
         EXPECT_EQ(Vrm_zel00000::UtilizaImpFis(), inUse) << value.toString().toStdString();
     }

@@ -6,6 +6,8 @@
 #include "receipt/payment/QuoteFile.h"
 #include "receipt/payment/ReceiptMessages.h"
 #include "receipt/payment/ReceiptSettings.h"
+#include "text/Clock.h"
+#include "text/ClockForTests.h"
 #include "text/Messages.h"
 
 #include <QSettings>
@@ -164,15 +166,32 @@ TEST(ReceiptSettingsTest, ReadFromTheSystemStore)
     QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, dir.path());
     EXPECT_EQ(readReceiptSettings().usaTEF, QString());
     {
-        QSettings store(QSettings::SystemScope, "KORVANA", "Sistemas Integrados Korvana");
-        store.setValue("Vormel/UsaTEF", "S");
-        store.setValue("Vormel/PcMaxTroco", "10");
+        SettingsStore store;
+        store.setValue(settingKey("UsaTEF"), "S");
+        store.setValue(settingKey("PcMaxTroco"), "10");
         store.setValue("UsaTEFCheque", "S"); // outside the group: not the receipt's
     }
     const ReceiptSettings settings = readReceiptSettings();
     EXPECT_EQ(settings.usaTEF, "S");
     EXPECT_EQ(settings.usaTEFCheque, QString());
     EXPECT_EQ(settings.pcMaxTroco, "10");
+}
+
+} // namespace
+
+namespace {
+
+// A quote is looked up for the fiscal day the printer gave, else for today on the module's
+// clock, which a test can set.
+TEST(QuoteReferenceDate, IsTheFiscalDayElseTodayOnTheModulesClock)
+{
+    const QDate fixedDay(2027, 3, 4);
+    zel::clockfortests::set(QDateTime(fixedDay, QTime(23, 59)));
+    EXPECT_EQ(zel::quoteReferenceDate(QDateTime()), fixedDay);
+    EXPECT_EQ(zel::quoteReferenceDate(QDateTime(QDate(2027, 3, 1), QTime(0, 0))), QDate(2027, 3, 1));
+    EXPECT_EQ(zel::now(), QDateTime(fixedDay, QTime(23, 59)));
+    zel::clockfortests::set({});
+    EXPECT_NE(zel::today(), fixedDay);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Card payments through the TEF manager simulator running as a separate process, with the
 // receipt's settings read from a settings store of the test.
 
+#include "receipt/payment/ReceiptSettings.h"
 #include "PaymentFixture.h"
 #include "QStringPrinter.h"
 #include "SimulatedPeripherals.h"
@@ -42,8 +43,8 @@ protected:
     {
         PaymentFixture::SetUp();
         {
-            QSettings store(QSettings::SystemScope, "KORVANA", "Sistemas Integrados Korvana");
-            store.setValue("Vormel/UsaTEF", "S");
+            SettingsStore store;
+            store.setValue(settingKey("UsaTEF"), "S");
         }
         auto config = SimulatorConfig::fromJson(
             QJsonObject{

@@ -1,3 +1,4 @@
+#include "receipt/payment/ReceiptSettings.h"
 #include "PaymentFixture.h"
 #include "QStringPrinter.h"
 #include "receipt/payment/Discount.h"
@@ -29,8 +30,7 @@ protected:
     }
     static void fiscalPrinterOff()
     {
-        QSettings(QSettings::SystemScope, "KORVANA", "Sistemas Integrados Korvana")
-            .setValue("Vormel/UtilizaImpFis", "1");
+        SettingsStore().setValue(settingKey("UtilizaImpFis"), "1");
     }
     // Every sale line carries comanda discount `descComanda`, every line kept off the
     // printer's items ("S").
