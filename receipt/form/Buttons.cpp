@@ -153,10 +153,7 @@ void TfrmRecebimento::tcbBalcaoClick(TTouchButton* button)
     const QString code = cdsReceb.hasField(QStringLiteral("CDTIPORECE"))
                              ? cdsReceb.fieldByName(QStringLiteral("CDTIPORECE")).asString()
                              : QString();
-    if (paymentEntryHook)
-        paymentEntryHook(code, QString(), button->glyph());
-    else
-        DoMenuRecebimentoClick(code, QString(), button->glyph());
+    DoMenuRecebimentoClick(code, QString(), button->glyph());
 
     if (boDesistiu) {
         m_ui->tcbOk->setEnabled(false);

@@ -128,10 +128,8 @@ public:
 
     // Payment entry for the payment type `code`, started by a touch on its button; `glyph`
     // is the button's picture. The second text is not used.
-    void DoMenuRecebimentoClick(const QString& code, const QString& unused, const QPixmap& glyph);
-    // When set, a payment-type touch calls this instead of DoMenuRecebimentoClick (with the
-    // cursor of cdsReceb on the touched payment type).
-    std::function<void(const QString& code, const QString& unused, const QPixmap& glyph)> paymentEntryHook;
+    // A touch reaches it with the cursor of cdsReceb on the touched payment type.
+    virtual void DoMenuRecebimentoClick(const QString& code, const QString& unused, const QPixmap& glyph);
     // The change and the closing of a payment entry, run after each payment taken and whenever
     // what is due changes (a discount, an item left off the coupon): a change given before is
     // withdrawn and worked out again. `aposPagamento`: OK presses itself after a card payment.

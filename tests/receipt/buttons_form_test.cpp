@@ -16,6 +16,21 @@ using namespace zel::test;
 
 namespace {
 
+// The receipt form with its payment entry stood in for: a touch on a payment type calls
+// `entry` (when set) instead of starting the entry.
+class EntryProbe : public TfrmRecebimento
+{
+public:
+    std::function<void(const QString& code, const QString& unused, const QPixmap& glyph)> entry;
+    void DoMenuRecebimentoClick(const QString& code, const QString& unused, const QPixmap& glyph) override
+    {
+        if (entry)
+            entry(code, unused, glyph);
+        else
+            TfrmRecebimento::DoMenuRecebimentoClick(code, unused, glyph);
+    }
+};
+
 // A receipt form opened directly on a configuration with two groups and two pages:
 // group 01 page 1: 01 Crédito (glyph), 02 Débito (glyph file missing), 03 two rows (Ticket
 //   then Vale Refeição), 04 a hidden kind, 05 no fiscal payment form, "25" and "1" no button;
@@ -68,7 +83,7 @@ protected:
     TfrmRecebimento& open()
     {
         Vrm_zel00000::boIdCriado = true;
-        form = std::make_unique<TfrmRecebimento>();
+        form = std::make_unique<EntryProbe>();
         form->cdsReceb.setData(tipos.data());
         form->cdsReceb.open();
         form->cdsVendaOk.setData(venda.data());
@@ -99,7 +114,7 @@ protected:
 
     QTemporaryDir dir;
     QString glyph;
-    std::unique_ptr<TfrmRecebimento> form;
+    std::unique_ptr<EntryProbe> form;
 };
 
 const QColor kBlank(0x90, 0x90, 0xB0);
@@ -188,7 +203,7 @@ TEST_F(ReceiptButtons, TouchStartsPaymentEntryForTheTypeShownOnTheButton)
         bool hasGlyph, gruposOn, balcaoOn, busy;
     };
     QList<Seen> seen;
-    form->paymentEntryHook = [&](const QString& code, const QString& unused, const QPixmap& glyphShown) {
+    form->entry = [&](const QString& code, const QString& unused, const QPixmap& glyphShown) {
         seen.append({code, unused, form->cdsReceb.fieldByName("CDTIPORECE").asString(), !glyphShown.isNull(),
                      control("panGrupo")->isEnabled(), control("panBalcao")->isEnabled(),
                      form->boMenuOcupado});
@@ -214,7 +229,7 @@ TEST_F(ReceiptButtons, BlankButtonsAndTouchesDuringAnEntryStartNothing)
 {
     open();
     int entries = 0;
-    form->paymentEntryHook = [&](const QString&, const QString&, const QPixmap&) {
+    form->entry = [&](const QString&, const QString&, const QPixmap&) {
         ++entries;
         // Touches reaching the handlers while this entry runs.
         form->tcbBalcaoClick(button("tcbBalcao02"));
@@ -236,7 +251,7 @@ TEST_F(ReceiptButtons, BlankButtonsAndTouchesDuringAnEntryStartNothing)
 TEST_F(ReceiptButtons, AbandonedEntryGivesBackExitClearAndDiscount)
 {
     open();
-    form->paymentEntryHook = [&](const QString&, const QString&, const QPixmap&) {
+    form->entry = [&](const QString&, const QString&, const QPixmap&) {
         for (const char* name : {"tcbSair", "tcbClear", "tcbDesconto"})
             control(name)->setEnabled(false);
         control("tcbOk")->setEnabled(true);
@@ -252,7 +267,7 @@ TEST_F(ReceiptButtons, FailedEntryFreesTheGrid)
 {
     open();
     dialogs->expectMessageDlg(mrOk, "falhou");
-    form->paymentEntryHook = [](const QString&, const QString&, const QPixmap&) {
+    form->entry = [](const QString&, const QString&, const QPixmap&) {
         throw std::runtime_error("entrada falhou");
     };
     button("tcbBalcao01")->click();
