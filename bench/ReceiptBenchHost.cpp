@@ -1,6 +1,6 @@
 #include "ReceiptBenchHost.h"
 
-#include "receipt/PaymentTypes.h"
+#include "receipt/support/PaymentTypes.h"
 #include "receipt/form/TfrmRecebimento.h"
 #include "receipt/form/Vrm_zel00000.h"
 

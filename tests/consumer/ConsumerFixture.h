@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/QStringPrinter.h"
 #include "fakes/RecordingPeripherals.h"
 #include "support/Operator.h"
 #include "support/ScriptedDialogs.h"
@@ -8,12 +9,6 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <ostream>
-
-// Texts in failure messages as text.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 class TfrmRecebimento;
 class TfrmInfConsumidor;

@@ -8,7 +8,7 @@
 
 #include "dialogs/Dialogs.h"
 #include "fakes/RecordingPeripherals.h"
-#include "receipt/PaymentTypes.h"
+#include "receipt/support/PaymentTypes.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/QStringPrinter.h"
 #include "SimulatorConfig.h"
 #include "dataset/DataSet.h"
 
@@ -55,8 +56,3 @@ inline void addPaymentType(DataSet& ds, const QString& code, const QString& kind
 
 } // namespace zel::simtest
 
-// Readable QString values in assertion messages.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}

@@ -1,3 +1,4 @@
+#include "support/QStringPrinter.h"
 #include "dialogs/Dialogs.h"
 #include "support/Operator.h"
 #include "support/Screenshot.h"
@@ -15,11 +16,6 @@
 
 using namespace zel;
 using namespace zel::test;
-
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 

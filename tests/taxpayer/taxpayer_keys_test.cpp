@@ -1,14 +1,10 @@
+#include "support/QStringPrinter.h"
 #include "taxpayer/TaxpayerKeys.h"
 
 #include <gtest/gtest.h>
 #include <ostream>
 
 using namespace zel;
-
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 

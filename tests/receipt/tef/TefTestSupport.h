@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/QStringPrinter.h"
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -40,8 +41,3 @@ inline QStringList intposFiles(const QString& dir)
 
 } // namespace zel::teftest
 
-// Readable QString values in assertion messages.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}

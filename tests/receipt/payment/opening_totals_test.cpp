@@ -106,8 +106,9 @@ TEST(OpeningTotals, RefusesSalesItCannotTotal)
         EXPECT_EQ(opened.ok(), e.opens)
             << e.row.value(0).toDouble() << " x " << e.row.value(1).toDouble() << " + "
             << e.row.value(3).toDouble() << " + " << e.row.value(4).toDouble();
-        if (!e.opens)
+        if (!e.opens) {
             EXPECT_EQ(opened.errorCode(), "TotalForaDeFaixa");
+        }
     }
 
     // Numbers held as text still total.

@@ -1,5 +1,5 @@
 #include "PaymentFixture.h"
-#include "QStringPrinter.h"
+#include "support/QStringPrinter.h"
 #include "cheque/TfrmRecebeCheque.h"
 #include "cheque/Vrm_zel00200.h"
 #include "consumer/ConsumerKeys.h"

@@ -1,5 +1,5 @@
 #include "CouponFixture.h"
-#include "QStringPrinter.h"
+#include "support/QStringPrinter.h"
 #include "SimulatedPeripherals.h"
 
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "QStringPrinter.h"
+#include "support/QStringPrinter.h"
 #include "dataset/DataSet.h"
 #include "receipt/payment/Change.h"
 #include "receipt/payment/Ledger.h"

@@ -1,6 +1,6 @@
 #include "receipt/payment/ReceiptSettings.h"
 #include "PaymentFixture.h"
-#include "QStringPrinter.h"
+#include "support/QStringPrinter.h"
 #include "receipt/payment/Change.h"
 #include "receipt/payment/PaymentTypeFile.h"
 #include "receipt/payment/QuoteFile.h"

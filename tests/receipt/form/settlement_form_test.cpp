@@ -1,6 +1,6 @@
 #include "receipt/payment/ReceiptSettings.h"
 #include "PaymentFixture.h"
-#include "QStringPrinter.h"
+#include "support/QStringPrinter.h"
 #include "receipt/payment/Discount.h"
 #include "receipt/payment/RunningList.h"
 #include "receipt/form/TfrmRecebimento.h"

@@ -1,4 +1,4 @@
-#include "QStringPrinter.h"
+#include "support/QStringPrinter.h"
 #include "receipt/payment/Discount.h"
 #include "receipt/payment/Ledger.h"
 

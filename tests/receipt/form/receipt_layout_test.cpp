@@ -1,5 +1,5 @@
 #include "PaymentTypes.h"
-#include "QStringPrinter.h"
+#include "support/QStringPrinter.h"
 #include "ReceiptFixture.h"
 #include "receipt/form/RunningListMemo.h"
 #include "receipt/form/TfrmRecebimento.h"

@@ -1,5 +1,5 @@
 #include "PaymentTypes.h"
-#include "QStringPrinter.h"
+#include "support/QStringPrinter.h"
 #include "receipt/payment/ButtonGrid.h"
 #include "receipt/payment/ReceiptTables.h"
 

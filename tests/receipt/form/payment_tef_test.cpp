@@ -3,7 +3,7 @@
 
 #include "receipt/payment/ReceiptSettings.h"
 #include "PaymentFixture.h"
-#include "QStringPrinter.h"
+#include "support/QStringPrinter.h"
 #include "SimulatedPeripherals.h"
 #include "receipt/tef/TefExchange.h"
 #include "receipt/form/TfrmRecebimento.h"

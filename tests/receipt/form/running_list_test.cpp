@@ -1,4 +1,4 @@
-#include "QStringPrinter.h"
+#include "support/QStringPrinter.h"
 #include "receipt/form/RunningListMemo.h"
 #include "text/Money.h"
 #include "receipt/payment/ReceiptMessages.h"

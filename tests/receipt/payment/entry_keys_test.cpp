@@ -1,4 +1,4 @@
-#include "QStringPrinter.h"
+#include "support/QStringPrinter.h"
 #include "receipt/payment/EntryKeys.h"
 
 #include <gtest/gtest.h>

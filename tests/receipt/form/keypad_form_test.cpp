@@ -1,5 +1,5 @@
 #include "PaymentTypes.h"
-#include "QStringPrinter.h"
+#include "support/QStringPrinter.h"
 #include "ReceiptFixture.h"
 #include "receipt/form/TfrmRecebimento.h"
 #include "receipt/form/Vrm_zel00000.h"
