@@ -1,8 +1,8 @@
 #include "ReceiptBenchHost.h"
 
-#include "receipt/support/PaymentTypes.h"
 #include "receipt/form/TfrmRecebimento.h"
 #include "receipt/form/Vrm_zel00000.h"
+#include "receipt/support/PaymentTypes.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -159,7 +159,7 @@ void ReceiptHost::setSale(int lines, double price)
 bool ReceiptHost::recebimento()
 {
     return Vrm_zel00000::Recebimento(venda, movimentos, nrVenda, clientes, consumidores, aliquotas, tipos,
-                       QStringLiteral("RES"), QString(), QString(), QString());
+                                     QStringLiteral("RES"), QString(), QString(), QString());
 }
 
 QWidget* Script::control(const QString& name)

@@ -139,7 +139,8 @@ public:
         });
         poll.start();
         QString cdConsumidor, nmConsumidor, cdCliente, nmCliente, nmFantClie;
-        Vrm_zel00400::Consumidor(Vrm_zel00000::frmRecebimento, QString(), cdConsumidor, nmConsumidor, cdCliente, nmCliente, nmFantClie);
+        Vrm_zel00400::Consumidor(Vrm_zel00000::frmRecebimento, QString(), cdConsumidor, nmConsumidor,
+                                 cdCliente, nmCliente, nmFantClie);
         return reached;
     }
 
@@ -288,8 +289,8 @@ void BM_SearchKey(benchmark::State& state)
             PaintCounter list(dialog.findChild<QTableView*>(QStringLiteral("grdPesquisa"))->viewport());
             qint64 roundNs = 0;
             auto key = [&](Qt::Key k, const QString& text) {
-                const Kind kind = k == Qt::Key_Backspace ? Backspace
-                                  : k == Qt::Key_Delete  ? Delete
+                const Kind kind = k == Qt::Key_Backspace     ? Backspace
+                                  : k == Qt::Key_Delete      ? Delete
                                   : dialog.typed().isEmpty() ? First
                                                              : Next;
                 const qint64 ns = typeKey(dialog, k, text, list);

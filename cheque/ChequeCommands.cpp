@@ -1,12 +1,12 @@
 #include "TfrmRecebeCheque.h"
 #include "cheque/ChequeConfirm.h"
+#include "cheque/ChequeEntry.h"
 #include "cheque/ChequePrint.h"
 #include "devices/Peripherals.h"
 #include "dialogs/Dialogs.h"
 #include "receipt/state/ReceiptState.h"
 #include "text/Clock.h"
 #include "text/Money.h"
-#include "cheque/ChequeEntry.h"
 #include "ui_TfrmRecebeCheque.h"
 
 #include <QDateTime>
@@ -27,8 +27,8 @@ bool imprimeCheques()
 bool TfrmRecebeCheque::perguntaSim(const QString& key, const QString& arg)
 {
     const QString text = arg.isEmpty() ? Msg(key) : Msg(key).arg(arg);
-    return zel::dialogs().TouchMessageDlg(text, zel::DialogType::Confirmation,
-                                          zel::DialogButtons::YesNo) == zel::mrYes;
+    return zel::dialogs().TouchMessageDlg(text, zel::DialogType::Confirmation, zel::DialogButtons::YesNo) ==
+           zel::mrYes;
 }
 
 void TfrmRecebeCheque::erro(const QString& key)
@@ -123,8 +123,8 @@ void TfrmRecebeCheque::spdOkClick()
 void TfrmRecebeCheque::registra(const QString& chave, double valor, const QDate& data)
 {
     zel::ReceiptState& receipt = *m_receipt;
-    const cheque::ChequeMovement movement{
-        valor, stRetAgencia, stRetBanco, stRetConta, stRetCheque, data, zel::now()};
+    const cheque::ChequeMovement movement{valor,       stRetAgencia, stRetBanco, stRetConta,
+                                          stRetCheque, data,         zel::now()};
     ChequeGravado gravado;
     gravado.valor = valor;
     gravado.chave = chave;

@@ -191,8 +191,9 @@ void TfrmRecebeCheque::setCampoAtual(TTipoTecl field)
 void TfrmRecebeCheque::LimpaCampos()
 {
     boSubstitui = true;
-    for (QLabel* label : std::initializer_list<QLabel*>{m_ui->lblValor, m_ui->lblNrAgencia, m_ui->lblNrBanco, m_ui->lblNrConta,
-                          m_ui->lblNrCheque, m_ui->lblDtImp, m_ui->lblNmVerso})
+    for (QLabel* label : std::initializer_list<QLabel*>{m_ui->lblValor, m_ui->lblNrAgencia, m_ui->lblNrBanco,
+                                                        m_ui->lblNrConta, m_ui->lblNrCheque, m_ui->lblDtImp,
+                                                        m_ui->lblNmVerso})
         label->clear();
     m_ui->lblNrParcelas->setEnabled(false);
     m_ui->lblParcelas->setEnabled(false);

@@ -17,9 +17,9 @@ void requireFields(const DataSet& table, const QString& tableName, std::initiali
             missing.append(QString::fromLatin1(name));
     }
     if (!missing.isEmpty())
-        throw DataSetError(dataSetText("DsTabelaSemCampos", tableName, missing.join(QStringLiteral(", ")))
-                               .toStdString(),
-                           QStringLiteral("DsTabelaSemCampos"));
+        throw DataSetError(
+            dataSetText("DsTabelaSemCampos", tableName, missing.join(QStringLiteral(", "))).toStdString(),
+            QStringLiteral("DsTabelaSemCampos"));
 }
 
 } // namespace
@@ -41,8 +41,8 @@ std::optional<ClientFound> findClient(DataSet& clientes, const QString& typed)
     QString number = typed;
     const QString personType = Ajusta_Inscricao(number);
     // Punctuation alone is no number: it must not find a client stored without one.
-    const bool asNumber =
-        !number.isEmpty() && clientes.locate(QStringLiteral("IDTPIJURCLIE;NRINSJURCLIE"), {personType, number});
+    const bool asNumber = !number.isEmpty() &&
+                          clientes.locate(QStringLiteral("IDTPIJURCLIE;NRINSJURCLIE"), {personType, number});
     if (!asNumber && !clientes.locate(QStringLiteral("CDEXCLIENTE"), {typed}))
         return std::nullopt;
     ClientFound found;

@@ -241,8 +241,10 @@ TfrmInfConsumidor::Passo TfrmInfConsumidor::PassoConsumidor(bool novo)
     }
 
     std::optional<zel::ConsumerFound> consumidor;
-    if (!zel::guard(
-            [&] { consumidor = zel::findConsumer(receiptOf(m_receipt).cdsConsumidor, stCdCliente, entrada.consumerCode); }))
+    if (!zel::guard([&] {
+            consumidor =
+                zel::findConsumer(receiptOf(m_receipt).cdsConsumidor, stCdCliente, entrada.consumerCode);
+        }))
         return Passo::NaoEncontrado;
     if (!consumidor) {
         NaoEncontrado(QStringLiteral("TeclConsNCad"), QStringLiteral("ConsNCad"));

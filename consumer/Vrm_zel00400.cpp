@@ -40,8 +40,8 @@ void Finalization()
         s->clear();
 }
 
-bool Consumidor(zel::ReceiptState* receipt, QString, QString& cdConsumidor, QString& nmConsumidor, QString& cdCliente,
-                QString& nmCliente, QString& nmFantClie)
+bool Consumidor(zel::ReceiptState* receipt, QString, QString& cdConsumidor, QString& nmConsumidor,
+                QString& cdCliente, QString& nmCliente, QString& nmFantClie)
 {
     bool confirmado = false;
     // The codes of an earlier identification never come back from this one, however it fails.

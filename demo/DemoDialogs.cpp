@@ -11,9 +11,12 @@ namespace {
 QString typeName(DialogType type)
 {
     switch (type) {
-    case DialogType::Error: return QStringLiteral("error");
-    case DialogType::Information: return QStringLiteral("information");
-    case DialogType::Confirmation: return QStringLiteral("confirmation");
+    case DialogType::Error:
+        return QStringLiteral("error");
+    case DialogType::Information:
+        return QStringLiteral("information");
+    case DialogType::Confirmation:
+        return QStringLiteral("confirmation");
     }
     return {};
 }
@@ -21,9 +24,12 @@ QString typeName(DialogType type)
 QString buttonsName(DialogButtons buttons)
 {
     switch (buttons) {
-    case DialogButtons::None: return QStringLiteral("none");
-    case DialogButtons::Ok: return QStringLiteral("ok");
-    case DialogButtons::YesNo: return QStringLiteral("yes-no");
+    case DialogButtons::None:
+        return QStringLiteral("none");
+    case DialogButtons::Ok:
+        return QStringLiteral("ok");
+    case DialogButtons::YesNo:
+        return QStringLiteral("yes-no");
     }
     return {};
 }
@@ -34,9 +40,9 @@ int DemoDialogs::TouchMessageDlg(const QString& text, DialogType type, DialogBut
                                  int seconds, const QString& extraCaption)
 {
     const bool scripted = !m_answers.isEmpty();
-    const int answer = scripted ? m_answers.takeFirst()
-                                : DefaultDialogs::TouchMessageDlg(text, type, buttons, helpContext, seconds,
-                                                                  extraCaption);
+    const int answer =
+        scripted ? m_answers.takeFirst()
+                 : DefaultDialogs::TouchMessageDlg(text, type, buttons, helpContext, seconds, extraCaption);
     m_record.append(QJsonObject{{"dialog", "message"},
                                 {"type", typeName(type)},
                                 {"buttons", buttonsName(buttons)},

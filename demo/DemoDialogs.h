@@ -10,7 +10,8 @@ namespace zel::demo {
 // The demo's dialogs: the real touch dialogs, except that an answer the operator script gave
 // in advance ("answer 6") answers the next message dialog without showing it. Every dialog is
 // recorded for the result document.
-class DemoDialogs : public DefaultDialogs {
+class DemoDialogs : public DefaultDialogs
+{
 public:
     void queueAnswer(int answer) { m_answers.append(answer); }
     const QJsonArray& record() const { return m_record; }

@@ -1,13 +1,11 @@
 #include "DemoHost.h"
 
-#include "zel/Pkg_zel.h"
-
 #include "DeviceMonitor.h"
 #include "RunSettings.h"
-
 #include "dataset/PacketJson.h"
 #include "simulator/SimulatorConfig.h"
 #include "simulator/TefApprovals.h"
+#include "zel/Pkg_zel.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,25 +18,25 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
-
 #include <optional>
 
 namespace zel::demo {
 
 namespace {
 
-const char* const kAmountLabels[] = {"lblNmVenda",    "lblNrVenda",  "lblValorTotal", "lblValorPago",
-                                     "lblPagar",      "lblValorPagar", "lblServico",  "lblVrConsumacao",
+const char* const kAmountLabels[] = {"lblNmVenda",     "lblNrVenda",    "lblValorTotal", "lblValorPago",
+                                     "lblPagar",       "lblValorPagar", "lblServico",    "lblVrConsumacao",
                                      "lblRecebimento", "lblInputReceb2"};
-const char* const kButtons[] = {"tcbOk",  "tcbSair", "tcbClear", "tcbDesconto", "tcbCNPJCPF", "tcbVoltar",
-                                "tcbProximo", "tcbAnterior", "tcbEnter", "tcbCorrigir", "tcbVirgula", "tcb0",
-                                "tcb1",   "tcb2",    "tcb3",     "tcb4",        "tcb5",       "tcb6",
-                                "tcb7",   "tcb8",    "tcb9"};
+const char* const kButtons[] = {
+    "tcbOk",       "tcbSair",  "tcbClear",    "tcbDesconto", "tcbCNPJCPF", "tcbVoltar", "tcbProximo",
+    "tcbAnterior", "tcbEnter", "tcbCorrigir", "tcbVirgula",  "tcb0",       "tcb1",      "tcb2",
+    "tcb3",        "tcb4",     "tcb5",        "tcb6",        "tcb7",       "tcb8",      "tcb9"};
 const char* const kColouredLabels[] = {"lblPagar", "lblValorPagar"};
 
 // Takes the receipt form's texts when it hides: the module frees the form on its own schedule,
 // and the host reads nothing of the module's inside but what the screen showed.
-class SnapshotFilter : public QObject {
+class SnapshotFilter : public QObject
+{
 public:
     explicit SnapshotFilter(FormSnapshot& target) : m_target(target) {}
 
@@ -107,7 +105,8 @@ Status DemoHost::loadModule()
 {
     m_module.setFileName(m_options.modulePath);
     if (!m_module.load())
-        return Error{QStringLiteral("cannot load the module %1: %2").arg(m_options.modulePath, m_module.errorString())};
+        return Error{QStringLiteral("cannot load the module %1: %2")
+                         .arg(m_options.modulePath, m_module.errorString())};
     return {};
 }
 
@@ -144,7 +143,8 @@ Result<QJsonObject> DemoHost::run(const Scenario& s)
             tef.insert(QStringLiteral("dir"), QDir(stateRoot).filePath(QStringLiteral("tef")));
         devices.insert(QStringLiteral("tef"), tef);
     }
-    if (const Status st = writeRunSettings(QDir(stateRoot).filePath(QStringLiteral("settings")), s.settings); !st)
+    if (const Status st = writeRunSettings(QDir(stateRoot).filePath(QStringLiteral("settings")), s.settings);
+        !st)
         return st.error();
     auto config = SimulatorConfig::fromJson(devices, s.devicesDir);
     if (!config)
@@ -198,7 +198,8 @@ Result<QJsonObject> DemoHost::run(const Scenario& s)
     // The cheque unit's printing mode is the host's to set; the module never assigns it.
     auto* idImpCupFis = reinterpret_cast<QString*>(resolve("IdImpCupFis"));
     if (!idImpCupFis)
-        return Error{QStringLiteral("the module %1 lacks the variable IdImpCupFis").arg(m_options.modulePath)};
+        return Error{
+            QStringLiteral("the module %1 lacks the variable IdImpCupFis").arg(m_options.modulePath)};
 
     // The module is loaded; the manager must watch before the module starts.
     if (s.runsTefManager) {
@@ -225,10 +226,10 @@ Result<QJsonObject> DemoHost::run(const Scenario& s)
     std::unique_ptr<OperatorScript> script;
     if (actions) {
         script = std::make_unique<OperatorScript>(
-            std::move(*actions), [this](int answer) { m_dialogs.queueAnswer(answer); }, m_options.screenshotDir);
-        QObject::connect(script.get(), &OperatorScript::failed, [](const QString&) {
-            QTimer::singleShot(0, closeEverything);
-        });
+            std::move(*actions), [this](int answer) { m_dialogs.queueAnswer(answer); },
+            m_options.screenshotDir);
+        QObject::connect(script.get(), &OperatorScript::failed,
+                         [](const QString&) { QTimer::singleShot(0, closeEverything); });
         script->start();
     }
 

@@ -3,30 +3,30 @@
 #include "DemoDialogs.h"
 #include "OperatorScript.h"
 #include "Scenario.h"
-
 #include "SimulatedPeripherals.h"
 
 #include <QJsonObject>
 #include <QLibrary>
 #include <QStringList>
-
 #include <memory>
 
 namespace zel::demo {
 
-struct DemoOptions {
+struct DemoOptions
+{
     QString modulePath;
     QString stateDir;      // simulated devices' state; empty: a fresh temporary folder
     QString screenshotDir; // where "screenshot" actions write
     bool runScript = true;
-    QString scriptPath;    // overrides the scenario's script
+    QString scriptPath;      // overrides the scenario's script
     int watchdogMs = 120000; // a headless run still open after this is closed with an error
     bool headless = false;
-    QString finalScreen;   // with a display: a picture of the whole screen once the receipt closed
+    QString finalScreen; // with a display: a picture of the whole screen once the receipt closed
 };
 
 // What the form showed when it closed.
-struct FormSnapshot {
+struct FormSnapshot
+{
     QStringList runningList;
     QJsonObject labels;
     QJsonObject enabled; // command and keypad buttons: enabled or not
@@ -35,7 +35,8 @@ struct FormSnapshot {
 
 // The host side of one sale: loads the module by file name, installs the simulated devices and
 // the dialogs, hands the scenario's packets to Recebimento, and builds the result document.
-class DemoHost {
+class DemoHost
+{
 public:
     explicit DemoHost(DemoOptions options);
     ~DemoHost();

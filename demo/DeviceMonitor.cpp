@@ -32,8 +32,9 @@ QPlainTextEdit* logView(QWidget* parent)
 } // namespace
 
 DeviceMonitor::DeviceMonitor(SimulatedPeripherals& devices)
-    : m_devices(devices), m_keyboard(displayLabel(this)), m_customer(displayLabel(this)), m_journal(logView(this)),
-      m_cheque(logView(this)), m_journalStart(devices.fiscalPrinter().journalText().size())
+    : m_devices(devices), m_keyboard(displayLabel(this)), m_customer(displayLabel(this)),
+      m_journal(logView(this)), m_cheque(logView(this)),
+      m_journalStart(devices.fiscalPrinter().journalText().size())
 {
     setWindowTitle(QStringLiteral("Dispositivos simulados"));
     auto* layout = new QVBoxLayout(this);

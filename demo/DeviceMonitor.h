@@ -14,7 +14,8 @@ namespace zel::demo {
 // A window beside the receipt that shows what the simulated devices show: the POS keyboard's
 // display, the customer display, the fiscal journal and the cheque printer's commands, as they
 // change.
-class DeviceMonitor : public QWidget {
+class DeviceMonitor : public QWidget
+{
 public:
     explicit DeviceMonitor(SimulatedPeripherals& devices);
     void refresh();

@@ -7,29 +7,35 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QScreen>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QWidget>
-
 #include <algorithm>
 
 namespace zel::demo {
 
 namespace {
 
-struct NamedKey {
+struct NamedKey
+{
     const char* name;
     Qt::Key key;
     const char* text;
 };
 
 const NamedKey kKeys[] = {
-    {"Enter", Qt::Key_Return, "\r"}, {"Escape", Qt::Key_Escape, "\x1b"}, {"Backspace", Qt::Key_Backspace, "\b"},
-    {"Delete", Qt::Key_Delete, ""},  {"PageUp", Qt::Key_PageUp, ""},     {"PageDown", Qt::Key_PageDown, ""},
-    {"Up", Qt::Key_Up, ""},          {"Down", Qt::Key_Down, ""},         {"Tab", Qt::Key_Tab, "\t"},
+    {"Enter", Qt::Key_Return, "\r"},
+    {"Escape", Qt::Key_Escape, "\x1b"},
+    {"Backspace", Qt::Key_Backspace, "\b"},
+    {"Delete", Qt::Key_Delete, ""},
+    {"PageUp", Qt::Key_PageUp, ""},
+    {"PageDown", Qt::Key_PageDown, ""},
+    {"Up", Qt::Key_Up, ""},
+    {"Down", Qt::Key_Down, ""},
+    {"Tab", Qt::Key_Tab, "\t"},
     {"Space", Qt::Key_Space, " "},
 };
 
@@ -40,12 +46,18 @@ Qt::Key keyForChar(QChar c)
     if ((upper >= u'A' && upper <= u'Z') || (c >= u'0' && c <= u'9'))
         return static_cast<Qt::Key>(upper.unicode());
     switch (c.unicode()) {
-    case ',': return Qt::Key_Comma;
-    case '.': return Qt::Key_Period;
-    case ' ': return Qt::Key_Space;
-    case '-': return Qt::Key_Minus;
-    case '/': return Qt::Key_Slash;
-    default: return Qt::Key_unknown;
+    case ',':
+        return Qt::Key_Comma;
+    case '.':
+        return Qt::Key_Period;
+    case ' ':
+        return Qt::Key_Space;
+    case '-':
+        return Qt::Key_Minus;
+    case '/':
+        return Qt::Key_Slash;
+    default:
+        return Qt::Key_unknown;
     }
 }
 
@@ -90,7 +102,8 @@ QString shownText(QWidget* w)
 
 // Counts, for each top-level window, the last time it came to the front: shown or activated.
 // The later, the higher it stands on the screen. Lives as long as the application.
-class WindowStack : public QObject {
+class WindowStack : public QObject
+{
 public:
     static WindowStack& watch()
     {
@@ -409,7 +422,8 @@ bool OperatorScript::run(const ScriptAction& a)
             return false;
         }
         if (shownText(w) != a.text) {
-            fail(a, QStringLiteral("\"%1\" shows \"%2\", expected \"%3\"").arg(a.target, shownText(w), a.text));
+            fail(a,
+                 QStringLiteral("\"%1\" shows \"%2\", expected \"%3\"").arg(a.target, shownText(w), a.text));
             return false;
         }
         return true;

@@ -3,14 +3,13 @@
 #include "text/Result.h"
 
 #include <QDate>
+#include <QElapsedTimer>
+#include <QImage>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QElapsedTimer>
-#include <QImage>
 #include <QTimer>
-
 #include <functional>
 
 class QWidget;
@@ -18,7 +17,8 @@ class QWidget;
 namespace zel::demo {
 
 // One line of an operator script.
-struct ScriptAction {
+struct ScriptAction
+{
     enum Kind { Click, Key, Type, Answer, Wait, Screenshot, Screen, Expect, Await };
     Kind kind;
     QString target; // control name, key name, text, answer, file
@@ -47,7 +47,8 @@ Result<QList<ScriptAction>> parseScript(const QString& text, const QDate& today 
 // Runs a script against whatever window is in front while the module's forms run modally:
 // each action is taken from the event loop once the previous one is done, so actions run
 // inside the forms' nested waits as an operator's touches would.
-class OperatorScript : public QObject {
+class OperatorScript : public QObject
+{
     Q_OBJECT
 public:
     using AnswerSink = std::function<void(int)>;

@@ -10,7 +10,8 @@ namespace zel::demo {
 
 namespace {
 
-struct Glyph {
+struct Glyph
+{
     const char* file;
     QColor color;
     const char* symbol;

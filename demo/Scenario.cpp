@@ -1,7 +1,6 @@
 #include "Scenario.h"
 
 #include "RunSettings.h"
-
 #include "TefRules.h"
 #include "dataset/PacketJson.h"
 
@@ -11,7 +10,6 @@
 #include <QImageReader>
 #include <QJsonDocument>
 #include <QSet>
-
 #include <optional>
 
 namespace zel::demo {
@@ -48,7 +46,8 @@ Status checkPicture(const QString& what, const QString& path)
         return Error{QStringLiteral("scenario: %1 %2: no such file").arg(what, path)};
     QImageReader reader(path);
     if (!reader.canRead())
-        return Error{QStringLiteral("scenario: %1 %2: not a picture (%3)").arg(what, path, reader.errorString())};
+        return Error{
+            QStringLiteral("scenario: %1 %2: not a picture (%3)").arg(what, path, reader.errorString())};
     return {};
 }
 
@@ -69,9 +68,10 @@ Status checkPictures(const Scenario& s)
 
 Result<Scenario> Scenario::fromJson(const QJsonObject& json, const QString& baseDir, const Scenario* base)
 {
-    static const QSet<QString> known = {"name",    "systemType", "saleNumber",   "printerModel", "branch",
-                                        "picture", "script",     "sale",         "paymentTypes", "clients",
-                                        "consumers", "taxRates", "devices", "chequeMode", "settings", "tefManager"};
+    static const QSet<QString> known = {"name",         "systemType", "saleNumber", "printerModel",
+                                        "branch",       "picture",    "script",     "sale",
+                                        "paymentTypes", "clients",    "consumers",  "taxRates",
+                                        "devices",      "chequeMode", "settings",   "tefManager"};
     for (auto it = json.begin(); it != json.end(); ++it)
         if (!known.contains(it.key()))
             return Error{QStringLiteral("scenario: unknown member \"%1\"").arg(it.key())};
@@ -88,10 +88,14 @@ Result<Scenario> Scenario::fromJson(const QJsonObject& json, const QString& base
         target = v.toString();
         return {};
     };
-    for (auto [key, target] : {std::pair{"name", &s.name}, {"systemType", &s.systemType},
-                               {"saleNumber", &s.saleNumber}, {"printerModel", &s.printerModel},
+    for (auto [key, target] : {std::pair{"name", &s.name},
+                               {"systemType", &s.systemType},
+                               {"saleNumber", &s.saleNumber},
+                               {"printerModel", &s.printerModel},
                                {"chequeMode", &s.chequeMode},
-                               {"branch", &s.branch}, {"picture", &s.picture}, {"script", &s.script}})
+                               {"branch", &s.branch},
+                               {"picture", &s.picture},
+                               {"script", &s.script}})
         if (const Status st = text(key, *target); !st)
             return st.error();
     s.picture = absolute(baseDir, s.picture);
@@ -110,9 +114,11 @@ Result<Scenario> Scenario::fromJson(const QJsonObject& json, const QString& base
         target = std::move(p).value();
         return {};
     };
-    for (auto [key, target, required] :
-         {std::tuple{"sale", &s.sale, true}, {"paymentTypes", &s.paymentTypes, true},
-          {"clients", &s.clients, false}, {"consumers", &s.consumers, false}, {"taxRates", &s.taxRates, false}})
+    for (auto [key, target, required] : {std::tuple{"sale", &s.sale, true},
+                                         {"paymentTypes", &s.paymentTypes, true},
+                                         {"clients", &s.clients, false},
+                                         {"consumers", &s.consumers, false},
+                                         {"taxRates", &s.taxRates, false}})
         if (const Status st = packet(key, *target, required); !st)
             return st.error();
     resolveGlyphs(s.paymentTypes, baseDir);

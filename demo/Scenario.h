@@ -10,7 +10,8 @@ namespace zel::demo {
 
 // A sale as the demo host hands it to the module, read from a scenario file (JSON; format in
 // the README). Relative paths count from the scenario's folder and come out absolute.
-struct Scenario {
+struct Scenario
+{
     QString name;
     QString systemType = QStringLiteral("RES"); // "RES" or "CXA"
     QString saleNumber;
@@ -41,7 +42,8 @@ struct Scenario {
     // file (relative to this one's folder) whose members this file's replace, member by member.
     static Result<Scenario> load(const QString& path);
     // `base`: the scenario whose members the JSON's replace; none: every required member is read.
-    static Result<Scenario> fromJson(const QJsonObject& json, const QString& baseDir, const Scenario* base = nullptr);
+    static Result<Scenario> fromJson(const QJsonObject& json, const QString& baseDir,
+                                     const Scenario* base = nullptr);
 };
 
 } // namespace zel::demo

@@ -15,7 +15,6 @@
 #include <QTextStream>
 #include <QTimer>
 #include <QWidget>
-
 #include <cstdio>
 #include <ctime>
 
@@ -38,7 +37,8 @@ bool hasDisplay()
 }
 
 // Prints the monotonic clock once the receipt form's first paint is over, for timing the start.
-class FirstPaintClock : public QObject {
+class FirstPaintClock : public QObject
+{
 public:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
@@ -48,7 +48,8 @@ public:
             QTimer::singleShot(0, this, [] {
                 timespec now{};
                 clock_gettime(CLOCK_MONOTONIC, &now);
-                std::fprintf(stderr, "pdv-demo: first paint %lld\n", qint64(now.tv_sec) * 1000000000LL + now.tv_nsec);
+                std::fprintf(stderr, "pdv-demo: first paint %lld\n",
+                             qint64(now.tv_sec) * 1000000000LL + now.tv_nsec);
                 std::fflush(stderr);
             });
         }
@@ -81,31 +82,44 @@ int main(int argc, char** argv)
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Runs one sale through the payment module on simulated devices."));
+    parser.setApplicationDescription(
+        QStringLiteral("Runs one sale through the payment module on simulated devices."));
     parser.addHelpOption();
-    QCommandLineOption scenarioOpt(QStringLiteral("scenario"), QStringLiteral("Scenario file (JSON)."), QStringLiteral("file"));
-    QCommandLineOption sampleOpt(QStringLiteral("sample"), QStringLiteral("Built-in sample: restaurant (default), counter or buffet."),
+    QCommandLineOption scenarioOpt(QStringLiteral("scenario"), QStringLiteral("Scenario file (JSON)."),
+                                   QStringLiteral("file"));
+    QCommandLineOption sampleOpt(QStringLiteral("sample"),
+                                 QStringLiteral("Built-in sample: restaurant (default), counter or buffet."),
                                  QStringLiteral("name"), QStringLiteral("restaurant"));
-    QCommandLineOption scriptOpt(QStringLiteral("script"), QStringLiteral("Operator script to run."), QStringLiteral("file"));
-    QCommandLineOption noScriptOpt(QStringLiteral("no-script"), QStringLiteral("Run no operator script."));
-    QCommandLineOption resultOpt(QStringLiteral("result"), QStringLiteral("Write the result document here instead of to the standard output."),
+    QCommandLineOption scriptOpt(QStringLiteral("script"), QStringLiteral("Operator script to run."),
                                  QStringLiteral("file"));
-    QCommandLineOption moduleOpt(QStringLiteral("module"), QStringLiteral("Path of libPkg_zel.so."), QStringLiteral("path"));
-    QCommandLineOption stateOpt(QStringLiteral("state"), QStringLiteral("Folder for the simulated devices' state (kept between runs)."),
-                                QStringLiteral("dir"));
-    QCommandLineOption shotsOpt(QStringLiteral("screenshots"), QStringLiteral("Folder for the script's screenshots."),
-                                QStringLiteral("dir"), QStringLiteral("."));
-    QCommandLineOption writeSampleOpt(QStringLiteral("write-sample"), QStringLiteral("Write the chosen sample's files into a folder and stop."),
-                                      QStringLiteral("dir"));
-    QCommandLineOption finalScreenOpt(QStringLiteral("final-screen"),
-                                      QStringLiteral("With a display: a picture of the whole screen (the device monitor) "
-                                                     "once the receipt has closed."),
-                                      QStringLiteral("file.png"));
-    QCommandLineOption firstPaintOpt(QStringLiteral("first-paint"),
-                                     QStringLiteral("Print the monotonic clock (ns) on the standard error once the "
-                                                    "receipt's first paint is over, to time the start."));
-    parser.addOptions({scenarioOpt, sampleOpt, scriptOpt, noScriptOpt, resultOpt, moduleOpt, stateOpt, shotsOpt,
-                       writeSampleOpt, finalScreenOpt, firstPaintOpt});
+    QCommandLineOption noScriptOpt(QStringLiteral("no-script"), QStringLiteral("Run no operator script."));
+    QCommandLineOption resultOpt(
+        QStringLiteral("result"),
+        QStringLiteral("Write the result document here instead of to the standard output."),
+        QStringLiteral("file"));
+    QCommandLineOption moduleOpt(QStringLiteral("module"), QStringLiteral("Path of libPkg_zel.so."),
+                                 QStringLiteral("path"));
+    QCommandLineOption stateOpt(
+        QStringLiteral("state"),
+        QStringLiteral("Folder for the simulated devices' state (kept between runs)."),
+        QStringLiteral("dir"));
+    QCommandLineOption shotsOpt(QStringLiteral("screenshots"),
+                                QStringLiteral("Folder for the script's screenshots."), QStringLiteral("dir"),
+                                QStringLiteral("."));
+    QCommandLineOption writeSampleOpt(
+        QStringLiteral("write-sample"),
+        QStringLiteral("Write the chosen sample's files into a folder and stop."), QStringLiteral("dir"));
+    QCommandLineOption finalScreenOpt(
+        QStringLiteral("final-screen"),
+        QStringLiteral("With a display: a picture of the whole screen (the device monitor) "
+                       "once the receipt has closed."),
+        QStringLiteral("file.png"));
+    QCommandLineOption firstPaintOpt(
+        QStringLiteral("first-paint"),
+        QStringLiteral("Print the monotonic clock (ns) on the standard error once the "
+                       "receipt's first paint is over, to time the start."));
+    parser.addOptions({scenarioOpt, sampleOpt, scriptOpt, noScriptOpt, resultOpt, moduleOpt, stateOpt,
+                       shotsOpt, writeSampleOpt, finalScreenOpt, firstPaintOpt});
     parser.process(app);
 
     const bool headless = QGuiApplication::platformName() == QLatin1String("offscreen") ||
@@ -123,9 +137,10 @@ int main(int argc, char** argv)
     if (scenarioPath.isEmpty()) {
         scenarioPath = zel::demo::writeSample(parser.value(sampleOpt), sampleDir.path());
         if (scenarioPath.isEmpty())
-            return fail(QStringLiteral("no sample named %1 (samples: %2)")
-                            .arg(parser.value(sampleOpt), zel::demo::sampleNames().join(QStringLiteral(", "))),
-                        2);
+            return fail(
+                QStringLiteral("no sample named %1 (samples: %2)")
+                    .arg(parser.value(sampleOpt), zel::demo::sampleNames().join(QStringLiteral(", "))),
+                2);
     }
     auto scenario = zel::demo::Scenario::load(scenarioPath);
     if (!scenario)
@@ -159,14 +174,15 @@ int main(int argc, char** argv)
         code = host.scriptErrors().isEmpty() ? 0 : 3;
         // One line to end on: how the sale went, its coupon, where the pictures are.
         const QString coupon = result->value(QStringLiteral("couponNumber")).toString();
-        summary = QStringLiteral("pdv-demo: %1%2%3%4")
-                      .arg(result->value(QStringLiteral("result")).toBool() ? QStringLiteral("sale settled")
-                                                                           : QStringLiteral("sale not settled"),
-                           coupon.isEmpty() ? QStringLiteral(", no coupon") : QStringLiteral(", coupon ") + coupon,
-                           options.screenshotDir.isEmpty() ? QString()
-                                                           : QStringLiteral(", pictures in ") +
-                                                                 QDir(options.screenshotDir).absolutePath(),
-                           code == 0 ? QString() : QStringLiteral(", the script stopped with errors"));
+        summary =
+            QStringLiteral("pdv-demo: %1%2%3%4")
+                .arg(result->value(QStringLiteral("result")).toBool() ? QStringLiteral("sale settled")
+                                                                      : QStringLiteral("sale not settled"),
+                     coupon.isEmpty() ? QStringLiteral(", no coupon") : QStringLiteral(", coupon ") + coupon,
+                     options.screenshotDir.isEmpty()
+                         ? QString()
+                         : QStringLiteral(", pictures in ") + QDir(options.screenshotDir).absolutePath(),
+                     code == 0 ? QString() : QStringLiteral(", the script stopped with errors"));
     }
 
     if (parser.isSet(resultOpt)) {

@@ -111,7 +111,8 @@ void fuzzCents(std::uint64_t raw)
     check(zel::Trunc2(v) == v);
     check(zel::RoundDec(v, 2) == v);
     const QString expected = (negative && cents != 0 ? QStringLiteral("-") : QString()) +
-                             QString::number(cents / 100) + QStringLiteral("%1").arg(cents % 100, 2, 10, QLatin1Char('0'));
+                             QString::number(cents / 100) +
+                             QStringLiteral("%1").arg(cents % 100, 2, 10, QLatin1Char('0'));
     check(zel::centsText(v) == expected);
 }
 

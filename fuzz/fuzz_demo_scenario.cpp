@@ -2,9 +2,9 @@
 // a scenario or an error value, never a crash. A scenario it accepts has its sale and payment
 // types, its paths made absolute, and settings of the known keys only.
 
+#include "TefRules.h"
 #include "demo/RunSettings.h"
 #include "demo/Scenario.h"
-#include "TefRules.h"
 
 #include <QDir>
 #include <QJsonDocument>

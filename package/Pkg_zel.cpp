@@ -2,21 +2,18 @@
 
 #include "cheque/Vrm_zel00200.h"
 #include "consumer/Vrm_zel00400.h"
+#include "devices/Peripherals.h"
+#include "dialogs/Dialogs.h"
 #include "receipt/form/TfrmRecebimento.h"
 #include "receipt/form/Vrm_zel00000.h"
 #include "taxpayer/Vrm_zel00300.h"
-
-#include "dialogs/Dialogs.h"
-#include "devices/Peripherals.h"
 #include "text/FiliProc.h"
 
 #include <QApplication>
 #include <QPointer>
 #include <QWidget>
-
-#include <dlfcn.h>
-
 #include <cstring>
+#include <dlfcn.h>
 #include <memory>
 #include <typeinfo>
 
@@ -33,7 +30,8 @@ constexpr int kUnitCount = sizeof kUnits / sizeof kUnits[0];
 const PackageInfoTable kTable{kUnitCount, kUnits};
 
 // Per unit: how many initializations are outstanding (0 or 1), and how often each part ran.
-struct UnitCounters {
+struct UnitCounters
+{
     int pending = 0;
     int initialized = 0;
     int finalized = 0;
@@ -43,12 +41,20 @@ UnitCounters counters[kUnitCount];
 // Every exported name, referred to once so the linker keeps it even where nothing inside the
 // module uses it.
 [[maybe_unused]] __attribute__((used)) const void* const kExports[] = {
-    reinterpret_cast<const void*>(&Recebimento), reinterpret_cast<const void*>(&UtilizaImpFis),
-    reinterpret_cast<const void*>(&ImpCheque), reinterpret_cast<const void*>(&CriaInfAdicional),
-    reinterpret_cast<const void*>(&Consumidor), reinterpret_cast<const void*>(&LastError),
-    &Vrm_zel00000::frmRecebimento, &Vrm_zel00000::InputStep,
-    &Vrm_zel00000::arValLabels, &Vrm_zel00000::arLabels, &Vrm_zel00000::MsgInputStep,
-    &Vrm_zel00000::TeclMsgInputStep, &Vrm_zel00200::frmRecebeCheque, &Vrm_zel00400::stCdConsumidor,
+    reinterpret_cast<const void*>(&Recebimento),
+    reinterpret_cast<const void*>(&UtilizaImpFis),
+    reinterpret_cast<const void*>(&ImpCheque),
+    reinterpret_cast<const void*>(&CriaInfAdicional),
+    reinterpret_cast<const void*>(&Consumidor),
+    reinterpret_cast<const void*>(&LastError),
+    &Vrm_zel00000::frmRecebimento,
+    &Vrm_zel00000::InputStep,
+    &Vrm_zel00000::arValLabels,
+    &Vrm_zel00000::arLabels,
+    &Vrm_zel00000::MsgInputStep,
+    &Vrm_zel00000::TeclMsgInputStep,
+    &Vrm_zel00200::frmRecebeCheque,
+    &Vrm_zel00400::stCdConsumidor,
 };
 
 int unitIndex(const char* name)
@@ -150,14 +156,14 @@ void DefineFilial(const QString& branchCode)
 // The units' entry points, as hosts call them: the cheque and consumer forms work on the
 // running receipt, the one Recebimento has open (none: they say so and find nothing).
 
-bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda, const zel::DataSet& clientes,
-                 const zel::DataSet& consumidores, const zel::DataSet& aliquotas,
-                 const zel::DataSet& tiposRecebimento, QString idTipoSis, QString naoUsado, QString figura,
-                 QString idImpCupFis)
+bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda,
+                 const zel::DataSet& clientes, const zel::DataSet& consumidores,
+                 const zel::DataSet& aliquotas, const zel::DataSet& tiposRecebimento, QString idTipoSis,
+                 QString naoUsado, QString figura, QString idImpCupFis)
 {
-    return Vrm_zel00000::Recebimento(venda, movimentos, nrVenda, clientes, consumidores, aliquotas, tiposRecebimento,
-                                     std::move(idTipoSis), std::move(naoUsado), std::move(figura),
-                                     std::move(idImpCupFis));
+    return Vrm_zel00000::Recebimento(venda, movimentos, nrVenda, clientes, consumidores, aliquotas,
+                                     tiposRecebimento, std::move(idTipoSis), std::move(naoUsado),
+                                     std::move(figura), std::move(idImpCupFis));
 }
 
 bool LastError(QString& code, QString& text)
@@ -180,9 +186,9 @@ QString CriaInfAdicional(QString& nome)
     return Vrm_zel00300::CriaInfAdicional(nome);
 }
 
-bool Consumidor(QString figura, QString& cdConsumidor, QString& nmConsumidor, QString& cdCliente, QString& nmCliente,
-                QString& nmFantClie)
+bool Consumidor(QString figura, QString& cdConsumidor, QString& nmConsumidor, QString& cdCliente,
+                QString& nmCliente, QString& nmFantClie)
 {
-    return Vrm_zel00400::Consumidor(Vrm_zel00000::frmRecebimento, std::move(figura), cdConsumidor, nmConsumidor,
-                                    cdCliente, nmCliente, nmFantClie);
+    return Vrm_zel00400::Consumidor(Vrm_zel00000::frmRecebimento, std::move(figura), cdConsumidor,
+                                    nmConsumidor, cdCliente, nmCliente, nmFantClie);
 }

@@ -61,9 +61,10 @@ std::optional<IntPosFile> readIntPosFile(const QString& path)
 {
     const sharedfiles::ReadFile file = sharedfiles::readRegular(path, intpos::kMaxFileBytes);
     if (file.kind != sharedfiles::ReadFile::Kind::Regular) {
-        if (file.kind == sharedfiles::ReadFile::Kind::NotRegular || file.kind == sharedfiles::ReadFile::Kind::TooLarge)
-            qWarning("tef: %s is not an IntPos file (not a regular file, or over %lld bytes)", qPrintable(path),
-                     static_cast<long long>(intpos::kMaxFileBytes));
+        if (file.kind == sharedfiles::ReadFile::Kind::NotRegular ||
+            file.kind == sharedfiles::ReadFile::Kind::TooLarge)
+            qWarning("tef: %s is not an IntPos file (not a regular file, or over %lld bytes)",
+                     qPrintable(path), static_cast<long long>(intpos::kMaxFileBytes));
         return std::nullopt;
     }
     return IntPosFile::parse(file.bytes);

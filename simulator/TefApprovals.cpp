@@ -1,7 +1,6 @@
 #include "TefApprovals.h"
 
 #include "IntPos.h"
-
 #include "text/SharedFiles.h"
 
 #include <QJsonDocument>

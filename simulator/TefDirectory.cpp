@@ -8,9 +8,9 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -215,7 +215,8 @@ QString TefDirectory::nextSequence()
     lock.setStaleLockTime(std::max(0, m_settings.sequenceTimeoutMs) + kSequenceStaleMarginMs);
     if (QString why; !lockSequence(lock, &why)) {
         // Without the lock another instance may hand out the same number.
-        qCWarning(lcDevices, "tef: no TEF sequence handed out from %s: %s", qPrintable(path), qPrintable(why));
+        qCWarning(lcDevices, "tef: no TEF sequence handed out from %s: %s", qPrintable(path),
+                  qPrintable(why));
         return {};
     }
 
@@ -239,8 +240,8 @@ QString TefDirectory::nextSequence()
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly) || out.write(QByteArray::number(next) + '\n') < 0 || !out.commit()) {
         // A number not saved would be handed out again by the next call.
-        qCWarning(lcDevices, "tef: no TEF sequence handed out: cannot save the counter %s: %s", qPrintable(path),
-                  qPrintable(out.errorString()));
+        qCWarning(lcDevices, "tef: no TEF sequence handed out: cannot save the counter %s: %s",
+                  qPrintable(path), qPrintable(out.errorString()));
         return {};
     }
     const QString sequence = QString::number(next);

@@ -83,9 +83,10 @@ bool TefManager::start(QString* error)
 void TefManager::clearUnfinished()
 {
     // Temporary files are named <file>.<random>.tmp beside the file they become.
-    const QList<std::pair<const char*, QString>> temporaries = {{"resp", QStringLiteral("intpos.001.*.tmp")},
-                                                                {"resp", QStringLiteral("intpos.sts.*.tmp")},
-                                                                {"", QStringLiteral("tef-approvals.json.*.tmp")}};
+    const QList<std::pair<const char*, QString>> temporaries = {
+        {"resp", QStringLiteral("intpos.001.*.tmp")},
+        {"resp", QStringLiteral("intpos.sts.*.tmp")},
+        {"", QStringLiteral("tef-approvals.json.*.tmp")}};
     for (const auto& [folder, pattern] : temporaries) {
         const QDir dir(path(folder));
         for (const QString& name : dir.entryList({pattern}, QDir::Files | QDir::System | QDir::Hidden)) {
@@ -281,8 +282,8 @@ void TefManager::answer(const IntPosFile& request)
         stray.notBefore = due;
         m_queue << stray;
     }
-    m_queue << Output{reply.response.toBytes(), due, rule.split, rule.splitPauseMs, header, sequence, true,
-                      reply.approval};
+    m_queue << Output{
+        reply.response.toBytes(), due, rule.split, rule.splitPauseMs, header, sequence, true, reply.approval};
     pump();
 }
 
@@ -317,9 +318,9 @@ TefManager::Reply TefManager::paymentReply(const IntPosFile& request, const TefR
     if (approved) {
         // Receipt lines to print wait for the till's confirmation; without them the payment
         // is recorded with nothing to print, and needs none.
-        reply.approval = ManagerApproval{sequence, cents,
-                                     slip.isEmpty() ? ManagerApproval::State::Confirmed : ManagerApproval::State::Pending,
-                                     nsu};
+        reply.approval = ManagerApproval{
+            sequence, cents,
+            slip.isEmpty() ? ManagerApproval::State::Confirmed : ManagerApproval::State::Pending, nsu};
     }
     return reply;
 }
@@ -452,7 +453,8 @@ void TefManager::pump()
             const int fd = sharedfiles::createExclusive(path("resp/intpos.001"), 0660, &error);
             m_splitFile = std::make_unique<QFile>();
             if (fd < 0 || !m_splitFile->open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
-                log(QStringLiteral("cannot write the response: %1").arg(fd < 0 ? error : m_splitFile->errorString()));
+                log(QStringLiteral("cannot write the response: %1")
+                        .arg(fd < 0 ? error : m_splitFile->errorString()));
                 if (fd >= 0)
                     ::close(fd);
                 m_splitFile.reset();

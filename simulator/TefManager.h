@@ -53,8 +53,8 @@ private:
         qint64 notBefore = 0; // on m_clock
         bool split = false;
         int splitPauseMs = 0;
-        QString header, sequence;            // the request it answers; empty for a stray response
-        bool withdrawable = false;           // a payment's or a cancellation's: a failure at a stop
+        QString header, sequence;                // the request it answers; empty for a stray response
+        bool withdrawable = false;               // a payment's or a cancellation's: a failure at a stop
         std::optional<ManagerApproval> approval; // listed (or its new state) before the response appears
     };
 

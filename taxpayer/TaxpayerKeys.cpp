@@ -41,8 +41,7 @@ constexpr Mark kCnpjMarks[] = {{2, u'.'}, {5, u'.'}, {8, u'/'}, {12, u'-'}};
 
 // Whether `text` can still become a number in the form of `marks`: each mark in its place,
 // once, and none elsewhere.
-template <std::size_t N>
-bool followsMarks(const QString& text, const Mark (&marks)[N])
+template <std::size_t N> bool followsMarks(const QString& text, const Mark (&marks)[N])
 {
     int chars = 0;
     int lastMarkAt = -1;

@@ -2,16 +2,14 @@
 // builds a sale, calls Recebimento and reads what came back. The receipt is a touch form that
 // waits for the operator; with --unattended this program plays the operator itself (cash for the
 // amount due, then OK), so it runs without anyone at the screen.
-#include "zel/Pkg_zel.h"
-
 #include "SimulatedPeripherals.h" // include/zel/simulator: the devices without hardware
+#include "zel/Pkg_zel.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
-
 #include <cstdio>
 
 namespace {
@@ -19,8 +17,14 @@ namespace {
 using zel::FieldDef;
 using zel::FieldType;
 
-FieldDef text(const char* name, int size) { return FieldDef{name, FieldType::String, size}; }
-FieldDef number(const char* name) { return FieldDef{name, FieldType::Float}; }
+FieldDef text(const char* name, int size)
+{
+    return FieldDef{name, FieldType::String, size};
+}
+FieldDef number(const char* name)
+{
+    return FieldDef{name, FieldType::Float};
+}
 
 // The sale: the fields the receipt reads from each line (README, "Datasets a host passes").
 void addLine(zel::DataSet& sale, const char* code, const char* name, double quantity, double price)
@@ -46,8 +50,9 @@ void touch(const QStringList& names, int tries = 0)
     QWidget* form = QApplication::activeModalWidget();
     auto* button = form ? form->findChild<QAbstractButton*>(names.first()) : nullptr;
     // A payment-type button answers once the receipt has laid out its grid (it has a caption).
-    const bool ready = button && button->isEnabled() && button->isVisible() &&
-                       (!names.first().startsWith("tcbBalcao") || !button->property("caption").toString().isEmpty());
+    const bool ready =
+        button && button->isEnabled() && button->isVisible() &&
+        (!names.first().startsWith("tcbBalcao") || !button->property("caption").toString().isEmpty());
     if (ready) {
         // The next touch is due before this one runs: a touch may open a prompt that waits, inside
         // the click, for the touches that answer it.
@@ -77,9 +82,10 @@ int main(int argc, char** argv)
     InstalaPerifericos(&devices);
     DefineFilial("0001");
 
-    zel::DataSet sale({text("CDARVPROD", 13), text("NMPRODUTO", 40), text("IDPRODIMPFIS", 1), text("IDTPIMPOSFIS", 1),
-                       number("VRPEALIMPFIS"), number("QTPRODCOMVEN"), number("VRPRECCOMVEN"), number("VRDESCCOMVEN"),
-                       number("VRTXSERVICO"), number("VRCONSUMAMIN"), number("VRDESCOMANDA")});
+    zel::DataSet sale({text("CDARVPROD", 13), text("NMPRODUTO", 40), text("IDPRODIMPFIS", 1),
+                       text("IDTPIMPOSFIS", 1), number("VRPEALIMPFIS"), number("QTPRODCOMVEN"),
+                       number("VRPRECCOMVEN"), number("VRDESCCOMVEN"), number("VRTXSERVICO"),
+                       number("VRCONSUMAMIN"), number("VRDESCOMANDA")});
     sale.createDataSet();
     addLine(sale, "7891001", "CAFE EXPRESSO", 2, 5.5);
     addLine(sale, "7891002", "PAO DE QUEIJO", 0.350, 39.9); // weighed: 0,350 kg
@@ -87,20 +93,29 @@ int main(int argc, char** argv)
     // One payment type, cash, on the first button of the first group and page. The table has
     // every field of the host's payment-type configuration.
     QList<FieldDef> typeFields;
-    for (const char* name : {"CDFILIAL", "CDTIPORECE", "NMTIPORECE", "CDTIPOTROCO", "NRORDTROCO", "IDEMIVALE", "IDVALE",
-                             "IDDEBCLIE", "CDFPIMPFIS", "IDTIPORECE", "CDTPINDICE", "IDPERVALOR", "CDINDICE",
-                             "NRCONFTELA", "IDTPBUTTON", "NRBUTTON", "NRPGCONFTELA", "IDTPBUTONAUX", "NRBUTTONAUX",
-                             "NRPGCONFTAUX", "CDIDENTBUTON", "DSBUTTON", "DSMESSAGEBUT", "DSIMAGEMBUT"})
+    for (const char* name :
+         {"CDFILIAL",    "CDTIPORECE",   "NMTIPORECE",   "CDTIPOTROCO", "NRORDTROCO",   "IDEMIVALE",
+          "IDVALE",      "IDDEBCLIE",    "CDFPIMPFIS",   "IDTIPORECE",  "CDTPINDICE",   "IDPERVALOR",
+          "CDINDICE",    "NRCONFTELA",   "IDTPBUTTON",   "NRBUTTON",    "NRPGCONFTELA", "IDTPBUTONAUX",
+          "NRBUTTONAUX", "NRPGCONFTAUX", "CDIDENTBUTON", "DSBUTTON",    "DSMESSAGEBUT", "DSIMAGEMBUT"})
         typeFields.append(text(name, 300));
     for (const char* name : {"VRTAXAADMI", "VRMINCARTAO", "NRCOLORTEXT", "NRCOLORBACK"})
         typeFields.append(number(name));
     zel::DataSet types(typeFields);
     types.createDataSet();
     types.append();
-    for (const auto& [field, value] : {std::pair{"CDFILIAL", "0001"}, {"CDTIPORECE", "001"}, {"NMTIPORECE", "DINHEIRO"},
-                                       {"IDTIPORECE", "4"}, {"CDTIPOTROCO", "001"}, {"NRORDTROCO", "1"},
-                                       {"CDFPIMPFIS", "01"}, {"IDTPBUTTON", "5"}, {"NRBUTTON", "01"},
-                                       {"NRBUTTONAUX", "01"}, {"NRPGCONFTELA", "1"}, {"DSBUTTON", "Dinheiro"}})
+    for (const auto& [field, value] : {std::pair{"CDFILIAL", "0001"},
+                                       {"CDTIPORECE", "001"},
+                                       {"NMTIPORECE", "DINHEIRO"},
+                                       {"IDTIPORECE", "4"},
+                                       {"CDTIPOTROCO", "001"},
+                                       {"NRORDTROCO", "1"},
+                                       {"CDFPIMPFIS", "01"},
+                                       {"IDTPBUTTON", "5"},
+                                       {"NRBUTTON", "01"},
+                                       {"NRBUTTONAUX", "01"},
+                                       {"NRPGCONFTELA", "1"},
+                                       {"DSBUTTON", "Dinheiro"}})
         types.fieldByName(field).setString(value);
     types.fieldByName("NRCOLORBACK").setFloat(0x00FFFF); // yellow, as 0x00BBGGRR
     types.fieldByName("NRCOLORTEXT").setFloat(0x800000); // navy
@@ -122,8 +137,8 @@ int main(int argc, char** argv)
         QTimer::singleShot(0, [] { touch({"tcbBalcao01", "tcbEnter", "tcbOk"}); });
 
     QString number = "000457"; // the sale's number in, the fiscal coupon's number out
-    const bool settled = Recebimento(sale, movements, number, clients, consumers, rates, types, "CXA", QString(),
-                                     QString(), QString());
+    const bool settled = Recebimento(sale, movements, number, clients, consumers, rates, types, "CXA",
+                                     QString(), QString(), QString());
     QString code, why;
     if (LastError(code, why))
         std::printf("last error: %s %s\n", qPrintable(code), qPrintable(why));

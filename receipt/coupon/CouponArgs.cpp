@@ -1,12 +1,11 @@
 #include "CouponArgs.h"
 
-#include <QRegularExpression>
-
 #include "dataset/DataSet.h"
 #include "text/Money.h"
 
 #include <QHash>
 #include <QLocale>
+#include <QRegularExpression>
 
 namespace zel {
 
@@ -76,7 +75,8 @@ FechaCupomArgs fechaCupomArgs(const CouponSale& sale)
     args.formaPagto = sale.formaPagto;
     // A client without a taxpayer number is named alone, without a leading blank.
     if (sale.consumidorInf)
-        args.linhaCliente = QStringList{sale.nrInsJurClie, sale.nmFantClie}.filter(QRegularExpression(QStringLiteral("\\S")))
+        args.linhaCliente = QStringList{sale.nrInsJurClie, sale.nmFantClie}
+                                .filter(QRegularExpression(QStringLiteral("\\S")))
                                 .join(u' ');
     args.cdConsumidor = sale.cdConsumidor;
     args.nmConsumidor = sale.nmConsumidor;

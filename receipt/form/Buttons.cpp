@@ -1,8 +1,8 @@
-#include "receipt/payment/ButtonGrid.h"
-#include "receipt/tef/TefExchange.h"
 #include "devices/Peripherals.h"
 #include "receipt/form/TfrmRecebimento.h"
 #include "receipt/form/Vrm_zel00000.h"
+#include "receipt/payment/ButtonGrid.h"
+#include "receipt/tef/TefExchange.h"
 #include "toolkit/TouchButton.h"
 #include "ui_TfrmRecebimento.h"
 

@@ -1,15 +1,15 @@
 #include "devices/Peripherals.h"
 #include "dialogs/Dialogs.h"
+#include "receipt/form/RunningListMemo.h"
+#include "receipt/form/TfrmRecebimento.h"
+#include "receipt/form/Vrm_zel00000.h"
 #include "receipt/payment/Change.h"
 #include "receipt/payment/PaymentMovement.h"
 #include "receipt/payment/PaymentTypeFile.h"
 #include "receipt/payment/QuoteFile.h"
-#include "receipt/form/RunningListMemo.h"
-#include "receipt/form/TfrmRecebimento.h"
-#include "receipt/form/Vrm_zel00000.h"
+#include "text/Clock.h"
 #include "text/Consiste.h"
 #include "text/FiliProc.h"
-#include "text/Clock.h"
 #include "text/Money.h"
 #include "ui_TfrmRecebimento.h"
 
@@ -73,7 +73,8 @@ bool TfrmRecebimento::DaTroco(double troco)
         doVrTroco = troco;
         cdsMovCaixa.setRecNo(*giver + 1);
     } else {
-        const QString key = rows.size() == 1 ? QStringLiteral("RecebNoTroco") : QStringLiteral("NoRecebTroco");
+        const QString key =
+            rows.size() == 1 ? QStringLiteral("RecebNoTroco") : QStringLiteral("NoRecebTroco");
         const int answer = zel::dialogs().TouchMessageDlg(msgPadrao.Msg(key), zel::DialogType::Error,
                                                           zel::DialogButtons::YesNo);
         if (answer != zel::mrYes) {
@@ -140,7 +141,8 @@ void TfrmRecebimento::EscolheTipoTroco()
         return;
     const auto kinds = zel::paymentTypes::readKinds(cdsRecebimento01, zel::peripherals().DsDirCad());
     if (!kinds) {
-        AvisoTroco(msgPadrao.Msg(QStringLiteral("TipoReceIlegivel")) + QLatin1Char(' ') + kinds.errorMessage());
+        AvisoTroco(msgPadrao.Msg(QStringLiteral("TipoReceIlegivel")) + QLatin1Char(' ') +
+                   kinds.errorMessage());
         return;
     }
     // The rule weighs the payments by the kinds the payment-type file gives them; a payment of
@@ -188,10 +190,9 @@ void TfrmRecebimento::MostraTroco()
     boContraVale = zel::isContraValeKind(text("IDTIPORECE"));
     const QString caption = zel::changeCaption(msgPadrao, boContraVale);
     const QString valor = zel::formatCurrency(doVrTroco); // the amount-due field shows it (MostraValores)
-    for (const QString& line : zel::changeListLines(msgPadrao, caption, doVrTroco, text("NMTIPORECE"), cotacao,
-                                                           cdsReceb.hasField(QStringLiteral("CDINDICE"))
-                                                               ? text("CDINDICE")
-                                                               : QString()))
+    for (const QString& line :
+         zel::changeListLines(msgPadrao, caption, doVrTroco, text("NMTIPORECE"), cotacao,
+                              cdsReceb.hasField(QStringLiteral("CDINDICE")) ? text("CDINDICE") : QString()))
         zel::Linha(m_ui->memLista, line);
 
     zel::Peripherals& devices = zel::peripherals();

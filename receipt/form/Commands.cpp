@@ -1,14 +1,14 @@
 #include "devices/Peripherals.h"
 #include "dialogs/Dialogs.h"
-#include "receipt/payment/Discount.h"
 #include "receipt/form/RunningListMemo.h"
-#include "receipt/tef/TefExchange.h"
 #include "receipt/form/TfrmRecebimento.h"
 #include "receipt/form/Vrm_zel00000.h"
+#include "receipt/payment/Discount.h"
+#include "receipt/tef/TefExchange.h"
+#include "taxpayer/Vrm_zel00300.h"
 #include "text/Money.h"
 #include "toolkit/TouchButton.h"
 #include "ui_TfrmRecebimento.h"
-#include "taxpayer/Vrm_zel00300.h"
 
 #include <QScopeGuard>
 

@@ -2,16 +2,16 @@
 #include "devices/Peripherals.h"
 #include "dialogs/Dialogs.h"
 #include "receipt/coupon/CouponArgs.h"
-#include "receipt/payment/Ledger.h"
-#include "receipt/payment/PaymentMovement.h"
 #include "receipt/form/RunningListMemo.h"
-#include "receipt/tef/TefMessages.h"
-#include "receipt/tef/TefWaitScreen.h"
-#include "ui_TfrmRecebimento.h"
-#include "text/ErrorLog.h"
-#include "text/Money.h"
 #include "receipt/form/TfrmRecebimento.h"
 #include "receipt/form/Vrm_zel00000.h"
+#include "receipt/payment/Ledger.h"
+#include "receipt/payment/PaymentMovement.h"
+#include "receipt/tef/TefMessages.h"
+#include "receipt/tef/TefWaitScreen.h"
+#include "text/ErrorLog.h"
+#include "text/Money.h"
+#include "ui_TfrmRecebimento.h"
 
 #include <QSet>
 #include <optional>
@@ -80,7 +80,8 @@ bool TfrmRecebimento::ImprimeCupom()
     // The surcharge or discount the ledger plans for the items this coupon took.
     const auto enviaAjuste = [&] {
         const zel::CouponPlan plano = m_ledger.couponPlan();
-        return impressora.Cupom_Conferencia(StnrVenda, plano.adjustmentKind, 0, zel::fromCents(plano.adjustment));
+        return impressora.Cupom_Conferencia(StnrVenda, plano.adjustmentKind, 0,
+                                            zel::fromCents(plano.adjustment));
     };
     bool resultado = true;
     if (m_couponStage == CouponStage::None) {
@@ -175,7 +176,7 @@ bool TfrmRecebimento::EnviaItens(bool& itensVistos)
                                  zel::unitDiscount(linha.quantidade, linha.desconto))) {
             if (m_couponStage == CouponStage::None)
                 m_couponStage = CouponStage::Open; // the printer took an item: a coupon is open
-            itensVistos = true; // a coupon without items takes no surcharge or discount
+            itensVistos = true;                    // a coupon without items takes no surcharge or discount
             proxima(zel::OffCoupon::No);
             continue;
         }
@@ -235,7 +236,8 @@ bool TfrmRecebimento::FechaCupomVenda()
     SincronizaValores();
     const zel::CouponPlan plano = m_ledger.couponPlan();
     if (!zel::planAddsUp(plano) || plano.change != m_ledger.changeDue()) {
-        erro(QStringLiteral("CupomNaoConfere"), msgPadrao.Msg("CupomNaoConfere")
+        erro(QStringLiteral("CupomNaoConfere"),
+             msgPadrao.Msg("CupomNaoConfere")
                  .arg(zel::formatCurrency(zel::fromCents(plano.total)),
                       zel::formatCurrency(zel::fromCents(zel::paymentsLessChange(plano)))));
         return false;
@@ -298,7 +300,8 @@ bool TfrmRecebimento::FechaCupomVenda()
     zel::DataSet pagamentosCupom(cdsMovCaixa.fieldDefs());
     pagamentosCupom.setData(linhas);
     if (plano.outside > 0 && !m_foraAnotado) {
-        zel::Linha(m_ui->memLista, zel::linhaPagamento(msgPadrao.Msg("ForaDoCupom"), zel::fromCents(plano.outside)));
+        zel::Linha(m_ui->memLista,
+                   zel::linhaPagamento(msgPadrao.Msg("ForaDoCupom"), zel::fromCents(plano.outside)));
         m_foraAnotado = true;
     }
 

@@ -1,17 +1,17 @@
+#include "cheque/Vrm_zel00200.h"
 #include "devices/Peripherals.h"
 #include "dialogs/Dialogs.h"
+#include "receipt/form/TfrmRecebimento.h"
+#include "receipt/form/Vrm_zel00000.h"
 #include "receipt/payment/Ledger.h"
 #include "receipt/payment/PaymentMovement.h"
 #include "receipt/payment/ReceiptSettings.h"
 #include "receipt/tef/TefExchange.h"
-#include "receipt/form/TfrmRecebimento.h"
-#include "receipt/form/Vrm_zel00000.h"
 #include "text/Money.h"
 #include "toolkit/ErrorBarrier.h"
 #include "toolkit/TouchButton.h"
 #include "toolkit/Waits.h"
 #include "ui_TfrmRecebimento.h"
-#include "cheque/Vrm_zel00200.h"
 
 #include <QScopeGuard>
 

@@ -1,14 +1,14 @@
 #include "consumer/Vrm_zel00400.h"
 #include "devices/Peripherals.h"
 #include "dialogs/Dialogs.h"
-#include "receipt/payment/AmountLimit.h"
-#include "receipt/payment/PaymentMovement.h"
-#include "receipt/payment/QuoteFile.h"
 #include "receipt/form/RunningListMemo.h"
 #include "receipt/form/TfrmRecebimento.h"
 #include "receipt/form/Vrm_zel00000.h"
-#include "text/FiliProc.h"
+#include "receipt/payment/AmountLimit.h"
+#include "receipt/payment/PaymentMovement.h"
+#include "receipt/payment/QuoteFile.h"
 #include "text/Clock.h"
+#include "text/FiliProc.h"
 #include "text/Money.h"
 #include "ui_TfrmRecebimento.h"
 
@@ -34,8 +34,8 @@ bool TfrmRecebimento::EntradaMoeda(zel::ForeignPayment& pagamento, double& cotac
         }
         const auto fecha = qScopeGuard([this] {
             if (const zel::Status saved = zel::quotes::close(cdsCotacao); !saved)
-                zel::dialogs().TouchMessageDlg(msgPadrao.Msg(QStringLiteral("ErroCotacao")) + QLatin1Char(' ') +
-                                                   saved.errorMessage(),
+                zel::dialogs().TouchMessageDlg(msgPadrao.Msg(QStringLiteral("ErroCotacao")) +
+                                                   QLatin1Char(' ') + saved.errorMessage(),
                                                zel::DialogType::Error, zel::DialogButtons::Ok);
         });
         const QDate referencia = zel::quoteReferenceDate(dtMovFiscal);
@@ -91,8 +91,8 @@ bool TfrmRecebimento::EntradaConta(double& valor)
         // Consumidor hands back the client found even when the consumer step was cancelled:
         // the receipt takes the codes of a confirmed identification only.
         QString cdConsumidor, nmConsumidor, cdCliente;
-        if (!Vrm_zel00400::Consumidor(this, Vrm_zel00000::stFigura, cdConsumidor, nmConsumidor, cdCliente, Vrm_zel00400::stNmCliente,
-                        Vrm_zel00400::stNmFantClie)) {
+        if (!Vrm_zel00400::Consumidor(this, Vrm_zel00000::stFigura, cdConsumidor, nmConsumidor, cdCliente,
+                                      Vrm_zel00400::stNmCliente, Vrm_zel00400::stNmFantClie)) {
             // Given up: the form is left as Back leaves it, payment types usable, so the
             // operator never has to clear the payments already taken to go on.
             CtrlBotoes(QStringLiteral("D"));
@@ -109,7 +109,8 @@ bool TfrmRecebimento::EntradaConta(double& valor)
 }
 
 // The payment's movement row, its running-list line and the amounts with their labels.
-qint64 TfrmRecebimento::RegistraPagamento(double valor, const QString& idTipo, double cotacao, double estrangeiro)
+qint64 TfrmRecebimento::RegistraPagamento(double valor, const QString& idTipo, double cotacao,
+                                          double estrangeiro)
 {
     const auto text = [this](const char* field) {
         return cdsReceb.fieldByName(QString::fromLatin1(field)).asString();

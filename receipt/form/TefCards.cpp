@@ -1,10 +1,10 @@
 #include "devices/Peripherals.h"
 #include "dialogs/Dialogs.h"
+#include "receipt/form/TfrmRecebimento.h"
 #include "receipt/payment/RunningList.h"
 #include "receipt/tef/TefExchange.h"
 #include "receipt/tef/TefJournal.h"
 #include "receipt/tef/TefMessages.h"
-#include "receipt/form/TfrmRecebimento.h"
 #include "text/ErrorLog.h"
 #include "ui_TfrmRecebimento.h"
 

@@ -1,11 +1,11 @@
 #include "TfrmRecebimento.h"
 
 #include "devices/Peripherals.h"
-#include "receipt/payment/Change.h"
 #include "receipt/coupon/CouponArgs.h"
+#include "receipt/form/Vrm_zel00000.h"
+#include "receipt/payment/Change.h"
 #include "receipt/payment/OpeningTotals.h"
 #include "receipt/payment/ReceiptMessages.h"
-#include "receipt/form/Vrm_zel00000.h"
 #include "receipt/tef/TefWaitScreen.h"
 #include "text/Money.h"
 #include "ui_TfrmRecebimento.h"
@@ -15,7 +15,6 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QStatusBar>
-
 #include <optional>
 
 namespace {
@@ -147,8 +146,9 @@ void TfrmRecebimento::LeLinhasVenda(const QList<zel::Cents>* valores)
                 const QPair<QString, double> porChave(chave.kind, chave.rate);
                 auto achada = aliquotas.constFind(porChave);
                 if (achada == aliquotas.cend())
-                    achada = aliquotas.insert(porChave, cdsAliqImpFis.locate(QStringLiteral("IDALIQIMPFIS;VRALIQIMPFIS"),
-                                                                             {chave.kind, chave.rate}));
+                    achada = aliquotas.insert(
+                        porChave, cdsAliqImpFis.locate(QStringLiteral("IDALIQIMPFIS;VRALIQIMPFIS"),
+                                                       {chave.kind, chave.rate}));
                 if (*achada)
                     ultimaAchada = chave;
                 return *achada;
@@ -163,7 +163,8 @@ void TfrmRecebimento::LeLinhasVenda(const QList<zel::Cents>* valores)
         linhas.append(linha);
     }
     if (ultimaAchada)
-        cdsAliqImpFis.locate(QStringLiteral("IDALIQIMPFIS;VRALIQIMPFIS"), {ultimaAchada->kind, ultimaAchada->rate});
+        cdsAliqImpFis.locate(QStringLiteral("IDALIQIMPFIS;VRALIQIMPFIS"),
+                             {ultimaAchada->kind, ultimaAchada->rate});
     if (atual >= 0)
         cdsVendaOk.gotoBookmark(atual);
     m_ledger.setLines(linhas);

@@ -2,11 +2,11 @@
 
 #include "dataset/DataSet.h"
 #include "receipt/payment/InputStep.h"
-#include "receipt/tef/IntPosCodec.h"
 #include "receipt/payment/Ledger.h"
-#include "receipt/state/ReceiptState.h"
 #include "receipt/payment/OpeningTotals.h"
 #include "receipt/payment/QuoteFile.h"
+#include "receipt/state/ReceiptState.h"
+#include "receipt/tef/IntPosCodec.h"
 #include "text/Messages.h"
 #include "toolkit/TouchForm.h"
 
@@ -27,7 +27,7 @@ namespace zel {
 class TTouchButton;
 struct ChangeRow;
 struct ForeignPayment;
-}
+} // namespace zel
 
 // The receipt form: the sale's amounts, the payment-type grid, the keypad, the running list
 // and the settlement commands. Its state is plain members under the names the rest of the
@@ -103,7 +103,6 @@ public:
     QString stNomeConsumidor;
     QString stCNPJCPF;
     QString stNome;
-
 
     // Shows the amounts in their labels, in the currency format: the change, when there is
     // one, in the amount-due field under its caption and colour.
@@ -222,8 +221,8 @@ private:
     void AplicaParcelas();
     void MostraResumo();
     zel::SaleQuotes m_cotacoesVenda; // one quote per currency for the whole sale
-    bool m_entradaAtiva = false; // a payment entry is running
-    bool m_encerrando = false;   // OK or Exit posted the close: nothing more may happen
+    bool m_entradaAtiva = false;     // a payment entry is running
+    bool m_encerrando = false;       // OK or Exit posted the close: nothing more may happen
 
     // The change and the closing of a payment entry (ChangeStep.cpp).
     QList<zel::ChangeRow> LinhasTroco();
@@ -245,7 +244,7 @@ private:
     struct CartaoTef
     {
         zel::TefApproval aprovacao;
-        qint64 movimento = 0; // bookmark of its row in cdsMovCaixa
+        qint64 movimento = 0;  // bookmark of its row in cdsMovCaixa
         bool recusado = false; // the manager refused to undo it: the charge stands
     };
     // Turns the keypad and both payment panels off until the guard ends, then back as they were.

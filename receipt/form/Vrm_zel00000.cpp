@@ -1,16 +1,14 @@
 #include "Vrm_zel00000.h"
 
+#include "devices/Peripherals.h"
+#include "dialogs/Dialogs.h"
+#include "receipt/form/TfrmRecebimento.h"
 #include "receipt/payment/OpeningTotals.h"
 #include "receipt/payment/ReceiptMessages.h"
 #include "receipt/payment/ReceiptSettings.h"
 #include "receipt/payment/ReceiptTables.h"
-#include "receipt/form/TfrmRecebimento.h"
-
-#include "devices/Peripherals.h"
-#include "dialogs/Dialogs.h"
 
 #include <QGuiApplication>
-
 #include <optional>
 
 namespace Vrm_zel00000 {
@@ -55,8 +53,8 @@ void Finalization()
 
 namespace zel {
 
-ErrorRecord receiptRefusal(const ReceiptTables& tables, const Result<OpeningTotals>& totals, bool devicesInstalled,
-                           bool printsCoupon)
+ErrorRecord receiptRefusal(const ReceiptTables& tables, const Result<OpeningTotals>& totals,
+                           bool devicesInstalled, bool printsCoupon)
 {
     if (!devicesInstalled)
         return {QStringLiteral("SemPerifericos"), receiptMessages().Msg(QStringLiteral("SemPerifericos"))};
@@ -72,7 +70,8 @@ ErrorRecord receiptRefusal(const ReceiptTables& tables, const Result<OpeningTota
 namespace {
 
 // The hourglass for as long as the receipt runs, whatever way it ends.
-class WaitCursor {
+class WaitCursor
+{
 public:
     WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
     ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
@@ -83,7 +82,8 @@ public:
 // Set from the start of a receipt to its return, whatever way it ends.
 bool receiptOpen = false;
 
-class OpenReceipt {
+class OpenReceipt
+{
 public:
     OpenReceipt() { receiptOpen = true; }
     ~OpenReceipt() { receiptOpen = false; }
@@ -102,10 +102,10 @@ void showError(const QString& code, const QString& text)
 
 namespace Vrm_zel00000 {
 
-bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda, const zel::DataSet& clientes,
-                 const zel::DataSet& consumidores, const zel::DataSet& aliquotas,
-                 const zel::DataSet& tiposRecebimento, QString idTipoSis, QString, QString figura,
-                 QString idImpCupFis)
+bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda,
+                 const zel::DataSet& clientes, const zel::DataSet& consumidores,
+                 const zel::DataSet& aliquotas, const zel::DataSet& tiposRecebimento, QString idTipoSis,
+                 QString, QString figura, QString idImpCupFis)
 {
     using namespace Vrm_zel00000;
 
@@ -113,7 +113,8 @@ bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda
     // changes nothing: the open receipt, its form and the unit's state go on as they were, and
     // the caller's arguments come back as they went in.
     if (receiptOpen) {
-        showError(QStringLiteral("RecebimentoAberto"), zel::receiptMessages().Msg(QStringLiteral("RecebimentoAberto")));
+        showError(QStringLiteral("RecebimentoAberto"),
+                  zel::receiptMessages().Msg(QStringLiteral("RecebimentoAberto")));
         return false;
     }
     const OpenReceipt open;
@@ -133,7 +134,8 @@ bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda
     // sale's fields, and the form takes the lines as the dataset keeps them.
     zel::DataPacket saleFields;
     saleFields.fields = venda.fieldDefs();
-    const zel::Result<zel::OpeningTotals> totals = zel::computeOpeningTotals(venda.columns(zel::kOpeningFields));
+    const zel::Result<zel::OpeningTotals> totals =
+        zel::computeOpeningTotals(venda.columns(zel::kOpeningFields));
     const zel::DataPacket tipos = tiposRecebimento.data();
     const zel::DataPacket clientesDados = clientes.data();
     const zel::DataPacket consumidoresDados = consumidores.data();

@@ -1,12 +1,10 @@
 #pragma once
 
-#include "receipt/payment/InputStep.h"
-
-#include "zel/Export.h"
-
-#include "receipt/payment/OpeningTotals.h"
 #include "dataset/DataSet.h"
+#include "receipt/payment/InputStep.h"
+#include "receipt/payment/OpeningTotals.h"
 #include "text/ErrorLog.h"
+#include "zel/Export.h"
 
 #include <QString>
 
@@ -20,8 +18,8 @@ struct ReceiptTables;
 // without what the receipt reads would fail it half-way (ReceiptTables.h), and a sale the
 // opening computation refuses (`totals`, OpeningTotals.h) cannot be totalled. Only the fields of
 // `tables.sale` are read.
-ErrorRecord receiptRefusal(const ReceiptTables& tables, const Result<OpeningTotals>& totals, bool devicesInstalled,
-                           bool printsCoupon);
+ErrorRecord receiptRefusal(const ReceiptTables& tables, const Result<OpeningTotals>& totals,
+                           bool devicesInstalled, bool printsCoupon);
 } // namespace zel
 
 // The receipt unit's state: it lives as long as the module stays loaded.
@@ -29,11 +27,11 @@ namespace Vrm_zel00000 {
 extern "C" {
 ZEL_EXPORT extern TfrmRecebimento* frmRecebimento; // the newest receipt form
 ZEL_EXPORT extern TInputStep InputStep;
-ZEL_EXPORT extern bool boVendaOk;   // the last receipt settled the sale
-ZEL_EXPORT extern bool boIdCriado;  // the first activation of the new form is pending
-ZEL_EXPORT extern QString StnrVenda;    // sale number given by the host
-ZEL_EXPORT extern QString IdTipoSis;    // "RES" or "CXA"
-ZEL_EXPORT extern QString stFigura;     // background picture
+ZEL_EXPORT extern bool boVendaOk;        // the last receipt settled the sale
+ZEL_EXPORT extern bool boIdCriado;       // the first activation of the new form is pending
+ZEL_EXPORT extern QString StnrVenda;     // sale number given by the host
+ZEL_EXPORT extern QString IdTipoSis;     // "RES" or "CXA"
+ZEL_EXPORT extern QString stFigura;      // background picture
 ZEL_EXPORT extern QString stIdImpCupFis; // printer-model code
 }
 void Initialization();
@@ -41,10 +39,10 @@ void Finalization();
 
 // The unit's entry points, exported to hosts under the same names (package/): the receipt of
 // a sale; the last error a call of the module reported; whether the fiscal coupon is printed.
-bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda, const zel::DataSet& clientes,
-                 const zel::DataSet& consumidores, const zel::DataSet& aliquotas,
-                 const zel::DataSet& tiposRecebimento, QString idTipoSis, QString naoUsado, QString figura,
-                 QString idImpCupFis);
+bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda,
+                 const zel::DataSet& clientes, const zel::DataSet& consumidores,
+                 const zel::DataSet& aliquotas, const zel::DataSet& tiposRecebimento, QString idTipoSis,
+                 QString naoUsado, QString figura, QString idImpCupFis);
 bool LastError(QString& code, QString& text);
 bool UtilizaImpFis();
 // The number of a coupon an abandoned receipt left open on the printer (it refused to cancel

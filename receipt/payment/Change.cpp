@@ -7,7 +7,6 @@
 #include "text/Money.h"
 
 #include <QRegularExpression>
-
 #include <cmath>
 
 namespace zel {
@@ -82,9 +81,9 @@ QStringList changeListLines(const TMessages& messages, const QString& caption, d
     // The foreign amount is the one recorded: cut to cents, so the list never shows a cent more.
     // It is named by its currency, never shown as reais.
     if (cotacao > 0)
-        lines << linhaValor(messages.Msg(QStringLiteral("TROCO")) + QStringLiteral(" (") + nmTipoTroco +
-                                QLatin1Char(')'),
-                            (moeda.isEmpty() ? nmTipoTroco : moeda) + u' ' + formatFixed(Trunc2(troco / cotacao)));
+        lines << linhaValor(
+            messages.Msg(QStringLiteral("TROCO")) + QStringLiteral(" (") + nmTipoTroco + QLatin1Char(')'),
+            (moeda.isEmpty() ? nmTipoTroco : moeda) + u' ' + formatFixed(Trunc2(troco / cotacao)));
     return lines;
 }
 
@@ -95,7 +94,8 @@ void appendChangeMovement(DataSet& movements, const ChangeMovement& movement)
     movements.fieldByName(QStringLiteral("IDTIPOMOVIVE")).setString(QStringLiteral("S"));
     movements.fieldByName(QStringLiteral("VRMOVIVEND")).setFloat(movement.valor);
     if (movement.cotacao > 0) {
-        movements.fieldByName(QStringLiteral("VRMOVIVEOUT")).setFloat(Trunc2(movement.valor / movement.cotacao));
+        movements.fieldByName(QStringLiteral("VRMOVIVEOUT"))
+            .setFloat(Trunc2(movement.valor / movement.cotacao));
         movements.fieldByName(QStringLiteral("VRCOTINDOUT")).setFloat(movement.cotacao);
     }
     movements.fieldByName(QStringLiteral("CDTIPORECE")).setString(movement.cdTipoRece);

@@ -174,7 +174,8 @@ CouponPlan Ledger::couponPlan() const
         if (charges > 0) {
             plan.adjustmentKind = QStringLiteral("A");
             plan.adjustment = charges;
-            plan.closingDiscount = std::clamp<Cents>(discount(), 0, std::max<Cents>(0, plan.items + charges - 1));
+            plan.closingDiscount =
+                std::clamp<Cents>(discount(), 0, std::max<Cents>(0, plan.items + charges - 1));
             plan.total = plan.items + charges - plan.closingDiscount;
         } else if (const Cents reduction = discount() - charges; reduction > 0) {
             plan.adjustmentKind = QStringLiteral("D");
@@ -221,7 +222,8 @@ bool planAddsUp(const CouponPlan& plan)
     else if (plan.adjustmentKind == QLatin1String("D"))
         fromParts -= plan.adjustment;
     fromParts -= plan.closingDiscount;
-    const bool noNegativeLine = std::none_of(plan.payments.begin(), plan.payments.end(), [](Cents p) { return p < 0; });
+    const bool noNegativeLine =
+        std::none_of(plan.payments.begin(), plan.payments.end(), [](Cents p) { return p < 0; });
     return noNegativeLine && plan.total >= 0 && (!plan.hasItems || fromParts == plan.total) &&
            paymentsLessChange(plan) == plan.total;
 }

@@ -51,16 +51,16 @@ struct LedgerPayment
 // What the fiscal coupon must carry for the sale to close on the printer.
 struct CouponPlan
 {
-    bool hasItems = false;   // at least one line is an item of the coupon
-    Cents items = 0;         // the items, each as lineAmount gives it
-    QString adjustmentKind;  // the announcement after the items: "A" surcharge, "D" discount, "0"
-    Cents adjustment = 0;    // its amount
+    bool hasItems = false;     // at least one line is an item of the coupon
+    Cents items = 0;           // the items, each as lineAmount gives it
+    QString adjustmentKind;    // the announcement after the items: "A" surcharge, "D" discount, "0"
+    Cents adjustment = 0;      // its amount
     Cents closingDiscount = 0; // the discount given with the closing (after a surcharge)
-    Cents total = 0;         // the coupon's total: items, adjustment and closing discount
-    QList<Cents> payments;   // the coupon's payment lines, one per payment in order (0: left off)
+    Cents total = 0;           // the coupon's total: items, adjustment and closing discount
+    QList<Cents> payments;     // the coupon's payment lines, one per payment in order (0: left off)
     Cents change = 0;
-    bool voucher = false;    // the change is given as a Contra-Vale
-    Cents outside = 0;       // received for the part of the sale the coupon does not carry
+    bool voucher = false; // the change is given as a Contra-Vale
+    Cents outside = 0;    // received for the part of the sale the coupon does not carry
 };
 
 class Ledger

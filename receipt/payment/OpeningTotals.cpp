@@ -102,11 +102,13 @@ Result<OpeningTotals> computeOpeningTotals(const DataPacket& sale)
         // Each line as the coupon will carry it; a line whose cents a double cannot keep is
         // refused before it is turned into cents.
         if (!holdsCents(v[Qt_] * v[Preco]) || !holdsCents(v[Desc]))
-            return Error{receiptMessages().Msg(QStringLiteral("TotalForaDeFaixa")), QStringLiteral("TotalForaDeFaixa")};
+            return Error{receiptMessages().Msg(QStringLiteral("TotalForaDeFaixa")),
+                         QStringLiteral("TotalForaDeFaixa")};
         t.lines.append(lineAmount(v[Qt_], v[Preco], v[Desc]));
         produtos += t.lines.last();
         if (!holdsCents(fromCents(produtos)))
-            return Error{receiptMessages().Msg(QStringLiteral("TotalForaDeFaixa")), QStringLiteral("TotalForaDeFaixa")};
+            return Error{receiptMessages().Msg(QStringLiteral("TotalForaDeFaixa")),
+                         QStringLiteral("TotalForaDeFaixa")};
         descComanda = v[DescComanda]; // the last line's value counts
     }
     t.produtos = fromCents(produtos);
@@ -126,7 +128,8 @@ Result<OpeningTotals> computeOpeningTotals(const DataPacket& sale)
     // The receipt shows, records and prints no amount beyond the largest it takes.
     for (const double amount : {t.produtos, t.servico, t.consumacao, t.descComanda, t.total})
         if (!withinAmountLimit(amount))
-            return Error{receiptMessages().Msg(QStringLiteral("TotalForaDeFaixa")), QStringLiteral("TotalForaDeFaixa")};
+            return Error{receiptMessages().Msg(QStringLiteral("TotalForaDeFaixa")),
+                         QStringLiteral("TotalForaDeFaixa")};
     return t;
 }
 

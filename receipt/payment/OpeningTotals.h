@@ -7,7 +7,8 @@
 namespace zel {
 
 // The amounts a receipt opens with, computed from the sale's product lines.
-struct OpeningTotals {
+struct OpeningTotals
+{
     double produtos = 0;    // sum of the lines, each as lineAmount gives it (the coupon's rule)
     QList<Cents> lines;     // each line's amount, in the sale's order
     double servico = 0;     // service fee, after netting the comanda discount

@@ -59,7 +59,6 @@ QDate movementDate(const QDateTime& dtMovFiscal, const QDateTime& taken);
 // fields, voucher number) stay empty.
 void appendMovement(DataSet& movements, const PaymentMovement& movement);
 
-
 // A foreign-currency payment: the foreign amount received is `typed` cut to cents, and it is
 // worth that amount times `quote`, cut to cents, in local currency. The movement records the
 // amount received as it went into the drawer, never one worked back from the local value.

@@ -23,9 +23,9 @@ namespace quotes {
 
 QString filePath(const QString& dataDir);
 
-// Checks the file without reading its rows (find and add read the one key they need). A file that does not exist yet is created
-// empty first; two terminals creating it together end up with one file, neither's later rows
-// lost. A file that cannot be read is an error value and nothing is written.
+// Checks the file without reading its rows (find and add read the one key they need). A file that does not
+// exist yet is created empty first; two terminals creating it together end up with one file, neither's later
+// rows lost. A file that cannot be read is an error value and nothing is written.
 Status open(DataSet& table, const QString& dataDir);
 
 // The quote stored for the index and date, if any, read from the file by its key (the row

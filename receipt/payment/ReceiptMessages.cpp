@@ -15,7 +15,8 @@ TMessages receiptMessages()
                        "(tributação %3, %4%). O item fica fora do cupom."),
         QStringLiteral("ContraValeSemNumero|O número do cupom fiscal (\"%1\") não é um número inteiro: o "
                        "Contra-Vale ficou sem número."),
-        QStringLiteral("VendaSemCampoCupom|A venda não tem o campo %1: o cupom fiscal não pode ser impresso."),
+        QStringLiteral(
+            "VendaSemCampoCupom|A venda não tem o campo %1: o cupom fiscal não pode ser impresso."),
         QStringLiteral("AliqSemCampo|A tabela de alíquotas não tem o campo %1: o cupom fiscal não pode ser "
                        "impresso."),
         QStringLiteral("isCredito3|Digite o valor"),
@@ -33,22 +34,26 @@ TMessages receiptMessages()
         QStringLiteral("TeclTotal|Total"),
         QStringLiteral("TeclPago|Pago"),
         QStringLiteral("TeclFalta|Falta"),
-        QStringLiteral("RecebNoTroco|Tipo de recebimento não permite que seja emitido troco. Assumir valor da venda?"),
-        QStringLiteral("NoRecebTroco|Não foram utilizados tipos de recebimento que permitem troco, ou o troco é "
-                       "maior que o máximo permitido. Assumir valor da venda?"),
+        QStringLiteral(
+            "RecebNoTroco|Tipo de recebimento não permite que seja emitido troco. Assumir valor da venda?"),
+        QStringLiteral(
+            "NoRecebTroco|Não foram utilizados tipos de recebimento que permitem troco, ou o troco é "
+            "maior que o máximo permitido. Assumir valor da venda?"),
         QStringLiteral("TROCO|TROCO"),
         QStringLiteral("CONTRA-VALE|Contra-Vale"),
         QStringLiteral("TeclCredito|CREDITO"),
         QStringLiteral("SaldoDev|Saldo : "),
         QStringLiteral("CNPJCPF|CNPJ/CPF"),
         QStringLiteral("Nome|NOME"),
-        QStringLiteral("FechaDesc|A senha do supervisor deve ser informada para fechar um cupom com desconto."),
+        QStringLiteral(
+            "FechaDesc|A senha do supervisor deve ser informada para fechar um cupom com desconto."),
         QStringLiteral("ImpComprovante|Deseja imprimir o comprovante de desconto em folha de pagamento?"),
         QStringLiteral("ErroComando|Erro ao enviar comando para a impressora."),
         // The printer's own reason for a refusal, shown under "ErroComando".
         QStringLiteral("MotivoImpressora|A impressora respondeu: %1"),
-        QStringLiteral("CupomNaoConfere|O cupom montado não confere com a venda (total do cupom %1, pagamentos "
-                       "menos troco %2): o cupom não foi fechado. Use Limpar e receba a venda outra vez."),
+        QStringLiteral(
+            "CupomNaoConfere|O cupom montado não confere com a venda (total do cupom %1, pagamentos "
+            "menos troco %2): o cupom não foi fechado. Use Limpar e receba a venda outra vez."),
         // The part of the sale received but not on the fiscal coupon (running-list caption).
         QStringLiteral("ForaDoCupom|Fora do cupom"),
         QStringLiteral("Desconto|Desconto"),
@@ -60,14 +65,18 @@ TMessages receiptMessages()
         QStringLiteral("VendaSemCampo|A venda não tem o campo %1."),
         QStringLiteral("CotacaoGuardadaInvalida|A cotação guardada de hoje para %1 (%2) não pode ser usada: "
                        "digite a cotação de hoje."),
-        QStringLiteral("CupomFicaAberto|A impressora não cancelou o cupom %1: ele fica aberto na impressora e "
-                       "será cancelado no início do próximo recebimento."),
-        QStringLiteral("CupomAnteriorAberto|O cupom %1 de um recebimento anterior continua aberto e a impressora "
-                       "não o cancelou. Resolva na impressora e tente de novo."),
-        QStringLiteral("DescontoAbaixoDoCartao|Com este desconto a venda ficaria abaixo do que já foi pago em "
-                       "cartão (%1). Para dar o desconto, desfaça os cartões com Limpar."),
-        QStringLiteral("CartaoAcimaDoDevido|O cartão não pode passar do valor a pagar: %1 digitado, %2 a pagar. "
-                       "Nada foi enviado ao cartão."),
+        QStringLiteral(
+            "CupomFicaAberto|A impressora não cancelou o cupom %1: ele fica aberto na impressora e "
+            "será cancelado no início do próximo recebimento."),
+        QStringLiteral(
+            "CupomAnteriorAberto|O cupom %1 de um recebimento anterior continua aberto e a impressora "
+            "não o cancelou. Resolva na impressora e tente de novo."),
+        QStringLiteral(
+            "DescontoAbaixoDoCartao|Com este desconto a venda ficaria abaixo do que já foi pago em "
+            "cartão (%1). Para dar o desconto, desfaça os cartões com Limpar."),
+        QStringLiteral(
+            "CartaoAcimaDoDevido|O cartão não pode passar do valor a pagar: %1 digitado, %2 a pagar. "
+            "Nada foi enviado ao cartão."),
         QStringLiteral("TabelaSemCampos|A tabela %1 não tem os campos de que o recebimento precisa: %2. O "
                        "recebimento não foi aberto."),
         QStringLiteral("TabelaVenda|da venda (parâmetro 1)"),
@@ -75,10 +84,11 @@ TMessages receiptMessages()
         QStringLiteral("TabelaConsumidores|de consumidores (parâmetro 5)"),
         QStringLiteral("TabelaAliquotas|de alíquotas (parâmetro 6)"),
         QStringLiteral("TabelaTipos|de tipos de recebimento (parâmetro 7)"),
-        QStringLiteral("TiposSemBotao|Nenhum tipo de recebimento pode aparecer como botão: é preciso IDTPBUTTON "
-                       "\"5\", NRBUTTON de \"01\" a \"24\", NRBUTTONAUX de um grupo (\"01\" ou o NRBUTTON "
-                       "de um botão de grupo), NRPGCONFTELA \"1\", \"2\"... e CDFPIMPFIS preenchido. O "
-                       "recebimento não foi aberto."),
+        QStringLiteral(
+            "TiposSemBotao|Nenhum tipo de recebimento pode aparecer como botão: é preciso IDTPBUTTON "
+            "\"5\", NRBUTTON de \"01\" a \"24\", NRBUTTONAUX de um grupo (\"01\" ou o NRBUTTON "
+            "de um botão de grupo), NRPGCONFTELA \"1\", \"2\"... e CDFPIMPFIS preenchido. O "
+            "recebimento não foi aberto."),
         QStringLiteral("CampoNaoNumerico|O campo %1 da venda é do tipo %2, e não numérico."),
         QStringLiteral("ValorNaoNumerico|O campo %1 da linha %2 da venda não é um número: \"%3\"."),
         QStringLiteral("ValorAmbiguo|O campo %1 da linha %2 da venda pode ser lido como dois números "
@@ -92,24 +102,28 @@ TMessages receiptMessages()
         QStringLiteral("ValorAcimaLimite|O valor passa do limite do recebimento, %1. Digite outro valor."),
         QStringLiteral("PagoAcimaLimite|Com este valor o total pago passaria de %1, o limite do recebimento. "
                        "Digite outro valor."),
-        QStringLiteral("CotacaoAcimaLimite|A cotação passa do limite do recebimento, %1. Digite outra cotação."),
+        QStringLiteral(
+            "CotacaoAcimaLimite|A cotação passa do limite do recebimento, %1. Digite outra cotação."),
         QStringLiteral("MoedaAcimaLimite|Este valor na moeda estrangeira vale %1, acima do limite do "
                        "recebimento, %2. Digite outro valor."),
         QStringLiteral("ErroCotacao|Não foi possível gravar ou ler as cotações:"),
         // Why the largest-change rule was left out of a change.
-        QStringLiteral("TipoReceIlegivel|O limite de troco não foi aplicado: não foi possível ler os tipos de "
-                       "recebimento."),
+        QStringLiteral(
+            "TipoReceIlegivel|O limite de troco não foi aplicado: não foi possível ler os tipos de "
+            "recebimento."),
         QStringLiteral("ArquivoAusente|O arquivo %1 não existe."),
         QStringLiteral("ArquivoSemCampos|O arquivo %1 não tem os campos %2 e %3."),
-        QStringLiteral("TipoReceSemTipo|O limite de troco não foi aplicado: o arquivo de tipos de recebimento "
-                       "(tiporece.cds) não diz o tipo (IDTIPORECE) de %1. O troco fica no tipo de troco do "
-                       "pagamento."),
+        QStringLiteral(
+            "TipoReceSemTipo|O limite de troco não foi aplicado: o arquivo de tipos de recebimento "
+            "(tiporece.cds) não diz o tipo (IDTIPORECE) de %1. O troco fica no tipo de troco do "
+            "pagamento."),
         QStringLiteral("PcMaxTrocoInvalido|O limite de troco não foi aplicado: o percentual máximo de troco "
                        "não é um número."),
         // The discount's running-list lines and its refusal.
         QStringLiteral("Subtotal|Subtotal"),
-        QStringLiteral("DescontoSemTotal|Não é possível dar desconto nesta venda: o total é zero (ou menor que "
-                       "0,02)."),
+        QStringLiteral(
+            "DescontoSemTotal|Não é possível dar desconto nesta venda: o total é zero (ou menor que "
+            "0,02)."),
         QStringLiteral("CupomImpresso|O cupom fiscal desta venda já foi impresso. Confirme a venda com OK."),
     });
 }

@@ -1,6 +1,5 @@
 #include "ReceiptSettings.h"
 
-
 namespace zel {
 
 ReceiptSettings readReceiptSettings()

@@ -10,7 +10,11 @@ namespace zel {
 class SettingsStore : public QSettings
 {
 public:
-    SettingsStore() : QSettings(QSettings::SystemScope, QStringLiteral("KORVANA"), QStringLiteral("Sistemas Integrados Korvana")) {}
+    SettingsStore()
+        : QSettings(QSettings::SystemScope, QStringLiteral("KORVANA"),
+                    QStringLiteral("Sistemas Integrados Korvana"))
+    {
+    }
 };
 // A key of the receipt's group: "Vormel/<name>".
 inline QString settingKey(const QString& name)
@@ -23,9 +27,9 @@ inline QString settingKey(const QString& name)
 // A missing key leaves its text empty, which keeps its feature off.
 struct ReceiptSettings
 {
-    QString usaTEF;       // "UsaTEF": "S" sends card payments through the TEF exchange
-    QString usaTEFCheque; // "UsaTEFCheque": "S" sends cheques through it
-    QString pcMaxTroco;   // "PcMaxTroco": the largest change, as a percentage of ticket payments
+    QString usaTEF;            // "UsaTEF": "S" sends card payments through the TEF exchange
+    QString usaTEFCheque;      // "UsaTEFCheque": "S" sends cheques through it
+    QString pcMaxTroco;        // "PcMaxTroco": the largest change, as a percentage of ticket payments
     QString uidGerenciadorTEF; // "UidGerenciadorTEF": the TEF manager's account (id or name);
                                // empty: the till's own
 };

@@ -1,7 +1,7 @@
 #include "ReceiptTables.h"
 
-#include "receipt/payment/ButtonGrid.h"
 #include "receipt/coupon/CouponArgs.h"
+#include "receipt/payment/ButtonGrid.h"
 #include "receipt/payment/OpeningTotals.h"
 #include "receipt/payment/PaymentMovement.h"
 #include "receipt/payment/ReceiptMessages.h"
@@ -48,8 +48,7 @@ int reachablePaymentButtons(const DataPacket& types)
 
     QSet<QString> groups{QStringLiteral("01")}; // the group shown when the form opens
     for (const Row& row : types.rows)
-        if (text(row, tpButton) == QLatin1String("6") &&
-            buttonIndex(text(row, nrButton), kGroupButtons))
+        if (text(row, tpButton) == QLatin1String("6") && buttonIndex(text(row, nrButton), kGroupButtons))
             groups.insert(text(row, nrButton));
 
     int reachable = 0;
@@ -58,9 +57,9 @@ int reachablePaymentButtons(const DataPacket& types)
         const QString pageText = text(row, page);
         const int pageNumber = pageText.toInt(&pageOk);
         if (text(row, tpButton) == QLatin1String("5") && !text(row, form).isEmpty() &&
-            buttonIndex(text(row, nrButton), kPaymentButtons) &&
-            groups.contains(text(row, group)) && pageOk && pageNumber >= 1 &&
-            QString::number(pageNumber) == pageText && !isHiddenKind(text(row, kind)))
+            buttonIndex(text(row, nrButton), kPaymentButtons) && groups.contains(text(row, group)) &&
+            pageOk && pageNumber >= 1 && QString::number(pageNumber) == pageText &&
+            !isHiddenKind(text(row, kind)))
             ++reachable;
     }
     return reachable;
@@ -85,20 +84,22 @@ ErrorRecord tablesRefusal(const ReceiptTables& tables, bool printsCoupon)
         {"TabelaTipos", tables.paymentTypes, typeFields},
         {"TabelaAliquotas", tables.taxRates, printsCoupon ? aliquotFields() : QStringList()},
         {"TabelaClientes", tables.clients,
-         clientAccount ? QStringList{"CDCLIENTE", "IDTPIJURCLIE", "NRINSJURCLIE", "CDEXCLIENTE", "NMRAZSOCCLIE",
-                                     "NMFANTCLIE"}
+         clientAccount ? QStringList{"CDCLIENTE", "IDTPIJURCLIE", "NRINSJURCLIE", "CDEXCLIENTE",
+                                     "NMRAZSOCCLIE", "NMFANTCLIE"}
                        : QStringList()},
         {"TabelaConsumidores", tables.consumers,
-         clientAccount ? QStringList{"CDCLIENTE", "CDIDCONSUMID", "CDCONSUMIDOR", "CDEXCONSUMID", "NMCONSUMIDOR"}
-                       : QStringList()},
+         clientAccount
+             ? QStringList{"CDCLIENTE", "CDIDCONSUMID", "CDCONSUMIDOR", "CDEXCONSUMID", "NMCONSUMIDOR"}
+             : QStringList()},
     };
     for (const auto& check : checks) {
         QStringList absent = missing(check.packet, check.fields);
         absent.removeDuplicates();
         if (!absent.isEmpty())
-            return {QStringLiteral("TabelaSemCampos"),
-                    messages.Msg(QStringLiteral("TabelaSemCampos"))
-                        .arg(messages.Msg(QString::fromLatin1(check.table)), absent.join(QStringLiteral(", ")))};
+            return {
+                QStringLiteral("TabelaSemCampos"),
+                messages.Msg(QStringLiteral("TabelaSemCampos"))
+                    .arg(messages.Msg(QString::fromLatin1(check.table)), absent.join(QStringLiteral(", ")))};
     }
     if (reachablePaymentButtons(tables.paymentTypes) == 0)
         return {QStringLiteral("TiposSemBotao"), messages.Msg(QStringLiteral("TiposSemBotao"))};

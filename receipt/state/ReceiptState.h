@@ -25,14 +25,14 @@ public:
     const Ledger& ledger() const { return m_ledger; }
 
     // Datasets, under the names the rest of the module uses.
-    DataSet cdsReceb;         // payment-type configuration (host parameter 7)
-    DataSet cdsVendaOk;       // the sale's lines (host parameter 1)
-    DataSet cdsMovCaixa;      // the payments and the change recorded (handed back to the host)
-    DataSet cdsAliqImpFis;    // the fiscal printer's tax rates (host parameter 6)
-    DataSet cdsCliente;       // clients (host parameter 4)
-    DataSet cdsConsumidor;    // consumers (host parameter 5)
+    DataSet cdsReceb;      // payment-type configuration (host parameter 7)
+    DataSet cdsVendaOk;    // the sale's lines (host parameter 1)
+    DataSet cdsMovCaixa;   // the payments and the change recorded (handed back to the host)
+    DataSet cdsAliqImpFis; // the fiscal printer's tax rates (host parameter 6)
+    DataSet cdsCliente;    // clients (host parameter 4)
+    DataSet cdsConsumidor; // consumers (host parameter 5)
     DataSet cdsDesconto;
-    DataSet cdsParcelas;      // the cheque instalments taken
+    DataSet cdsParcelas; // the cheque instalments taken
     DataSet cdsCotacao;
     DataSet cdsRecebimento01;
 

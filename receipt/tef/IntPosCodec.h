@@ -28,9 +28,9 @@ Result<QByteArray> encodeIntPosRequest(const QString& header, const QString& seq
 // An approval given to this till, as its response named it.
 struct TefApproval
 {
-    QString sequence;    // 001-000 of the request
-    QString nsu;         // 012-000 of the response
-    QString amountCents; // 003-000 of the request
+    QString sequence;     // 001-000 of the request
+    QString nsu;          // 012-000 of the response
+    QString amountCents;  // 003-000 of the request
     bool pending = false; // it has receipt lines: the manager waits for a confirmation (CNF)
 };
 

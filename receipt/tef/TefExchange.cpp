@@ -160,7 +160,8 @@ public:
             m_refused = refusal.has_value();
             m_looks = 0;
             m_unchanged.start();
-            m_current.emplace(refusal ? Result<IntPosResponse>(Error{*refusal}) : IntPosResponse::parse(bytes));
+            m_current.emplace(refusal ? Result<IntPosResponse>(Error{*refusal})
+                                      : IntPosResponse::parse(bytes));
         }
         ++m_looks;
         return true;
@@ -276,8 +277,8 @@ private:
     QString m_requestPath;
     QString m_respDir; // ends with "/"
     QString m_responsePath;
-    std::optional<uid_t> m_owner; // whose files are the manager's (tefManagerOwner)
-    QSet<QString> m_shown; // notices already given in this exchange
+    std::optional<uid_t> m_owner;             // whose files are the manager's (tefManagerOwner)
+    QSet<QString> m_shown;                    // notices already given in this exchange
     std::optional<QDeadlineTimer> m_deadline; // an undo waits this long at most
 };
 
@@ -432,11 +433,11 @@ TefUndoResult Exchange::undo(const TefApproval& approval)
         // behind the operator's back; one it took may still be carried out.
         const bool retirada = !taken() && QFile::remove(m_requestPath);
         deleteFiles();
-        return undoFailure(TefUndo::NoAnswer, QStringLiteral("TefDesfazerSemResposta"),
-                           tefText(retirada ? "TefDesfazerSemResposta" : "TefDesfazerIncerto")
-                               .arg(amount)
-                               .arg(moneyLocale().toString(
-                                   std::chrono::duration<double>(tefUndoWait()).count())));
+        return undoFailure(
+            TefUndo::NoAnswer, QStringLiteral("TefDesfazerSemResposta"),
+            tefText(retirada ? "TefDesfazerSemResposta" : "TefDesfazerIncerto")
+                .arg(amount)
+                .arg(moneyLocale().toString(std::chrono::duration<double>(tefUndoWait()).count())));
     }
     const QString message = answer->response->value(QStringLiteral("030-000"));
     deleteFiles();

@@ -43,7 +43,8 @@ namespace zel {
 // and a missing peripheral installation (PeripheralsMissing) leave as exceptions, for the
 // form's error barrier.
 // An approval fills `approval` (when given) with what undoing it needs.
-bool ExecutaTEF(const QString& letter, double amount, const QString& nrCupom, TefApproval* approval = nullptr);
+bool ExecutaTEF(const QString& letter, double amount, const QString& nrCupom,
+                TefApproval* approval = nullptr);
 
 // How an undo of an approval ended.
 enum class TefUndo {

@@ -1,7 +1,7 @@
 #include "TefFolder.h"
 
-#include "receipt/payment/ReceiptSettings.h"
 #include "TefMessages.h"
+#include "receipt/payment/ReceiptSettings.h"
 #include "text/SharedFiles.h"
 
 #include <pwd.h>

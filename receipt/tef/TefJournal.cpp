@@ -29,19 +29,22 @@ Result<QList<TefApproval>> readTefJournal(const QString& path)
         return QList<TefApproval>{};
     if (file.kind != Kind::Regular) {
         const QString why = file.kind == Kind::NotRegular ? tefText("TefNaoArquivoComum")
-                            : file.kind == Kind::TooLarge ? QStringLiteral("> %1 KiB").arg(kMaxJournalBytes / 1024)
-                                                          : file.error;
+                            : file.kind == Kind::TooLarge
+                                ? QStringLiteral("> %1 KiB").arg(kMaxJournalBytes / 1024)
+                                : file.error;
         return Error{tefText("TefDiarioIlegivel").arg(path, why), QStringLiteral("TefDiarioIlegivel")};
     }
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(file.bytes, &error);
     if (error.error != QJsonParseError::NoError || !doc.isObject())
-        return Error{tefText("TefDiarioIlegivel").arg(path, error.errorString()), QStringLiteral("TefDiarioIlegivel")};
+        return Error{tefText("TefDiarioIlegivel").arg(path, error.errorString()),
+                     QStringLiteral("TefDiarioIlegivel")};
     QList<TefApproval> approvals;
     for (const QJsonValue& item : doc.object().value(QStringLiteral("aprovacoes")).toArray()) {
         const QJsonObject o = item.toObject();
-        TefApproval approval{o.value(QStringLiteral("sequencia")).toString(), o.value(QStringLiteral("nsu")).toString(),
-                             o.value(QStringLiteral("valor")).toString(), o.value(QStringLiteral("pendente")).toBool()};
+        TefApproval approval{
+            o.value(QStringLiteral("sequencia")).toString(), o.value(QStringLiteral("nsu")).toString(),
+            o.value(QStringLiteral("valor")).toString(), o.value(QStringLiteral("pendente")).toBool()};
         if (!approval.sequence.isEmpty())
             approvals.append(approval);
     }
@@ -62,8 +65,8 @@ Status writeTefJournal(const QString& path, const QList<TefApproval>& approvals)
                                 {QStringLiteral("nsu"), a.nsu},
                                 {QStringLiteral("valor"), a.amountCents},
                                 {QStringLiteral("pendente"), a.pending}});
-    const QString error =
-        sharedfiles::writeWhole(path, QJsonDocument(QJsonObject{{QStringLiteral("aprovacoes"), list}}).toJson());
+    const QString error = sharedfiles::writeWhole(
+        path, QJsonDocument(QJsonObject{{QStringLiteral("aprovacoes"), list}}).toJson());
     if (!error.isEmpty())
         return Error{tefText("TefDiarioNaoGravado").arg(path, error), QStringLiteral("TefDiarioNaoGravado")};
     return {};

@@ -70,8 +70,10 @@ QString indexKey(const IndexDef& ix)
 {
     return QStringLiteral("%1 (%2%3%4%5)")
         .arg(ix.name, ix.fields.join(QLatin1Char(';')),
-             ix.descFields.isEmpty() ? QString() : QStringLiteral(" desc ") + ix.descFields.join(QLatin1Char(';')),
-             ix.descending ? QStringLiteral(" desc") : QString(), ix.unique ? QStringLiteral(" unique") : QString())
+             ix.descFields.isEmpty() ? QString()
+                                     : QStringLiteral(" desc ") + ix.descFields.join(QLatin1Char(';')),
+             ix.descending ? QStringLiteral(" desc") : QString(),
+             ix.unique ? QStringLiteral(" unique") : QString())
         .toLower();
 }
 
@@ -343,8 +345,8 @@ Result<SaveResult> writeInTransaction(sqlite::Db& db, const QString& path, const
     return result;
 }
 
-Result<Contents> readInTransaction(sqlite::Db& db, const QString& path, const std::optional<Definitions>& expected,
-                                   const RowKey* key)
+Result<Contents> readInTransaction(sqlite::Db& db, const QString& path,
+                                   const std::optional<Definitions>& expected, const RowKey* key)
 {
     if (Status s = db.exec(QStringLiteral("BEGIN")); !s)
         return fileError(path, "ArqNaoLe", s.errorMessage());
@@ -385,7 +387,8 @@ Result<Contents> readInTransaction(sqlite::Db& db, const QString& path, const st
             keyValues << (v ? v.value() : QVariant());
             terms << sqlite::quoteIdent(c.fields[at].name) + QStringLiteral(" IS ?");
         }
-        where = holdable ? QStringLiteral(" WHERE ") + terms.join(QStringLiteral(" AND ")) : QStringLiteral(" WHERE 0");
+        where = holdable ? QStringLiteral(" WHERE ") + terms.join(QStringLiteral(" AND "))
+                         : QStringLiteral(" WHERE 0");
         if (!holdable)
             keyFields.clear();
     }
@@ -486,7 +489,8 @@ Result<SaveResult> write(const QString& path, const SaveRequest& request)
     }
     // A file this save created and could not fill is removed again, so that a later
     // load reports it missing rather than foreign.
-    if (!result && *created && QFileInfo(physical).size() == 0 && !QFile::exists(physical + QStringLiteral("-journal")))
+    if (!result && *created && QFileInfo(physical).size() == 0 &&
+        !QFile::exists(physical + QStringLiteral("-journal")))
         QFile::remove(physical);
     return result;
 }

@@ -93,7 +93,8 @@ Result<Kind> inspect(sqlite::Db& db, const QString& path)
     int rc;
     while ((rc = st.step()) == SQLITE_ROW) {
         any = true;
-        meta = meta || (st.text(0) == QLatin1String("table") && st.text(1).toLower() == QLatin1String("zel_meta"));
+        meta = meta ||
+               (st.text(0) == QLatin1String("table") && st.text(1).toLower() == QLatin1String("zel_meta"));
     }
     if (rc != SQLITE_DONE) {
         if (isNotADatabase(db))
@@ -116,14 +117,16 @@ QList<SchemaObject> schemaObjects(const QList<FieldDef>& fields, const QList<Ind
          QStringLiteral("CREATE TABLE zel_meta(key TEXT PRIMARY KEY NOT NULL, value TEXT NOT NULL)")},
         {index, QStringLiteral("sqlite_autoindex_zel_meta_1"), QStringLiteral("zel_meta"), {}},
         {table, QStringLiteral("zel_fields"), QStringLiteral("zel_fields"),
-         QStringLiteral("CREATE TABLE zel_fields(position INTEGER PRIMARY KEY, name TEXT NOT NULL, "
-                        "type TEXT NOT NULL, size INTEGER NOT NULL, label TEXT NOT NULL, format TEXT NOT NULL, "
-                        "visible INTEGER NOT NULL)")},
+         QStringLiteral(
+             "CREATE TABLE zel_fields(position INTEGER PRIMARY KEY, name TEXT NOT NULL, "
+             "type TEXT NOT NULL, size INTEGER NOT NULL, label TEXT NOT NULL, format TEXT NOT NULL, "
+             "visible INTEGER NOT NULL)")},
         {table, QStringLiteral("zel_indexes"), QStringLiteral("zel_indexes"),
          QStringLiteral("CREATE TABLE zel_indexes(position INTEGER PRIMARY KEY, name TEXT NOT NULL, "
                         "fields TEXT NOT NULL, desc_fields TEXT NOT NULL, descending INTEGER NOT NULL, "
                         "is_unique INTEGER NOT NULL)")},
-        {table, kTable, kTable, QStringLiteral("CREATE TABLE %1(%2)").arg(kTable, columns.join(QStringLiteral(", ")))},
+        {table, kTable, kTable,
+         QStringLiteral("CREATE TABLE %1(%2)").arg(kTable, columns.join(QStringLiteral(", ")))},
         {table, QStringLiteral("sqlite_sequence"), QStringLiteral("sqlite_sequence"),
          QStringLiteral("CREATE TABLE sqlite_sequence(name,seq)")},
     };
@@ -181,7 +184,8 @@ std::optional<FileStamp> stampOf(const QString& path)
     struct stat st;
     if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
-    return FileStamp{st.st_dev, st.st_ino, st.st_size, qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec,
+    return FileStamp{st.st_dev, st.st_ino, st.st_size,
+                     qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec,
                      qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
@@ -355,7 +359,8 @@ Result<Meta> readMeta(sqlite::Db& db, const QString& path)
         for (const FieldDef& f : meta.fields)
             want << f.name + QLatin1Char(' ') + columnType(f.type);
         if (have.join(QLatin1Char(',')).compare(want.join(QLatin1Char(',')), Qt::CaseInsensitive) != 0)
-            return fileError(path, "ArqColunas", have.join(QStringLiteral(", ")), want.join(QStringLiteral(", ")));
+            return fileError(path, "ArqColunas", have.join(QStringLiteral(", ")),
+                             want.join(QStringLiteral(", ")));
     }
     {
         sqlite::Stmt st(db, QStringLiteral("SELECT name, fields, desc_fields, descending, is_unique "

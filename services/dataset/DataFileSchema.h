@@ -17,8 +17,7 @@ inline const QString kRowId = QStringLiteral("zel_rowid");
 
 QString columnType(FieldType type);
 // "Arquivo de dados <path>: <text under key>", with the key as the error's code.
-template <class... A>
-Error fileError(const QString& path, const char* key, const A&... args)
+template <class... A> Error fileError(const QString& path, const char* key, const A&... args)
 {
     return Error{dataSetText("ArqErro", path, dataSetText(key, args...)), QLatin1String(key)};
 }

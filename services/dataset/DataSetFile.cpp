@@ -30,7 +30,8 @@ Status DataSet::Impl::load(const QString& p, const datafile::RowKey* key)
     Impl* d = this;
     // A closed table whose definitions the module declared (none read from a file since) loads
     // only a file that carries them: the file's own never replace the module's.
-    const bool declared = d->state == DataSetState::Inactive && !d->fields.isEmpty() && d->originPath.isEmpty();
+    const bool declared =
+        d->state == DataSetState::Inactive && !d->fields.isEmpty() && d->originPath.isEmpty();
     auto contents = datafile::read(
         p, declared ? std::optional(datafile::Definitions{d->fields, d->indexes}) : std::nullopt, key);
     if (!contents)

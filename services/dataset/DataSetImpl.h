@@ -94,8 +94,7 @@ struct DataSet::Impl
     // Helpers (DataSet.cpp and DataSetEdit.cpp).
     QString prefix() const;
     [[noreturn]] void fail(const Error& error) const; // throws DataSetError, the name in front
-    template <class... A>
-    [[noreturn]] void fail(const char* key, const A&... args) const
+    template <class... A> [[noreturn]] void fail(const char* key, const A&... args) const
     {
         fail(dataSetError(key, args...));
     }
@@ -141,8 +140,8 @@ struct DataSet::Impl
     void mapsUpdate(Record* rec, const PackedRow& before); // rec->values changed from `before`
     void setStatus(Record* rec, Record::Status status);
     void resetRows(); // after `rows` were replaced: no maps, no changes, serial order
-    std::vector<Record*> changedInOrder() const; // changed rows in insertion order
-    int viewPosition(const Record* rec) const;    // -1 when not visible
+    std::vector<Record*> changedInOrder() const;                   // changed rows in insertion order
+    int viewPosition(const Record* rec) const;                     // -1 when not visible
     Status load(const QString& path, const datafile::RowKey* key); // DataSetFile.cpp
     // Throws DataSetError when the active filter cannot run over `other`'s fields and rows.
     void checkFilterOn(const Impl& other) const;

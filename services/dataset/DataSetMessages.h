@@ -26,16 +26,14 @@ inline QString messageArg(const char* s)
     return QString::fromUtf8(s);
 }
 template <class T>
-    requires std::is_arithmetic_v<T>
-QString messageArg(T n)
+requires std::is_arithmetic_v<T> QString messageArg(T n)
 {
     return QString::number(n);
 }
 } // namespace detail
 
 // The text under `key` with %1, %2, ... replaced in one pass (a value holding "%2" stays as is).
-template <class... A>
-QString dataSetText(const char* key, const A&... args)
+template <class... A> QString dataSetText(const char* key, const A&... args)
 {
     const QString text = dataSetCatalogue().Msg(QLatin1String(key));
     if constexpr (sizeof...(A) == 0)
@@ -44,8 +42,7 @@ QString dataSetText(const char* key, const A&... args)
         return text.arg(detail::messageArg(args)...);
 }
 
-template <class... A>
-Error dataSetError(const char* key, const A&... args)
+template <class... A> Error dataSetError(const char* key, const A&... args)
 {
     return Error{dataSetText(key, args...), QLatin1String(key)};
 }

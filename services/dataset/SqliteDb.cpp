@@ -14,18 +14,18 @@ constexpr struct
     int id;
     int value;
 } kLimits[] = {
-    {SQLITE_LIMIT_LENGTH, 1 << 20},           // a text or blob value, a row
-    {SQLITE_LIMIT_SQL_LENGTH, 100000},        // a statement, a CREATE text in the schema
-    {SQLITE_LIMIT_COLUMN, 250},               // columns of a table, an index, a result
-    {SQLITE_LIMIT_EXPR_DEPTH, 50},            //
-    {SQLITE_LIMIT_COMPOUND_SELECT, 3},        //
-    {SQLITE_LIMIT_VDBE_OP, 100000},           // program size of one statement
-    {SQLITE_LIMIT_FUNCTION_ARG, 8},           //
-    {SQLITE_LIMIT_ATTACHED, 0},               //
-    {SQLITE_LIMIT_LIKE_PATTERN_LENGTH, 100},  //
-    {SQLITE_LIMIT_VARIABLE_NUMBER, 500},      // one per field, and a row id
-    {SQLITE_LIMIT_TRIGGER_DEPTH, 1},          //
-    {SQLITE_LIMIT_WORKER_THREADS, 0},         //
+    {SQLITE_LIMIT_LENGTH, 1 << 20},          // a text or blob value, a row
+    {SQLITE_LIMIT_SQL_LENGTH, 100000},       // a statement, a CREATE text in the schema
+    {SQLITE_LIMIT_COLUMN, 250},              // columns of a table, an index, a result
+    {SQLITE_LIMIT_EXPR_DEPTH, 50},           //
+    {SQLITE_LIMIT_COMPOUND_SELECT, 3},       //
+    {SQLITE_LIMIT_VDBE_OP, 100000},          // program size of one statement
+    {SQLITE_LIMIT_FUNCTION_ARG, 8},          //
+    {SQLITE_LIMIT_ATTACHED, 0},              //
+    {SQLITE_LIMIT_LIKE_PATTERN_LENGTH, 100}, //
+    {SQLITE_LIMIT_VARIABLE_NUMBER, 500},     // one per field, and a row id
+    {SQLITE_LIMIT_TRIGGER_DEPTH, 1},         //
+    {SQLITE_LIMIT_WORKER_THREADS, 0},        //
 };
 
 constexpr int kProgressOps = 1000; // virtual machine steps between deadline checks
@@ -80,8 +80,10 @@ Status Db::openUntrusted(const QString& path, int flags, int busyMs, int deadlin
         int op;
         int value;
     } const configs[] = {
-        {SQLITE_DBCONFIG_DEFENSIVE, 1},      {SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0},
-        {SQLITE_DBCONFIG_ENABLE_TRIGGER, 0}, {SQLITE_DBCONFIG_ENABLE_VIEW, 0},
+        {SQLITE_DBCONFIG_DEFENSIVE, 1},
+        {SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0},
+        {SQLITE_DBCONFIG_ENABLE_TRIGGER, 0},
+        {SQLITE_DBCONFIG_ENABLE_VIEW, 0},
         {SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0},
     };
     for (const auto& c : configs) {
@@ -98,7 +100,8 @@ Status Db::openUntrusted(const QString& path, int flags, int busyMs, int deadlin
     m_deadline = std::chrono::milliseconds(deadlineMs);
     sqlite3_progress_handler(m_db, kProgressOps, &Db::progress, this);
     // Pages are checked as they are read; nothing is mapped into memory.
-    return exec(QStringLiteral("PRAGMA cell_size_check = ON; PRAGMA mmap_size = 0; PRAGMA trusted_schema = OFF"));
+    return exec(
+        QStringLiteral("PRAGMA cell_size_check = ON; PRAGMA mmap_size = 0; PRAGMA trusted_schema = OFF"));
 }
 
 void Db::startWork()

@@ -6,7 +6,6 @@
 
 #include <QString>
 #include <QVariant>
-
 #include <chrono>
 
 struct sqlite3;

@@ -15,8 +15,8 @@ public:
     void Abre_Gaveta() override {}
     QString lastPrinterError() const override { return m_lastError; }
     bool AbreCupom(const QString&) override { return refuse(QStringLiteral("AbreCupom")); }
-    bool VendaItem(const QString&, const QString&, const QString&, const QString&, const QString&, double, double,
-                   double) override
+    bool VendaItem(const QString&, const QString&, const QString&, const QString&, const QString&, double,
+                   double, double) override
     {
         return refuse(QStringLiteral("VendaItem"));
     }
@@ -25,9 +25,12 @@ public:
     {
         return refuse(QStringLiteral("Cupom_Conferencia"));
     }
-    bool AbreCupomRes(const QString&, const QString&) override { return refuse(QStringLiteral("AbreCupomRes")); }
-    bool FechaCupom(bool, bool, double, double, double, const QString&, bool, const QString&, DataSet&, DataSet&,
-                    QString&, const QString&, const QString&, const QString&, const QString&,
+    bool AbreCupomRes(const QString&, const QString&) override
+    {
+        return refuse(QStringLiteral("AbreCupomRes"));
+    }
+    bool FechaCupom(bool, bool, double, double, double, const QString&, bool, const QString&, DataSet&,
+                    DataSet&, QString&, const QString&, const QString&, const QString&, const QString&,
                     const QString&) override
     {
         return refuse(QStringLiteral("FechaCupom"));

@@ -122,11 +122,15 @@ public:
                    const QString& nmProduto, const QString& cdAliq, double quantidade, double vrUnitario,
                    double vrDesconto) override
     {
-        return target->VendaItem(text(nrVenda), text(tipoDesconto), text(cdProduto), text(nmProduto), text(cdAliq),
-                                 quantidade, vrUnitario, vrDesconto);
+        return target->VendaItem(text(nrVenda), text(tipoDesconto), text(cdProduto), text(nmProduto),
+                                 text(cdAliq), quantidade, vrUnitario, vrDesconto);
     }
-    bool Cancela_Cupom(bool a, bool b, QString& nrCupom) override { return target->Cancela_Cupom(a, b, nrCupom); }
-    bool Cupom_Conferencia(const QString& nrVenda, const QString& tipo, double percentual, double valor) override
+    bool Cancela_Cupom(bool a, bool b, QString& nrCupom) override
+    {
+        return target->Cancela_Cupom(a, b, nrCupom);
+    }
+    bool Cupom_Conferencia(const QString& nrVenda, const QString& tipo, double percentual,
+                           double valor) override
     {
         return target->Cupom_Conferencia(text(nrVenda), text(tipo), percentual, valor);
     }
@@ -134,9 +138,9 @@ public:
     {
         return target->AbreCupomRes(text(nrVenda), text(texto));
     }
-    bool FechaCupom(bool emiteContraVale, bool semCartaoTef, double vrDesconto, double vrTroco, double vrServico,
-                    const QString& usaTef, bool confirmaAuto, const QString& formaPagto, DataSet& movimentos,
-                    DataSet& recebimentos, QString& nrCupom, const QString& linhaCliente,
+    bool FechaCupom(bool emiteContraVale, bool semCartaoTef, double vrDesconto, double vrTroco,
+                    double vrServico, const QString& usaTef, bool confirmaAuto, const QString& formaPagto,
+                    DataSet& movimentos, DataSet& recebimentos, QString& nrCupom, const QString& linhaCliente,
                     const QString& cdConsumidor, const QString& nmConsumidor, const QString& cnpjCpf,
                     const QString& nome) override
     {
@@ -145,7 +149,10 @@ public:
                                   text(linhaCliente), text(cdConsumidor), text(nmConsumidor), text(cnpjCpf),
                                   text(nome));
     }
-    QString AjustaZero(const QString& digitos, int width) override { return target->AjustaZero(digitos, width); }
+    QString AjustaZero(const QString& digitos, int width) override
+    {
+        return target->AjustaZero(digitos, width);
+    }
     bool ImpFiscalOK() override { return target->ImpFiscalOK(); }
     QDate DataMoviFiscal() override { return target->DataMoviFiscal(); }
     QString CdAliq() const override { return target->CdAliq(); }
@@ -186,7 +193,10 @@ public:
     void DisplayChar(const QString& value) override { target->DisplayChar(printableText(value, u"\f")); }
     int TAM_DISPLAY() const override { return target->TAM_DISPLAY(); }
 
-    bool ImpChqChar(const QString& value) override { return target->ImpChqChar(printableText(value, u"\x1b\n\f")); }
+    bool ImpChqChar(const QString& value) override
+    {
+        return target->ImpChqChar(printableText(value, u"\x1b\n\f"));
+    }
     bool Retorno_Imp(int result) override { return target->Retorno_Imp(result); }
     bool Fecha_Imp_Chq_Sweda(bool a, bool b) override { return target->Fecha_Imp_Chq_Sweda(a, b); }
 

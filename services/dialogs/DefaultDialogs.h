@@ -8,7 +8,8 @@ namespace zel {
 
 // The touch dialogs: large texts and buttons, usable from the touch screen and from a
 // keyboard. See MessageDialog.h, DiscountDialog.h and SearchDialog.h for how each answers.
-class DefaultDialogs : public Dialogs {
+class DefaultDialogs : public Dialogs
+{
 public:
     int TouchMessageDlg(const QString& text, DialogType type, DialogButtons buttons, int helpContext = 0,
                         int seconds = 0, const QString& extraCaption = {}) override;

@@ -1,6 +1,6 @@
 #include "DialogLook.h"
-#include "dialogs/DialogTexts.h"
 
+#include "dialogs/DialogTexts.h"
 #include "toolkit/TouchButton.h"
 
 #include <QApplication>
@@ -26,7 +26,8 @@ QFrame* framePanel(QWidget* form)
     outer->setContentsMargins(0, 0, 0, 0);
     auto* panel = new QFrame(form);
     panel->setObjectName(QStringLiteral("panFundo"));
-    panel->setStyleSheet(QStringLiteral("QFrame#panFundo { background: #F4F6F8; border: 2px solid #37474F; }"));
+    panel->setStyleSheet(
+        QStringLiteral("QFrame#panFundo { background: #F4F6F8; border: 2px solid #37474F; }"));
     outer->addWidget(panel);
     return panel;
 }
@@ -34,9 +35,12 @@ QFrame* framePanel(QWidget* form)
 QColor typeColor(DialogType type)
 {
     switch (type) {
-    case DialogType::Error: return kRed;
-    case DialogType::Confirmation: return kAmber.darker(125);
-    case DialogType::Information: break;
+    case DialogType::Error:
+        return kRed;
+    case DialogType::Confirmation:
+        return kAmber.darker(125);
+    case DialogType::Information:
+        break;
     }
     return kBlue;
 }
@@ -48,16 +52,20 @@ QWidget* titleBand(const QString& title, const QColor& color, QWidget* parent)
     band->setFont(font(15, true));
     band->setMinimumHeight(44);
     band->setContentsMargins(14, 0, 14, 0);
-    band->setStyleSheet(QStringLiteral("QLabel { background: %1; color: white; border: none; }").arg(color.name()));
+    band->setStyleSheet(
+        QStringLiteral("QLabel { background: %1; color: white; border: none; }").arg(color.name()));
     return band;
 }
 
 QWidget* typeBand(DialogType type, QWidget* parent)
 {
     switch (type) {
-    case DialogType::Error: return titleBand(dialogText("TituloErro"), typeColor(type), parent);
-    case DialogType::Confirmation: return titleBand(dialogText("TituloConfirmacao"), typeColor(type), parent);
-    case DialogType::Information: break;
+    case DialogType::Error:
+        return titleBand(dialogText("TituloErro"), typeColor(type), parent);
+    case DialogType::Confirmation:
+        return titleBand(dialogText("TituloConfirmacao"), typeColor(type), parent);
+    case DialogType::Information:
+        break;
     }
     return titleBand(dialogText("TituloInformacao"), typeColor(type), parent);
 }

@@ -3,7 +3,6 @@
 #include "dataset/DataPacket.h"
 
 #include <QString>
-
 #include <functional>
 #include <memory>
 
@@ -42,7 +41,8 @@ using FieldText = std::function<QString(DataSet& dataSet, const FieldDef& field)
 
 // The shared dialogs that forms show. The host may install its own; tests install a
 // scripted double.
-class Dialogs {
+class Dialogs
+{
 public:
     virtual ~Dialogs() = default;
 
@@ -50,14 +50,14 @@ public:
     // `extraCaption` is not empty; "&" marks its accelerator), mrExtra. `helpContext` is not
     // used. `seconds` > 0 closes the dialog by itself after that many seconds, with the
     // Escape answer. A dialog asked for with no buttons shows OK.
-    virtual int TouchMessageDlg(const QString& text, DialogType type, DialogButtons buttons, int helpContext = 0,
-                                int seconds = 0, const QString& extraCaption = {}) = 0;
+    virtual int TouchMessageDlg(const QString& text, DialogType type, DialogButtons buttons,
+                                int helpContext = 0, int seconds = 0, const QString& extraCaption = {}) = 0;
 
     // A notice without buttons: shown for `seconds` (3 when 0) or until touched, while the
     // caller goes on at once. Answers mrNone. `buttons` and `extraCaption` are not used.
     virtual int TouchMessage(const QString& text, DialogType type = DialogType::Information,
-                             DialogButtons buttons = DialogButtons::None, int helpContext = 0, int seconds = 5,
-                             const QString& extraCaption = {}) = 0;
+                             DialogButtons buttons = DialogButtons::None, int helpContext = 0,
+                             int seconds = 5, const QString& extraCaption = {}) = 0;
 
     // The discount dialog. A cancelled dialog answers VALOR 0.
     virtual DataPacket CriaDesconto(const QString& text) = 0;

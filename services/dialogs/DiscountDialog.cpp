@@ -1,9 +1,9 @@
 #include "DiscountDialog.h"
-#include "dialogs/DialogTexts.h"
 
 #include "DialogLook.h"
 #include "Dialogs.h"
 #include "TouchKeypad.h"
+#include "dialogs/DialogTexts.h"
 #include "text/Money.h"
 #include "toolkit/TouchButton.h"
 
@@ -64,8 +64,8 @@ DiscountDialog::DiscountDialog(const QString& text, QWidget* parent)
     auto* kinds = new QHBoxLayout;
     kinds->setSpacing(10);
     m_valor = look::button(dialogText("BotaoValor"), QStringLiteral("tcbValor"), look::kBlue, panel, 180, 64);
-    m_percentual =
-        look::button(dialogText("BotaoPercentual"), QStringLiteral("tcbPercentual"), look::kBlue, panel, 180, 64);
+    m_percentual = look::button(dialogText("BotaoPercentual"), QStringLiteral("tcbPercentual"), look::kBlue,
+                                panel, 180, 64);
     for (TTouchButton* b : {m_valor, m_percentual}) {
         b->setCheckable(true);
         kinds->addWidget(b);
@@ -85,7 +85,8 @@ DiscountDialog::DiscountDialog(const QString& text, QWidget* parent)
     m_display->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_display->setFont(look::font(26, true));
     m_display->setMinimumHeight(60);
-    m_display->setStyleSheet(QStringLiteral("QLabel { background: white; border: 2px solid #90A4AE; padding: 0 10px; }"));
+    m_display->setStyleSheet(
+        QStringLiteral("QLabel { background: white; border: 2px solid #90A4AE; padding: 0 10px; }"));
     m_unit = new QLabel(panel);
     m_unit->setObjectName(QStringLiteral("lblUnidade"));
     m_unit->setFont(look::font(22, true));
@@ -106,7 +107,8 @@ DiscountDialog::DiscountDialog(const QString& text, QWidget* parent)
     lower->addWidget(new TouchKeypad(this, numericKeys(), QSize(80, 60), panel));
     auto* actions = new QVBoxLayout;
     actions->addStretch(1);
-    TTouchButton* ok = look::button(dialogText("BotaoConfirmar"), QStringLiteral("tcbOk"), look::kGreen, panel, 130, 64);
+    TTouchButton* ok =
+        look::button(dialogText("BotaoConfirmar"), QStringLiteral("tcbOk"), look::kGreen, panel, 130, 64);
     TTouchButton* cancel =
         look::button(dialogText("BotaoCancelar"), QStringLiteral("tcbCancelar"), look::kRed, panel, 130, 64);
     actions->addWidget(ok);

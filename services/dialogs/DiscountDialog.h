@@ -14,7 +14,8 @@ class TTouchButton;
 // one decimal separator, at most two decimals; Backspace corrects, Delete clears) and
 // confirms with Enter or "Confirmar". Escape or "Cancelar" gives VALOR 0. A percentage above
 // 100 is refused with a message and the dialog stays open.
-class DiscountDialog : public TouchForm {
+class DiscountDialog : public TouchForm
+{
     Q_OBJECT
 public:
     explicit DiscountDialog(const QString& text, QWidget* parent = nullptr);

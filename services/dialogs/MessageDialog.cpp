@@ -1,7 +1,7 @@
 #include "MessageDialog.h"
-#include "dialogs/DialogTexts.h"
 
 #include "DialogLook.h"
+#include "dialogs/DialogTexts.h"
 #include "toolkit/TouchButton.h"
 
 #include <QApplication>
@@ -14,7 +14,6 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
-
 #include <algorithm>
 #include <cmath>
 
@@ -30,9 +29,12 @@ QChar foldKey(QChar c)
 QStyle::StandardPixmap typeIcon(DialogType type)
 {
     switch (type) {
-    case DialogType::Error: return QStyle::SP_MessageBoxCritical;
-    case DialogType::Confirmation: return QStyle::SP_MessageBoxQuestion;
-    case DialogType::Information: break;
+    case DialogType::Error:
+        return QStyle::SP_MessageBoxCritical;
+    case DialogType::Confirmation:
+        return QStyle::SP_MessageBoxQuestion;
+    case DialogType::Information:
+        break;
     }
     return QStyle::SP_MessageBoxInformation;
 }
@@ -94,7 +96,8 @@ QWidget* messageBody(const QString& text, DialogType type, QWidget* parent)
     return body;
 }
 
-class Notice : public TouchForm {
+class Notice : public TouchForm
+{
 public:
     Notice(const QString& text, DialogType type, QWidget* parent) : TouchForm(parent)
     {

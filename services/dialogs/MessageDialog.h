@@ -12,7 +12,8 @@ class TTouchButton;
 // Escape answers No (or OK), the accelerator letter of a button answers it ("S", "N", "O",
 // and the letter marked with "&" in the extra caption, which wins when letters collide).
 // Long texts wrap, also inside words, and scroll when they do not fit on the screen.
-class MessageDialog : public TouchForm {
+class MessageDialog : public TouchForm
+{
     Q_OBJECT
 public:
     MessageDialog(const QString& text, DialogType type, DialogButtons buttons, const QString& extraCaption,

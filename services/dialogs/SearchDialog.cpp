@@ -1,9 +1,9 @@
 #include "SearchDialog.h"
-#include "dialogs/DialogTexts.h"
 
 #include "DialogLook.h"
 #include "TouchKeypad.h"
 #include "dataset/DataSet.h"
+#include "dialogs/DialogTexts.h"
 #include "toolkit/ErrorBarrier.h"
 #include "toolkit/TouchButton.h"
 
@@ -15,7 +15,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
-
 #include <algorithm>
 #include <functional>
 
@@ -24,7 +23,8 @@ namespace zel {
 // The rows shown, served as the view asks for them: only the rows on screen are ever asked for
 // their texts. A narrowing changes the row count and the rows' contents; the view keeps its
 // header, selection model and geometry instead of starting over.
-class SearchModel : public QAbstractTableModel {
+class SearchModel : public QAbstractTableModel
+{
 public:
     using Texts = std::function<QString(int row, int column)>;
 
@@ -101,7 +101,8 @@ void moveToRecNo(DataSet& dataSet, int recNo)
         dataSet.setRecNo(recNo);
 }
 
-SearchDialog::SearchDialog(DataSet& dataSet, const QString& picture, const FieldText& fieldText, QWidget* parent)
+SearchDialog::SearchDialog(DataSet& dataSet, const QString& picture, const FieldText& fieldText,
+                           QWidget* parent)
     : TouchForm(parent), m_dataSet(dataSet), m_fieldText(fieldText)
 {
     setObjectName(QStringLiteral("frmPesquisa"));
@@ -111,7 +112,8 @@ SearchDialog::SearchDialog(DataSet& dataSet, const QString& picture, const Field
 
     QFrame* panel = look::framePanel(this);
     if (!backgroundPicture().isNull())
-        panel->setStyleSheet(QStringLiteral("QFrame#panFundo { background: transparent; border: 2px solid #37474F; }"));
+        panel->setStyleSheet(
+            QStringLiteral("QFrame#panFundo { background: transparent; border: 2px solid #37474F; }"));
     auto* column = new QVBoxLayout(panel);
     column->setContentsMargins(2, 2, 2, 10);
     column->setSpacing(8);
@@ -151,12 +153,15 @@ SearchDialog::SearchDialog(DataSet& dataSet, const QString& picture, const Field
     m_table->verticalHeader()->setDefaultSectionSize(40);
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->horizontalHeader()->setFont(look::font(12, true));
-    m_table->setStyleSheet(QStringLiteral("QScrollBar:vertical { width: 28px; } QScrollBar:horizontal { height: 24px; }"));
+    m_table->setStyleSheet(
+        QStringLiteral("QScrollBar:vertical { width: 28px; } QScrollBar:horizontal { height: 24px; }"));
     connect(m_table, &QAbstractItemView::doubleClicked, this, [this] { pick(); });
     listRow->addWidget(m_table, 1);
     auto* arrows = new QVBoxLayout;
-    TTouchButton* up = look::button(QStringLiteral("\u25B2"), QStringLiteral("tcbAnterior"), look::kSlate, panel, 64, 64);
-    TTouchButton* down = look::button(QStringLiteral("\u25BC"), QStringLiteral("tcbProximo"), look::kSlate, panel, 64, 64);
+    TTouchButton* up =
+        look::button(QStringLiteral("\u25B2"), QStringLiteral("tcbAnterior"), look::kSlate, panel, 64, 64);
+    TTouchButton* down =
+        look::button(QStringLiteral("\u25BC"), QStringLiteral("tcbProximo"), look::kSlate, panel, 64, 64);
     up->setHint(dialogText("DicaPaginaAnterior"));
     down->setHint(dialogText("DicaProximaPagina"));
     connect(up, &QAbstractButton::clicked, this, [this] { moveSelection(-pageRows()); });
@@ -172,7 +177,8 @@ SearchDialog::SearchDialog(DataSet& dataSet, const QString& picture, const Field
     lower->addWidget(new TouchKeypad(this, alphanumericKeys(), QSize(52, 46), panel));
     lower->addStretch(1);
     auto* actions = new QVBoxLayout;
-    TTouchButton* ok = look::button(dialogText("BotaoSelecionar"), QStringLiteral("tcbOk"), look::kGreen, panel, 130, 64);
+    TTouchButton* ok =
+        look::button(dialogText("BotaoSelecionar"), QStringLiteral("tcbOk"), look::kGreen, panel, 130, 64);
     TTouchButton* cancel =
         look::button(dialogText("BotaoCancelar"), QStringLiteral("tcbCancelar"), look::kRed, panel, 130, 64);
     actions->addStretch(1);
@@ -345,14 +351,27 @@ void SearchDialog::FormKeyDown(QKeyEvent* event)
             narrow();
         }
         break;
-    case Qt::Key_Up: moveSelection(-1); break;
-    case Qt::Key_Down: moveSelection(1); break;
-    case Qt::Key_PageUp: moveSelection(-pageRows()); break;
-    case Qt::Key_PageDown: moveSelection(pageRows()); break;
+    case Qt::Key_Up:
+        moveSelection(-1);
+        break;
+    case Qt::Key_Down:
+        moveSelection(1);
+        break;
+    case Qt::Key_PageUp:
+        moveSelection(-pageRows());
+        break;
+    case Qt::Key_PageDown:
+        moveSelection(pageRows());
+        break;
     case Qt::Key_Return:
-    case Qt::Key_Enter: pick(); break;
-    case Qt::Key_Escape: reject(); break;
-    default: break;
+    case Qt::Key_Enter:
+        pick();
+        break;
+    case Qt::Key_Escape:
+        reject();
+        break;
+    default:
+        break;
     }
 }
 

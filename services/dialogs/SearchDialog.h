@@ -21,10 +21,12 @@ class SearchModel;
 // in any column, regardless of case and accents; Backspace corrects and Delete clears it.
 // Up, Down, Page Up, Page Down and the arrow buttons move the selection; Enter, "Selecionar"
 // or a double tap picks the selected row; Escape or "Cancelar" closes without a pick.
-class SearchDialog : public TouchForm {
+class SearchDialog : public TouchForm
+{
     Q_OBJECT
 public:
-    SearchDialog(DataSet& dataSet, const QString& picture, const FieldText& fieldText, QWidget* parent = nullptr);
+    SearchDialog(DataSet& dataSet, const QString& picture, const FieldText& fieldText,
+                 QWidget* parent = nullptr);
     ~SearchDialog() override;
 
     // Shows the dialog modally. True: the dataset's cursor stands on the picked row. False:

@@ -1,10 +1,10 @@
 #include "SearchText.h"
+
 #include "dialogs/DialogTexts.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QLocale>
-
 #include <algorithm>
 
 namespace zel {
@@ -228,12 +228,14 @@ bool SearchIndex::rowMatches(int row, const Needle& needle, const Needle& digits
         return true;
     if (digits.text.isEmpty())
         return false;
-    return find(QStringView(m_digits).mid(m_digitsAt[row], m_digitsAt[row + 1] - m_digitsAt[row]), digits) >= 0;
+    return find(QStringView(m_digits).mid(m_digitsAt[row], m_digitsAt[row + 1] - m_digitsAt[row]), digits) >=
+           0;
 }
 
 // The rows of `buffer` (rows beginning at `rowAt`) that hold `needle`, in order: one pass over
 // the whole buffer, the rows followed along with the hits.
-QList<int> SearchIndex::rowsHolding(const QString& buffer, const std::vector<qsizetype>& rowAt, const Needle& needle)
+QList<int> SearchIndex::rowsHolding(const QString& buffer, const std::vector<qsizetype>& rowAt,
+                                    const Needle& needle)
 {
     QList<int> rows;
     const QStringView all(buffer);

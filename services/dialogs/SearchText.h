@@ -6,7 +6,6 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-
 #include <array>
 #include <vector>
 
@@ -24,7 +23,8 @@ QString foldForSearch(const QString& text);
 QString digitsOfNumberText(const QString& text);
 
 // One row of a search list: its position among the dataset's visible rows and its texts.
-struct SearchRow {
+struct SearchRow
+{
     int recNo = 0;
     QStringList texts;
     QStringList folded; // foldForSearch of each text
@@ -75,7 +75,8 @@ private:
     // Where `needle` (not empty) first occurs in `haystack` from `from`; -1 when nowhere. Qt's
     // vectorised search finds the needle's rarest character, then the whole needle is compared.
     static qsizetype find(QStringView haystack, const Needle& needle, qsizetype from = 0);
-    static QList<int> rowsHolding(const QString& buffer, const std::vector<qsizetype>& rowAt, const Needle& needle);
+    static QList<int> rowsHolding(const QString& buffer, const std::vector<qsizetype>& rowAt,
+                                  const Needle& needle);
     QList<int> scanAll(const QString& needle, const QString& digits) const;
     bool rowMatches(int row, const Needle& needle, const Needle& digits) const;
     void forget(); // the prefixes found: a row appended invalidates them

@@ -1,8 +1,8 @@
 #include "TouchKeypad.h"
-#include "dialogs/DialogTexts.h"
-#include "text/Money.h"
 
 #include "DialogLook.h"
+#include "dialogs/DialogTexts.h"
+#include "text/Money.h"
 #include "toolkit/TouchButton.h"
 #include "toolkit/TouchForm.h"
 
@@ -14,13 +14,14 @@ namespace {
 
 KeypadKey charKey(QChar c)
 {
-    const QString name = c.isLetterOrNumber() && c.unicode() < 128 ? QString(c) : QStringLiteral("%1").arg(c.unicode());
+    const QString name =
+        c.isLetterOrNumber() && c.unicode() < 128 ? QString(c) : QStringLiteral("%1").arg(c.unicode());
     return {QString(c), QStringLiteral("tcbKey") + name, QString(c)};
 }
 
 KeypadKey backspaceKey()
 {
-    return {QStringLiteral("\u2190"), QStringLiteral("tcbCorrigir"), QStringLiteral("\b"), false, 1,
+    return {QStringLiteral("\u2190"),   QStringLiteral("tcbCorrigir"), QStringLiteral("\b"), false, 1,
             dialogText("BotaoCorrigir")};
 }
 
@@ -47,7 +48,8 @@ TouchKeypad::TouchKeypad(TouchForm* form, const KeypadRows& rows, QSize keySize,
             column += key.span;
             const QString send = key.send;
             const bool asChar = key.asChar;
-            connect(b, &QAbstractButton::clicked, form, [form, send, asChar] { form->PostText(send, false, asChar); });
+            connect(b, &QAbstractButton::clicked, form,
+                    [form, send, asChar] { form->PostText(send, false, asChar); });
         }
     }
 }

@@ -13,7 +13,8 @@ class TouchForm;
 // One key of an on-screen keyboard: what it shows, its object name, and what it sends to
 // its form through PostText (as a typed character, or as a key-down of the character's code:
 // "\b" Backspace, "." Delete).
-struct KeypadKey {
+struct KeypadKey
+{
     QString caption;
     QString name;
     QString send;
@@ -26,7 +27,8 @@ using KeypadRows = QList<QList<KeypadKey>>;
 
 // A grid of touch keys whose clicks go to the form's key handlers, the same path as the
 // physical keyboard's.
-class TouchKeypad : public QWidget {
+class TouchKeypad : public QWidget
+{
     Q_OBJECT
 public:
     TouchKeypad(TouchForm* form, const KeypadRows& rows, QSize keySize, QWidget* parent = nullptr);

@@ -1,4 +1,5 @@
 #include "Clock.h"
+
 #include "ClockForTests.h"
 
 #include <atomic>

@@ -50,8 +50,14 @@ int checkDigit(const QString& chars, int firstWeight, bool wrapAtNine)
     return rest < 2 ? 0 : 11 - rest;
 }
 
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
-bool isCapital(QChar c) { return c >= u'A' && c <= u'Z'; }
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+bool isCapital(QChar c)
+{
+    return c >= u'A' && c <= u'Z';
+}
 
 } // namespace
 

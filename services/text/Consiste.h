@@ -20,8 +20,8 @@ inline const QString kPessoaFisica = QStringLiteral("F");
 inline const QString kPessoaJuridica = QStringLiteral("J");
 
 // Brings a typed taxpayer number to its stored form (punctuation and blanks removed, letters
-// a to z in capitals, any other character kept as it is) and answers its person type: "F" for eleven digits, "J" for fourteen
-// characters, "" for anything else.
+// a to z in capitals, any other character kept as it is) and answers its person type: "F" for eleven digits,
+// "J" for fourteen characters, "" for anything else.
 QString Ajusta_Inscricao(QString& number);
 
 // The edit mask of a person type's stored number, for FormatMaskText: a CPF
@@ -40,8 +40,7 @@ QString TamFixoR(const QString& text, int width);
 // Centred in the width (an odd blank goes to the right); a longer text is returned whole.
 QString Centraliza(const QString& text, int width);
 
-template <class T>
-T iif(bool condition, T whenTrue, T whenFalse)
+template <class T> T iif(bool condition, T whenTrue, T whenFalse)
 {
     return condition ? whenTrue : whenFalse;
 }

@@ -9,7 +9,15 @@ namespace {
 bool isPlace(QChar c)
 {
     switch (c.unicode()) {
-    case '0': case '9': case '#': case 'L': case 'l': case 'A': case 'a': case 'C': case 'c':
+    case '0':
+    case '9':
+    case '#':
+    case 'L':
+    case 'l':
+    case 'A':
+    case 'a':
+    case 'C':
+    case 'c':
         return true;
     default:
         return false;
@@ -43,7 +51,8 @@ QString FormatMaskText(const QString& mask, const QString& value)
     if (pattern.isEmpty())
         return value;
     const bool valueHasLiterals = sections.size() < 2 || sections.at(1) != QStringLiteral("0");
-    const QChar blank = sections.size() >= 3 && !sections.at(2).isEmpty() ? sections.at(2).front() : QChar(u'_');
+    const QChar blank =
+        sections.size() >= 3 && !sections.at(2).isEmpty() ? sections.at(2).front() : QChar(u'_');
 
     QString out;
     qsizetype next = 0;

@@ -10,7 +10,8 @@ namespace zel {
 // A key without a line yields the key itself, so a missing text shows up as its name on the
 // screen instead of as an empty dialog; the first time in a process that a key is missing it is
 // reported as a warning.
-class TMessages {
+class TMessages
+{
 public:
     TMessages() = default;
     explicit TMessages(QStringList lines) : m_lines(std::move(lines)) {}

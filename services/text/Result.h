@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <optional>
 #include <utility>
 #include <variant>
@@ -11,7 +10,8 @@ namespace zel {
 // An error value: what went wrong, in words an operator or a host engineer can act on (from
 // a message catalogue, in Portuguese), and the catalogue key of that text as a stable code
 // for tests and logs (empty where the text has no key of its own).
-struct Error {
+struct Error
+{
     Error() = default;
     Error(QString text, QString key = {}) : message(std::move(text)), code(std::move(key)) {}
 
@@ -21,8 +21,8 @@ struct Error {
 
 // A value or an error. Parsers of outside input (typed amounts, data packets, data files,
 // TEF responses) answer with this instead of throwing through the user interface.
-template <class T>
-class Result {
+template <class T> class Result
+{
 public:
     Result(T value) : m_data(std::move(value)) {}
     Result(Error error) : m_data(std::move(error)) {}
@@ -45,7 +45,8 @@ private:
 };
 
 // The result of an operation that yields nothing but may fail.
-class Status {
+class Status
+{
 public:
     Status() = default;
     Status(Error error) : m_error(std::move(error)) {}

@@ -1,14 +1,14 @@
 #include "SharedFiles.h"
-#include <ctime>
-#include <algorithm>
-#include <QFileInfo>
-#include <QDirIterator>
 
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -174,7 +174,8 @@ int removeLeftovers(const QString& path, std::chrono::seconds olderThan)
     const QString prefix = target.fileName() + QLatin1Char('.');
     const time_t before = ::time(nullptr) - time_t(olderThan.count());
     int removed = 0;
-    QDirIterator entries(target.path(), {prefix + QStringLiteral("*.tmp")}, QDir::Files | QDir::System | QDir::Hidden);
+    QDirIterator entries(target.path(), {prefix + QStringLiteral("*.tmp")},
+                         QDir::Files | QDir::System | QDir::Hidden);
     while (entries.hasNext()) {
         const QString name = entries.next();
         const QStringView random = QStringView(entries.fileName()).sliced(prefix.size()).chopped(4);
@@ -184,8 +185,8 @@ int removeLeftovers(const QString& path, std::chrono::seconds olderThan)
             continue;
         const QByteArray encoded = QFile::encodeName(name);
         struct stat info = {};
-        if (::lstat(encoded.constData(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() ||
-            info.st_mtime > before)
+        if (::lstat(encoded.constData(), &info) != 0 || !S_ISREG(info.st_mode) ||
+            info.st_uid != ::geteuid() || info.st_mtime > before)
             continue;
         if (::unlink(encoded.constData()) == 0)
             ++removed;

@@ -29,7 +29,8 @@ void TEntryLabel::paintEvent(QPaintEvent*)
     // The border as two fills: a stroked rectangle costs more than the rest of the paint.
     painter.fillRect(rect(), QColor(0x80, 0x80, 0x80));
     painter.fillRect(rect().adjusted(kBorder, kBorder, -kBorder, -kBorder), Qt::white);
-    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
     painter.setFont(font());
     painter.drawText(textArea(), int(alignment()), text());
 }

@@ -11,7 +11,8 @@ namespace zel {
 //
 // In Designer, place a QLabel without a style sheet and promote it to zel::TEntryLabel with
 // header toolkit/EntryLabel.h.
-class TEntryLabel : public QLabel {
+class TEntryLabel : public QLabel
+{
     Q_OBJECT
 public:
     explicit TEntryLabel(QWidget* parent = nullptr);

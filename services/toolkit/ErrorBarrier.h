@@ -3,7 +3,6 @@
 #include "Waits.h"
 
 #include <QString>
-
 #include <exception>
 #include <functional>
 #include <utility>
@@ -26,8 +25,7 @@ QString unexpectedErrorText();
 // to do their throwing part first (converting texts, locating rows, reading files) and to
 // commit state (flags, amounts, labels, dataset rows) only after it, so that a failure
 // leaves the form as it was.
-template <class F>
-bool guard(F&& action) noexcept
+template <class F> bool guard(F&& action) noexcept
 {
     try {
         std::forward<F>(action)();

@@ -64,7 +64,8 @@ TFitLabel::Fitted TFitLabel::fitted() const
             qreal widest = 0;
             for (const QString& line : result.lines)
                 widest = qMax(widest, metrics.horizontalAdvance(line));
-            result.fits = widest <= area.width() && result.lines.size() * metrics.height() <= area.height() + 0.5;
+            result.fits =
+                widest <= area.width() && result.lines.size() * metrics.height() <= area.height() + 0.5;
         }
         if (result.fits || size <= m_minimumPixelSize)
             return result;
@@ -86,7 +87,8 @@ void TFitLabel::paintEvent(QPaintEvent*)
         top += (area.height() - height) / 2;
     else if (alignment() & Qt::AlignBottom)
         top += area.height() - height;
-    const Qt::Alignment horizontal = QStyle::visualAlignment(layoutDirection(), alignment()) & Qt::AlignHorizontal_Mask;
+    const Qt::Alignment horizontal =
+        QStyle::visualAlignment(layoutDirection(), alignment()) & Qt::AlignHorizontal_Mask;
     painter.setClipRect(area);
     for (const QString& line : fit.lines) {
         const QRectF lineRect(area.left(), top, area.width(), metrics.lineSpacing());

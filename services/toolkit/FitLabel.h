@@ -15,7 +15,8 @@ namespace zel {
 // the style sheet as on any label.
 //
 // In Designer, place a QLabel and promote it to zel::TFitLabel with header toolkit/FitLabel.h.
-class TFitLabel : public QLabel {
+class TFitLabel : public QLabel
+{
     Q_OBJECT
     Q_PROPERTY(int minimumPixelSize READ minimumPixelSize WRITE setMinimumPixelSize)
 public:
@@ -26,7 +27,8 @@ public:
 
     // How the text is drawn: the font, the lines, and whether they fit inside the label's
     // contents (false only when even the smallest font is too large).
-    struct Fitted {
+    struct Fitted
+    {
         QFont font;
         QStringList lines;
         bool fits = true;

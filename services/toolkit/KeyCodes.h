@@ -8,7 +8,8 @@ namespace zel {
 // 13 Enter, 27 Escape, 33 Page Up, 34 Page Down, 38 Up, 46 Delete, "0".."9" and "A".."Z" as
 // their own codes). A form sends a character's code as a key-down through PostText, so "."
 // (46) arrives as Delete and "\b" (8) as Backspace.
-struct KeyCode {
+struct KeyCode
+{
     int key = 0; // a Qt::Key; Qt::Key_unknown for a code without a key
     Qt::KeyboardModifiers modifiers = Qt::NoModifier;
 };

@@ -14,7 +14,8 @@ namespace {
 const char* const kShadeName = "zelShadeBehind";
 
 // The shade itself: covers its window whole, takes no touch and no key, follows the window's size.
-class Shade : public QWidget {
+class Shade : public QWidget
+{
 public:
     explicit Shade(QWidget* window) : QWidget(window)
     {
@@ -54,7 +55,8 @@ TShadeBehind::~TShadeBehind()
 
 QWidget* TShadeBehind::shadeOf(const QWidget* window)
 {
-    return window ? window->findChild<QWidget*>(QLatin1String(kShadeName), Qt::FindDirectChildrenOnly) : nullptr;
+    return window ? window->findChild<QWidget*>(QLatin1String(kShadeName), Qt::FindDirectChildrenOnly)
+                  : nullptr;
 }
 
 bool TShadeBehind::eventFilter(QObject* watched, QEvent* event)

@@ -12,7 +12,8 @@ namespace zel {
 // translucent shade, so the operator sees at once which keys answer: the small form over the
 // receipt, not the receipt's own keypad showing through around it. The shades go when the
 // form hides or goes. Made with the form as parent: `new TShadeBehind(this)`.
-class TShadeBehind : public QObject {
+class TShadeBehind : public QObject
+{
     Q_OBJECT
 public:
     explicit TShadeBehind(QWidget* form);

@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
-
 #include <algorithm>
 
 namespace zel {
@@ -26,22 +25,35 @@ QColor systemColor(int index)
 {
     const QPalette palette = QApplication::palette();
     switch (index) {
-    case 5: return palette.color(QPalette::Base);              // window
-    case 7:                                                  // menu text
-    case 8: return palette.color(QPalette::Text);              // window text
-    case 13: return palette.color(QPalette::Highlight);
-    case 14: return palette.color(QPalette::HighlightedText);
-    case 16: return palette.color(QPalette::Mid);              // button shadow
-    case 17: return palette.color(QPalette::Disabled, QPalette::Text); // grey text
-    case 18: return palette.color(QPalette::ButtonText);
+    case 5:
+        return palette.color(QPalette::Base); // window
+    case 7:                                   // menu text
+    case 8:
+        return palette.color(QPalette::Text); // window text
+    case 13:
+        return palette.color(QPalette::Highlight);
+    case 14:
+        return palette.color(QPalette::HighlightedText);
+    case 16:
+        return palette.color(QPalette::Mid); // button shadow
+    case 17:
+        return palette.color(QPalette::Disabled, QPalette::Text); // grey text
+    case 18:
+        return palette.color(QPalette::ButtonText);
     case 20:
-    case 22: return palette.color(QPalette::Light);
-    case 21: return palette.color(QPalette::Shadow);
-    case 23: return palette.color(QPalette::ToolTipText);
-    case 24: return palette.color(QPalette::ToolTipBase);
-    case 4:                                                  // menu
-    case 15: return palette.color(QPalette::Button);           // button face
-    default: return palette.color(QPalette::Window);
+    case 22:
+        return palette.color(QPalette::Light);
+    case 21:
+        return palette.color(QPalette::Shadow);
+    case 23:
+        return palette.color(QPalette::ToolTipText);
+    case 24:
+        return palette.color(QPalette::ToolTipBase);
+    case 4: // menu
+    case 15:
+        return palette.color(QPalette::Button); // button face
+    default:
+        return palette.color(QPalette::Window);
     }
 }
 
@@ -151,9 +163,8 @@ QColor TTouchButton::textColor() const
 QSize TTouchButton::sizeHint() const
 {
     const QFontMetrics fm(font());
-    const QSize textSize = text().isEmpty()
-                               ? QSize(0, 0)
-                               : fm.size(Qt::TextShowMnemonic, text()) + QSize(2 * kMargin, 0);
+    const QSize textSize =
+        text().isEmpty() ? QSize(0, 0) : fm.size(Qt::TextShowMnemonic, text()) + QSize(2 * kMargin, 0);
     const QSize glyphSize = m_glyph.isNull() ? QSize(0, 0) : m_glyph.deviceIndependentSize().toSize();
     const int gap = (textSize.isEmpty() || glyphSize.isEmpty()) ? 0 : kSpacing;
     QSize content;

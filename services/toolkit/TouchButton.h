@@ -17,7 +17,8 @@ QColor colorFromTColor(qint64 value);
 // a QPushButton promoted to TTouchButton (header "toolkit/TouchButton.h"); set the caption as
 // `text`, the hint as `toolTip`, and `color`, `captionColor`, `glyphFile`, `layout` and
 // `tag` as properties.
-class TTouchButton : public QAbstractButton {
+class TTouchButton : public QAbstractButton
+{
     Q_OBJECT
     Q_PROPERTY(QString caption READ caption WRITE setCaption)
     Q_PROPERTY(QColor color READ color WRITE setColor)

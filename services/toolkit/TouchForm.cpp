@@ -105,7 +105,8 @@ void TouchForm::PostText(const QString& text, bool sendEnter, bool asChar)
 
 void TouchForm::postClose(int result)
 {
-    QMetaObject::invokeMethod(this, [this, result] { done(result); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, result] { done(result); }, Qt::QueuedConnection);
 }
 
 void TouchForm::bindClick(QAbstractButton* button, std::function<void()> handler)

@@ -2,7 +2,6 @@
 
 #include <QDialog>
 #include <QPixmap>
-
 #include <functional>
 
 class QAbstractButton;
@@ -24,7 +23,8 @@ QRect centredGeometry(const QRect& screen, const QSize& form);
 // carries a key and no text and runs FormKeyDown; a physical key carries both and runs
 // FormKeyDown, then FormKeyPress for each character of its text. Both run inside the error
 // barrier.
-class TouchForm : public QDialog {
+class TouchForm : public QDialog
+{
     Q_OBJECT
 public:
     explicit TouchForm(QWidget* parent = nullptr);

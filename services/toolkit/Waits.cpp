@@ -7,7 +7,6 @@
 #include <QFileSystemWatcher>
 #include <QTimer>
 #include <QtDebug>
-
 #include <memory>
 #include <optional>
 #include <utility>
@@ -16,7 +15,8 @@ namespace zel {
 namespace waits {
 namespace {
 
-struct Policy {
+struct Policy
+{
     bool testBuild = false; // only the test harness switches it on
     std::optional<std::chrono::milliseconds> limit;
     FailureHook hook;
@@ -138,7 +138,8 @@ QString describe(const QString& what)
 }
 
 // Counts the waits in progress for the modal forms' time limit.
-struct RunningWait {
+struct RunningWait
+{
     RunningWait() { ++waits::policy().running; }
     ~RunningWait() { --waits::policy().running; }
     RunningWait(const RunningWait&) = delete;
@@ -198,9 +199,8 @@ void runWait(const std::function<bool()>& condition, const QString& directory, c
         if (waits::aborted())
             throw WaitTimeout(QStringLiteral("%1 was called off").arg(describe(what)).toStdString());
         if (limit.count() > 0 && elapsed.elapsed() >= limit.count()) {
-            const QString message = QStringLiteral("%1 did not end within %2 ms")
-                                        .arg(describe(what))
-                                        .arg(limit.count());
+            const QString message =
+                QStringLiteral("%1 did not end within %2 ms").arg(describe(what)).arg(limit.count());
             waits::fail(message);
             throw WaitTimeout(message.toStdString());
         }

@@ -4,7 +4,6 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
-
 #include <chrono>
 #include <functional>
 #include <stdexcept>
@@ -14,20 +13,23 @@ namespace zel {
 // A wait that ended without what it waited for. It unwinds the handler that waited up to the
 // form's error barrier, which shows no error dialog for it: there is nothing for the operator
 // to read (the form is gone, or a test failure was reported when it happened).
-class WaitCalledOff : public std::runtime_error {
+class WaitCalledOff : public std::runtime_error
+{
 public:
     using std::runtime_error::runtime_error;
 };
 
 // The wait ran out of time in a test build, or was called off because a test already failed.
-class WaitTimeout : public WaitCalledOff {
+class WaitTimeout : public WaitCalledOff
+{
 public:
     using WaitCalledOff::WaitCalledOff;
 };
 
 // The form the wait ran in was closed or hidden from outside (by the host, a window manager),
 // or destroyed, while the wait ran.
-class FormClosedWhileWaiting : public WaitCalledOff {
+class FormClosedWhileWaiting : public WaitCalledOff
+{
 public:
     using WaitCalledOff::WaitCalledOff;
 };
@@ -91,7 +93,8 @@ int running();
 
 // Marks, while it lives, `form` as the innermost modal form running: the waits that start
 // meanwhile belong to it. TouchForm::exec keeps one.
-class ModalRun {
+class ModalRun
+{
 public:
     explicit ModalRun(QWidget* form);
     ~ModalRun();
@@ -108,7 +111,8 @@ void clearAbort();
 bool aborted();
 
 // Emits `abortRequested` when abortAll runs; modal forms listen to it.
-class Notifier : public QObject {
+class Notifier : public QObject
+{
     Q_OBJECT
 signals:
     void abortRequested();

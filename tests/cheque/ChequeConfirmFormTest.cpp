@@ -61,8 +61,8 @@ protected:
         // The date as the printers have it shown: ddmmyy for a cheque printer, else ddmmyyyy.
         const int chq = devices->IdTipoImpChq();
         const QString padrao = devices->IdTipoImpFis() != 4 && (chq == 1 || chq == 2)
-                                 ? kData6
-                                 : kDataCheque.toString("ddMMyyyy");
+                                   ? kData6
+                                   : kDataCheque.toString("ddMMyyyy");
         const QString data = dataDigitada.isEmpty() ? padrao : dataDigitada;
         for (const auto& [select, text] : {std::pair{"spdValor", valor},
                                            {"spdAgencia", QString("1234")},

@@ -91,7 +91,7 @@ TEST(ChequeDate, AYearOrMoreAwayFromTodayIsDistant)
     };
     const Row rows[] = {
         {kToday, false},
-        {kToday.addMonths(5), false},          // post-dated a few months
+        {kToday.addMonths(5), false}, // post-dated a few months
         {kToday.addYears(1), false},
         {kToday.addYears(1).addDays(1), true},
         {kToday.addMonths(-11), false},

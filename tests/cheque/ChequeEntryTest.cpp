@@ -61,8 +61,12 @@ INSTANTIATE_TEST_SUITE_P(
         TypingCase{"date: a new content after a selection", ttData, "010524", true, "3", "3"},
         TypingCase{"back text takes its character set", ttVerso, "", false, "Ab 1,./çÇ", "Ab 1,./çÇ"},
         TypingCase{"back text refuses other characters", ttVerso, "x", false, "-;é!\t", "x"},
-        TypingCase{"back text stops at what is printed", ttVerso, "01234567890123456789012345678901234567890123456789012345678901234567890123456789012345678901234567890123456789012345678", false, "9ab",
-                   "012345678901234567890123456789012345678901234567890123456789012345678901234567890123456789012345678901234567890123456789"}));
+        TypingCase{"back text stops at what is printed", ttVerso,
+                   "01234567890123456789012345678901234567890123456789012345678901234567890123456789012345678"
+                   "901234567890123456789012345678",
+                   false, "9ab",
+                   "01234567890123456789012345678901234567890123456789012345678901234567890123456789012345678"
+                   "9012345678901234567890123456789"}));
 
 TEST(Typing, AcceptedCharacterClearsReplacementAndRefusedOneKeepsIt)
 {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "cheque/TfrmRecebeCheque.h"
-#include "receipt/state/ReceiptState.h"
 #include "fakes/RecordingPeripherals.h"
+#include "receipt/state/ReceiptState.h"
 #include "support/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>

@@ -419,7 +419,8 @@ TEST_F(ChequeForm, TheBackTextStopsAtWhatIsPrintedAndShowsWhatIsLeft)
         click("spdVerso");
         type(QString(row.typed, u'x'));
         EXPECT_EQ(text("lblNmVerso").size(), row.kept);
-        EXPECT_TRUE(text("lblVersoResta").endsWith(QLatin1String(row.left))) << text("lblVersoResta").toStdString();
+        EXPECT_TRUE(text("lblVersoResta").endsWith(QLatin1String(row.left)))
+            << text("lblVersoResta").toStdString();
         click("spdCancelar");
     }
     click("spdVerso");

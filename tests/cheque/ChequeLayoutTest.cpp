@@ -22,11 +22,16 @@ protected:
 
 // Each row of the form: its selection button, caption and value, and the amounts column.
 const std::vector<std::vector<const char*>> kRows = {
-    {"spdParcelas", "lblParcelas", "lblNrParcelas"}, {"spdValor", "lblVrCheque", "lblValor"},
-    {"spdAgencia", "lblAgencia", "lblNrAgencia"},    {"spdBanco", "lblNmBanco", "lblNrBanco"},
-    {"spdConta", "lblConta", "lblNrConta"},          {"spdCheque", "lblCheque", "lblNrCheque"},
-    {"spdData", "lblData", "lblDtImp"},              {"lblTotal", "lblValorTotal"},
-    {"lblPago", "lblValorPago"},                     {"lblPagar", "lblValorPagar"},
+    {"spdParcelas", "lblParcelas", "lblNrParcelas"},
+    {"spdValor", "lblVrCheque", "lblValor"},
+    {"spdAgencia", "lblAgencia", "lblNrAgencia"},
+    {"spdBanco", "lblNmBanco", "lblNrBanco"},
+    {"spdConta", "lblConta", "lblNrConta"},
+    {"spdCheque", "lblCheque", "lblNrCheque"},
+    {"spdData", "lblData", "lblDtImp"},
+    {"lblTotal", "lblValorTotal"},
+    {"lblPago", "lblValorPago"},
+    {"lblPagar", "lblValorPagar"},
     {"lblAno", "spdA1", "spdA2", "spdA3", "spdA4"},
 };
 

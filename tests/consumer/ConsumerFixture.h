@@ -1,8 +1,8 @@
 #pragma once
 
-#include "support/QStringPrinter.h"
 #include "fakes/RecordingPeripherals.h"
 #include "support/Operator.h"
+#include "support/QStringPrinter.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QStringList>

@@ -99,7 +99,8 @@ INSTANTIATE_TEST_SUITE_P(Ways, ConsumerFormClosed,
                          ::testing::Values(Closing{"ClientStepHidden", false, [](QWidget* f) { f->hide(); }},
                                            Closing{"ClientStepClosed", false, [](QWidget* f) { f->close(); }},
                                            Closing{"ConsumerStepHidden", true, [](QWidget* f) { f->hide(); }},
-                                           Closing{"ConsumerStepClosed", true, [](QWidget* f) { f->close(); }}),
+                                           Closing{"ConsumerStepClosed", true,
+                                                   [](QWidget* f) { f->close(); }}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ConsumerConditions, AFailedCallHandsBackNoCodesOfTheIdentificationBefore)
@@ -114,7 +115,7 @@ TEST_F(ConsumerConditions, AFailedCallHandsBackNoCodesOfTheIdentificationBefore)
     op.reset();
     const DataPacket lacking{{FieldDef{"CDCLIENTE", FieldType::String, 21}}, {}};
     const std::pair<DataSet*, const char*> tables[] = {{&receipt->cdsConsumidor, "NMCONSUMIDOR"},
-                                                        {&receipt->cdsCliente, "NMRAZSOCCLIE"}};
+                                                       {&receipt->cdsCliente, "NMRAZSOCCLIE"}};
     for (const auto& [table, missing] : tables) {
         table->setData(lacking);
         dialogs->expectMessageDlg(mrOk, missing);
@@ -132,7 +133,8 @@ TEST_F(ConsumerConditions, AClientNameOfFiftyCharactersShowsWhole)
     TFitLabel::Fitted fit;
     QRect area, keypad;
     DataPacket clients;
-    for (const char* field : {"CDCLIENTE", "IDTPIJURCLIE", "NRINSJURCLIE", "CDEXCLIENTE", "NMRAZSOCCLIE", "NMFANTCLIE"})
+    for (const char* field :
+         {"CDCLIENTE", "IDTPIJURCLIE", "NRINSJURCLIE", "CDEXCLIENTE", "NMRAZSOCCLIE", "NMFANTCLIE"})
         clients.fields.append(FieldDef{field, FieldType::String, 50});
     clients.rows.append(Row{"C9", "J", "11222333000181", "509", name, "Cooperativa"});
     receipt->cdsCliente.setData(clients);

@@ -256,7 +256,8 @@ TEST_F(ConsumerForm, CancelInTheConsumerStepKeepsTheClientFound)
     QString cdCons = "x", nmCons = "x", cdCli;
     o.start();
     const bool answer =
-        Vrm_zel00400::Consumidor(Vrm_zel00000::frmRecebimento, QString(), cdCons, nmCons, cdCli, Vrm_zel00400::stNmCliente, Vrm_zel00400::stNmFantClie);
+        Vrm_zel00400::Consumidor(Vrm_zel00000::frmRecebimento, QString(), cdCons, nmCons, cdCli,
+                                 Vrm_zel00400::stNmCliente, Vrm_zel00400::stNmFantClie);
     EXPECT_FALSE(answer);
     EXPECT_EQ(cdCons, QString());
     EXPECT_EQ(nmCons, QString());

@@ -90,8 +90,12 @@ TEST_F(Lookups, TheTaxpayerNumberGoesUnderItsMaskAndNoNumberGivesNoText)
         const char* typed;
         const char* number;
     } cases[] = {
-        {"501", "11.222.333/0001-81"}, {"502", "529.982.247-25"}, {"A-7", "390.533.447-05"},
-        {"505", ""},                   {"506", ""},               {"507", ""},
+        {"501", "11.222.333/0001-81"},
+        {"502", "529.982.247-25"},
+        {"A-7", "390.533.447-05"},
+        {"505", ""},
+        {"506", ""},
+        {"507", ""},
     };
     for (const auto& c : cases) {
         const auto found = findClient(clientes, c.typed);

@@ -148,9 +148,10 @@ TEST_P(ConsumerShade, TheFormBehindIsShadedWhileTheFormAsksAndClearAfter)
 
 INSTANTIATE_TEST_SUITE_P(
     Endings, ConsumerShade,
-    ::testing::Values(Ending{"Cancelled", [](Operator& o) { o.click("tcbCancelar"); }},
-                      // What is typed after the client's Enter belongs to the consumer step.
-                      Ending{"ConsumerFound",
-                             [](Operator& o) { o.type("501").press(Qt::Key_Return).type("11").press(Qt::Key_Return); }},
-                      Ending{"ClosedFromOutside", [](Operator& o) { o.run([] { ConsumerFixture::form()->close(); }); }}),
+    ::testing::Values(
+        Ending{"Cancelled", [](Operator& o) { o.click("tcbCancelar"); }},
+        // What is typed after the client's Enter belongs to the consumer step.
+        Ending{"ConsumerFound",
+               [](Operator& o) { o.type("501").press(Qt::Key_Return).type("11").press(Qt::Key_Return); }},
+        Ending{"ClosedFromOutside", [](Operator& o) { o.run([] { ConsumerFixture::form()->close(); }); }}),
     [](const auto& info) { return std::string(info.param.name); });

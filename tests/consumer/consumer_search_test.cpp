@@ -1,7 +1,7 @@
 #include "ConsumerFixture.h"
-#include "receipt/form/TfrmRecebimento.h"
 #include "consumer/TfrmInfConsumidor.h"
 #include "consumer/Vrm_zel00400.h"
+#include "receipt/form/TfrmRecebimento.h"
 #include "receipt/form/Vrm_zel00000.h"
 
 using namespace zel;

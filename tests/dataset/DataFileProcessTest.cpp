@@ -1,5 +1,5 @@
-#include "support/Eventually.h"
 #include "DataSetTestSupport.h"
+#include "support/Eventually.h"
 
 #include <QFile>
 #include <QMap>
@@ -7,7 +7,6 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
-
 #include <random>
 
 using namespace zel;
@@ -94,7 +93,7 @@ TEST(DataFileProcesses, KilledAtRandomMomentsKeepsEveryCommittedRow)
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> delayMs(0, 150);
     QMap<QString, int> committed; // tag -> rows 0..n-1 whose save returned
-    int killedWhileSaving = 0; // runs killed after some saves, in the middle of the next
+    int killedWhileSaving = 0;    // runs killed after some saves, in the middle of the next
     for (int run = 0; run < 100; ++run) {
         const QString tag = QStringLiteral("k%1").arg(run);
         QProcess p;
@@ -119,7 +118,8 @@ TEST(DataFileProcesses, KilledAtRandomMomentsKeepsEveryCommittedRow)
 
         DataSet ds;
         const Status loaded = ds.loadFromFile(path);
-        ASSERT_TRUE(loaded.ok()) << "seed " << seed << " run " << run << ": " << loaded.errorMessage().toStdString();
+        ASSERT_TRUE(loaded.ok()) << "seed " << seed << " run " << run << ": "
+                                 << loaded.errorMessage().toStdString();
         QMap<QString, QSet<int>> found;
         int base = 0;
         for (ds.first(); !ds.eof(); ds.next()) {
@@ -129,15 +129,16 @@ TEST(DataFileProcesses, KilledAtRandomMomentsKeepsEveryCommittedRow)
                 ++base;
                 continue;
             }
-            ASSERT_FALSE(found[t].contains(value)) << "seed " << seed << ": " << t.toStdString() << value << " twice";
+            ASSERT_FALSE(found[t].contains(value))
+                << "seed " << seed << ": " << t.toStdString() << value << " twice";
             found[t].insert(value);
         }
         ASSERT_EQ(base, 400) << "seed " << seed;
         for (auto it = committed.cbegin(); it != committed.cend(); ++it) {
             const QSet<int>& rows = found.value(it.key());
             for (int i = 0; i < it.value(); ++i)
-                ASSERT_TRUE(rows.contains(i)) << "seed " << seed << ": committed row " << it.key().toStdString() << i
-                                              << " lost";
+                ASSERT_TRUE(rows.contains(i))
+                    << "seed " << seed << ": committed row " << it.key().toStdString() << i << " lost";
             // Beyond the committed rows, only the one whose save was cut short.
             const int extra = static_cast<int>(rows.size()) - it.value();
             ASSERT_LE(extra, 1) << "seed " << seed << " " << it.key().toStdString();

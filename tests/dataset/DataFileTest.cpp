@@ -183,7 +183,8 @@ TEST_F(DataFileTest, SaveAsWritesTheWholeDatasetAndCreatesTheFile)
     // The change log of rows from one file does not apply to another: a copy is a replace,
     // and only a caller that asks for one gets it.
     const Status refused = d.saveToFile(other);
-    EXPECT_EQ(refused.errorCode(), QStringLiteral("ArqOrigemDiferente")) << refused.errorMessage().toStdString();
+    EXPECT_EQ(refused.errorCode(), QStringLiteral("ArqOrigemDiferente"))
+        << refused.errorMessage().toStdString();
     EXPECT_FALSE(QFile::exists(other));
     ASSERT_TRUE(d.saveToFile(other, SaveMode::ReplaceRows).ok());
     DataSet back;
@@ -210,7 +211,8 @@ TEST_F(DataFileTest, RowsFromAPacketReplaceTheFileOnlyWhenAsked)
     DataSet fromHost;
     fromHost.setData(ds.data());
     const Status refused = fromHost.saveToFile(path);
-    EXPECT_EQ(refused.errorCode(), QStringLiteral("ArqOrigemDiferente")) << refused.errorMessage().toStdString();
+    EXPECT_EQ(refused.errorCode(), QStringLiteral("ArqOrigemDiferente"))
+        << refused.errorMessage().toStdString();
     EXPECT_EQ(bytesOf(path), before);
 
     fromHost.first();
@@ -387,7 +389,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"nulInFieldName",
                 [](const QString& p, DataSet& good) {
                     ASSERT_TRUE(good.saveToFile(p).ok());
-                    runSql(p, "UPDATE zel_fields SET name = 'CDTIPO' || char(0) || 'RECE' WHERE position = 0;");
+                    runSql(p,
+                           "UPDATE zel_fields SET name = 'CDTIPO' || char(0) || 'RECE' WHERE position = 0;");
                 },
                 "ArqCampoInvalido", nullptr},
         BadFile{"newerFormat",

@@ -412,9 +412,9 @@ TEST_P(FloatTextTest, WrittenAndReadWithTheSystemSeparators)
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, FloatTextTest,
-    ::testing::Values(FloatText{"1,234", std::nullopt}, FloatText{"1,5", 1.5}, FloatText{"1.234,5", 1234.5}, FloatText{"-3,10", -3.1},
-                      FloatText{"12.5", 12.5}, FloatText{"0.500", 0.5}, FloatText{"1e3", 1000.0},
-                      FloatText{" 7 ", 7.0}, FloatText{"1.234", std::nullopt},
+    ::testing::Values(FloatText{"1,234", std::nullopt}, FloatText{"1,5", 1.5}, FloatText{"1.234,5", 1234.5},
+                      FloatText{"-3,10", -3.1}, FloatText{"12.5", 12.5}, FloatText{"0.500", 0.5},
+                      FloatText{"1e3", 1000.0}, FloatText{" 7 ", 7.0}, FloatText{"1.234", std::nullopt},
                       FloatText{"12.345.678", 12345678.0}, FloatText{"1,2,3", std::nullopt},
                       FloatText{"1,234.5", 1234.5}, FloatText{"R$ 1", std::nullopt}));
 

@@ -188,7 +188,7 @@ protected:
             ds.fieldByName(QStringLiteral("N")).setInteger(n);
             const QString code = someCode();
             if (post(code, -1))
-                m.rows.insert(m.rows.begin() + at, ModelRow{code, n});
+                m.rows.insert(m.rows.begin() + at, ModelRow{code, n, false, {}, 0});
             ds.setIndexName(byCode ? QStringLiteral("byCode") : QString());
         } else if (op < 55) { // edit the code or N of a row
             const int i = pick(count);
@@ -214,8 +214,9 @@ protected:
             const QString code = someCode();
             const bool found = ds.locate(QStringLiteral("CODE"), {code});
             EXPECT_EQ(found, m.holds(code)) << code.toStdString();
-            if (found)
+            if (found) {
                 EXPECT_EQ(ds.fieldByName(QStringLiteral("CODE")).asString(), code);
+            }
             const qint64 n = pick(5);
             int first = -1;
             for (int i : m.order(byCode)) {
@@ -223,8 +224,9 @@ protected:
                     first = i;
             }
             EXPECT_EQ(ds.locate(QStringLiteral("n"), {n}), first >= 0);
-            if (first >= 0)
+            if (first >= 0) {
                 EXPECT_EQ(ds.fieldByName(QStringLiteral("CODE")).asString(), m.rows[size_t(first)].code);
+            }
             QStringList packet, expected;
             for (const Row& r : ds.data(QStringLiteral("N"), {n}).rows)
                 packet << r[0].toString();

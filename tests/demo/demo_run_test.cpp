@@ -1,21 +1,22 @@
 #include "RunSettings.h"
 #include "support/Eventually.h"
-#include <QDate>
-#include <gtest/gtest.h>
 
-#include <QImage>
+#include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 
 namespace {
 
-struct DemoOutcome {
+struct DemoOutcome
+{
     int exitCode = -1;
     QJsonObject result;
     QString errors;
@@ -146,7 +147,8 @@ TEST(DemoRun, BuffetSampleSettlesWeighedLinesAndADiscountAfterPayment)
     EXPECT_EQ(column(r["movements"].toObject(), "VRMOVIVEND"), QStringList({"100.00", "24.61"}));
     EXPECT_EQ(journalLine(r, "SUBTOTAL"), QString("SUBTOTAL 72,39")) << "28,79 + 37,60 + 6,00";
     EXPECT_EQ(journalLine(r, "TOTAL R$"), QString("TOTAL R$ 67,39"));
-    EXPECT_EQ(journalLine(r, "DINHEIRO"), QString("DINHEIRO 92,00")) << "100,00 less the 8,00 outside the coupon";
+    EXPECT_EQ(journalLine(r, "DINHEIRO"), QString("DINHEIRO 92,00"))
+        << "100,00 less the 8,00 outside the coupon";
     EXPECT_EQ(journalLine(r, "TROCO"), QString("TROCO 24,61"));
 }
 
@@ -156,9 +158,9 @@ TEST(DemoRun, RelativeStateFolderCountsFromTheWorkingDirectory)
 {
     QTemporaryDir dir;
     ASSERT_EQ(runDemo({"--sample", "counter", "--write-sample", dir.filePath("sample")}).exitCode, 0);
-    const DemoOutcome run = runDemo({"--scenario", dir.filePath("sample/counter.json"), "--state", "run",
-                                     "--screenshots", dir.path()},
-                                    dir.path());
+    const DemoOutcome run = runDemo(
+        {"--scenario", dir.filePath("sample/counter.json"), "--state", "run", "--screenshots", dir.path()},
+        dir.path());
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_TRUE(QFile::exists(dir.filePath("run/state/journal.txt")));
     EXPECT_TRUE(QFile::exists(dir.filePath("run/data/tiporece.cds")));
@@ -176,8 +178,8 @@ TEST(DemoRun, ScenarioOnABaseKeepsTheBasesPaths)
     ASSERT_TRUE(derived.open(QIODevice::WriteOnly));
     derived.write(R"({"base": "../sample/counter.json", "branch": "0009"})");
     derived.close();
-    const DemoOutcome run = runDemo({"--scenario", derived.fileName(), "--state", dir.filePath("run"),
-                                     "--screenshots", dir.path()});
+    const DemoOutcome run = runDemo(
+        {"--scenario", derived.fileName(), "--state", dir.filePath("run"), "--screenshots", dir.path()});
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_EQ(run.result["result"], QJsonValue(true)) << "the base's script ran to OK";
     const QStringList branches = column(run.result["movements"].toObject(), "CDFILIAL");
@@ -207,7 +209,8 @@ TEST(DemoRun, BadInputEndsWithCode2AndAClearMessage)
         return write(name, QJsonDocument(changed).toJson());
     };
 
-    const struct {
+    const struct
+    {
         const char* what;
         QStringList args;
         QString named; // the message names this
@@ -222,17 +225,22 @@ TEST(DemoRun, BadInputEndsWithCode2AndAClearMessage)
         {"script missing", {"--script", dir.filePath("none.script")}, "none.script"},
         {"script is a folder", {"--script", dir.path()}, dir.path()},
         {"script garbled", {"--script", write("garbled.script", "click\n")}, "garbled.script"},
-        {"scenario's script missing", {"--scenario", variant("s1.json", "script", "gone.script")}, "gone.script"},
+        {"scenario's script missing",
+         {"--scenario", variant("s1.json", "script", "gone.script")},
+         "gone.script"},
         {"picture missing", {"--scenario", variant("s2.json", "picture", "gone.png")}, "gone.png"},
-        {"picture not a picture", {"--scenario", variant("s3.json", "picture", "restaurant.script")},
+        {"picture not a picture",
+         {"--scenario", variant("s3.json", "picture", "restaurant.script")},
          "restaurant.script"},
         {"base missing", {"--scenario", write("b1.json", R"({"base": "gone.json"})")}, "gone.json"},
         {"bases naming each other",
-         {"--scenario", (write("b2.json", R"({"base": "b3.json"})"), write("b3.json", R"({"base": "b2.json"})"))},
+         {"--scenario",
+          (write("b2.json", R"({"base": "b3.json"})"), write("b3.json", R"({"base": "b2.json"})"))},
          "bases"},
         {"module missing", {"--module", dir.filePath("libnone.so")}, "libnone.so"},
         {"module without the entries", {"--module", ZEL_NOT_A_MODULE_PATH}, "entry"},
-        {"result not writable", {"--screenshots", dir.path(), "--result", dir.filePath("no/such/folder/out.json")},
+        {"result not writable",
+         {"--screenshots", dir.path(), "--result", dir.filePath("no/such/folder/out.json")},
          "out.json"},
     };
     for (const auto& c : cases) {
@@ -279,7 +287,8 @@ TEST(RunSettings, OnlyAPlainOrMissingPlatformGetsTheTillsScreen)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath("screens.json");
-    const struct {
+    const struct
+    {
         const char* platform;
         bool display;
         bool till;

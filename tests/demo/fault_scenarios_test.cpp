@@ -7,8 +7,6 @@
 
 #include "support/Eventually.h"
 
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -19,20 +17,21 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
-
 #include <csignal>
+#include <gtest/gtest.h>
 
 namespace {
 
 // What the test does to the TEF manager it runs beside the demo.
 enum class Manager {
-    None,   // the scenario runs its own, or none
-    Stop,   // stopped with SIGTERM once it has taken the payment request
-    Killed, // SIGKILL between the halves of its response, started again after the stall
+    None,     // the scenario runs its own, or none
+    Stop,     // stopped with SIGTERM once it has taken the payment request
+    Killed,   // SIGKILL between the halves of its response, started again after the stall
     KillDemo, // kept running; the demo is killed once the card is approved, then run again
 };
 
-struct FaultCase {
+struct FaultCase
+{
     const char* scenario;
     int exitCode;
     bool result;
@@ -44,7 +43,10 @@ struct FaultCase {
     const char* quotesFile = nullptr; // copied to the run's data folder as movindic.cds
 };
 
-void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.scenario; }
+void PrintTo(const FaultCase& c, std::ostream* os)
+{
+    *os << c.scenario;
+}
 
 // The scenarios' folder copied, so that the folders they name (tef/) are the run's own.
 bool copyTree(const QString& from, const QString& to)
@@ -62,7 +64,8 @@ bool copyTree(const QString& from, const QString& to)
 using zel::test::ended;
 using zel::test::eventually;
 
-class TefManager {
+class TefManager
+{
 public:
     TefManager(const QString& dir, const QString& rules) : m_dir(dir), m_rules(rules) {}
     ~TefManager() { stop(); }
@@ -94,7 +97,9 @@ private:
     QProcess m_process;
 };
 
-class FaultScenario : public ::testing::TestWithParam<FaultCase> {};
+class FaultScenario : public ::testing::TestWithParam<FaultCase>
+{
+};
 
 TEST_P(FaultScenario, EndsWithEveryPaymentOnceAndNoApprovalPending)
 {
@@ -117,8 +122,9 @@ TEST_P(FaultScenario, EndsWithEveryPaymentOnceAndNoApprovalPending)
     env.insert("ZEL_TEF_MANAGER_SIM", ZEL_TEF_MANAGER_SIM_PATH);
     demo.setProcessEnvironment(env);
     const QString resultPath = dir.filePath("result.json");
-    const QStringList demoArgs{"--scenario", dir.filePath(QStringLiteral("%1.json").arg(c.scenario)), "--state",
-                               state, "--result", resultPath};
+    const QStringList demoArgs{"--scenario", dir.filePath(QStringLiteral("%1.json").arg(c.scenario)),
+                               "--state",    state,
+                               "--result",   resultPath};
     demo.start(ZEL_DEMO_PATH, demoArgs);
 
     if (c.manager == Manager::KillDemo) {
@@ -193,7 +199,8 @@ TEST_P(FaultScenario, EndsWithEveryPaymentOnceAndNoApprovalPending)
         bool shown = false;
         for (const QJsonValue& d : r["dialogs"].toArray())
             shown = shown || d.toObject()["text"].toString().contains(QString::fromUtf8(c.dialog));
-        EXPECT_TRUE(shown) << c.dialog << "\n" << QJsonDocument(r["dialogs"].toArray()).toJson().toStdString();
+        EXPECT_TRUE(shown) << c.dialog << "\n"
+                           << QJsonDocument(r["dialogs"].toArray()).toJson().toStdString();
     }
 }
 
@@ -218,7 +225,15 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"tef-killed-run", 0, true, 3, true, {"undone", "confirmed"}, "", Manager::KillDemo},
         FaultCase{"data-file-missing", 0, true, 3, true, {}, ""},
         // A corrupt quotes file is reported and left alone; the sale goes on in cash.
-        FaultCase{"data-file-corrupt", 0, true, 2, true, {}, "cotações", Manager::None, "data/movindic-corrupt.cds"}),
+        FaultCase{"data-file-corrupt",
+                  0,
+                  true,
+                  2,
+                  true,
+                  {},
+                  "cotações",
+                  Manager::None,
+                  "data/movindic-corrupt.cds"}),
     [](const ::testing::TestParamInfo<FaultCase>& info) {
         return QString::fromLatin1(info.param.scenario).replace('-', '_').toStdString();
     });

@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QPalette>
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <vector>
 
@@ -15,11 +14,13 @@ using namespace zel::demo;
 TEST(OperatorScriptParse, TypedDatesCountFromTheDayTheScriptRuns)
 {
     const QDate today(2026, 12, 30);
-    const struct {
+    const struct
+    {
         const char* typed;
         const char* expected;
-    } rows[] = {{"{today}", "301226"},           {"{today+3}", "020127"},  {"{today-30}", "301126"},
-                {"a{today+1}b{today+2}", "a311226b010127"}, {"{today+}", "{today+}"}, {"{hoje}", "{hoje}"}};
+    } rows[] = {{"{today}", "301226"},    {"{today+3}", "020127"},
+                {"{today-30}", "301126"}, {"a{today+1}b{today+2}", "a311226b010127"},
+                {"{today+}", "{today+}"}, {"{hoje}", "{hoje}"}};
     for (const auto& row : rows) {
         const auto actions = parseScript(QString("type ") + row.typed, today);
         ASSERT_TRUE(actions.ok()) << row.typed;
@@ -79,7 +80,8 @@ namespace {
 // Windows of one size in one place, each of its own colour, brought to the front in a given
 // order: where they overlap, the `screen` picture shows the one that came last, whatever the
 // order they were made in.
-struct Stacking {
+struct Stacking
+{
     const char* name;
     QList<int> steps; // windows by the order they were made, as they come to the front
     int modal;        // the window shown modal, or -1
@@ -91,7 +93,9 @@ void PrintTo(const Stacking& s, std::ostream* os)
     *os << s.name;
 }
 
-class ScreenPicture : public ::testing::TestWithParam<Stacking> {};
+class ScreenPicture : public ::testing::TestWithParam<Stacking>
+{
+};
 
 } // namespace
 
@@ -122,10 +126,10 @@ TEST_P(ScreenPicture, DrawsTheWindowsInStackingOrder)
     EXPECT_EQ(windowsBackToFront().constLast(), windows[size_t(GetParam().front)].get());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Orders, ScreenPicture,
-    ::testing::Values(Stacking{"ShownAsMade", {0, 1, 2}, -1, 2}, Stacking{"ShownInReverse", {2, 1, 0}, -1, 0},
-                      Stacking{"FirstShownAgain", {0, 1, 2, 0}, -1, 0},
-                      Stacking{"MiddleShownAgain", {2, 1, 0, 1}, -1, 1},
-                      Stacking{"DialogMadeFirstOverTheForms", {1, 2, 0}, 0, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Orders, ScreenPicture,
+                         ::testing::Values(Stacking{"ShownAsMade", {0, 1, 2}, -1, 2},
+                                           Stacking{"ShownInReverse", {2, 1, 0}, -1, 0},
+                                           Stacking{"FirstShownAgain", {0, 1, 2, 0}, -1, 0},
+                                           Stacking{"MiddleShownAgain", {2, 1, 0, 1}, -1, 1},
+                                           Stacking{"DialogMadeFirstOverTheForms", {1, 2, 0}, 0, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });

@@ -15,7 +15,8 @@ int main(int argc, char** argv)
     if (args.size() != 5)
         return 2;
     zel::demo::TefManagerProcess manager;
-    const auto started = manager.start(args[1], args[2], QJsonDocument::fromJson(args[3].toUtf8()).object(), args[4]);
+    const auto started =
+        manager.start(args[1], args[2], QJsonDocument::fromJson(args[3].toUtf8()).object(), args[4]);
     if (!started) {
         std::fprintf(stderr, "%s\n", qPrintable(started.errorMessage()));
         return 1;

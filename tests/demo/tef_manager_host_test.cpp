@@ -4,13 +4,11 @@
 
 #include "support/Eventually.h"
 
-#include <gtest/gtest.h>
-
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <csignal>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -31,9 +29,9 @@ TEST(ManagerOfAKilledHost, EndsWithItAndWithdrawsWhatItOwed)
     QTemporaryDir dir;
     const QString tef = dir.filePath(QStringLiteral("tef"));
     QProcess host;
-    host.start(QStringLiteral(ZEL_TEF_MANAGER_HOST),
-               {QStringLiteral(ZEL_TEF_MANAGER_SIM_PATH), tef, QStringLiteral(R"({"default": {"action": "silent"}})"),
-                dir.filePath(QStringLiteral("rules.json"))});
+    host.start(QStringLiteral(ZEL_TEF_MANAGER_HOST), {QStringLiteral(ZEL_TEF_MANAGER_SIM_PATH), tef,
+                                                      QStringLiteral(R"({"default": {"action": "silent"}})"),
+                                                      dir.filePath(QStringLiteral("rules.json"))});
     QByteArray said;
     ASSERT_TRUE(zel::test::awaitOutput(host, said, "manager ") && zel::test::awaitOutput(host, said, "\n"))
         << said.toStdString() << host.readAllStandardError().toStdString();

@@ -4,7 +4,6 @@
 // a picture of the X screen is kept.
 
 #include "support/Eventually.h"
-#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,6 +17,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -28,7 +28,8 @@ constexpr QPoint kDiscount{46, 499};  // tcbDesconto
 constexpr QPoint kTaxpayer{130, 499}; // tcbCNPJCPF
 constexpr QPoint kOk{194, 550};       // tcbOk
 
-class XSession {
+class XSession
+{
 public:
     bool start()
     {
@@ -37,7 +38,8 @@ public:
                 QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
                 continue;
             m_display = QStringLiteral(":%1").arg(n);
-            m_server.start(QStringLiteral("Xvfb"), {m_display, "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
+            m_server.start(QStringLiteral("Xvfb"),
+                           {m_display, "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
             m_server.waitForStarted();
             QElapsedTimer clock;
             clock.start();
@@ -85,7 +87,10 @@ public:
     void key(const QString& name) const { xdo({"key", name}); }
     // The windows on the screen: the receipt and the device monitor, and a dialog or form over
     // them while one is open.
-    int windows() const { return xdo({"search", "--onlyvisible", "--name", "."}).split('\n', Qt::SkipEmptyParts).size(); }
+    int windows() const
+    {
+        return xdo({"search", "--onlyvisible", "--name", "."}).split('\n', Qt::SkipEmptyParts).size();
+    }
     // Waits until a window opened over the receipt's own (a dialog, a form).
     bool awaitOtherWindow() const
     {
@@ -99,17 +104,16 @@ public:
     // Waits for the receipt form and takes its corner on the screen.
     bool findReceipt()
     {
-        const QString id = xdo({"search", "--sync", "--onlyvisible", "--name", "^Recebimento$"})
-                               .split('\n')
-                               .value(0);
+        const QString id =
+            xdo({"search", "--sync", "--onlyvisible", "--name", "^Recebimento$"}).split('\n').value(0);
         if (id.isEmpty())
             return false;
         // The device monitor comes up beside the receipt.
         if (!zel::test::eventually([&] { return windows() >= 2; }))
             return false;
         m_windows = windows();
-        const QRegularExpressionMatch m =
-            QRegularExpression(QStringLiteral("Position: (\\d+),(\\d+)")).match(xdo({"getwindowgeometry", id}));
+        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Position: (\\d+),(\\d+)"))
+                                              .match(xdo({"getwindowgeometry", id}));
         if (!m.hasMatch())
             return false;
         m_origin = QPoint(m.captured(1).toInt(), m.captured(2).toInt());
@@ -150,7 +154,8 @@ QStringList movementValues(const QJsonObject& result)
     }
     QStringList out;
     for (const QJsonValue& row : movements["rows"].toArray())
-        out << row.toArray().at(kind).toString() + " " + QString::number(row.toArray().at(value).toDouble(), 'f', 2);
+        out << row.toArray().at(kind).toString() + " " +
+                   QString::number(row.toArray().at(value).toDouble(), 'f', 2);
     return out;
 }
 
@@ -215,7 +220,8 @@ TEST(XEndToEnd, WholeSalesWithRealMouseAndKeys)
         EXPECT_EQ(approvals[0].toObject()["amount"], QJsonValue("4000"));
         EXPECT_EQ(approvals[0].toObject()["state"], QJsonValue("confirmed"));
         const QStringList journal = r["fiscalJournal"].toVariant().toStringList();
-        EXPECT_TRUE(journal.filter("TOTAL R$").value(0).endsWith("130,69")) << journal.join('\n').toStdString();
+        EXPECT_TRUE(journal.filter("TOTAL R$").value(0).endsWith("130,69"))
+            << journal.join('\n').toStdString();
     }
     QImage shot(QDir(shotDir).filePath("x-end-to-end.png"));
     EXPECT_EQ(shot.size(), QSize(1280, 800));

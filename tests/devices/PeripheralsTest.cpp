@@ -1,6 +1,6 @@
-#include "devices/BasicPeripherals.h"
 #include "devices/Peripherals.h"
 
+#include "devices/BasicPeripherals.h"
 #include "devices/ControlText.h"
 #include "fakes/RecordingPeripherals.h"
 

@@ -1,9 +1,9 @@
-#include "dialogs/DefaultDialogs.h"
 #include "dialogs/DiscountDialog.h"
+
+#include "dialogs/DefaultDialogs.h"
 #include "support/Operator.h"
 
 #include <QLabel>
-
 #include <gtest/gtest.h>
 
 namespace zel {
@@ -91,9 +91,7 @@ TEST(Discount, APercentageAboveOneHundredIsRefusedAndCanBeCorrected)
     Operator op;
     QString warning;
     op.type(QStringLiteral("p150")).press(Qt::Key_Return);
-    op.run([&] {
-        warning = Operator::findControl(QStringLiteral("lblAviso"))->property("text").toString();
-    });
+    op.run([&] { warning = Operator::findControl(QStringLiteral("lblAviso"))->property("text").toString(); });
     op.press(Qt::Key_Backspace).press(Qt::Key_Return).start();
     DefaultDialogs dialogs;
     const DataPacket answer = dialogs.CriaDesconto({});
@@ -105,18 +103,25 @@ TEST(Discount, APercentageAboveOneHundredIsRefusedAndCanBeCorrected)
 TEST(Discount, DeleteClearsTheEntry)
 {
     Operator op;
-    op.type(QStringLiteral("99")).press(Qt::Key_Delete).type(QStringLiteral("4")).press(Qt::Key_Return).start();
+    op.type(QStringLiteral("99"))
+        .press(Qt::Key_Delete)
+        .type(QStringLiteral("4"))
+        .press(Qt::Key_Return)
+        .start();
     DefaultDialogs dialogs;
     EXPECT_DOUBLE_EQ(valorOf(dialogs.CriaDesconto({})), 4.0);
 }
 
-struct EntryCase {
+struct EntryCase
+{
     const char* before;
     char16_t typed;
     const char* after;
 };
 
-class AmountEntry : public ::testing::TestWithParam<EntryCase> {};
+class AmountEntry : public ::testing::TestWithParam<EntryCase>
+{
+};
 
 TEST_P(AmountEntry, FollowsTheEntryRules)
 {

@@ -1,5 +1,6 @@
-#include "dialogs/DefaultDialogs.h"
 #include "dialogs/MessageDialog.h"
+
+#include "dialogs/DefaultDialogs.h"
 #include "support/Operator.h"
 
 #include <QAbstractButton>
@@ -8,7 +9,6 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTextEdit>
-
 #include <gtest/gtest.h>
 
 namespace zel {
@@ -16,16 +16,19 @@ namespace {
 
 using test::Operator;
 
-struct KeyAnswer {
+struct KeyAnswer
+{
     const char* name;
     DialogButtons buttons;
     const char* extra;
-    int key;         // a key pressed, or 0
+    int key;           // a key pressed, or 0
     const char* typed; // characters typed, when no key
     int expected;
 };
 
-class MessageKeys : public ::testing::TestWithParam<KeyAnswer> {};
+class MessageKeys : public ::testing::TestWithParam<KeyAnswer>
+{
+};
 
 TEST_P(MessageKeys, AnswerFromTheKeyboard)
 {
@@ -37,8 +40,9 @@ TEST_P(MessageKeys, AnswerFromTheKeyboard)
         op.type(QString::fromUtf8(c.typed));
     op.start();
     DefaultDialogs dialogs;
-    const int answer = dialogs.TouchMessageDlg(QStringLiteral("Item não impresso. Tentar de novo?"),
-                                               DialogType::Information, c.buttons, 0, 0, QString::fromUtf8(c.extra));
+    const int answer =
+        dialogs.TouchMessageDlg(QStringLiteral("Item não impresso. Tentar de novo?"), DialogType::Information,
+                                c.buttons, 0, 0, QString::fromUtf8(c.extra));
     EXPECT_EQ(answer, c.expected);
     EXPECT_TRUE(op.finished());
 }
@@ -52,7 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyAnswer{"NIsNo", DialogButtons::YesNo, "", 0, "N", mrNo},
                       KeyAnswer{"ExtraAccelerator", DialogButtons::YesNo, "&Cancela Cupom", 0, "c", mrExtra},
                       KeyAnswer{"ExtraWinsACollision", DialogButtons::YesNo, "&Sair", 0, "s", mrExtra},
-                      KeyAnswer{"OtherLettersDoNothing", DialogButtons::YesNo, "&Cancela Cupom", 0, "xn", mrNo},
+                      KeyAnswer{"OtherLettersDoNothing", DialogButtons::YesNo, "&Cancela Cupom", 0, "xn",
+                                mrNo},
                       KeyAnswer{"EscapeIsOk", DialogButtons::Ok, "", Qt::Key_Escape, "", mrOk},
                       KeyAnswer{"EnterIsOk", DialogButtons::Ok, "", Qt::Key_Return, "", mrOk},
                       KeyAnswer{"NoButtonsShowOk", DialogButtons::None, "", Qt::Key_Escape, "", mrOk}),
@@ -76,7 +81,8 @@ TEST(MessageDialog, MarksOnlyTheLettersThatAnswer)
                             QStringLiteral("&Sair"));
     EXPECT_EQ(collision.findChild<QAbstractButton*>(QStringLiteral("tcbYes"))->text(), QStringLiteral("Sim"));
     EXPECT_EQ(collision.findChild<QAbstractButton*>(QStringLiteral("tcbNo"))->text(), QStringLiteral("&Não"));
-    EXPECT_EQ(collision.findChild<QAbstractButton*>(QStringLiteral("tcbExtra"))->text(), QStringLiteral("&Sair"));
+    EXPECT_EQ(collision.findChild<QAbstractButton*>(QStringLiteral("tcbExtra"))->text(),
+              QStringLiteral("&Sair"));
     EXPECT_EQ(collision.findChild<QAbstractButton*>(QStringLiteral("tcbOk")), nullptr);
 }
 
@@ -84,7 +90,8 @@ TEST(MessageDialog, ClosesByItselfWithTheEscapeAnswer)
 {
     test::WaitFailureGuard loud;
     DefaultDialogs dialogs;
-    EXPECT_EQ(dialogs.TouchMessageDlg(QStringLiteral("Aguarde"), DialogType::Confirmation, DialogButtons::YesNo, 0, 1),
+    EXPECT_EQ(dialogs.TouchMessageDlg(QStringLiteral("Aguarde"), DialogType::Confirmation,
+                                      DialogButtons::YesNo, 0, 1),
               mrNo);
 }
 
@@ -154,13 +161,16 @@ TEST(Notice, ANewNoticeReplacesTheOneShown)
     EXPECT_EQ(shown, 1);
 }
 
-struct CaptionCase {
+struct CaptionCase
+{
     const char* caption;
     char16_t accelerator;
     const char* plain;
 };
 
-class Captions : public ::testing::TestWithParam<CaptionCase> {};
+class Captions : public ::testing::TestWithParam<CaptionCase>
+{
+};
 
 TEST_P(Captions, FindTheAcceleratorAndThePlainText)
 {

@@ -1,10 +1,10 @@
 #include "support/Operator.h"
+
 #include "toolkit/TouchButton.h"
 #include "toolkit/TouchForm.h"
 
 #include <QKeyEvent>
 #include <QTimer>
-
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
@@ -29,7 +29,8 @@ QStringList failuresOf(const std::function<void()>& body)
 }
 
 // A form that, once shown, waits for its button and then for Enter, as a payment entry does.
-class EntryForm : public TouchForm {
+class EntryForm : public TouchForm
+{
 public:
     EntryForm()
     {

@@ -1,7 +1,8 @@
+#include "support/Screenshot.h"
+
 #include "dataset/DataSet.h"
 #include "dialogs/DefaultDialogs.h"
 #include "support/Operator.h"
-#include "support/Screenshot.h"
 #include "toolkit/TouchButton.h"
 #include "toolkit/TouchForm.h"
 
@@ -11,7 +12,6 @@
 #include <QImage>
 #include <QLabel>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 namespace zel {
@@ -21,11 +21,11 @@ using test::Operator;
 using test::saveScreenshot;
 
 // Renders every default dialog and a sample touch form to PNG files for a person to look at.
-class Screenshots : public ::testing::Test {
+class Screenshots : public ::testing::Test
+{
 protected:
     // Shoots the dialog the call shows, then closes it with Escape.
-    template <class Call>
-    void shoot(const QString& name, Call call)
+    template <class Call> void shoot(const QString& name, Call call)
     {
         Operator op;
         QString path;
@@ -40,16 +40,18 @@ protected:
 TEST_F(Screenshots, MessageDialogs)
 {
     shoot(QStringLiteral("message-error-ok"), [&] {
-        dialogs.TouchMessageDlg(QStringLiteral("Número do CPF/CNPJ inválido."), DialogType::Error, DialogButtons::Ok);
+        dialogs.TouchMessageDlg(QStringLiteral("Número do CPF/CNPJ inválido."), DialogType::Error,
+                                DialogButtons::Ok);
     });
     shoot(QStringLiteral("message-confirmation-yes-no"), [&] {
         dialogs.TouchMessageDlg(QStringLiteral("Deseja imprimir o cheque?"), DialogType::Confirmation,
                                 DialogButtons::YesNo);
     });
     shoot(QStringLiteral("message-information-extra"), [&] {
-        dialogs.TouchMessageDlg(QStringLiteral("Erro na impressão do item\r\n7891000100103 - REFRIGERANTE LATA 35\r\n"
-                                               "Ignora o item e continua?"),
-                                DialogType::Information, DialogButtons::YesNo, 0, 0, QStringLiteral("&Cancela Cupom"));
+        dialogs.TouchMessageDlg(
+            QStringLiteral("Erro na impressão do item\r\n7891000100103 - REFRIGERANTE LATA 35\r\n"
+                           "Ignora o item e continua?"),
+            DialogType::Information, DialogButtons::YesNo, 0, 0, QStringLiteral("&Cancela Cupom"));
     });
     QString longText;
     for (int i = 0; i < 60; ++i)
@@ -94,7 +96,8 @@ TEST_F(Screenshots, SearchDialog)
     name.displayLabel = QStringLiteral("Nome do Cliente");
     p.fields = {code, name};
     const char* names[] = {"Padaria São João Ltda", "Restaurante Sabor da Terra", "Lanchonete do João",
-                           "Bar Central", "Supermercado Bom Preço", "Farmácia Popular", "Açougue Boi Gordo"};
+                           "Bar Central",           "Supermercado Bom Preço",     "Farmácia Popular",
+                           "Açougue Boi Gordo"};
     for (int i = 0; i < 7; ++i)
         p.rows.append({QStringLiteral("%1").arg(11222333000100LL + i * 1111), QString::fromUtf8(names[i])});
     DataSet clients;
@@ -128,14 +131,18 @@ TEST_F(Screenshots, SampleTouchForm)
     form.resize(560, 260);
     form.setStyleSheet(QStringLiteral("TouchForm#frmAmostra { background: #DDE3EA; }"));
     auto* grid = new QGridLayout(&form);
-    const struct {
+    const struct
+    {
         const char* caption;
         qint64 back;
         qint64 text;
         bool glyph;
-    } buttons[] = {{"Dinheiro", 0x0040A040, 0x00FFFFFF, false}, {"Cartão Crédito", 0x00B06020, 0x00FFFFFF, true},
-                   {"Cartão Débito", 0x0000A0E0, 0x00000000, true}, {"Cheque", 0x00B09090, 0x00000000, false},
-                   {"Ticket Refeição Convênio", 0x008080FF, 0x00000000, false}, {"", 0x00B09090, 0, false}};
+    } buttons[] = {{"Dinheiro", 0x0040A040, 0x00FFFFFF, false},
+                   {"Cartão Crédito", 0x00B06020, 0x00FFFFFF, true},
+                   {"Cartão Débito", 0x0000A0E0, 0x00000000, true},
+                   {"Cheque", 0x00B09090, 0x00000000, false},
+                   {"Ticket Refeição Convênio", 0x008080FF, 0x00000000, false},
+                   {"", 0x00B09090, 0, false}};
     int i = 0;
     for (const auto& b : buttons) {
         auto* button = new TTouchButton(QString::fromUtf8(b.caption), &form);

@@ -1,5 +1,6 @@
-#include "dataset/DataSet.h"
 #include "support/ScriptedDialogs.h"
+
+#include "dataset/DataSet.h"
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
@@ -28,9 +29,11 @@ QStringList failuresOf(const std::function<void()>& body)
 TEST(ScriptedDialogs, AnswerInOrderAndRecordEveryDialog)
 {
     ScriptedDialogs d;
-    d.expectMessageDlg(mrExtra, QStringLiteral("ErroItem")).expectMessage().expectDiscount(QStringLiteral("P"), 10);
-    EXPECT_EQ(d.TouchMessageDlg(QStringLiteral("ErroItem 12"), DialogType::Information, DialogButtons::YesNo, 0, 0,
-                                QStringLiteral("&Cancela Cupom")),
+    d.expectMessageDlg(mrExtra, QStringLiteral("ErroItem"))
+        .expectMessage()
+        .expectDiscount(QStringLiteral("P"), 10);
+    EXPECT_EQ(d.TouchMessageDlg(QStringLiteral("ErroItem 12"), DialogType::Information, DialogButtons::YesNo,
+                                0, 0, QStringLiteral("&Cancela Cupom")),
               mrExtra);
     EXPECT_EQ(d.TouchMessage(QStringLiteral("Aprovado")), mrNone);
     const DataPacket discount = d.CriaDesconto({});
@@ -119,7 +122,8 @@ TEST(ScriptedDialogs, RunTheTestCodeWhileADialogIsShown)
     EXPECT_EQ(seenDuring, 2);
 }
 
-class ScriptedSearch : public ::testing::Test {
+class ScriptedSearch : public ::testing::Test
+{
 protected:
     void SetUp() override
     {

@@ -1,6 +1,7 @@
+#include "dialogs/SearchDialog.h"
+
 #include "dataset/DataSet.h"
 #include "dialogs/DefaultDialogs.h"
-#include "dialogs/SearchDialog.h"
 #include "dialogs/SearchText.h"
 #include "support/Operator.h"
 
@@ -8,7 +9,6 @@
 #include <QLineEdit>
 #include <QRandomGenerator>
 #include <QTableView>
-
 #include <gtest/gtest.h>
 
 namespace zel {
@@ -28,14 +28,15 @@ FieldDef field(const char* name, FieldType type, const char* label, bool visible
 
 // Clients as the consumer form's search copy holds them: code and name shown, the client
 // key hidden.
-class SearchTest : public ::testing::Test {
+class SearchTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
         DataPacket p;
-        p.fields = {field("CDCLIENTE", FieldType::String, "", false), field("CODIGO", FieldType::String, "Código"),
-                    field("NOME", FieldType::String, "Nome do Cliente"),
-                    field("LIMITE", FieldType::Float, "Limite")};
+        p.fields = {
+            field("CDCLIENTE", FieldType::String, "", false), field("CODIGO", FieldType::String, "Código"),
+            field("NOME", FieldType::String, "Nome do Cliente"), field("LIMITE", FieldType::Float, "Limite")};
         p.fields[3].displayFormat = QStringLiteral("#,##0.00");
         p.rows = {
             {QStringLiteral("1"), QStringLiteral("101"), QStringLiteral("Padaria São João"), 1500.0},
@@ -87,7 +88,9 @@ TEST_F(SearchTest, TheOnScreenKeyboardNarrowsAndCorrects)
     QString typed;
     for (const char* key : {"tcbKeyB", "tcbKeyA", "tcbKeyX", "tcbCorrigir", "tcbKeyR"})
         op.click(QString::fromLatin1(key));
-    op.run([&] { typed = static_cast<QLineEdit*>(Operator::findControl(QStringLiteral("edtPesquisa")))->text(); });
+    op.run([&] {
+        typed = static_cast<QLineEdit*>(Operator::findControl(QStringLiteral("edtPesquisa")))->text();
+    });
     op.click(QStringLiteral("tcbOk")).start();
     EXPECT_TRUE(dialogs.Pesquisa(clients, {}));
     EXPECT_EQ(typed, QStringLiteral("BAR"));
@@ -163,15 +166,17 @@ TEST_F(SearchTest, AClosedDatasetIsAnError)
 TEST(SearchText, FoldsCaseAndAccents)
 {
     EXPECT_EQ(foldForSearch(QStringLiteral("São JOÃO Açaí")), QStringLiteral("sao joao acai"));
-    const QList<SearchRow> rows = {makeSearchRow(1, {QStringLiteral("101"), QStringLiteral("Padaria São João")}),
-                                   makeSearchRow(2, {QStringLiteral("102"), QStringLiteral("Bar")})};
+    const QList<SearchRow> rows = {
+        makeSearchRow(1, {QStringLiteral("101"), QStringLiteral("Padaria São João")}),
+        makeSearchRow(2, {QStringLiteral("102"), QStringLiteral("Bar")})};
     EXPECT_EQ(narrowRows(rows, {}), QList<int>({0, 1}));
     EXPECT_EQ(narrowRows(rows, QStringLiteral("SAO")), QList<int>({0}));
     EXPECT_EQ(narrowRows(rows, QStringLiteral("10")), QList<int>({0, 1}));
     EXPECT_EQ(narrowRows(rows, QStringLiteral("102 ")), QList<int>());
 }
 
-struct NarrowCase {
+struct NarrowCase
+{
     const char* typed;
     QList<int> shown;
 };
@@ -181,7 +186,9 @@ void PrintTo(const NarrowCase& c, std::ostream* os)
     *os << '"' << c.typed << '"';
 }
 
-class NarrowByDigits : public ::testing::TestWithParam<NarrowCase> {};
+class NarrowByDigits : public ::testing::TestWithParam<NarrowCase>
+{
+};
 
 // Taxpayer numbers are shown masked; the operator types the digits as they come.
 TEST_P(NarrowByDigits, TypedDigitsMatchTheDigitsOfAMaskedNumber)
@@ -193,15 +200,15 @@ TEST_P(NarrowByDigits, TypedDigitsMatchTheDigitsOfAMaskedNumber)
     EXPECT_EQ(narrowRows(rows, QString::fromUtf8(GetParam().typed)), GetParam().shown);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Typed, NarrowByDigits,
-    ::testing::Values(NarrowCase{"11222333", {0}}, NarrowCase{"112223330001", {0}},
-                      NarrowCase{"00018", {0}}, NarrowCase{"52998224725", {1}}, NarrowCase{"82247", {1}},
-                      NarrowCase{"11.222333", {0}}, NarrowCase{"22", {0, 1, 2}},
-                      // the digits of a text with letters count only as they are written
-                      NarrowCase{"22247", {}}, NarrowCase{"2224", {2}},
-                      // a blank or a letter leaves the plain comparison alone
-                      NarrowCase{"529 982", {}}, NarrowCase{"a 529982", {}}));
+INSTANTIATE_TEST_SUITE_P(Typed, NarrowByDigits,
+                         ::testing::Values(NarrowCase{"11222333", {0}}, NarrowCase{"112223330001", {0}},
+                                           NarrowCase{"00018", {0}}, NarrowCase{"52998224725", {1}},
+                                           NarrowCase{"82247", {1}}, NarrowCase{"11.222333", {0}},
+                                           NarrowCase{"22", {0, 1, 2}},
+                                           // the digits of a text with letters count only as they are written
+                                           NarrowCase{"22247", {}}, NarrowCase{"2224", {2}},
+                                           // a blank or a letter leaves the plain comparison alone
+                                           NarrowCase{"529 982", {}}, NarrowCase{"a 529982", {}}));
 
 // The search index narrows from what it found for a shorter text and takes back what it found
 // on Backspace; whatever the keys, it shows exactly the rows a scan of every row shows.
@@ -240,14 +247,17 @@ TEST(SearchIndex, ShowsWhatAFullScanShowsWhateverTheKeys)
     }
 }
 
-struct DisplayCase {
+struct DisplayCase
+{
     QVariant value;
     FieldType type;
     const char* format;
     const char* expected;
 };
 
-class DisplayTexts : public ::testing::TestWithParam<DisplayCase> {};
+class DisplayTexts : public ::testing::TestWithParam<DisplayCase>
+{
+};
 
 TEST_P(DisplayTexts, FollowTheFieldTypeAndFormat)
 {
@@ -257,18 +267,17 @@ TEST_P(DisplayTexts, FollowTheFieldTypeAndFormat)
     EXPECT_EQ(fieldDisplayText(GetParam().value, f), QString::fromUtf8(GetParam().expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Fields, DisplayTexts,
-    ::testing::Values(DisplayCase{1234.5, FieldType::Float, "#,##0.00", "1.234,50"},
-                      DisplayCase{1234.5, FieldType::Float, "0.000", "1234,500"},
-                      DisplayCase{0.1, FieldType::Float, "", "0,1"},
-                      DisplayCase{qint64(42), FieldType::Integer, "", "42"},
-                      DisplayCase{QDate(2024, 3, 9), FieldType::Date, "", "09/03/2024"},
-                      DisplayCase{QDateTime(QDate(2024, 3, 9), QTime(8, 5)), FieldType::DateTime, "",
-                                  "09/03/2024 08:05:00"},
-                      DisplayCase{true, FieldType::Boolean, "", "Sim"},
-                      DisplayCase{QStringLiteral("Bar"), FieldType::String, "", "Bar"},
-                      DisplayCase{QVariant(), FieldType::Float, "#,##0.00", ""}));
+INSTANTIATE_TEST_SUITE_P(Fields, DisplayTexts,
+                         ::testing::Values(DisplayCase{1234.5, FieldType::Float, "#,##0.00", "1.234,50"},
+                                           DisplayCase{1234.5, FieldType::Float, "0.000", "1234,500"},
+                                           DisplayCase{0.1, FieldType::Float, "", "0,1"},
+                                           DisplayCase{qint64(42), FieldType::Integer, "", "42"},
+                                           DisplayCase{QDate(2024, 3, 9), FieldType::Date, "", "09/03/2024"},
+                                           DisplayCase{QDateTime(QDate(2024, 3, 9), QTime(8, 5)),
+                                                       FieldType::DateTime, "", "09/03/2024 08:05:00"},
+                                           DisplayCase{true, FieldType::Boolean, "", "Sim"},
+                                           DisplayCase{QStringLiteral("Bar"), FieldType::String, "", "Bar"},
+                                           DisplayCase{QVariant(), FieldType::Float, "#,##0.00", ""}));
 
 } // namespace
 } // namespace zel

@@ -4,28 +4,27 @@
 // and the process ended cleanly; 1 the module or an entry is missing; 4 the receipt never
 // opened or never closed.
 
-#include "zel/Pkg_zel.h"
-
 #include "dialogs/Dialogs.h"
 #include "fakes/RecordingPeripherals.h"
 #include "receipt/support/PaymentTypes.h"
+#include "zel/Pkg_zel.h"
 
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
-
-#include <dlfcn.h>
-
 #include <cstdio>
+#include <dlfcn.h>
 
 namespace {
 
 // The host's own dialogs: every message is answered with OK and noted.
-class HostDialogs : public zel::Dialogs {
+class HostDialogs : public zel::Dialogs
+{
 public:
     int messages = 0;
 
-    int TouchMessageDlg(const QString&, zel::DialogType, zel::DialogButtons, int, int, const QString&) override
+    int TouchMessageDlg(const QString&, zel::DialogType, zel::DialogButtons, int, int,
+                        const QString&) override
     {
         ++messages;
         return zel::mrOk;
@@ -55,8 +54,7 @@ void fillSale(zel::DataSet& sale, double qt, double price)
     sale.post();
 }
 
-template <class Fn>
-Fn entry(void* module, const char* name)
+template <class Fn> Fn entry(void* module, const char* name)
 {
     return reinterpret_cast<Fn>(dlsym(module, name));
 }

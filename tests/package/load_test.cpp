@@ -1,13 +1,10 @@
 #include "support/Eventually.h"
 #include "zel/Pkg_zel.h"
 
-#include <gtest/gtest.h>
-
-#include <dlfcn.h>
-
 #include <QProcess>
-
 #include <cstring>
+#include <dlfcn.h>
+#include <gtest/gtest.h>
 
 // The module as a host meets it: loaded by file name, every export found by its plain name.
 TEST(PackageLoad, ExportsResolveByNameAndUnitsInitializeOnce)
@@ -15,18 +12,18 @@ TEST(PackageLoad, ExportsResolveByNameAndUnitsInitializeOnce)
     void* module = dlopen(ZEL_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(module, nullptr) << dlerror();
 
-    for (const char* name : {"Initialize", "Finalize", "GetPackageInfoTable", "Recebimento", "UtilizaImpFis",
-                             "ImpCheque", "CriaInfAdicional", "Consumidor", "InstalaPerifericos",
-                             "InstalaDialogos", "DefineFilial", "UnitInitCount", "UnitFinalCount",
-                             // unit variables
-                             "frmRecebimento", "InputStep", "boVendaOk", "boIdCriado", "StnrVenda", "IdTipoSis",
-                             "stFigura", "stIdImpCupFis", "arValLabels", "arLabels", "MsgInputStep",
-                             "TeclMsgInputStep", "frmRecebeCheque", "IdImpCupFis", "boContinua", "doTotal",
-                             "doPago", "doApagar", "doVrParcela", "stRetParcela", "stRetBanco", "stRetAgencia",
-                             "stRetConta", "stRetCheque", "stRetData", "stCdConsumidor", "stNmConsumidor",
-                             "stCdCliente", "stNmCliente", "stNmFantClie", "stIdPerDigCons", "stNrInsJurClie",
-                             "VrAviDebCons", "VrPeSubClien", "VrPeSubTCCli", "NrPosIniCons", "NrPosFinCons",
-                             "IdTipoOpt", "QtDigiComand"})
+    for (const char* name :
+         {"Initialize", "Finalize", "GetPackageInfoTable", "Recebimento", "UtilizaImpFis", "ImpCheque",
+          "CriaInfAdicional", "Consumidor", "InstalaPerifericos", "InstalaDialogos", "DefineFilial",
+          "UnitInitCount", "UnitFinalCount",
+          // unit variables
+          "frmRecebimento", "InputStep", "boVendaOk", "boIdCriado", "StnrVenda", "IdTipoSis", "stFigura",
+          "stIdImpCupFis", "arValLabels", "arLabels", "MsgInputStep", "TeclMsgInputStep", "frmRecebeCheque",
+          "IdImpCupFis", "boContinua", "doTotal", "doPago", "doApagar", "doVrParcela", "stRetParcela",
+          "stRetBanco", "stRetAgencia", "stRetConta", "stRetCheque", "stRetData", "stCdConsumidor",
+          "stNmConsumidor", "stCdCliente", "stNmCliente", "stNmFantClie", "stIdPerDigCons", "stNrInsJurClie",
+          "VrAviDebCons", "VrPeSubClien", "VrPeSubTCCli", "NrPosIniCons", "NrPosFinCons", "IdTipoOpt",
+          "QtDigiComand"})
         EXPECT_NE(dlsym(module, name), nullptr) << name;
 
     // Nothing of the module's inside leaks out.

@@ -4,7 +4,6 @@
 
 #include "SimTestSupport.h"
 #include "SimulatedPeripherals.h"
-
 #include "support/Eventually.h"
 
 #include <QProcess>
@@ -52,7 +51,8 @@ protected:
     qint64 holderTakes()
     {
         m_holder.write("take\n");
-        EXPECT_TRUE(test::awaitOutput(m_holder, m_said, "took ") && test::ended(m_holder)) << m_said.toStdString();
+        EXPECT_TRUE(test::awaitOutput(m_holder, m_said, "took ") && test::ended(m_holder))
+            << m_said.toStdString();
         return (m_said + m_holder.readAll()).mid(m_said.indexOf("took ") + 5).trimmed().toLongLong();
     }
 
@@ -90,7 +90,8 @@ TEST_P(SequenceContention, WaitsForTheHolderUpToTheBoundAndSaysWhyItGaveUp)
         return;
     }
     EXPECT_EQ(sequence, QString());
-    EXPECT_TRUE(logged(QStringLiteral("no TEF sequence handed out")) && logged(QStringLiteral("still ") + holder))
+    EXPECT_TRUE(logged(QStringLiteral("no TEF sequence handed out")) &&
+                logged(QStringLiteral("still ") + holder))
         << g_devicesLog.join('\n').toStdString();
     // Once the terminal lets go, numbers go on from the one it took.
     holderNumber = holderTakes();

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "support/QStringPrinter.h"
 #include "SimulatorConfig.h"
 #include "dataset/DataSet.h"
+#include "support/QStringPrinter.h"
 
 #include <QTemporaryDir>
 
@@ -55,4 +55,3 @@ inline void addPaymentType(DataSet& ds, const QString& code, const QString& kind
 }
 
 } // namespace zel::simtest
-

@@ -184,7 +184,7 @@ TEST_F(TefApprovals, ARestartAnswersWhatAKilledRunLeftHalfWrittenAsAFailure)
     EXPECT_EQ(answered->header(), QStringLiteral("XXX"));
     EXPECT_EQ(answered->sequence(), sequence);
     EXPECT_EQ(states().value(sequence), State::Pending); // the till's closing undoes it
-    ASSERT_TRUE(QFile::remove(response));                 // taken by the till
+    ASSERT_TRUE(QFile::remove(response));                // taken by the till
     EXPECT_EQ(exchange(QStringLiteral("C"), QStringLiteral("1250")).response.value(intpos::kStatus),
               QStringLiteral("0"));
 }

@@ -67,9 +67,9 @@ protected:
 
     QString sendCancellation(const QString& approval, const QString& cents, const QString& nsu)
     {
-        return send(QStringLiteral("CNC"), {intpos::kAmount + QLatin1Char('=') + cents,
-                                            intpos::kNsu + QLatin1Char('=') + nsu,
-                                            intpos::kTarget + QLatin1Char('=') + approval});
+        return send(QStringLiteral("CNC"),
+                    {intpos::kAmount + QLatin1Char('=') + cents, intpos::kNsu + QLatin1Char('=') + nsu,
+                     intpos::kTarget + QLatin1Char('=') + approval});
     }
 
     // The files in resp/ of the exchange `sequence`.
@@ -95,12 +95,14 @@ TEST_P(TefCancellation, TakesBackAnApprovalOnlyWhenItIsNamedAndTheRulesAllow)
     if (c.before == Before::UndoneByNcn) {
         const QString undo = send(QStringLiteral("NCN"), {intpos::kTarget + QStringLiteral("=") + approval});
         ASSERT_FALSE(undo.isEmpty()) << "an NCN written by the till is taken";
-        EXPECT_EQ(awaitResponse(QStringLiteral("NCN"), undo).response.value(intpos::kStatus), QStringLiteral("0"));
+        EXPECT_EQ(awaitResponse(QStringLiteral("NCN"), undo).response.value(intpos::kStatus),
+                  QStringLiteral("0"));
         m_devices->DeleteIntPosFiles(resp(), undo);
     } else if (c.before == Before::Cancelled) {
         const QString first = sendCancellation(approval, cents, nsu);
         ASSERT_FALSE(first.isEmpty());
-        EXPECT_EQ(awaitResponse(QStringLiteral("CNC"), first).response.value(intpos::kStatus), QStringLiteral("0"));
+        EXPECT_EQ(awaitResponse(QStringLiteral("CNC"), first).response.value(intpos::kStatus),
+                  QStringLiteral("0"));
         m_devices->DeleteIntPosFiles(resp(), first);
     }
     const int approvalFiles = filesOf(approval);
@@ -131,12 +133,15 @@ TEST_P(TefCancellation, TakesBackAnApprovalOnlyWhenItIsNamedAndTheRulesAllow)
 
     if (c.after == State::Cancelled) {
         ASSERT_TRUE(awaitOutput("cancelled"));
-        EXPECT_TRUE(m_output.contains(QStringLiteral("approval %1 (%2): cancelled").arg(approval, cents).toLatin1()))
+        EXPECT_TRUE(
+            m_output.contains(QStringLiteral("approval %1 (%2): cancelled").arg(approval, cents).toLatin1()))
             << m_output.toStdString();
         // Neither confirmed nor undone afterwards.
         QString error;
-        EXPECT_EQ(m_devices->tef().settle(QStringLiteral("CNF"), approval, &error), TefDirectory::Settlement::Refused);
-        EXPECT_EQ(m_devices->tef().settle(QStringLiteral("NCN"), approval, &error), TefDirectory::Settlement::Refused);
+        EXPECT_EQ(m_devices->tef().settle(QStringLiteral("CNF"), approval, &error),
+                  TefDirectory::Settlement::Refused);
+        EXPECT_EQ(m_devices->tef().settle(QStringLiteral("NCN"), approval, &error),
+                  TefDirectory::Settlement::Refused);
         EXPECT_TRUE(error.contains(QStringLiteral("ja cancelada"))) << error.toStdString();
         EXPECT_EQ(stateOf(approval), State::Cancelled);
     }
@@ -147,27 +152,26 @@ constexpr auto kNamed = Naming::TheApproval;
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, TefCancellation,
-    ::testing::Values(
-        Cancellation{"PendingApprovalCancelled", "1000", kNothing, kNamed, false, "CNC", "0", "Transacao cancelada",
-                     State::Cancelled},
-        Cancellation{"ConfirmedApprovalCancelled", "1250", kNothing, kNamed, false, "CNC", "0",
-                     "Transacao cancelada", State::Cancelled},
-        Cancellation{"CancelledAgainAnswersTheSame", "1250", Before::Cancelled, kNamed, false, "CNC", "0",
-                     "Transacao cancelada", State::Cancelled},
-        Cancellation{"UnknownSequenceRefused", "1250", kNothing, Naming::UnknownSequence, false, "CNC", "1",
-                     "Transacao desconhecida", State::Confirmed},
-        Cancellation{"OtherAmountRefused", "1250", kNothing, Naming::OtherAmount, false, "CNC", "1",
-                     "Valor nao confere", State::Confirmed},
-        Cancellation{"OtherNsuRefused", "1000", kNothing, Naming::OtherNsu, false, "CNC", "1", "NSU nao confere",
-                     State::Pending},
-        Cancellation{"UndoneByNcnRefused", "1000", Before::UndoneByNcn, kNamed, false, "CNC", "1",
-                     "Transacao ja desfeita", State::Undone},
-        Cancellation{"RuleDeclineLeavesTheApproval", "1300", kNothing, kNamed, false, "CNC", "57",
-                     "Cancelamento nao permitido", State::Confirmed},
-        Cancellation{"RuleFailLeavesTheApproval", "1700", kNothing, kNamed, false, "XXX", nullptr,
-                     "Falha na comunicacao", State::Confirmed},
-        Cancellation{"RuleSilentIsWithdrawnAtAStop", "1400", kNothing, kNamed, true, "XXX",
-                     nullptr, "Gerenciador TEF encerrado", State::Confirmed}),
+    ::testing::Values(Cancellation{"PendingApprovalCancelled", "1000", kNothing, kNamed, false, "CNC", "0",
+                                   "Transacao cancelada", State::Cancelled},
+                      Cancellation{"ConfirmedApprovalCancelled", "1250", kNothing, kNamed, false, "CNC", "0",
+                                   "Transacao cancelada", State::Cancelled},
+                      Cancellation{"CancelledAgainAnswersTheSame", "1250", Before::Cancelled, kNamed, false,
+                                   "CNC", "0", "Transacao cancelada", State::Cancelled},
+                      Cancellation{"UnknownSequenceRefused", "1250", kNothing, Naming::UnknownSequence, false,
+                                   "CNC", "1", "Transacao desconhecida", State::Confirmed},
+                      Cancellation{"OtherAmountRefused", "1250", kNothing, Naming::OtherAmount, false, "CNC",
+                                   "1", "Valor nao confere", State::Confirmed},
+                      Cancellation{"OtherNsuRefused", "1000", kNothing, Naming::OtherNsu, false, "CNC", "1",
+                                   "NSU nao confere", State::Pending},
+                      Cancellation{"UndoneByNcnRefused", "1000", Before::UndoneByNcn, kNamed, false, "CNC",
+                                   "1", "Transacao ja desfeita", State::Undone},
+                      Cancellation{"RuleDeclineLeavesTheApproval", "1300", kNothing, kNamed, false, "CNC",
+                                   "57", "Cancelamento nao permitido", State::Confirmed},
+                      Cancellation{"RuleFailLeavesTheApproval", "1700", kNothing, kNamed, false, "XXX",
+                                   nullptr, "Falha na comunicacao", State::Confirmed},
+                      Cancellation{"RuleSilentIsWithdrawnAtAStop", "1400", kNothing, kNamed, true, "XXX",
+                                   nullptr, "Gerenciador TEF encerrado", State::Confirmed}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -154,9 +154,8 @@ TEST_F(TefDirectoryTest, WaitTakenEndsWhenTheMatchingStatusFileArrives)
     ASSERT_TRUE(tef.checkFiles());
     writeFile(tef.requestPath(), intpos(QStringLiteral("CRT"), QStringLiteral("77")));
     // A stale status of another exchange first, then the right one, while the wait runs.
-    QTimer::singleShot(100, [&] {
-        writeFileWhole(tef.statusPath(), intpos(QStringLiteral("CRT"), QStringLiteral("76")));
-    });
+    QTimer::singleShot(
+        100, [&] { writeFileWhole(tef.statusPath(), intpos(QStringLiteral("CRT"), QStringLiteral("76"))); });
     QTimer::singleShot(400, [&] {
         writeFileWhole(tef.statusPath(), intpos(QStringLiteral("CRT"), QStringLiteral("77")));
         QFile::remove(tef.requestPath());

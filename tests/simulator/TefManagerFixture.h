@@ -5,7 +5,6 @@
 #include "IntPos.h"
 #include "SimTestSupport.h"
 #include "SimulatedPeripherals.h"
-
 #include "support/Eventually.h"
 
 #include <QDir>

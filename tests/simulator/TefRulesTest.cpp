@@ -10,14 +10,16 @@ namespace {
 
 Result<TefRules> rulesWith(const char* key, const QJsonValue& value)
 {
-    return TefRules::fromJson(QJsonObject{{"rules", QJsonArray{QJsonObject{{key, value}, {"action", "decline"}}}}});
+    return TefRules::fromJson(
+        QJsonObject{{"rules", QJsonArray{QJsonObject{{key, value}, {"action", "decline"}}}}});
 }
 
 // Amounts and pauses are whole non-negative numbers; anything else, including a number past
 // the 64-bit range (which has no whole value to compare with), is refused with the key named.
 TEST(TefRules, ReadsWholeNumbersAndRefusesTheRest)
 {
-    const struct {
+    const struct
+    {
         const char* key;
         QJsonValue value;
         bool accepted;
@@ -39,7 +41,8 @@ TEST(TefRules, ReadsWholeNumbersAndRefusesTheRest)
         const auto rules = rulesWith(row.key, row.value);
         EXPECT_EQ(rules.ok(), row.accepted) << row.key << " " << row.value.toDouble();
         if (!rules.ok()) {
-            EXPECT_TRUE(rules.errorMessage().contains(QLatin1String(row.key))) << rules.errorMessage().toStdString();
+            EXPECT_TRUE(rules.errorMessage().contains(QLatin1String(row.key)))
+                << rules.errorMessage().toStdString();
         }
     }
 }
@@ -56,7 +59,8 @@ TEST(TefRules, CancellationsFollowOnlyTheirOwnRules)
                                               .object());
     ASSERT_TRUE(rules.ok()) << rules.errorMessage().toStdString();
     using A = TefRule::Action;
-    const struct {
+    const struct
+    {
         const char* header;
         qint64 cents;
         A action;

@@ -28,7 +28,8 @@ int main(int argc, char** argv)
     if (!std::fgets(line, sizeof line, stdin) || std::strncmp(line, "take", 4) != 0)
         return 0;
     QFile counter(path);
-    const qint64 next = (counter.open(QIODevice::ReadOnly) ? counter.readAll().trimmed().toLongLong() : 0) + 1;
+    const qint64 next =
+        (counter.open(QIODevice::ReadOnly) ? counter.readAll().trimmed().toLongLong() : 0) + 1;
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly) || out.write(QByteArray::number(next) + '\n') < 0 || !out.commit())
         return 1;

@@ -9,7 +9,6 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QThread>
-
 #include <functional>
 
 namespace zel::test {

@@ -3,7 +3,6 @@
 #include <QHash>
 #include <QImage>
 #include <QWidget>
-
 #include <cmath>
 
 namespace zel::test {

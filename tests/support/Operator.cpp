@@ -8,7 +8,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
-
 #include <gtest/gtest.h>
 
 namespace zel::test {
@@ -28,7 +27,8 @@ QString formName(const QWidget* form)
 {
     if (!form)
         return QStringLiteral("(no form on screen)");
-    return form->objectName().isEmpty() ? QString::fromUtf8(form->metaObject()->className()) : form->objectName();
+    return form->objectName().isEmpty() ? QString::fromUtf8(form->metaObject()->className())
+                                        : form->objectName();
 }
 
 QWidget* keyTarget()
@@ -173,11 +173,20 @@ Operator& Operator::answer(int answer)
 {
     QString name;
     switch (answer) {
-    case mrYes: name = QStringLiteral("tcbYes"); break;
-    case mrNo: name = QStringLiteral("tcbNo"); break;
-    case mrOk: name = QStringLiteral("tcbOk"); break;
-    case mrExtra: name = QStringLiteral("tcbExtra"); break;
-    default: break;
+    case mrYes:
+        name = QStringLiteral("tcbYes");
+        break;
+    case mrNo:
+        name = QStringLiteral("tcbNo");
+        break;
+    case mrOk:
+        name = QStringLiteral("tcbOk");
+        break;
+    case mrExtra:
+        name = QStringLiteral("tcbExtra");
+        break;
+    default:
+        break;
     }
     const auto button = [name]() -> QAbstractButton* {
         QWidget* form = activeForm();
@@ -217,7 +226,8 @@ Operator& Operator::waitUntil(std::function<bool()> condition, const QString& wh
 
 Operator& Operator::run(std::function<void()> action, const QString& what)
 {
-    return add(what, [](QString&) { return true; }, std::move(action));
+    return add(
+        what, [](QString&) { return true; }, std::move(action));
 }
 
 void Operator::start()

@@ -6,7 +6,6 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
-
 #include <chrono>
 #include <functional>
 
@@ -17,7 +16,8 @@ namespace zel::test {
 // While it lives, a wait that runs out of time, or a modal form left open too long, fails the
 // current test with the wait's description and calls off every wait and modal form, so the
 // test ends instead of hanging.
-class WaitFailureGuard {
+class WaitFailureGuard
+{
 public:
     WaitFailureGuard();
     ~WaitFailureGuard();
@@ -34,7 +34,8 @@ private:
 // control is not there yet is retried until `findTime` has passed, then fails the test with
 // the control's name; any failure calls off the remaining actions, the waits and the modal
 // forms.
-class Operator : public QObject {
+class Operator : public QObject
+{
     Q_OBJECT
 public:
     explicit Operator(std::chrono::milliseconds findTime = std::chrono::milliseconds(20000));
@@ -72,7 +73,8 @@ public:
 private:
     // A step: `ready` checks, without acting, whether it can run now (and says why not);
     // `act` does it, and may block in a modal form or a nested wait.
-    struct Action {
+    struct Action
+    {
         QString what;
         std::function<bool(QString& why)> ready;
         std::function<void()> act;

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QPixmap>
 #include <QWidget>
-
 #include <gtest/gtest.h>
 
 namespace zel::test {

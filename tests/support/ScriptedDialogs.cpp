@@ -3,7 +3,6 @@
 #include "dataset/DataSet.h"
 
 #include <QStringList>
-
 #include <gtest/gtest.h>
 
 namespace zel::test {
@@ -41,10 +40,14 @@ DialogRecord messageRecord(DialogKind kind, const QString& text, DialogType type
 QString kindName(DialogKind kind)
 {
     switch (kind) {
-    case DialogKind::MessageDlg: return QStringLiteral("TouchMessageDlg");
-    case DialogKind::Message: return QStringLiteral("TouchMessage");
-    case DialogKind::Discount: return QStringLiteral("CriaDesconto");
-    case DialogKind::Search: return QStringLiteral("Pesquisa");
+    case DialogKind::MessageDlg:
+        return QStringLiteral("TouchMessageDlg");
+    case DialogKind::Message:
+        return QStringLiteral("TouchMessage");
+    case DialogKind::Discount:
+        return QStringLiteral("CriaDesconto");
+    case DialogKind::Search:
+        return QStringLiteral("Pesquisa");
     }
     return {};
 }
@@ -131,7 +134,8 @@ void ScriptedDialogs::verifyAllShown()
 const ScriptedDialogs::Expected* ScriptedDialogs::take(DialogRecord& record, Expected& storage)
 {
     if (m_expected.isEmpty()) {
-        ADD_FAILURE() << "unexpected dialog: " << kindName(record.kind).toStdString() << ' ' << show(record.text);
+        ADD_FAILURE() << "unexpected dialog: " << kindName(record.kind).toStdString() << ' '
+                      << show(record.text);
         return nullptr;
     }
     if (m_expected.front().kind != record.kind) {
@@ -141,8 +145,8 @@ const ScriptedDialogs::Expected* ScriptedDialogs::take(DialogRecord& record, Exp
     }
     storage = m_expected.takeFirst();
     if (!storage.textContains.isEmpty() && !record.text.contains(storage.textContains)) {
-        ADD_FAILURE() << kindName(record.kind).toStdString() << ' ' << show(record.text) << " does not contain "
-                      << show(storage.textContains);
+        ADD_FAILURE() << kindName(record.kind).toStdString() << ' ' << show(record.text)
+                      << " does not contain " << show(storage.textContains);
     }
     if (storage.whileShown)
         storage.whileShown();
@@ -165,8 +169,8 @@ int ScriptedDialogs::TouchMessageDlg(const QString& text, DialogType type, Dialo
     return record.answer;
 }
 
-int ScriptedDialogs::TouchMessage(const QString& text, DialogType type, DialogButtons buttons, int, int seconds,
-                                  const QString& extraCaption)
+int ScriptedDialogs::TouchMessage(const QString& text, DialogType type, DialogButtons buttons, int,
+                                  int seconds, const QString& extraCaption)
 {
     DialogRecord record = messageRecord(DialogKind::Message, text, type, buttons, seconds, extraCaption);
     Expected storage;

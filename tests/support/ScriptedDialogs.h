@@ -5,7 +5,6 @@
 #include <QList>
 #include <QString>
 #include <QVariant>
-
 #include <functional>
 #include <memory>
 
@@ -15,7 +14,8 @@ enum class DialogKind { MessageDlg, Message, Discount, Search };
 QString kindName(DialogKind kind);
 
 // One dialog as a form asked for it, and what the script answered.
-struct DialogRecord {
+struct DialogRecord
+{
     DialogKind kind = DialogKind::MessageDlg;
     QString text; // the message; the discount's text; a search's field labels joined by " | "
     DialogType type = DialogType::Information;
@@ -33,7 +33,8 @@ struct DialogRecord {
 // kind than the next expected, a text that lacks the expected words, or an answer the dialog
 // does not offer fails the test with the dialog's text, and the form gets the answer of a
 // dialog closed without a choice.
-class ScriptedDialogs : public Dialogs {
+class ScriptedDialogs : public Dialogs
+{
 public:
     ScriptedDialogs& expectMessageDlg(int answer, const QString& textContains = {});
     ScriptedDialogs& expectMessage(const QString& textContains = {});
@@ -62,7 +63,8 @@ public:
     bool Pesquisa(DataSet& dataSet, const QString& picture, const FieldText& fieldText = {}) override;
 
 private:
-    struct Expected {
+    struct Expected
+    {
         DialogKind kind = DialogKind::MessageDlg;
         QString textContains;
         int answer = mrNone;
@@ -81,7 +83,8 @@ private:
 
 // Installs a ScriptedDialogs for the scope of a test and puts the previous dialogs back,
 // failing the test for expected dialogs that never appeared.
-class ScopedScriptedDialogs {
+class ScopedScriptedDialogs
+{
 public:
     ScopedScriptedDialogs();
     ~ScopedScriptedDialogs();

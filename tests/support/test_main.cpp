@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <QLocale>
 #include <QTemporaryFile>
-
 #include <gtest/gtest.h>
 
 #ifdef ZEL_TEST_LIMITS

@@ -1,11 +1,11 @@
-#include "support/QStringPrinter.h"
 #include "dialogs/Dialogs.h"
 #include "support/Operator.h"
+#include "support/QStringPrinter.h"
 #include "support/Screenshot.h"
 #include "support/ScriptedDialogs.h"
 #include "taxpayer/TfrmCNPJCPF.h"
-#include "toolkit/TouchButton.h"
 #include "taxpayer/Vrm_zel00300.h"
+#include "toolkit/TouchButton.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -179,13 +179,16 @@ TEST_F(TaxpayerForm, LetterKeysFollowShiftAndCapsLockOnTheName)
         QStringList clicks; // key names, or text typed on the keys
         QString name;
         QString captionOfA; // after the clicks
-        bool capsLockShown;  // the Caps Lock key shows itself on
+        bool capsLockShown; // the Caps Lock key shows itself on
     };
     const Row rows[] = {
-        {{"joao silva"}, "Joao silva", "a", false},              // shift on at the start, once
+        {{"joao silva"}, "Joao silva", "a", false},             // shift on at the start, once
         {{"spdCapsLock", "ana"}, "ANA", "A", true},             // caps lock
         {{"spdCapsLock", "spdShift", "ana"}, "aNA", "A", true}, // shift under caps lock: small letter
-        {{"spdShift", "ana", "spdShift", "ç", "spdShift"}, "anaÇ", "A", false}, // shift released, then by hand
+        {{"spdShift", "ana", "spdShift", "ç", "spdShift"},
+         "anaÇ",
+         "A",
+         false}, // shift released, then by hand
         {{"bia", "spdBackSpace", "spdLimpar", "ça"}, "ça", "a", false},
         {{"spdCapsLock", "spdCapsLock", "ana"}, "ana", "a", false},
     };

@@ -33,7 +33,7 @@ TEST(TaxpayerKeys, EachStepTakesItsOwnCharacters)
         {kPassoNumero, "5.2.9.9.8.2.2.4.7.2.5////,,,,", "52.998.224725"},
         {kPassoNumero, "529..982,247--25", "529.982247-25"},
         {kPassoNumero, "11.222.333/0001-81", "11.222.333/0001-81"},
-        {kPassoNumero, "123456789012345678", "12345678901234"}, // fourteen at most
+        {kPassoNumero, "123456789012345678", "12345678901234"},            // fourteen at most
         {kPassoNome, "Ana Luíza-ÇçSilva, 3/4.", "Ana LuizaÇçSilva, 3/4."}, // no "-"; "í" as "i"
         {kPassoNome, "José Antônio ÂÉÎÕÜàñ", "Jose Antonio AEIOUan"},
         {kPassoNome, QString(50, u'x'), QString(kNomeMaximo, u'x')},
@@ -50,10 +50,8 @@ TEST(TaxpayerKeys, AcceptedNumbersComeBackInTheirStandardForm)
         QString typed, standard;
     };
     const Row rows[] = {
-        {"52998224725", "529.982.247-25"},
-        {"5299822472.5", "529.982.247-25"},
-        {"11222333000181", "11.222.333/0001-81"},
-        {"12.abc.345/01de35", "12.ABC.345/01DE-35"},
+        {"52998224725", "529.982.247-25"},        {"5299822472.5", "529.982.247-25"},
+        {"11222333000181", "11.222.333/0001-81"}, {"12.abc.345/01de35", "12.ABC.345/01DE-35"},
         {"529982247-24", "529982247-24"}, // refused: left as typed
     };
     for (const Row& r : rows)

@@ -5,12 +5,15 @@
 
 using namespace zel;
 
-struct IdCase {
+struct IdCase
+{
     const char* number;
     bool valid;
 };
 
-class CpfCases : public ::testing::TestWithParam<IdCase> {};
+class CpfCases : public ::testing::TestWithParam<IdCase>
+{
+};
 TEST_P(CpfCases, ModuloElevenCheckDigits)
 {
     EXPECT_EQ(CPFOk(GetParam().number), GetParam().valid) << GetParam().number;
@@ -23,7 +26,9 @@ INSTANTIATE_TEST_SUITE_P(Numbers, CpfCases,
                                            IdCase{"5299822472", false}, IdCase{"529982247250", false},
                                            IdCase{"5299822472A", false}, IdCase{"", false}));
 
-class CnpjCases : public ::testing::TestWithParam<IdCase> {};
+class CnpjCases : public ::testing::TestWithParam<IdCase>
+{
+};
 TEST_P(CnpjCases, NumericAndAlphanumericCheckDigits)
 {
     EXPECT_EQ(CGCOk(GetParam().number), GetParam().valid) << GetParam().number;
@@ -43,7 +48,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(TaxpayerNumbers, StoredFormTypeAndMaskAgree)
 {
-    struct Case {
+    struct Case
+    {
         QString typed, stored, type, shown;
     };
     const Case cases[] = {

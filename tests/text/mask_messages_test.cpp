@@ -24,8 +24,8 @@ TEST(FormatMaskText, LiteralsBlanksEscapesAndCase)
 
 TEST(TMessages, KeysMatchWithoutCaseAndTextFollowsTheFirstBar)
 {
-    TMessages msg({"Total|Total : ", "ClieNCad|Cliente não cadastrado", "Pipe|a|b", "broken line",
-                   "Total|second"});
+    TMessages msg(
+        {"Total|Total : ", "ClieNCad|Cliente não cadastrado", "Pipe|a|b", "broken line", "Total|second"});
     EXPECT_EQ(msg.Msg("Total"), QString("Total : "));
     EXPECT_EQ(msg.Msg("ClieNcad"), QString("Cliente não cadastrado"));
     EXPECT_EQ(msg.Msg("PIPE"), QString("a|b"));

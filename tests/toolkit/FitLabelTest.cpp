@@ -1,9 +1,9 @@
-#include "toolkit/EntryLabel.h"
 #include "toolkit/FitLabel.h"
+
+#include "toolkit/EntryLabel.h"
 
 #include <QFontMetrics>
 #include <QImage>
-
 #include <gtest/gtest.h>
 
 namespace zel {
@@ -69,8 +69,9 @@ namespace {
 // pixel for pixel, whatever its text and alignment.
 TEST(EntryLabel, LooksAsTheStyleSheetLabelItReplaces)
 {
-    const QString sheet = QStringLiteral("font-family: Tahoma, \"DejaVu Sans\"; font-size: 27px; font-weight: bold;"
-                                         " background: white; border: 1px solid gray; padding-right: 6px;");
+    const QString sheet =
+        QStringLiteral("font-family: Tahoma, \"DejaVu Sans\"; font-size: 27px; font-weight: bold;"
+                       " background: white; border: 1px solid gray; padding-right: 6px;");
     QFont font;
     font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")});
     font.setPixelSize(27);
@@ -86,7 +87,8 @@ TEST(EntryLabel, LooksAsTheStyleSheetLabelItReplaces)
                 label->setAlignment(align);
                 label->setFixedSize(458, 46);
             }
-            EXPECT_EQ(painted.grab().toImage(), styled.grab().toImage()) << text.toStdString() << " " << int(align);
+            EXPECT_EQ(painted.grab().toImage(), styled.grab().toImage())
+                << text.toStdString() << " " << int(align);
         }
     }
 }

@@ -1,7 +1,6 @@
 #include "toolkit/Waits.h"
 
 #include <QCoreApplication>
-
 #include <cstdio>
 
 // Prints the wait limits a program gets when the test harness does not switch them on.

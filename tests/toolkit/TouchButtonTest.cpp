@@ -1,4 +1,5 @@
 #include "toolkit/TouchButton.h"
+
 #include "ui_PromotedButton.h"
 
 #include <QApplication>
@@ -7,27 +8,27 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <functional>
-#include <memory>
-
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace zel {
 namespace {
 
-struct ColorCase {
+struct ColorCase
+{
     qint64 value;
     QColor expected; // invalid: no colour
 };
 
-class TColor : public ::testing::TestWithParam<ColorCase> {};
+class TColor : public ::testing::TestWithParam<ColorCase>
+{
+};
 
 TEST_P(TColor, ReadsRedFromTheLowByte)
 {
     EXPECT_EQ(colorFromTColor(GetParam().value), GetParam().expected) << std::hex << GetParam().value;
 }
-
 
 INSTANTIATE_TEST_SUITE_P(
     Values, TColor,
@@ -47,7 +48,8 @@ TEST(TColorSystem, ButtonFaceComesFromThePalette)
     EXPECT_EQ(colorFromTColor(0x8000000F), face);
 }
 
-class Glyphs : public ::testing::Test {
+class Glyphs : public ::testing::Test
+{
 protected:
     QTemporaryDir dir;
     QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
@@ -158,12 +160,15 @@ TEST(TouchButton, LooksDifferentWhenPressed)
 
 // A button keeps its drawn faces between paints: after each change it must look exactly as a
 // button that was made in the new state and never drawn before.
-struct FaceChange {
+struct FaceChange
+{
     const char* name;
     std::function<void(TTouchButton&)> change;
 };
 
-class FaceAfterChange : public ::testing::TestWithParam<FaceChange> {};
+class FaceAfterChange : public ::testing::TestWithParam<FaceChange>
+{
+};
 
 TEST_P(FaceAfterChange, LooksAsAButtonMadeThatWay)
 {
@@ -186,24 +191,28 @@ TEST_P(FaceAfterChange, LooksAsAButtonMadeThatWay)
 
 INSTANTIATE_TEST_SUITE_P(
     Changes, FaceAfterChange,
-    ::testing::Values(
-        FaceChange{"caption", [](TTouchButton& b) { b.setText(QStringLiteral("8")); }},
-        FaceChange{"colour", [](TTouchButton& b) { b.setColor(QColor(0x20, 0x60, 0xC0)); }},
-        FaceChange{"captionColour", [](TTouchButton& b) { b.setCaptionColor(Qt::red); }},
-        FaceChange{"disabled", [](TTouchButton& b) { b.setEnabled(false); }},
-        FaceChange{"size", [](TTouchButton& b) { b.resize(151, 56); }},
-        FaceChange{"font", [](TTouchButton& b) { b.setFont(QFont(QStringLiteral("DejaVu Sans"), 18, QFont::Bold)); }},
-        FaceChange{"palette", [](TTouchButton& b) {
-                       b.setColor(QColor());
-                       QPalette p = b.palette();
-                       p.setColor(QPalette::Button, Qt::darkGreen);
-                       b.setPalette(p);
-                   }},
-        FaceChange{"checked", [](TTouchButton& b) {
-                       b.setCheckable(true);
-                       b.setChecked(true);
-                   }},
-        FaceChange{"heldDown", [](TTouchButton& b) { b.setDown(true); }}),
+    ::testing::Values(FaceChange{"caption", [](TTouchButton& b) { b.setText(QStringLiteral("8")); }},
+                      FaceChange{"colour", [](TTouchButton& b) { b.setColor(QColor(0x20, 0x60, 0xC0)); }},
+                      FaceChange{"captionColour", [](TTouchButton& b) { b.setCaptionColor(Qt::red); }},
+                      FaceChange{"disabled", [](TTouchButton& b) { b.setEnabled(false); }},
+                      FaceChange{"size", [](TTouchButton& b) { b.resize(151, 56); }},
+                      FaceChange{"font",
+                                 [](TTouchButton& b) {
+                                     b.setFont(QFont(QStringLiteral("DejaVu Sans"), 18, QFont::Bold));
+                                 }},
+                      FaceChange{"palette",
+                                 [](TTouchButton& b) {
+                                     b.setColor(QColor());
+                                     QPalette p = b.palette();
+                                     p.setColor(QPalette::Button, Qt::darkGreen);
+                                     b.setPalette(p);
+                                 }},
+                      FaceChange{"checked",
+                                 [](TTouchButton& b) {
+                                     b.setCheckable(true);
+                                     b.setChecked(true);
+                                 }},
+                      FaceChange{"heldDown", [](TTouchButton& b) { b.setDown(true); }}),
     [](const ::testing::TestParamInfo<FaceChange>& info) { return std::string(info.param.name); });
 
 } // namespace

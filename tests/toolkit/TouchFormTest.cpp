@@ -1,8 +1,9 @@
+#include "toolkit/TouchForm.h"
+
 #include "support/Operator.h"
 #include "support/ScriptedDialogs.h"
 #include "toolkit/ErrorBarrier.h"
 #include "toolkit/TouchButton.h"
-#include "toolkit/TouchForm.h"
 
 #include <QApplication>
 #include <QDir>
@@ -14,16 +15,15 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <gtest/gtest.h>
-
 #include <stdexcept>
 
 namespace zel {
 namespace {
 
 // Records what reaches its key handlers, as "down:<key name>" and "press:<character>".
-class RecordingForm : public TouchForm {
+class RecordingForm : public TouchForm
+{
 public:
     explicit RecordingForm(QWidget* parent = nullptr) : TouchForm(parent)
     {
@@ -99,14 +99,17 @@ TEST(KeyPreview, AChildWindowKeepsItsOwnKeys)
     EXPECT_EQ(child.seen, QStringList({"down:B", "press:b"}));
 }
 
-struct PostCase {
+struct PostCase
+{
     const char* text;
     bool sendEnter;
     bool asChar;
     QStringList expected;
 };
 
-class PostTextCases : public ::testing::TestWithParam<PostCase> {};
+class PostTextCases : public ::testing::TestWithParam<PostCase>
+{
+};
 
 TEST_P(PostTextCases, SendsCharactersOrKeysInOrder)
 {
@@ -115,16 +118,15 @@ TEST_P(PostTextCases, SendsCharactersOrKeysInOrder)
     EXPECT_EQ(form.seen, GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Semantics, PostTextCases,
-    ::testing::Values(PostCase{"12", false, true, {"press:1", "press:2"}},
-                      PostCase{"\b", false, false, {"down:Backspace"}},
-                      PostCase{".", false, false, {"down:Del"}},
-                      PostCase{"", true, true, {"down:Return"}},
-                      PostCase{"5", true, false, {"down:5", "down:Return"}},
-                      PostCase{"42", true, true, {"press:4", "press:2", "down:Return"}},
-                      PostCase{"\xC3\xA7", false, true, {"press:\xC3\xA7"}},
-                      PostCase{"", false, true, {}}));
+INSTANTIATE_TEST_SUITE_P(Semantics, PostTextCases,
+                         ::testing::Values(PostCase{"12", false, true, {"press:1", "press:2"}},
+                                           PostCase{"\b", false, false, {"down:Backspace"}},
+                                           PostCase{".", false, false, {"down:Del"}},
+                                           PostCase{"", true, true, {"down:Return"}},
+                                           PostCase{"5", true, false, {"down:5", "down:Return"}},
+                                           PostCase{"42", true, true, {"press:4", "press:2", "down:Return"}},
+                                           PostCase{"\xC3\xA7", false, true, {"press:\xC3\xA7"}},
+                                           PostCase{"", false, true, {}}));
 
 TEST(PostedClose, ClosesAfterTheHandlerReturns)
 {
@@ -151,7 +153,8 @@ TEST(Activation, RunsOnceEachTimeTheFormIsShown)
 }
 
 // A form whose key handler converts before it commits, as forms are written.
-class CountingForm : public TouchForm {
+class CountingForm : public TouchForm
+{
 public:
     int value = 3;
 
@@ -204,13 +207,16 @@ TEST(ErrorBarrier, AnswersWhetherTheActionCompleted)
     EXPECT_FALSE(guard([] { throw WaitTimeout("wait called off"); }));
 }
 
-struct CentreCase {
+struct CentreCase
+{
     QRect screen;
     QSize form;
     QPoint origin;
 };
 
-class Centring : public ::testing::TestWithParam<CentreCase> {};
+class Centring : public ::testing::TestWithParam<CentreCase>
+{
+};
 
 TEST_P(Centring, PlacesTheFormAtHalfTheDifference)
 {

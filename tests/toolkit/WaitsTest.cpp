@@ -1,9 +1,10 @@
+#include "toolkit/Waits.h"
+
 #include "support/Eventually.h"
 #include "support/Operator.h"
 #include "support/ScriptedDialogs.h"
 #include "toolkit/ErrorBarrier.h"
 #include "toolkit/TouchForm.h"
-#include "toolkit/Waits.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -11,10 +12,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
-
-#include <gtest/gtest.h>
-
 #include <chrono>
+#include <gtest/gtest.h>
 #include <thread>
 
 namespace zel {
@@ -37,7 +36,8 @@ void writeLater(const QString& path, std::chrono::milliseconds delay, bool makeD
 }
 
 // Captures wait failures instead of failing the test, and puts the policy back.
-class CapturedFailures {
+class CapturedFailures
+{
 public:
     CapturedFailures()
     {
@@ -149,7 +149,8 @@ TEST(Waits, LimitsAreTheHarnessesToSwitchNotTheEnvironments)
 
 // A form whose first activation waits for something that never comes, as a dialogue waits
 // for the operator; `outside` closes or hides it while it waits.
-struct WaitingForm : TouchForm {
+struct WaitingForm : TouchForm
+{
     std::function<void()> wait;
     QString ended;
     void FormActivate() override
@@ -164,7 +165,8 @@ struct WaitingForm : TouchForm {
     }
 };
 
-struct FromOutside {
+struct FromOutside
+{
     const char* how;
     std::function<void(QDialog&)> close;
 };
@@ -174,7 +176,9 @@ void PrintTo(const FromOutside& row, std::ostream* os)
     *os << row.how;
 }
 
-class WaitInAForm : public ::testing::TestWithParam<FromOutside> {};
+class WaitInAForm : public ::testing::TestWithParam<FromOutside>
+{
+};
 
 TEST_P(WaitInAForm, EndsWhenTheFormIsClosedOrHiddenFromOutside)
 {
@@ -190,12 +194,11 @@ TEST_P(WaitInAForm, EndsWhenTheFormIsClosedOrHiddenFromOutside)
     EXPECT_EQ(waits::running(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ways, WaitInAForm,
-    ::testing::Values(FromOutside{"hide", [](QDialog& f) { f.hide(); }},
-                      FromOutside{"close", [](QDialog& f) { f.close(); }},
-                      FromOutside{"reject", [](QDialog& f) { f.reject(); }}),
-    [](const auto& info) { return std::string(info.param.how); });
+INSTANTIATE_TEST_SUITE_P(Ways, WaitInAForm,
+                         ::testing::Values(FromOutside{"hide", [](QDialog& f) { f.hide(); }},
+                                           FromOutside{"close", [](QDialog& f) { f.close(); }},
+                                           FromOutside{"reject", [](QDialog& f) { f.reject(); }}),
+                         [](const auto& info) { return std::string(info.param.how); });
 
 TEST(WaitInAForm, AnExchangeWithAnOutsideProgramGoesOnWhenTheFormCloses)
 {

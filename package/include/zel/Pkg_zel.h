@@ -8,9 +8,8 @@
 // Datasets cross the boundary as whole packets: the module copies a host dataset's packet in
 // and writes its own packet back, and never keeps a reference to a host dataset.
 
-#include "zel/Export.h"
-
 #include "dataset/DataSet.h"
+#include "zel/Export.h"
 
 #include <QString>
 
@@ -25,13 +24,15 @@ extern "C" {
 
 // The initialization table: one pair per unit, in initialization order
 // (Vrm_zel00200, Vrm_zel00300, Vrm_zel00400, Vrm_zel00000).
-struct PackageUnitEntry {
+struct PackageUnitEntry
+{
     const char* UnitName;
     void (*Initialization)();
     void (*Finalization)();
 };
 
-struct PackageInfoTable {
+struct PackageInfoTable
+{
     int UnitCount;
     const PackageUnitEntry* UnitInfo;
 };

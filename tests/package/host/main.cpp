@@ -13,7 +13,8 @@ int main()
     sale.append();
     sale.fieldByName("NMPRODUTO").setString("CAFE");
     sale.post();
-    std::printf("units=%d first=%s rows=%d\n", table->UnitCount, table->UnitInfo[0].UnitName, sale.recordCount());
+    std::printf("units=%d first=%s rows=%d\n", table->UnitCount, table->UnitInfo[0].UnitName,
+                sale.recordCount());
     Finalize();
     return 0;
 }

@@ -29,8 +29,8 @@ TEST(CouponArgs, ClientLineWithOrWithoutANumber)
     CouponSale sale;
     sale.consumidorInf = true;
     sale.nmFantClie = "Horizonte";
-    for (const auto& [numero, linha] : {std::pair{"11.222.333/0001-81", "11.222.333/0001-81 Horizonte"},
-                                        std::pair{"", "Horizonte"}}) {
+    for (const auto& [numero, linha] :
+         {std::pair{"11.222.333/0001-81", "11.222.333/0001-81 Horizonte"}, std::pair{"", "Horizonte"}}) {
         sale.nrInsJurClie = numero;
         EXPECT_EQ(fechaCupomArgs(sale).linhaCliente, QString(linha));
     }

@@ -1,8 +1,8 @@
 #include "PaymentTypes.h"
-#include "support/QStringPrinter.h"
 #include "ReceiptFixture.h"
 #include "receipt/form/TfrmRecebimento.h"
 #include "receipt/form/Vrm_zel00000.h"
+#include "support/QStringPrinter.h"
 #include "support/Screenshot.h"
 #include "toolkit/TouchButton.h"
 

@@ -1,11 +1,11 @@
-#include "receipt/payment/ReceiptSettings.h"
 #include "PaymentFixture.h"
-#include "support/QStringPrinter.h"
+#include "receipt/form/TfrmRecebimento.h"
 #include "receipt/payment/Change.h"
 #include "receipt/payment/PaymentTypeFile.h"
 #include "receipt/payment/QuoteFile.h"
+#include "receipt/payment/ReceiptSettings.h"
 #include "receipt/payment/RunningList.h"
-#include "receipt/form/TfrmRecebimento.h"
+#include "support/QStringPrinter.h"
 #include "text/Money.h"
 #include "toolkit/TouchButton.h"
 
@@ -29,8 +29,12 @@ protected:
     static QString commands()
     {
         QString state;
-        for (const auto& [name, letter] : {std::pair{"tcbOk", 'O'}, {"tcbCNPJCPF", 'C'}, {"tcbSair", 'S'},
-                                           {"tcbClear", 'L'}, {"tcbDesconto", 'D'}, {"panBalcao", 'B'}})
+        for (const auto& [name, letter] : {std::pair{"tcbOk", 'O'},
+                                           {"tcbCNPJCPF", 'C'},
+                                           {"tcbSair", 'S'},
+                                           {"tcbClear", 'L'},
+                                           {"tcbDesconto", 'D'},
+                                           {"panBalcao", 'B'}})
             state += form()->findChild<QWidget*>(name)->isEnabled() ? QChar(letter) : QChar(u'-');
         return state;
     }
@@ -63,8 +67,9 @@ protected:
         QStringList rows;
         DataSet& mov = form()->cdsMovCaixa;
         for (mov.first(); !mov.eof(); mov.next())
-            rows << mov.fieldByName("IDTIPOMOVIVE").asString() + u' ' + mov.fieldByName("CDTIPORECE").asString() +
-                        u' ' + QString::number(mov.fieldByName("VRMOVIVEND").asFloat(), 'f', 2);
+            rows << mov.fieldByName("IDTIPOMOVIVE").asString() + u' ' +
+                        mov.fieldByName("CDTIPORECE").asString() + u' ' +
+                        QString::number(mov.fieldByName("VRMOVIVEND").asFloat(), 'f', 2);
         return rows;
     }
     QString state;
@@ -97,7 +102,8 @@ TEST_F(ChangeStep, CashChangeIsShownAndRecorded)
     EXPECT_EQ(text("lblPagar"), "TROCO : ");
     EXPECT_EQ(text("lblValorPagar"), formatCurrency(50));
     for (const char* name : {"lblPagar", "lblValorPagar"})
-        EXPECT_EQ(f->findChild<QLabel*>(name)->palette().color(QPalette::WindowText), QColor(0x80, 0, 0)) << name;
+        EXPECT_EQ(f->findChild<QLabel*>(name)->palette().color(QPalette::WindowText), QColor(0x80, 0, 0))
+            << name;
     EXPECT_EQ(list(), linhaPagamento("Dinheiro", 150) + "\n\n" + linhaPagamento("TROCO : ", 50));
     EXPECT_EQ(text("lblRecebimento"), QString());
     const QStringList calls = devices->callTexts({"TeclDispStr", "DisplayChar"});
@@ -181,7 +187,7 @@ struct RuleCase
     const char* amount;
     const char* caption;
     const char* cdTroco;
-    const char* notice; // a notice that the rule was left out
+    const char* notice;       // a notice that the rule was left out
     const char* missing = ""; // a payment type left out of the file
     const char* noKind = "";  // a payment type whose kind the file leaves empty
 };

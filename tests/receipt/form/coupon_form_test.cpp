@@ -1,8 +1,8 @@
-#include "receipt/payment/ReceiptSettings.h"
 #include "CouponFixture.h"
 #include "fakes/RecordingPeripherals.h"
 #include "receipt/form/TfrmRecebimento.h"
 #include "receipt/form/Vrm_zel00000.h"
+#include "receipt/payment/ReceiptSettings.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -133,7 +133,8 @@ TEST_P(CouponItemRefused, FollowsTheOperatorsAnswer)
     EXPECT_EQ(devices->count("FechaCupom"), p.result ? 1 : 0);
     if (p.answer == mrYes) {
         // Paid 30,00 for three items; the one left off is given back as change, on the coupon too.
-        EXPECT_TRUE(devices->callTexts({"FechaCupom"}).value(0).startsWith("FechaCupom(false, true, 0, 10, 0,"))
+        EXPECT_TRUE(
+            devices->callTexts({"FechaCupom"}).value(0).startsWith("FechaCupom(false, true, 0, 10, 0,"))
             << devices->callTexts({"FechaCupom"}).value(0).toStdString();
         ASSERT_TRUE(form->cdsMovCaixa.locate("IDTIPOMOVIVE", {"S"}));
         EXPECT_EQ(form->cdsMovCaixa.fieldByName("VRMOVIVEND").asFloat(), 10);

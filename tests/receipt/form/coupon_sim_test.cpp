@@ -1,6 +1,6 @@
 #include "CouponFixture.h"
-#include "support/QStringPrinter.h"
 #include "SimulatedPeripherals.h"
+#include "support/QStringPrinter.h"
 
 #include <QTemporaryDir>
 

@@ -1,22 +1,22 @@
 #include "PaymentFixture.h"
-#include "support/QStringPrinter.h"
 #include "cheque/TfrmRecebeCheque.h"
 #include "cheque/Vrm_zel00200.h"
 #include "consumer/ConsumerKeys.h"
 #include "consumer/TfrmInfConsumidor.h"
 #include "consumer/Vrm_zel00400.h"
-#include "receipt/payment/QuoteFile.h"
-#include "receipt/payment/RunningList.h"
 #include "receipt/form/TfrmRecebimento.h"
 #include "receipt/form/Vrm_zel00000.h"
+#include "receipt/payment/QuoteFile.h"
+#include "receipt/payment/RunningList.h"
+#include "support/QStringPrinter.h"
 #include "text/Money.h"
 #include "toolkit/TouchButton.h"
 
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QTimer>
 #include <QScopeGuard>
+#include <QTimer>
 #include <tuple>
 
 using namespace zel;
@@ -227,7 +227,7 @@ TEST_F(PaymentEntry, AmountsBeyondTheLimitAreRefusedAtEntry)
     struct Case
     {
         const char* what;
-        QStringList keys;    // "button:typed" or ":typed" (the prompt on screen), each entered
+        QStringList keys; // "button:typed" or ":typed" (the prompt on screen), each entered
         const char* refusal;
         QStringList rows;
     };
@@ -367,7 +367,8 @@ TEST_F(PaymentEntry, CancelledIdentificationIdentifiesNobody)
     const auto consumerOnScreen = [] {
         return qobject_cast<TfrmInfConsumidor*>(Operator::activeForm()) != nullptr;
     };
-    for (const Case& c : {Case{"cancelled at the consumer step", "501"}, Case{"cancelled at the client step", ""}}) {
+    for (const Case& c :
+         {Case{"cancelled at the consumer step", "501"}, Case{"cancelled at the client step", ""}}) {
         SCOPED_TRACE(c.what);
         QString codesAfterCancel;
         Operator& o = operatorForNextReceipt();

@@ -1,23 +1,23 @@
 // Card payments through the TEF manager simulator running as a separate process, with the
 // receipt's settings read from a settings store of the test.
 
-#include "receipt/payment/ReceiptSettings.h"
 #include "PaymentFixture.h"
-#include "support/QStringPrinter.h"
 #include "SimulatedPeripherals.h"
-#include "receipt/tef/TefExchange.h"
 #include "receipt/form/TfrmRecebimento.h"
 #include "receipt/form/Vrm_zel00000.h"
+#include "receipt/payment/ReceiptSettings.h"
+#include "receipt/tef/TefExchange.h"
+#include "support/Eventually.h"
+#include "support/QStringPrinter.h"
+#include "support/Screenshot.h"
 #include "text/Money.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include "support/Eventually.h"
-#include "support/Screenshot.h"
-#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -47,10 +47,11 @@ protected:
             store.setValue(settingKey("UsaTEF"), "S");
         }
         auto config = SimulatorConfig::fromJson(
-            QJsonObject{
-                {"tef", QJsonObject{{"dir", "tef"}, {"activityTimeoutMs", test::kHangLimitMs / 4}, {"takenTimeoutMs", test::kHangLimitMs / 4}}},
-                {"keyboard", QJsonObject{{"present", false}}},
-                {"customerDisplay", QJsonObject{{"present", false}}}},
+            QJsonObject{{"tef", QJsonObject{{"dir", "tef"},
+                                            {"activityTimeoutMs", test::kHangLimitMs / 4},
+                                            {"takenTimeoutMs", test::kHangLimitMs / 4}}},
+                        {"keyboard", QJsonObject{{"present", false}}},
+                        {"customerDisplay", QJsonObject{{"present", false}}}},
             dataDir.path());
         ASSERT_TRUE(config.ok()) << config.errorMessage().toStdString();
         simulated = std::make_shared<SimulatedPeripherals>(config.value());
@@ -91,7 +92,8 @@ protected:
         QFile file(QDir(simulated->DirTef()).filePath("tef-approvals.json"));
         if (!file.open(QIODevice::ReadOnly))
             return {};
-        for (const QJsonValue& a : QJsonDocument::fromJson(file.readAll()).object().value("approvals").toArray())
+        for (const QJsonValue& a :
+             QJsonDocument::fromJson(file.readAll()).object().value("approvals").toArray())
             if (a.toObject().value("amount").toString() == cents)
                 return a.toObject().value("state").toString();
         return {};

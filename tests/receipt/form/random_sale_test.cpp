@@ -7,11 +7,10 @@
 
 #include "PaymentFixture.h"
 #include "SimulatedPeripherals.h"
-#include "receipt/payment/Ledger.h"
 #include "receipt/form/Vrm_zel00000.h"
+#include "receipt/payment/Ledger.h"
 
 #include <QTemporaryDir>
-
 #include <random>
 
 using namespace zel;
@@ -21,7 +20,7 @@ namespace {
 
 struct Line
 {
-    int qtMilli;    // quantity in thousandths
+    int qtMilli; // quantity in thousandths
     int priceCents;
     int discountCents;
     bool notFiscal;
@@ -157,7 +156,8 @@ TEST_F(RandomSales, SettleWithCouponChangeAndMovementsAgreeingToTheCent)
 
         // A discount before the payments, or (paid in cash) after the sale is covered.
         const int discountWhen = pick(0, 3); // 0 none, 1 before, 2 after cover, 3 none
-        Cents discount = discountWhen == 1 || discountWhen == 2 ? pick(1, int(std::min<Cents>(total - 1, 3000))) : 0;
+        Cents discount =
+            discountWhen == 1 || discountWhen == 2 ? pick(1, int(std::min<Cents>(total - 1, 3000))) : 0;
         // The cash that pays the sale must be able to give back a refused item too.
         if (refused >= 0 && discountWhen == 1)
             discount = std::max<Cents>(0, std::min<Cents>(discount, total - lines[refused].cents() - 1));
@@ -224,9 +224,8 @@ TEST_F(RandomSales, SettleWithCouponChangeAndMovementsAgreeingToTheCent)
         if (!card)
             o.click("tcbOk");
         op->start();
-        const bool ok = Vrm_zel00000::Recebimento(venda, movimentos, nrVenda, clientes, consumidores, aliquotas, tipos,
-                                    systemType, QString(), figura,
-                                    QString());
+        const bool ok = Vrm_zel00000::Recebimento(venda, movimentos, nrVenda, clientes, consumidores,
+                                                  aliquotas, tipos, systemType, QString(), figura, QString());
         ASSERT_TRUE(ok) << sim->fiscalPrinter().lastError().toStdString();
         ASSERT_TRUE(o.finished());
 
@@ -244,7 +243,8 @@ TEST_F(RandomSales, SettleWithCouponChangeAndMovementsAgreeingToTheCent)
         for (int i : couponItems)
             couponShare += i == refused ? 0 : lines[i].cents();
         if (!coupon.items.isEmpty() && discount < couponShare) {
-            EXPECT_EQ(toCents(coupon.total()) + outside, net) << "the coupon carries all but the lines off it";
+            EXPECT_EQ(toCents(coupon.total()) + outside, net)
+                << "the coupon carries all but the lines off it";
         }
         ++settled;
     }

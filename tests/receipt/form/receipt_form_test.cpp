@@ -1,9 +1,7 @@
 #include "PaymentTypes.h"
 #include "ReceiptFixture.h"
-
 #include "receipt/form/TfrmRecebimento.h"
 #include "receipt/form/Vrm_zel00000.h"
-
 #include "support/Screenshot.h"
 
 #include <QImage>
@@ -23,7 +21,9 @@ QString labelText(const QString& name)
     return label ? static_cast<QLabel*>(label)->text() : QStringLiteral("<missing %1>").arg(name);
 }
 
-class ReceiptForm : public ReceiptFixture {};
+class ReceiptForm : public ReceiptFixture
+{
+};
 
 } // namespace
 
@@ -31,14 +31,16 @@ TEST_F(ReceiptForm, OpensWithTheSaleTotalsAndTheCaptionOfTheSystemType)
 {
     addSaleLine(1, 100, 0, 10, 0, 4);
     QStringList seen;
-    operatorForNextReceipt().run([&] {
-          seen << labelText("lblNmVenda") << labelText("lblNrVenda") << labelText("lblValorTotal")
-               << labelText("lblValorPagar") << labelText("lblValorPago") << labelText("lblServico")
-               << labelText("lblVrConsumacao");
-      })
+    operatorForNextReceipt()
+        .run([&] {
+            seen << labelText("lblNmVenda") << labelText("lblNrVenda") << labelText("lblValorTotal")
+                 << labelText("lblValorPagar") << labelText("lblValorPago") << labelText("lblServico")
+                 << labelText("lblVrConsumacao");
+        })
         .click("tcbSair");
     EXPECT_FALSE(recebimento("RES"));
-    EXPECT_EQ(seen, QStringList({"Nr. Mesa", "12", "R$ 106,00", "R$ 106,00", "R$ 0,00", "R$ 6,00", "R$ 0,00"}));
+    EXPECT_EQ(seen,
+              QStringList({"Nr. Mesa", "12", "R$ 106,00", "R$ 106,00", "R$ 0,00", "R$ 6,00", "R$ 0,00"}));
 
     TfrmRecebimento* form = Vrm_zel00000::frmRecebimento;
     ASSERT_NE(form, nullptr);
@@ -53,7 +55,8 @@ TEST_F(ReceiptForm, OpensWithTheSaleTotalsAndTheCaptionOfTheSystemType)
 
 TEST_F(ReceiptForm, CaptionFollowsTheSystemType)
 {
-    const std::pair<QString, QString> cases[] = {{"RES", "Nr. Mesa"}, {"CXA", "Nr. Cupom"}, {"XYZ", "Nr.Cupom"}};
+    const std::pair<QString, QString> cases[] = {
+        {"RES", "Nr. Mesa"}, {"CXA", "Nr. Cupom"}, {"XYZ", "Nr.Cupom"}};
     for (const auto& [type, caption] : cases) {
         QString seen;
         operatorForNextReceipt().run([&] { seen = labelText("lblNmVenda"); }).click("tcbSair");
@@ -73,14 +76,15 @@ TEST_F(ReceiptForm, ExitHandsBackTheMovementsRecordedSoFar)
     movimentos.fieldByName("OLD").setString("x");
     movimentos.post();
 
-    operatorForNextReceipt().run([] {
-          DataSet& mov = Vrm_zel00000::frmRecebimento->cdsMovCaixa;
-          mov.append();
-          mov.fieldByName("CDTIPORECE").setString("004");
-          mov.fieldByName("VRMOVIVEND").setFloat(20.0);
-          mov.fieldByName("IDTIPOMOVIVE").setString("E");
-          mov.post();
-      })
+    operatorForNextReceipt()
+        .run([] {
+            DataSet& mov = Vrm_zel00000::frmRecebimento->cdsMovCaixa;
+            mov.append();
+            mov.fieldByName("CDTIPORECE").setString("004");
+            mov.fieldByName("VRMOVIVEND").setFloat(20.0);
+            mov.fieldByName("IDTIPOMOVIVE").setString("E");
+            mov.post();
+        })
         .click("tcbSair");
 
     EXPECT_FALSE(recebimento());
@@ -106,7 +110,8 @@ enum class Unfit {
     NoButtonCanBeShown
 };
 
-struct RefusalCase {
+struct RefusalCase
+{
     const char* why; // the test name
     Unfit unfit;
     const char* code;    // LastError's code
@@ -118,7 +123,9 @@ void PrintTo(const RefusalCase& c, std::ostream* os)
     *os << c.why;
 }
 
-class ReceiptRefusal : public ReceiptFixture, public ::testing::WithParamInterface<RefusalCase> {};
+class ReceiptRefusal : public ReceiptFixture, public ::testing::WithParamInterface<RefusalCase>
+{
+};
 
 // A receipt that could not run to its end is refused before any form opens, with an error
 // from the receipt's catalogue: the host's datasets stay as they were and parameter 3 comes
@@ -192,8 +199,8 @@ TEST_P(ReceiptRefusal, NoFormOpensAndTheHostDataStaysAsItWas)
     // The refusal is logged under "zel.receipt" and kept for the host.
     static QStringList logged;
     logged.clear();
-    const QtMessageHandler previousHandler = qInstallMessageHandler(
-        [](QtMsgType, const QMessageLogContext& context, const QString& text) {
+    const QtMessageHandler previousHandler =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext& context, const QString& text) {
             logged << QString::fromLatin1(context.category) + u' ' + text;
         });
     EXPECT_FALSE(recebimento());
@@ -226,14 +233,16 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"RatesWithoutKind", Unfit::RatesWithoutKind, "TabelaSemCampos",
                     "A tabela de alíquotas (parâmetro 6) não tem os campos de que o recebimento precisa: "
                     "VRALIQIMPFIS, IDALIQIMPFIS. O recebimento não foi aberto."},
-        RefusalCase{"ClientAccountWithoutClients", Unfit::ClientAccountWithoutClients, "TabelaSemCampos",
-                    "A tabela de clientes (parâmetro 4) não tem os campos de que o recebimento precisa: "
-                    "IDTPIJURCLIE, NRINSJURCLIE, CDEXCLIENTE, NMRAZSOCCLIE, NMFANTCLIE. O recebimento não foi "
-                    "aberto."},
-        RefusalCase{"NoButtonCanBeShown", Unfit::NoButtonCanBeShown, "TiposSemBotao",
-                    "Nenhum tipo de recebimento pode aparecer como botão: é preciso IDTPBUTTON \"5\", NRBUTTON de "
-                    "\"01\" a \"24\", NRBUTTONAUX de um grupo (\"01\" ou o NRBUTTON de um botão de grupo), "
-                    "NRPGCONFTELA \"1\", \"2\"... e CDFPIMPFIS preenchido. O recebimento não foi aberto."}),
+        RefusalCase{
+            "ClientAccountWithoutClients", Unfit::ClientAccountWithoutClients, "TabelaSemCampos",
+            "A tabela de clientes (parâmetro 4) não tem os campos de que o recebimento precisa: "
+            "IDTPIJURCLIE, NRINSJURCLIE, CDEXCLIENTE, NMRAZSOCCLIE, NMFANTCLIE. O recebimento não foi "
+            "aberto."},
+        RefusalCase{
+            "NoButtonCanBeShown", Unfit::NoButtonCanBeShown, "TiposSemBotao",
+            "Nenhum tipo de recebimento pode aparecer como botão: é preciso IDTPBUTTON \"5\", NRBUTTON de "
+            "\"01\" a \"24\", NRBUTTONAUX de um grupo (\"01\" ou o NRBUTTON de um botão de grupo), "
+            "NRPGCONFTELA \"1\", \"2\"... e CDFPIMPFIS preenchido. O recebimento não foi aberto."}),
     [](const auto& info) { return std::string(info.param.why); });
 
 // A host that calls Recebimento again while a receipt is open (from a timer) is refused with
@@ -258,8 +267,9 @@ TEST_F(ReceiptForm, ACallWhileAReceiptIsOpenIsRefusedAndChangesNothing)
     operatorForNextReceipt()
         .run([&] {
             running = Vrm_zel00000::frmRecebimento;
-            answered = Vrm_zel00000::Recebimento(venda2, movimentos2, nrVenda2, clientes, consumidores, aliquotas, tipos,
-                                   QStringLiteral("CXA"), QString(), QStringLiteral("other.png"), QStringLiteral("2"));
+            answered = Vrm_zel00000::Recebimento(venda2, movimentos2, nrVenda2, clientes, consumidores,
+                                                 aliquotas, tipos, QStringLiteral("CXA"), QString(),
+                                                 QStringLiteral("other.png"), QStringLiteral("2"));
             stateAfter << Vrm_zel00000::StnrVenda << Vrm_zel00000::IdTipoSis << Vrm_zel00000::stFigura
                        << Vrm_zel00000::stIdImpCupFis;
         })
@@ -302,14 +312,19 @@ TEST_F(ReceiptForm, BackgroundPictureShownOnlyWhenTheFileExists)
 
     bool shown = false;
     figura = picture;
-    operatorForNextReceipt().run([&] { shown = Operator::findControl("imgFundo")->isVisible(); })
+    operatorForNextReceipt()
+        .run([&] { shown = Operator::findControl("imgFundo")->isVisible(); })
         .run([] { saveScreenshot(Operator::activeForm(), "receipt_form_opening"); }, "screenshot")
         .click("tcbSair");
     recebimento();
     EXPECT_TRUE(shown);
 
     figura = dir.filePath("missing.png");
-    operatorForNextReceipt().run([&] { shown = Operator::findControl("imgFundo")->isVisible() || Operator::findControl("imgTeclado")->isVisible(); })
+    operatorForNextReceipt()
+        .run([&] {
+            shown = Operator::findControl("imgFundo")->isVisible() ||
+                    Operator::findControl("imgTeclado")->isVisible();
+        })
         .click("tcbSair");
     recebimento();
     EXPECT_FALSE(shown);

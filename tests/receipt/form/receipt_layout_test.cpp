@@ -1,10 +1,10 @@
 #include "PaymentTypes.h"
-#include "support/QStringPrinter.h"
 #include "ReceiptFixture.h"
 #include "receipt/form/RunningListMemo.h"
 #include "receipt/form/TfrmRecebimento.h"
 #include "receipt/form/Vrm_zel00000.h"
 #include "support/Legibility.h"
+#include "support/QStringPrinter.h"
 #include "support/Screenshot.h"
 #include "text/Money.h"
 #include "toolkit/FitLabel.h"
@@ -42,8 +42,7 @@ protected:
         ReceiptFixture::TearDown();
     }
 
-    template <class T>
-    T* child(const char* name) const
+    template <class T> T* child(const char* name) const
     {
         return form->findChild<T*>(QString::fromLatin1(name));
     }
@@ -67,12 +66,14 @@ TEST_F(ReceiptLayout, AmountLabelsShowMillionsWhole)
     form->doVrConsumacao = 999999.99;
     form->MostraValores();
     ASSERT_EQ(child<QLabel>("lblValorPagar")->text(), formatCurrency(9999999.99));
-    for (const char* name : {"lblValorPagar", "lblValorTotal", "lblValorPago", "lblServico", "lblVrConsumacao"}) {
+    for (const char* name :
+         {"lblValorPagar", "lblValorTotal", "lblValorPago", "lblServico", "lblVrConsumacao"}) {
         auto* label = child<TFitLabel>(name);
         ASSERT_NE(label, nullptr) << name;
         const TFitLabel::Fitted fit = label->fitted();
         EXPECT_TRUE(fit.fits) << name;
-        EXPECT_LE(QFontMetrics(fit.font).horizontalAdvance(label->text()), label->contentsRect().width()) << name;
+        EXPECT_LE(QFontMetrics(fit.font).horizontalAdvance(label->text()), label->contentsRect().width())
+            << name;
         EXPECT_GE(fit.font.pixelSize(), 12) << name << ": still easy to read";
     }
 }

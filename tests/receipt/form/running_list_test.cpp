@@ -1,9 +1,9 @@
-#include "support/QStringPrinter.h"
 #include "receipt/form/RunningListMemo.h"
-#include "text/Money.h"
-#include "receipt/payment/ReceiptMessages.h"
 #include "receipt/payment/Change.h"
 #include "receipt/payment/PaymentMovement.h"
+#include "receipt/payment/ReceiptMessages.h"
+#include "support/QStringPrinter.h"
+#include "text/Money.h"
 
 #include <QPlainTextEdit>
 #include <gtest/gtest.h>

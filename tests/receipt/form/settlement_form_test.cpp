@@ -1,10 +1,10 @@
-#include "receipt/payment/ReceiptSettings.h"
 #include "PaymentFixture.h"
-#include "support/QStringPrinter.h"
-#include "receipt/payment/Discount.h"
-#include "receipt/payment/RunningList.h"
 #include "receipt/form/TfrmRecebimento.h"
 #include "receipt/form/Vrm_zel00000.h"
+#include "receipt/payment/Discount.h"
+#include "receipt/payment/ReceiptSettings.h"
+#include "receipt/payment/RunningList.h"
+#include "support/QStringPrinter.h"
 #include "text/Money.h"
 
 #include <QLabel>
@@ -28,10 +28,7 @@ protected:
     {
         o.click(QStringLiteral("tcbBalcao%1").arg(button)).type(typed).click("tcbEnter");
     }
-    static void fiscalPrinterOff()
-    {
-        SettingsStore().setValue(settingKey("UtilizaImpFis"), "1");
-    }
+    static void fiscalPrinterOff() { SettingsStore().setValue(settingKey("UtilizaImpFis"), "1"); }
     // Every sale line carries comanda discount `descComanda`, every line kept off the
     // printer's items ("S").
     void saleLinesWith(double descComanda)
@@ -180,12 +177,12 @@ TEST_F(Settlement, ClearBringsBackTheOpeningState)
     EXPECT_TRUE(seen.grupo && seen.balcao);
     EXPECT_FALSE(seen.confirmaAuto);
     EXPECT_EQ(seen.cupons, 0);
-    EXPECT_EQ(displays, QStringList({"TeclFormFeed()", "TeclGoToXY(1, 1)",
-                                     "TeclDispStr(\"Recebimento Total                 100,00\")",
-                                     "TeclGoToXY(2, 1)",
-                                     "TeclDispStr(\"Pago           0,00 Falta         100,00\")",
-                                     "DisplayChar(\"<FF>\")", "DisplayChar(\"Total :       100,00\")",
-                                     "DisplayChar(\"Pago :          0,00\")"}));
+    EXPECT_EQ(
+        displays,
+        QStringList({"TeclFormFeed()", "TeclGoToXY(1, 1)",
+                     "TeclDispStr(\"Recebimento Total                 100,00\")", "TeclGoToXY(2, 1)",
+                     "TeclDispStr(\"Pago           0,00 Falta         100,00\")", "DisplayChar(\"<FF>\")",
+                     "DisplayChar(\"Total :       100,00\")", "DisplayChar(\"Pago :          0,00\")"}));
 }
 
 // Without the fiscal printer the coupon discount goes back inside every line's comanda

@@ -1,7 +1,7 @@
 #include "PaymentTypes.h"
-#include "support/QStringPrinter.h"
 #include "receipt/payment/ButtonGrid.h"
 #include "receipt/payment/ReceiptTables.h"
+#include "support/QStringPrinter.h"
 
 #include <gtest/gtest.h>
 
@@ -181,7 +181,8 @@ TEST_F(ButtonGrid, ReachableRowsAreThoseAGroupAndPageShow)
         addGrupo(tipos, "03", "Outros");
         addTipo(tipos, tipo);
         EXPECT_EQ(reachablePaymentButtons(tipos.data()), reachable)
-            << tipo.grupo.toStdString() << '/' << tipo.pagina.toStdString() << '/' << tipo.nrButton.toStdString();
+            << tipo.grupo.toStdString() << '/' << tipo.pagina.toStdString() << '/'
+            << tipo.nrButton.toStdString();
     }
 }
 

@@ -1,12 +1,11 @@
-#include "support/QStringPrinter.h"
 #include "dataset/DataSet.h"
 #include "receipt/payment/Change.h"
 #include "receipt/payment/Ledger.h"
 #include "receipt/payment/PaymentTypeFile.h"
+#include "support/QStringPrinter.h"
 
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 using namespace zel;
@@ -35,7 +34,8 @@ TEST_P(ChangeDue, IsExactToTheCent)
 }
 
 INSTANTIATE_TEST_SUITE_P(Amounts, ChangeDue,
-                         ::testing::Values(AmountCase{150, 100, 50, true}, AmountCase{100.10, 100, 0.10, true},
+                         ::testing::Values(AmountCase{150, 100, 50, true},
+                                           AmountCase{100.10, 100, 0.10, true},
                                            AmountCase{0.1 + 0.2, 0.29, 0.01, true},
                                            AmountCase{100, 100, 0, true}, AmountCase{99.99, 100, 0, false},
                                            AmountCase{0, 0, 0, true}));
@@ -92,7 +92,8 @@ TEST(PaymentTypeFileTest, ReadsKindsOrSaysWhyNot)
     DataSet table;
     EXPECT_TRUE(paymentTypes::readKinds(table, dir.path()).errorMessage().contains("tiporece.cds"));
 
-    DataSet types(QList<FieldDef>{{"CDTIPORECE", FieldType::String, 3}, {"IDTIPORECE", FieldType::String, 1}});
+    DataSet types(
+        QList<FieldDef>{{"CDTIPORECE", FieldType::String, 3}, {"IDTIPORECE", FieldType::String, 1}});
     types.createDataSet();
     for (const auto& [cd, id] : {std::pair{"005", "5"}, std::pair{"001", "4"}}) {
         types.append();

@@ -1,6 +1,6 @@
-#include "support/QStringPrinter.h"
 #include "receipt/payment/Discount.h"
 #include "receipt/payment/Ledger.h"
+#include "support/QStringPrinter.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "support/QStringPrinter.h"
 #include "receipt/payment/EntryKeys.h"
+#include "support/QStringPrinter.h"
 
 #include <gtest/gtest.h>
 

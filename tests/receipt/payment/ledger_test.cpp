@@ -2,7 +2,6 @@
 
 #include <QStringList>
 #include <gtest/gtest.h>
-
 #include <random>
 
 using namespace zel;
@@ -22,12 +21,11 @@ TEST(LedgerLineAmount, IsTheCutQuantityTimesPriceLessTheRoundedDiscount)
         double qt, preco, desc;
         Cents cents;
     } rows[] = {
-        {0.375, 12.99, 0, 487},  // 4,87125
-        {0.625, 12.99, 0, 811},  // 8,11875: the two weighed halves make 12,98, not 12,99
-        {3, 1.15, 0, 345},       // 3,45 exactly, though 3 × 1.15 lies below it in binary
-        {1, 0.29, 0, 29},
-        {3, 10, 1.505, 2849},    // the discount rounded, as the printer rounds it
-        {1.5, 9.99, 0.5, 1448},  // 14,985 cut to 14,98, less 0,50
+        {0.375, 12.99, 0, 487}, // 4,87125
+        {0.625, 12.99, 0, 811}, // 8,11875: the two weighed halves make 12,98, not 12,99
+        {3, 1.15, 0, 345},      // 3,45 exactly, though 3 × 1.15 lies below it in binary
+        {1, 0.29, 0, 29},       {3, 10, 1.505, 2849}, // the discount rounded, as the printer rounds it
+        {1.5, 9.99, 0.5, 1448},                       // 14,985 cut to 14,98, less 0,50
         {2, 0, 0, 0},
     };
     for (const auto& r : rows)
@@ -47,7 +45,10 @@ struct LedgerCase
     QList<Cents> couponPayments;
 };
 
-void PrintTo(const LedgerCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const LedgerCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class LedgerRules : public ::testing::TestWithParam<LedgerCase>
 {
@@ -79,33 +80,166 @@ TEST_P(LedgerRules, DeriveTheScreenAndTheCoupon)
     }
 }
 
-const LedgerPayment cash(Cents c) { return {QStringLiteral("4"), c}; }
-const LedgerPayment card(Cents c) { return {QStringLiteral("1"), c}; }
-const LedgerPayment ticket(Cents c) { return {QStringLiteral("5"), c}; }
+const LedgerPayment cash(Cents c)
+{
+    return {QStringLiteral("4"), c};
+}
+const LedgerPayment card(Cents c)
+{
+    return {QStringLiteral("1"), c};
+}
+const LedgerPayment ticket(Cents c)
+{
+    return {QStringLiteral("5"), c};
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Sales, LedgerRules,
-    ::testing::Values(
-        LedgerCase{"weighed_lines_total_as_the_printer_cuts_them", {{487, On}, {811, On}}, 0, 0, 0, 0,
-                   {cash(1298)}, 1298, 0, 0, "0", 0, 0, 1298, 0, {1298}},
-        LedgerCase{"not_fiscal_line_paid_and_left_off_the_coupon_payments", {{1000, On}, {500, NotFiscal}}, 0, 0, 0, 0,
-                   {cash(2000)}, 1500, 0, 500, "0", 0, 0, 1000, 500, {1500}},
-        LedgerCase{"line_without_aliquot_taken_off_cash_before_cards", {{3000, On}, {1200, NoAliquot}}, 0, 0, 0, 0,
-                   {cash(1000), card(2200), ticket(1000)}, 4200, 0, 0, "0", 0, 0, 3000, 1200,
-                   {0, 2200, 800}},
-        LedgerCase{"fee_as_surcharge_discount_with_the_closing", {{3000, On}}, 300, 0, 0, 500,
-                   {cash(2800)}, 3300, 0, 0, "A", 300, 500, 2800, 0, {2800}},
-        LedgerCase{"fee_and_minimum_consumption", {{3000, On}}, 300, 1000, 0, 0,
-                   {cash(5000)}, 4300, 0, 700, "A", 1300, 0, 4300, 0, {5000}},
-        LedgerCase{"comanda_discount_beyond_the_fee_announced_with_the_discount", {{3000, On}}, 0, 0, 400, 200,
-                   {cash(2400)}, 2600, 0, 0, "D", 600, 0, 2400, 0, {2400}},
-        LedgerCase{"discount_above_the_coupons_share_keeps_a_cent_on_it", {{100, On}, {9900, NotFiscal}}, 0, 0, 0, 5000,
-                   {card(5000)}, 10000, 0, 0, "D", 99, 0, 1, 4999, {1}},
-        LedgerCase{"not_covered_yet", {{1000, On}}, 0, 0, 0, 0, {ticket(400)}, 1000, 600, 0, "0", 0, 0, 1000, 0,
-                   {400}},
-        LedgerCase{"no_item_on_the_coupon", {{700, NotFiscal}}, 0, 0, 0, 0, {cash(1000)}, 700, 0, 300, "0", 0, 0,
-                   0, 700, {300}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Sales, LedgerRules,
+                         ::testing::Values(LedgerCase{"weighed_lines_total_as_the_printer_cuts_them",
+                                                      {{487, On}, {811, On}},
+                                                      0,
+                                                      0,
+                                                      0,
+                                                      0,
+                                                      {cash(1298)},
+                                                      1298,
+                                                      0,
+                                                      0,
+                                                      "0",
+                                                      0,
+                                                      0,
+                                                      1298,
+                                                      0,
+                                                      {1298}},
+                                           LedgerCase{"not_fiscal_line_paid_and_left_off_the_coupon_payments",
+                                                      {{1000, On}, {500, NotFiscal}},
+                                                      0,
+                                                      0,
+                                                      0,
+                                                      0,
+                                                      {cash(2000)},
+                                                      1500,
+                                                      0,
+                                                      500,
+                                                      "0",
+                                                      0,
+                                                      0,
+                                                      1000,
+                                                      500,
+                                                      {1500}},
+                                           LedgerCase{"line_without_aliquot_taken_off_cash_before_cards",
+                                                      {{3000, On}, {1200, NoAliquot}},
+                                                      0,
+                                                      0,
+                                                      0,
+                                                      0,
+                                                      {cash(1000), card(2200), ticket(1000)},
+                                                      4200,
+                                                      0,
+                                                      0,
+                                                      "0",
+                                                      0,
+                                                      0,
+                                                      3000,
+                                                      1200,
+                                                      {0, 2200, 800}},
+                                           LedgerCase{"fee_as_surcharge_discount_with_the_closing",
+                                                      {{3000, On}},
+                                                      300,
+                                                      0,
+                                                      0,
+                                                      500,
+                                                      {cash(2800)},
+                                                      3300,
+                                                      0,
+                                                      0,
+                                                      "A",
+                                                      300,
+                                                      500,
+                                                      2800,
+                                                      0,
+                                                      {2800}},
+                                           LedgerCase{"fee_and_minimum_consumption",
+                                                      {{3000, On}},
+                                                      300,
+                                                      1000,
+                                                      0,
+                                                      0,
+                                                      {cash(5000)},
+                                                      4300,
+                                                      0,
+                                                      700,
+                                                      "A",
+                                                      1300,
+                                                      0,
+                                                      4300,
+                                                      0,
+                                                      {5000}},
+                                           LedgerCase{
+                                               "comanda_discount_beyond_the_fee_announced_with_the_discount",
+                                               {{3000, On}},
+                                               0,
+                                               0,
+                                               400,
+                                               200,
+                                               {cash(2400)},
+                                               2600,
+                                               0,
+                                               0,
+                                               "D",
+                                               600,
+                                               0,
+                                               2400,
+                                               0,
+                                               {2400}},
+                                           LedgerCase{"discount_above_the_coupons_share_keeps_a_cent_on_it",
+                                                      {{100, On}, {9900, NotFiscal}},
+                                                      0,
+                                                      0,
+                                                      0,
+                                                      5000,
+                                                      {card(5000)},
+                                                      10000,
+                                                      0,
+                                                      0,
+                                                      "D",
+                                                      99,
+                                                      0,
+                                                      1,
+                                                      4999,
+                                                      {1}},
+                                           LedgerCase{"not_covered_yet",
+                                                      {{1000, On}},
+                                                      0,
+                                                      0,
+                                                      0,
+                                                      0,
+                                                      {ticket(400)},
+                                                      1000,
+                                                      600,
+                                                      0,
+                                                      "0",
+                                                      0,
+                                                      0,
+                                                      1000,
+                                                      0,
+                                                      {400}},
+                                           LedgerCase{"no_item_on_the_coupon",
+                                                      {{700, NotFiscal}},
+                                                      0,
+                                                      0,
+                                                      0,
+                                                      0,
+                                                      {cash(1000)},
+                                                      700,
+                                                      0,
+                                                      300,
+                                                      "0",
+                                                      0,
+                                                      0,
+                                                      0,
+                                                      700,
+                                                      {300}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Events that change what is due after the sale was covered: the change follows.
 TEST(LedgerEvents, DiscountAfterCoverAndIgnoredItemRaiseTheChange)
@@ -156,8 +290,8 @@ TEST(LedgerEvents, EveryCoveredSalePlansACouponThatAddsUp)
         l.setPayments(payments);
         l.setChange(l.changeDue(), pick(0, 1));
         const CouponPlan plan = l.couponPlan();
-        ASSERT_TRUE(planAddsUp(plan)) << "sale " << sale << ": total " << plan.total << ", payments less change "
-                                      << paymentsLessChange(plan);
+        ASSERT_TRUE(planAddsUp(plan)) << "sale " << sale << ": total " << plan.total
+                                      << ", payments less change " << paymentsLessChange(plan);
         for (int i = 0; i < plan.payments.size(); ++i)
             ASSERT_LE(plan.payments[i], payments[i].amount) << "sale " << sale;
         ASSERT_EQ(plan.total + plan.outside, l.net());

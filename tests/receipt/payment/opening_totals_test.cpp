@@ -1,13 +1,11 @@
-#include "receipt/payment/OpeningTotals.h"
-
 #include "dataset/DataSet.h"
 #include "receipt/payment/Change.h"
+#include "receipt/payment/OpeningTotals.h"
 #include "text/Money.h"
-
-#include <gtest/gtest.h>
 
 #include <QLocale>
 #include <QScopeGuard>
+#include <gtest/gtest.h>
 #include <optional>
 
 using namespace zel;
@@ -17,20 +15,23 @@ namespace {
 DataPacket sale(const QList<Row>& rows)
 {
     DataPacket p;
-    for (const char* name : {"QTPRODCOMVEN", "VRPRECCOMVEN", "VRDESCCOMVEN", "VRTXSERVICO", "VRCONSUMAMIN",
-                             "VRDESCOMANDA"})
+    for (const char* name :
+         {"QTPRODCOMVEN", "VRPRECCOMVEN", "VRDESCCOMVEN", "VRTXSERVICO", "VRCONSUMAMIN", "VRDESCOMANDA"})
         p.fields.append(FieldDef{name, FieldType::Float, 0, {}, {}, true});
     p.rows = rows;
     return p;
 }
 
-struct OpeningCase {
+struct OpeningCase
+{
     const char* name;
     QList<Row> rows;
     double produtos, servico, consumacao, descComanda, total;
 };
 
-class OpeningCases : public ::testing::TestWithParam<OpeningCase> {};
+class OpeningCases : public ::testing::TestWithParam<OpeningCase>
+{
+};
 
 } // namespace
 
@@ -53,14 +54,34 @@ INSTANTIATE_TEST_SUITE_P(
         OpeningCase{"fee below discount", {{2.0, 25.0, 0.0, 3.0, 0.0, 8.0}}, 50, 0, 0, 5, 45},
         OpeningCase{"fee equal to discount", {{1.0, 30.0, 0.0, 5.0, 0.0, 5.0}}, 30, 0, 0, 0, 30},
         OpeningCase{"minimum consumption is added", {{1.0, 20.0, 0.0, 0.0, 50.0, 0.0}}, 20, 0, 50, 0, 70},
-        OpeningCase{"nulls count as zero", {{1.0, 9.9, QVariant(), QVariant(), QVariant(), QVariant()}},
-                    9.9, 0, 0, 0, 9.9},
-        OpeningCase{"negative fee and consumption count as zero", {{1.0, 10.0, 0.0, -3.0, -1.0, -2.0}}, 10, 0,
-                    0, 0, 10},
+        OpeningCase{"nulls count as zero",
+                    {{1.0, 9.9, QVariant(), QVariant(), QVariant(), QVariant()}},
+                    9.9,
+                    0,
+                    0,
+                    0,
+                    9.9},
+        OpeningCase{"negative fee and consumption count as zero",
+                    {{1.0, 10.0, 0.0, -3.0, -1.0, -2.0}},
+                    10,
+                    0,
+                    0,
+                    0,
+                    10},
         OpeningCase{"fee and consumption from the first line, discount from the last",
-                    {{1.0, 10.0, 1.0, 7.0, 2.0, 1.0}, {3.0, 1.15, 0.0, 99.0, 99.0, 3.0}}, 12.45, 4, 2, 0, 18.45},
-        OpeningCase{"line discounts and cents", {{3.0, 1.15, 0.0, 0.0, 0.0, 0.0}, {1.0, 0.29, 0.1, 0.0, 0.0, 0.0}},
-                    3.64, 0, 0, 0, 3.64},
+                    {{1.0, 10.0, 1.0, 7.0, 2.0, 1.0}, {3.0, 1.15, 0.0, 99.0, 99.0, 3.0}},
+                    12.45,
+                    4,
+                    2,
+                    0,
+                    18.45},
+        OpeningCase{"line discounts and cents",
+                    {{3.0, 1.15, 0.0, 0.0, 0.0, 0.0}, {1.0, 0.29, 0.1, 0.0, 0.0, 0.0}},
+                    3.64,
+                    0,
+                    0,
+                    0,
+                    3.64},
         OpeningCase{"empty sale", {}, 0, 0, 0, 0, 0}));
 
 TEST(OpeningTotals, RefusesSalesItCannotTotal)
@@ -81,10 +102,10 @@ TEST(OpeningTotals, RefusesSalesItCannotTotal)
 
     // Totals a receipt could not show or keep to the cent: an overflowing quantity × price,
     // opposite overflows (not a number), and an amount of 2^53 cents or more.
-    for (const QList<Row>& rows : {QList<Row>{{1e300, 1e300, 0.0, 0.0, 0.0, 0.0}},
-                                   QList<Row>{{1e300, 1e300, 0.0, 0.0, 0.0, 0.0}, {-1e300, 1e300, 0.0, 0.0, 0.0, 0.0}},
-                                   QList<Row>{{1e12, 1e6, 0.0, 0.0, 0.0, 0.0}},
-                                   QList<Row>{{1.0, 1.0, 0.0, 1e308, 1e308, 0.0}}}) {
+    for (const QList<Row>& rows :
+         {QList<Row>{{1e300, 1e300, 0.0, 0.0, 0.0, 0.0}},
+          QList<Row>{{1e300, 1e300, 0.0, 0.0, 0.0, 0.0}, {-1e300, 1e300, 0.0, 0.0, 0.0, 0.0}},
+          QList<Row>{{1e12, 1e6, 0.0, 0.0, 0.0, 0.0}}, QList<Row>{{1.0, 1.0, 0.0, 1e308, 1e308, 0.0}}}) {
         const auto huge = computeOpeningTotals(sale(rows));
         ASSERT_FALSE(huge.ok());
         EXPECT_TRUE(huge.errorMessage().contains("grande demais")) << huge.errorMessage().toStdString();
@@ -132,15 +153,24 @@ struct TextNumberCase
 TEST(TextNumbers, ReadAlikeInEveryLocale)
 {
     const TextNumberCase cases[] = {
-        {"1,234", std::nullopt}, {"1.234", std::nullopt},  {"-12,345", std::nullopt}, {"1,5", 1.5},
-        {"0,375", 0.375},        {"12.5", 12.5},           {"1.234,5", 1234.5},       {"1,234.5", 1234.5},
-        {"2", 2.0},              {"1e3", 1000.0},          {"doze", std::nullopt},    {"1,2,3", std::nullopt},
+        {"1,234", std::nullopt},
+        {"1.234", std::nullopt},
+        {"-12,345", std::nullopt},
+        {"1,5", 1.5},
+        {"0,375", 0.375},
+        {"12.5", 12.5},
+        {"1.234,5", 1234.5},
+        {"1,234.5", 1234.5},
+        {"2", 2.0},
+        {"1e3", 1000.0},
+        {"doze", std::nullopt},
+        {"1,2,3", std::nullopt},
     };
     const QLocale before;
     const auto restore = qScopeGuard([&before] { QLocale::setDefault(before); });
-    for (const QLocale& machine : {QLocale(QLocale::Portuguese, QLocale::Brazil),
-                                   QLocale(QLocale::English, QLocale::UnitedStates),
-                                   QLocale(QLocale::German, QLocale::Germany), QLocale::c()}) {
+    for (const QLocale& machine :
+         {QLocale(QLocale::Portuguese, QLocale::Brazil), QLocale(QLocale::English, QLocale::UnitedStates),
+          QLocale(QLocale::German, QLocale::Germany), QLocale::c()}) {
         QLocale::setDefault(machine);
         for (const TextNumberCase& c : cases) {
             SCOPED_TRACE(machine.name().toStdString() + " \"" + c.text + '"');
@@ -165,7 +195,8 @@ TEST(TextNumbers, ReadAlikeInEveryLocale)
             DataPacket venda = sale({{text, 1000.0, 0.0, 0.0, 0.0, 0.0}});
             venda.fields[0].type = FieldType::String;
             const Result<OpeningTotals> totals = computeOpeningTotals(venda);
-            same(totals ? Result<double>(totals->total / 1000) : Result<double>(totals.error()), "the opening");
+            same(totals ? Result<double>(totals->total / 1000) : Result<double>(totals.error()),
+                 "the opening");
 
             const ChangeLimit limite = changeLimit(text);
             same(limite.on ? Result<double>(limite.percentual) : Result<double>(Error{limite.error}),

@@ -1,4 +1,3 @@
-#include "support/QStringPrinter.h"
 #include "dataset/DataSet.h"
 #include "receipt/payment/AmountLimit.h"
 #include "receipt/payment/Ledger.h"
@@ -6,6 +5,7 @@
 #include "receipt/payment/QuoteFile.h"
 #include "receipt/payment/ReceiptMessages.h"
 #include "receipt/payment/ReceiptSettings.h"
+#include "support/QStringPrinter.h"
 #include "text/Clock.h"
 #include "text/ClockForTests.h"
 #include "text/Messages.h"
@@ -47,9 +47,9 @@ TEST(PaymentAmounts, ForeignPaymentRecordsTheAmountReceived)
     {
         double typed, quote, valor, out;
     };
-    for (const Case& c : {Case{50, 2.5, 125, 50}, Case{33.33, 3, 99.99, 33.33}, Case{10, 5.4321, 54.32, 10},
-                          Case{19.05, 5.37, 102.29, 19.05}, Case{19.059, 3, 57.15, 19.05},
-                          Case{0.29, 1, 0.29, 0.29}}) {
+    for (const Case& c :
+         {Case{50, 2.5, 125, 50}, Case{33.33, 3, 99.99, 33.33}, Case{10, 5.4321, 54.32, 10},
+          Case{19.05, 5.37, 102.29, 19.05}, Case{19.059, 3, 57.15, 19.05}, Case{0.29, 1, 0.29, 0.29}}) {
         const ForeignPayment p = foreignPayment(c.typed, c.quote);
         EXPECT_EQ(p.valor, c.valor) << c.typed << " at " << c.quote;
         EXPECT_EQ(p.vrMoviveOut, c.out) << c.typed << " at " << c.quote;

@@ -21,7 +21,8 @@ void CouponFixture::SetUp()
     aliq.rows = {Row{"NN", 0.0, "N"}, Row{"FF", 0.0, "F"}, Row{"II", 0.0, "I"}, Row{"T18", 18.0, "T"}};
     form->cdsAliqImpFis.setData(aliq);
     DataPacket tipos;
-    tipos.fields = {FieldDef("CDTIPORECE"), FieldDef("IDTIPORECE"), FieldDef("NMTIPORECE"), FieldDef("CDFPIMPFIS")};
+    tipos.fields = {FieldDef("CDTIPORECE"), FieldDef("IDTIPORECE"), FieldDef("NMTIPORECE"),
+                    FieldDef("CDFPIMPFIS")};
     tipos.rows = {Row{"004", "4", "DINHEIRO", "01"}, Row{"005", "5", "TICKET", "02"},
                   Row{"001", "1", "CREDITO", "03"}, Row{"002", "2", "DEBITO", "04"}};
     form->cdsReceb.setData(tipos);

@@ -76,7 +76,7 @@ bool PaymentFixture::receber(const QString& idImpCupFis)
     if (op)
         op->start();
     return Vrm_zel00000::Recebimento(venda, movimentos, nrVenda, clientes, consumidores, aliquotas, tipos,
-                       QStringLiteral("RES"), QString(), figura, idImpCupFis);
+                                     QStringLiteral("RES"), QString(), figura, idImpCupFis);
 }
 
 void PaymentFixture::waitForStep(Operator& o, int step)

@@ -1,10 +1,8 @@
 #include "ReceiptFixture.h"
 
 #include "PaymentTypes.h"
-
-#include "receipt/form/Vrm_zel00000.h"
-
 #include "devices/Peripherals.h"
+#include "receipt/form/Vrm_zel00000.h"
 
 #include <QSettings>
 
@@ -25,7 +23,8 @@ void ReceiptFixture::SetUp()
     venda.createDataSet();
 
     QList<FieldDef> clientFields, consumerFields;
-    for (const char* name : {"CDCLIENTE", "IDTPIJURCLIE", "NRINSJURCLIE", "CDEXCLIENTE", "NMRAZSOCCLIE", "NMFANTCLIE"})
+    for (const char* name :
+         {"CDCLIENTE", "IDTPIJURCLIE", "NRINSJURCLIE", "CDEXCLIENTE", "NMRAZSOCCLIE", "NMFANTCLIE"})
         clientFields.append(FieldDef{name, FieldType::String, 40});
     for (const char* name : {"CDCLIENTE", "CDIDCONSUMID", "CDCONSUMIDOR", "CDEXCONSUMID", "NMCONSUMIDOR"})
         consumerFields.append(FieldDef{name, FieldType::String, 40});
@@ -89,8 +88,8 @@ bool ReceiptFixture::recebimento(const QString& idTipoSis)
 {
     if (op)
         op->start();
-    return Vrm_zel00000::Recebimento(venda, movimentos, nrVenda, clientes, consumidores, aliquotas, tipos, idTipoSis,
-                       QString(), figura, QStringLiteral("1"));
+    return Vrm_zel00000::Recebimento(venda, movimentos, nrVenda, clientes, consumidores, aliquotas, tipos,
+                                     idTipoSis, QString(), figura, QStringLiteral("1"));
 }
 
 } // namespace zel::test

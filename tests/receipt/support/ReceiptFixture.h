@@ -1,22 +1,20 @@
 #pragma once
 
+#include "dataset/DataSet.h"
 #include "fakes/RecordingPeripherals.h"
 #include "support/Operator.h"
 #include "support/ScriptedDialogs.h"
 
-#include "dataset/DataSet.h"
-
-#include <gtest/gtest.h>
-
 #include <QTemporaryDir>
-
+#include <gtest/gtest.h>
 #include <memory>
 
 namespace zel::test {
 
 // The host's side of a receipt: its datasets, recording devices and scripted dialogs, and a
 // call of Recebimento with them.
-class ReceiptFixture : public ::testing::Test {
+class ReceiptFixture : public ::testing::Test
+{
 protected:
     void SetUp() override;
     void TearDown() override;

@@ -313,7 +313,8 @@ TEST_F(HostileTefFiles, OldTemporaryRequestsOfThisUserAreRemovedAndNothingElse)
     const auto old = QDateTime::currentDateTime().addSecs(-120);
     for (const QString& path : {left, other}) {
         QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.setFileTime(old, QFileDevice::FileModificationTime));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite) &&
+                    file.setFileTime(old, QFileDevice::FileModificationTime));
     }
     QProcess manager;
     startManager(manager);

@@ -98,7 +98,9 @@ TEST(IntPosResponse, EndLineWithTrailingBlanksOrAnEndOfFileMark)
         EXPECT_EQ(parsed->settledLines(), parsed->lines().size()) << text;
         EXPECT_EQ(parsed->line(1).trimmed(), "999-999 = 0") << text;
     }
-    EXPECT_FALSE(IntPosResponse::parse("000-000 = CRT\r\n\x1a" "999-999 = 0\r\n")->isComplete())
+    EXPECT_FALSE(IntPosResponse::parse("000-000 = CRT\r\n\x1a"
+                                       "999-999 = 0\r\n")
+                     ->isComplete())
         << "nothing after the mark counts";
 }
 
@@ -139,7 +141,8 @@ INSTANTIATE_TEST_SUITE_P(
                  kFailedKind},
         KindCase{"failedSequenceThird", "000-000 = XXX\r\n030-000 = Erro\r\n001-000 = 42\r\n999-999 = 0\r\n",
                  false, kFailedKind},
-        KindCase{"failedUnnamedTaken", "000-000 = XXX\r\n030-000 = Erro\r\n999-999 = 0\r\n", true, kFailedKind},
+        KindCase{"failedUnnamedTaken", "000-000 = XXX\r\n030-000 = Erro\r\n999-999 = 0\r\n", true,
+                 kFailedKind},
         KindCase{"failedUnnamedLeftOver", "000-000 = XXX\r\n030-000 = Erro\r\n999-999 = 0\r\n", false,
                  kForeign},
         KindCase{"failedOfAnother", "000-000 = XXX\r\n001-000 = 41\r\n999-999 = 0\r\n", true, kForeign},

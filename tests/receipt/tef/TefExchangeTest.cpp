@@ -3,17 +3,16 @@
 
 #include "receipt/tef/TefExchange.h"
 
-#include "receipt/tef/TefMessages.h"
-#include "receipt/form/TfrmRecebimento.h"
-
 #include "TefTestSupport.h"
 #include "fakes/RecordingPeripherals.h"
+#include "receipt/form/TfrmRecebimento.h"
+#include "receipt/tef/TefMessages.h"
 #include "support/ScriptedDialogs.h"
 #include "toolkit/Waits.h"
 
-#include <QTemporaryDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -234,15 +233,23 @@ const QByteArray kApproved = response({"000-000 = CRT", "001-000 = 1", "009-000 
 
 INSTANTIATE_TEST_SUITE_P(
     Files, TefUnsettledResponses,
-    ::testing::Values(
-        UnsettledCase{"cutOffOfAnotherExchange",
-                      {"000-000 = CRT\r\n001-000 = 77\r\n009-000 = 0\r\n028-0", kApproved}, true, nullptr, 1},
-        UnsettledCase{"endLineWithTrailingBlank",
-                      {"000-000 = CRT\r\n001-000 = 1\r\n009-000 = 0\r\n999-999 = 0 \r\n"}, true, nullptr, 0},
-        UnsettledCase{"endOfFileMarkAfterTheEndLine", {kApproved + "\x1a"}, true, nullptr, 0},
-        UnsettledCase{"failureNamingThisSequenceOnLineThree",
-                      {"000-000 = XXX\r\n030-000 = Falha na rede\r\n001-000 = 1\r\n999-999 = 0\r\n"}, false,
-                      "Falha na rede", 0}),
+    ::testing::Values(UnsettledCase{"cutOffOfAnotherExchange",
+                                    {"000-000 = CRT\r\n001-000 = 77\r\n009-000 = 0\r\n028-0", kApproved},
+                                    true,
+                                    nullptr,
+                                    1},
+                      UnsettledCase{"endLineWithTrailingBlank",
+                                    {"000-000 = CRT\r\n001-000 = 1\r\n009-000 = 0\r\n999-999 = 0 \r\n"},
+                                    true,
+                                    nullptr,
+                                    0},
+                      UnsettledCase{"endOfFileMarkAfterTheEndLine", {kApproved + "\x1a"}, true, nullptr, 0},
+                      UnsettledCase{
+                          "failureNamingThisSequenceOnLineThree",
+                          {"000-000 = XXX\r\n030-000 = Falha na rede\r\n001-000 = 1\r\n999-999 = 0\r\n"},
+                          false,
+                          "Falha na rede",
+                          0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TefExchangeTest, OwnResponseStuckUnfinishedFailsTheExchange)
@@ -315,7 +322,8 @@ TEST_F(TefExchangeTest, FailureWithoutSequenceBeforeTheRequestIsTakenIsSetAside)
 TEST_F(TefExchangeTest, StatusFileNamingThisSequenceCountsAsTaken)
 {
     m_takes = false;
-    ASSERT_TRUE(teftest::writeWhole(resp() + "intpos.sts", "000-000 = CRT\r\n001-000 = 1\r\n999-999 = 0\r\n"));
+    ASSERT_TRUE(
+        teftest::writeWhole(resp() + "intpos.sts", "000-000 = CRT\r\n001-000 = 1\r\n999-999 = 0\r\n"));
     QTimer::singleShot(50, [this] { m_queue << response({"000-000 = XXX", "030-000 = Sem linha"}); });
     m_dialogs->expectMessageDlg(mrOk, "Sem linha");
     EXPECT_FALSE(ExecutaTEF("C", 10.0, ""));

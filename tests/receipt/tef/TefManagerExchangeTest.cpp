@@ -4,10 +4,10 @@
 #include "SimulatedPeripherals.h"
 #include "TefTestSupport.h"
 #include "receipt/tef/TefExchange.h"
+#include "support/Eventually.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QElapsedTimer>
-#include "support/Eventually.h"
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -48,8 +48,9 @@ protected:
     {
         ASSERT_TRUE(m_tmp.isValid());
         auto config = SimulatorConfig::fromJson(
-            QJsonObject{
-                {"tef", QJsonObject{{"dir", "tef"}, {"activityTimeoutMs", test::kHangLimitMs / 4}, {"takenTimeoutMs", test::kHangLimitMs / 4}}}},
+            QJsonObject{{"tef", QJsonObject{{"dir", "tef"},
+                                            {"activityTimeoutMs", test::kHangLimitMs / 4},
+                                            {"takenTimeoutMs", test::kHangLimitMs / 4}}}},
             m_tmp.path());
         ASSERT_TRUE(config.ok()) << config.errorMessage().toStdString();
         m_devices = std::make_shared<SimulatedPeripherals>(config.value());

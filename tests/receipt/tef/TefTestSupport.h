@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/QStringPrinter.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -40,4 +41,3 @@ inline QStringList intposFiles(const QString& dir)
 }
 
 } // namespace zel::teftest
-
