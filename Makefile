@@ -6,7 +6,7 @@ BUILD_FUZZ ?= build-fuzz
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: demo test sanitize fuzz bench deps build clean deb
+.PHONY: demo test sanitize fuzz bench deps build clean deb check
 
 deps:
 	@bash scripts/install-deps.sh
@@ -20,6 +20,10 @@ demo: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
 	cmake --build $(BUILD) -j $(JOBS) --target pdv-demo Pkg_zel tef-manager-sim
 	bash scripts/run-demo.sh $(BUILD) --screenshots $(BUILD)/demo-output
+
+# The house rules: formatting, the host header only in package/, no circle among the libraries.
+check: deps
+	bash scripts/check-structure.sh
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)

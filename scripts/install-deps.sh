@@ -10,7 +10,7 @@ packages=(
   libsqlite3-dev sqlite3
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool
-  clang libclang-rt-dev
+  clang libclang-rt-dev clang-format
   fonts-dejavu-core
 )
 
