@@ -142,9 +142,13 @@ void TfrmInfConsumidor::DoInfConsum()
     zel::requireClientFields(receb.cdsCliente);
     zel::requireConsumerFields(receb.cdsConsumidor);
     if (!m_copiaClientes.valid() && !m_clientesCopiados) {
-        m_copiaClientes = std::async(std::launch::async, [this, clientes = receb.cdsCliente.data()] {
-            cdsPesqCliente.setRows(clientes);
-        });
+        // The packet is let go on the worker too: freeing a hundred thousand rows is work the
+        // touch on "Pesquisa" should not wait for.
+        m_copiaClientes =
+            std::async(std::launch::async, [this, clientes = receb.cdsCliente.data()]() mutable {
+                cdsPesqCliente.setRows(clientes);
+                clientes = zel::DataPacket();
+            });
     }
 
     boCancelado = false;
