@@ -100,13 +100,7 @@ ReceiptHost::ReceiptHost()
     setDialogs(m_dialogs);
     Vrm_zel00000::Initialization();
 
-    QList<FieldDef> saleFields;
-    for (const char* name : {"CDARVPROD", "NMPRODUTO", "IDPRODIMPFIS", "IDTPIMPOSFIS"})
-        saleFields.append(FieldDef{name, FieldType::String, 40, {}, {}, true});
-    for (const char* name : {"VRPEALIMPFIS", "QTPRODCOMVEN", "VRPRECCOMVEN", "VRDESCCOMVEN", "VRTXSERVICO",
-                             "VRCONSUMAMIN", "VRDESCOMANDA"})
-        saleFields.append(FieldDef{name, FieldType::Float, 0, {}, {}, true});
-    venda.setFieldDefs(saleFields);
+    venda.setFieldDefs(test::saleFields());
     venda.createDataSet();
 
     for (DataSet* ds : {&clientes, &consumidores}) {

@@ -40,13 +40,7 @@ public:
 
 void fillSale(zel::DataSet& sale, double qt, double price)
 {
-    QList<zel::FieldDef> fields;
-    for (const char* name : {"CDARVPROD", "NMPRODUTO", "IDPRODIMPFIS", "IDTPIMPOSFIS"})
-        fields.append(zel::FieldDef{name, zel::FieldType::String, 40, {}, {}, true});
-    for (const char* name : {"VRPEALIMPFIS", "QTPRODCOMVEN", "VRPRECCOMVEN", "VRDESCCOMVEN", "VRTXSERVICO",
-                             "VRCONSUMAMIN", "VRDESCOMANDA"})
-        fields.append(zel::FieldDef{name, zel::FieldType::Float, 0, {}, {}, true});
-    sale.setFieldDefs(fields);
+    sale.setFieldDefs(zel::test::saleFields());
     sale.createDataSet();
     sale.append();
     sale.fieldByName("QTPRODCOMVEN").setFloat(qt);

@@ -2,6 +2,17 @@
 
 namespace zel::test {
 
+QList<FieldDef> saleFields()
+{
+    QList<FieldDef> fields;
+    for (const char* name : {"CDARVPROD", "NMPRODUTO", "IDPRODIMPFIS", "IDTPIMPOSFIS"})
+        fields.append(FieldDef{name, FieldType::String, 40, {}, {}, true});
+    for (const char* name : {"VRPEALIMPFIS", "QTPRODCOMVEN", "VRPRECCOMVEN", "VRDESCCOMVEN", "VRTXSERVICO",
+                             "VRCONSUMAMIN", "VRDESCOMANDA"})
+        fields.append(FieldDef{name, FieldType::Float, 0, {}, {}, true});
+    return fields;
+}
+
 void definePaymentTypes(DataSet& tipos)
 {
     tipos.close();

@@ -24,6 +24,11 @@ struct TipoRow
     QString cdfp = QStringLiteral("01");
 };
 
+// The fields of a sale's lines as a host sends them: product code, name, fiscal flags (texts of
+// 40), then the tax rate, quantity, price, discount, service fee, minimum consumption and comanda
+// discount (floats).
+QList<FieldDef> saleFields();
+
 // Defines the configuration's fields (all of them, as the receipt form holds them) and opens
 // the dataset empty.
 void definePaymentTypes(DataSet& tipos);

@@ -47,13 +47,7 @@ void ReceiptFixture::SetUp()
 
 QList<FieldDef> ReceiptFixture::saleFields()
 {
-    QList<FieldDef> fields;
-    for (const char* name : {"CDARVPROD", "NMPRODUTO", "IDPRODIMPFIS", "IDTPIMPOSFIS"})
-        fields.append(FieldDef{name, FieldType::String, 40, {}, {}, true});
-    for (const char* name : {"VRPEALIMPFIS", "QTPRODCOMVEN", "VRPRECCOMVEN", "VRDESCCOMVEN", "VRTXSERVICO",
-                             "VRCONSUMAMIN", "VRDESCOMANDA"})
-        fields.append(FieldDef{name, FieldType::Float, 0, {}, {}, true});
-    return fields;
+    return test::saleFields();
 }
 
 void ReceiptFixture::TearDown()
