@@ -178,7 +178,8 @@ int removeLeftovers(const QString& path, std::chrono::seconds olderThan)
                          QDir::Files | QDir::System | QDir::Hidden);
     while (entries.hasNext()) {
         const QString name = entries.next();
-        const QStringView random = QStringView(entries.fileName()).sliced(prefix.size()).chopped(4);
+        const QString fileName = entries.fileName(); // the view below reads it
+        const QStringView random = QStringView(fileName).sliced(prefix.size()).chopped(4);
         if (random.isEmpty() || !std::all_of(random.begin(), random.end(), [](QChar c) {
                 return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z');
             }))
