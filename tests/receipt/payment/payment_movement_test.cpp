@@ -185,10 +185,10 @@ namespace {
 // clock, which a test can set.
 TEST(QuoteReferenceDate, IsTheFiscalDayElseTodayOnTheModulesClock)
 {
-    const QDate fixedDay(2027, 3, 4);
+    const QDate fixedDay(2001, 2, 3); // a day the system clock never reads again
     zel::clockfortests::set(QDateTime(fixedDay, QTime(23, 59)));
     EXPECT_EQ(zel::quoteReferenceDate(QDateTime()), fixedDay);
-    EXPECT_EQ(zel::quoteReferenceDate(QDateTime(QDate(2027, 3, 1), QTime(0, 0))), QDate(2027, 3, 1));
+    EXPECT_EQ(zel::quoteReferenceDate(QDateTime(QDate(2001, 1, 30), QTime(0, 0))), QDate(2001, 1, 30));
     EXPECT_EQ(zel::now(), QDateTime(fixedDay, QTime(23, 59)));
     zel::clockfortests::set({});
     EXPECT_NE(zel::today(), fixedDay);
