@@ -101,15 +101,33 @@ void TfrmRecebimento::MontaBotoes(const QString& grupo, const QString& pagina)
     }
 }
 
+void TfrmRecebimento::applyCommands(zel::CommandStep step)
+{
+    const zel::CommandSet set = zel::commandsFor(step, {.covered = m_ledger.covered(),
+                                                        .fiscalPrinter = zel::peripherals().ImpFiscalOK(),
+                                                        .consumerInformed = boConsumidorInf});
+    const auto apply = [](std::initializer_list<QWidget*> widgets, std::optional<bool> on) {
+        if (on) {
+            for (QWidget* widget : widgets)
+                widget->setEnabled(*on);
+        }
+    };
+    apply({m_ui->panGrupo, m_ui->panBalcao}, set.grid);
+    apply({m_ui->panKeyboard}, set.keypad);
+    apply({m_ui->tcbOk}, set.ok);
+    apply({m_ui->tcbCNPJCPF}, set.taxpayerId);
+    apply({m_ui->tcbSair}, set.exit);
+    apply({m_ui->tcbClear}, set.clear);
+    apply({m_ui->tcbDesconto}, set.discount);
+}
+
 void TfrmRecebimento::CtrlBotoes(const QString& mode)
 {
     if (mode == QLatin1String("H")) {
-        m_ui->panGrupo->setEnabled(false);
-        m_ui->panBalcao->setEnabled(false);
+        applyCommands(zel::CommandStep::GridHeld);
         boVoltou = false;
     } else if (mode == QLatin1String("P")) {
-        m_ui->panGrupo->setEnabled(true);
-        m_ui->panBalcao->setEnabled(true);
+        applyCommands(zel::CommandStep::PickingPayment);
         boVoltou = false;
     } else if (mode == QLatin1String("D")) {
         // A card exchange cannot be left: the manager has the request and the card may be
@@ -117,20 +135,15 @@ void TfrmRecebimento::CtrlBotoes(const QString& mode)
         // Discount still off and the waiting text in place.
         if (zel::tefExchangeRunning())
             return;
-        m_ui->panGrupo->setEnabled(true);
-        m_ui->panBalcao->setEnabled(true);
+        applyCommands(zel::CommandStep::EntryLeft);
         m_ui->lblRecebimento->clear();
         m_ui->lblInputReceb2->clear();
-        m_ui->panKeyboard->setEnabled(false);
         // The prompt's line of the keyboard display goes with the prompt.
         if (zel::Peripherals& devices = zel::peripherals(); devices.TecladoOK())
             devices.TeclDispClrLn2();
         Vrm_zel00000::InputStep = isNone;
         boVoltou = true;
         m_ui->imgReceb->clear();
-        m_ui->tcbSair->setEnabled(true);
-        m_ui->tcbClear->setEnabled(true);
-        m_ui->tcbDesconto->setEnabled(true);
     }
 }
 
@@ -155,12 +168,8 @@ void TfrmRecebimento::tcbBalcaoClick(TTouchButton* button)
                              : QString();
     DoMenuRecebimentoClick(code, QString(), button->glyph());
 
-    if (boDesistiu) {
-        m_ui->tcbOk->setEnabled(false);
-        m_ui->tcbSair->setEnabled(true);
-        m_ui->tcbClear->setEnabled(true);
-        m_ui->tcbDesconto->setEnabled(true);
-    }
+    if (boDesistiu)
+        applyCommands(zel::CommandStep::EntryGivenUp);
 }
 
 // Group and page changes wait while a payment is being entered: they re-filter cdsReceb,

@@ -78,12 +78,7 @@ bool TfrmRecebimento::DaTroco(double troco)
         const int answer = zel::dialogs().TouchMessageDlg(msgPadrao.Msg(key), zel::DialogType::Error,
                                                           zel::DialogButtons::YesNo);
         if (answer != zel::mrYes) {
-            m_ui->panKeyboard->setEnabled(false);
-            m_ui->tcbOk->setEnabled(false);
-            m_ui->tcbCNPJCPF->setEnabled(false);
-            m_ui->tcbSair->setEnabled(true);
-            m_ui->tcbClear->setEnabled(true);
-            m_ui->tcbDesconto->setEnabled(true);
+            applyCommands(zel::CommandStep::ChangeRefused);
             return false;
         }
         AssumeValorVenda(rows, troco);
@@ -240,16 +235,11 @@ void TfrmRecebimento::AvisoTroco(const QString& texto)
 // this entry has ended.
 void TfrmRecebimento::FechaPagamento(bool confirmaAuto)
 {
-    m_ui->panKeyboard->setEnabled(false);
-    const bool coberta = m_ledger.covered();
-    m_ui->tcbOk->setEnabled(coberta);
-    m_ui->tcbCNPJCPF->setEnabled(coberta && zel::peripherals().ImpFiscalOK() && !boConsumidorInf);
-    m_ui->tcbSair->setEnabled(true);
-    m_ui->tcbClear->setEnabled(true);
-    m_ui->tcbDesconto->setEnabled(true);
     // Not covered: the payment types stay available for the next payment, whichever way this
     // one ended (a client account or a cheque under the fiscal printer takes no Enter).
-    CtrlBotoes(coberta ? QStringLiteral("H") : QStringLiteral("P"));
+    const bool coberta = m_ledger.covered();
+    applyCommands(zel::CommandStep::PaymentEnded);
+    boVoltou = false;
     if (coberta && boConfirmaAuto && confirmaAuto)
         QMetaObject::invokeMethod(this, &TfrmRecebimento::ConfirmaAutomatico, Qt::QueuedConnection);
     m_ui->lblRecebimento->clear();

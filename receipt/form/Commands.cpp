@@ -51,9 +51,7 @@ bool TfrmRecebimento::liberaCupom(bool cancela)
 void TfrmRecebimento::encerra(int result)
 {
     m_encerrando = true;
-    m_ui->panGrupo->setEnabled(false);
-    m_ui->panBalcao->setEnabled(false);
-    m_ui->panKeyboard->setEnabled(false);
+    applyCommands(zel::CommandStep::Ending);
     postClose(result);
 }
 
@@ -66,13 +64,13 @@ void TfrmRecebimento::tcbOkClick()
     if (boFechando || comandoBloqueado())
         return;
     boFechando = true;
-    m_ui->tcbSair->setEnabled(false);
+    applyCommands(zel::CommandStep::Closing);
     bool concluido = false;
     {
         const auto limpa = qScopeGuard([this] {
             Vrm_zel00000::boVendaOk = true;
             boFechando = false;
-            m_ui->tcbSair->setEnabled(true);
+            applyCommands(zel::CommandStep::ClosingEnded);
         });
         if (Vrm_zel00000::UtilizaImpFis()) {
             concluido = ImprimeCupom();
@@ -192,9 +190,7 @@ void TfrmRecebimento::tcbClearClick()
         }
     }
 
-    m_ui->tcbOk->setEnabled(false);
-    m_ui->tcbCNPJCPF->setEnabled(false);
-    m_ui->tcbDesconto->setEnabled(true);
+    applyCommands(zel::CommandStep::PaymentsCleared);
 
     doPcDesconto = 0;
     m_ledger.setDiscount(0);

@@ -47,12 +47,9 @@ void TfrmRecebimento::DoMenuRecebimentoClick(const QString& code, const QString&
         devices.TeclFormFeed();
         devices.TeclGoToXY(1, 1);
     }
-    m_ui->panKeyboard->setEnabled(true);
+    applyCommands(zel::CommandStep::EntryStarted);
     boFechando = false;
     boEnterOcupado = false;
-    m_ui->tcbSair->setEnabled(false);
-    m_ui->tcbClear->setEnabled(false);
-    m_ui->tcbDesconto->setEnabled(false);
     double valor = 0;
     double cotacao = 1.0;
     boDesistiu = false;

@@ -5,6 +5,7 @@
 #include "receipt/payment/Ledger.h"
 #include "receipt/payment/OpeningTotals.h"
 #include "receipt/payment/QuoteFile.h"
+#include "receipt/state/CommandSet.h"
 #include "receipt/state/ReceiptState.h"
 #include "receipt/tef/IntPosCodec.h"
 #include "text/Messages.h"
@@ -118,6 +119,9 @@ public:
     // back on, "D" the keypad's Back (abandons the value being entered; nothing while a card
     // exchange runs). Others do nothing.
     void CtrlBotoes(const QString& mode);
+    // Every switch of the grid, keypad and commands goes through here: the step's commands as
+    // `commandsFor` decides them from this receipt's coverage, printer and buyer.
+    void applyCommands(zel::CommandStep step);
 
     void tcbBalcaoClick(zel::TTouchButton* button);
     void tcbGrupoClick(zel::TTouchButton* button);
