@@ -103,11 +103,7 @@ ReceiptHost::ReceiptHost()
     venda.setFieldDefs(test::saleFields());
     venda.createDataSet();
 
-    for (DataSet* ds : {&clientes, &consumidores}) {
-        ds->setFieldDefs({FieldDef{"CDCLIENTE", FieldType::String, 21, {}, {}, true},
-                          FieldDef{"CDCONSUMIDOR", FieldType::String, 21, {}, {}, true}});
-        ds->createDataSet();
-    }
+    setClients(0);
     aliquotas.setData(DataPacket{
         {FieldDef("CDALIQIMPFIS"), FieldDef("VRALIQIMPFIS", FieldType::Float), FieldDef("IDALIQIMPFIS")},
         {Row{"T18", 18.0, "T"}, Row{"FF", 0.0, "F"}}});
@@ -226,6 +222,28 @@ void Script::tick()
     m_since = -1;
     QTimer::singleShot(0, this, &Script::tick);
     step.act();
+}
+
+void ReceiptHost::setClients(int count)
+{
+    DataPacket c{
+        {FieldDef{"CDCLIENTE", FieldType::String, 21}, FieldDef{"CDCONSUMIDOR", FieldType::String, 21},
+         FieldDef{"NMRAZSOCCLIE", FieldType::String, 60}, FieldDef{"NRINSJURCLIE", FieldType::String, 14}},
+        {}};
+    DataPacket k{{FieldDef{"CDCLIENTE", FieldType::String, 21},
+                  FieldDef{"CDCONSUMIDOR", FieldType::String, 21},
+                  FieldDef{"NMCONSUMIDOR", FieldType::String, 60}},
+                 {}};
+    for (int i = 1; i <= count; ++i) {
+        const QString code = QStringLiteral("C%1").arg(i);
+        c.rows.append(Row{code, QString(), QStringLiteral("Cliente %1 Ltda").arg(i),
+                          QStringLiteral("%1").arg(i, 14, 10, QLatin1Char('0'))});
+        for (int j = 1; j <= 2; ++j)
+            k.rows.append(
+                Row{code, QString::number(i * 2 + j), QStringLiteral("Consumidor %1").arg(i * 2 + j)});
+    }
+    clientes.setData(c);
+    consumidores.setData(k);
 }
 
 } // namespace zel::bench

@@ -62,6 +62,8 @@ public:
 
     // Replaces the sale with `lines` lines of `price` each (quantity 1, kind T at 18 %).
     void setSale(int lines, double price);
+    // Replaces the clients with `clients` clients of two consumers each (codes and names).
+    void setClients(int clients);
     // The sale lines as a packet, for a form filled without Recebimento.
     DataPacket salePacket() const { return venda.data(); }
 

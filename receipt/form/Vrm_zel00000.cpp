@@ -132,17 +132,21 @@ bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda
     // printed, so parameter 3 comes back empty.
     // The sale's lines are read once, for the opening amounts; the refusal checks only the
     // sale's fields, and the form takes the lines as the dataset keeps them.
-    zel::DataPacket saleFields;
-    saleFields.fields = venda.fieldDefs();
+    // The lookup tables (clients, consumers, tax rates) are checked by their fields alone, and
+    // every table reaches the form as its rows are kept, never unpacked and packed again: with
+    // 100,000 clients that copy was most of an opening. The payment types' rows are read (which
+    // of them can become a button).
+    const auto fieldsOf = [](const zel::DataSet& table) {
+        zel::DataPacket packet;
+        packet.fields = table.fieldDefs();
+        return packet;
+    };
     const zel::Result<zel::OpeningTotals> totals =
         zel::computeOpeningTotals(venda.columns(zel::kOpeningFields));
-    const zel::DataPacket tipos = tiposRecebimento.data();
-    const zel::DataPacket clientesDados = clientes.data();
-    const zel::DataPacket consumidoresDados = consumidores.data();
-    const zel::DataPacket aliquotasDados = aliquotas.data();
     if (const zel::ErrorRecord refusal =
-            zel::receiptRefusal({saleFields, clientesDados, consumidoresDados, aliquotasDados, tipos}, totals,
-                                zel::peripheralsInstalled(), UtilizaImpFis());
+            zel::receiptRefusal({fieldsOf(venda), fieldsOf(clientes), fieldsOf(consumidores),
+                                 fieldsOf(aliquotas), tiposRecebimento.data()},
+                                totals, zel::peripheralsInstalled(), UtilizaImpFis());
         !refusal.text.isEmpty()) {
         showError(refusal.code, refusal.text);
         boVendaOk = false;
@@ -169,16 +173,16 @@ bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda
     boIdCriado = true;
     TfrmRecebimento& form = *frmRecebimento;
 
-    form.cdsReceb.setData(tipos);
+    form.cdsReceb.copyFrom(tiposRecebimento);
     form.cdsReceb.open();
     form.figura = stFigura;
     form.cdsVendaOk.copyFrom(venda);
     form.setOpeningTotals(*totals);
-    form.cdsAliqImpFis.setData(aliquotasDados);
+    form.cdsAliqImpFis.copyFrom(aliquotas);
     form.cdsAliqImpFis.open();
-    form.cdsCliente.setData(clientesDados);
+    form.cdsCliente.copyFrom(clientes);
     form.cdsCliente.open();
-    form.cdsConsumidor.setData(consumidoresDados);
+    form.cdsConsumidor.copyFrom(consumidores);
     form.cdsConsumidor.open();
     form.CarregaDiarioTef();
 
