@@ -6,7 +6,7 @@ BUILD_FUZZ ?= build-fuzz
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: demo test sanitize fuzz bench deps build clean deb check
+.PHONY: demo test sanitize fuzz bench deps build clean deb check screenshots
 
 deps:
 	@bash scripts/install-deps.sh
@@ -50,6 +50,13 @@ bench: deps
 	cd $(BUILD)/bench && QT_QPA_PLATFORM=offscreen ./dataset_bench --benchmark_out=dataset_bench.json
 	cd $(BUILD)/bench && QT_QPA_PLATFORM=offscreen ./search_bench --benchmark_out=search_bench.json
 	cd $(BUILD)/bench && QT_QPA_PLATFORM=offscreen ./startup_bench --benchmark_out=startup_bench.json
+
+# The README's pictures: the dialogs (tests/screenshots) into $(BUILD)/screenshots/screenshots and
+# the demo's samples, with the pictures their scripts take, into $(BUILD)/demo-output. A person
+# picks the ones to copy into docs/screenshots.
+screenshots: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ZEL_TEST_OUTPUT=$(CURDIR)/$(BUILD)/screenshots ./tests/screenshots/zel_screenshots
+	bash scripts/run-demo.sh $(BUILD) --screenshots $(BUILD)/demo-output
 
 # The Debian package, installed on this machine, its demo run from /usr/bin, and removed.
 deb: build
