@@ -23,18 +23,27 @@ QString createFile(const QTemporaryDir& dir)
     return path;
 }
 
-TEST(DataFileProcesses, TwoProcessesAppendingToOneFileLoseNoRow)
+// Terminals saving to one file at the same time each keep every row they saved: two with more
+// rows each, four with fewer.
+class DataFileAppenders : public ::testing::TestWithParam<std::pair<int, int>>
 {
+};
+
+TEST_P(DataFileAppenders, LoseNoRow)
+{
+    const auto [terminals, count] = GetParam();
     QTemporaryDir dir;
     const QString path = createFile(dir);
-    const int count = 25;
-    QProcess a, b;
-    a.start(QStringLiteral(ZEL_DATAFILE_HELPER), {"append", path, "a", QString::number(count)});
-    b.start(QStringLiteral(ZEL_DATAFILE_HELPER), {"append", path, "b", QString::number(count)});
-    ASSERT_TRUE(zel::test::ended(a));
-    ASSERT_TRUE(zel::test::ended(b));
-    EXPECT_EQ(a.exitCode(), 0) << a.readAllStandardError().toStdString();
-    EXPECT_EQ(b.exitCode(), 0) << b.readAllStandardError().toStdString();
+    std::vector<std::unique_ptr<QProcess>> processes;
+    for (int t = 0; t < terminals; ++t) {
+        processes.push_back(std::make_unique<QProcess>());
+        processes.back()->start(QStringLiteral(ZEL_DATAFILE_HELPER),
+                                {"append", path, QStringLiteral("t%1-").arg(t), QString::number(count)});
+    }
+    for (auto& p : processes) {
+        ASSERT_TRUE(zel::test::ended(*p));
+        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+    }
 
     DataSet ds;
     ASSERT_TRUE(ds.loadFromFile(path).ok());
@@ -42,12 +51,14 @@ TEST(DataFileProcesses, TwoProcessesAppendingToOneFileLoseNoRow)
     for (ds.first(); !ds.eof(); ds.next())
         seen.insert(ds.fieldByName(QStringLiteral("TAG")).asString() +
                     ds.fieldByName(QStringLiteral("N")).asString());
-    EXPECT_EQ(ds.recordCount(), 2 * count);
-    for (int i = 0; i < count; ++i) {
-        EXPECT_TRUE(seen.contains(QStringLiteral("a%1").arg(i))) << i;
-        EXPECT_TRUE(seen.contains(QStringLiteral("b%1").arg(i))) << i;
+    EXPECT_EQ(ds.recordCount(), terminals * count);
+    for (int t = 0; t < terminals; ++t) {
+        for (int i = 0; i < count; ++i)
+            EXPECT_TRUE(seen.contains(QStringLiteral("t%1-%2").arg(t).arg(i))) << t << " " << i;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Terminals, DataFileAppenders, ::testing::Values(std::pair{2, 25}, std::pair{4, 15}));
 
 // Two terminals that each find no file and create it with rows of their own, at the same
 // time: the second save adds its rows to the file the first created.

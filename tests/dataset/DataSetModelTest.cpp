@@ -284,34 +284,4 @@ TEST_P(DataSetAgainstModel, RowsOrderLocatesAndChangeLogFollowTheModel)
 
 INSTANTIATE_TEST_SUITE_P(Seeds, DataSetAgainstModel, ::testing::Values(1u, 2u, 3u, 4u, 5u, 6u));
 
-// Terminals saving to one file at the same time each keep every row they saved.
-TEST(DataFileProcesses, FourProcessesAppendingToOneFileLoseNoRow)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("shared.cds"));
-    DataSet empty(
-        {stringField(QStringLiteral("TAG"), 30), typedField(QStringLiteral("N"), FieldType::Integer)});
-    empty.createDataSet();
-    ASSERT_TRUE(empty.saveToFile(path).ok());
-    const int count = 15;
-    std::vector<std::unique_ptr<QProcess>> terminals;
-    for (int t = 0; t < 4; ++t) {
-        terminals.push_back(std::make_unique<QProcess>());
-        terminals.back()->start(QStringLiteral(ZEL_DATAFILE_HELPER),
-                                {"append", path, QStringLiteral("t%1-").arg(t), QString::number(count)});
-    }
-    for (auto& p : terminals) {
-        ASSERT_TRUE(ended(*p));
-        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
-    }
-    DataSet ds;
-    ASSERT_TRUE(ds.loadFromFile(path).ok());
-    QSet<QString> seen;
-    for (ds.first(); !ds.eof(); ds.next())
-        seen.insert(ds.fieldByName(QStringLiteral("TAG")).asString() +
-                    ds.fieldByName(QStringLiteral("N")).asString());
-    EXPECT_EQ(ds.recordCount(), 4 * count);
-    EXPECT_EQ(seen.size(), 4 * count);
-}
-
 } // namespace
