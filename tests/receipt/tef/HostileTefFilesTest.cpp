@@ -43,16 +43,9 @@ class HostileTefFiles : public ::testing::Test
 public:
     void SetUp() override
     {
-        ASSERT_TRUE(m_tmp.isValid());
+        ASSERT_TRUE(m_tef.ready);
         QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, m_tmp.filePath("settings"));
-        m_dir = m_tmp.path() + "/tef/";
-        ASSERT_TRUE(QDir().mkpath(m_dir + "req") && QDir().mkpath(m_dir + "resp"));
-        m_devices->setDirTef(m_dir);
-        m_previous = setPeripherals(m_devices);
         ASSERT_TRUE(teftest::writeWhole(victim(), kPrecious));
-        m_stall = setTefStallPeriod(std::chrono::milliseconds(300));
-        m_limit = waits::timeLimit();
-        waits::setTimeLimit(std::chrono::seconds(10));
         std::signal(SIGPIPE, SIG_IGN);
     }
 
@@ -61,9 +54,6 @@ public:
         m_feeding = false;
         if (m_feeder.joinable())
             m_feeder.join();
-        setPeripherals(m_previous);
-        setTefStallPeriod(m_stall);
-        waits::setTimeLimit(m_limit);
     }
 
     QString req() const { return m_dir + "req/intpos.001"; }
@@ -124,17 +114,15 @@ public:
         });
     }
 
-    QTemporaryDir m_tmp;
-    QString m_dir;
     std::shared_ptr<RecordingPeripherals> m_devices = std::make_shared<RecordingPeripherals>();
-    std::shared_ptr<Peripherals> m_previous;
+    teftest::TefScope m_tef{m_devices, std::chrono::seconds(10)};
+    QTemporaryDir& m_tmp = m_tef.tmp;
+    const QString& m_dir = m_tef.dir;
     test::ScopedScriptedDialogs m_dialogs;
     QTimer m_manager;
     bool m_answered = false;
     std::atomic<bool> m_feeding{false};
     std::thread m_feeder;
-    std::chrono::milliseconds m_stall{};
-    std::chrono::milliseconds m_limit{};
 };
 
 // What an attacker puts at the response's name during a card payment, and what the operator

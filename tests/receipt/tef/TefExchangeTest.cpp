@@ -29,12 +29,8 @@ class TefExchangeTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_tmp.isValid());
-        m_dir = m_tmp.path() + QStringLiteral("/tef/");
-        ASSERT_TRUE(QDir().mkpath(m_dir + "req") && QDir().mkpath(m_dir + "resp"));
-        m_devices->setDirTef(m_dir);
+        ASSERT_TRUE(m_tef.ready);
         m_devices->clearCalls();
-        m_previous = setPeripherals(m_devices);
         // The manager: it takes the request, and each queued file goes into place once the last
         // one was moved away.
         QObject::connect(&m_manager, &QTimer::timeout, [this] {
@@ -45,37 +41,22 @@ protected:
             }
         });
         m_manager.start(5);
-        m_stall = setTefStallPeriod(std::chrono::milliseconds(300));
-        // A wait that never ends fails the test in seconds, not after the build's default.
-        m_limit = waits::timeLimit();
-        waits::setTimeLimit(std::chrono::seconds(5));
     }
 
-    void TearDown() override
-    {
-        setPeripherals(m_previous);
-        setTefStallPeriod(m_stall);
-        waits::setTimeLimit(m_limit);
-    }
-
-    QString resp() const { return m_dir + QStringLiteral("resp/"); }
-    QString req() const { return m_dir + QStringLiteral("req/intpos.001"); }
+    QString resp() const { return m_tef.resp(); }
+    QString req() const { return m_tef.req(); }
     QStringList tefCalls() const
     {
         return m_devices->callTexts({"CheckIntPosFiles", "CheckDirTef", "CheckGPAtivo", "GetSequence",
                                      "DeleteIntPosFiles", "inContCuponsTEF"});
     }
 
-    QTemporaryDir m_tmp;
-    QString m_dir;
     std::shared_ptr<RecordingPeripherals> m_devices = std::make_shared<RecordingPeripherals>();
-    std::shared_ptr<Peripherals> m_previous;
+    teftest::TefScope m_tef{m_devices, std::chrono::seconds(5)};
     test::ScopedScriptedDialogs m_dialogs;
     QTimer m_manager;
     QList<QByteArray> m_queue;
     bool m_takes = true;
-    std::chrono::milliseconds m_stall{};
-    std::chrono::milliseconds m_limit{};
 };
 
 // Which check answers false: 0 CheckIntPosFiles, 1 CheckDirTef, 2 the activity check, 3 the
@@ -110,7 +91,7 @@ TEST_P(TefPreconditions, FalseEndsTheExchange)
     } else {
         EXPECT_EQ(readAll(req()),
                   "000-000 = CRT\r\n001-000 = 1\r\n002-000 = 000077\r\n003-000 = 2500\r\n999-999 = 0\r\n");
-        EXPECT_EQ(QDir(m_dir + "req").entryList(QDir::Files), QStringList{"intpos.001"})
+        EXPECT_EQ(QDir(m_tef.dir + "req").entryList(QDir::Files), QStringList{"intpos.001"})
             << "no temporary left";
     }
 }
@@ -218,7 +199,7 @@ TEST_P(TefUnsettledResponses, AreOwnedThenCompletedWithoutHanging)
     m_queue = c.files;
     if (c.dialog)
         m_dialogs->expectMessageDlg(mrOk, c.dialog);
-    setTefStallPeriod(std::chrono::minutes(1)); // restored by TearDown
+    setTefStallPeriod(std::chrono::minutes(1)); // put back when the test's TEF scope ends
     QElapsedTimer clock;
     clock.start();
 
