@@ -13,8 +13,6 @@ const QString kPixGui = QStringLiteral("br.gov.bcb.pix");
 const QString kNoTxid = QStringLiteral("***");
 // A template's value, like every field's, has a two-digit length.
 constexpr qsizetype kMaxFieldChars = 99;
-// "6304" starts the CRC field, the last one: the CRC covers the text up to and including it.
-constexpr qsizetype kCrcFieldChars = 8;
 
 bool isPrintableAscii(QChar c)
 {
