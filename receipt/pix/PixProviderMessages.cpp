@@ -34,6 +34,7 @@ const TMessages& pixProviderMessages()
         QStringLiteral("PixFalhaRede|A comunicação com o provedor Pix falhou: %1. A cobrança pode ou não ter "
                        "sido feita: consulte-a antes de tentar de novo."),
         QStringLiteral("PixInalcancavel|O provedor Pix não pôde ser alcançado: %1. Nada foi enviado."),
+        QStringLiteral("PixTokenSemResposta|Sem resposta em %1 segundos."),
         QStringLiteral("PixSemToken|O provedor Pix não autorizou o caixa: %1 Nada foi cobrado."),
         QStringLiteral("PixEnderecoInseguro|O endereço %1 do provedor Pix não é seguro: use https (http só "
                        "no próprio computador, para o simulador)."),
