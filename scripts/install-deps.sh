@@ -8,7 +8,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools libqt6sql6-sqlite
   qt6-qpa-plugins libgl-dev libxkbcommon-dev
   libsqlite3-dev sqlite3
-  qt6-httpserver-dev libqrencode-dev openssl
+  # qt6-httpserver-dev's CMake files need Qt WebSockets', which bookworm does not pull in with it.
+  qt6-httpserver-dev qt6-websockets-dev libqrencode-dev openssl
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool
   clang libclang-rt-dev clang-format

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "text/Result.h"
+
+#include <QJsonObject>
+#include <QList>
+#include <optional>
+
+namespace zel::pixsim {
+
+// How the provider simulator treats one charge, chosen by its amount as the TEF manager
+// simulator chooses its answer: the first rule whose amount matches, else the default.
+struct ChargeRule
+{
+    enum class Action {
+        Pay,         // paid `afterMs` after it is created
+        Never,       // nobody pays: ATIVA until its expiry, then REMOVIDA_PELO_PSP
+        Expire,      // REMOVIDA_PELO_PSP `afterMs` after it is created
+        PayOnRemove, // nobody pays until the till asks to remove it: the payment arrives first,
+                     // the removal is refused and the charge shows CONCLUIDA
+    };
+
+    std::optional<qint64> amount; // whole cents; unset parts match anything
+    std::optional<qint64> amountFrom;
+    std::optional<qint64> amountTo;
+
+    Action action = Action::Pay;
+    int afterMs = 200;
+    int failRequests = 0; // the first N requests naming this charge answer 500 (a PUT creates nothing)
+    int delayMs = 0;      // every answer about this charge waits this long
+
+    bool matches(qint64 cents) const;
+};
+
+// The rules file:
+//   {"default": {...}, "rules": [{...}, ...],
+//    "delayMs": N, "refuseToken": false, "downAfter": N, "down": "silent" | "close",
+//    "tokenSeconds": N}
+// The top-level settings are the provider's as a whole: every answer delayed, the token refused,
+// no answer at all once `downAfter` requests have come (the connection left open or closed).
+struct PixSimRules
+{
+    QList<ChargeRule> rules;
+    ChargeRule fallback;
+    int delayMs = 0;
+    bool refuseToken = false;
+    int downAfter = 0; // 0: never down
+    bool downCloses = false;
+    int tokenSeconds = 3600;
+
+    const ChargeRule& find(qint64 cents) const;
+
+    static Result<PixSimRules> fromJson(const QJsonObject& json);
+    static Result<PixSimRules> load(const QString& path);
+};
+
+QString chargeActionName(ChargeRule::Action action);
+
+} // namespace zel::pixsim
