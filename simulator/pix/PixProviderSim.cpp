@@ -133,6 +133,8 @@ PixProviderSim::Reply PixProviderSim::answer(const QHttpServerRequest& request)
     if (parts.size() < 3 || parts.at(0) != QLatin1String("v2"))
         return problem(404, QStringLiteral("NaoEncontrado"), QStringLiteral("Recurso não encontrado."));
 
+    if (++m_apiRequests == m_options.rules.revokeTokensAt)
+        m_tokens.clear();
     const QByteArray authorization = header(request, "Authorization");
     if (!authorization.startsWith("Bearer ") || !m_tokens.contains(authorization.mid(7)))
         return problem(401, QStringLiteral("AcessoNegado"), QStringLiteral("Token de acesso inválido."),
@@ -185,6 +187,8 @@ PixProviderSim::Reply PixProviderSim::token(const QHttpServerRequest& request)
                        QStringLiteral("grant_type não suportado."));
     const QByteArray token = newId("", 40).toLatin1();
     m_tokens.insert(token);
+    ++m_tokensIssued;
+    writeState();
     return {200,
             {{QStringLiteral("access_token"), QString::fromLatin1(token)},
              {QStringLiteral("token_type"), QStringLiteral("Bearer")},
@@ -422,9 +426,10 @@ void PixProviderSim::writeState()
         charges.append(entry);
     }
     QSaveFile file(m_options.statePath);
-    const QByteArray bytes =
-        QJsonDocument(QJsonObject{{QStringLiteral("port"), m_port}, {QStringLiteral("charges"), charges}})
-            .toJson();
+    const QByteArray bytes = QJsonDocument(QJsonObject{{QStringLiteral("port"), m_port},
+                                                       {QStringLiteral("tokensIssued"), m_tokensIssued},
+                                                       {QStringLiteral("charges"), charges}})
+                                 .toJson();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         std::fprintf(stderr, "pix-provider-sim: cannot write the state %s: %s\n",
                      qPrintable(m_options.statePath), qPrintable(file.errorString()));

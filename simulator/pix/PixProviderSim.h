@@ -101,6 +101,8 @@ private:
     QHash<QString, int> m_failed; // txid → 500s answered so far
     QSet<QByteArray> m_tokens;
     int m_requests = 0;
+    int m_apiRequests = 0;
+    int m_tokensIssued = 0;
     // Answers that will never be written (the provider is down): kept so the connection stays
     // open and the client sees nothing at all.
     QList<std::shared_ptr<QHttpServerResponder>> m_unanswered;

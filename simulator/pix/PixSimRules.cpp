@@ -127,15 +127,16 @@ Result<PixSimRules> PixSimRules::fromJson(const QJsonObject& json)
                 rules.rules << rule.value();
             }
         } else if (key == QLatin1String("delayMs") || key == QLatin1String("downAfter") ||
-                   key == QLatin1String("tokenSeconds")) {
+                   key == QLatin1String("tokenSeconds") || key == QLatin1String("revokeTokensAt")) {
             const auto value = whole(v, kMaxMs);
             if (!value || (key == QLatin1String("tokenSeconds") && *value == 0))
                 return Error{QStringLiteral("\"%1\" must be a whole number from %2 to 600000.")
                                  .arg(key)
                                  .arg(key == QLatin1String("tokenSeconds") ? 1 : 0)};
-            (key == QLatin1String("delayMs")     ? rules.delayMs
-             : key == QLatin1String("downAfter") ? rules.downAfter
-                                                 : rules.tokenSeconds) = int(*value);
+            (key == QLatin1String("delayMs")        ? rules.delayMs
+             : key == QLatin1String("downAfter")    ? rules.downAfter
+             : key == QLatin1String("tokenSeconds") ? rules.tokenSeconds
+                                                    : rules.revokeTokensAt) = int(*value);
         } else if (key == QLatin1String("refuseToken")) {
             if (!v.isBool())
                 return Error{QStringLiteral("\"refuseToken\" must be true or false.")};

@@ -35,9 +35,11 @@ struct ChargeRule
 // The rules file:
 //   {"default": {...}, "rules": [{...}, ...],
 //    "delayMs": N, "refuseToken": false, "downAfter": N, "down": "silent" | "close",
-//    "tokenSeconds": N}
+//    "tokenSeconds": N, "revokeTokensAt": N}
 // The top-level settings are the provider's as a whole: every answer delayed, the token refused,
-// no answer at all once `downAfter` requests have come (the connection left open or closed).
+// no answer at all once `downAfter` requests have come (the connection left open or closed), the
+// tokens given so far dropped when the `revokeTokensAt`-th request to the API comes (as a
+// provider does when it rotates its keys), so that request is answered 401.
 struct PixSimRules
 {
     QList<ChargeRule> rules;
@@ -47,6 +49,7 @@ struct PixSimRules
     int downAfter = 0; // 0: never down
     bool downCloses = false;
     int tokenSeconds = 3600;
+    int revokeTokensAt = 0; // 0: never
 
     const ChargeRule& find(qint64 cents) const;
 
