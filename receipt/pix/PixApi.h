@@ -10,7 +10,7 @@
 
 namespace zel::pix {
 
-// The part of the standard Pix API (v2, as the Central Bank publishes it) a point of sale uses:
+// The subset of the standard Pix API (v2, as the Central Bank publishes it) a point of sale uses:
 // the access token, the immediate charge (create, read, remove) and the refund of a payment.
 // No network here: this turns requests into the bytes to send and answers into values. The
 // answers come from outside the till, so every reader returns an error value for anything it

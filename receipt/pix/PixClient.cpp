@@ -154,7 +154,7 @@ void PixClient::refund(const QString& endToEndId, const QString& refundId, qint6
 void PixClient::send(Call call)
 {
     if (hasToken()) {
-        issue(std::move(call));
+        dispatch(std::move(call));
         return;
     }
     m_waitingForToken.append(std::move(call));
@@ -162,7 +162,7 @@ void PixClient::send(Call call)
         fetchToken();
 }
 
-void PixClient::issue(Call call)
+void PixClient::dispatch(Call call)
 {
     QNetworkRequest request(apiAddress(m_config.apiUrl, call.request.path));
     request.setRawHeader("Authorization", m_authorization);
@@ -235,7 +235,7 @@ void PixClient::tokenAnswered(const Answer& answer)
     }
     if (why.isEmpty()) {
         for (Call& call : waiting)
-            issue(std::move(call));
+            dispatch(std::move(call));
         return;
     }
     // Without a token nothing was asked of the API: no charge can exist because of these calls.

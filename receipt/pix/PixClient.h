@@ -94,7 +94,7 @@ private:
     template <class T> PixReply<T> reply(const Answer& answer, Result<T> (*parse)(const QByteArray&)) const;
 
     void send(Call call);
-    void issue(Call call);
+    void dispatch(Call call);
     void fetchToken();
     void tokenAnswered(const Answer& answer);
     void exchange(QNetworkRequest request, const QByteArray& verb, const QByteArray& body, Finish then);

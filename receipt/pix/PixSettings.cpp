@@ -85,7 +85,7 @@ Result<PixSettings> readPixSettings(const QSettings& store)
     }
     for (const auto& [name, value] :
          {std::pair{"PixClientId", &provider.clientId}, {"PixClientSecret", &provider.clientSecret}}) {
-        // The secret is kept as written: blanks may be part of it.
+        // The secret is kept as written: blanks may belong to it.
         *value = store.value(settingKey(QLatin1String(name))).toString();
         if (value->isEmpty())
             return missing(name);

@@ -129,8 +129,8 @@ PixProviderSim::Reply PixProviderSim::answer(const QHttpServerRequest& request)
                            QStringLiteral("Método não permitido."));
         return token(request);
     }
-    const QStringList parts = path.split(u'/', Qt::SkipEmptyParts);
-    if (parts.size() < 3 || parts.at(0) != QLatin1String("v2"))
+    const QStringList segments = path.split(u'/', Qt::SkipEmptyParts);
+    if (segments.size() < 3 || segments.at(0) != QLatin1String("v2"))
         return problem(404, QStringLiteral("NaoEncontrado"), QStringLiteral("Recurso não encontrado."));
 
     if (++m_apiRequests == m_options.rules.revokeTokensAt)
@@ -140,8 +140,8 @@ PixProviderSim::Reply PixProviderSim::answer(const QHttpServerRequest& request)
         return problem(401, QStringLiteral("AcessoNegado"), QStringLiteral("Token de acesso inválido."),
                        QStringLiteral("Peça um novo token em /oauth/token."));
 
-    if (parts.at(1) == QLatin1String("cob") && parts.size() == 3) {
-        const QString txid = parts.at(2);
+    if (segments.at(1) == QLatin1String("cob") && segments.size() == 3) {
+        const QString txid = segments.at(2);
         if (!matchesId(txid, 26, 35))
             return problem(400, QStringLiteral("CobOperacaoInvalida"), QStringLiteral("txid inválido."),
                            QStringLiteral("O txid deve ter de 26 a 35 letras e algarismos."));
@@ -165,9 +165,9 @@ PixProviderSim::Reply PixProviderSim::answer(const QHttpServerRequest& request)
         reply.delayMs = it->rule.delayMs;
         return reply;
     }
-    if (parts.at(1) == QLatin1String("pix") && parts.size() == 5 &&
-        parts.at(3) == QLatin1String("devolucao") && request.method() == Method::Put)
-        return refund(parts.at(2), parts.at(4), request.body());
+    if (segments.at(1) == QLatin1String("pix") && segments.size() == 5 &&
+        segments.at(3) == QLatin1String("devolucao") && request.method() == Method::Put)
+        return refund(segments.at(2), segments.at(4), request.body());
     return problem(404, QStringLiteral("NaoEncontrado"), QStringLiteral("Recurso não encontrado."));
 }
 

@@ -20,7 +20,7 @@ struct ChargeRule
                      // the removal is refused and the charge shows CONCLUIDA
     };
 
-    std::optional<qint64> amount; // whole cents; unset parts match anything
+    std::optional<qint64> amount; // whole cents; what is unset matches anything
     std::optional<qint64> amountFrom;
     std::optional<qint64> amountTo;
 

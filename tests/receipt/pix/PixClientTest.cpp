@@ -150,7 +150,7 @@ void removedByTheTill(PixSimSession& s)
     EXPECT_EQ(s.recorded(txid)["status"].toString(), "REMOVIDA_PELO_USUARIO_RECEBEDOR");
 }
 
-// Part of a payment given back, then the rest: both recorded by the provider; a third refund
+// Some of a payment given back, then the rest: both recorded by the provider; a third refund
 // would pass what was paid and is refused.
 void refunded(PixSimSession& s)
 {
