@@ -177,10 +177,17 @@ void TfrmRecebimento::tcbClearClick()
     for (const CartaoTef& cartao : std::as_const(m_cartoesTef))
         pendentes += cartao.aprovacao.pending ? 1 : 0;
     zel::peripherals().setInContCuponsTEF(pendentes);
+    // Pix payments are given back; one the provider could not refund now stays, as a card the
+    // manager would not undo does (a receipt never drops money it holds).
+    if (const QStringList avisos = zel::settlePixCharges(false); !avisos.isEmpty())
+        zel::dialogs().TouchMessage(avisos.join(u'\n'), zel::DialogType::Information);
+    const QStringList pixMantidos = zel::recordedPixCharges();
 
     m_ui->memLista->clear();
     for (cdsMovCaixa.first(); !cdsMovCaixa.eof();) {
-        if (eCartaoTef(cdsMovCaixa.bookmark())) {
+        const QString descricao = cdsMovCaixa.fieldByName(QStringLiteral("DSMOVIVEND")).asString();
+        if (eCartaoTef(cdsMovCaixa.bookmark()) || (descricao.startsWith(QLatin1String("PIX ")) &&
+                                                   pixMantidos.contains(descricao.section(u' ', 1, 1)))) {
             zel::Linha(m_ui->memLista,
                        zel::linhaPagamento(cdsMovCaixa.fieldByName(QStringLiteral("NMTIPORECE")).asString(),
                                            cdsMovCaixa.fieldByName(QStringLiteral("VRMOVIVEND")).asFloat()));

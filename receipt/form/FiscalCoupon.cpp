@@ -268,7 +268,18 @@ bool TfrmRecebimento::FechaCupomVenda()
     zel::DataPacket linhas = cdsMovCaixa.data();
     const int tipoMov = linhas.fieldIndex(QStringLiteral("IDTIPOMOVIVE"));
     const int valor = linhas.fieldIndex(QStringLiteral("VRMOVIVEND"));
+    // Pix payments print under their type's own form too, but are no card form of the printer.
     const QMap<QString, QString> formas = formasDosCartoes();
+    QSet<QString> tiposPix;
+    {
+        const zel::DataPacket tipos = cdsReceb.data();
+        const int codigo = tipos.fieldIndex(QStringLiteral("CDTIPORECE"));
+        const int kind = tipos.fieldIndex(QStringLiteral("IDTIPORECE"));
+        for (const zel::Row& r : tipos.rows) {
+            if (codigo >= 0 && kind >= 0 && r.value(kind).toString() == zel::kind::pix)
+                tiposPix.insert(r.value(codigo).toString());
+        }
+    }
     QSet<QString> formasUsadas;
     const int tipo = linhas.fieldIndex(QStringLiteral("CDTIPORECE"));
     const int nome = linhas.fieldIndex(QStringLiteral("NMTIPORECE"));
@@ -276,7 +287,8 @@ bool TfrmRecebimento::FechaCupomVenda()
         const auto forma = formas.constFind(row.value(tipo).toString());
         if (forma != formas.cend() && row.value(tipoMov).toString() == QLatin1String("E")) {
             row[nome] = *forma;
-            formasUsadas.insert(*forma);
+            if (!tiposPix.contains(row.value(tipo).toString()))
+                formasUsadas.insert(*forma);
         }
     }
     // One form for every card goes as the printer's card form too; with several each line
@@ -376,7 +388,9 @@ QMap<QString, QString> TfrmRecebimento::formasDosCartoes() const
         return formas;
     const bool porCodigo = peripherals().IdTipoImpFis() == 7;
     for (const zel::Row& row : tipos.rows) {
-        if (!zel::isCardKind(row.value(tipo).toString()) || formas.contains(row.value(codigo).toString()))
+        const QString kind = row.value(tipo).toString();
+        if ((!zel::isCardKind(kind) && kind != zel::kind::pix) ||
+            formas.contains(row.value(codigo).toString()))
             continue;
         const int campo = porCodigo ? forma : nome;
         formas.insert(row.value(codigo).toString(), campo < 0 ? QString() : row.value(campo).toString());

@@ -80,6 +80,14 @@ void TfrmRecebimento::DoMenuRecebimentoClick(const QString& code, const QString&
                                    .arg(zel::formatCurrency(valor), zel::formatCurrency(doVrAPagar)));
                 return;
             }
+            QString descricao;
+            if (idTipo == zel::kind::pix) {
+                if (!EntradaPix(valor, descricao))
+                    return;
+                // As after a card: OK pressed by itself once the payments cover the sale.
+                boConfirmaAuto = true;
+                InputStep = isNone;
+            }
             const bool tef = card ? stUsaTEF == QLatin1String("S")
                                   : idTipo == zel::kind::cheque && stUsaTEFCheque == QLatin1String("S");
             zel::TefApproval aprovacao;
@@ -101,7 +109,7 @@ void TfrmRecebimento::DoMenuRecebimentoClick(const QString& code, const QString&
                 boConfirmaAuto = true;
                 InputStep = isNone;
             }
-            const qint64 movimento = RegistraPagamento(valor, idTipo, cotacao);
+            const qint64 movimento = RegistraPagamento(valor, idTipo, cotacao, 0, descricao);
             if (tef && card)
                 GuardaCartao(aprovacao, movimento);
         } else if (idTipo == zel::kind::moeda) {

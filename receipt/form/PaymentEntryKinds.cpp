@@ -110,7 +110,7 @@ bool TfrmRecebimento::EntradaConta(double& valor)
 
 // The payment's movement row, its running-list line and the amounts with their labels.
 qint64 TfrmRecebimento::RegistraPagamento(double valor, const QString& idTipo, double cotacao,
-                                          double estrangeiro)
+                                          double estrangeiro, const QString& descricao)
 {
     const auto text = [this](const char* field) {
         return cdsReceb.fieldByName(QString::fromLatin1(field)).asString();
@@ -130,6 +130,7 @@ qint64 TfrmRecebimento::RegistraPagamento(double valor, const QString& idTipo, d
         movimento.vrMoviveOut = estrangeiro;
         movimento.vrCotIndOut = cotacao;
     }
+    movimento.dsMoviVend = descricao;
     zel::Linha(m_ui->memLista, zel::linhaPagamento(movimento.nmTipoRece, valor));
     zel::appendMovement(cdsMovCaixa, movimento);
     const qint64 registrado = cdsMovCaixa.bookmark();

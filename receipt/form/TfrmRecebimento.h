@@ -191,7 +191,7 @@ private:
     bool EnviaItens(bool& itensVistos);
     bool FechaCupomVenda();
     void GravaDescontoEContraVale();
-    // Card payment types → the name of their payment form on the coupon: the printer's code
+    // Card and Pix payment types → the name of their payment form on the coupon: the printer's code
     // (CDFPIMPFIS) for printers of kind 7, else the type's name.
     QMap<QString, QString> formasDosCartoes() const;
     CouponStage m_couponStage = CouponStage::None;
@@ -220,8 +220,12 @@ private:
     void DesisteEntrada(const QString& motivo);
     bool EntradaMoeda(zel::ForeignPayment& pagamento, double& cotacao);
     bool EntradaConta(double& valor);
+    // A Pix payment of `valor`: true, with the movement's description (txid and end-to-end id),
+    // once it was paid; false, with the reason shown, when nothing is to be recorded.
+    bool EntradaPix(double valor, QString& descricao);
     // `estrangeiro`: a foreign-currency payment's amount in that currency.
-    qint64 RegistraPagamento(double valor, const QString& idTipo, double cotacao, double estrangeiro = 0);
+    qint64 RegistraPagamento(double valor, const QString& idTipo, double cotacao, double estrangeiro = 0,
+                             const QString& descricao = {});
     void AplicaParcelas();
     void MostraResumo();
     zel::SaleQuotes m_cotacoesVenda; // one quote per currency for the whole sale

@@ -167,6 +167,11 @@ bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda
         g_cupomAberto.reset();
     }
 
+    // Pix charges a receipt that never ended left behind (the host killed with a charge live)
+    // are settled first: removed, or refunded if paid. What cannot be settled now stays listed.
+    if (const QStringList avisos = zel::settlePixCharges(false); !avisos.isEmpty())
+        zel::dialogs().TouchMessage(avisos.join(u'\n'), zel::DialogType::Information);
+
     WaitCursor cursor;
     delete frmRecebimento; // the form of the previous receipt
     frmRecebimento = new TfrmRecebimento();
@@ -186,13 +191,20 @@ bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda
     form.cdsConsumidor.open();
     form.CarregaDiarioTef();
 
+    // The Pix charges of this receipt: kept with a closed sale, given back with one given up.
+    const auto settlePix = [](bool saleClosed) {
+        if (const QStringList avisos = zel::settlePixCharges(saleClosed); !avisos.isEmpty())
+            zel::dialogs().TouchMessage(avisos.join(u'\n'), zel::DialogType::Information);
+    };
     // The sale is settled only by OK, which closes the form as accepted. A form closed any other
     // way (Exit, or from outside the module) hands back what it recorded as not settled.
     if (form.exec() == QDialog::Accepted) {
         form.EncerraCartoes();
+        settlePix(true);
     } else {
         boVendaOk = false;
         form.DesfazCartoes(true); // a form closed from outside: Exit has done it otherwise
+        settlePix(false);
     }
 
     movimentos.copyFrom(form.cdsMovCaixa);

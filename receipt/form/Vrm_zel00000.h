@@ -20,6 +20,13 @@ struct ReceiptTables;
 // `tables.sale` are read.
 ErrorRecord receiptRefusal(const ReceiptTables& tables, const Result<OpeningTotals>& totals,
                            bool devicesInstalled, bool printsCoupon);
+
+// Settles the Pix charges the till's journal lists (its data folder): open ones removed, paid
+// ones kept when `saleClosed`, refunded otherwise; what could not be settled stays listed. The
+// texts for the operator. Nothing listed: nothing asked, no settings needed.
+QStringList settlePixCharges(bool saleClosed);
+// The txids of the Pix payments recorded in the open receipt and not refunded.
+QStringList recordedPixCharges();
 } // namespace zel
 
 // The receipt unit's state: it lives as long as the module stays loaded.

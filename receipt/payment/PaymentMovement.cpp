@@ -14,7 +14,7 @@ TInputStep amountStepOfKind(const QString& idTipoRece)
 {
     if (idTipoRece == kind::credito)
         return isCredito3;
-    if (idTipoRece == kind::debito)
+    if (idTipoRece == kind::debito || idTipoRece == kind::pix)
         return isDebito3;
     if (idTipoRece == kind::cheque)
         return isCheque6;
@@ -66,6 +66,8 @@ void appendMovement(DataSet& movements, const PaymentMovement& movement)
         movements.fieldByName(QStringLiteral("VRMOVIVEOUT")).setFloat(*movement.vrMoviveOut);
     if (movement.vrCotIndOut)
         movements.fieldByName(QStringLiteral("VRCOTINDOUT")).setFloat(*movement.vrCotIndOut);
+    if (!movement.dsMoviVend.isEmpty())
+        movements.fieldByName(QStringLiteral("DSMOVIVEND")).setString(movement.dsMoviVend);
     movements.post();
 }
 

@@ -23,6 +23,9 @@ inline const QString ticket = QStringLiteral("5");
 inline const QString moeda = QStringLiteral("6");
 inline const QString ticket2 = QStringLiteral("7");
 inline const QString conta = QStringLiteral("8");
+// Pix: charged through the Pix provider (or a static code the operator confirms); the amount
+// prompt proposes what is due and takes no more.
+inline const QString pix = QStringLiteral("P");
 } // namespace kind
 
 // The input step of the amount prompt of a kind; isNone for the kinds that ask no amount
@@ -49,14 +52,15 @@ struct PaymentMovement
     QDate dtMovimCaixa;                // the day it counts on
     std::optional<double> vrMoviveOut; // foreign currency: the amount in that currency
     std::optional<double> vrCotIndOut; // foreign currency: the quote
+    QString dsMoviVend;                // Pix: "PIX <txid> <end-to-end id>", what identifies it
 };
 
 // The day a movement counts on: the fiscal movement date when the printer gave one, else the
 // day it was taken.
 QDate movementDate(const QDateTime& dtMovFiscal, const QDateTime& taken);
 
-// Appends and posts the row. The fields left out (sequence numbers, description, cheque
-// fields, voucher number) stay empty.
+// Appends and posts the row. The fields left out (sequence numbers, cheque fields, voucher
+// number) stay empty; the description only for a Pix payment.
 void appendMovement(DataSet& movements, const PaymentMovement& movement);
 
 // A foreign-currency payment: the foreign amount received is `typed` cut to cents, and it is

@@ -325,7 +325,9 @@ Result<qint64> parsePixAmount(const QString& text)
     return cents;
 }
 
-bool isValidTxid(const QString& txid)
+// The txid's rule (PixTxid.h's isValidTxid), kept here too so the codec needs no more than
+// Qt Core.
+static bool txidAccepted(const QString& txid)
 {
     return allAlnum(txid, 26, 35);
 }
@@ -356,7 +358,7 @@ Result<PixRequest> createChargeRequest(const QString& txid, qint64 amountCents, 
 
 Result<PixRequest> chargeStatusRequest(const QString& txid)
 {
-    if (!isValidTxid(txid))
+    if (!txidAccepted(txid))
         return Error{pixProviderText("PixTxidInvalido").arg(txid), QStringLiteral("PixTxidInvalido")};
     return PixRequest{"GET", QStringLiteral("/cob/") + txid, {}};
 }

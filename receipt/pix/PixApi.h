@@ -28,8 +28,7 @@ Result<QByteArray> encodePixAmount(qint64 cents);
 // decimals, a point); anything else is an error. Never through a floating point number.
 Result<qint64> parsePixAmount(const QString& text);
 
-// A charge's txid: 26 to 35 letters (ASCII) and digits.
-bool isValidTxid(const QString& txid);
+// A charge's txid is checked with isValidTxid (PixTxid.h): 26 to 35 letters (ASCII) and digits.
 // The e2eid of a payment and a refund's id: 1 to 35 letters and digits; they go into the path.
 bool isValidPixId(const QString& id);
 

@@ -39,6 +39,41 @@ const TMessages& pixMessages()
         QStringLiteral("PixQrNulo|O código Pix tem um caractere nulo, que o QR Code não comporta."),
         QStringLiteral("PixQrTamanho|O QR Code do Pix não pode ter %1 pixels de lado."),
         QStringLiteral("PixQrFalhou|Não foi possível gerar o QR Code do Pix (erro %1 do gerador)."),
+        // The payment: the charge's life at the till, the journal of live charges and their
+        // settlement.
+        QStringLiteral("PixTitulo|Pagamento com Pix"),
+        QStringLiteral("PixSolicitacao|Venda %1"),
+        QStringLiteral("PixGerando|Gerando a cobrança Pix..."),
+        QStringLiteral("PixTempoRestante|Aponte a câmera do celular para o QR Code. Tempo restante: %1:%2"),
+        QStringLiteral("PixConfirmeRecebimento|Toque em Recebido quando o Pix aparecer na conta."),
+        QStringLiteral("PixCancelando|Cancelando a cobrança..."),
+        QStringLiteral("PixRecebido|Recebido"),
+        QStringLiteral("PixCancelar|Cancelar"),
+        QStringLiteral("PixDisplay|Pague com Pix"),
+        QStringLiteral("PixConfirmaRecebido|Confirma que o Pix de %1 foi recebido na conta?"),
+        QStringLiteral("PixAcimaDoDevido|O Pix de %1 passa do valor a pagar (%2)."),
+        QStringLiteral(
+            "PixJaPago|A cobrança foi paga no momento do cancelamento: o pagamento foi registrado."),
+        QStringLiteral("PixDiarioIlegivel|Não foi possível ler as cobranças Pix pendentes em %1: %2"),
+        QStringLiteral("PixDiarioNaoGravado|Não foi possível gravar as cobranças Pix pendentes em %1: %2"),
+        QStringLiteral("PixDiarioEntrada|a cobrança %1 está incompleta"),
+        QStringLiteral("PixNaoArquivoComum|não é um arquivo comum"),
+        QStringLiteral("PixCodigoProvedor|O provedor Pix entregou um código que não pode ser mostrado: %1"),
+        QStringLiteral("PixValorDiferente|o valor do código não é o da cobrança."),
+        QStringLiteral("PixNaoCriada|O provedor Pix não criou a cobrança. Nada foi cobrado."),
+        QStringLiteral("PixSemResposta|O provedor Pix não responde. Nada foi registrado; a cobrança será "
+                       "cancelada (ou devolvida, se paga) assim que ele responder."),
+        QStringLiteral("PixExpirada|O tempo para pagar o Pix acabou. Nada foi cobrado."),
+        QStringLiteral("PixCancelada|A cobrança Pix foi cancelada. Nada foi cobrado."),
+        QStringLiteral("PixNaoRemovida|Não foi possível cancelar a cobrança Pix agora. Nada foi registrado; "
+                       "ela será cancelada (ou devolvida, se paga) depois."),
+        QStringLiteral("PixValorPagoDiferente|O provedor Pix informa um pagamento de %1 para uma cobrança de "
+                       "%2. Nada foi registrado; o valor pago será devolvido."),
+        QStringLiteral("PixSemProvedor|Há %1 cobrança(s) Pix pendente(s), mas o provedor Pix não está "
+                       "configurado para resolvê-las."),
+        QStringLiteral("PixDevolvido|Pix de %1 devolvido ao cliente (cobrança %2)."),
+        QStringLiteral("PixPendente|A cobrança Pix de %1 (%2) ainda não pôde ser resolvida: %3 Ela será "
+                       "tentada de novo no próximo recebimento."),
     });
     return catalogue;
 }

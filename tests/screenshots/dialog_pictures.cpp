@@ -1,8 +1,7 @@
-#include "support/Screenshot.h"
-
 #include "dataset/DataSet.h"
 #include "dialogs/DefaultDialogs.h"
 #include "support/Operator.h"
+#include "support/Screenshot.h"
 #include "toolkit/TouchButton.h"
 #include "toolkit/TouchForm.h"
 
