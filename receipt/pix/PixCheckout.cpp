@@ -13,6 +13,8 @@ namespace {
 // A charge is looked at once more this long after it should have expired before the till
 // removes it itself: the provider's clock and the till's differ.
 constexpr int kExpiryGraceSeconds = 5;
+// How often a charge the provider failed to create is asked for again.
+constexpr int kCreateTries = 3;
 
 template <class Change> Status changeJournal(const QString& path, Change change)
 {
@@ -64,6 +66,8 @@ void PixCheckout::start(qint64 amountCents, const QString& description)
     m_running = true;
     m_shown = m_cancelAsked = m_removing = m_looking = false;
     m_amountCents = amountCents;
+    m_description = description;
+    m_createTries = 1;
     m_txid = newTxid();
     m_lastAnswer = now();
     // Listed before it is asked for: from here on the till cannot lose this charge.
@@ -140,7 +144,14 @@ void PixCheckout::looked(const PixReply<PixCharge>& reply)
         return;
     if (!reply.ok()) {
         if (reply.outcome == PixOutcome::Refused && reply.httpStatus == 404 && !m_shown) {
-            // Asked for, never created.
+            // Asked for, never created (the provider failed before it acted): asked again with
+            // the same txid, which cannot make two charges, a few times before giving up.
+            if (m_createTries < kCreateTries) {
+                ++m_createTries;
+                m_client->createCharge(m_txid, m_amountCents, m_description,
+                                       [this](const PixReply<PixCharge>& again) { created(again); });
+                return;
+            }
             forget();
             end(PixCheckoutResult::Kind::Failed, pixText("PixNaoCriada"));
             return;

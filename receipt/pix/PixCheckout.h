@@ -71,6 +71,8 @@ private:
     QTimer m_poll;
     QString m_txid;
     qint64 m_amountCents = 0;
+    QString m_description;
+    int m_createTries = 0;
     QDateTime m_expiresAt;
     QDateTime m_lastAnswer;
     int m_silenceLimitMs = 30000;
@@ -87,3 +89,5 @@ Status replaceJournalEntry(const QString& path, const PixJournalEntry& entry); /
 Status removeJournalEntry(const QString& path, const QString& txid);
 
 } // namespace zel::pix
+
+Q_DECLARE_METATYPE(zel::pix::PixCheckoutResult)
