@@ -15,10 +15,10 @@ build: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
-# The demo builds only what it runs: the module, the demo host and the TEF manager simulator.
+# The demo builds only what it runs: the module, the demo host and the TEF and Pix simulators.
 demo: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
-	cmake --build $(BUILD) -j $(JOBS) --target pdv-demo Pkg_zel tef-manager-sim
+	cmake --build $(BUILD) -j $(JOBS) --target pdv-demo Pkg_zel tef-manager-sim pix-provider-sim
 	bash scripts/run-demo.sh $(BUILD) --screenshots $(BUILD)/demo-output
 
 # The house rules: formatting, the host header only in package/, no circle among the libraries.

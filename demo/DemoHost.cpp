@@ -143,7 +143,31 @@ Result<QJsonObject> DemoHost::run(const Scenario& s)
             tef.insert(QStringLiteral("dir"), QDir(stateRoot).filePath(QStringLiteral("tef")));
         devices.insert(QStringLiteral("tef"), tef);
     }
-    if (const Status st = writeRunSettings(QDir(stateRoot).filePath(QStringLiteral("settings")), s.settings);
+    // A Pix provider for the run: started first, as the settings name its port.
+    QJsonObject settings = s.settings;
+    if (s.runsPixProvider) {
+        const PixCredentials credentials;
+        if (const Status started =
+                m_pixProvider.start(pixProviderProgram(), s.pixProvider,
+                                    QDir(stateRoot).filePath(QStringLiteral("pix-rules.json")),
+                                    QDir(stateRoot).filePath(QStringLiteral("pix-state.json")), credentials);
+            !started)
+            return started.error();
+        const QString base = QStringLiteral("http://127.0.0.1:%1").arg(m_pixProvider.port());
+        const QList<std::pair<QString, QString>> named = {
+            {QStringLiteral("PixUrl"), base + QStringLiteral("/v2")},
+            {QStringLiteral("PixTokenUrl"), base + QStringLiteral("/oauth/token")},
+            {QStringLiteral("PixClientId"), credentials.clientId},
+            {QStringLiteral("PixClientSecret"), credentials.clientSecret},
+            {QStringLiteral("PixChave"), credentials.key},
+            {QStringLiteral("PixNomeRecebedor"), QStringLiteral("Restaurante Demo")},
+            {QStringLiteral("PixCidadeRecebedor"), QStringLiteral("Sao Paulo")}};
+        for (const auto& [key, value] : named) {
+            if (!settings.contains(key))
+                settings.insert(key, value);
+        }
+    }
+    if (const Status st = writeRunSettings(QDir(stateRoot).filePath(QStringLiteral("settings")), settings);
         !st)
         return st.error();
     auto config = SimulatorConfig::fromJson(devices, s.devicesDir);
@@ -303,6 +327,8 @@ QJsonObject DemoHost::resultDocument(bool settled, const QString& coupon, const 
     const QString tefDir = m_devices->DirTef();
     document.insert("tefApprovals",
                     tefDir.isEmpty() ? QJsonArray() : tefapprovals::toJson(tefapprovals::read(tefDir)));
+    // The Pix provider's charges and what became of them (its state file, when it ran).
+    document.insert("pixCharges", m_pixProvider.charges());
     return document;
 }
 

@@ -2,6 +2,7 @@
 
 #include "DemoDialogs.h"
 #include "OperatorScript.h"
+#include "RunSettings.h"
 #include "Scenario.h"
 #include "SimulatedPeripherals.h"
 
@@ -55,6 +56,7 @@ private:
     std::shared_ptr<SimulatedPeripherals> m_devices;
     DemoDialogs m_dialogs;
     FormSnapshot m_snapshot;
+    PixProviderProcess m_pixProvider; // when the scenario names one; ends with the host
     QStringList m_scriptErrors;
     QStringList m_screenshots;
     qsizetype m_journalStart = 0;

@@ -37,8 +37,19 @@ void endWithThisProcess(QProcess& process)
 #endif
 }
 
-const QStringList kKeys = {QStringLiteral("UsaTEF"), QStringLiteral("UsaTEFCheque"),
-                           QStringLiteral("PcMaxTroco"), QStringLiteral("UtilizaImpFis")};
+const QStringList kKeys = {QStringLiteral("UsaTEF"),
+                           QStringLiteral("UsaTEFCheque"),
+                           QStringLiteral("PcMaxTroco"),
+                           QStringLiteral("UtilizaImpFis"),
+                           QStringLiteral("PixUrl"),
+                           QStringLiteral("PixTokenUrl"),
+                           QStringLiteral("PixClientId"),
+                           QStringLiteral("PixClientSecret"),
+                           QStringLiteral("PixChave"),
+                           QStringLiteral("PixNomeRecebedor"),
+                           QStringLiteral("PixCidadeRecebedor"),
+                           QStringLiteral("PixExpiracao"),
+                           QStringLiteral("PixEstatico")};
 
 } // namespace
 
@@ -145,6 +156,78 @@ QString tefManagerProgram()
         if (QFile::exists(exe.filePath(QLatin1String(candidate))))
             return QDir::cleanPath(exe.filePath(QLatin1String(candidate)));
     return QStringLiteral("tef-manager-sim");
+}
+
+PixProviderProcess::~PixProviderProcess()
+{
+    stop();
+}
+
+Status PixProviderProcess::start(const QString& program, const QJsonObject& rules, const QString& rulesPath,
+                                 const QString& statePath, const PixCredentials& credentials)
+{
+    QSaveFile file(rulesPath);
+    const QByteArray bytes = QJsonDocument(rules).toJson();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return Error{QStringLiteral("cannot write the Pix provider's rules to %1").arg(rulesPath)};
+    m_statePath = statePath;
+    m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    endWithThisProcess(m_process);
+    m_process.start(program, {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--rules"),
+                              rulesPath, QStringLiteral("--state"), statePath, QStringLiteral("--client-id"),
+                              credentials.clientId, QStringLiteral("--client-secret"),
+                              credentials.clientSecret, QStringLiteral("--key"), credentials.key});
+    if (!m_process.waitForStarted(5000))
+        return Error{QStringLiteral("cannot start the Pix provider simulator %1: %2")
+                         .arg(program, m_process.errorString())};
+    // It prints the port it took once it listens.
+    QByteArray seen;
+    QElapsedTimer clock;
+    clock.start();
+    while (!seen.contains('\n') && clock.elapsed() < 10000 && m_process.state() == QProcess::Running) {
+        m_process.waitForReadyRead(200);
+        seen += m_process.readAllStandardOutput();
+    }
+    const QByteArray line = seen.left(seen.indexOf('\n'));
+    bool ok = false;
+    m_port = line.startsWith("port=") ? line.mid(5).toInt(&ok) : 0;
+    if (!ok || m_port <= 0) {
+        const QByteArray why = m_process.readAllStandardError();
+        stop();
+        return Error{QStringLiteral("the Pix provider simulator did not start: %1")
+                         .arg(QString::fromLocal8Bit(why + seen).trimmed())};
+    }
+    return {};
+}
+
+void PixProviderProcess::stop()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.terminate();
+    if (!m_process.waitForFinished(5000)) {
+        m_process.kill();
+        m_process.waitForFinished(2000);
+    }
+}
+
+QJsonArray PixProviderProcess::charges() const
+{
+    QFile file(m_statePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("charges")).toArray();
+}
+
+QString pixProviderProgram()
+{
+    if (const QByteArray env = qgetenv("ZEL_PIX_PROVIDER_SIM"); !env.isEmpty())
+        return QString::fromLocal8Bit(env);
+    const QDir exe(QCoreApplication::applicationDirPath());
+    for (const char* candidate : {"pix-provider-sim", "../simulator/pix/pix-provider-sim"})
+        if (QFile::exists(exe.filePath(QLatin1String(candidate))))
+            return QDir::cleanPath(exe.filePath(QLatin1String(candidate)));
+    return QStringLiteral("pix-provider-sim");
 }
 
 } // namespace zel::demo

@@ -2,6 +2,7 @@
 
 #include "text/Result.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QProcess>
 #include <QString>
@@ -42,6 +43,42 @@ public:
 private:
     QProcess m_process;
 };
+
+// Who the till is to the Pix provider simulator, and the key its charges are paid into.
+struct PixCredentials
+{
+    QString clientId = QStringLiteral("pdv-demo");
+    QString clientSecret = QStringLiteral("segredo-da-demo");
+    QString key = QStringLiteral("pix@restaurante.example");
+};
+
+// The Pix provider simulator as a separate process, for a run whose scenario names it.
+class PixProviderProcess
+{
+public:
+    PixProviderProcess() = default;
+    ~PixProviderProcess();
+    PixProviderProcess(const PixProviderProcess&) = delete;
+    PixProviderProcess& operator=(const PixProviderProcess&) = delete;
+
+    // Writes the rules to `rulesPath`, starts `program` on a free port of this machine and waits
+    // until it listens; its charges are kept in `statePath`.
+    Status start(const QString& program, const QJsonObject& rules, const QString& rulesPath,
+                 const QString& statePath, const PixCredentials& credentials);
+    void stop();
+    int port() const { return m_port; }
+    // Every charge the provider made and what became of it (its state file).
+    QJsonArray charges() const;
+
+private:
+    QProcess m_process;
+    QString m_statePath;
+    int m_port = 0;
+};
+
+// Where the Pix provider simulator program is: $ZEL_PIX_PROVIDER_SIM, else beside the demo, else
+// in the build tree's simulator folder.
+QString pixProviderProgram();
 
 // The platform a run without a display asks Qt for: the offscreen one with one screen of the
 // till's size, 800 × 600, described in the file `screensFile` (written here). `platform` is

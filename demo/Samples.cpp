@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLinearGradient>
 #include <QPainter>
 
@@ -22,7 +24,7 @@ const Glyph kGlyphs[] = {
     {"dinheiro.bmp", QColor(0x2e, 0x7d, 0x32), "R$"}, {"credito.bmp", QColor(0x15, 0x65, 0xc0), "CR"},
     {"debito.bmp", QColor(0x00, 0x83, 0x8f), "DB"},   {"cheque.bmp", QColor(0x6d, 0x4c, 0x41), "CH"},
     {"ticket.bmp", QColor(0xef, 0x6c, 0x00), "TK"},   {"dolar.bmp", QColor(0x55, 0x8b, 0x2f), "US$"},
-    {"conta.bmp", QColor(0x6a, 0x1b, 0x9a), "CC"},
+    {"conta.bmp", QColor(0x6a, 0x1b, 0x9a), "CC"},    {"pix.bmp", QColor(0x00, 0xa8, 0x96), "PIX"},
 };
 
 bool drawGlyph(const Glyph& g, const QString& path)
@@ -70,7 +72,8 @@ bool copyResource(const QString& from, const QString& to)
 
 QStringList sampleNames()
 {
-    return {QStringLiteral("restaurant"), QStringLiteral("counter"), QStringLiteral("buffet")};
+    return {QStringLiteral("restaurant"), QStringLiteral("counter"), QStringLiteral("buffet"),
+            QStringLiteral("pix")};
 }
 
 QString writeSample(const QString& name, const QString& dir)
@@ -88,6 +91,14 @@ QString writeSample(const QString& name, const QString& dir)
     if (!copyResource(QStringLiteral(":/samples/") + name + QStringLiteral(".json"), scenario) ||
         !copyResource(QStringLiteral(":/samples/") + name + QStringLiteral(".script"),
                       out.filePath(name + QStringLiteral(".script"))))
+        return {};
+    // A sample built on another one ("base") needs that one beside it.
+    QFile written(scenario);
+    if (!written.open(QIODevice::ReadOnly))
+        return {};
+    const QString base =
+        QJsonDocument::fromJson(written.readAll()).object().value(QStringLiteral("base")).toString();
+    if (!base.isEmpty() && !copyResource(QStringLiteral(":/samples/") + base, out.filePath(base)))
         return {};
     return scenario;
 }

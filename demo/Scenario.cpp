@@ -68,10 +68,10 @@ Status checkPictures(const Scenario& s)
 
 Result<Scenario> Scenario::fromJson(const QJsonObject& json, const QString& baseDir, const Scenario* base)
 {
-    static const QSet<QString> known = {"name",         "systemType", "saleNumber", "printerModel",
-                                        "branch",       "picture",    "script",     "sale",
-                                        "paymentTypes", "clients",    "consumers",  "taxRates",
-                                        "devices",      "chequeMode", "settings",   "tefManager"};
+    static const QSet<QString> known = {"name",       "systemType", "saleNumber", "printerModel", "branch",
+                                        "picture",    "script",     "sale",       "paymentTypes", "clients",
+                                        "consumers",  "taxRates",   "devices",    "chequeMode",   "settings",
+                                        "tefManager", "pixProvider"};
     for (auto it = json.begin(); it != json.end(); ++it)
         if (!known.contains(it.key()))
             return Error{QStringLiteral("scenario: unknown member \"%1\"").arg(it.key())};
@@ -151,6 +151,14 @@ Result<Scenario> Scenario::fromJson(const QJsonObject& json, const QString& base
             return Error{QStringLiteral("scenario: tefManager: %1").arg(rules.errorMessage())};
         s.tefManager = tefManager.toObject();
         s.runsTefManager = true;
+    }
+    // The provider simulator checks its own rules when it starts, and says what it refused.
+    const QJsonValue pixProvider = json.value(QLatin1String("pixProvider"));
+    if (!pixProvider.isUndefined()) {
+        if (!pixProvider.isObject())
+            return Error{QStringLiteral("scenario: \"pixProvider\" must be an object")};
+        s.pixProvider = pixProvider.toObject();
+        s.runsPixProvider = true;
     }
     return s;
 }

@@ -35,6 +35,10 @@ struct Scenario
     // Rules of the TEF manager simulator started for the run (when `runsTefManager`).
     QJsonObject tefManager;
     bool runsTefManager = false;
+    // Rules of the Pix provider simulator started for the run (when `runsPixProvider`); the run's
+    // settings then name it (PixUrl, PixTokenUrl, the credentials and key) unless they say otherwise.
+    QJsonObject pixProvider;
+    bool runsPixProvider = false;
     QString devicesDir; // the folder of the file that gave `devices`: their relative paths count from it
 
     // Reads the scenario and checks that the pictures it names (the background and the payment

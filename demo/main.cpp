@@ -87,9 +87,10 @@ int main(int argc, char** argv)
     parser.addHelpOption();
     QCommandLineOption scenarioOpt(QStringLiteral("scenario"), QStringLiteral("Scenario file (JSON)."),
                                    QStringLiteral("file"));
-    QCommandLineOption sampleOpt(QStringLiteral("sample"),
-                                 QStringLiteral("Built-in sample: restaurant (default), counter or buffet."),
-                                 QStringLiteral("name"), QStringLiteral("restaurant"));
+    QCommandLineOption sampleOpt(
+        QStringLiteral("sample"),
+        QStringLiteral("Built-in sample: restaurant (default), counter, buffet or pix."),
+        QStringLiteral("name"), QStringLiteral("restaurant"));
     QCommandLineOption scriptOpt(QStringLiteral("script"), QStringLiteral("Operator script to run."),
                                  QStringLiteral("file"));
     QCommandLineOption noScriptOpt(QStringLiteral("no-script"), QStringLiteral("Run no operator script."));

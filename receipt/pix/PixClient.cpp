@@ -8,6 +8,7 @@
 #include <QNetworkRequest>
 #include <QTimer>
 #include <algorithm>
+#include <dlfcn.h>
 #include <memory>
 
 namespace zel::pix {
@@ -39,9 +40,30 @@ bool isSuccess(int status)
 
 } // namespace
 
+namespace {
+
+// Qt Network, once used, leaves connections to the application object (its lookup and
+// connection caches) that fire when the application ends. A host that unloads this module
+// before that would also unload Qt Network, if nothing else of the host uses it, and crash at
+// its own exit; so the library is kept loaded for the rest of the process once a client exists.
+void keepNetworkLoaded()
+{
+    static const bool kept = [] {
+        Dl_info info{};
+        if (::dladdr(reinterpret_cast<const void*>(&QNetworkAccessManager::staticMetaObject), &info) &&
+            info.dli_fname)
+            return ::dlopen(info.dli_fname, RTLD_NOW | RTLD_NODELETE | RTLD_NOLOAD) != nullptr;
+        return false;
+    }();
+    (void)kept;
+}
+
+} // namespace
+
 PixClient::PixClient(PixProviderConfig config, QObject* parent)
     : QObject(parent), m_config(std::move(config)), m_network(new QNetworkAccessManager(this))
 {
+    keepNetworkLoaded();
     // A redirect would carry the token to an address this till was never told about.
     m_network->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
 }
