@@ -49,7 +49,8 @@ const QStringList kKeys = {QStringLiteral("UsaTEF"),
                            QStringLiteral("PixNomeRecebedor"),
                            QStringLiteral("PixCidadeRecebedor"),
                            QStringLiteral("PixExpiracao"),
-                           QStringLiteral("PixEstatico")};
+                           QStringLiteral("PixEstatico"),
+                           QStringLiteral("PixTempoResposta")};
 
 } // namespace
 

@@ -58,6 +58,8 @@ PixCheckout::PixCheckout(PixClient* client, QString journalPath, QObject* parent
     : QObject(parent), m_client(client), m_journal(std::move(journalPath))
 {
     m_poll.setInterval(1000);
+    // The provider is given up after two of its request timeouts without any answer.
+    m_silenceLimitMs = 2 * client->config().timeoutMs;
     connect(&m_poll, &QTimer::timeout, this, &PixCheckout::look);
 }
 

@@ -43,6 +43,8 @@ const TMessages& pixProviderMessages()
         QStringLiteral("PixConfigFalta|A configuração do Pix está incompleta: falta \"%1\"."),
         QStringLiteral("PixConfigExpiracao|A configuração \"PixExpiracao\" deveria ser um número de "
                        "segundos de 1 a %1, e é \"%2\"."),
+        QStringLiteral("PixConfigTempoResposta|O tempo de resposta do provedor Pix (PixTempoResposta) deve "
+                       "ser de 1 a 120 segundos, não \"%1\"."),
         QStringLiteral("PixConfigEndereco|A configuração \"%1\" do Pix não serve: %2"),
     });
     return catalogue;

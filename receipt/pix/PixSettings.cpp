@@ -73,6 +73,16 @@ Result<PixSettings> readPixSettings(const QSettings& store)
     PixProviderConfig provider;
     provider.key = settings.key;
     provider.expirySeconds = settings.expirySeconds;
+    // How long a request may go unanswered (PixTempoResposta, seconds): the provider's default
+    // suits most; a till on a slow link may need more, a test of a silent provider less.
+    if (const QString wait = read(store, "PixTempoResposta"); !wait.isEmpty()) {
+        bool number = false;
+        const int seconds = wait.toInt(&number);
+        if (!number || seconds < 1 || seconds > 120)
+            return Error{pixProviderText("PixConfigTempoResposta").arg(wait),
+                         QStringLiteral("PixConfigTempoResposta")};
+        provider.timeoutMs = seconds * 1000;
+    }
     for (const auto& [name, url] :
          {std::pair{"PixUrl", &provider.apiUrl}, {"PixTokenUrl", &provider.tokenUrl}}) {
         const QString text = read(store, name);

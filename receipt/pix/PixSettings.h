@@ -46,7 +46,8 @@ struct PixSettings
 };
 
 // Reads the keys "PixUrl", "PixTokenUrl", "PixClientId", "PixClientSecret", "PixChave",
-// "PixNomeRecebedor", "PixCidadeRecebedor", "PixExpiracao" (seconds, 300 when missing) and
+// "PixNomeRecebedor", "PixCidadeRecebedor", "PixExpiracao" (seconds, 300 when missing),
+// "PixTempoResposta" (seconds a request may go unanswered, 15 when missing) and
 // "PixEstatico" under settingKey(). A key the chosen kind needs and does not find, an expiry
 // that is not a number of seconds, or an address checkPixEndpoint refuses is an error value
 // naming the key.

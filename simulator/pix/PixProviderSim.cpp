@@ -2,6 +2,7 @@
 
 #include "SimPayload.h"
 
+#include <QFile>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QJsonArray>
@@ -62,6 +63,48 @@ QString timeText(const QDateTime& time)
 PixProviderSim::PixProviderSim(PixSimOptions options, QObject* parent)
     : QAbstractHttpServer(parent), m_options(std::move(options))
 {
+    restoreState();
+}
+
+// A provider keeps its charges when it goes down: started again on the same state file, the
+// simulator knows every charge it made and what became of it (nothing that was due to happen
+// to them while it was down happens any more; their rule is the one for their amount now).
+void PixProviderSim::restoreState()
+{
+    QFile file(m_options.statePath);
+    if (m_options.statePath.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return;
+    const QJsonArray charges =
+        QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("charges")).toArray();
+    for (const QJsonValue& value : charges) {
+        const QJsonObject o = value.toObject();
+        Charge charge;
+        charge.txid = o.value(QStringLiteral("txid")).toString();
+        charge.cents = o.value(QStringLiteral("amount")).toInteger();
+        if (charge.txid.isEmpty() || charge.cents <= 0)
+            continue;
+        charge.amountText = amountText(charge.cents);
+        charge.key = o.value(QStringLiteral("key")).toString();
+        charge.description = o.value(QStringLiteral("description")).toString();
+        charge.expirySeconds = o.value(QStringLiteral("expirySeconds")).toInt(86400);
+        charge.created =
+            QDateTime::fromString(o.value(QStringLiteral("created")).toString(), Qt::ISODateWithMs);
+        charge.status = o.value(QStringLiteral("status")).toString();
+        charge.location = o.value(QStringLiteral("location")).toString();
+        charge.copyAndPaste = o.value(QStringLiteral("copyAndPaste")).toString();
+        charge.e2eid = o.value(QStringLiteral("e2eid")).toString();
+        charge.paidAt =
+            QDateTime::fromString(o.value(QStringLiteral("paidAt")).toString(), Qt::ISODateWithMs);
+        for (const QJsonValue& r : o.value(QStringLiteral("refunds")).toArray()) {
+            const QJsonObject ro = r.toObject();
+            charge.refunds.append(
+                {ro.value(QStringLiteral("id")).toString(), ro.value(QStringLiteral("rtrId")).toString(),
+                 ro.value(QStringLiteral("amount")).toInteger(),
+                 ro.value(QStringLiteral("status")).toString(), QDateTime::currentDateTimeUtc()});
+        }
+        charge.rule = m_options.rules.find(charge.cents);
+        m_charges.append(charge);
+    }
 }
 
 PixProviderSim::~PixProviderSim() = default;
@@ -418,7 +461,14 @@ void PixProviderSim::writeState()
                           {QStringLiteral("status"), charge.status},
                           {QStringLiteral("rule"), chargeActionName(charge.rule.action)},
                           {QStringLiteral("refunds"), refunds},
-                          {QStringLiteral("refunded"), refunded}};
+                          {QStringLiteral("refunded"), refunded},
+                          // What a restart needs to answer for the charge as before.
+                          {QStringLiteral("key"), charge.key},
+                          {QStringLiteral("description"), charge.description},
+                          {QStringLiteral("expirySeconds"), charge.expirySeconds},
+                          {QStringLiteral("created"), timeText(charge.created)},
+                          {QStringLiteral("location"), charge.location},
+                          {QStringLiteral("copyAndPaste"), charge.copyAndPaste}};
         if (!charge.e2eid.isEmpty()) {
             entry.insert(QStringLiteral("e2eid"), charge.e2eid);
             entry.insert(QStringLiteral("paidAt"), timeText(charge.paidAt));

@@ -80,6 +80,7 @@ private:
         int delayMs = 0;
     };
 
+    void restoreState();
     Reply answer(const QHttpServerRequest& request);
     Reply token(const QHttpServerRequest& request);
     Reply createCharge(const QString& txid, const QByteArray& body);

@@ -152,6 +152,30 @@ TEST(DemoRun, BuffetSampleSettlesWeighedLinesAndADiscountAfterPayment)
     EXPECT_EQ(journalLine(r, "TROCO"), QString("TROCO 24,61"));
 }
 
+// The Pix sample: the charge asked of the provider simulator, paid by the simulated customer, the
+// payment recorded once with the charge's txid and end-to-end id, the coupon closed by itself
+// with it under the Pix form; the provider holds one charge, paid and kept. The run also ends
+// cleanly after the host unloads the module that used Qt Network.
+TEST(DemoRun, PixSampleSettlesWithTheChargePaidAndRecordedOnce)
+{
+    QTemporaryDir dir;
+    const DemoOutcome run = runDemo({"--sample", "pix", "--screenshots", dir.path()});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    const QJsonObject& r = run.result;
+    EXPECT_TRUE(r["scriptErrors"].toArray().isEmpty()) << run.errors.toStdString();
+    EXPECT_EQ(r["result"], QJsonValue(true));
+    EXPECT_EQ(column(r["movements"].toObject(), "VRMOVIVEND"), QStringList({"27.55"}));
+    const QJsonArray charges = r["pixCharges"].toArray();
+    ASSERT_EQ(charges.size(), 1);
+    const QJsonObject charge = charges.first().toObject();
+    EXPECT_EQ(charge["status"], "CONCLUIDA");
+    EXPECT_EQ(charge["refunded"].toInteger(), 0);
+    EXPECT_EQ(column(r["movements"].toObject(), "DSMOVIVEND"),
+              QStringList({"PIX " + charge["txid"].toString() + " " + charge["e2eid"].toString()}));
+    EXPECT_EQ(journalLine(r, "PIX"), QString("PIX 27,55"));
+    EXPECT_TRUE(QFile::exists(dir.filePath("pix-qr.png")));
+}
+
 // A relative state folder counts from the working directory, not from the scenario's folder:
 // the devices' state, the quotes and the settings all land in it.
 TEST(DemoRun, RelativeStateFolderCountsFromTheWorkingDirectory)
