@@ -147,6 +147,7 @@ Result<QJsonObject> DemoHost::run(const Scenario& s)
     QJsonObject settings = s.settings;
     if (s.runsPixProvider) {
         const PixCredentials credentials;
+        QDir().mkpath(stateRoot);
         if (const Status started =
                 m_pixProvider.start(pixProviderProgram(), s.pixProvider,
                                     QDir(stateRoot).filePath(QStringLiteral("pix-rules.json")),

@@ -109,6 +109,7 @@ void PixDialog::cancelClicked()
     }
     // The charge is removed at the provider first; the dialog closes when the checkout ends
     // (which may still be Paid, if the customer paid in that very moment).
+    m_cancelAsked = true;
     m_cancel->setEnabled(false);
     m_clock.stop();
     m_time->setText(pix::pixText("PixCancelando"));

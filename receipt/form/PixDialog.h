@@ -27,6 +27,8 @@ public:
 
     // How the followed checkout ended (Failed until it ends).
     const pix::PixCheckoutResult& result() const { return m_result; }
+    // The operator touched Cancelar (a payment may still have ended Paid: paid in that moment).
+    bool cancelAsked() const { return m_cancelAsked; }
 
     // The smallest side of the QR code on screen.
     static constexpr int kQrSide = 260;
@@ -43,6 +45,7 @@ private:
     QLabel* m_time = nullptr;
     TTouchButton* m_cancel = nullptr;
     QDateTime m_expiresAt;
+    bool m_cancelAsked = false;
     QTimer m_clock;
 };
 

@@ -100,6 +100,8 @@ bool TfrmRecebimento::EntradaPix(double valor, QString& descricao)
     religa();
     if (!resultado.message.isEmpty()) // paid, but the journal could not note it
         zel::dialogs().TouchMessage(resultado.message, zel::DialogType::Error);
+    else if (dialog.cancelAsked()) // the customer paid as the operator gave up: it is kept
+        zel::dialogs().TouchMessage(pixText("PixJaPago"), zel::DialogType::Information);
     return true;
 }
 

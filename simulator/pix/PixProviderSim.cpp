@@ -123,7 +123,11 @@ bool PixProviderSim::handleRequest(const QHttpServerRequest& request, QTcpSocket
 {
     ++m_requests;
     const PixSimRules& rules = m_options.rules;
-    if (rules.downAfter > 0 && m_requests > rules.downAfter) {
+    if (rules.downAfter > 0 && m_requests > rules.downAfter && !m_downSince.isValid())
+        m_downSince.start();
+    const bool down =
+        m_downSince.isValid() && (rules.downForMs == 0 || m_downSince.elapsed() < rules.downForMs);
+    if (down) {
         if (rules.downCloses) {
             const QPointer<QTcpSocket> alive(socket);
             QTimer::singleShot(0, this, [alive] {

@@ -4,6 +4,7 @@
 
 #include <QAbstractHttpServer>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QJsonObject>
 #include <QList>
@@ -99,6 +100,7 @@ private:
     PixSimOptions m_options;
     quint16 m_port = 0;
     QList<Charge> m_charges;
+    QElapsedTimer m_downSince;    // since the provider went down (not valid: it never did)
     QHash<QString, int> m_failed; // txid → 500s answered so far
     QSet<QByteArray> m_tokens;
     int m_requests = 0;

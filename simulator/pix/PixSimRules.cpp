@@ -127,7 +127,8 @@ Result<PixSimRules> PixSimRules::fromJson(const QJsonObject& json)
                 rules.rules << rule.value();
             }
         } else if (key == QLatin1String("delayMs") || key == QLatin1String("downAfter") ||
-                   key == QLatin1String("tokenSeconds") || key == QLatin1String("revokeTokensAt")) {
+                   key == QLatin1String("downForMs") || key == QLatin1String("tokenSeconds") ||
+                   key == QLatin1String("revokeTokensAt")) {
             const auto value = whole(v, kMaxMs);
             if (!value || (key == QLatin1String("tokenSeconds") && *value == 0))
                 return Error{QStringLiteral("\"%1\" must be a whole number from %2 to 600000.")
@@ -135,6 +136,7 @@ Result<PixSimRules> PixSimRules::fromJson(const QJsonObject& json)
                                  .arg(key == QLatin1String("tokenSeconds") ? 1 : 0)};
             (key == QLatin1String("delayMs")        ? rules.delayMs
              : key == QLatin1String("downAfter")    ? rules.downAfter
+             : key == QLatin1String("downForMs")    ? rules.downForMs
              : key == QLatin1String("tokenSeconds") ? rules.tokenSeconds
                                                     : rules.revokeTokensAt) = int(*value);
         } else if (key == QLatin1String("refuseToken")) {

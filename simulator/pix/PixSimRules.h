@@ -34,10 +34,11 @@ struct ChargeRule
 
 // The rules file:
 //   {"default": {...}, "rules": [{...}, ...],
-//    "delayMs": N, "refuseToken": false, "downAfter": N, "down": "silent" | "close",
+//    "delayMs": N, "refuseToken": false, "downAfter": N, "downForMs": N, "down": "silent" | "close",
 //    "tokenSeconds": N, "revokeTokensAt": N}
 // The top-level settings are the provider's as a whole: every answer delayed, the token refused,
-// no answer at all once `downAfter` requests have come (the connection left open or closed), the
+// no answer at all once `downAfter` requests have come (the connection left open or closed; for
+// `downForMs` only, when given: a provider that comes back, with every charge as it was), the
 // tokens given so far dropped when the `revokeTokensAt`-th request to the API comes (as a
 // provider does when it rotates its keys), so that request is answered 401.
 struct PixSimRules
@@ -47,6 +48,7 @@ struct PixSimRules
     int delayMs = 0;
     bool refuseToken = false;
     int downAfter = 0; // 0: never down
+    int downForMs = 0; // 0: down for good; else back (answering again) this long after it went down
     bool downCloses = false;
     int tokenSeconds = 3600;
     int revokeTokensAt = 0; // 0: never

@@ -1,9 +1,11 @@
 // The fault scenarios of demo/scenarios/faults run through the demo host as separate processes:
 // a fiscal printer refusing each step of the coupon, a TEF manager slow, garbled, silent or killed
 // in the middle of a response, a card undone by Clear, a demo killed with a card approved, a
-// quotes file corrupt or missing. Whatever fails, the operator's
+// quotes file corrupt or missing, a Pix provider that refuses, goes silent or sees a payment as
+// the operator cancels, a demo killed with a Pix charge live. Whatever fails, the operator's
 // script runs to its end (the form stays usable), every payment is recorded once, the coupon is
-// printed at most once, and no card approval is left pending.
+// printed at most once, no card approval is left pending and every Pix charge ends paid and
+// recorded, removed or refunded.
 
 #include "support/Eventually.h"
 
@@ -28,6 +30,7 @@ enum class Manager {
     Stop,     // stopped with SIGTERM once it has taken the payment request
     Killed,   // SIGKILL between the halves of its response, started again after the stall
     KillDemo, // kept running; the demo is killed once the card is approved, then run again
+    KillPix,  // the demo is killed while a Pix charge is live, then run again
 };
 
 struct FaultCase
@@ -41,6 +44,7 @@ struct FaultCase
     const char* dialog;    // a dialog text the run must show (empty: none asked for)
     Manager manager = Manager::None;
     const char* quotesFile = nullptr; // copied to the run's data folder as movindic.cds
+    QStringList pixCharges = {};      // the Pix provider's charges, their final states in order
 };
 
 void PrintTo(const FaultCase& c, std::ostream* os)
@@ -140,6 +144,19 @@ TEST_P(FaultScenario, EndsWithEveryPaymentOnceAndNoApprovalPending)
         demo.start(ZEL_DEMO_PATH, demoArgs);
     }
 
+    if (c.manager == Manager::KillPix) {
+        // Killed with the Pix code on the screen: the charge is live at the provider and listed
+        // in the till's journal; the next run settles it first.
+        ASSERT_TRUE(eventually([&] {
+            QFile charges(state + "/pix-state.json");
+            return QFile::exists(state + "/data/recebimento-pix.json") && charges.open(QIODevice::ReadOnly) &&
+                   charges.readAll().contains("\"ATIVA\"");
+        }));
+        demo.kill();
+        ASSERT_TRUE(ended(demo));
+        demo.start(ZEL_DEMO_PATH, demoArgs);
+    }
+
     if (c.manager == Manager::Stop) {
         ASSERT_TRUE(manager.logged("silent")) << manager.log().toStdString();
         manager.stop();
@@ -185,6 +202,27 @@ TEST_P(FaultScenario, EndsWithEveryPaymentOnceAndNoApprovalPending)
     for (const QJsonValue& a : r["tefApprovals"].toArray())
         approvals << a.toObject()["state"].toString();
     EXPECT_EQ(approvals, c.approvals);
+    // Every Pix charge ended paid and kept by the settled sale (recorded once, with its txid),
+    // removed, or refunded whole; none is left live.
+    QStringList pix;
+    for (const QJsonValue& value : r["pixCharges"].toArray()) {
+        const QJsonObject charge = value.toObject();
+        const QString status = charge["status"].toString();
+        const bool refunded = charge["refunded"].toInteger() == charge["amount"].toInteger();
+        pix << status + (refunded ? " refunded" : "");
+        int recorded = 0;
+        for (const QJsonValue& row : rows)
+            recorded +=
+                QJsonDocument(row.toArray()).toJson().contains(charge["txid"].toString().toUtf8()) ? 1 : 0;
+        if (status == "CONCLUIDA" && !refunded) {
+            EXPECT_TRUE(c.result && recorded == 1) << "a paid charge kept by a sale that recorded it once";
+        } else {
+            EXPECT_TRUE(status.startsWith("REMOVIDA") || refunded) << status.toStdString();
+            EXPECT_EQ(recorded, 0) << "money not kept is not recorded";
+        }
+    }
+    EXPECT_EQ(pix, c.pixCharges);
+    EXPECT_FALSE(QFile::exists(state + "/data/recebimento-pix.json")) << "a Pix charge left undecided";
     // A quotes file the run found is kept as it was (a corrupt one is not overwritten); a missing
     // one is made with the quote typed.
     QFile quotes(state + "/data/movindic.cds");
@@ -233,7 +271,42 @@ INSTANTIATE_TEST_SUITE_P(
                   {},
                   "cotações",
                   Manager::None,
-                  "data/movindic-corrupt.cds"}),
+                  "data/movindic-corrupt.cds"},
+        // Pix: the provider refuses the credentials (nothing charged), the customer pays as the
+        // operator cancels (recorded), the provider goes silent mid-charge (nothing recorded; the
+        // charge removed once it is back), the demo killed with a charge live (removed first by
+        // the next run, whose own charge the operator cancels).
+        FaultCase{"pix-token-refused", 0, true, 2, true, {}, "não autorizou"},
+        FaultCase{"pix-paid-after-cancel",
+                  0,
+                  true,
+                  1,
+                  true,
+                  {},
+                  "paga no momento do cancelamento",
+                  Manager::None,
+                  nullptr,
+                  {"CONCLUIDA"}},
+        FaultCase{"pix-provider-down",
+                  0,
+                  true,
+                  2,
+                  true,
+                  {},
+                  "não responde",
+                  Manager::None,
+                  nullptr,
+                  {"REMOVIDA_PELO_USUARIO_RECEBEDOR"}},
+        FaultCase{"pix-killed-run",
+                  0,
+                  true,
+                  2,
+                  true,
+                  {},
+                  "",
+                  Manager::KillPix,
+                  nullptr,
+                  {"REMOVIDA_PELO_USUARIO_RECEBEDOR", "REMOVIDA_PELO_USUARIO_RECEBEDOR"}}),
     [](const ::testing::TestParamInfo<FaultCase>& info) {
         return QString::fromLatin1(info.param.scenario).replace('-', '_').toStdString();
     });
