@@ -277,6 +277,8 @@ INSTANTIATE_TEST_SUITE_P(
         // charge removed once it is back), the demo killed with a charge live (removed first by
         // the next run, whose own charge the operator cancels).
         FaultCase{"pix-token-refused", 0, true, 2, true, {}, "não autorizou"},
+        // No provider at all: a static code, the payment confirmed by the operator.
+        FaultCase{"pix-static", 0, true, 1, true, {}, "foi recebido na conta"},
         FaultCase{"pix-paid-after-cancel",
                   0,
                   true,
