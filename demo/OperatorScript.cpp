@@ -188,6 +188,17 @@ bool touchable(const QWidget* control)
     return control && control->isVisible() && control->isEnabled() && control->window()->isEnabled();
 }
 
+// What `await` waits for: "name" until the control can be touched, "!name" until it is no longer
+// on the screen (a dialog that closes by itself, such as the Pix dialog once the charge is paid).
+bool awaited(const QString& target)
+{
+    if (target.startsWith(u'!')) {
+        const QWidget* control = findControl(target.mid(1));
+        return !control || !control->isVisible();
+    }
+    return touchable(findControl(target));
+}
+
 QImage screenPicture(bool plainWindowsOnly)
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -313,6 +324,16 @@ void OperatorScript::fail(const ScriptAction& action, const QString& message)
     emit failed(text);
 }
 
+bool OperatorScript::finished() const
+{
+    for (qsizetype i = m_next; i < m_actions.size(); ++i) {
+        const ScriptAction& a = m_actions.at(i);
+        if (a.kind != ScriptAction::Await || !a.target.startsWith(u'!') || !awaited(a.target))
+            return false;
+    }
+    return true;
+}
+
 void OperatorScript::step()
 {
     if (m_next >= m_actions.size()) {
@@ -326,7 +347,7 @@ void OperatorScript::step()
     const bool needsControl = action.kind == ScriptAction::Click || action.kind == ScriptAction::Expect;
     QWidget* control = needsControl ? findControl(action.target) : nullptr;
     const bool notYet = action.kind == ScriptAction::Expect && control && shownText(control) != action.text;
-    const bool awaiting = action.kind == ScriptAction::Await && !touchable(findControl(action.target));
+    const bool awaiting = action.kind == ScriptAction::Await && !awaited(action.target);
     if ((needsControl && !control) || notYet || awaiting) {
         if (!m_searching.isValid())
             m_searching.start();
@@ -389,8 +410,10 @@ bool OperatorScript::run(const ScriptAction& a)
     case ScriptAction::Wait:
         return true;
     case ScriptAction::Await:
-        if (!touchable(findControl(a.target))) {
-            fail(a, QStringLiteral("\"%1\" never became touchable").arg(a.target));
+        if (!awaited(a.target)) {
+            fail(a, a.target.startsWith(u'!')
+                        ? QStringLiteral("\"%1\" never went away").arg(a.target.mid(1))
+                        : QStringLiteral("\"%1\" never became touchable").arg(a.target));
             return false;
         }
         return true;

@@ -57,7 +57,9 @@ public:
                    QObject* parent = nullptr);
 
     void start(int stepMs = 40);
-    bool finished() const { return m_next >= m_actions.size(); }
+    // Every action ran; an "await !control" left at the end counts once the control is gone (the
+    // receipt may close with it, before the script's timer looks again).
+    bool finished() const;
     QStringList errors() const { return m_errors; }
     QStringList screenshots() const { return m_screenshots; }
 

@@ -37,6 +37,30 @@ void endWithThisProcess(QProcess& process)
 #endif
 }
 
+// A simulator program: $<env>, else beside the demo, else in the build tree, else on the PATH.
+QString simulatorProgram(const char* env, const char* name, const char* inBuildTree)
+{
+    if (const QByteArray set = qgetenv(env); !set.isEmpty())
+        return QString::fromLocal8Bit(set);
+    const QDir exe(QCoreApplication::applicationDirPath());
+    for (const char* candidate : {name, inBuildTree})
+        if (QFile::exists(exe.filePath(QLatin1String(candidate))))
+            return QDir::cleanPath(exe.filePath(QLatin1String(candidate)));
+    return QString::fromLatin1(name);
+}
+
+// Asks the program to end (SIGTERM: a simulator withdraws what it owes), then kills it.
+void stopProcess(QProcess& process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished(2000);
+    }
+}
+
 const QStringList kKeys = {QStringLiteral("UsaTEF"),
                            QStringLiteral("UsaTEFCheque"),
                            QStringLiteral("PcMaxTroco"),
@@ -127,13 +151,7 @@ Status TefManagerProcess::watching()
 
 void TefManagerProcess::stop()
 {
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(5000)) {
-        m_process.kill();
-        m_process.waitForFinished(2000);
-    }
+    stopProcess(m_process);
 }
 
 QByteArray tillScreenPlatform(const QByteArray& platform, bool hasDisplay, const QString& screensFile)
@@ -150,13 +168,7 @@ QByteArray tillScreenPlatform(const QByteArray& platform, bool hasDisplay, const
 
 QString tefManagerProgram()
 {
-    if (const QByteArray env = qgetenv("ZEL_TEF_MANAGER_SIM"); !env.isEmpty())
-        return QString::fromLocal8Bit(env);
-    const QDir exe(QCoreApplication::applicationDirPath());
-    for (const char* candidate : {"tef-manager-sim", "../simulator/tef-manager-sim"})
-        if (QFile::exists(exe.filePath(QLatin1String(candidate))))
-            return QDir::cleanPath(exe.filePath(QLatin1String(candidate)));
-    return QStringLiteral("tef-manager-sim");
+    return simulatorProgram("ZEL_TEF_MANAGER_SIM", "tef-manager-sim", "../simulator/tef-manager-sim");
 }
 
 PixProviderProcess::~PixProviderProcess()
@@ -203,13 +215,7 @@ Status PixProviderProcess::start(const QString& program, const QJsonObject& rule
 
 void PixProviderProcess::stop()
 {
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(5000)) {
-        m_process.kill();
-        m_process.waitForFinished(2000);
-    }
+    stopProcess(m_process);
 }
 
 QJsonArray PixProviderProcess::charges() const
@@ -222,13 +228,7 @@ QJsonArray PixProviderProcess::charges() const
 
 QString pixProviderProgram()
 {
-    if (const QByteArray env = qgetenv("ZEL_PIX_PROVIDER_SIM"); !env.isEmpty())
-        return QString::fromLocal8Bit(env);
-    const QDir exe(QCoreApplication::applicationDirPath());
-    for (const char* candidate : {"pix-provider-sim", "../simulator/pix/pix-provider-sim"})
-        if (QFile::exists(exe.filePath(QLatin1String(candidate))))
-            return QDir::cleanPath(exe.filePath(QLatin1String(candidate)));
-    return QStringLiteral("pix-provider-sim");
+    return simulatorProgram("ZEL_PIX_PROVIDER_SIM", "pix-provider-sim", "../simulator/pix/pix-provider-sim");
 }
 
 } // namespace zel::demo
