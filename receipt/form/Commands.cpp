@@ -179,7 +179,7 @@ void TfrmRecebimento::tcbClearClick()
     zel::peripherals().setInContCuponsTEF(pendentes);
     // Pix payments are given back; one the provider could not refund now stays, as a card the
     // manager would not undo does (a receipt never drops money it holds).
-    if (const QStringList avisos = zel::settlePixCharges(false); !avisos.isEmpty())
+    if (const QStringList avisos = zel::settlePixCharges(); !avisos.isEmpty())
         zel::dialogs().TouchMessage(avisos.join(u'\n'), zel::DialogType::Information);
     const QStringList pixMantidos = zel::recordedPixCharges();
 

@@ -107,7 +107,19 @@ bool TfrmRecebimento::EntradaPix(double valor, QString& descricao)
 
 namespace zel {
 
-QStringList settlePixCharges(bool saleClosed)
+QSet<QString> pixChargesOf(const DataSet& movements)
+{
+    QSet<QString> txids;
+    const DataPacket rows = movements.columns({QStringLiteral("DSMOVIVEND")});
+    for (const Row& row : rows.rows) {
+        const QString text = row.value(0).toString();
+        if (text.startsWith(QLatin1String("PIX ")))
+            txids.insert(text.section(u' ', 1, 1));
+    }
+    return txids;
+}
+
+QStringList settlePixCharges(const QSet<QString>& keptBySale)
 {
     const QString journal = pixJournalPath(peripherals().DsDirCad());
     const Result<QList<PixJournalEntry>> listed = readPixJournal(journal);
@@ -127,7 +139,7 @@ QStringList settlePixCharges(bool saleClosed)
         messages = m;
         done = true;
     });
-    settler.settle(saleClosed);
+    settler.settle(keptBySale);
     waitWhile([&done] { return !done; }, QStringLiteral("pix: settle"), WaitEnd::OnCondition);
     return messages;
 }

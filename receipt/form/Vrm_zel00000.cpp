@@ -169,7 +169,7 @@ bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda
 
     // Pix charges a receipt that never ended left behind (the host killed with a charge live)
     // are settled first: removed, or refunded if paid. What cannot be settled now stays listed.
-    if (const QStringList avisos = zel::settlePixCharges(false); !avisos.isEmpty())
+    if (const QStringList avisos = zel::settlePixCharges(); !avisos.isEmpty())
         zel::dialogs().TouchMessage(avisos.join(u'\n'), zel::DialogType::Information);
 
     WaitCursor cursor;
@@ -192,8 +192,9 @@ bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda
     form.CarregaDiarioTef();
 
     // The Pix charges of this receipt: kept with a closed sale, given back with one given up.
-    const auto settlePix = [](bool saleClosed) {
-        if (const QStringList avisos = zel::settlePixCharges(saleClosed); !avisos.isEmpty())
+    const auto settlePix = [&form](bool saleClosed) {
+        const QSet<QString> kept = saleClosed ? zel::pixChargesOf(form.cdsMovCaixa) : QSet<QString>();
+        if (const QStringList avisos = zel::settlePixCharges(kept); !avisos.isEmpty())
             zel::dialogs().TouchMessage(avisos.join(u'\n'), zel::DialogType::Information);
     };
     // The sale is settled only by OK, which closes the form as accepted. A form closed any other

@@ -6,6 +6,7 @@
 #include "text/ErrorLog.h"
 #include "zel/Export.h"
 
+#include <QSet>
 #include <QString>
 
 class TfrmRecebimento;
@@ -22,9 +23,12 @@ ErrorRecord receiptRefusal(const ReceiptTables& tables, const Result<OpeningTota
                            bool devicesInstalled, bool printsCoupon);
 
 // Settles the Pix charges the till's journal lists (its data folder): open ones removed, paid
-// ones kept when `saleClosed`, refunded otherwise; what could not be settled stays listed. The
-// texts for the operator. Nothing listed: nothing asked, no settings needed.
-QStringList settlePixCharges(bool saleClosed);
+// ones kept when their txid is in `keptBySale` (recorded by a sale that closed), refunded
+// otherwise; what could not be settled stays listed. The texts for the operator. Nothing
+// listed: nothing asked, no settings needed.
+QStringList settlePixCharges(const QSet<QString>& keptBySale = {});
+// The txids of the Pix payments among `movements` ("PIX <txid> <e2eid>" descriptions).
+QSet<QString> pixChargesOf(const DataSet& movements);
 // The txids of the Pix payments recorded in the open receipt and not refunded.
 QStringList recordedPixCharges();
 } // namespace zel

@@ -12,10 +12,10 @@ QString money(qint64 cents)
 }
 } // namespace
 
-SettleStep settleStep(const PixJournalEntry& entry, const std::optional<PixCharge>& charge, bool saleClosed)
+SettleStep settleStep(const PixJournalEntry& entry, const std::optional<PixCharge>& charge, bool keptBySale)
 {
     if (entry.state == PixJournalEntry::State::Recorded)
-        return saleClosed ? SettleStep::Forget : SettleStep::Refund;
+        return keptBySale ? SettleStep::Forget : SettleStep::Refund;
     if (!charge)
         return SettleStep::Forget; // asked for, never created
     switch (charge->status) {
@@ -37,9 +37,9 @@ PixSettler::PixSettler(PixClient* client, QString journalPath, QObject* parent)
 {
 }
 
-void PixSettler::settle(bool saleClosed)
+void PixSettler::settle(const QSet<QString>& keptBySale)
 {
-    m_saleClosed = saleClosed;
+    m_keptBySale = keptBySale;
     m_kept.clear();
     m_messages.clear();
     Result<QList<PixJournalEntry>> listed = readPixJournal(m_journal);
@@ -64,7 +64,7 @@ void PixSettler::next()
     }
     const PixJournalEntry entry = m_pending.takeFirst();
     if (entry.state == PixJournalEntry::State::Recorded) {
-        const SettleStep step = settleStep(entry, std::nullopt, m_saleClosed);
+        const SettleStep step = settleStep(entry, std::nullopt, m_keptBySale.contains(entry.txid));
         if (step == SettleStep::Forget) {
             done(step, entry);
             return;
@@ -85,7 +85,7 @@ void PixSettler::next()
         }
         const std::optional<PixCharge> charge =
             absent ? std::nullopt : std::optional<PixCharge>(reply.result.value());
-        switch (settleStep(entry, charge, m_saleClosed)) {
+        switch (settleStep(entry, charge, m_keptBySale.contains(entry.txid))) {
         case SettleStep::Forget:
             done(SettleStep::Forget, entry);
             return;

@@ -4,6 +4,7 @@
 #include "receipt/pix/PixJournal.h"
 
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 
 namespace zel::pix {
@@ -15,8 +16,9 @@ enum class SettleStep {
     Refund, // paid for a sale that did not close: give the money back
     Keep,   // nothing can be said now (no answer): keep it for the next settlement
 };
-// `charge` is empty when the provider answered that no such charge exists.
-SettleStep settleStep(const PixJournalEntry& entry, const std::optional<PixCharge>& charge, bool saleClosed);
+// `charge` is empty when the provider answered that no such charge exists; `keptBySale`: a sale
+// that closed recorded this very charge among its payments.
+SettleStep settleStep(const PixJournalEntry& entry, const std::optional<PixCharge>& charge, bool keptBySale);
 
 // Settles every charge the journal lists: when a receipt ends (its sale closed or given up)
 // and, for a receipt that never ended, before the next one opens. A charge is dropped from the
@@ -29,8 +31,11 @@ class PixSettler : public QObject
 public:
     PixSettler(PixClient* client, QString journalPath, QObject* parent = nullptr);
 
-    // Ends with `settled`, never before this returns.
-    void settle(bool saleClosed);
+    // Ends with `settled`, never before this returns. `keptBySale`: the txids a sale that closed
+    // recorded (empty when none closed). Only those paid charges are kept: a payment recorded by
+    // a receipt that never closed (one left from before, whose refund failed then) is refunded
+    // even while another sale closes.
+    void settle(const QSet<QString>& keptBySale);
 
 signals:
     // What the operator is told (refunds made, charges that could not be settled yet).
@@ -42,7 +47,7 @@ private:
 
     PixClient* m_client;
     QString m_journal;
-    bool m_saleClosed = false;
+    QSet<QString> m_keptBySale;
     QList<PixJournalEntry> m_pending;
     QList<PixJournalEntry> m_kept;
     QStringList m_messages;

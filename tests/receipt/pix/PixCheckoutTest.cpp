@@ -52,11 +52,11 @@ protected:
         return ended.isEmpty() ? PixCheckoutResult{} : ended.first().first().value<PixCheckoutResult>();
     }
 
-    QStringList settle(PixClient& client, bool saleClosed)
+    QStringList settle(PixClient& client, const QSet<QString>& keptBySale)
     {
         PixSettler settler(&client, journal());
         QSignalSpy settled(&settler, &PixSettler::settled);
-        settler.settle(saleClosed);
+        settler.settle(keptBySale);
         EXPECT_TRUE(zel::test::eventually([&] { return !settled.isEmpty(); }, test::kWaitLimitMs));
         return settled.isEmpty() ? QStringList{} : settled.first().first().toStringList();
     }
@@ -80,7 +80,8 @@ TEST_P(PixLife, EveryChargeEndsPaidAndKeptRemovedOrRefunded)
         EXPECT_FALSE(result.message.isEmpty() && !life.cancel) << "the operator is told why";
     }
 
-    const QStringList told = settle(sim.client(), life.saleClosed);
+    const QStringList told = settle(
+        sim.client(), life.saleClosed && result.kind == Kind::Paid ? QSet{result.txid} : QSet<QString>{});
     const Result<QList<PixJournalEntry>> listed = readPixJournal(journal());
     ASSERT_TRUE(listed.ok());
     EXPECT_EQ(!listed->isEmpty(), life.stillListed) << told.join("\n").toStdString();
@@ -129,9 +130,10 @@ INSTANTIATE_TEST_SUITE_P(
 namespace zel::pix {
 namespace {
 
-// A till killed while charges were live left them in the journal: the next receipt's
-// settlement removes the open one, refunds the one paid meanwhile and the one recorded by the
-// sale that never closed, and forgets the one never created.
+// A till killed while charges were live left them in the journal: a later settlement removes
+// the open one, refunds the one paid meanwhile and the one recorded by the sale that never
+// closed, and forgets the one never created, while a sale that closes at that moment keeps the
+// payment it recorded itself.
 TEST(PixSettlement, WhatAKilledTillLeftIsRemovedOrRefunded)
 {
     PixSimSession sim(
@@ -140,29 +142,33 @@ TEST(PixSettlement, WhatAKilledTillLeftIsRemovedOrRefunded)
         5000);
     ASSERT_TRUE(sim.ready()) << sim.log().toStdString();
     const QString open = PixSimSession::newTxid(), paid = PixSimSession::newTxid(),
-                  recorded = PixSimSession::newTxid(), never = PixSimSession::newTxid();
-    for (const auto& [txid, cents] : {std::pair{open, 100}, {paid, 200}, {recorded, 300}})
+                  recorded = PixSimSession::newTxid(), never = PixSimSession::newTxid(),
+                  kept = PixSimSession::newTxid();
+    for (const auto& [txid, cents] : {std::pair{open, 100}, {paid, 200}, {recorded, 300}, {kept, 300}})
         ASSERT_TRUE(sim.create(txid, cents) && sim.status(txid));
-    ASSERT_TRUE(sim.statusUntil(recorded, ChargeStatus::Completed));
-    ASSERT_TRUE(sim.statusUntil(paid, ChargeStatus::Completed));
+    for (const QString& txid : {recorded, paid, kept})
+        ASSERT_TRUE(sim.statusUntil(txid, ChargeStatus::Completed));
     const QString e2e = sim.recorded(recorded).value("e2eid").toString();
 
     QTemporaryDir dir;
     const QString journal = dir.filePath("recebimento-pix.json");
     using State = PixJournalEntry::State;
-    ASSERT_TRUE(writePixJournal(journal, {{open, 100, State::Open, {}},
-                                          {paid, 200, State::Open, {}},
-                                          {recorded, 300, State::Recorded, e2e},
-                                          {never, 400, State::Open, {}}})
-                    .ok());
+    ASSERT_TRUE(
+        writePixJournal(journal, {{open, 100, State::Open, {}},
+                                  {paid, 200, State::Open, {}},
+                                  {recorded, 300, State::Recorded, e2e},
+                                  {never, 400, State::Open, {}},
+                                  {kept, 300, State::Recorded, sim.recorded(kept).value("e2eid").toString()}})
+            .ok());
     PixSettler settler(&sim.client(), journal);
     QSignalSpy settled(&settler, &PixSettler::settled);
-    settler.settle(false);
+    settler.settle({kept});
     ASSERT_TRUE(zel::test::eventually([&] { return !settled.isEmpty(); }, test::kWaitLimitMs));
 
     EXPECT_EQ(sim.recorded(open).value("status").toString(), "REMOVIDA_PELO_USUARIO_RECEBEDOR");
     EXPECT_EQ(sim.recorded(paid).value("refunded").toInteger(), 200);
     EXPECT_EQ(sim.recorded(recorded).value("refunded").toInteger(), 300);
+    EXPECT_EQ(sim.recorded(kept).value("refunded").toInteger(), 0);
     EXPECT_EQ(settled.first().first().toStringList().size(), 2) << "two refunds told";
     EXPECT_FALSE(QFile::exists(journal)) << "nothing left undecided";
 }
