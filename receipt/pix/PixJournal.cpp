@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSysInfo>
 
 namespace zel::pix {
 
@@ -21,9 +22,16 @@ QString stateName(PixJournalEntry::State state)
 }
 } // namespace
 
-QString pixJournalPath(const QString& dir)
+QString pixJournalPath(const QString& dir, const QString& terminal)
 {
-    return QDir(dir).filePath(QStringLiteral("recebimento-pix.json"));
+    QString name;
+    for (const QChar c : terminal.isEmpty() ? QSysInfo::machineHostName() : terminal) {
+        if ((c.isLetterOrNumber() && c.unicode() < 128) || c == u'-' || c == u'_')
+            name += c;
+    }
+    if (name.isEmpty())
+        name = QStringLiteral("caixa");
+    return QDir(dir).filePath(QStringLiteral("recebimento-pix-%1.json").arg(name.left(64)));
 }
 
 Result<QList<PixJournalEntry>> readPixJournal(const QString& path)

@@ -28,8 +28,11 @@ struct PixJournalEntry
     bool operator==(const PixJournalEntry&) const = default;
 };
 
-// "recebimento-pix.json" in `dir` (the till's data folder).
-QString pixJournalPath(const QString& dir);
+// "recebimento-pix-<terminal>.json" in `dir` (the till's data folder). The data folder is shared
+// by the branch's terminals: each keeps its own journal, so one terminal's settlement never
+// removes or refunds a charge another terminal's customer is paying. `terminal` is this
+// machine's host name unless given; only letters, digits, '-' and '_' of it are kept.
+QString pixJournalPath(const QString& dir, const QString& terminal = {});
 
 // The charges listed; none for a missing file. A file that cannot be read or parsed is an
 // error: nothing can be said about what it held, and it is left in place.

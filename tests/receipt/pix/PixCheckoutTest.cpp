@@ -173,6 +173,19 @@ TEST(PixSettlement, WhatAKilledTillLeftIsRemovedOrRefunded)
     EXPECT_FALSE(QFile::exists(journal)) << "nothing left undecided";
 }
 
+// Terminals share the data folder: each has its own journal, whatever its host name holds.
+TEST(PixJournal, EachTerminalHasItsOwnFileInTheSharedFolder)
+{
+    const QString a = pixJournalPath("/dados", "CAIXA-01"), b = pixJournalPath("/dados", "caixa_02");
+    EXPECT_NE(a, b);
+    for (const QString& hostile : {QStringLiteral("../../etc/x"), QStringLiteral("a/b"),
+                                   QStringLiteral("ção"), QStringLiteral("..")}) {
+        const QFileInfo path(pixJournalPath("/dados", hostile));
+        EXPECT_EQ(path.absolutePath(), "/dados") << hostile.toStdString();
+        EXPECT_TRUE(path.fileName().startsWith("recebimento-pix-")) << hostile.toStdString();
+    }
+}
+
 // A journal someone tampered with is not guessed at: it is an error, and it stays in place.
 TEST(PixJournal, AFileThatCannotBeTrustedIsAnErrorAndStays)
 {
