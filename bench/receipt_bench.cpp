@@ -244,7 +244,7 @@ void BM_Coupon1000Items(benchmark::State& state)
         m.post();
         // The coupon is planned from the receipt's ledger, which the opening fills: its lines
         // and the payment, as a receipt opened on this sale would hold them.
-        form->LeLinhasVenda();
+        form->readSaleLines();
 
         host.devices().deviceNs = 0;
         const qint64 start = nowNs();

@@ -4,7 +4,8 @@
 #include "cheque/ChequePrint.h"
 #include "devices/Peripherals.h"
 #include "dialogs/Dialogs.h"
-#include "receipt/state/ReceiptState.h"
+#include "receipt/payment/AmountLimit.h"
+#include "receipt/state/ReceiptSession.h"
 #include "text/Clock.h"
 #include "text/Money.h"
 #include "ui_TfrmRecebeCheque.h"
@@ -60,6 +61,18 @@ void TfrmRecebeCheque::spdOkClick()
     if (!check.erro.isEmpty()) {
         erro(check.erro);
         return;
+    }
+
+    // The largest amount of a receipt holds here as on the keypad: for the cheque, and for what
+    // it takes the amount paid to (a cheque waiting for its printing to be confirmed gives way).
+    {
+        const zel::Cents anterior = m_aguardaImpressao ? zel::toCents(m_gravados.last().valor) : 0;
+        if (!zel::withinAmountLimit(check.valor) ||
+            zel::toCents(doPago) - anterior + zel::toCents(check.valor) > zel::kMaxAmountCents) {
+            setCampoAtual(ttValor);
+            erro(QStringLiteral("ValorAcimaLimite"));
+            return;
+        }
     }
 
     const QString chave =
@@ -122,17 +135,24 @@ void TfrmRecebeCheque::spdOkClick()
 // back, so a cheque is in both tables or in neither.
 void TfrmRecebeCheque::registra(const QString& chave, double valor, const QDate& data)
 {
-    zel::ReceiptState& receipt = *m_receipt;
-    const cheque::ChequeMovement movement{valor,       stRetAgencia, stRetBanco, stRetConta,
-                                          stRetCheque, data,         zel::now()};
+    zel::ReceiptSession& receipt = *m_receipt;
     ChequeGravado gravado;
     gravado.valor = valor;
     gravado.chave = chave;
-    gravado.movimento = cheque::gravaMovimento(receipt.cdsMovCaixa, receipt.cdsReceb, movement);
+    // The cheque payment type the operator touched, else the first one the configuration has;
+    // with none, nothing is recorded.
+    const QString tipo = cheque::chequeType(receipt.cdsReceb);
+    if (!tipo.isEmpty()) {
+        zel::ReceiptSession::Payment pagamento;
+        pagamento.valor = valor;
+        pagamento.cdTipoRece = tipo;
+        pagamento.cheque = zel::ChequeData{stRetAgencia, stRetBanco, stRetConta, stRetCheque, data};
+        gravado.movimento = receipt.recordPayment(pagamento);
+    }
     try {
         gravado.parcela = cheque::gravaParcela(receipt.cdsParcelas, valor);
     } catch (...) {
-        cheque::apagaLinha(receipt.cdsMovCaixa, gravado.movimento);
+        receipt.removeMovement(gravado.movimento);
         throw;
     }
     m_gravados.append(gravado);
@@ -140,8 +160,8 @@ void TfrmRecebeCheque::registra(const QString& chave, double valor, const QDate&
 
 void TfrmRecebeCheque::desfaz(const ChequeGravado& gravado)
 {
-    zel::ReceiptState& receipt = *m_receipt;
-    cheque::apagaLinha(receipt.cdsMovCaixa, gravado.movimento);
+    zel::ReceiptSession& receipt = *m_receipt;
+    receipt.removeMovement(gravado.movimento);
     cheque::apagaLinha(receipt.cdsParcelas, gravado.parcela);
     doApagar = cheque::apagarDepois(doApagar, -gravado.valor);
     doPago = zel::Trunc2(doPago - gravado.valor);
@@ -204,9 +224,9 @@ void TfrmRecebeCheque::spdSairClick()
         ~Clear() { flag = false; }
     } clear{boSaindo};
 
-    zel::ReceiptState& receipt = *m_receipt;
+    zel::ReceiptSession& receipt = *m_receipt;
     for (const ChequeGravado& gravado : std::as_const(m_gravados))
-        cheque::apagaLinha(receipt.cdsMovCaixa, gravado.movimento);
+        receipt.removeMovement(gravado.movimento);
     m_gravados.clear();
     m_aguardaImpressao = false;
     receipt.cdsParcelas.close();

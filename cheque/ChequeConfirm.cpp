@@ -111,47 +111,17 @@ double aoCentavo(double valor)
 
 double apagarDepois(double apagar, double valor)
 {
-    return Trunc2(apagar - valor);
+    // In whole cents: the amount due and the cheque are amounts of cents, and so is what is left.
+    return double(qRound64(apagar * 100.0) - qRound64(valor * 100.0)) / 100.0;
 }
 
-qint64 gravaMovimento(DataSet& cdsMovCaixa, DataSet& cdsReceb, const ChequeMovement& cheque)
+QString chequeType(DataSet& cdsReceb)
 {
     if (!cdsReceb.active())
         cdsReceb.open();
     if (!isChequeType(cdsReceb) && !cdsReceb.locate(QStringLiteral("IDTIPORECE"), {kChequeKind}))
-        return 0;
-    const QString cdTipoRece = textOf(cdsReceb, "CDTIPORECE");
-    const QString nmTipoRece = textOf(cdsReceb, "NMTIPORECE");
-    const QString cdTipoTroco = textOf(cdsReceb, "CDTIPOTROCO");
-    const QString nrOrdTroco = textOf(cdsReceb, "NRORDTROCO");
-
-    if (!cdsMovCaixa.active())
-        cdsMovCaixa.open();
-    cdsMovCaixa.append();
-    try {
-        const auto set = [&](const char* field, const QVariant& value) {
-            cdsMovCaixa.fieldByName(QLatin1String(field)).setValue(value);
-        };
-        set("CDFILIAL", FiliProc());
-        set("IDTIPOMOVIVE", QStringLiteral("E"));
-        set("DTHRINCMOV", cheque.agora);
-        set("CDTIPORECE", cdTipoRece);
-        set("NMTIPORECE", nmTipoRece);
-        set("VRMOVIVEND", cheque.valor);
-        set("CDTIPOTROCO", cdTipoTroco);
-        set("NRORDTROCO", nrOrdTroco);
-        set("DTMOVIMCAIXA", cheque.agora.date());
-        set("CDAGECHEQVEN", cheque.agencia);
-        set("CDBANCHEQVEN", cheque.banco);
-        set("CDCNTCHEQVEN", cheque.conta);
-        set("DTDEPCHEQVEN", QDateTime(cheque.data, QTime(0, 0)));
-        set("NRCHEQUEVEND", cheque.cheque);
-        cdsMovCaixa.post();
-    } catch (...) {
-        cdsMovCaixa.cancel();
-        throw;
-    }
-    return cdsMovCaixa.bookmark();
+        return {};
+    return textOf(cdsReceb, "CDTIPORECE");
 }
 
 qint64 gravaParcela(DataSet& cdsParcelas, double valor)

@@ -68,23 +68,9 @@ double aoCentavo(double valor);
 // pays more than is due.
 double apagarDepois(double apagar, double valor);
 
-// The accepted cheque as the movement table records it.
-struct ChequeMovement
-{
-    double valor = 0;
-    QString agencia;
-    QString banco;
-    QString conta;
-    QString cheque;
-    QDate data;
-    QDateTime agora;
-};
-
-// Appends the cheque's payment movement ("E") to `cdsMovCaixa`, with the cheque payment type
-// of `cdsReceb`: its current row when that is a cheque type (the one the operator touched),
-// else the first cheque type it shows. Answers the row's bookmark, or 0 when `cdsReceb`
-// holds no cheque payment type and nothing was written.
-qint64 gravaMovimento(DataSet& cdsMovCaixa, DataSet& cdsReceb, const ChequeMovement& cheque);
+// The cheque payment type of `cdsReceb`: its current row when that is a cheque type (the one
+// the operator touched), else the first cheque type it shows; empty when it holds none.
+QString chequeType(DataSet& cdsReceb);
 
 // Appends the instalment row (COD 1, VALOR the cheque's value), opening the table when it
 // is closed. Answers the row's bookmark.

@@ -19,6 +19,8 @@ TMessages chequeMessages()
         QStringLiteral("DtImpInv|Data do cheque inválida."),
         QStringLiteral("VersoInv|O texto do verso do cheque deve ser informado."),
         QStringLiteral("ValorImpMaior|O valor do cheque é maior do que a impressora de cheques imprime."),
+        QStringLiteral("ValorAcimaLimite|O valor do cheque passa do maior valor que o recebimento aceita "
+                       "(R$ 99.999.999,99 no total pago)."),
         QStringLiteral("ValorInvMaior|O valor do cheque é maior que o valor a pagar. Aceitar assim mesmo?"),
         QStringLiteral("ImpVerso|Deseja imprimir o verso do cheque?"),
         QStringLiteral("ImpCheque_ok|O cheque foi impresso corretamente?"),

@@ -3,7 +3,7 @@
 #include "cheque/ChequeEntry.h"
 #include "cheque/ChequeMessages.h"
 #include "devices/Peripherals.h"
-#include "receipt/state/ReceiptState.h"
+#include "receipt/state/ReceiptSession.h"
 #include "text/Money.h"
 #include "toolkit/TouchButton.h"
 #include "ui_TfrmRecebeCheque.h"
@@ -28,7 +28,7 @@ QString letterKeyName(char letter)
 
 } // namespace
 
-TfrmRecebeCheque::TfrmRecebeCheque(zel::ReceiptState* receipt, QWidget* parent)
+TfrmRecebeCheque::TfrmRecebeCheque(zel::ReceiptSession* receipt, QWidget* parent)
     : zel::TouchForm(parent), m_ui(new Ui::TfrmRecebeCheque), m_receipt(receipt)
 {
     m_ui->setupUi(this);
@@ -93,7 +93,7 @@ void TfrmRecebeCheque::FormCreate()
 {
     // The cheques are recorded in the running receipt's tables; without a receipt there is
     // nowhere to put them.
-    zel::ReceiptState* receipt = m_receipt;
+    zel::ReceiptSession* receipt = m_receipt;
     if (!receipt)
         throw std::runtime_error(Msg(QStringLiteral("SemRecebimento")).toStdString());
     const int tipoImpChq = zel::peripherals().IdTipoImpChq();
@@ -148,7 +148,7 @@ void TfrmRecebeCheque::FormActivate()
 
 QString TfrmRecebeCheque::Msg(const QString& key) const
 {
-    const zel::ReceiptState* receipt = m_receipt;
+    const zel::ReceiptSession* receipt = m_receipt;
     if (receipt && receipt->msgPadrao.contains(key))
         return receipt->msgPadrao.Msg(key);
     static const zel::TMessages own = zel::chequeMessages();

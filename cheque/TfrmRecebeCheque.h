@@ -16,7 +16,7 @@ class TfrmRecebeCheque;
 }
 
 namespace zel {
-class ReceiptState;
+class ReceiptSession;
 class TTouchButton;
 } // namespace zel
 
@@ -33,7 +33,7 @@ public:
 
     // `receipt`: the running receipt, where the cheques are recorded (none: the form refuses
     // to open, with the catalogue's reason).
-    explicit TfrmRecebeCheque(zel::ReceiptState* receipt, QWidget* parent = nullptr);
+    explicit TfrmRecebeCheque(zel::ReceiptSession* receipt, QWidget* parent = nullptr);
     ~TfrmRecebeCheque() override;
 
     // The opening texts (instalment title, amounts) and the first field; once per form.
@@ -166,7 +166,7 @@ private:
 
     std::unique_ptr<Ui::TfrmRecebeCheque> m_ui;
     bool m_activated = false;
-    zel::ReceiptState* m_receipt;
+    zel::ReceiptSession* m_receipt;
     QList<ChequeGravado> m_gravados; // every cheque recorded while the form is open
     bool m_aguardaImpressao = false; // the last one is recorded, its printing not yet confirmed
 };

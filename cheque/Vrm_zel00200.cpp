@@ -37,7 +37,7 @@ void Finalization()
         s->clear();
 }
 
-void ImpCheque(zel::ReceiptState* receipt, double apagar, double pago, double total)
+void ImpCheque(zel::ReceiptSession* receipt, double apagar, double pago, double total)
 {
     std::unique_ptr<TfrmRecebeCheque> form;
     if (!zel::guard([&] { form = std::make_unique<TfrmRecebeCheque>(receipt); }))

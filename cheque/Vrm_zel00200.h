@@ -7,7 +7,7 @@
 class TfrmRecebeCheque;
 
 namespace zel {
-class ReceiptState;
+class ReceiptSession;
 }
 
 // The cheque unit: the cheque form's results, left here for the receipt and the host.
@@ -43,5 +43,5 @@ void Finalization();
 // The cheque form, modal, for the cheques of one payment of the receipt `receipt`. A form that
 // cannot open (no receipt running, no peripheral services) says why and leaves the amounts as
 // they were. Exported to hosts as ImpCheque (the running receipt).
-void ImpCheque(zel::ReceiptState* receipt, double apagar, double pago, double total);
+void ImpCheque(zel::ReceiptSession* receipt, double apagar, double pago, double total);
 } // namespace Vrm_zel00200

@@ -5,7 +5,7 @@
 #include "consumer/Vrm_zel00400.h"
 #include "devices/Peripherals.h"
 #include "dialogs/Dialogs.h"
-#include "receipt/state/ReceiptState.h"
+#include "receipt/state/ReceiptSession.h"
 #include "toolkit/ErrorBarrier.h"
 #include "toolkit/ShadeBehind.h"
 #include "toolkit/Waits.h"
@@ -21,7 +21,7 @@ using zel::kStepNone;
 
 namespace {
 
-zel::ReceiptState& receiptOf(zel::ReceiptState* receipt)
+zel::ReceiptSession& receiptOf(zel::ReceiptSession* receipt)
 {
     if (!receipt)
         throw std::runtime_error(TfrmInfConsumidor::semRecebimentoText().toStdString());
@@ -74,7 +74,7 @@ QString TfrmInfConsumidor::semRecebimentoText()
     return QStringLiteral("Não há recebimento em andamento: não é possível identificar o consumidor.");
 }
 
-TfrmInfConsumidor::TfrmInfConsumidor(zel::ReceiptState* receipt, QWidget* parent)
+TfrmInfConsumidor::TfrmInfConsumidor(zel::ReceiptSession* receipt, QWidget* parent)
     : zel::TouchForm(parent), m_receipt(receipt), m_ui(new Ui::TfrmInfConsumidor)
 {
     m_ui->setupUi(this);
@@ -132,7 +132,7 @@ void TfrmInfConsumidor::FormActivate()
 void TfrmInfConsumidor::DoInfConsum()
 {
     using namespace Vrm_zel00400;
-    zel::ReceiptState& receb = receiptOf(m_receipt);
+    zel::ReceiptSession& receb = receiptOf(m_receipt);
     // The receipt's tables stay open for later identifications in the same receipt; open them
     // again in case someone closed them.
     for (zel::DataSet* table : {&receb.cdsCliente, &receb.cdsConsumidor}) {

@@ -13,7 +13,7 @@ class TfrmInfConsumidor;
 }
 
 namespace zel {
-class ReceiptState;
+class ReceiptSession;
 }
 
 // The consumer identification form: the client of an account sale, then one of that client's
@@ -28,7 +28,7 @@ class TfrmInfConsumidor : public zel::TouchForm
 public:
     // `receipt`: the running receipt, whose client and consumer tables are searched (none: the
     // dialogue ends at once with the catalogue's reason).
-    explicit TfrmInfConsumidor(zel::ReceiptState* receipt, QWidget* parent = nullptr);
+    explicit TfrmInfConsumidor(zel::ReceiptSession* receipt, QWidget* parent = nullptr);
     ~TfrmInfConsumidor() override;
 
     Ui::TfrmInfConsumidor* ui() const { return m_ui.get(); }
@@ -83,7 +83,7 @@ private:
     // takes longer than the search may take to open. The copy is left alone until it is done.
     void CopiaClientes();
 
-    zel::ReceiptState* m_receipt;
+    zel::ReceiptSession* m_receipt;
     bool m_dialogoIniciado = false;
     bool m_clientesCopiados = false;
     std::future<void> m_copiaClientes; // declared after the copy: ends before it goes

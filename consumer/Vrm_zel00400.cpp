@@ -3,7 +3,7 @@
 #include "consumer/ConsumerKeys.h"
 #include "consumer/TfrmInfConsumidor.h"
 #include "dialogs/Dialogs.h"
-#include "receipt/state/ReceiptState.h"
+#include "receipt/state/ReceiptSession.h"
 #include "toolkit/ErrorBarrier.h"
 
 #include <memory>
@@ -40,7 +40,7 @@ void Finalization()
         s->clear();
 }
 
-bool Consumidor(zel::ReceiptState* receipt, QString, QString& cdConsumidor, QString& nmConsumidor,
+bool Consumidor(zel::ReceiptSession* receipt, QString, QString& cdConsumidor, QString& nmConsumidor,
                 QString& cdCliente, QString& nmCliente, QString& nmFantClie)
 {
     bool confirmado = false;

@@ -5,7 +5,7 @@
 #include <QString>
 
 namespace zel {
-class ReceiptState;
+class ReceiptSession;
 }
 
 // The consumer unit: the client and consumer found by the last identification.
@@ -38,6 +38,6 @@ void Finalization();
 // modal; then the unit's client and consumer found, copied into the five in/out texts in
 // that order. True only when a consumer was found. The picture is the receipt's own (the
 // second argument is not used). Exported to hosts as Consumidor (the running receipt).
-bool Consumidor(zel::ReceiptState* receipt, QString figura, QString& cdConsumidor, QString& nmConsumidor,
+bool Consumidor(zel::ReceiptSession* receipt, QString figura, QString& cdConsumidor, QString& nmConsumidor,
                 QString& cdCliente, QString& nmCliente, QString& nmFantClie);
 } // namespace Vrm_zel00400

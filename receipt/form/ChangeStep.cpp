@@ -20,13 +20,8 @@
 // exceed the net amount); then the commands for what may follow.
 void TfrmRecebimento::FechaEntrada(bool aposPagamento)
 {
-    RetiraTroco();
-    SincronizaValores();
-    const double troco = zel::fromCents(m_ledger.changeDue());
-    const bool fecha = troco <= 0 || DaTroco(troco); // No to "take the sale value": no closing step
-    if (troco <= 0)
-        SemTroco();
-    SincronizaValores(); // the change row written, or the payments the sale value took
+    withdrawChange();
+    const bool fecha = DaTroco(); // No to "take the sale value": no closing step
     MostraValores();
     if (!fecha)
         return;
@@ -37,97 +32,49 @@ void TfrmRecebimento::FechaEntrada(bool aposPagamento)
     FechaPagamento(aposPagamento);
 }
 
-// The change row a former closing wrote goes, with its decision: the change is worked out again
-// from what is due now.
-void TfrmRecebimento::RetiraTroco()
+// The change the session calls for: in the change type of the payment that gives it, or after
+// the operator agrees to take the sale value off the payments, or in cash when what covers the
+// sale was charged outside. False when the operator keeps the payments as they are: the entry
+// ends without the closing step.
+bool TfrmRecebimento::DaTroco()
 {
-    for (cdsMovCaixa.first(); !cdsMovCaixa.eof();) {
-        if (cdsMovCaixa.fieldByName(QStringLiteral("IDTIPOMOVIVE")).asString() == QLatin1String("S"))
-            cdsMovCaixa.deleteRecord();
-        else
-            cdsMovCaixa.next();
-    }
-    doVrTroco = 0;
-    boContraVale = false;
-}
-
-QList<zel::ChangeRow> TfrmRecebimento::LinhasTroco()
-{
-    QList<zel::ChangeRow> rows;
-    for (cdsMovCaixa.first(); !cdsMovCaixa.eof(); cdsMovCaixa.next())
-        rows.append({cdsMovCaixa.fieldByName(QStringLiteral("CDTIPORECE")).asString(),
-                     cdsMovCaixa.fieldByName(QStringLiteral("CDTIPOTROCO")).asString(),
-                     cdsMovCaixa.fieldByName(QStringLiteral("VRMOVIVEND")).asFloat(),
-                     eCartaoTef(cdsMovCaixa.bookmark())});
-    return rows;
-}
-
-// Finds the payment that gives the change, or asks to take the sale value instead; then the
-// change type, and the change shown and recorded. False when the operator keeps the payments
-// as they are: the entry ends without the closing step.
-bool TfrmRecebimento::DaTroco(double troco)
-{
-    const QList<zel::ChangeRow> rows = LinhasTroco();
-    const std::optional<int> giver = zel::rowGivingChange(rows, troco);
-    if (giver) {
-        doVrTroco = troco;
-        cdsMovCaixa.setRecNo(*giver + 1);
-    } else {
+    zel::ReceiptSession::ChangeDecision decisao = decideChange();
+    using Way = zel::ReceiptSession::ChangeDecision::Way;
+    if (decisao.way == Way::None)
+        return true;
+    if (decisao.way == Way::Ask) {
         const QString key =
-            rows.size() == 1 ? QStringLiteral("RecebNoTroco") : QStringLiteral("NoRecebTroco");
+            paymentBookmarks().size() == 1 ? QStringLiteral("RecebNoTroco") : QStringLiteral("NoRecebTroco");
         const int answer = zel::dialogs().TouchMessageDlg(msgPadrao.Msg(key), zel::DialogType::Error,
                                                           zel::DialogButtons::YesNo);
         if (answer != zel::mrYes) {
             applyCommands(zel::CommandStep::ChangeRefused);
             return false;
         }
-        AssumeValorVenda(rows, troco);
-        if (doVrTroco <= 0) {
-            SemTroco();
+        decisao = takeSaleValue();
+        if (decisao.way == Way::None)
             return true;
-        }
-        cdsMovCaixa.last();
     }
-    EscolheTipoTroco();
-    MostraTroco();
+    EscolheTipoTroco(decisao);
+    MostraTroco(decisao.change);
     return true;
-}
-
-// Takes the change off the payments that give none and writes the running list again from
-// the movements that are left. The amounts paid and due stay as they were shown.
-void TfrmRecebimento::AssumeValorVenda(const QList<zel::ChangeRow>& rows, double troco)
-{
-    const zel::Reduction reduction = zel::takeSaleValue(rows, troco);
-    cdsMovCaixa.first();
-    for (int i = 0; i < rows.size() && !cdsMovCaixa.eof(); ++i) {
-        const std::optional<double>& valor = reduction.values[i];
-        if (!valor) {
-            cdsMovCaixa.deleteRecord();
-            continue;
-        }
-        if (*valor != rows[i].valor) {
-            cdsMovCaixa.edit();
-            cdsMovCaixa.fieldByName(QStringLiteral("VRMOVIVEND")).setFloat(*valor);
-            cdsMovCaixa.post();
-        }
-        cdsMovCaixa.next();
-    }
-    doVrTroco = reduction.resto;
-    m_ui->memLista->clear();
-    for (cdsMovCaixa.first(); !cdsMovCaixa.eof(); cdsMovCaixa.next())
-        zel::Linha(m_ui->memLista,
-                   zel::linhaPagamento(cdsMovCaixa.fieldByName(QStringLiteral("NMTIPORECE")).asString(),
-                                       cdsMovCaixa.fieldByName(QStringLiteral("VRMOVIVEND")).asFloat()));
 }
 
 // The change type: the one the giving payment names, among the payment types on the screen;
 // within the largest-change limit, the first cash type there instead. A lookup that finds
 // nothing leaves the payment type that was current.
-void TfrmRecebimento::EscolheTipoTroco()
+void TfrmRecebimento::EscolheTipoTroco(const zel::ReceiptSession::ChangeDecision& decisao)
 {
-    const QString cdTroco = cdsMovCaixa.fieldByName(QStringLiteral("CDTIPOTROCO")).asString();
-    if (!cdTroco.isEmpty())
-        cdsReceb.locate(QStringLiteral("CDTIPORECE"), {cdTroco});
+    if (decisao.way == zel::ReceiptSession::ChangeDecision::Way::Cash) {
+        // No payment the till took gives it: cash leaves the drawer, under the cash type.
+        locateCashType();
+        return;
+    }
+    if (cdsMovCaixa.gotoBookmark(decisao.giver)) {
+        const QString cdTroco = cdsMovCaixa.fieldByName(QStringLiteral("CDTIPOTROCO")).asString();
+        if (!cdTroco.isEmpty())
+            cdsReceb.locate(QStringLiteral("CDTIPORECE"), {cdTroco});
+    }
 
     const zel::ChangeLimit limite = zel::changeLimit(stPcMaxTroco);
     if (!limite.error.isEmpty())
@@ -142,7 +89,7 @@ void TfrmRecebimento::EscolheTipoTroco()
     }
     // The rule weighs the payments by the kinds the payment-type file gives them; a payment of
     // a type the file does not give a kind leaves the rule out, with a notice.
-    const QList<zel::ChangeRow> linhas = LinhasTroco();
+    const QList<zel::ChangeRow> linhas = changeRows();
     if (const QStringList semTipo = zel::typesWithoutKind(*kinds, linhas); !semTipo.isEmpty()) {
         AvisoTroco(msgPadrao.Msg(QStringLiteral("TipoReceSemTipo")).arg(semTipo.join(QStringLiteral(", "))));
         return;
@@ -150,8 +97,8 @@ void TfrmRecebimento::EscolheTipoTroco()
     QList<zel::LedgerPayment> pagamentos;
     for (const zel::ChangeRow& row : linhas)
         pagamentos.append({kinds->value(row.cdTipoRece), zel::toCents(row.valor)});
-    if (zel::changeInCash(zel::toCents(doVrTroco), zel::ticketPayments(pagamentos), limite.percentual))
-        cdsReceb.locate(QStringLiteral("IDTIPORECE"), {zel::kind::dinheiro});
+    if (zel::changeInCash(decisao.change, zel::ticketPayments(pagamentos), limite.percentual))
+        locateCashType();
 }
 
 // The quote of a change type in foreign currency: the one the sale uses for its index, else
@@ -174,21 +121,17 @@ double TfrmRecebimento::CotacaoTroco()
     return cotacao && zel::isUsableQuote(*cotacao) ? m_cotacoesVenda.use(indice, *cotacao) : 0;
 }
 
-// The change in the amount-due field, in the list and on both displays, and its movement row.
-void TfrmRecebimento::MostraTroco()
+// The change recorded, and shown in the amount-due field, in the list and on both displays.
+void TfrmRecebimento::MostraTroco(zel::Cents troco)
 {
     const double cotacao = CotacaoTroco();
-    const auto text = [this](const char* field) {
-        return cdsReceb.fieldByName(QString::fromLatin1(field)).asString();
-    };
     Vrm_zel00000::InputStep = isTroco;
-    boContraVale = zel::isContraValeKind(text("IDTIPORECE"));
+    const QString moeda = cdsReceb.hasField(QStringLiteral("CDINDICE"))
+                              ? cdsReceb.fieldByName(QStringLiteral("CDINDICE")).asString()
+                              : QString();
+    recordChange(zel::fromCents(troco), cotacao, moeda);
     const QString caption = zel::changeCaption(msgPadrao, boContraVale);
-    const QString valor = zel::formatCurrency(doVrTroco); // the amount-due field shows it (MostraValores)
-    for (const QString& line :
-         zel::changeListLines(msgPadrao, caption, doVrTroco, text("NMTIPORECE"), cotacao,
-                              cdsReceb.hasField(QStringLiteral("CDINDICE")) ? text("CDINDICE") : QString()))
-        zel::Linha(m_ui->memLista, line);
+    const QString valor = zel::formatCurrency(doVrTroco);
 
     zel::Peripherals& devices = zel::peripherals();
     if (devices.TecladoOK()) {
@@ -202,26 +145,6 @@ void TfrmRecebimento::MostraTroco()
         devices.DisplayChar(zel::Centraliza(caption, largura));
         devices.DisplayChar(zel::TamFixoR(valor, largura));
     }
-
-    zel::ChangeMovement troco;
-    troco.cdFilial = zel::FiliProc();
-    troco.cdTipoRece = text("CDTIPORECE");
-    troco.nmTipoRece = text("NMTIPORECE");
-    troco.cdCliente = stCodCliente;
-    troco.cdConsumidor = stCodConsumidor;
-    troco.valor = doVrTroco;
-    troco.cotacao = cotacao;
-    troco.dtHrIncMov = zel::now();
-    troco.dtMovimCaixa = zel::movementDate(dtMovFiscal, troco.dtHrIncMov);
-    zel::appendChangeMovement(cdsMovCaixa, troco);
-}
-
-// No change for this receipt: none for the coupon either, and no voucher (a change given before
-// Clear does not linger).
-void TfrmRecebimento::SemTroco()
-{
-    doVrTroco = 0;
-    boContraVale = false;
 }
 
 // A notice that does not stop the change: the operator reads why a rule was left out.

@@ -133,33 +133,23 @@ void TfrmRecebimento::tcbDescontoClick()
                             cdsDesconto.fieldByName(QStringLiteral("VALOR")).asFloat(), doVrTotal);
     if (!desconto)
         return;
-    // What cards were charged through the manager stays charged: a discount that would leave
-    // the sale below it is refused (Clear undoes the cards first).
-    zel::Cents cartoes = 0;
-    for (cdsMovCaixa.first(); !cdsMovCaixa.eof(); cdsMovCaixa.next())
-        if (eCartaoTef(cdsMovCaixa.bookmark()))
-            cartoes += zel::toCents(cdsMovCaixa.fieldByName(QStringLiteral("VRMOVIVEND")).asFloat());
-    const zel::Cents descontoAnterior = m_ledger.discount();
-    m_ledger.setDiscount(zel::toCents(desconto->value));
-    if (cartoes > m_ledger.net()) {
-        m_ledger.setDiscount(descontoAnterior);
-        zel::dialogs().TouchMessageDlg(msgPadrao.Msg(QStringLiteral("DescontoAbaixoDoCartao"))
-                                           .arg(zel::formatCurrency(zel::fromCents(cartoes))),
-                                       zel::DialogType::Error, zel::DialogButtons::Ok);
+    // What cards and Pix charged stays charged: a discount that would leave the sale below it is
+    // refused (Clear gives them back first).
+    if (const QString recusa = discountRefusal(zel::toCents(desconto->value)); !recusa.isEmpty()) {
+        zel::dialogs().TouchMessageDlg(recusa, zel::DialogType::Error, zel::DialogButtons::Ok);
         return;
     }
+    m_ledger.setDiscount(zel::toCents(desconto->value));
     doPcDesconto = desconto->percent;
-    for (const QString& linha :
-         zel::discountLines(msgPadrao.Msg(QStringLiteral("Desconto")),
-                            msgPadrao.Msg(QStringLiteral("Subtotal")), *desconto, doVrTotal))
-        zel::Linha(m_ui->memLista, linha);
+    note(zel::discountLines(msgPadrao.Msg(QStringLiteral("Desconto")), msgPadrao.Msg(QStringLiteral("Subtotal")),
+                            *desconto, doVrTotal));
     // What is due changed: with payments already taken (the sale covered, change given), the
     // change is worked out again and the commands follow; OK is not pressed for the operator.
     if (!cdsMovCaixa.isEmpty()) {
         FechaEntrada(false);
         return;
     }
-    SincronizaValores();
+    sync();
     MostraValores();
 }
 
@@ -182,27 +172,13 @@ void TfrmRecebimento::tcbClearClick()
     if (const QStringList avisos = zel::settlePixCharges(); !avisos.isEmpty())
         zel::dialogs().TouchMessage(avisos.join(u'\n'), zel::DialogType::Information);
     const QStringList pixMantidos = zel::recordedPixCharges();
-
-    m_ui->memLista->clear();
-    for (cdsMovCaixa.first(); !cdsMovCaixa.eof();) {
-        const QString descricao = cdsMovCaixa.fieldByName(QStringLiteral("DSMOVIVEND")).asString();
-        if (eCartaoTef(cdsMovCaixa.bookmark()) || (descricao.startsWith(QLatin1String("PIX ")) &&
-                                                   pixMantidos.contains(descricao.section(u' ', 1, 1)))) {
-            zel::Linha(m_ui->memLista,
-                       zel::linhaPagamento(cdsMovCaixa.fieldByName(QStringLiteral("NMTIPORECE")).asString(),
-                                           cdsMovCaixa.fieldByName(QStringLiteral("VRMOVIVEND")).asFloat()));
-            cdsMovCaixa.next();
-        } else {
-            cdsMovCaixa.deleteRecord();
-        }
-    }
+    clearPayments([this, &pixMantidos](qint64 movimento, const QString& descricao) {
+        return eCartaoTef(movimento) ||
+               (descricao.startsWith(QLatin1String("PIX ")) && pixMantidos.contains(descricao.section(u' ', 1, 1)));
+    });
 
     applyCommands(zel::CommandStep::PaymentsCleared);
 
-    doPcDesconto = 0;
-    m_ledger.setDiscount(0);
-    boContraVale = false;
-    SincronizaValores();
     MostraValores();
     m_ui->lblInputReceb2->clear();
 
@@ -221,7 +197,6 @@ void TfrmRecebimento::tcbCNPJCPFClick()
     stCNPJCPF.clear();
     stNome.clear();
     stCNPJCPF = Vrm_zel00300::CriaInfAdicional(stNome);
-    for (const QString& linha : zel::taxpayerLines(msgPadrao.Msg(QStringLiteral("CNPJCPF")),
-                                                   msgPadrao.Msg(QStringLiteral("Nome")), stCNPJCPF, stNome))
-        zel::Linha(m_ui->memLista, linha);
+    note(zel::taxpayerLines(msgPadrao.Msg(QStringLiteral("CNPJCPF")), msgPadrao.Msg(QStringLiteral("Nome")),
+                            stCNPJCPF, stNome));
 }

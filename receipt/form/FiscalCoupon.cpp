@@ -184,6 +184,14 @@ bool TfrmRecebimento::EnviaItens(bool& itensVistos)
             zel::itemErrorQuestion(msgPadrao, linha), zel::DialogType::Information, zel::DialogButtons::YesNo,
             0, 0, QStringLiteral("&") + msgPadrao.Msg("CancelaCupom"));
         if (resposta == zel::mrYes) {
+            // A line whose loss would leave the sale worth nothing cannot be left off: the coupon
+            // is cancelled, and the receipt stays open with its payments.
+            if (const QString recusa = leaveOffRefusal(indice); !recusa.isEmpty()) {
+                erro(QStringLiteral("ItemNaoPodeSair"), recusa);
+                if (!AbandonaCupom())
+                    ErroImpressora();
+                return false;
+            }
             // Left off this coupon; the line leaves the sale when the coupon closes.
             m_itensIgnorados.append(cdsVendaOk.bookmark());
             m_linhasIgnoradas.append(indice);
@@ -233,7 +241,7 @@ bool TfrmRecebimento::FechaCupomVenda()
     // adjustment make its total, and its payments less its change are that total. The part of
     // the sale outside the coupon (lines that are not fiscal or have no aliquot) is received and
     // recorded, but not printed.
-    SincronizaValores();
+    sync();
     const zel::CouponPlan plano = m_ledger.couponPlan();
     if (!zel::planAddsUp(plano) || plano.change != m_ledger.changeDue()) {
         erro(QStringLiteral("CupomNaoConfere"),
@@ -312,8 +320,7 @@ bool TfrmRecebimento::FechaCupomVenda()
     zel::DataSet pagamentosCupom(cdsMovCaixa.fieldDefs());
     pagamentosCupom.setData(linhas);
     if (plano.outside > 0 && !m_foraAnotado) {
-        zel::Linha(m_ui->memLista,
-                   zel::linhaPagamento(msgPadrao.Msg("ForaDoCupom"), zel::fromCents(plano.outside)));
+        note(zel::linhaPagamento(msgPadrao.Msg("ForaDoCupom"), zel::fromCents(plano.outside)));
         m_foraAnotado = true;
     }
 

@@ -109,20 +109,27 @@ void TfrmRecebimento::DoMenuRecebimentoClick(const QString& code, const QString&
                 boConfirmaAuto = true;
                 InputStep = isNone;
             }
-            const qint64 movimento = RegistraPagamento(valor, idTipo, cotacao, 0, descricao);
+            zel::ReceiptSession::Payment pagamento;
+            pagamento.valor = valor;
+            pagamento.descricao = descricao;
+            const qint64 movimento = recordPayment(pagamento);
             if (tef && card)
                 GuardaCartao(aprovacao, movimento);
         } else if (idTipo == zel::kind::moeda) {
             zel::ForeignPayment moeda;
             if (!EntradaMoeda(moeda, cotacao))
                 return;
-            RegistraPagamento(moeda.valor, idTipo, cotacao, moeda.vrMoviveOut);
+            zel::ReceiptSession::Payment pagamento;
+            pagamento.valor = moeda.valor;
+            pagamento.estrangeiro = moeda.vrMoviveOut;
+            pagamento.cotacao = cotacao;
+            recordPayment(pagamento);
         } else if (idTipo == zel::kind::conta) {
             if (!EntradaConta(valor))
                 return;
-            RegistraPagamento(valor, idTipo, cotacao);
+            recordPayment({valor});
         } else {
-            RegistraPagamento(0, idTipo, cotacao);
+            recordPayment({0});
         }
         MostraResumo();
         FechaEntrada();

@@ -108,53 +108,14 @@ bool TfrmRecebimento::EntradaConta(double& valor)
     return true;
 }
 
-// The payment's movement row, its running-list line and the amounts with their labels.
-qint64 TfrmRecebimento::RegistraPagamento(double valor, const QString& idTipo, double cotacao,
-                                          double estrangeiro, const QString& descricao)
-{
-    const auto text = [this](const char* field) {
-        return cdsReceb.fieldByName(QString::fromLatin1(field)).asString();
-    };
-    zel::PaymentMovement movimento;
-    movimento.cdFilial = zel::FiliProc();
-    movimento.cdTipoRece = text("CDTIPORECE");
-    movimento.cdTipoTroco = text("CDTIPOTROCO");
-    movimento.nrOrdTroco = text("NRORDTROCO");
-    movimento.nmTipoRece = text("NMTIPORECE");
-    movimento.cdCliente = stCodCliente;
-    movimento.cdConsumidor = stCodConsumidor;
-    movimento.valor = valor;
-    movimento.dtHrIncMov = zel::now();
-    movimento.dtMovimCaixa = zel::movementDate(dtMovFiscal, movimento.dtHrIncMov);
-    if (idTipo == zel::kind::moeda) {
-        movimento.vrMoviveOut = estrangeiro;
-        movimento.vrCotIndOut = cotacao;
-    }
-    movimento.dsMoviVend = descricao;
-    zel::Linha(m_ui->memLista, zel::linhaPagamento(movimento.nmTipoRece, valor));
-    zel::appendMovement(cdsMovCaixa, movimento);
-    const qint64 registrado = cdsMovCaixa.bookmark();
-    SincronizaValores();
-    MostraValores();
-    return registrado;
-}
-
-// Cheques under a fiscal printer: the cheque form recorded one movement per cheque and left
-// their values in cdsParcelas; they are applied to the amounts and the list, then emptied.
+// Cheques under a fiscal printer: the cheque form recorded one movement per cheque through the
+// session (the list and the amounts show them as they are taken) and left their values in
+// cdsParcelas, which is emptied here.
 void TfrmRecebimento::AplicaParcelas()
 {
-    const QString nome = cdsReceb.fieldByName(QStringLiteral("NMTIPORECE")).asString();
-    if (cdsParcelas.active()) {
-        for (cdsParcelas.first(); !cdsParcelas.eof(); cdsParcelas.next())
-            zel::Linha(m_ui->memLista,
-                       zel::linhaPagamento(nome, cdsParcelas.fieldByName(QStringLiteral("VALOR")).asFloat()));
-    }
     cdsParcelas.close();
     cdsParcelas.createDataSet();
     QFile::remove(QDir(zel::peripherals().DsDirCad()).filePath(QStringLiteral("Parcelas.cds")));
-    // The cheques' movement rows are the record: the amounts follow from them.
-    SincronizaValores();
-    MostraValores();
 }
 
 // The keyboard display's summary and the customer display's totals.

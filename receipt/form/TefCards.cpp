@@ -84,8 +84,7 @@ bool TfrmRecebimento::DesfazCartoes(bool saindo)
         }
         const zel::TefUndoResult desfeito = zel::DesfazTEF(cartao.aprovacao);
         if (desfeito.outcome == zel::TefUndo::Undone) {
-            if (cdsMovCaixa.gotoBookmark(cartao.movimento))
-                cdsMovCaixa.deleteRecord();
+            removeMovement(cartao.movimento);
             continue;
         }
         cartao.recusado = desfeito.outcome == zel::TefUndo::Refused;
@@ -103,7 +102,7 @@ bool TfrmRecebimento::DesfazCartoes(bool saindo)
         m_cartoesTef.clear();
     }
     GravaDiarioTef();
-    SincronizaValores();
+    sync();
     if (motivos.isEmpty())
         return true;
     const bool depois = saindo && std::any_of(mantidos.cbegin(), mantidos.cend(),

@@ -6,7 +6,7 @@
 #include "receipt/payment/OpeningTotals.h"
 #include "receipt/payment/QuoteFile.h"
 #include "receipt/state/CommandSet.h"
-#include "receipt/state/ReceiptState.h"
+#include "receipt/state/ReceiptSession.h"
 #include "receipt/tef/IntPosCodec.h"
 #include "text/Messages.h"
 #include "toolkit/TouchForm.h"
@@ -33,7 +33,7 @@ struct ForeignPayment;
 // The receipt form: the sale's amounts, the payment-type grid, the keypad, the running list
 // and the settlement commands. Its state is plain members under the names the rest of the
 // module uses; the widgets come from TfrmRecebimento.ui.
-class TfrmRecebimento : public zel::TouchForm, public zel::ReceiptState
+class TfrmRecebimento : public zel::TouchForm, public zel::ReceiptSession
 {
     Q_OBJECT
 
@@ -50,27 +50,9 @@ public:
     // Widgets by their design names.
     Ui::TfrmRecebimento* ui() const { return m_ui.get(); }
 
-    // The sale's money is the state's ledger (ReceiptState.h). The amounts below are views of
-    // it, refreshed by SincronizaValores whenever a payment, the change, the discount or the
-    // sale changes; the labels, the displays, the change step and the coupon all read the ledger.
-    // The sale lines into the ledger: each line's amount (from `valores` when given, in the
-    // sale's order, else read from the line) and whether it is an item of the coupon.
-    void LeLinhasVenda(const QList<zel::Cents>* valores = nullptr);
-    // The payments and the change recorded in cdsMovCaixa into the ledger, and the views below
-    // from it.
-    void SincronizaValores();
-
-    // Amounts (views of the ledger).
-    double doVrTotal = 0;
-    double doVrAPagar = 0;
-    double doVrPago = 0;
-    double doVrTroco = 0;
-    double doVrServico = 0;
-    double doVrConsumacao = 0;
-    double doVrDescComanda = 0;
-    double doVrDesconto = 0;
-    double doPcDesconto = 0;
-    QDateTime dtMovFiscal;
+    // The sale's money, the movements and the running list are the session's (ReceiptSession.h):
+    // the form sends it the operator's acts and paints what it holds (MostraValores).
+    zel::ReceiptSession& session() { return *this; }
 
     // Entry and navigation.
     QString stValor;
@@ -86,8 +68,6 @@ public:
     bool boDesistiu = false;
     bool boVoltou = false;
     bool boConfirmaAuto = false;
-    bool boConsumidorInf = false;
-    bool boContraVale = false; // the change of this receipt is a Contra-Vale voucher
 
     QString stNrCupom;
     QString stCaptionPagar;
@@ -98,15 +78,11 @@ public:
     QString stUsaTEFCheque;
     QString stPcMaxTroco;
     QString stFormaPagto; // payment form of the last card payment, for the fiscal coupon
-    // The client and consumer of a client-account payment, once identified for the receipt.
-    QString stCodCliente;
-    QString stCodConsumidor;
-    QString stNomeConsumidor;
     QString stCNPJCPF;
     QString stNome;
 
-    // Shows the amounts in their labels, in the currency format: the change, when there is
-    // one, in the amount-due field under its caption and colour.
+    // Paints the session: the amounts in their labels, in the currency format (the change, when
+    // there is one, in the amount-due field under its caption and colour), and the running list.
     void MostraValores();
 
     // Payment-type buttons and groups: the grid shows the payment types of group `stGrupo`,
@@ -223,9 +199,6 @@ private:
     // A Pix payment of `valor`: true, with the movement's description (txid and end-to-end id),
     // once it was paid; false, with the reason shown, when nothing is to be recorded.
     bool EntradaPix(double valor, QString& descricao);
-    // `estrangeiro`: a foreign-currency payment's amount in that currency.
-    qint64 RegistraPagamento(double valor, const QString& idTipo, double cotacao, double estrangeiro = 0,
-                             const QString& descricao = {});
     void AplicaParcelas();
     void MostraResumo();
     zel::SaleQuotes m_cotacoesVenda; // one quote per currency for the whole sale
@@ -233,15 +206,11 @@ private:
     bool m_encerrando = false;       // OK or Exit posted the close: nothing more may happen
 
     // The change and the closing of a payment entry (ChangeStep.cpp).
-    QList<zel::ChangeRow> LinhasTroco();
-    bool DaTroco(double troco);
-    void AssumeValorVenda(const QList<zel::ChangeRow>& rows, double troco);
-    void EscolheTipoTroco();
+    bool DaTroco();
+    void EscolheTipoTroco(const zel::ReceiptSession::ChangeDecision& decisao);
     double CotacaoTroco();
-    void MostraTroco();
+    void MostraTroco(zel::Cents troco);
     void AvisoTroco(const QString& texto);
-    void SemTroco();
-    void RetiraTroco();
     void FechaPagamento(bool confirmaAuto);
     void ConfirmaAutomatico();
 

@@ -7,6 +7,7 @@
 #include "receipt/payment/ReceiptMessages.h"
 #include "receipt/payment/ReceiptSettings.h"
 #include "receipt/payment/ReceiptTables.h"
+#include "text/Money.h"
 
 #include <QGuiApplication>
 #include <optional>
@@ -62,6 +63,10 @@ ErrorRecord receiptRefusal(const ReceiptTables& tables, const Result<OpeningTota
         return refusal;
     if (!totals)
         return {totals.errorCode(), totals.errorMessage()};
+    // A sale worth nothing (a comanda discount above the products) has nothing to receive.
+    if (toCents(totals->total) <= 0)
+        return {QStringLiteral("VendaSemValor"),
+                receiptMessages().Msg(QStringLiteral("VendaSemValor")).arg(formatCurrency(totals->total))};
     return {};
 }
 
@@ -192,10 +197,16 @@ bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda
     form.CarregaDiarioTef();
 
     // The Pix charges of this receipt: kept with a closed sale, given back with one given up.
+    // A Pix the provider gave back leaves the movements, as an undone card does: what goes back
+    // to the host is what the receipt still holds.
     const auto settlePix = [&form](bool saleClosed) {
         const QSet<QString> kept = saleClosed ? zel::pixChargesOf(form.cdsMovCaixa) : QSet<QString>();
         if (const QStringList avisos = zel::settlePixCharges(kept); !avisos.isEmpty())
             zel::dialogs().TouchMessage(avisos.join(u'\n'), zel::DialogType::Information);
+        if (!saleClosed) {
+            const QStringList held = zel::recordedPixCharges();
+            form.dropRefundedPix(QSet<QString>(held.cbegin(), held.cend()));
+        }
     };
     // The sale is settled only by OK, which closes the form as accepted. A form closed any other
     // way (Exit, or from outside the module) hands back what it recorded as not settled.

@@ -75,7 +75,9 @@ EnterOutcome pressEnter(EntryState& entry, const QLocale& locale)
     const Result<double> value = parseAmount(entry.valor, locale);
     if (!value)
         return {EnterResult::Unreadable, value.errorMessage()};
-    if (*value == 0)
+    // An amount is recorded cut to the cent: one that is nothing once cut ("0,001") is refused
+    // as "0" is. A quote keeps its own precision.
+    if (entry.step == isMoeda1 ? *value == 0 : Trunc2(*value) == 0)
         return {EnterResult::ZeroRefused, {}};
     entry.step = isNone;
     return {EnterResult::Done, {}};

@@ -150,9 +150,23 @@ Cents Ledger::offCoupon() const
 {
     Cents sum = 0;
     for (const SaleLine& line : m_lines)
-        if (line.off != OffCoupon::No && line.off != OffCoupon::Ignored)
+        if (line.off != OffCoupon::No && line.off != OffCoupon::Ignored && !isCredit(line))
             sum += line.amount;
     return sum;
+}
+
+Cents Ledger::credits() const
+{
+    Cents sum = 0;
+    for (const SaleLine& line : m_lines)
+        if (isCredit(line))
+            sum -= line.amount;
+    return sum;
+}
+
+bool isCredit(const SaleLine& line)
+{
+    return line.amount < 0 && line.off != OffCoupon::No && line.off != OffCoupon::Ignored;
 }
 
 CouponPlan Ledger::couponPlan() const
@@ -170,7 +184,10 @@ CouponPlan Ledger::couponPlan() const
         // they come to nothing or less, the discount and what is left of the comanda discount go
         // as one announced discount. The coupon keeps at least a cent: the part of a discount
         // larger than the coupon's own share is given outside it.
-        const Cents charges = m_fee + m_minimum - m_comanda;
+        // A credit line (an amount below zero, which no printer takes as an item) lowers the
+        // sale as the comanda discount does: it goes on the coupon as part of its discount, so
+        // the payment lines stay exactly what was received.
+        const Cents charges = m_fee + m_minimum - m_comanda - credits();
         if (charges > 0) {
             plan.adjustmentKind = QStringLiteral("A");
             plan.adjustment = charges;

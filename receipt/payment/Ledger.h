@@ -41,6 +41,9 @@ struct SaleLine
     OffCoupon off = OffCoupon::No;
 };
 
+// A line with an amount below zero: a credit the customer is given, not an item.
+bool isCredit(const SaleLine& line);
+
 // One payment, as its movement row records it.
 struct LedgerPayment
 {
@@ -102,8 +105,10 @@ public:
     Cents changeDue() const;
     // The payments reach the net amount: OK may close the sale.
     bool covered() const;
-    // The lines of the sale that are not items of the coupon.
+    // The lines of the sale that are not items of the coupon (credit lines aside).
     Cents offCoupon() const;
+    // The credit lines of the sale (amounts below zero), as a positive amount.
+    Cents credits() const;
 
     // The coupon for this sale, given the change recorded. Its payment lines are the payments
     // less what was received for the part of the sale outside the coupon, taken first off cash,

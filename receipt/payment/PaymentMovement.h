@@ -37,6 +37,16 @@ TInputStep amountStepOfKind(const QString& idTipoRece);
 bool isCardKind(const QString& idTipoRece);
 QString tefLetterOfKind(const QString& idTipoRece);
 
+// A cheque's own fields on its payment row.
+struct ChequeData
+{
+    QString agencia;
+    QString banco;
+    QString conta;
+    QString numero;
+    QDate data;
+};
+
 // One payment row ("E") of the movement dataset.
 struct PaymentMovement
 {
@@ -53,14 +63,15 @@ struct PaymentMovement
     std::optional<double> vrMoviveOut; // foreign currency: the amount in that currency
     std::optional<double> vrCotIndOut; // foreign currency: the quote
     QString dsMoviVend;                // Pix: "PIX <txid> <end-to-end id>", what identifies it
+    std::optional<ChequeData> cheque;  // a cheque typed on the cheque form
 };
 
 // The day a movement counts on: the fiscal movement date when the printer gave one, else the
 // day it was taken.
 QDate movementDate(const QDateTime& dtMovFiscal, const QDateTime& taken);
 
-// Appends and posts the row. The fields left out (sequence numbers, cheque fields, voucher
-// number) stay empty; the description only for a Pix payment.
+// Appends and posts the row. The fields left out (sequence numbers, voucher number) stay
+// empty; the description only for a Pix payment, the cheque fields only for a cheque.
 void appendMovement(DataSet& movements, const PaymentMovement& movement);
 
 // A foreign-currency payment: the foreign amount received is `typed` cut to cents, and it is

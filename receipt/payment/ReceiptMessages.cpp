@@ -73,7 +73,7 @@ TMessages receiptMessages()
             "não o cancelou. Resolva na impressora e tente de novo."),
         QStringLiteral(
             "DescontoAbaixoDoCartao|Com este desconto a venda ficaria abaixo do que já foi pago em "
-            "cartão (%1). Para dar o desconto, desfaça os cartões com Limpar."),
+            "cartão ou Pix (%1). Para dar o desconto, devolva esses pagamentos com Limpar."),
         QStringLiteral(
             "CartaoAcimaDoDevido|O cartão não pode passar do valor a pagar: %1 digitado, %2 a pagar. "
             "Nada foi enviado ao cartão."),
@@ -124,6 +124,10 @@ TMessages receiptMessages()
         QStringLiteral(
             "DescontoSemTotal|Não é possível dar desconto nesta venda: o total é zero (ou menor que "
             "0,02)."),
+        QStringLiteral("ItemNaoPodeSair|Este item não pode ficar fora: sem ele a venda ficaria sem "
+                       "valor. O cupom foi cancelado; saia do recebimento ou tente de novo."),
+        QStringLiteral("VendaSemValor|A venda não tem valor a receber: o total é %1. Confira os descontos "
+                       "e os itens da venda."),
         QStringLiteral("CupomImpresso|O cupom fiscal desta venda já foi impresso. Confirme a venda com OK."),
     });
 }

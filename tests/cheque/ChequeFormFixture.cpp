@@ -2,7 +2,7 @@
 
 #include "cheque/Vrm_zel00200.h"
 #include "devices/Peripherals.h"
-#include "receipt/state/ReceiptState.h"
+#include "receipt/state/ReceiptSession.h"
 #include "toolkit/TouchButton.h"
 
 #include <QCoreApplication>
@@ -15,7 +15,7 @@ void ChequeFormFixture::SetUp()
 {
     devices = std::make_shared<RecordingPeripherals>();
     setPeripherals(devices);
-    receipt = std::make_unique<ReceiptState>();
+    receipt = std::make_unique<ReceiptSession>();
     receipt->cdsReceb.setFieldDefs({FieldDef{"CDTIPORECE", FieldType::String, 3, {}, {}, true},
                                     FieldDef{"IDTIPORECE", FieldType::String, 1, {}, {}, true}});
     receipt->cdsReceb.createDataSet();

@@ -2,7 +2,7 @@
 
 #include "cheque/TfrmRecebeCheque.h"
 #include "fakes/RecordingPeripherals.h"
-#include "receipt/state/ReceiptState.h"
+#include "receipt/state/ReceiptSession.h"
 #include "support/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 class QLabel;
 
 namespace zel {
-class ReceiptState;
+class ReceiptSession;
 class TTouchButton;
 } // namespace zel
 
@@ -40,7 +40,7 @@ protected:
 
     std::shared_ptr<RecordingPeripherals> devices;
     ScopedScriptedDialogs dialogs;
-    std::unique_ptr<ReceiptState> receipt;
+    std::unique_ptr<ReceiptSession> receipt;
     std::unique_ptr<TfrmRecebeCheque> form;
     // Confirmations asked for: a cheque left incomplete answers each with the message of its
     // first missing field, so a test counts the dialogs it shows.

@@ -1,6 +1,6 @@
 #include "ChequeFormFixture.h"
 #include "cheque/Vrm_zel00200.h"
-#include "receipt/state/ReceiptState.h"
+#include "receipt/state/ReceiptSession.h"
 #include "support/Screenshot.h"
 #include "toolkit/TouchButton.h"
 

@@ -1,7 +1,7 @@
 #include "ChequeFormFixture.h"
 #include "cheque/Vrm_zel00200.h"
 #include "devices/Peripherals.h"
-#include "receipt/state/ReceiptState.h"
+#include "receipt/state/ReceiptSession.h"
 #include "support/Operator.h"
 #include "support/Screenshot.h"
 

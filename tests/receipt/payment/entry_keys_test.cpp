@@ -158,6 +158,9 @@ INSTANTIATE_TEST_SUITE_P(
                       EnterCase{{"0", false, isDinheiro1}, EnterResult::ZeroRefused, isDinheiro1},
                       EnterCase{{"0,00", true, isMoeda2}, EnterResult::ZeroRefused, isMoeda2},
                       EnterCase{{"0,", false, isTicket1}, EnterResult::ZeroRefused, isTicket1},
+                      // Nothing once cut to the cent, as it would be recorded.
+                      EnterCase{{"0,001", false, isDinheiro1}, EnterResult::ZeroRefused, isDinheiro1},
+                      EnterCase{{"0,009", true, isCredito3}, EnterResult::ZeroRefused, isCredito3},
                       // The first of two steps advances without a check.
                       EnterCase{{"5,10", false, isMoeda1}, EnterResult::Done, isMoeda2},
                       EnterCase{{"0", false, isMoeda1}, EnterResult::Done, isMoeda2},

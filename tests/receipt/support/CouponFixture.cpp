@@ -49,7 +49,7 @@ void CouponFixture::line(const QString& cd, const QString& kind, double qt, doub
     v.fieldByName("VRPRECCOMVEN").setFloat(preco);
     v.fieldByName("VRDESCCOMVEN").setFloat(desc);
     v.post();
-    form->LeLinhasVenda();
+    form->readSaleLines();
 }
 
 void CouponFixture::threeItems()
@@ -75,13 +75,13 @@ void CouponFixture::charges(double servico, double consumacao, double descComand
 {
     form->ledger().setCharges(toCents(servico), toCents(consumacao), toCents(descComanda));
     form->ledger().setDiscount(toCents(desconto));
-    form->SincronizaValores();
+    form->sync();
 }
 
 bool CouponFixture::print()
 {
     if (form->cdsMovCaixa.isEmpty()) {
-        form->SincronizaValores();
+        form->sync();
         movement("E", "004", fromCents(form->ledger().net()));
         form->cdsMovCaixa.edit();
         form->cdsMovCaixa.fieldByName("CDTIPOTROCO").setString("004");

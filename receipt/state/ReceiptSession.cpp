@@ -1,0 +1,488 @@
+#include "ReceiptSession.h"
+
+#include "receipt/coupon/CouponArgs.h"
+#include "receipt/payment/ReceiptMessages.h"
+#include "receipt/payment/RunningList.h"
+#include "text/Clock.h"
+#include "text/FiliProc.h"
+#include "text/Money.h"
+
+#include <QHash>
+#include <algorithm>
+
+namespace zel {
+
+namespace {
+
+FieldDef str(const char* name, int size)
+{
+    return FieldDef{QString::fromLatin1(name), FieldType::String, size, {}, {}, true};
+}
+
+FieldDef num(const char* name, FieldType type = FieldType::Float)
+{
+    return FieldDef{QString::fromLatin1(name), type, 0, {}, {}, true};
+}
+
+} // namespace
+
+// The tables the receipt makes itself, with their fields and indexes; the others come from
+// the host with the sale.
+ReceiptSession::ReceiptSession() : msgPadrao(receiptMessages())
+{
+    cdsMovCaixa.setFieldDefs({str("CDFILIAL", 4), str("NRSEQUMOVI", 10), str("IDTIPOMOVIVE", 1),
+                              str("DSMOVIVEND", 250), str("NRSEQVENDA", 10), str("CDTIPORECE", 3),
+                              num("DTHRINCMOV", FieldType::DateTime), num("DTDEPCHEQUE", FieldType::DateTime),
+                              str("NRCONTRAVALE", 10), str("CDTIPOTROCO", 3),
+                              FieldDef{"VRMOVIVEND", FieldType::Float, 0, "Valor", "#,##0.00", true},
+                              FieldDef{"NMTIPORECE", FieldType::String, 40, "Recebimento", {}, true},
+                              str("NRORDTROCO", 3), str("CDCLIENTE", 21), str("CDCONSUMIDOR", 21),
+                              num("DTMOVIMCAIXA", FieldType::Date), num("VRMOVIVEOUT"), num("VRCOTINDOUT"),
+                              // Cheque fields: wide enough for what the cheque form accepts.
+                              str("CDAGECHEQVEN", 6), str("CDBANCHEQVEN", 3), str("CDCNTCHEQVEN", 17),
+                              num("DTDEPCHEQVEN", FieldType::DateTime), str("NRCHEQUEVEND", 7)});
+    // A grid of the movements shows the value and the payment type, under the labels the
+    // movement table gives them; every other field is for the host and the coupon.
+    for (const FieldDef& field : cdsMovCaixa.fieldDefs())
+        cdsMovCaixa.setFieldVisible(field.name, field.name == QLatin1String("VRMOVIVEND") ||
+                                                    field.name == QLatin1String("NMTIPORECE"));
+    cdsMovCaixa.addIndex({"idxNRORDTROCO", {"NRORDTROCO", "DTHRINCMOV"}, {"DTHRINCMOV"}, true, false});
+    cdsMovCaixa.addIndex({"idxDTHRINCMOV", {"DTHRINCMOV"}, {}, false, false});
+    cdsMovCaixa.setIndexName("idxNRORDTROCO");
+    cdsMovCaixa.createDataSet(); // open and empty: the payments of this receipt go here
+
+    cdsDesconto.setFieldDefs({str("TIPO", 1), num("VALOR")});
+    cdsParcelas.setFieldDefs({num("VALOR"), num("COD", FieldType::Integer)});
+    cdsParcelas.addIndex({"idxCOD", {"COD"}, {}, false, false});
+    cdsParcelas.setIndexName("idxCOD");
+}
+
+
+namespace {
+
+QString text(DataSet& table, const char* field)
+{
+    const QString name = QLatin1String(field);
+    return table.hasField(name) ? table.fieldByName(name).asString() : QString();
+}
+
+bool isChange(DataSet& movements)
+{
+    return movements.fieldByName(QStringLiteral("IDTIPOMOVIVE")).asString() == QLatin1String("S");
+}
+
+} // namespace
+
+void ReceiptSession::changed()
+{
+    if (onChanged)
+        onChanged();
+}
+
+QStringList ReceiptSession::listLines() const
+{
+    QStringList lines;
+    for (const ListLine& line : m_list)
+        lines.append(line.text);
+    return lines;
+}
+
+void ReceiptSession::note(const QString& line)
+{
+    m_list.append({line, 0});
+    changed();
+}
+
+void ReceiptSession::note(const QStringList& lines)
+{
+    for (const QString& line : lines)
+        m_list.append({line, 0});
+    changed();
+}
+
+QString ReceiptSession::kindOfType(const QString& cdTipoRece) const
+{
+    const DataPacket receb = cdsReceb.data();
+    const int codigo = receb.fieldIndex(QStringLiteral("CDTIPORECE"));
+    const int tipo = receb.fieldIndex(QStringLiteral("IDTIPORECE"));
+    if (codigo < 0 || tipo < 0)
+        return {};
+    for (const Row& row : receb.rows)
+        if (row.value(codigo).toString() == cdTipoRece)
+            return row.value(tipo).toString();
+    return {};
+}
+
+qint64 ReceiptSession::recordPayment(const Payment& payment)
+{
+    PaymentMovement movimento;
+    const bool atual = payment.cdTipoRece.isEmpty() ||
+                       (!cdsReceb.isEmpty() && !cdsReceb.eof() && text(cdsReceb, "CDTIPORECE") == payment.cdTipoRece) ||
+                       cdsReceb.locate(QStringLiteral("CDTIPORECE"), {payment.cdTipoRece});
+    if (atual) {
+        movimento.cdTipoRece = text(cdsReceb, "CDTIPORECE");
+        movimento.cdTipoTroco = text(cdsReceb, "CDTIPOTROCO");
+        movimento.nrOrdTroco = text(cdsReceb, "NRORDTROCO");
+        movimento.nmTipoRece = text(cdsReceb, "NMTIPORECE");
+    } else {
+        movimento.cdTipoRece = payment.cdTipoRece;
+    }
+    movimento.cdFilial = FiliProc();
+    movimento.cdCliente = stCodCliente;
+    movimento.cdConsumidor = stCodConsumidor;
+    movimento.valor = payment.valor;
+    movimento.dtHrIncMov = now();
+    movimento.dtMovimCaixa = movementDate(dtMovFiscal, movimento.dtHrIncMov);
+    if (payment.estrangeiro) {
+        movimento.vrMoviveOut = payment.estrangeiro;
+        movimento.vrCotIndOut = payment.cotacao;
+    }
+    movimento.dsMoviVend = payment.descricao;
+    movimento.cheque = payment.cheque;
+    if (!cdsMovCaixa.active())
+        cdsMovCaixa.open();
+    appendMovement(cdsMovCaixa, movimento);
+    const qint64 registrado = cdsMovCaixa.bookmark();
+    m_list.append({linhaPagamento(movimento.nmTipoRece, payment.valor), registrado});
+    sync();
+    changed();
+    return registrado;
+}
+
+qint64 ReceiptSession::recordChange(double troco, double cotacao, const QString& moeda)
+{
+    boContraVale = isContraValeKind(text(cdsReceb, "IDTIPORECE"));
+    ChangeMovement movimento;
+    movimento.cdFilial = FiliProc();
+    movimento.cdTipoRece = text(cdsReceb, "CDTIPORECE");
+    movimento.nmTipoRece = text(cdsReceb, "NMTIPORECE");
+    movimento.cdCliente = stCodCliente;
+    movimento.cdConsumidor = stCodConsumidor;
+    movimento.valor = troco;
+    movimento.cotacao = cotacao;
+    movimento.dtHrIncMov = now();
+    movimento.dtMovimCaixa = movementDate(dtMovFiscal, movimento.dtHrIncMov);
+    appendChangeMovement(cdsMovCaixa, movimento);
+    const qint64 registrado = cdsMovCaixa.bookmark();
+    for (const QString& line : changeListLines(msgPadrao, changeCaption(msgPadrao, boContraVale), troco,
+                                               movimento.nmTipoRece, cotacao, moeda))
+        m_list.append({line, registrado});
+    sync();
+    changed();
+    return registrado;
+}
+
+void ReceiptSession::readSaleLines(const QList<Cents>* valores)
+{
+    QList<SaleLine> linhas;
+    const bool camposCupom = missingField(cdsVendaOk.fieldDefs(), couponLineFields()).isEmpty() &&
+                             missingField(cdsAliqImpFis.fieldDefs(), aliquotFields()).isEmpty();
+    const qint64 atual = cdsVendaOk.active() && !cdsVendaOk.isEmpty() ? cdsVendaOk.bookmark() : -1;
+    // The fields are found once for the whole sale, and each aliquot is looked up once: a sale
+    // of thousands of lines has few kinds of tax. The aliquot table's cursor ends where the
+    // lookups one line after another would leave it, on the last aliquot found.
+    const auto campo = [this](const char* name) {
+        return std::optional<Field>(cdsVendaOk.fieldByName(QLatin1String(name)));
+    };
+    std::optional<Field> naoFiscal, tipoImposto, aliquota, quantidade, preco, desconto;
+    if (camposCupom || !valores) {
+        quantidade = campo("QTPRODCOMVEN");
+        preco = campo("VRPRECCOMVEN");
+        desconto = campo("VRDESCCOMVEN");
+    }
+    if (camposCupom) {
+        naoFiscal = campo("IDPRODIMPFIS");
+        tipoImposto = campo("IDTPIMPOSFIS");
+        aliquota = campo("VRPEALIMPFIS");
+    }
+    QHash<QPair<QString, double>, bool> aliquotas;
+    std::optional<AliquotKey> ultimaAchada;
+    int i = 0;
+    for (cdsVendaOk.first(); !cdsVendaOk.eof(); cdsVendaOk.next(), ++i) {
+        SaleLine linha;
+        if (valores && i < valores->size())
+            linha.amount = valores->at(i);
+        else
+            linha.amount = lineAmount(quantidade->asFloat(), preco->asFloat(), desconto->asFloat());
+        // Which lines the coupon will carry, by the rules its printing follows (EnviaItens). A
+        // sale without the fields the coupon reads is refused at OK; its lines count as items.
+        if (camposCupom) {
+            CouponLine cupom;
+            cupom.naoFiscal = naoFiscal->asString() == QLatin1String("S");
+            cupom.tipoImposto = tipoImposto->asString();
+            cupom.pcAliquota = aliquota->asFloat();
+            cupom.quantidade = quantidade->asFloat();
+            cupom.preco = preco->asFloat();
+            cupom.desconto = desconto->asFloat();
+            const auto achaAliquota = [&] {
+                const AliquotKey chave = aliquotKey(cupom);
+                const QPair<QString, double> porChave(chave.kind, chave.rate);
+                auto achada = aliquotas.constFind(porChave);
+                if (achada == aliquotas.cend())
+                    achada = aliquotas.insert(
+                        porChave, cdsAliqImpFis.locate(QStringLiteral("IDALIQIMPFIS;VRALIQIMPFIS"),
+                                                       {chave.kind, chave.rate}));
+                if (*achada)
+                    ultimaAchada = chave;
+                return *achada;
+            };
+            if (cupom.naoFiscal)
+                linha.off = OffCoupon::NotFiscal;
+            else if (!achaAliquota())
+                linha.off = OffCoupon::NoAliquot;
+            else if (!(cupom.preco > 0))
+                linha.off = OffCoupon::NoPrice;
+        }
+        linhas.append(linha);
+    }
+    if (ultimaAchada)
+        cdsAliqImpFis.locate(QStringLiteral("IDALIQIMPFIS;VRALIQIMPFIS"),
+                             {ultimaAchada->kind, ultimaAchada->rate});
+    if (atual >= 0)
+        cdsVendaOk.gotoBookmark(atual);
+    m_ledger.setLines(linhas);
+    sync();
+}
+
+bool ReceiptSession::removeMovement(qint64 bookmark)
+{
+    if (bookmark == 0 || !cdsMovCaixa.active())
+        return false;
+    const bool filtered = cdsMovCaixa.filtered();
+    cdsMovCaixa.setFiltered(false);
+    const bool found = cdsMovCaixa.gotoBookmark(bookmark);
+    if (found)
+        cdsMovCaixa.deleteRecord();
+    cdsMovCaixa.setFiltered(filtered);
+    if (!found)
+        return false;
+    m_list.erase(std::remove_if(m_list.begin(), m_list.end(),
+                                [bookmark](const ListLine& line) { return line.movement == bookmark; }),
+                 m_list.end());
+    forgetClientWithoutAccount();
+    sync();
+    changed();
+    return true;
+}
+
+void ReceiptSession::withdrawChange()
+{
+    QList<qint64> trocos;
+    for (cdsMovCaixa.first(); !cdsMovCaixa.eof(); cdsMovCaixa.next())
+        if (isChange(cdsMovCaixa))
+            trocos.append(cdsMovCaixa.bookmark());
+    for (qint64 troco : std::as_const(trocos))
+        removeMovement(troco);
+    boContraVale = false;
+    sync();
+}
+
+void ReceiptSession::sync()
+{
+    QHash<QString, QString> tipos; // payment type → its kind, over every row of the table
+    const DataPacket receb = cdsReceb.data();
+    const int cdTipo = receb.fieldIndex(QStringLiteral("CDTIPORECE"));
+    const int idTipo = receb.fieldIndex(QStringLiteral("IDTIPORECE"));
+    if (cdTipo >= 0 && idTipo >= 0)
+        for (const Row& row : receb.rows)
+            if (!tipos.contains(row.value(cdTipo).toString()))
+                tipos.insert(row.value(cdTipo).toString(), row.value(idTipo).toString());
+
+    QList<LedgerPayment> pagamentos;
+    Cents troco = 0;
+    const DataPacket mov = cdsMovCaixa.data();
+    const int tipoMov = mov.fieldIndex(QStringLiteral("IDTIPOMOVIVE"));
+    const int tipo = mov.fieldIndex(QStringLiteral("CDTIPORECE"));
+    const int valor = mov.fieldIndex(QStringLiteral("VRMOVIVEND"));
+    if (tipoMov >= 0 && tipo >= 0 && valor >= 0) {
+        for (const Row& row : mov.rows) {
+            const Cents centavos = toCents(row.value(valor).toDouble());
+            if (row.value(tipoMov).toString() == QLatin1String("S"))
+                troco += centavos;
+            else
+                pagamentos.append({tipos.value(row.value(tipo).toString()), centavos});
+        }
+    }
+    m_ledger.setPayments(pagamentos);
+    m_ledger.setChange(troco, boContraVale);
+    if (troco == 0)
+        boContraVale = false;
+
+    doVrTotal = fromCents(m_ledger.total());
+    doVrServico = fromCents(m_ledger.fee());
+    doVrConsumacao = fromCents(m_ledger.minimumConsumption());
+    doVrDescComanda = fromCents(m_ledger.comandaDiscount());
+    doVrDesconto = fromCents(m_ledger.discount());
+    doVrPago = fromCents(m_ledger.paid());
+    doVrAPagar = fromCents(m_ledger.due());
+    doVrTroco = fromCents(m_ledger.change());
+}
+
+Cents ReceiptSession::heldOutside() const
+{
+    Cents sum = 0;
+    for (const LedgerPayment& p : m_ledger.payments())
+        if (kindRules(p.kind).outside())
+            sum += p.amount;
+    return sum;
+}
+
+QString ReceiptSession::discountRefusal(Cents discount) const
+{
+    if (m_ledger.total() <= 0)
+        return msgPadrao.Msg(QStringLiteral("DescontoSemTotal"));
+    Ledger depois = m_ledger;
+    depois.setDiscount(discount);
+    if (const Cents fora = heldOutside(); fora > depois.net())
+        return msgPadrao.Msg(QStringLiteral("DescontoAbaixoDoCartao")).arg(formatCurrency(fromCents(fora)));
+    return {};
+}
+
+QString ReceiptSession::leaveOffRefusal(int index) const
+{
+    Ledger depois = m_ledger;
+    depois.ignore(index);
+    if (depois.total() <= 0)
+        return msgPadrao.Msg(QStringLiteral("ItemNaoPodeSair"));
+    return {};
+}
+
+QList<ChangeRow> ReceiptSession::changeRows()
+{
+    QList<ChangeRow> rows;
+    for (cdsMovCaixa.first(); !cdsMovCaixa.eof(); cdsMovCaixa.next()) {
+        if (isChange(cdsMovCaixa))
+            continue;
+        const QString tipo = text(cdsMovCaixa, "CDTIPORECE");
+        const bool fora = kindRules(kindOfType(tipo)).outside();
+        // What an outside party charged never gives change in its own type.
+        rows.append({tipo, fora ? QString() : text(cdsMovCaixa, "CDTIPOTROCO"),
+                     cdsMovCaixa.fieldByName(QStringLiteral("VRMOVIVEND")).asFloat(), fora});
+    }
+    return rows;
+}
+
+QList<qint64> ReceiptSession::paymentBookmarks()
+{
+    QList<qint64> marks;
+    for (cdsMovCaixa.first(); !cdsMovCaixa.eof(); cdsMovCaixa.next())
+        if (!isChange(cdsMovCaixa))
+            marks.append(cdsMovCaixa.bookmark());
+    return marks;
+}
+
+ReceiptSession::ChangeDecision ReceiptSession::decideChange()
+{
+    ChangeDecision decision;
+    decision.change = m_ledger.changeDue();
+    if (decision.change <= 0)
+        return decision;
+    const QList<ChangeRow> rows = changeRows();
+    if (const std::optional<int> giver = rowGivingChange(rows, fromCents(decision.change))) {
+        decision.way = ChangeDecision::Way::Giver;
+        decision.giver = paymentBookmarks().value(*giver);
+        return decision;
+    }
+    // Nothing the till took can be lowered (all of it gives change, or an outside party charged
+    // the rest): the change is paid in cash, without a question that could change nothing.
+    const bool lowerable = std::any_of(rows.cbegin(), rows.cend(), [](const ChangeRow& row) {
+        return !row.fixo && row.cdTipoTroco.isEmpty() && row.valor > 0;
+    });
+    decision.way = lowerable ? ChangeDecision::Way::Ask : ChangeDecision::Way::Cash;
+    return decision;
+}
+
+ReceiptSession::ChangeDecision ReceiptSession::takeSaleValue()
+{
+    const QList<ChangeRow> rows = changeRows();
+    const QList<qint64> marks = paymentBookmarks();
+    const Reduction reduction = zel::takeSaleValue(rows, fromCents(m_ledger.changeDue()));
+    for (int i = 0; i < rows.size() && i < marks.size(); ++i) {
+        const std::optional<double>& valor = reduction.values[i];
+        if (!valor) {
+            removeMovement(marks[i]);
+            continue;
+        }
+        if (*valor == rows[i].valor || !cdsMovCaixa.gotoBookmark(marks[i]))
+            continue;
+        cdsMovCaixa.edit();
+        cdsMovCaixa.fieldByName(QStringLiteral("VRMOVIVEND")).setFloat(*valor);
+        cdsMovCaixa.post();
+        for (ListLine& line : m_list)
+            if (line.movement == marks[i])
+                line.text = linhaPagamento(text(cdsMovCaixa, "NMTIPORECE"), *valor);
+    }
+    sync();
+    changed();
+    ChangeDecision rest;
+    rest.change = m_ledger.changeDue();
+    if (rest.change <= 0)
+        return rest;
+    // What is left of the change: in the change type of the last payment that names one and
+    // can carry it, else in cash.
+    const QList<ChangeRow> left = changeRows();
+    const QList<qint64> leftMarks = paymentBookmarks();
+    rest.way = ChangeDecision::Way::Cash;
+    for (int i = int(left.size()) - 1; i >= 0; --i) {
+        if (!left[i].cdTipoTroco.isEmpty()) {
+            rest.way = ChangeDecision::Way::Giver;
+            rest.giver = leftMarks.value(i);
+            break;
+        }
+    }
+    return rest;
+}
+
+bool ReceiptSession::locateCashType()
+{
+    return cdsReceb.locate(QStringLiteral("IDTIPORECE"), {kind::dinheiro});
+}
+
+void ReceiptSession::clearPayments(const std::function<bool(qint64, const QString&)>& stillHeld)
+{
+    QList<qint64> sair;
+    for (cdsMovCaixa.first(); !cdsMovCaixa.eof(); cdsMovCaixa.next())
+        if (isChange(cdsMovCaixa) || !stillHeld(cdsMovCaixa.bookmark(), text(cdsMovCaixa, "DSMOVIVEND")))
+            sair.append(cdsMovCaixa.bookmark());
+    for (qint64 mark : std::as_const(sair))
+        removeMovement(mark);
+    // The list shows the payments kept, and nothing else.
+    m_list.erase(std::remove_if(m_list.begin(), m_list.end(), [](const ListLine& line) { return line.movement == 0; }),
+                 m_list.end());
+    doPcDesconto = 0;
+    m_ledger.setDiscount(0);
+    boContraVale = false;
+    forgetClientWithoutAccount();
+    sync();
+    changed();
+}
+
+void ReceiptSession::dropRefundedPix(const QSet<QString>& pixHeld)
+{
+    QList<qint64> sair;
+    for (cdsMovCaixa.first(); !cdsMovCaixa.eof(); cdsMovCaixa.next()) {
+        const QString descricao = text(cdsMovCaixa, "DSMOVIVEND");
+        if (kindOfType(text(cdsMovCaixa, "CDTIPORECE")) == kind::pix && descricao.startsWith(QLatin1String("PIX ")) &&
+            !pixHeld.contains(descricao.section(u' ', 1, 1)))
+            sair.append(cdsMovCaixa.bookmark());
+    }
+    for (qint64 mark : std::as_const(sair))
+        removeMovement(mark);
+}
+
+// The client identification belongs to the client-account payment: with the last one gone,
+// the receipt identifies nobody, and the next client-account payment asks again.
+void ReceiptSession::forgetClientWithoutAccount()
+{
+    if (stCodCliente.isEmpty() && !boConsumidorInf)
+        return;
+    for (cdsMovCaixa.first(); !cdsMovCaixa.eof(); cdsMovCaixa.next())
+        if (!isChange(cdsMovCaixa) && kindRules(kindOfType(text(cdsMovCaixa, "CDTIPORECE"))).carriesClient)
+            return;
+    stCodCliente.clear();
+    stCodConsumidor.clear();
+    stNomeConsumidor.clear();
+    boConsumidorInf = false;
+}
+
+} // namespace zel

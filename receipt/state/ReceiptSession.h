@@ -1,0 +1,176 @@
+#pragma once
+
+#include "dataset/DataSet.h"
+#include "receipt/payment/Change.h"
+#include "receipt/payment/Ledger.h"
+#include "receipt/payment/PaymentKind.h"
+#include "receipt/payment/PaymentMovement.h"
+#include "text/Messages.h"
+
+#include <QDateTime>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+namespace zel {
+
+// One receipt while it runs, apart from any screen: the sale and its money, the movements it
+// recorded, the running list the operator reads, the buyer's and the client's identification.
+// The movements are written here and nowhere else, by kind rules that hold for every payment
+// kind alike (PaymentKind.h); the ledger follows each write. The receipt, cheque and consumer
+// forms send it the operator's acts and paint what it holds, so each can be built and tested
+// with a session alone.
+class ReceiptSession
+{
+public:
+    ReceiptSession(); // the receipt's own tables defined, the catalogue loaded
+    virtual ~ReceiptSession() = default;
+    ReceiptSession(const ReceiptSession&) = delete;
+    ReceiptSession& operator=(const ReceiptSession&) = delete;
+
+    // The sale's money (Ledger.h): what the labels, the displays, the change and the coupon read.
+    Ledger& ledger() { return m_ledger; }
+    const Ledger& ledger() const { return m_ledger; }
+
+    // Datasets, under the names the rest of the module uses.
+    DataSet cdsReceb;      // payment-type configuration (host parameter 7)
+    DataSet cdsVendaOk;    // the sale's lines (host parameter 1)
+    DataSet cdsMovCaixa;   // the payments and the change recorded (handed back to the host)
+    DataSet cdsAliqImpFis; // the fiscal printer's tax rates (host parameter 6)
+    DataSet cdsCliente;    // clients (host parameter 4)
+    DataSet cdsConsumidor; // consumers (host parameter 5)
+    DataSet cdsDesconto;
+    DataSet cdsParcelas; // the cheque instalments taken
+    DataSet cdsCotacao;
+    DataSet cdsRecebimento01;
+
+    TMessages msgPadrao; // the receipt's catalogue
+
+    // The background picture the host named for the receipt's screens (stFigura).
+    QString figura;
+
+    // The amounts, views of the ledger refreshed by sync().
+    double doVrTotal = 0;
+    double doVrAPagar = 0;
+    double doVrPago = 0;
+    double doVrTroco = 0;
+    double doVrServico = 0;
+    double doVrConsumacao = 0;
+    double doVrDescComanda = 0;
+    double doVrDesconto = 0;
+    double doPcDesconto = 0;
+    // The fiscal movement date: the day every movement of this receipt counts on, when the
+    // printer gave one.
+    QDateTime dtMovFiscal;
+    bool boContraVale = false; // the change of this receipt is a Contra-Vale voucher
+
+    // The client and consumer of a client-account payment, once identified for the receipt.
+    // They go on every movement while a client-account payment is held, and go with it.
+    QString stCodCliente;
+    QString stCodConsumidor;
+    QString stNomeConsumidor;
+    bool boConsumidorInf = false;
+
+    // Called after every change of the movements, the amounts or the list: the views repaint.
+    std::function<void()> onChanged;
+
+    // The running list as the operator reads it: one text per line. A payment's line and the
+    // change's lines belong to their movement and leave with it.
+    QStringList listLines() const;
+    void note(const QString& line);
+    void note(const QStringList& lines);
+
+    // The kind (IDTIPORECE) of a payment type, as the configuration gives it; empty when unknown.
+    QString kindOfType(const QString& cdTipoRece) const;
+
+    // --- The one writer of movement rows ---------------------------------------------------
+
+    // A payment of `valor` in the payment type on the current row of cdsReceb: its row ("E")
+    // with the branch, the client while one is identified, the time and the day it counts on;
+    // its line in the running list. Answers the row's bookmark.
+    struct Payment
+    {
+        double valor = 0;                  // local currency, cut to cents
+        std::optional<double> estrangeiro; // foreign currency: the amount in that currency
+        double cotacao = 0;                // foreign currency: the quote
+        QString descricao;                 // Pix: what identifies it
+        std::optional<ChequeData> cheque;
+        QString cdTipoRece; // empty: the payment type on the current row of cdsReceb
+    };
+    qint64 recordPayment(const Payment& payment);
+    // The change ("S") in the payment type on the current row of cdsReceb, with the running
+    // list's change lines; a change in foreign currency with its quote (0: none).
+    qint64 recordChange(double troco, double cotacao, const QString& moeda);
+    // A recorded row goes, with its lines in the list. False when it is gone already.
+    bool removeMovement(qint64 bookmark);
+    // The change row and its decision go: the change is worked out again from what is due.
+    void withdrawChange();
+
+    // The sale lines into the ledger: each line's amount (from `valores` when given, in the
+    // sale's order, else read from the line) and whether it is an item of the coupon.
+    void readSaleLines(const QList<Cents>* valores = nullptr);
+    // The ledger from the movement rows, and the amounts from the ledger.
+    void sync();
+
+    // --- The money rules ---------------------------------------------------------------------
+
+    // What outside parties charged (cards, Pix): never lowered, never given back by the till.
+    Cents heldOutside() const;
+    // Why the discount `discount` may not be given (empty: it may): the sale worth nothing, or
+    // the sale falling below what outside parties charged.
+    QString discountRefusal(Cents discount) const;
+    // Why the sale line at `index` may not be left off (empty: it may): the sale would be worth
+    // nothing.
+    QString leaveOffRefusal(int index) const;
+
+    // The payment rows as the change step weighs them, with their bookmarks.
+    QList<ChangeRow> changeRows();
+    QList<qint64> paymentBookmarks();
+
+    // How the change the ledger calls for is given.
+    struct ChangeDecision
+    {
+        enum class Way {
+            None,  // no change
+            Giver, // in the change type of the payment at `giver`
+            Cash,  // in the cash type: what covers the sale was charged outside, or the change is
+                   // what was left after the sale value was taken
+            Ask,   // no payment gives it: ask to take the sale value off the payments
+        };
+        Way way = Way::None;
+        Cents change = 0;
+        qint64 giver = 0;
+    };
+    ChangeDecision decideChange();
+    // "Take the sale value": the change comes off the payments the till took that give none.
+    // Answers how the rest (if any) is given.
+    ChangeDecision takeSaleValue();
+    // Moves cdsReceb to the cash type; false when the configuration has none.
+    bool locateCashType();
+
+    // Clear: every payment goes but those `stillHeld` keeps (a charge an outside party would
+    // not give back), with the discount and the change; the client identification goes with
+    // the last client-account payment. The list shows the payments kept.
+    void clearPayments(const std::function<bool(qint64 bookmark, const QString& dsMoviVend)>& stillHeld);
+    // A receipt given up: the Pix payments whose charge the provider gave back leave the
+    // movements (a Pix still held, named in `pixHeld` by txid, stays).
+    void dropRefundedPix(const QSet<QString>& pixHeld);
+
+protected:
+    Ledger m_ledger;
+
+private:
+    struct ListLine
+    {
+        QString text;
+        qint64 movement = 0; // the row it belongs to; 0: a note
+    };
+    void changed();
+    void rebuildPaymentLines();
+    void forgetClientWithoutAccount();
+    QList<ListLine> m_list;
+};
+
+} // namespace zel
