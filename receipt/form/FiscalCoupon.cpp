@@ -330,7 +330,7 @@ bool TfrmRecebimento::FechaCupomVenda()
     // title says so for as long as the manager is waited for.
     std::optional<zel::TefWaitScreen> aviso;
     if (stUsaTEF == QLatin1String("S"))
-        aviso.emplace(zel::tefText("TefFechando"));
+        aviso.emplace(m_ui->lblRecebimento, zel::tefText("TefFechando"));
     if (!peripherals().FechaCupom(a.emiteContraVale, a.semCartaoTef, a.vrDesconto, a.vrTroco, a.vrServico,
                                   a.usaTef, a.confirmaAuto, a.formaPagto, pagamentosCupom, cdsReceb, numero,
                                   a.linhaCliente, a.cdConsumidor, a.nmConsumidor, a.cnpjCpf, a.nome))

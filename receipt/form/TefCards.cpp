@@ -19,6 +19,11 @@ QString journalPath()
 
 } // namespace
 
+zel::TefContext TfrmRecebimento::tefContext() const
+{
+    return {zel::peripherals(), zel::dialogs(), m_ui->lblRecebimento};
+}
+
 void TfrmRecebimento::CarregaDiarioTef()
 {
     if (zel::peripherals().DirTef().isEmpty())
@@ -82,7 +87,7 @@ bool TfrmRecebimento::DesfazCartoes(bool saindo)
             mantidos.append(cartao);
             continue;
         }
-        const zel::TefUndoResult desfeito = zel::DesfazTEF(cartao.aprovacao);
+        const zel::TefUndoResult desfeito = zel::DesfazTEF(tefContext(), cartao.aprovacao);
         if (desfeito.outcome == zel::TefUndo::Undone) {
             removeMovement(cartao.movimento);
             continue;
@@ -134,7 +139,7 @@ void TfrmRecebimento::DesfazPendentesAnteriores()
     QStringList motivos;
     QList<zel::TefApproval> restam;
     for (const zel::TefApproval& aprovacao : std::as_const(m_pendentesAnteriores)) {
-        const zel::TefUndoResult desfeito = zel::DesfazTEF(aprovacao);
+        const zel::TefUndoResult desfeito = zel::DesfazTEF(tefContext(), aprovacao);
         if (desfeito.outcome != zel::TefUndo::Undone) {
             restam.append(aprovacao);
             motivos.append(desfeito.message);

@@ -7,7 +7,6 @@
 #include "receipt/payment/OpeningTotals.h"
 #include "receipt/form/RunningListMemo.h"
 #include "receipt/payment/ReceiptMessages.h"
-#include "receipt/tef/TefWaitScreen.h"
 #include "text/Money.h"
 #include "ui_TfrmRecebimento.h"
 
@@ -47,7 +46,6 @@ TfrmRecebimento::TfrmRecebimento(QWidget* parent) : zel::TouchForm(parent), m_ui
     bindButtons();
     bindKeypad();
     bindCommands();
-    zel::setTefWaitLabel(m_ui->lblRecebimento);
     onChanged = [this] { MostraValores(); };
 }
 

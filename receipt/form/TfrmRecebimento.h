@@ -7,7 +7,7 @@
 #include "receipt/payment/QuoteFile.h"
 #include "receipt/state/CommandSet.h"
 #include "receipt/state/ReceiptSession.h"
-#include "receipt/tef/IntPosCodec.h"
+#include "receipt/tef/TefExchange.h"
 #include "text/Messages.h"
 #include "toolkit/TouchForm.h"
 
@@ -226,6 +226,8 @@ private:
     };
     // Turns the keypad and both payment panels off until the guard ends, then back as they were.
     [[nodiscard]] std::function<void()> DesligaPaineis();
+    // What the card exchanges of this receipt are handed: the devices, the dialogs, the title.
+    zel::TefContext tefContext() const;
     void GuardaCartao(const zel::TefApproval& aprovacao, qint64 movimento);
     void GravaDiarioTef();
     void DesfazPendentesAnteriores();

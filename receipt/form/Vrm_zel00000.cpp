@@ -63,8 +63,9 @@ ErrorRecord receiptRefusal(const ReceiptTables& tables, const Result<OpeningTota
         return refusal;
     if (!totals)
         return {totals.errorCode(), totals.errorMessage()};
-    // A sale worth nothing (a comanda discount above the products) has nothing to receive.
-    if (toCents(totals->total) <= 0)
+    // A sale worth less than nothing (a comanda discount above the products) cannot be received:
+    // its change would be money the drawer never took.
+    if (toCents(totals->total) < 0)
         return {QStringLiteral("VendaSemValor"),
                 receiptMessages().Msg(QStringLiteral("VendaSemValor")).arg(formatCurrency(totals->total))};
     return {};

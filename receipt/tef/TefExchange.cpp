@@ -54,17 +54,17 @@ bool present(const QString& path)
     return info.exists() || info.isSymLink();
 }
 
-void notice(const QString& text)
+void notice(Dialogs& dialogs, const QString& text)
 {
     reportError(lcTef(), QStringLiteral("TefAviso"), text);
-    dialogs().TouchMessage(text, DialogType::Error, DialogButtons::None, 0, kNoticeSeconds, QString());
+    dialogs.TouchMessage(text, DialogType::Error, DialogButtons::None, 0, kNoticeSeconds, QString());
 }
 
 // An exchange that cannot go on: logged and kept for the host, shown to the operator.
-void tefError(const QString& code, const QString& text)
+void tefError(Dialogs& dialogs, const QString& code, const QString& text)
 {
     reportError(lcTef(), code, text);
-    dialogs().TouchMessageDlg(text, DialogType::Error, DialogButtons::Ok, 0, 0, QString());
+    dialogs.TouchMessageDlg(text, DialogType::Error, DialogButtons::Ok, 0, 0, QString());
 }
 
 // The file-system watch of the TEF waits, kept for the life of the process. Closing a watch
@@ -106,7 +106,8 @@ class ResponseProbe
 {
 public:
     // `owner`: the account whose files may answer (nothing: none may).
-    ResponseProbe(QString path, std::optional<uid_t> owner) : m_path(std::move(path)), m_owner(owner)
+    ResponseProbe(Dialogs& dialogs, QString path, std::optional<uid_t> owner)
+        : m_dialogs(dialogs), m_path(std::move(path)), m_owner(owner)
     {
         m_retry.setSingleShot(true);
         QObject::connect(&m_retry, &QTimer::timeout, &m_retry, [this] { m_due = true; });
@@ -136,7 +137,7 @@ public:
             // There, but closed to us for now (permissions): say so once.
             if (!m_unreadableShown) {
                 m_unreadableShown = true;
-                notice(tefText("TefRespostaIlegivel").arg(m_path, file.error));
+                notice(m_dialogs, tefText("TefRespostaIlegivel").arg(m_path, file.error));
             }
             blocked();
             if (blockedMs() < tefStallPeriod().count()) {
@@ -207,6 +208,7 @@ public:
     }
 
 private:
+    Dialogs& m_dialogs;
     QString m_path;
     std::optional<uid_t> m_owner;
     bool m_due = true;
@@ -224,11 +226,12 @@ private:
 class Exchange
 {
 public:
-    Exchange(Peripherals& devices, QString letter, double amount, QString coupon)
-        : m_devices(devices), m_letter(std::move(letter)), m_amount(amount), m_coupon(std::move(coupon))
+    Exchange(const TefContext& context, QString letter, double amount, QString coupon)
+        : m_context(context), m_devices(context.devices), m_letter(std::move(letter)), m_amount(amount),
+          m_coupon(std::move(coupon))
     {
     }
-    explicit Exchange(Peripherals& devices) : m_devices(devices), m_amount(0) {}
+    explicit Exchange(const TefContext& context) : m_context(context), m_devices(context.devices), m_amount(0) {}
 
     bool run(TefApproval* approval);
     TefUndoResult undo(const TefApproval& approval);
@@ -268,6 +271,7 @@ private:
     void noticeOnce(const QString& text);
     void deleteFiles() { m_devices.DeleteIntPosFiles(m_respDir, m_sequence); }
 
+    const TefContext& m_context;
     Peripherals& m_devices;
     QString m_letter;
     double m_amount;
@@ -296,7 +300,7 @@ bool Exchange::writeRequest(const QByteArray& request)
     // files of a run that ended half-way through such a write go first.
     sharedfiles::removeLeftovers(m_requestPath, kLeftoverAge);
     if (const QString error = sharedfiles::writeWhole(m_requestPath, request); !error.isEmpty()) {
-        tefError(QStringLiteral("TefRequisicaoNaoGravada"),
+        tefError(m_context.dialogs, QStringLiteral("TefRequisicaoNaoGravada"),
                  tefText("TefRequisicaoNaoGravada").arg(m_requestPath, error));
         return false;
     }
@@ -307,21 +311,21 @@ bool Exchange::run(TefApproval* approval)
 {
     // Rounding to cents keeps a NaN out as well.
     if (!(RoundDec(m_amount, 2) > 0.0 && m_amount < 1e13)) {
-        tefError(QStringLiteral("TefValorInvalido"), tefText("TefValorInvalido").arg(m_amount));
+        tefError(m_context.dialogs, QStringLiteral("TefValorInvalido"), tefText("TefValorInvalido").arg(m_amount));
         return false;
     }
     if (!m_devices.CheckIntPosFiles() || !m_devices.CheckDirTef(m_letter))
         return false;
     // Anyone could answer in a folder open to all: no card goes through it.
     if (const QString problem = tefFolderProblem(withSlash(m_devices.DirTef())); !problem.isEmpty()) {
-        tefError(QStringLiteral("TefPastaAberta"), problem);
+        tefError(m_context.dialogs, QStringLiteral("TefPastaAberta"), problem);
         return false;
     }
     m_owner = tefManagerOwner();
     // A manager that does not answer its activity check is named, so the card is not taken
     // for refused.
     if (!m_devices.CheckGPAtivo()) {
-        tefError(QStringLiteral("TefInativo"), tefText("TefInativo"));
+        tefError(m_context.dialogs, QStringLiteral("TefInativo"), tefText("TefInativo"));
         return false;
     }
 
@@ -331,7 +335,7 @@ bool Exchange::run(TefApproval* approval)
     // No sequence means the counter could not be kept: a request without one could be approved
     // and never matched to its answer.
     if (m_sequence.trimmed().isEmpty()) {
-        tefError(QStringLiteral("TefSemSequencia"), tefText("TefSemSequencia"));
+        tefError(m_context.dialogs, QStringLiteral("TefSemSequencia"), tefText("TefSemSequencia"));
         return false;
     }
     const QString dir = withSlash(m_devices.DirTef());
@@ -341,7 +345,7 @@ bool Exchange::run(TefApproval* approval)
 
     const auto request = encodeIntPosRequest(m_header, m_sequence, m_coupon, amountCents);
     if (!request) {
-        tefError(request.errorCode(), request.errorMessage());
+        tefError(m_context.dialogs, request.errorCode(), request.errorMessage());
         return false;
     }
     // A response already there answers an earlier request: out of the way before the manager
@@ -350,7 +354,7 @@ bool Exchange::run(TefApproval* approval)
         setAside();
     std::optional<Answer> answer;
     {
-        const TefWaitScreen screen(tefText("TefAguardando"));
+        const TefWaitScreen screen(m_context.waitLabel, tefText("TefAguardando"));
         if (!writeRequest(*request))
             return false;
         if (!m_devices.CheckGPAtivo(m_header, m_sequence))
@@ -359,7 +363,7 @@ bool Exchange::run(TefApproval* approval)
     }
     if (!answer->response && answer->blocked) {
         deleteFiles();
-        tefError(QStringLiteral("TefRespostaBloqueada"),
+        tefError(m_context.dialogs, QStringLiteral("TefRespostaBloqueada"),
                  tefText("TefRespostaBloqueada")
                      .arg(m_responsePath)
                      .arg(moneyLocale().toString(std::chrono::duration<double>(tefStallPeriod()).count())));
@@ -368,7 +372,7 @@ bool Exchange::run(TefApproval* approval)
     if (!answer->response) {
         // Never confirmed, never recorded: the manager undoes what it may have approved.
         deleteFiles();
-        tefError(QStringLiteral("TefRespostaIncompleta"),
+        tefError(m_context.dialogs, QStringLiteral("TefRespostaIncompleta"),
                  tefText("TefRespostaIncompleta")
                      .arg(moneyLocale().toString(std::chrono::duration<double>(tefStallPeriod()).count()))
                      .arg(answer->aside.isEmpty() ? m_responsePath : answer->aside));
@@ -378,10 +382,10 @@ bool Exchange::run(TefApproval* approval)
     qCInfo(lcTef).noquote() << m_header << m_sequence << (verdict.approved ? "approved" : "not approved")
                             << verdict.message;
     if (verdict.show == TefVerdict::Show::Dialog)
-        dialogs().TouchMessageDlg(verdict.message, DialogType::Information, DialogButtons::Ok, 0, 0,
+        m_context.dialogs.TouchMessageDlg(verdict.message, DialogType::Information, DialogButtons::Ok, 0, 0,
                                   QString());
     else if (verdict.show == TefVerdict::Show::Notice)
-        dialogs().TouchMessage(verdict.message, DialogType::Information, DialogButtons::None, 0, 5,
+        m_context.dialogs.TouchMessage(verdict.message, DialogType::Information, DialogButtons::None, 0, 5,
                                QString());
     if (verdict.keepFiles)
         m_devices.setInContCuponsTEF(m_devices.inContCuponsTEF() + 1);
@@ -421,7 +425,7 @@ TefUndoResult Exchange::undo(const TefApproval& approval)
 
     std::optional<Answer> answer;
     {
-        const TefWaitScreen screen(tefText("TefDesfazendo").arg(amount));
+        const TefWaitScreen screen(m_context.waitLabel, tefText("TefDesfazendo").arg(amount));
         if (!writeRequest(*request))
             return {TefUndo::NoAnswer, tefText("TefDesfazerInativo").arg(amount)};
         m_deadline.emplace(std::chrono::milliseconds(tefUndoWait()));
@@ -502,7 +506,7 @@ Exchange::Step Exchange::judge(const ResponseProbe& probe) const
 
 Exchange::Answer Exchange::awaitAnswer()
 {
-    ResponseProbe probe(m_responsePath, m_owner);
+    ResponseProbe probe(m_context.dialogs, m_responsePath, m_owner);
     for (;;) {
         Step step = Step::Wait;
         waitWatching(m_respDir.chopped(1), [&] {
@@ -559,7 +563,7 @@ void Exchange::noticeOnce(const QString& text)
     if (m_shown.contains(text))
         return;
     m_shown.insert(text);
-    notice(text);
+    notice(m_context.dialogs, text);
 }
 
 bool g_running = false;
@@ -593,10 +597,10 @@ std::chrono::milliseconds setTefUndoWait(std::chrono::milliseconds period)
     return std::exchange(g_undoWait, period);
 }
 
-TefUndoResult DesfazTEF(const TefApproval& approval)
+TefUndoResult DesfazTEF(const TefContext& context, const TefApproval& approval)
 {
     if (g_running) {
-        tefError(QStringLiteral("TefEmAndamento"), tefText("TefEmAndamento"));
+        tefError(context.dialogs, QStringLiteral("TefEmAndamento"), tefText("TefEmAndamento"));
         return {TefUndo::NoAnswer, tefText("TefEmAndamento")};
     }
     g_running = true;
@@ -604,15 +608,16 @@ TefUndoResult DesfazTEF(const TefApproval& approval)
     {
         ~Done() { g_running = false; }
     } done;
-    Exchange exchange(peripherals());
+    Exchange exchange(context);
     return exchange.undo(approval);
 }
 
-bool ExecutaTEF(const QString& letter, double amount, const QString& nrCupom, TefApproval* approval)
+bool ExecutaTEF(const TefContext& context, const QString& letter, double amount, const QString& nrCupom,
+                TefApproval* approval)
 {
     // The request and response names are fixed: a second exchange would overwrite the first.
     if (g_running) {
-        tefError(QStringLiteral("TefEmAndamento"), tefText("TefEmAndamento"));
+        tefError(context.dialogs, QStringLiteral("TefEmAndamento"), tefText("TefEmAndamento"));
         return false;
     }
     g_running = true;
@@ -620,7 +625,7 @@ bool ExecutaTEF(const QString& letter, double amount, const QString& nrCupom, Te
     {
         ~Done() { g_running = false; }
     } done;
-    Exchange exchange(peripherals(), letter, amount, nrCupom);
+    Exchange exchange(context, letter, amount, nrCupom);
     return exchange.run(approval);
 }
 

@@ -5,7 +5,23 @@
 #include <QString>
 #include <chrono>
 
+class QLabel;
+
 namespace zel {
+
+class Peripherals;
+class Dialogs;
+
+// What an exchange with the TEF manager is handed by whoever starts it: the devices (the TEF
+// folder's routines), the dialogs that show the manager's messages and the exchange's errors,
+// and the label on the receipt's screen that says what is being waited for (none: nothing is
+// shown there).
+struct TefContext
+{
+    Peripherals& devices;
+    Dialogs& dialogs;
+    QLabel* waitLabel = nullptr; // lives as long as the receipt form, which outlives the exchange
+};
 
 // A card payment (letters "C" credit and "D" debit) or a cheque consultation ("Q") put to
 // the TEF manager through the IntPos files of the TEF directory, on the installed
@@ -35,15 +51,15 @@ namespace zel {
 // or as a notice while receipt lines are printed). An approval with receipt lines counts one
 // more receipt to print (inContCuponsTEF) and keeps its files; other outcomes remove them.
 //
-// While it runs, the receipt form's payment-type title (lblRecebimento) says that the module
-// waits for the card manager, and tefExchangeRunning() is true: the form keeps Exit, Clear
+// While it runs, the context's wait label (the receipt form's payment-type title) says that
+// the module waits for the card manager, and tefExchangeRunning() is true: the form keeps Exit, Clear
 // and Discount off and its Back does nothing.
 //
 // True when the payment may be recorded. A test build's time limit on waits (WaitTimeout)
 // and a missing peripheral installation (PeripheralsMissing) leave as exceptions, for the
 // form's error barrier.
 // An approval fills `approval` (when given) with what undoing it needs.
-bool ExecutaTEF(const QString& letter, double amount, const QString& nrCupom,
+bool ExecutaTEF(const TefContext& context, const QString& letter, double amount, const QString& nrCupom,
                 TefApproval* approval = nullptr);
 
 // How an undo of an approval ended.
@@ -64,7 +80,7 @@ struct TefUndoResult
 // tefUndoWait(); a request the manager has not taken by then is withdrawn. On Undone the
 // approval's files are removed. Failures are logged and kept for the host (LastError); the
 // caller tells the operator.
-TefUndoResult DesfazTEF(const TefApproval& approval);
+TefUndoResult DesfazTEF(const TefContext& context, const TefApproval& approval);
 
 // How long an undo waits for the manager: 20 s. Tests shorten it; returns the one it replaces.
 std::chrono::milliseconds tefUndoWait();

@@ -4,20 +4,7 @@
 
 namespace zel {
 
-namespace {
-QPointer<QLabel>& waitLabel()
-{
-    static QPointer<QLabel> label;
-    return label;
-}
-} // namespace
-
-void setTefWaitLabel(QLabel* label)
-{
-    waitLabel() = label;
-}
-
-TefWaitScreen::TefWaitScreen(const QString& text) : m_label(waitLabel()), m_text(text)
+TefWaitScreen::TefWaitScreen(QLabel* label, const QString& text) : m_label(label), m_text(text)
 {
     if (!m_label)
         return;

@@ -7,17 +7,13 @@ class QLabel;
 
 namespace zel {
 
-// Where the TEF waits show what they wait for: the running receipt's payment-type title,
-// handed by the receipt form when it is made (the newest form's; none while no form lives).
-void setTefWaitLabel(QLabel* label);
-
-// While it lives, the label handed to setTefWaitLabel shows `text`; the label's text comes back
-// when it ends, unless something else wrote the label meanwhile. Without a label nothing is
+// While it lives, `label` (the receipt's payment-type title) shows `text`; the label's text comes
+// back when it ends, unless something else wrote the label meanwhile. Without a label nothing is
 // shown.
 class TefWaitScreen
 {
 public:
-    explicit TefWaitScreen(const QString& text);
+    TefWaitScreen(QLabel* label, const QString& text);
     ~TefWaitScreen();
     TefWaitScreen(const TefWaitScreen&) = delete;
     TefWaitScreen& operator=(const TefWaitScreen&) = delete;

@@ -153,7 +153,7 @@ TEST_P(PlantedResponses, NeverCountAsTheManagersAnswer)
     }
     runManager([&] { c.plant(*this); }, [&] { return !c.beforeTheTake || !QFileInfo(resp()).exists(); });
 
-    EXPECT_NO_THROW(EXPECT_FALSE(ExecutaTEF("C", 10.0, "")));
+    EXPECT_NO_THROW(EXPECT_FALSE(ExecutaTEF(tefContext(), "C", 10.0, "")));
 
     EXPECT_EQ(m_devices->inContCuponsTEF(), 0);
     EXPECT_EQ(readAll(victim()), kPrecious);
@@ -212,7 +212,7 @@ INSTANTIATE_TEST_SUITE_P(
         PlantedLink{"request", "req/intpos.001",
                     [](HostileTefFiles& t) {
                         t.m_devices->script("CheckGPAtivo", {true, false});
-                        EXPECT_FALSE(ExecutaTEF("C", 10.0, ""));
+                        EXPECT_FALSE(ExecutaTEF(tefContext(), "C", 10.0, ""));
                         EXPECT_TRUE(readAll(t.req()).startsWith("000-000 = CRT"));
                     }},
         PlantedLink{
@@ -231,7 +231,7 @@ INSTANTIATE_TEST_SUITE_P(
                         t.startManager(manager);
                         // Planted again once the manager runs: it clears what it finds at its start.
                         QFile::link(t.victim(), t.m_dir + "tef-approvals.json.tmp");
-                        EXPECT_TRUE(ExecutaTEF("C", 10.0, ""));
+                        EXPECT_TRUE(ExecutaTEF(tefContext(), "C", 10.0, ""));
                         EXPECT_TRUE(test::ended(manager));
                         EXPECT_TRUE(
                             readAll(t.m_dir + "tef-approvals.json").contains("\"state\": \"confirmed\""));
@@ -251,7 +251,7 @@ TEST_P(OpenTefFolders, AreRefused)
         m_dialogs->expectMessageDlg(mrOk, "qualquer usuário");
     runManager([] {}, [] { return true; });
 
-    EXPECT_FALSE(ExecutaTEF("C", 10.0, ""));
+    EXPECT_FALSE(ExecutaTEF(tefContext(), "C", 10.0, ""));
 
     EXPECT_EQ(m_answered, !refused);
 }
@@ -271,7 +271,7 @@ TEST_F(HostileTefFiles, ExchangeFilesAreForTheTillAndTheManagersGroupOnly)
     ASSERT_TRUE(simulated->CheckIntPosFiles());
     startManager(manager);
 
-    EXPECT_TRUE(ExecutaTEF("C", 10.0, ""));
+    EXPECT_TRUE(ExecutaTEF(tefContext(), "C", 10.0, ""));
 
     ::umask(before);
     EXPECT_TRUE(test::ended(manager));
@@ -307,7 +307,7 @@ TEST_F(HostileTefFiles, OldTemporaryRequestsOfThisUserAreRemovedAndNothingElse)
     QProcess manager;
     startManager(manager);
 
-    EXPECT_TRUE(ExecutaTEF("C", 10.0, ""));
+    EXPECT_TRUE(ExecutaTEF(tefContext(), "C", 10.0, ""));
 
     EXPECT_TRUE(test::ended(manager));
     EXPECT_FALSE(QFileInfo::exists(left));

@@ -82,7 +82,7 @@ TEST_P(TefPreconditions, FalseEndsTheExchange)
     else
         m_devices->script("CheckGPAtivo", failing == 2 ? QVariantList{false} : QVariantList{true, false});
 
-    EXPECT_FALSE(ExecutaTEF("D", 25.0, "000077"));
+    EXPECT_FALSE(ExecutaTEF(tefContext(), "D", 25.0, "000077"));
 
     EXPECT_EQ(tefCalls(), checks.mid(0, failing < 3 ? failing + 1 : 5));
     EXPECT_EQ(m_dialogs->records().size(), failing == 2 ? 1 : 0);
@@ -102,7 +102,7 @@ TEST_F(TefExchangeTest, RefusesAnAmountThatIsNoPayment)
 {
     for (const double amount : {0.0, 0.004, -5.0, std::nan("")}) {
         m_dialogs->expectMessageDlg(mrOk, "Valor inválido");
-        EXPECT_FALSE(ExecutaTEF("C", amount, ""));
+        EXPECT_FALSE(ExecutaTEF(tefContext(), "C", amount, ""));
     }
     EXPECT_TRUE(m_devices->calls().isEmpty());
 }
@@ -110,7 +110,7 @@ TEST_F(TefExchangeTest, RefusesAnAmountThatIsNoPayment)
 TEST_F(TefExchangeTest, RefusesACouponNumberThatWouldBreakTheRequest)
 {
     m_dialogs->expectMessageDlg(mrOk, "cupom");
-    EXPECT_FALSE(ExecutaTEF("C", 10.0, "12\r\n009-000 = 0"));
+    EXPECT_FALSE(ExecutaTEF(tefContext(), "C", 10.0, "12\r\n009-000 = 0"));
     EXPECT_FALSE(QFile::exists(req()));
     EXPECT_EQ(m_devices->count("CheckGPAtivo"), 1) << "the manager is not asked to take it";
 }
@@ -119,7 +119,7 @@ TEST_F(TefExchangeTest, NoSequenceSendsNoRequest)
 {
     m_devices->script("GetSequence", {QString()});
     m_dialogs->expectMessageDlg(mrOk, "contador");
-    EXPECT_FALSE(ExecutaTEF("C", 10.0, ""));
+    EXPECT_FALSE(ExecutaTEF(tefContext(), "C", 10.0, ""));
     EXPECT_FALSE(QFile::exists(req())) << "a request without a sequence could be charged unmatched";
 }
 
@@ -132,7 +132,7 @@ TEST_F(TefExchangeTest, FilesThatAreNoAnswerAreSetAsideWhileTheWaitGoesOn)
             << response({"000-000 = CRT", "001-000 = 1", "009-000 = 0", "028-000 = 0"});
     m_dialogs->expectMessage("não é texto").expectMessage("256 KiB");
 
-    EXPECT_TRUE(ExecutaTEF("C", 10.0, ""));
+    EXPECT_TRUE(ExecutaTEF(tefContext(), "C", 10.0, ""));
 
     for (const auto& record : m_dialogs->records())
         EXPECT_EQ(record.type, DialogType::Error);
@@ -149,7 +149,7 @@ TEST_F(TefExchangeTest, DeclineWithReceiptLinesShowsTheMessageWithoutButtons)
                          "029-001 = \"NEGADA\"", "029-002 = \"\"", "030-000 = Cartao bloqueado"});
     m_dialogs->expectMessage("Cartao bloqueado");
 
-    EXPECT_FALSE(ExecutaTEF("D", 10.0, ""));
+    EXPECT_FALSE(ExecutaTEF(tefContext(), "D", 10.0, ""));
 
     EXPECT_EQ(m_dialogs->records().value(0).type, DialogType::Information);
     EXPECT_EQ(m_devices->inContCuponsTEF(), 0);
@@ -160,7 +160,7 @@ TEST_F(TefExchangeTest, AFailureWithoutSequenceEndsTheExchange)
 {
     m_queue << response({"000-000 = XXX", "030-000 = Gerenciador fora do ar"});
     m_dialogs->expectMessageDlg(mrOk, "Gerenciador fora do ar");
-    EXPECT_FALSE(ExecutaTEF("C", 10.0, ""));
+    EXPECT_FALSE(ExecutaTEF(tefContext(), "C", 10.0, ""));
     EXPECT_EQ(m_devices->count("DeleteIntPosFiles"), 1);
 }
 
@@ -168,12 +168,12 @@ TEST_F(TefExchangeTest, ASecondExchangeDuringTheWaitIsRefused)
 {
     bool inner = true;
     QTimer::singleShot(20, [&] {
-        inner = ExecutaTEF("C", 5.0, "");
+        inner = ExecutaTEF(tefContext(), "C", 5.0, "");
         m_queue << response({"000-000 = CRT", "001-000 = 1", "009-000 = 0"});
     });
     m_dialogs->expectMessageDlg(mrOk, "em andamento");
 
-    EXPECT_TRUE(ExecutaTEF("C", 10.0, ""));
+    EXPECT_TRUE(ExecutaTEF(tefContext(), "C", 10.0, ""));
     EXPECT_FALSE(inner);
     EXPECT_EQ(m_devices->count("GetSequence"), 1);
 }
@@ -203,7 +203,7 @@ TEST_P(TefUnsettledResponses, AreOwnedThenCompletedWithoutHanging)
     QElapsedTimer clock;
     clock.start();
 
-    EXPECT_EQ(ExecutaTEF("C", 10.0, ""), c.approved);
+    EXPECT_EQ(ExecutaTEF(tefContext(), "C", 10.0, ""), c.approved);
 
     EXPECT_LT(clock.elapsed(), 30000) << "decided without waiting out the stall period";
     EXPECT_EQ(intposFiles(resp()).size(), c.setAside + 1) << intposFiles(resp()).join(",").toStdString();
@@ -242,7 +242,7 @@ TEST_F(TefExchangeTest, OwnResponseStuckUnfinishedFailsTheExchange)
     QElapsedTimer clock;
     clock.start();
 
-    EXPECT_FALSE(ExecutaTEF("C", 10.0, ""));
+    EXPECT_FALSE(ExecutaTEF(tefContext(), "C", 10.0, ""));
 
     EXPECT_GE(clock.elapsed(), 300);
     EXPECT_EQ(m_dialogs->records().value(0).type, DialogType::Error);
@@ -267,7 +267,7 @@ TEST_F(TefExchangeTest, ResponseThatKeepsGrowingIsNotCutShort)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(whole.left(written)) == written);
     });
     writer.start(100);
-    EXPECT_TRUE(ExecutaTEF("C", 10.0, ""));
+    EXPECT_TRUE(ExecutaTEF(tefContext(), "C", 10.0, ""));
     EXPECT_GE(written, whole.size());
 }
 
@@ -277,7 +277,7 @@ TEST_F(TefExchangeTest, LeftOverFailureWithoutSequenceDoesNotEndTheNextExchange)
     ASSERT_TRUE(teftest::writeWhole(resp() + "intpos.001", leftOver));
     m_queue << kApproved;
 
-    EXPECT_TRUE(ExecutaTEF("C", 10.0, ""));
+    EXPECT_TRUE(ExecutaTEF(tefContext(), "C", 10.0, ""));
 
     EXPECT_TRUE(m_dialogs->records().isEmpty());
     EXPECT_EQ(readAll(resp() + "intpos.002"), leftOver);
@@ -294,7 +294,7 @@ TEST_F(TefExchangeTest, FailureWithoutSequenceBeforeTheRequestIsTakenIsSetAside)
         m_queue << kApproved;
     });
 
-    EXPECT_TRUE(ExecutaTEF("C", 10.0, ""));
+    EXPECT_TRUE(ExecutaTEF(tefContext(), "C", 10.0, ""));
 
     EXPECT_TRUE(m_dialogs->records().isEmpty());
     EXPECT_EQ(readAll(resp() + "intpos.002"), early);
@@ -307,7 +307,7 @@ TEST_F(TefExchangeTest, StatusFileNamingThisSequenceCountsAsTaken)
         teftest::writeWhole(resp() + "intpos.sts", "000-000 = CRT\r\n001-000 = 1\r\n999-999 = 0\r\n"));
     QTimer::singleShot(50, [this] { m_queue << response({"000-000 = XXX", "030-000 = Sem linha"}); });
     m_dialogs->expectMessageDlg(mrOk, "Sem linha");
-    EXPECT_FALSE(ExecutaTEF("C", 10.0, ""));
+    EXPECT_FALSE(ExecutaTEF(tefContext(), "C", 10.0, ""));
 }
 
 TEST_F(TefExchangeTest, ReceiptFormShowsTheWaitAndKeepsItsCommandsOff)
@@ -334,7 +334,7 @@ TEST_F(TefExchangeTest, ReceiptFormShowsTheWaitAndKeepsItsCommandsOff)
     });
     m_devices->setInContCuponsTEF(1);
 
-    EXPECT_TRUE(ExecutaTEF("C", 10.0, ""));
+    EXPECT_TRUE(ExecutaTEF({peripherals(), dialogs(), title}, "C", 10.0, ""));
 
     EXPECT_EQ(shown, tefText("TefAguardando"));
     EXPECT_EQ(enabled, QStringList());

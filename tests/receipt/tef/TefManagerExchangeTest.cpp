@@ -89,7 +89,7 @@ TEST_F(TefManagerExchange, ApprovedWithReceiptLinesKeepsItsFilesForPrinting)
     m_devices->setInContCuponsTEF(1); // an earlier approval still to print
     m_dialogs->expectMessage("Transacao aprovada");
 
-    EXPECT_TRUE(ExecutaTEF("C", 10.0, "000042"));
+    EXPECT_TRUE(ExecutaTEF(tefContext(), "C", 10.0, "000042"));
 
     EXPECT_EQ(m_dialogs->records().value(0).buttons, DialogButtons::None);
     EXPECT_EQ(m_devices->inContCuponsTEF(), 2);
@@ -103,18 +103,18 @@ TEST_F(TefManagerExchange, ApprovedWithReceiptLinesKeepsItsFilesForPrinting)
 TEST_F(TefManagerExchange, ApprovedWithoutReceiptLinesRemovesItsFiles)
 {
     m_dialogs->expectMessageDlg(mrOk, "Transacao aprovada");
-    EXPECT_TRUE(ExecutaTEF("D", 11.0, ""));
+    EXPECT_TRUE(ExecutaTEF(tefContext(), "D", 11.0, ""));
     EXPECT_EQ(m_devices->inContCuponsTEF(), 0);
     EXPECT_EQ(kept(), QStringList());
 
-    EXPECT_TRUE(ExecutaTEF("D", 12.0, "")) << "no message: nothing shown";
+    EXPECT_TRUE(ExecutaTEF(tefContext(), "D", 12.0, "")) << "no message: nothing shown";
     EXPECT_EQ(m_dialogs->records().size(), 1);
 }
 
 TEST_F(TefManagerExchange, DeclinedShowsTheMessageWithOk)
 {
     m_dialogs->expectMessageDlg(mrOk, "Saldo insuficiente");
-    EXPECT_FALSE(ExecutaTEF("C", 20.0, ""));
+    EXPECT_FALSE(ExecutaTEF(tefContext(), "C", 20.0, ""));
     EXPECT_EQ(m_dialogs->records().value(0).type, DialogType::Information);
     EXPECT_EQ(kept(), QStringList());
     EXPECT_EQ(m_devices->inContCuponsTEF(), 0);
@@ -123,21 +123,21 @@ TEST_F(TefManagerExchange, DeclinedShowsTheMessageWithOk)
 TEST_F(TefManagerExchange, ChequeConsultationGoesAsChq)
 {
     m_dialogs->expectMessageDlg(mrOk, "Cheque sem fundos");
-    EXPECT_FALSE(ExecutaTEF("Q", 10.0, ""));
+    EXPECT_FALSE(ExecutaTEF(tefContext(), "Q", 10.0, ""));
 }
 
 TEST_F(TefManagerExchange, FailedRequestShowsTheMessageWhenThereIsOne)
 {
     m_dialogs->expectMessageDlg(mrOk, "Falha de comunicacao");
-    EXPECT_FALSE(ExecutaTEF("C", 30.0, ""));
-    EXPECT_FALSE(ExecutaTEF("C", 31.0, ""));
+    EXPECT_FALSE(ExecutaTEF(tefContext(), "C", 30.0, ""));
+    EXPECT_FALSE(ExecutaTEF(tefContext(), "C", 31.0, ""));
     EXPECT_EQ(m_dialogs->records().size(), 1);
     EXPECT_EQ(kept(), QStringList());
 }
 
 TEST_F(TefManagerExchange, AnotherSequenceIsSetAsideAndTheWaitGoesOn)
 {
-    EXPECT_TRUE(ExecutaTEF("C", 50.0, ""));
+    EXPECT_TRUE(ExecutaTEF(tefContext(), "C", 50.0, ""));
     ASSERT_EQ(kept(), QStringList{"intpos.002"}) << "only the stray response stays";
     EXPECT_TRUE(readAll(resp() + "intpos.002").contains("001-000 = 9"));
 }
@@ -151,7 +151,7 @@ TEST_F(TefManagerExchange, SlowManagerKeepsTheScreenAlive)
     QElapsedTimer clock;
     clock.start();
 
-    EXPECT_TRUE(ExecutaTEF("C", 40.0, ""));
+    EXPECT_TRUE(ExecutaTEF(tefContext(), "C", 40.0, ""));
 
     EXPECT_GE(clock.elapsed(), 1500);
     EXPECT_GE(ticks, 10) << "events kept being dispatched during the wait";
@@ -159,7 +159,7 @@ TEST_F(TefManagerExchange, SlowManagerKeepsTheScreenAlive)
 
 TEST_F(TefManagerExchange, ResponseWrittenInTwoHalvesIsReadWhole)
 {
-    EXPECT_TRUE(ExecutaTEF("C", 60.0, ""));
+    EXPECT_TRUE(ExecutaTEF(tefContext(), "C", 60.0, ""));
     EXPECT_EQ(m_devices->inContCuponsTEF(), 1);
     ASSERT_EQ(kept(), QStringList{"intpos.002"});
     EXPECT_TRUE(readAll(resp() + "intpos.002").endsWith("999-999 = 0\r\n"));
@@ -171,7 +171,7 @@ TEST_F(TefManagerExchange, LeftOverFailureIsSetAsideAndTheApprovalRead)
     ASSERT_TRUE(teftest::writeWhole(resp() + "intpos.001", leftOver));
     m_dialogs->expectMessage("Transacao aprovada");
 
-    EXPECT_TRUE(ExecutaTEF("C", 10.0, ""));
+    EXPECT_TRUE(ExecutaTEF(tefContext(), "C", 10.0, ""));
 
     EXPECT_EQ(m_devices->inContCuponsTEF(), 1);
     EXPECT_EQ(readAll(resp() + "intpos.002"), leftOver);
@@ -185,7 +185,7 @@ TEST_F(TefManagerExchange, ManagerStoppingHalfwayFailsTheExchangeUnrecorded)
     QElapsedTimer clock;
     clock.start();
 
-    const bool approved = ExecutaTEF("C", 61.0, "");
+    const bool approved = ExecutaTEF(tefContext(), "C", 61.0, "");
     setTefStallPeriod(before);
 
     EXPECT_FALSE(approved);
@@ -202,7 +202,7 @@ class TefManagerAmounts : public TefManagerExchange,
 
 TEST_P(TefManagerAmounts, ReachTheManagerInWholeCents)
 {
-    EXPECT_TRUE(ExecutaTEF("C", GetParam().first, ""));
+    EXPECT_TRUE(ExecutaTEF(tefContext(), "C", GetParam().first, ""));
     ASSERT_EQ(kept(), QStringList{"intpos.002"});
     EXPECT_TRUE(readAll(resp() + "intpos.002").contains(GetParam().second));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "devices/Peripherals.h"
+#include "dialogs/Dialogs.h"
 #include "receipt/tef/TefExchange.h"
 #include "support/QStringPrinter.h"
 #include "toolkit/Waits.h"
@@ -15,6 +16,14 @@
 #include <chrono>
 #include <memory>
 #include <ostream>
+
+namespace zel {
+// The exchange as these tests start it: the installed devices and dialogs, no screen.
+inline TefContext tefContext()
+{
+    return {peripherals(), dialogs(), {}};
+}
+} // namespace zel
 
 namespace zel::teftest {
 
