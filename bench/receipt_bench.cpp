@@ -234,7 +234,7 @@ void BM_Coupon1000Items(benchmark::State& state)
         form->cdsVendaOk.setData(sale);
         form->cdsAliqImpFis.setData(host.aliquotas.data());
         form->cdsReceb.setData(host.tipos.data());
-        form->doVrTotal = 2500;
+        form->session().doVrTotal = 2500;
         DataSet& m = form->cdsMovCaixa;
         m.append();
         m.fieldByName("IDTIPOMOVIVE").setString(QStringLiteral("E"));
@@ -244,7 +244,7 @@ void BM_Coupon1000Items(benchmark::State& state)
         m.post();
         // The coupon is planned from the receipt's ledger, which the opening fills: its lines
         // and the payment, as a receipt opened on this sale would hold them.
-        form->readSaleLines();
+        form->session().readSaleLines();
 
         host.devices().deviceNs = 0;
         const qint64 start = nowNs();

@@ -139,7 +139,7 @@ public:
         });
         poll.start();
         QString cdConsumidor, nmConsumidor, cdCliente, nmCliente, nmFantClie;
-        Vrm_zel00400::Consumidor(Vrm_zel00000::frmRecebimento, QString(), cdConsumidor, nmConsumidor,
+        Vrm_zel00400::Consumidor(Vrm_zel00000::runningSession(), QString(), cdConsumidor, nmConsumidor,
                                  cdCliente, nmCliente, nmFantClie);
         return reached;
     }

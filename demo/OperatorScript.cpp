@@ -183,9 +183,24 @@ QWidget* findControl(const QString& name)
     return nullptr;
 }
 
+// A window behind the modal window in front takes no touch, as on the screen: only the modal
+// window and the windows opened over it (a notice) answer. A touch the script sent there would
+// start, inside the modal window's wait, what the operator could not have started.
+bool behindModal(const QWidget* control)
+{
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (!modal)
+        return false;
+    for (const QWidget* w = control->window(); w; w = w->parentWidget())
+        if (w == modal)
+            return false;
+    return true;
+}
+
 bool touchable(const QWidget* control)
 {
-    return control && control->isVisible() && control->isEnabled() && control->window()->isEnabled();
+    return control && control->isVisible() && control->isEnabled() && control->window()->isEnabled() &&
+           !behindModal(control);
 }
 
 // What `await` waits for: "name" until the control can be touched, "!name" until it is no longer
@@ -362,16 +377,12 @@ void OperatorScript::step()
     if (action.kind == ScriptAction::Wait)
         delay = action.number;
     // The next step is due before this one runs: a touch may start a wait for the operator
-    // (an amount prompt) that returns only when later steps have answered it.
-    const bool last = m_next >= m_actions.size();
-    if (!last)
-        m_timer.start(delay);
-    if (!run(action)) {
+    // (an amount prompt) that returns only when later steps have answered it. After the last
+    // action the timer still fires once, to say the script is done: a last touch that opened
+    // a prompt or a form is left open for the watchdog, not waited for.
+    m_timer.start(delay);
+    if (!run(action))
         m_timer.stop();
-        return;
-    }
-    if (last)
-        emit done();
 }
 
 bool OperatorScript::run(const ScriptAction& a)
@@ -385,8 +396,9 @@ bool OperatorScript::run(const ScriptAction& a)
                       : QStringLiteral("no control named \"%1\" on the screen").arg(a.target));
             return false;
         }
-        if (!button->isEnabled() || !button->window()->isEnabled())
-            return true; // a disabled control ignores the touch, as on the screen
+        // A disabled control, or one behind a modal window, ignores the touch, as on the screen.
+        if (!button->isEnabled() || !button->window()->isEnabled() || behindModal(button))
+            return true;
         button->click();
         return true;
     }

@@ -176,9 +176,10 @@ bool UtilizaImpFis()
     return Vrm_zel00000::UtilizaImpFis();
 }
 
+
 void ImpCheque(double apagar, double pago, double total)
 {
-    Vrm_zel00200::ImpCheque(Vrm_zel00000::frmRecebimento, apagar, pago, total);
+    Vrm_zel00200::ImpCheque(Vrm_zel00000::runningSession(), apagar, pago, total);
 }
 
 QString CriaInfAdicional(QString& nome)
@@ -189,6 +190,6 @@ QString CriaInfAdicional(QString& nome)
 bool Consumidor(QString figura, QString& cdConsumidor, QString& nmConsumidor, QString& cdCliente,
                 QString& nmCliente, QString& nmFantClie)
 {
-    return Vrm_zel00400::Consumidor(Vrm_zel00000::frmRecebimento, std::move(figura), cdConsumidor,
+    return Vrm_zel00400::Consumidor(Vrm_zel00000::runningSession(), std::move(figura), cdConsumidor,
                                     nmConsumidor, cdCliente, nmCliente, nmFantClie);
 }

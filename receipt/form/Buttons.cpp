@@ -103,7 +103,7 @@ void TfrmRecebimento::MontaBotoes(const QString& grupo, const QString& pagina)
 
 void TfrmRecebimento::applyCommands(zel::CommandStep step)
 {
-    const zel::CommandSet set = zel::commandsFor(step, {.covered = m_ledger.covered(),
+    const zel::CommandSet set = zel::commandsFor(step, {.covered = m_session.ledger().covered(),
                                                         .fiscalPrinter = zel::peripherals().ImpFiscalOK(),
                                                         .consumerInformed = boConsumidorInf});
     const auto apply = [](std::initializer_list<QWidget*> widgets, std::optional<bool> on) {

@@ -20,14 +20,14 @@
 // exceed the net amount); then the commands for what may follow.
 void TfrmRecebimento::FechaEntrada(bool aposPagamento)
 {
-    withdrawChange();
+    m_session.withdrawChange();
     const bool fecha = DaTroco(); // No to "take the sale value": no closing step
     MostraValores();
     if (!fecha)
         return;
     // After a payment its entry showed the totals on the displays already; after a discount or an
     // item left off they show what is due now, or the change (MostraTroco).
-    if (m_ledger.change() <= 0 && !aposPagamento)
+    if (m_session.ledger().change() <= 0 && !aposPagamento)
         MostraResumo();
     FechaPagamento(aposPagamento);
 }
@@ -38,20 +38,20 @@ void TfrmRecebimento::FechaEntrada(bool aposPagamento)
 // ends without the closing step.
 bool TfrmRecebimento::DaTroco()
 {
-    zel::ReceiptSession::ChangeDecision decisao = decideChange();
+    zel::ReceiptSession::ChangeDecision decisao = m_session.decideChange();
     using Way = zel::ReceiptSession::ChangeDecision::Way;
     if (decisao.way == Way::None)
         return true;
     if (decisao.way == Way::Ask) {
         const QString key =
-            paymentBookmarks().size() == 1 ? QStringLiteral("RecebNoTroco") : QStringLiteral("NoRecebTroco");
+            m_session.paymentBookmarks().size() == 1 ? QStringLiteral("RecebNoTroco") : QStringLiteral("NoRecebTroco");
         const int answer = zel::dialogs().TouchMessageDlg(msgPadrao.Msg(key), zel::DialogType::Error,
                                                           zel::DialogButtons::YesNo);
         if (answer != zel::mrYes) {
             applyCommands(zel::CommandStep::ChangeRefused);
             return false;
         }
-        decisao = takeSaleValue();
+        decisao = m_session.takeSaleValue();
         if (decisao.way == Way::None)
             return true;
     }
@@ -67,7 +67,7 @@ void TfrmRecebimento::EscolheTipoTroco(const zel::ReceiptSession::ChangeDecision
 {
     if (decisao.way == zel::ReceiptSession::ChangeDecision::Way::Cash) {
         // No payment the till took gives it: cash leaves the drawer, under the cash type.
-        locateCashType();
+        m_session.locateCashType();
         return;
     }
     if (cdsMovCaixa.gotoBookmark(decisao.giver)) {
@@ -89,7 +89,7 @@ void TfrmRecebimento::EscolheTipoTroco(const zel::ReceiptSession::ChangeDecision
     }
     // The rule weighs the payments by the kinds the payment-type file gives them; a payment of
     // a type the file does not give a kind leaves the rule out, with a notice.
-    const QList<zel::ChangeRow> linhas = changeRows();
+    const QList<zel::ChangeRow> linhas = m_session.changeRows();
     if (const QStringList semTipo = zel::typesWithoutKind(*kinds, linhas); !semTipo.isEmpty()) {
         AvisoTroco(msgPadrao.Msg(QStringLiteral("TipoReceSemTipo")).arg(semTipo.join(QStringLiteral(", "))));
         return;
@@ -98,7 +98,7 @@ void TfrmRecebimento::EscolheTipoTroco(const zel::ReceiptSession::ChangeDecision
     for (const zel::ChangeRow& row : linhas)
         pagamentos.append({kinds->value(row.cdTipoRece), zel::toCents(row.valor)});
     if (zel::changeInCash(decisao.change, zel::ticketPayments(pagamentos), limite.percentual))
-        locateCashType();
+        m_session.locateCashType();
 }
 
 // The quote of a change type in foreign currency: the one the sale uses for its index, else
@@ -129,7 +129,7 @@ void TfrmRecebimento::MostraTroco(zel::Cents troco)
     const QString moeda = cdsReceb.hasField(QStringLiteral("CDINDICE"))
                               ? cdsReceb.fieldByName(QStringLiteral("CDINDICE")).asString()
                               : QString();
-    recordChange(zel::fromCents(troco), cotacao, moeda);
+    m_session.recordChange(zel::fromCents(troco), cotacao, moeda);
     const QString caption = zel::changeCaption(msgPadrao, boContraVale);
     const QString valor = zel::formatCurrency(doVrTroco);
 
@@ -160,7 +160,7 @@ void TfrmRecebimento::FechaPagamento(bool confirmaAuto)
 {
     // Not covered: the payment types stay available for the next payment, whichever way this
     // one ended (a client account or a cheque under the fiscal printer takes no Enter).
-    const bool coberta = m_ledger.covered();
+    const bool coberta = m_session.ledger().covered();
     applyCommands(zel::CommandStep::PaymentEnded);
     boVoltou = false;
     if (coberta && boConfirmaAuto && confirmaAuto)

@@ -135,13 +135,13 @@ void TfrmRecebimento::tcbDescontoClick()
         return;
     // What cards and Pix charged stays charged: a discount that would leave the sale below it is
     // refused (Clear gives them back first).
-    if (const QString recusa = discountRefusal(zel::toCents(desconto->value)); !recusa.isEmpty()) {
+    if (const QString recusa = m_session.discountRefusal(zel::toCents(desconto->value)); !recusa.isEmpty()) {
         zel::dialogs().TouchMessageDlg(recusa, zel::DialogType::Error, zel::DialogButtons::Ok);
         return;
     }
-    m_ledger.setDiscount(zel::toCents(desconto->value));
+    m_session.ledger().setDiscount(zel::toCents(desconto->value));
     doPcDesconto = desconto->percent;
-    note(zel::discountLines(msgPadrao.Msg(QStringLiteral("Desconto")), msgPadrao.Msg(QStringLiteral("Subtotal")),
+    m_session.note(zel::discountLines(msgPadrao.Msg(QStringLiteral("Desconto")), msgPadrao.Msg(QStringLiteral("Subtotal")),
                             *desconto, doVrTotal));
     // What is due changed: with payments already taken (the sale covered, change given), the
     // change is worked out again and the commands follow; OK is not pressed for the operator.
@@ -149,7 +149,7 @@ void TfrmRecebimento::tcbDescontoClick()
         FechaEntrada(false);
         return;
     }
-    sync();
+    m_session.sync();
     MostraValores();
 }
 
@@ -172,7 +172,7 @@ void TfrmRecebimento::tcbClearClick()
     if (const QStringList avisos = zel::settlePixCharges(); !avisos.isEmpty())
         zel::dialogs().TouchMessage(avisos.join(u'\n'), zel::DialogType::Information);
     const QStringList pixMantidos = zel::recordedPixCharges();
-    clearPayments([this, &pixMantidos](qint64 movimento, const QString& descricao) {
+    m_session.clearPayments([this, &pixMantidos](qint64 movimento, const QString& descricao) {
         return eCartaoTef(movimento) ||
                (descricao.startsWith(QLatin1String("PIX ")) && pixMantidos.contains(descricao.section(u' ', 1, 1)));
     });
@@ -197,6 +197,6 @@ void TfrmRecebimento::tcbCNPJCPFClick()
     stCNPJCPF.clear();
     stNome.clear();
     stCNPJCPF = Vrm_zel00300::CriaInfAdicional(stNome);
-    note(zel::taxpayerLines(msgPadrao.Msg(QStringLiteral("CNPJCPF")), msgPadrao.Msg(QStringLiteral("Nome")),
+    m_session.note(zel::taxpayerLines(msgPadrao.Msg(QStringLiteral("CNPJCPF")), msgPadrao.Msg(QStringLiteral("Nome")),
                             stCNPJCPF, stNome));
 }

@@ -79,7 +79,7 @@ bool TfrmRecebimento::ImprimeCupom()
 
     // The surcharge or discount the ledger plans for the items this coupon took.
     const auto enviaAjuste = [&] {
-        const zel::CouponPlan plano = m_ledger.couponPlan();
+        const zel::CouponPlan plano = m_session.ledger().couponPlan();
         return impressora.Cupom_Conferencia(StnrVenda, plano.adjustmentKind, 0,
                                             zel::fromCents(plano.adjustment));
     };
@@ -150,7 +150,7 @@ bool TfrmRecebimento::EnviaItens(bool& itensVistos)
     // the items sent.
     int indice = 0;
     const auto proxima = [&](zel::OffCoupon fora) {
-        m_ledger.setLineOff(indice++, fora);
+        m_session.ledger().setLineOff(indice++, fora);
         cdsVendaOk.next();
     };
     while (!cdsVendaOk.eof()) {
@@ -186,7 +186,7 @@ bool TfrmRecebimento::EnviaItens(bool& itensVistos)
         if (resposta == zel::mrYes) {
             // A line whose loss would leave the sale worth nothing cannot be left off: the coupon
             // is cancelled, and the receipt stays open with its payments.
-            if (const QString recusa = leaveOffRefusal(indice); !recusa.isEmpty()) {
+            if (const QString recusa = m_session.leaveOffRefusal(indice); !recusa.isEmpty()) {
                 erro(QStringLiteral("ItemNaoPodeSair"), recusa);
                 if (!AbandonaCupom())
                     ErroImpressora();
@@ -230,7 +230,7 @@ void TfrmRecebimento::RestauraItensIgnorados()
     if (m_linhasIgnoradas.isEmpty())
         return;
     for (int linha : std::as_const(m_linhasIgnoradas))
-        m_ledger.setLineOff(linha, zel::OffCoupon::No);
+        m_session.ledger().setLineOff(linha, zel::OffCoupon::No);
     m_linhasIgnoradas.clear();
     FechaEntrada(false);
 }
@@ -241,9 +241,9 @@ bool TfrmRecebimento::FechaCupomVenda()
     // adjustment make its total, and its payments less its change are that total. The part of
     // the sale outside the coupon (lines that are not fiscal or have no aliquot) is received and
     // recorded, but not printed.
-    sync();
-    const zel::CouponPlan plano = m_ledger.couponPlan();
-    if (!zel::planAddsUp(plano) || plano.change != m_ledger.changeDue()) {
+    m_session.sync();
+    const zel::CouponPlan plano = m_session.ledger().couponPlan();
+    if (!zel::planAddsUp(plano) || plano.change != m_session.ledger().changeDue()) {
         erro(QStringLiteral("CupomNaoConfere"),
              msgPadrao.Msg("CupomNaoConfere")
                  .arg(zel::formatCurrency(zel::fromCents(plano.total)),
@@ -320,7 +320,7 @@ bool TfrmRecebimento::FechaCupomVenda()
     zel::DataSet pagamentosCupom(cdsMovCaixa.fieldDefs());
     pagamentosCupom.setData(linhas);
     if (plano.outside > 0 && !m_foraAnotado) {
-        note(zel::linhaPagamento(msgPadrao.Msg("ForaDoCupom"), zel::fromCents(plano.outside)));
+        m_session.note(zel::linhaPagamento(msgPadrao.Msg("ForaDoCupom"), zel::fromCents(plano.outside)));
         m_foraAnotado = true;
     }
 

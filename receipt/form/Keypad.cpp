@@ -153,7 +153,7 @@ void TfrmRecebimento::enterKey()
         step == isMoeda2
             ? m_cotacoesVenda.find(cdsReceb.fieldByName(QStringLiteral("CDINDICE")).asString()).value_or(0)
             : 0;
-    if (const QString acima = zel::entryBeyondLimit(msgPadrao, step, stValor, m_ledger.paid(), cotacao);
+    if (const QString acima = zel::entryBeyondLimit(msgPadrao, step, stValor, m_session.ledger().paid(), cotacao);
         !acima.isEmpty()) {
         boSubstitui = true;
         throw std::runtime_error(acima.toStdString());

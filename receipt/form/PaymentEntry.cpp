@@ -67,7 +67,7 @@ void TfrmRecebimento::DoMenuRecebimentoClick(const QString& code, const QString&
                 zel::dialogs().TouchMessageDlg(msgPadrao.Msg(QStringLiteral("ImpCheque")),
                                                zel::DialogType::Confirmation, zel::DialogButtons::YesNo);
             if (answer == zel::mrYes)
-                Vrm_zel00200::ImpCheque(this, doVrAPagar, doVrPago, doVrTotal);
+                Vrm_zel00200::ImpCheque(&m_session, doVrAPagar, doVrPago, doVrTotal);
             AplicaParcelas();
         } else if (const TInputStep step = zel::amountStepOfKind(idTipo); step != isNone) {
             const bool card = zel::isCardKind(idTipo);
@@ -75,7 +75,7 @@ void TfrmRecebimento::DoMenuRecebimentoClick(const QString& code, const QString&
                 return;
             // A card is never charged above what is due: a physical keyboard can type past the
             // locked keypad, and what a card was charged is never taken back by the change step.
-            if (card && zel::toCents(valor) > m_ledger.due()) {
+            if (card && zel::toCents(valor) > m_session.ledger().due()) {
                 DesisteEntrada(msgPadrao.Msg(QStringLiteral("CartaoAcimaDoDevido"))
                                    .arg(zel::formatCurrency(valor), zel::formatCurrency(doVrAPagar)));
                 return;
@@ -112,7 +112,7 @@ void TfrmRecebimento::DoMenuRecebimentoClick(const QString& code, const QString&
             zel::ReceiptSession::Payment pagamento;
             pagamento.valor = valor;
             pagamento.descricao = descricao;
-            const qint64 movimento = recordPayment(pagamento);
+            const qint64 movimento = m_session.recordPayment(pagamento);
             if (tef && card)
                 GuardaCartao(aprovacao, movimento);
         } else if (idTipo == zel::kind::moeda) {
@@ -123,13 +123,13 @@ void TfrmRecebimento::DoMenuRecebimentoClick(const QString& code, const QString&
             pagamento.valor = moeda.valor;
             pagamento.estrangeiro = moeda.vrMoviveOut;
             pagamento.cotacao = cotacao;
-            recordPayment(pagamento);
+            m_session.recordPayment(pagamento);
         } else if (idTipo == zel::kind::conta) {
             if (!EntradaConta(valor))
                 return;
-            recordPayment({valor});
+            m_session.recordPayment({valor});
         } else {
-            recordPayment({0});
+            m_session.recordPayment({0});
         }
         MostraResumo();
         FechaEntrada();

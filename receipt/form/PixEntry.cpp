@@ -36,7 +36,7 @@ bool TfrmRecebimento::EntradaPix(double valor, QString& descricao)
 {
     const zel::Cents centavos = zel::toCents(valor);
     // Like a card, a Pix payment is never above what is due: no change is given out of it.
-    if (centavos <= 0 || centavos > m_ledger.due()) {
+    if (centavos <= 0 || centavos > m_session.ledger().due()) {
         DesisteEntrada(
             pixText("PixAcimaDoDevido").arg(zel::formatCurrency(valor), zel::formatCurrency(doVrAPagar)));
         return false;

@@ -89,7 +89,7 @@ bool TfrmRecebimento::DesfazCartoes(bool saindo)
         }
         const zel::TefUndoResult desfeito = zel::DesfazTEF(tefContext(), cartao.aprovacao);
         if (desfeito.outcome == zel::TefUndo::Undone) {
-            removeMovement(cartao.movimento);
+            m_session.removeMovement(cartao.movimento);
             continue;
         }
         cartao.recusado = desfeito.outcome == zel::TefUndo::Refused;
@@ -107,7 +107,7 @@ bool TfrmRecebimento::DesfazCartoes(bool saindo)
         m_cartoesTef.clear();
     }
     GravaDiarioTef();
-    sync();
+    m_session.sync();
     if (motivos.isEmpty())
         return true;
     const bool depois = saindo && std::any_of(mantidos.cbegin(), mantidos.cend(),

@@ -46,7 +46,7 @@ TfrmRecebimento::TfrmRecebimento(QWidget* parent) : zel::TouchForm(parent), m_ui
     bindButtons();
     bindKeypad();
     bindCommands();
-    onChanged = [this] { MostraValores(); };
+    m_session.onChanged = [this] { MostraValores(); };
 }
 
 TfrmRecebimento::~TfrmRecebimento() = default;
@@ -87,7 +87,7 @@ void TfrmRecebimento::MostraValores()
     m_ui->lblServico->setText(zel::formatCurrency(doVrServico));
     m_ui->lblVrConsumacao->setText(zel::formatCurrency(doVrConsumacao));
     // The amount-due field shows the change once there is one, under its caption, in maroon.
-    const bool troco = m_ledger.change() > 0;
+    const bool troco = m_session.ledger().change() > 0;
     if (troco)
         m_ui->lblPagar->setText(zel::changeCaption(msgPadrao, boContraVale));
     else if (!stCaptionPagar.isEmpty())
@@ -97,7 +97,7 @@ void TfrmRecebimento::MostraValores()
         label->setStyleSheet(
             zel::withTextColor(label->styleSheet(), troco ? zel::kChangeColor : QStringLiteral("navy")));
     m_ui->memLista->clear();
-    for (const QString& linha : listLines())
+    for (const QString& linha : m_session.listLines())
         zel::Linha(m_ui->memLista, linha);
 }
 
@@ -117,9 +117,9 @@ void TfrmRecebimento::FormActivate()
             throw std::runtime_error(computed.errorMessage().toStdString());
         totals = *computed;
     }
-    m_ledger.setCharges(zel::toCents(totals.servico), zel::toCents(totals.consumacao),
+    m_session.ledger().setCharges(zel::toCents(totals.servico), zel::toCents(totals.consumacao),
                         zel::toCents(totals.descComanda));
-    readSaleLines(&totals.lines);
+    m_session.readSaleLines(&totals.lines);
     cdsVendaOk.last();
     MostraValores();
     stCaptionPagar = m_ui->lblPagar->text();

@@ -33,9 +33,13 @@ struct ForeignPayment;
 // The receipt form: the sale's amounts, the payment-type grid, the keypad, the running list
 // and the settlement commands. Its state is plain members under the names the rest of the
 // module uses; the widgets come from TfrmRecebimento.ui.
-class TfrmRecebimento : public zel::TouchForm, public zel::ReceiptSession
+class TfrmRecebimento : public zel::TouchForm
 {
     Q_OBJECT
+
+    // The receipt itself: its money, movements and list (ReceiptSession.h). The form is a view
+    // of it; declared first, so the forwarders below can name its parts.
+    zel::ReceiptSession m_session;
 
 public:
     explicit TfrmRecebimento(QWidget* parent = nullptr);
@@ -52,7 +56,38 @@ public:
 
     // The sale's money, the movements and the running list are the session's (ReceiptSession.h):
     // the form sends it the operator's acts and paints what it holds (MostraValores).
-    zel::ReceiptSession& session() { return *this; }
+    zel::ReceiptSession& session() { return m_session; }
+    const zel::ReceiptSession& session() const { return m_session; }
+
+    // Forwarders: the session's tables, catalogue and amounts under the names the rest of the
+    // module, the cheque and consumer forms and the host's tests read on the receipt form.
+    zel::DataSet& cdsReceb = m_session.cdsReceb;
+    zel::DataSet& cdsVendaOk = m_session.cdsVendaOk;
+    zel::DataSet& cdsMovCaixa = m_session.cdsMovCaixa;
+    zel::DataSet& cdsAliqImpFis = m_session.cdsAliqImpFis;
+    zel::DataSet& cdsCliente = m_session.cdsCliente;
+    zel::DataSet& cdsConsumidor = m_session.cdsConsumidor;
+    zel::DataSet& cdsDesconto = m_session.cdsDesconto;
+    zel::DataSet& cdsParcelas = m_session.cdsParcelas;
+    zel::DataSet& cdsCotacao = m_session.cdsCotacao;
+    zel::DataSet& cdsRecebimento01 = m_session.cdsRecebimento01;
+    zel::TMessages& msgPadrao = m_session.msgPadrao;
+    QString& figura = m_session.figura;
+    const double& doVrTotal = m_session.doVrTotal;
+    const double& doVrAPagar = m_session.doVrAPagar;
+    const double& doVrPago = m_session.doVrPago;
+    const double& doVrTroco = m_session.doVrTroco;
+    const double& doVrServico = m_session.doVrServico;
+    const double& doVrConsumacao = m_session.doVrConsumacao;
+    const double& doVrDescComanda = m_session.doVrDescComanda;
+    const double& doVrDesconto = m_session.doVrDesconto;
+    double& doPcDesconto = m_session.doPcDesconto;
+    QDateTime& dtMovFiscal = m_session.dtMovFiscal;
+    const bool& boContraVale = m_session.boContraVale;
+    QString& stCodCliente = m_session.stCodCliente;
+    QString& stCodConsumidor = m_session.stCodConsumidor;
+    QString& stNomeConsumidor = m_session.stNomeConsumidor;
+    bool& boConsumidorInf = m_session.boConsumidorInf;
 
     // Entry and navigation.
     QString stValor;

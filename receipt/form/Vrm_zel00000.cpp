@@ -33,6 +33,11 @@ void setCupomAberto(const QString& numero)
     g_cupomAberto = numero;
 }
 
+zel::ReceiptSession* runningSession()
+{
+    return frmRecebimento ? &frmRecebimento->session() : nullptr;
+}
+
 QString cupomAberto()
 {
     return g_cupomAberto.value_or(QString());
@@ -206,7 +211,7 @@ bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda
             zel::dialogs().TouchMessage(avisos.join(u'\n'), zel::DialogType::Information);
         if (!saleClosed) {
             const QStringList held = zel::recordedPixCharges();
-            form.dropRefundedPix(QSet<QString>(held.cbegin(), held.cend()));
+            form.session().dropRefundedPix(QSet<QString>(held.cbegin(), held.cend()));
         }
     };
     // The sale is settled only by OK, which closes the form as accepted. A form closed any other

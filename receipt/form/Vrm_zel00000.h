@@ -12,6 +12,7 @@
 class TfrmRecebimento;
 
 namespace zel {
+class ReceiptSession;
 struct ReceiptTables;
 
 // Why a receipt cannot open: the catalogue key and the text the operator reads; both empty when
@@ -59,5 +60,9 @@ bool UtilizaImpFis();
 // The number of a coupon an abandoned receipt left open on the printer (it refused to cancel
 // it); empty when none. The next receipt cancels it first.
 void setCupomAberto(const QString& numero);
+
+// The running receipt's session, which the cheque and consumer forms work on; none before the
+// first receipt form.
+zel::ReceiptSession* runningSession();
 QString cupomAberto();
 } // namespace Vrm_zel00000

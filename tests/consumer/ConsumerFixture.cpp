@@ -99,7 +99,7 @@ bool ConsumerFixture::consumidor()
 {
     if (op)
         op->start();
-    return Vrm_zel00400::Consumidor(Vrm_zel00000::frmRecebimento, Vrm_zel00000::stFigura, cdConsumidor,
+    return Vrm_zel00400::Consumidor(Vrm_zel00000::runningSession(), Vrm_zel00000::stFigura, cdConsumidor,
                                     nmConsumidor, cdCliente, nmCliente, nmFantClie);
 }
 

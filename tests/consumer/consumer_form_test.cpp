@@ -256,7 +256,7 @@ TEST_F(ConsumerForm, CancelInTheConsumerStepKeepsTheClientFound)
     QString cdCons = "x", nmCons = "x", cdCli;
     o.start();
     const bool answer =
-        Vrm_zel00400::Consumidor(Vrm_zel00000::frmRecebimento, QString(), cdCons, nmCons, cdCli,
+        Vrm_zel00400::Consumidor(Vrm_zel00000::runningSession(), QString(), cdCons, nmCons, cdCli,
                                  Vrm_zel00400::stNmCliente, Vrm_zel00400::stNmFantClie);
     EXPECT_FALSE(answer);
     EXPECT_EQ(cdCons, QString());
@@ -335,7 +335,7 @@ TEST_F(ConsumerForm, DesignHasItsSizeControlsAndBackgroundPicture)
     ASSERT_TRUE(image.save(picture));
     Vrm_zel00000::frmRecebimento->figura = picture;
 
-    TfrmInfConsumidor designed(Vrm_zel00000::frmRecebimento);
+    TfrmInfConsumidor designed(Vrm_zel00000::runningSession());
     EXPECT_EQ(designed.size(), QSize(297, 390));
     EXPECT_TRUE(designed.windowFlags() & Qt::FramelessWindowHint);
     for (int d = 0; d <= 9; ++d) {
@@ -363,7 +363,7 @@ TEST_F(ConsumerForm, DesignHasItsSizeControlsAndBackgroundPicture)
     EXPECT_EQ(designed.msgPadrao.Messages().size(), 17);
 
     Vrm_zel00000::frmRecebimento->figura = dir.filePath("missing.png");
-    TfrmInfConsumidor plain(Vrm_zel00000::frmRecebimento);
+    TfrmInfConsumidor plain(Vrm_zel00000::runningSession());
     EXPECT_TRUE(plain.findChild<QLabel*>("imgBackGround")->isHidden());
 
     // A picture of the form as the operator sees it in the consumer step.

@@ -171,8 +171,8 @@ TEST_F(ChangeStep, NoChangeLeavesNoVoucherBehind)
 {
     Operator& o = operatorForNextReceipt();
     o.run([] {
-        form()->doVrTroco = 7;
-        form()->boContraVale = true;
+        form()->session().doVrTroco = 7;
+        form()->session().boContraVale = true;
     });
     o.click("tcbBalcao01").click("tcbEnter");
     closeReceipt(o);

@@ -234,7 +234,7 @@ TEST_P(CouponVoucher, ContraValeNumberFollowsTheCouponNumber)
     line("001", "T", 1, 100);
     movement("E", "005", 105);
     movement("S", "005", 5);
-    form->boContraVale = true;
+    form->session().boContraVale = true;
     devices->script("FechaCupom.nrCupom", {p.coupon});
     if (p.voucher.isEmpty())
         dialogs->expectMessageDlg(mrOk, "(\"12A\") não é um número inteiro");

@@ -41,7 +41,7 @@ TEST_F(CouponOnSimulator, RefusedPaymentPhaseThenOneCouponAgreeingWithTheReceipt
     line("002", "", 1, 20);
     movement("E", "005", 50);
     movement("S", "005", 1.5);
-    form->boContraVale = true;
+    form->session().boContraVale = true;
 
     // The module's error, and under it the printer's own reason.
     dialogs->expectMessageDlg(mrOk, "Erro ao enviar comando para a impressora.\r\nA impressora respondeu: "

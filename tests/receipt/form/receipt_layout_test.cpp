@@ -50,10 +50,9 @@ protected:
     // Fills the running list with lines of the widest amounts, more than it can show.
     void fillRunningList()
     {
-        auto* memo = child<QPlainTextEdit>("memLista");
         const char* names[] = {"Dinheiro", "Cartão de Crédito Visa", "Ticket Restaurante", "Cheque"};
         for (int i = 0; i < 24; ++i)
-            Linha(memo, linhaPagamento(QString::fromUtf8(names[i % 4]), 999999.99 - i));
+            form->session().note(linhaPagamento(QString::fromUtf8(names[i % 4]), 999999.99 - i));
     }
 
     std::unique_ptr<TfrmRecebimento> form;
@@ -61,9 +60,9 @@ protected:
 
 TEST_F(ReceiptLayout, AmountLabelsShowMillionsWhole)
 {
-    form->doVrPago = 9999999.99;
-    form->doVrServico = 999999.99;
-    form->doVrConsumacao = 999999.99;
+    form->session().doVrPago = 9999999.99;
+    form->session().doVrServico = 999999.99;
+    form->session().doVrConsumacao = 999999.99;
     form->MostraValores();
     ASSERT_EQ(child<QLabel>("lblValorPagar")->text(), formatCurrency(9999999.99));
     for (const char* name :
@@ -122,7 +121,7 @@ TEST_F(ReceiptLayout, TheMovementGridShowsTheValueAndThePaymentType)
 TEST_F(ReceiptLayout, ScreenshotWithMillionsDueAndAFullRunningList)
 {
     fillRunningList();
-    form->doVrPago = 23999999.76;
+    form->session().doVrPago = 23999999.76;
     form->MostraValores();
     EXPECT_FALSE(saveScreenshot(form.get(), "receipt-large-amount").isEmpty());
 }

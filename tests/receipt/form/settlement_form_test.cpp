@@ -122,7 +122,7 @@ TEST_F(Settlement, ClearBringsBackTheOpeningState)
         w<QLabel>("lblPagar")->setText("TROCO : ");
         w<QLabel>("lblPagar")->setStyleSheet("font-size: 17px; font-weight: bold; color: maroon;");
         w<QLabel>("lblValorPagar")->setStyleSheet("font-size: 17px; font-weight: bold; color: maroon;");
-        form()->doVrTroco = 3;
+        form()->session().doVrTroco = 3;
         form()->boConfirmaAuto = true;
         devices->setInContCuponsTEF(2);
         w<QWidget>("tcbOk")->setEnabled(true);

@@ -49,7 +49,7 @@ void CouponFixture::line(const QString& cd, const QString& kind, double qt, doub
     v.fieldByName("VRPRECCOMVEN").setFloat(preco);
     v.fieldByName("VRDESCCOMVEN").setFloat(desc);
     v.post();
-    form->readSaleLines();
+    form->session().readSaleLines();
 }
 
 void CouponFixture::threeItems()
@@ -73,16 +73,16 @@ void CouponFixture::movement(const QString& tipoMov, const QString& code, double
 
 void CouponFixture::charges(double servico, double consumacao, double descComanda, double desconto)
 {
-    form->ledger().setCharges(toCents(servico), toCents(consumacao), toCents(descComanda));
-    form->ledger().setDiscount(toCents(desconto));
-    form->sync();
+    form->session().ledger().setCharges(toCents(servico), toCents(consumacao), toCents(descComanda));
+    form->session().ledger().setDiscount(toCents(desconto));
+    form->session().sync();
 }
 
 bool CouponFixture::print()
 {
     if (form->cdsMovCaixa.isEmpty()) {
-        form->sync();
-        movement("E", "004", fromCents(form->ledger().net()));
+        form->session().sync();
+        movement("E", "004", fromCents(form->session().ledger().net()));
         form->cdsMovCaixa.edit();
         form->cdsMovCaixa.fieldByName("CDTIPOTROCO").setString("004");
         form->cdsMovCaixa.post();
