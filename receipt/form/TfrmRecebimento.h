@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dataset/DataSet.h"
+#include "receipt/coupon/FiscalCouponPrinter.h"
 #include "receipt/payment/InputStep.h"
 #include "receipt/payment/Ledger.h"
 #include "receipt/payment/OpeningTotals.h"
@@ -164,25 +165,13 @@ public:
     void tcbDescontoClick();
     void tcbClearClick();
     void tcbCNPJCPFClick();
-    // Fiscal coupon (FiscalCoupon.cpp). ImprimeCupom prints the sale's coupon and answers
-    // whether it went through; called again after a failure it finishes the coupon this sale
-    // left open on the printer instead of starting a second one, and once the coupon is
-    // closed it answers true without printing anything.
+    // Fiscal coupon (FiscalCouponPrinter.h, which keeps its progress). ImprimeCupom prints the
+    // sale's coupon and answers whether it went through; AbandonaCupom cancels the coupon a
+    // failed ImprimeCupom left open (false when the printer refused).
     bool ImprimeCupom();
-    // Cancels the coupon this sale left open on the printer, if any, for commands that give up
-    // or change the sale after a failed ImprimeCupom. False when the printer refused to cancel
-    // it (the coupon then stays open and the next ImprimeCupom tries again).
     bool AbandonaCupom();
-    // How far this sale's coupon got on the printer.
-    enum class CouponStage {
-        None,     // no coupon of this sale is open
-        Open,     // opened; items being sent
-        Items,    // items sent; the surcharge or discount still owed (the printer refused it)
-        Totalled, // items and the surcharge or discount sent
-        Payment,  // payment phase open
-        Closed,   // closed: the sale's coupon is printed
-    };
-    CouponStage couponStage() const { return m_couponStage; }
+    using CouponStage = zel::FiscalCouponPrinter::Stage;
+    CouponStage couponStage() const { return m_coupon ? m_coupon->stage() : CouponStage::None; }
 
     // The TEF card approvals (TefCards.cpp). CarregaDiarioTef reads what earlier receipts left
     // to undo, at the start of a receipt. DesfazCartoes undoes this receipt's approvals and
@@ -198,19 +187,9 @@ protected:
     void FormKeyDown(QKeyEvent* event) override;
 
 private:
-    // Fiscal coupon steps.
-    bool EnviaItens(bool& itensVistos);
-    bool FechaCupomVenda();
-    void GravaDescontoEContraVale();
-    // Card and Pix payment types → the name of their payment form on the coupon: the printer's code
-    // (CDFPIMPFIS) for printers of kind 7, else the type's name.
-    QMap<QString, QString> formasDosCartoes() const;
-    CouponStage m_couponStage = CouponStage::None;
-    QList<qint64> m_itensIgnorados; // sale lines left off the open coupon, deleted when it closes
-    QList<int> m_linhasIgnoradas;   // the same lines, by their place in the ledger
-    void RestauraItensIgnorados();
-    bool m_foraAnotado = false; // the part outside the coupon is in the running list
-    void ErroImpressora();
+    // The coupon's printing, made at the first OK (the devices are installed by then).
+    zel::FiscalCouponPrinter& coupon();
+    std::unique_ptr<zel::FiscalCouponPrinter> m_coupon;
 
     void FormCreate();
     void bindButtons();
