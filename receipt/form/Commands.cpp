@@ -163,17 +163,14 @@ void TfrmRecebimento::tcbClearClick()
     boConfirmaAuto = false;
     // Cards the manager would not undo stay, with their slips still to print.
     DesfazCartoes(false);
-    int pendentes = 0;
-    for (const CartaoTef& cartao : std::as_const(m_cartoesTef))
-        pendentes += cartao.aprovacao.pending ? 1 : 0;
-    zel::peripherals().setInContCuponsTEF(pendentes);
+    zel::peripherals().setInContCuponsTEF(m_cartoes.pendingSlips());
     // Pix payments are given back; one the provider could not refund now stays, as a card the
     // manager would not undo does (a receipt never drops money it holds).
     if (const QStringList avisos = zel::settlePixCharges(); !avisos.isEmpty())
         zel::dialogs().TouchMessage(avisos.join(u'\n'), zel::DialogType::Information);
     const QStringList pixMantidos = zel::recordedPixCharges();
     m_session.clearPayments([this, &pixMantidos](qint64 movimento, const QString& descricao) {
-        return eCartaoTef(movimento) ||
+        return m_cartoes.holds(movimento) ||
                (descricao.startsWith(QLatin1String("PIX ")) && pixMantidos.contains(descricao.section(u' ', 1, 1)));
     });
 

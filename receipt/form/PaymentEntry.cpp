@@ -114,7 +114,7 @@ void TfrmRecebimento::DoMenuRecebimentoClick(const QString& code, const QString&
             pagamento.descricao = descricao;
             const qint64 movimento = m_session.recordPayment(pagamento);
             if (tef && card)
-                GuardaCartao(aprovacao, movimento);
+                m_cartoes.keep(aprovacao, movimento);
         } else if (idTipo == zel::kind::moeda) {
             zel::ForeignPayment moeda;
             if (!EntradaMoeda(moeda, cotacao))

@@ -1,23 +1,14 @@
+// The card approvals of this receipt (CardApprovals.h) as the operator meets them: the panels off
+// while the manager is asked, and the manager's reasons for a card it would not undo.
+
 #include "devices/Peripherals.h"
 #include "dialogs/Dialogs.h"
 #include "receipt/form/TfrmRecebimento.h"
-#include "receipt/payment/RunningList.h"
-#include "receipt/tef/TefExchange.h"
-#include "receipt/tef/TefJournal.h"
 #include "receipt/tef/TefMessages.h"
 #include "text/ErrorLog.h"
 #include "ui_TfrmRecebimento.h"
 
 #include <QScopeGuard>
-
-namespace {
-
-QString journalPath()
-{
-    return zel::tefJournalPath(zel::peripherals().DirTef());
-}
-
-} // namespace
 
 zel::TefContext TfrmRecebimento::tefContext() const
 {
@@ -26,15 +17,11 @@ zel::TefContext TfrmRecebimento::tefContext() const
 
 void TfrmRecebimento::CarregaDiarioTef()
 {
-    if (zel::peripherals().DirTef().isEmpty())
-        return;
-    const auto lido = zel::readTefJournal(journalPath());
-    if (!lido) {
+    m_cartoes = zel::CardApprovals(zel::peripherals().DirTef());
+    if (const zel::Status lido = m_cartoes.load(); !lido) {
         zel::reportError(lcTef(), lido.errorCode(), lido.errorMessage());
         zel::dialogs().TouchMessageDlg(lido.errorMessage(), zel::DialogType::Error, zel::DialogButtons::Ok);
-        return;
     }
-    m_pendentesAnteriores = *lido;
 }
 
 std::function<void()> TfrmRecebimento::DesligaPaineis()
@@ -51,84 +38,28 @@ std::function<void()> TfrmRecebimento::DesligaPaineis()
     };
 }
 
-void TfrmRecebimento::GuardaCartao(const zel::TefApproval& aprovacao, qint64 movimento)
-{
-    m_cartoesTef.append({aprovacao, movimento});
-    GravaDiarioTef();
-}
-
-void TfrmRecebimento::GravaDiarioTef()
-{
-    if (zel::peripherals().DirTef().isEmpty())
-        return; // no TEF folder: no card was approved, and no path to write beside the program
-    QList<zel::TefApproval> lista = m_pendentesAnteriores;
-    for (const CartaoTef& cartao : std::as_const(m_cartoesTef))
-        lista.append(cartao.aprovacao);
-    if (const zel::Status gravado = zel::writeTefJournal(journalPath(), lista); !gravado)
-        zel::reportError(lcTef(), gravado.errorCode(), gravado.errorMessage());
-}
-
-bool TfrmRecebimento::eCartaoTef(qint64 movimento) const
-{
-    return std::any_of(m_cartoesTef.cbegin(), m_cartoesTef.cend(),
-                       [movimento](const CartaoTef& cartao) { return cartao.movimento == movimento; });
-}
-
 bool TfrmRecebimento::DesfazCartoes(bool saindo)
 {
-    if (m_cartoesTef.isEmpty())
+    if (m_cartoes.empty())
         return true;
     // No payment starts while the manager is asked: the panels come back as they were.
     const auto restaura = qScopeGuard(DesligaPaineis());
-    QStringList motivos;
-    QList<CartaoTef> mantidos;
-    for (CartaoTef cartao : std::as_const(m_cartoesTef)) {
-        if (cartao.recusado) { // asked before: the manager's answer stands
-            mantidos.append(cartao);
-            continue;
-        }
-        const zel::TefUndoResult desfeito = zel::DesfazTEF(tefContext(), cartao.aprovacao);
-        if (desfeito.outcome == zel::TefUndo::Undone) {
-            m_session.removeMovement(cartao.movimento);
-            continue;
-        }
-        cartao.recusado = desfeito.outcome == zel::TefUndo::Refused;
-        mantidos.append(cartao);
-        motivos.append(desfeito.message);
-    }
-    m_cartoesTef = mantidos;
-    if (saindo) {
-        // The sale is not settled: a card the manager did not answer about is undone first
-        // thing at the next receipt; one it refused to undo stays charged. Either way its
-        // movement goes back to the host with the others.
-        for (const CartaoTef& cartao : std::as_const(mantidos))
-            if (!cartao.recusado)
-                m_pendentesAnteriores.append(cartao.aprovacao);
-        m_cartoesTef.clear();
-    }
-    GravaDiarioTef();
-    m_session.sync();
-    if (motivos.isEmpty())
+    const zel::CardApprovals::Undo desfeito = m_cartoes.undo(tefContext(), saindo);
+    for (qint64 movimento : desfeito.undone)
+        m_session.removeMovement(movimento);
+    if (desfeito.reasons.isEmpty())
         return true;
-    const bool depois = saindo && std::any_of(mantidos.cbegin(), mantidos.cend(),
-                                              [](const CartaoTef& cartao) { return !cartao.recusado; });
-    zel::dialogs().TouchMessageDlg(motivos.join(QLatin1Char('\n')) + QLatin1Char('\n') +
-                                       zel::tefText(depois ? "TefCartaoParaDepois" : "TefCartaoMantido"),
+    zel::dialogs().TouchMessageDlg(desfeito.reasons.join(QLatin1Char('\n')) + QLatin1Char('\n') +
+                                       zel::tefText(desfeito.later ? "TefCartaoParaDepois" : "TefCartaoMantido"),
                                    zel::DialogType::Error, zel::DialogButtons::Ok);
     return false;
-}
-
-void TfrmRecebimento::EncerraCartoes()
-{
-    m_cartoesTef.clear();
-    GravaDiarioTef();
 }
 
 // What receipts that ended without undoing their cards left: undone before this receipt takes
 // any payment, the commands locked meanwhile.
 void TfrmRecebimento::DesfazPendentesAnteriores()
 {
-    if (m_pendentesAnteriores.isEmpty())
+    if (!m_cartoes.earlierPending())
         return;
     boMenuOcupado = true;
     CtrlBotoes(QStringLiteral("H"));
@@ -136,18 +67,7 @@ void TfrmRecebimento::DesfazPendentesAnteriores()
         boMenuOcupado = false;
         CtrlBotoes(QStringLiteral("P"));
     });
-    QStringList motivos;
-    QList<zel::TefApproval> restam;
-    for (const zel::TefApproval& aprovacao : std::as_const(m_pendentesAnteriores)) {
-        const zel::TefUndoResult desfeito = zel::DesfazTEF(tefContext(), aprovacao);
-        if (desfeito.outcome != zel::TefUndo::Undone) {
-            restam.append(aprovacao);
-            motivos.append(desfeito.message);
-        }
-    }
-    m_pendentesAnteriores = restam;
-    GravaDiarioTef();
-    if (!motivos.isEmpty())
+    if (const QStringList motivos = m_cartoes.undoEarlier(tefContext()); !motivos.isEmpty())
         zel::dialogs().TouchMessageDlg(zel::tefText("TefAnterioresMantidos") + QLatin1Char('\n') +
                                            motivos.join(QLatin1Char('\n')),
                                        zel::DialogType::Error, zel::DialogButtons::Ok);

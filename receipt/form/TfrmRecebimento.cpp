@@ -128,6 +128,6 @@ void TfrmRecebimento::FormActivate()
     dtMovFiscal = QDateTime(zel::peripherals().DataMoviFiscal(), QTime(0, 0));
     Vrm_zel00000::boIdCriado = false;
     // Cards an earlier receipt left to undo go first, once the form is on screen.
-    if (!m_pendentesAnteriores.isEmpty())
+    if (m_cartoes.earlierPending())
         QMetaObject::invokeMethod(this, &TfrmRecebimento::DesfazPendentesAnteriores, Qt::QueuedConnection);
 }

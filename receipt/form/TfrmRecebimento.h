@@ -8,7 +8,7 @@
 #include "receipt/payment/QuoteFile.h"
 #include "receipt/state/CommandSet.h"
 #include "receipt/state/ReceiptSession.h"
-#include "receipt/tef/TefExchange.h"
+#include "receipt/tef/CardApprovals.h"
 #include "text/Messages.h"
 #include "toolkit/TouchForm.h"
 
@@ -173,14 +173,14 @@ public:
     using CouponStage = zel::FiscalCouponPrinter::Stage;
     CouponStage couponStage() const { return m_coupon ? m_coupon->stage() : CouponStage::None; }
 
-    // The TEF card approvals (TefCards.cpp). CarregaDiarioTef reads what earlier receipts left
-    // to undo, at the start of a receipt. DesfazCartoes undoes this receipt's approvals and
-    // drops the movement of each one undone; one the manager does not undo keeps its movement
-    // and is named to the operator (when `saindo`, it is undone at the next receipt's start).
-    // True when none is left. EncerraCartoes: the sale is settled, its approvals stand.
+    // The TEF card approvals (CardApprovals.h, TefCards.cpp). CarregaDiarioTef reads what earlier
+    // receipts left to undo, at the start of a receipt. DesfazCartoes undoes this receipt's
+    // approvals and drops the movement of each one undone; one the manager does not undo keeps
+    // its movement and is named to the operator (when `saindo`, it is undone at the next
+    // receipt's start). True when none is left.
     void CarregaDiarioTef();
     bool DesfazCartoes(bool saindo);
-    void EncerraCartoes();
+    zel::CardApprovals& cards() { return m_cartoes; }
 
 protected:
     void FormKeyPress(QChar key) override;
@@ -228,26 +228,12 @@ private:
     void FechaPagamento(bool confirmaAuto);
     void ConfirmaAutomatico();
 
-    // Card payments approved by the TEF manager (TefCards.cpp). Each approval stays with its
-    // movement and in the TEF folder's journal until the sale is settled; Clear, Exit and a
-    // form closed from outside undo them with the manager, and a movement goes only once its
-    // approval is undone.
-    struct CartaoTef
-    {
-        zel::TefApproval aprovacao;
-        qint64 movimento = 0;  // bookmark of its row in cdsMovCaixa
-        bool recusado = false; // the manager refused to undo it: the charge stands
-    };
     // Turns the keypad and both payment panels off until the guard ends, then back as they were.
     [[nodiscard]] std::function<void()> DesligaPaineis();
     // What the card exchanges of this receipt are handed: the devices, the dialogs, the title.
     zel::TefContext tefContext() const;
-    void GuardaCartao(const zel::TefApproval& aprovacao, qint64 movimento);
-    void GravaDiarioTef();
     void DesfazPendentesAnteriores();
-    bool eCartaoTef(qint64 movimento) const;
-    QList<CartaoTef> m_cartoesTef;
-    QList<zel::TefApproval> m_pendentesAnteriores; // left by receipts that ended without undoing them
+    zel::CardApprovals m_cartoes;
     std::optional<zel::OpeningTotals> m_totaisAbertura;
 
     std::unique_ptr<Ui::TfrmRecebimento> m_ui;

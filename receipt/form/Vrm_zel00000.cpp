@@ -217,7 +217,7 @@ bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda
     // The sale is settled only by OK, which closes the form as accepted. A form closed any other
     // way (Exit, or from outside the module) hands back what it recorded as not settled.
     if (form.exec() == QDialog::Accepted) {
-        form.EncerraCartoes();
+        form.cards().settle();
         settlePix(true);
     } else {
         boVendaOk = false;
