@@ -43,21 +43,6 @@ QString suffix(const QObject* button)
 
 } // namespace
 
-void TfrmRecebimento::bindButtons()
-{
-    for (int i = 1; i <= zel::kPaymentButtons; ++i) {
-        auto* button = findChild<TTouchButton*>(zel::buttonName(kBalcao, i));
-        bindClick(button, [this, button] { tcbBalcaoClick(button); });
-    }
-    for (int i = 1; i <= zel::kGroupButtons; ++i) {
-        auto* button = findChild<TTouchButton*>(zel::buttonName(kGrupo, i));
-        bindClick(button, [this, button] { tcbGrupoClick(button); });
-    }
-    bindClick(m_ui->tcbProximo, [this] { tcbProximoClick(); });
-    bindClick(m_ui->tcbAnterior, [this] { tcbAnteriorClick(); });
-    bindClick(m_ui->tcbVoltar, [this] { tcbVoltarClick(); });
-}
-
 void TfrmRecebimento::LimpaMenuGrupo()
 {
     for (int i = 1; i <= zel::kGroupButtons; ++i) {

@@ -55,81 +55,19 @@ bool TfrmRecebimento::DaTroco()
         if (decisao.way == Way::None)
             return true;
     }
-    EscolheTipoTroco(decisao);
-    MostraTroco(decisao.change);
+    MostraTroco(decisao);
     return true;
 }
 
-// The change type: the one the giving payment names, among the payment types on the screen;
-// within the largest-change limit, the first cash type there instead. A lookup that finds
-// nothing leaves the payment type that was current.
-void TfrmRecebimento::EscolheTipoTroco(const zel::ReceiptSession::ChangeDecision& decisao)
-{
-    if (decisao.way == zel::ReceiptSession::ChangeDecision::Way::Cash) {
-        // No payment the till took gives it: cash leaves the drawer, under the cash type.
-        m_session.locateCashType();
-        return;
-    }
-    if (cdsMovCaixa.gotoBookmark(decisao.giver)) {
-        const QString cdTroco = cdsMovCaixa.fieldByName(QStringLiteral("CDTIPOTROCO")).asString();
-        if (!cdTroco.isEmpty())
-            cdsReceb.locate(QStringLiteral("CDTIPORECE"), {cdTroco});
-    }
-
-    const zel::ChangeLimit limite = zel::changeLimit(stPcMaxTroco);
-    if (!limite.error.isEmpty())
-        AvisoTroco(msgPadrao.Msg(QStringLiteral("PcMaxTrocoInvalido")) + QLatin1Char(' ') + limite.error);
-    if (!limite.on)
-        return;
-    const auto kinds = zel::paymentTypes::readKinds(cdsRecebimento01, zel::peripherals().DsDirCad());
-    if (!kinds) {
-        AvisoTroco(msgPadrao.Msg(QStringLiteral("TipoReceIlegivel")) + QLatin1Char(' ') +
-                   kinds.errorMessage());
-        return;
-    }
-    // The rule weighs the payments by the kinds the payment-type file gives them; a payment of
-    // a type the file does not give a kind leaves the rule out, with a notice.
-    const QList<zel::ChangeRow> linhas = m_session.changeRows();
-    if (const QStringList semTipo = zel::typesWithoutKind(*kinds, linhas); !semTipo.isEmpty()) {
-        AvisoTroco(msgPadrao.Msg(QStringLiteral("TipoReceSemTipo")).arg(semTipo.join(QStringLiteral(", "))));
-        return;
-    }
-    QList<zel::LedgerPayment> pagamentos;
-    for (const zel::ChangeRow& row : linhas)
-        pagamentos.append({kinds->value(row.cdTipoRece), zel::toCents(row.valor)});
-    if (zel::changeInCash(decisao.change, zel::ticketPayments(pagamentos), limite.percentual))
-        m_session.locateCashType();
-}
-
-// The quote of a change type in foreign currency: the one the sale uses for its index, else
-// the one stored for the reference date (which the sale then keeps); 0 (the change in local
-// currency only) when none is.
-double TfrmRecebimento::CotacaoTroco()
-{
-    if (cdsReceb.fieldByName(QStringLiteral("IDTIPORECE")).asString() != zel::kind::moeda)
-        return 0;
-    const QString indice = cdsReceb.fieldByName(QStringLiteral("CDINDICE")).asString();
-    if (const std::optional<double> usada = m_cotacoesVenda.find(indice))
-        return *usada;
-    if (const zel::Status opened = zel::quotes::open(cdsCotacao, zel::peripherals().DsDirCad()); !opened) {
-        AvisoTroco(msgPadrao.Msg(QStringLiteral("ErroCotacao")) + QLatin1Char(' ') + opened.errorMessage());
-        return 0;
-    }
-    const QDate referencia = zel::quoteReferenceDate(dtMovFiscal);
-    const std::optional<double> cotacao = zel::quotes::find(cdsCotacao, indice, referencia);
-    zel::quotes::close(cdsCotacao);
-    return cotacao && zel::isUsableQuote(*cotacao) ? m_cotacoesVenda.use(indice, *cotacao) : 0;
-}
-
 // The change recorded, and shown in the amount-due field, in the list and on both displays.
-void TfrmRecebimento::MostraTroco(zel::Cents troco)
+void TfrmRecebimento::MostraTroco(const zel::ReceiptSession::ChangeDecision& decisao)
 {
-    const double cotacao = CotacaoTroco();
+    const zel::ReceiptSession::ChangeType tipo = m_session.chooseChangeType(decisao, zel::peripherals().DsDirCad());
+    // A notice does not stop the change: the operator reads why a rule was left out.
+    for (const QString& aviso : tipo.avisos)
+        zel::dialogs().TouchMessage(aviso, zel::DialogType::Error);
     Vrm_zel00000::InputStep = isTroco;
-    const QString moeda = cdsReceb.hasField(QStringLiteral("CDINDICE"))
-                              ? cdsReceb.fieldByName(QStringLiteral("CDINDICE")).asString()
-                              : QString();
-    m_session.recordChange(zel::fromCents(troco), cotacao, moeda);
+    m_session.recordChange(zel::fromCents(decisao.change), tipo.cotacao, tipo.moeda);
     const QString caption = zel::changeCaption(msgPadrao, boContraVale);
     const QString valor = zel::formatCurrency(doVrTroco);
 
@@ -145,12 +83,6 @@ void TfrmRecebimento::MostraTroco(zel::Cents troco)
         devices.DisplayChar(zel::Centraliza(caption, largura));
         devices.DisplayChar(zel::TamFixoR(valor, largura));
     }
-}
-
-// A notice that does not stop the change: the operator reads why a rule was left out.
-void TfrmRecebimento::AvisoTroco(const QString& texto)
-{
-    zel::dialogs().TouchMessage(texto, zel::DialogType::Error);
 }
 
 // The commands for what may follow: OK once the sale is covered (then no further payment type

@@ -12,15 +12,6 @@
 
 #include <QScopeGuard>
 
-void TfrmRecebimento::bindCommands()
-{
-    bindClick(m_ui->tcbOk, [this] { tcbOkClick(); });
-    bindClick(m_ui->tcbSair, [this] { tcbSairClick(); });
-    bindClick(m_ui->tcbDesconto, [this] { tcbDescontoClick(); });
-    bindClick(m_ui->tcbClear, [this] { tcbClearClick(); });
-    bindClick(m_ui->tcbCNPJCPF, [this] { tcbCNPJCPFClick(); });
-}
-
 // Once OK or Exit has posted the close, the receipt is over: a second tap that arrives before
 // the close is handled would otherwise fold the discount again, print again, or turn a settled
 // sale into an abandoned one. While a card exchange waits for the TEF manager, the card may be

@@ -30,23 +30,6 @@ constexpr int kSeparatorTag = 1;
 
 } // namespace
 
-void TfrmRecebimento::bindKeypad()
-{
-    for (TTouchButton* button : {m_ui->tcb0, m_ui->tcb1, m_ui->tcb2, m_ui->tcb3, m_ui->tcb4, m_ui->tcb5,
-                                 m_ui->tcb6, m_ui->tcb7, m_ui->tcb8, m_ui->tcb9, m_ui->tcbVirgula})
-        bindClick(button, [this, button] { tcbTeclaClick(button); });
-    bindClick(m_ui->tcbCorrigir, [this] { tcbCorrigirClick(); });
-    bindClick(m_ui->tcbEnter, [this] { tcbEnterClick(); });
-    // The entry label changes on every key and keeps the size of its design: held at that
-    // size, a new text repaints the label alone and never asks the form to lay itself out.
-    m_ui->lblInputReceb2->setFixedSize(m_ui->lblInputReceb2->size());
-    QFont entrada = m_ui->lblInputReceb2->font();
-    entrada.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")});
-    entrada.setPixelSize(27);
-    entrada.setBold(true);
-    m_ui->lblInputReceb2->setFont(entrada);
-}
-
 QLabel* TfrmRecebimento::entryLabel() const
 {
     // Asked on every key: the usual label is known without a search through the form.
@@ -151,7 +134,7 @@ void TfrmRecebimento::enterKey()
     const TInputStep step = Vrm_zel00000::InputStep;
     const double cotacao =
         step == isMoeda2
-            ? m_cotacoesVenda.find(cdsReceb.fieldByName(QStringLiteral("CDINDICE")).asString()).value_or(0)
+            ? m_session.saleQuotes().find(cdsReceb.fieldByName(QStringLiteral("CDINDICE")).asString()).value_or(0)
             : 0;
     if (const QString acima = zel::entryBeyondLimit(msgPadrao, step, stValor, m_session.ledger().paid(), cotacao);
         !acima.isEmpty()) {

@@ -17,15 +17,6 @@
 
 using Vrm_zel00000::InputStep;
 
-void TfrmRecebimento::PreparaEntrada()
-{
-    const zel::ReceiptSettings settings = zel::readReceiptSettings();
-    stUsaTEF = settings.usaTEF;
-    stUsaTEFCheque = settings.usaTEFCheque;
-    stPcMaxTroco = settings.pcMaxTroco;
-    InputStep = isNone;
-}
-
 // Payment entry for one payment type: asks what its kind needs, records the payment and hands
 // over to the change and closing step. Whatever way it ends, the input step is isNone again.
 void TfrmRecebimento::DoMenuRecebimentoClick(const QString& code, const QString&, const QPixmap& glyph)

@@ -62,10 +62,10 @@ bool TfrmRecebimento::EntradaMoeda(zel::ForeignPayment& pagamento, double& cotac
         zel::quotes::add(cdsCotacao, indice, referencia, cotacao);
         return true;
     };
-    if (const std::optional<double> usada = m_cotacoesVenda.find(indice))
+    if (const std::optional<double> usada = m_session.saleQuotes().find(indice))
         cotacao = *usada;
     else if (cotacaoDoDia())
-        m_cotacoesVenda.use(indice, cotacao);
+        m_session.saleQuotes().use(indice, cotacao);
     else
         return false;
 

@@ -6,7 +6,9 @@
 #include "receipt/payment/Change.h"
 #include "receipt/payment/OpeningTotals.h"
 #include "receipt/form/RunningListMemo.h"
+#include "receipt/payment/ButtonGrid.h"
 #include "receipt/payment/ReceiptMessages.h"
+#include "toolkit/TouchButton.h"
 #include "text/Money.h"
 #include "ui_TfrmRecebimento.h"
 
@@ -42,14 +44,46 @@ TfrmRecebimento::TfrmRecebimento(QWidget* parent) : zel::TouchForm(parent), m_ui
     m_ui->setupUi(this);
     addStatusPanels(m_ui->stbStatus);
     FormCreate();
-    PreparaEntrada();
-    bindButtons();
-    bindKeypad();
-    bindCommands();
+    m_session.readSettings();
+    Vrm_zel00000::InputStep = isNone;
+    bindHandlers();
     m_session.onChanged = [this] { MostraValores(); };
 }
 
 TfrmRecebimento::~TfrmRecebimento() = default;
+
+void TfrmRecebimento::bindHandlers()
+{
+    for (int i = 1; i <= zel::kPaymentButtons; ++i) {
+        auto* button = findChild<zel::TTouchButton*>(zel::buttonName(QStringLiteral("tcbBalcao"), i));
+        bindClick(button, [this, button] { tcbBalcaoClick(button); });
+    }
+    for (int i = 1; i <= zel::kGroupButtons; ++i) {
+        auto* button = findChild<zel::TTouchButton*>(zel::buttonName(QStringLiteral("tcbGrupo"), i));
+        bindClick(button, [this, button] { tcbGrupoClick(button); });
+    }
+    bindClick(m_ui->tcbProximo, [this] { tcbProximoClick(); });
+    bindClick(m_ui->tcbAnterior, [this] { tcbAnteriorClick(); });
+    bindClick(m_ui->tcbVoltar, [this] { tcbVoltarClick(); });
+    for (zel::TTouchButton* button : {m_ui->tcb0, m_ui->tcb1, m_ui->tcb2, m_ui->tcb3, m_ui->tcb4, m_ui->tcb5,
+                                 m_ui->tcb6, m_ui->tcb7, m_ui->tcb8, m_ui->tcb9, m_ui->tcbVirgula})
+        bindClick(button, [this, button] { tcbTeclaClick(button); });
+    bindClick(m_ui->tcbCorrigir, [this] { tcbCorrigirClick(); });
+    bindClick(m_ui->tcbEnter, [this] { tcbEnterClick(); });
+    // The entry label changes on every key and keeps the size of its design: held at that
+    // size, a new text repaints the label alone and never asks the form to lay itself out.
+    m_ui->lblInputReceb2->setFixedSize(m_ui->lblInputReceb2->size());
+    QFont entrada = m_ui->lblInputReceb2->font();
+    entrada.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")});
+    entrada.setPixelSize(27);
+    entrada.setBold(true);
+    m_ui->lblInputReceb2->setFont(entrada);
+    bindClick(m_ui->tcbOk, [this] { tcbOkClick(); });
+    bindClick(m_ui->tcbSair, [this] { tcbSairClick(); });
+    bindClick(m_ui->tcbDesconto, [this] { tcbDescontoClick(); });
+    bindClick(m_ui->tcbClear, [this] { tcbClearClick(); });
+    bindClick(m_ui->tcbCNPJCPF, [this] { tcbCNPJCPFClick(); });
+}
 
 void TfrmRecebimento::FormCreate()
 {
@@ -105,22 +139,8 @@ void TfrmRecebimento::FormActivate()
 {
     if (!Vrm_zel00000::boIdCriado)
         return;
-    cdsVendaOk.open();
-    cdsVendaOk.first();
-    zel::OpeningTotals totals;
-    if (m_totaisAbertura) {
-        totals = std::move(*m_totaisAbertura);
-        m_totaisAbertura.reset();
-    } else {
-        auto computed = zel::computeOpeningTotals(cdsVendaOk.columns(zel::kOpeningFields));
-        if (!computed)
-            throw std::runtime_error(computed.errorMessage().toStdString());
-        totals = *computed;
-    }
-    m_session.ledger().setCharges(zel::toCents(totals.servico), zel::toCents(totals.consumacao),
-                        zel::toCents(totals.descComanda));
-    m_session.readSaleLines(&totals.lines);
-    cdsVendaOk.last();
+    if (const zel::Status aberta = m_session.openSale(); !aberta)
+        throw std::runtime_error(aberta.errorMessage().toStdString());
     MostraValores();
     stCaptionPagar = m_ui->lblPagar->text();
     MontaMenuGrupo();

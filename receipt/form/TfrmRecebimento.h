@@ -48,9 +48,6 @@ public:
 
     // The opening computation; runs while Vrm_zel00000::boIdCriado is set, so once per receipt.
     void FormActivate() override;
-    // The opening amounts of the sale just put into cdsVendaOk, when the caller computed them
-    // already: the opening computation takes them instead of reading the lines again.
-    void setOpeningTotals(zel::OpeningTotals totals) { m_totaisAbertura = std::move(totals); }
 
     // Widgets by their design names.
     Ui::TfrmRecebimento* ui() const { return m_ui.get(); }
@@ -89,6 +86,19 @@ public:
     QString& stCodConsumidor = m_session.stCodConsumidor;
     QString& stNomeConsumidor = m_session.stNomeConsumidor;
     bool& boConsumidorInf = m_session.boConsumidorInf;
+    QString& stUsaTEF = m_session.stUsaTEF;
+    QString& stUsaTEFCheque = m_session.stUsaTEFCheque;
+    QString& stPcMaxTroco = m_session.stPcMaxTroco;
+    bool& boMenuOcupado = m_session.boMenuOcupado;
+    bool& boEnterOcupado = m_session.boEnterOcupado;
+    bool& boFechando = m_session.boFechando;
+    bool& boDesistiu = m_session.boDesistiu;
+    bool& boVoltou = m_session.boVoltou;
+    bool& boConfirmaAuto = m_session.boConfirmaAuto;
+    QString& stNrCupom = m_session.stNrCupom;
+    QString& stFormaPagto = m_session.stFormaPagto;
+    QString& stCNPJCPF = m_session.stCNPJCPF;
+    QString& stNome = m_session.stNome;
 
     // Entry and navigation.
     QString stValor;
@@ -96,26 +106,7 @@ public:
     int NrPagina = 1;
     QString stGrupo = QStringLiteral("01");
     bool boSubstitui = false;
-
-    // Guards and abandon flags.
-    bool boMenuOcupado = false;
-    bool boEnterOcupado = false;
-    bool boFechando = false;
-    bool boDesistiu = false;
-    bool boVoltou = false;
-    bool boConfirmaAuto = false;
-
-    QString stNrCupom;
-    QString stCaptionPagar;
-
-    // Payment entry. Settings of the receipt, read when the form is created (ReceiptSettings.h):
-    // "S" in stUsaTEF / stUsaTEFCheque sends cards / cheques through the TEF exchange.
-    QString stUsaTEF;
-    QString stUsaTEFCheque;
-    QString stPcMaxTroco;
-    QString stFormaPagto; // payment form of the last card payment, for the fiscal coupon
-    QString stCNPJCPF;
-    QString stNome;
+    QString stCaptionPagar; // the amount-due caption of the design, back when the change goes
 
     // Paints the session: the amounts in their labels, in the currency format (the change, when
     // there is one, in the amount-due field under its caption and colour), and the running list.
@@ -192,9 +183,7 @@ private:
     std::unique_ptr<zel::FiscalCouponPrinter> m_coupon;
 
     void FormCreate();
-    void bindButtons();
-    void bindKeypad();
-    void bindCommands();
+    void bindHandlers();
     bool comandoBloqueado() const;
     bool liberaCupom(bool cancela);
     void encerra(int result);
@@ -204,7 +193,6 @@ private:
     bool m_enterAccepted = false; // the last Enter ended or advanced the step
 
     // Payment entry steps (PaymentEntry.cpp, PaymentEntryKinds.cpp).
-    void PreparaEntrada();
     bool PedeValor(TInputStep step, const QString& proposta, bool travaTeclas, TInputStep ate);
     bool LeValor(double& valor, bool corta);
     void DesisteEntrada(const QString& motivo);
@@ -215,16 +203,12 @@ private:
     bool EntradaPix(double valor, QString& descricao);
     void AplicaParcelas();
     void MostraResumo();
-    zel::SaleQuotes m_cotacoesVenda; // one quote per currency for the whole sale
     bool m_entradaAtiva = false;     // a payment entry is running
     bool m_encerrando = false;       // OK or Exit posted the close: nothing more may happen
 
     // The change and the closing of a payment entry (ChangeStep.cpp).
     bool DaTroco();
-    void EscolheTipoTroco(const zel::ReceiptSession::ChangeDecision& decisao);
-    double CotacaoTroco();
-    void MostraTroco(zel::Cents troco);
-    void AvisoTroco(const QString& texto);
+    void MostraTroco(const zel::ReceiptSession::ChangeDecision& decisao);
     void FechaPagamento(bool confirmaAuto);
     void ConfirmaAutomatico();
 
@@ -234,7 +218,6 @@ private:
     zel::TefContext tefContext() const;
     void DesfazPendentesAnteriores();
     zel::CardApprovals m_cartoes;
-    std::optional<zel::OpeningTotals> m_totaisAbertura;
 
     std::unique_ptr<Ui::TfrmRecebimento> m_ui;
 };

@@ -193,7 +193,7 @@ bool Recebimento(zel::DataSet& venda, zel::DataSet& movimentos, QString& nrVenda
     form.cdsReceb.open();
     form.figura = stFigura;
     form.cdsVendaOk.copyFrom(venda);
-    form.setOpeningTotals(*totals);
+    form.session().setOpeningTotals(*totals);
     form.cdsAliqImpFis.copyFrom(aliquotas);
     form.cdsAliqImpFis.open();
     form.cdsCliente.copyFrom(clientes);

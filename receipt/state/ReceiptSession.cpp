@@ -1,7 +1,9 @@
 #include "ReceiptSession.h"
 
 #include "receipt/coupon/CouponArgs.h"
+#include "receipt/payment/PaymentTypeFile.h"
 #include "receipt/payment/ReceiptMessages.h"
+#include "receipt/payment/ReceiptSettings.h"
 #include "receipt/payment/RunningList.h"
 #include "text/Clock.h"
 #include "text/FiliProc.h"
@@ -170,6 +172,26 @@ qint64 ReceiptSession::recordChange(double troco, double cotacao, const QString&
     sync();
     changed();
     return registrado;
+}
+
+Status ReceiptSession::openSale()
+{
+    cdsVendaOk.open();
+    cdsVendaOk.first();
+    OpeningTotals totals;
+    if (m_opening) {
+        totals = std::move(*m_opening);
+        m_opening.reset();
+    } else {
+        auto computed = computeOpeningTotals(cdsVendaOk.columns(kOpeningFields));
+        if (!computed)
+            return Error{computed.errorMessage(), computed.errorCode()};
+        totals = *computed;
+    }
+    m_ledger.setCharges(toCents(totals.servico), toCents(totals.consumacao), toCents(totals.descComanda));
+    readSaleLines(&totals.lines);
+    cdsVendaOk.last();
+    return {};
 }
 
 void ReceiptSession::readSaleLines(const QList<Cents>* valores)
@@ -436,6 +458,76 @@ ReceiptSession::ChangeDecision ReceiptSession::takeSaleValue()
 bool ReceiptSession::locateCashType()
 {
     return cdsReceb.locate(QStringLiteral("IDTIPORECE"), {kind::dinheiro});
+}
+
+ReceiptSession::ChangeType ReceiptSession::chooseChangeType(const ChangeDecision& decision,
+                                                            const QString& dataDir)
+{
+    ChangeType tipo;
+    const auto quote = [&] {
+        // The quote of a change type in foreign currency: the one the sale uses for its index,
+        // else the one stored for the reference date (which the sale then keeps).
+        if (text(cdsReceb, "IDTIPORECE") != kind::moeda)
+            return;
+        tipo.moeda = text(cdsReceb, "CDINDICE");
+        if (const std::optional<double> usada = m_quotes.find(tipo.moeda)) {
+            tipo.cotacao = *usada;
+            return;
+        }
+        if (const Status opened = quotes::open(cdsCotacao, dataDir); !opened) {
+            tipo.avisos << msgPadrao.Msg(QStringLiteral("ErroCotacao")) + u' ' + opened.errorMessage();
+            return;
+        }
+        const std::optional<double> cotacao = quotes::find(cdsCotacao, tipo.moeda, quoteReferenceDate(dtMovFiscal));
+        quotes::close(cdsCotacao);
+        if (cotacao && isUsableQuote(*cotacao))
+            tipo.cotacao = m_quotes.use(tipo.moeda, *cotacao);
+    };
+    const auto done = [&] {
+        quote();
+        return tipo;
+    };
+    if (decision.way == ChangeDecision::Way::Cash) {
+        // No payment the till took gives it: cash leaves the drawer, under the cash type.
+        locateCashType();
+        return done();
+    }
+    // A lookup that finds nothing leaves the payment type that was current.
+    if (cdsMovCaixa.gotoBookmark(decision.giver)) {
+        if (const QString cdTroco = text(cdsMovCaixa, "CDTIPOTROCO"); !cdTroco.isEmpty())
+            cdsReceb.locate(QStringLiteral("CDTIPORECE"), {cdTroco});
+    }
+    const ChangeLimit limite = changeLimit(stPcMaxTroco);
+    if (!limite.error.isEmpty())
+        tipo.avisos << msgPadrao.Msg(QStringLiteral("PcMaxTrocoInvalido")) + u' ' + limite.error;
+    if (!limite.on)
+        return done();
+    const auto kinds = paymentTypes::readKinds(cdsRecebimento01, dataDir);
+    if (!kinds) {
+        tipo.avisos << msgPadrao.Msg(QStringLiteral("TipoReceIlegivel")) + u' ' + kinds.errorMessage();
+        return done();
+    }
+    // The rule weighs the payments by the kinds the payment-type file gives them; a payment of
+    // a type the file does not give a kind leaves the rule out, with a notice.
+    const QList<ChangeRow> linhas = changeRows();
+    if (const QStringList semTipo = typesWithoutKind(*kinds, linhas); !semTipo.isEmpty()) {
+        tipo.avisos << msgPadrao.Msg(QStringLiteral("TipoReceSemTipo")).arg(semTipo.join(QStringLiteral(", ")));
+        return done();
+    }
+    QList<LedgerPayment> pagamentos;
+    for (const ChangeRow& row : linhas)
+        pagamentos.append({kinds->value(row.cdTipoRece), toCents(row.valor)});
+    if (changeInCash(decision.change, ticketPayments(pagamentos), limite.percentual))
+        locateCashType();
+    return done();
+}
+
+void ReceiptSession::readSettings()
+{
+    const ReceiptSettings settings = readReceiptSettings();
+    stUsaTEF = settings.usaTEF;
+    stUsaTEFCheque = settings.usaTEFCheque;
+    stPcMaxTroco = settings.pcMaxTroco;
 }
 
 void ReceiptSession::clearPayments(const std::function<bool(qint64, const QString&)>& stillHeld)

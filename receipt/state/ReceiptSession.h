@@ -3,8 +3,10 @@
 #include "dataset/DataSet.h"
 #include "receipt/payment/Change.h"
 #include "receipt/payment/Ledger.h"
+#include "receipt/payment/OpeningTotals.h"
 #include "receipt/payment/PaymentKind.h"
 #include "receipt/payment/PaymentMovement.h"
+#include "receipt/payment/QuoteFile.h"
 #include "text/Messages.h"
 
 #include <QDateTime>
@@ -73,6 +75,32 @@ public:
     QString stNomeConsumidor;
     bool boConsumidorInf = false;
 
+    // The receipt's settings (ReceiptSettings.h), read by readSettings when the receipt starts:
+    // "S" in stUsaTEF / stUsaTEFCheque sends cards / cheques through the TEF exchange;
+    // stPcMaxTroco is the largest change as a percentage of the ticket payments.
+    QString stUsaTEF;
+    QString stUsaTEFCheque;
+    QString stPcMaxTroco;
+    void readSettings();
+
+    // The guards of the receipt's commands and waits, and its abandon flags.
+    bool boMenuOcupado = false;
+    bool boEnterOcupado = false;
+    bool boFechando = false;
+    bool boDesistiu = false;
+    bool boVoltou = false;
+    bool boConfirmaAuto = false; // a card or Pix paid: OK presses itself once the sale is covered
+
+    // The coupon's number once the printer gave one; the payment form of the last card; the
+    // buyer's taxpayer id and name for the coupon.
+    QString stNrCupom;
+    QString stFormaPagto;
+    QString stCNPJCPF;
+    QString stNome;
+
+    // One quote per currency for the whole sale.
+    SaleQuotes& saleQuotes() { return m_quotes; }
+
     // Called after every change of the movements, the amounts or the list: the views repaint.
     std::function<void()> onChanged;
 
@@ -108,6 +136,12 @@ public:
     // The change row and its decision go: the change is worked out again from what is due.
     void withdrawChange();
 
+    // The opening amounts of the sale just put into cdsVendaOk, when the caller computed them
+    // already: openSale takes them instead of reading the lines again.
+    void setOpeningTotals(OpeningTotals totals) { m_opening = std::move(totals); }
+    // The sale as it opens: its charges and its lines into the ledger, the amounts from them.
+    // An error when a line cannot be totalled.
+    Status openSale();
     // The sale lines into the ledger: each line's amount (from `valores` when given, in the
     // sale's order, else read from the line) and whether it is an item of the coupon.
     void readSaleLines(const QList<Cents>* valores = nullptr);
@@ -149,6 +183,18 @@ public:
     ChangeDecision takeSaleValue();
     // Moves cdsReceb to the cash type; false when the configuration has none.
     bool locateCashType();
+    // The change type for `decision`, cdsReceb moved to it: the one the giving payment names;
+    // in cash when the decision says so, or within the largest-change limit (the payment-type
+    // file of `dataDir` weighs the ticket payments). A change type in foreign currency comes
+    // with the sale's quote of it (0: none, the change in local currency only) and its index.
+    // The notices say why a rule was left out; the change is given all the same.
+    struct ChangeType
+    {
+        double cotacao = 0;
+        QString moeda;
+        QStringList avisos;
+    };
+    ChangeType chooseChangeType(const ChangeDecision& decision, const QString& dataDir);
 
     // Clear: every payment goes but those `stillHeld` keeps (a charge an outside party would
     // not give back), with the discount and the change; the client identification goes with
@@ -171,6 +217,8 @@ private:
     void rebuildPaymentLines();
     void forgetClientWithoutAccount();
     QList<ListLine> m_list;
+    SaleQuotes m_quotes;
+    std::optional<OpeningTotals> m_opening;
 };
 
 } // namespace zel
