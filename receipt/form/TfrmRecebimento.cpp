@@ -116,22 +116,22 @@ void TfrmRecebimento::FormCreate()
 
 void TfrmRecebimento::MostraValores()
 {
-    m_ui->lblValorPago->setText(zel::formatCurrency(doVrPago));
-    m_ui->lblValorTotal->setText(zel::formatCurrency(doVrTotal));
-    m_ui->lblServico->setText(zel::formatCurrency(doVrServico));
-    m_ui->lblVrConsumacao->setText(zel::formatCurrency(doVrConsumacao));
+    const zel::ReceiptSession::ReceiptView v = m_session.view();
+    m_ui->lblValorPago->setText(zel::formatCurrency(v.pago));
+    m_ui->lblValorTotal->setText(zel::formatCurrency(v.total));
+    m_ui->lblServico->setText(zel::formatCurrency(v.servico));
+    m_ui->lblVrConsumacao->setText(zel::formatCurrency(v.consumacao));
     // The amount-due field shows the change once there is one, under its caption, in maroon.
-    const bool troco = m_session.ledger().change() > 0;
-    if (troco)
-        m_ui->lblPagar->setText(zel::changeCaption(msgPadrao, boContraVale));
+    if (v.troco)
+        m_ui->lblPagar->setText(v.trocoCaption);
     else if (!stCaptionPagar.isEmpty())
         m_ui->lblPagar->setText(stCaptionPagar);
-    m_ui->lblValorPagar->setText(zel::formatCurrency(troco ? doVrTroco : doVrAPagar));
+    m_ui->lblValorPagar->setText(zel::formatCurrency(v.aPagar));
     for (QLabel* label : {m_ui->lblPagar, m_ui->lblValorPagar})
         label->setStyleSheet(
-            zel::withTextColor(label->styleSheet(), troco ? zel::kChangeColor : QStringLiteral("navy")));
+            zel::withTextColor(label->styleSheet(), v.troco ? zel::kChangeColor : QStringLiteral("navy")));
     m_ui->memLista->clear();
-    for (const QString& linha : m_session.listLines())
+    for (const QString& linha : v.lista)
         zel::Linha(m_ui->memLista, linha);
 }
 

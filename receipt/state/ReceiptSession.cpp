@@ -81,6 +81,20 @@ void ReceiptSession::changed()
         onChanged();
 }
 
+ReceiptSession::ReceiptView ReceiptSession::view() const
+{
+    ReceiptView v;
+    v.total = doVrTotal;
+    v.pago = doVrPago;
+    v.servico = doVrServico;
+    v.consumacao = doVrConsumacao;
+    v.troco = m_ledger.change() > 0;
+    v.aPagar = v.troco ? doVrTroco : doVrAPagar;
+    v.trocoCaption = changeCaption(msgPadrao, boContraVale);
+    v.lista = listLines();
+    return v;
+}
+
 QStringList ReceiptSession::listLines() const
 {
     QStringList lines;

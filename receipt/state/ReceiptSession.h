@@ -104,6 +104,22 @@ public:
     // Called after every change of the movements, the amounts or the list: the views repaint.
     std::function<void()> onChanged;
 
+    // What the receipt's screens paint: the amounts, whether the amount-due field shows the
+    // change (and under which caption), and the running list. One snapshot, so the labels, the
+    // list and the displays never show two states of the receipt.
+    struct ReceiptView
+    {
+        double total = 0;
+        double pago = 0;
+        double servico = 0;
+        double consumacao = 0;
+        double aPagar = 0;       // what is still due, or the change when `troco`
+        bool troco = false;      // the amount-due field shows the change
+        QString trocoCaption;    // "TROCO : " or "Contra-Vale : "
+        QStringList lista;
+    };
+    ReceiptView view() const;
+
     // The running list as the operator reads it: one text per line. A payment's line and the
     // change's lines belong to their movement and leave with it.
     QStringList listLines() const;

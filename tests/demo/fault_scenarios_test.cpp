@@ -260,6 +260,8 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"printer-refuses-payment", 0, true, 2, true, {}, "Erro ao enviar comando"},
         FaultCase{"printer-refuses-close", 0, true, 2, true, {}, "Erro ao enviar comando"},
         FaultCase{"tef-slow", 0, true, 3, true, {"confirmed"}, ""},
+        // A card covered the sale, an item left off: the card stays charged, the change is cash.
+        FaultCase{"card-item-left-off", 0, true, 2, true, {"confirmed"}, "Ignorar item?"},
         FaultCase{"tef-garbled", 0, true, 2, true, {}, ""},
         FaultCase{"tef-silent", 0, true, 2, true, {}, "Gerenciador TEF encerrado", Manager::Stop},
         FaultCase{"tef-killed", 0, true, 2, true, {"undone"}, "incompleta", Manager::Killed},
