@@ -75,7 +75,8 @@ void BM_TefResponseToReturn(benchmark::State& state)
     }
     std::vector<double> latenciesUs;
     for (auto _ : state) {
-        const bool approved = zel::ExecutaTEF({zel::peripherals(), zel::dialogs(), {}}, QStringLiteral("C"), 10.0, QString());
+        const bool approved =
+            zel::ExecutaTEF({zel::peripherals(), zel::dialogs(), {}}, QStringLiteral("C"), 10.0, QString());
         const qint64 returned = zel::bench::nowNs(CLOCK_MONOTONIC);
         const qint64 renamed = bench.lastRename();
         if (!approved || renamed < 0) {
@@ -106,7 +107,8 @@ void BM_TefWaitCpu(benchmark::State& state)
     for (auto _ : state) {
         const qint64 cpu0 = zel::bench::nowNs(CLOCK_PROCESS_CPUTIME_ID);
         const qint64 wall0 = zel::bench::nowNs(CLOCK_MONOTONIC);
-        const bool approved = zel::ExecutaTEF({zel::peripherals(), zel::dialogs(), {}}, QStringLiteral("C"), 10.0, QString());
+        const bool approved =
+            zel::ExecutaTEF({zel::peripherals(), zel::dialogs(), {}}, QStringLiteral("C"), 10.0, QString());
         const qint64 wall = zel::bench::nowNs(CLOCK_MONOTONIC) - wall0;
         cpuNs += zel::bench::nowNs(CLOCK_PROCESS_CPUTIME_ID) - cpu0;
         wallNs += wall;

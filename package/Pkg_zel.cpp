@@ -176,7 +176,6 @@ bool UtilizaImpFis()
     return Vrm_zel00000::UtilizaImpFis();
 }
 
-
 void ImpCheque(double apagar, double pago, double total)
 {
     Vrm_zel00200::ImpCheque(Vrm_zel00000::runningSession(), apagar, pago, total);

@@ -171,7 +171,8 @@ bool FiscalCouponPrinter::sendItems(bool& itensVistos)
         }
         impressora.setCdAliq(QStringLiteral(" "));
         const AliquotKey chave = aliquotKey(linha);
-        if (!m_session.cdsAliqImpFis.locate(QStringLiteral("IDALIQIMPFIS;VRALIQIMPFIS"), {chave.kind, chave.rate})) {
+        if (!m_session.cdsAliqImpFis.locate(QStringLiteral("IDALIQIMPFIS;VRALIQIMPFIS"),
+                                            {chave.kind, chave.rate})) {
             erro(QStringLiteral("AliqNaoCad"), aliquotMissingText(m_session.msgPadrao, linha, chave));
             proxima(OffCoupon::NoAliquot);
             continue;
@@ -181,18 +182,18 @@ bool FiscalCouponPrinter::sendItems(bool& itensVistos)
             proxima(OffCoupon::NoPrice);
             continue;
         }
-        if (impressora.VendaItem(m_sale.nrVenda, QStringLiteral("D"), linha.cdProduto,
-                                 linha.nmProduto, impressora.CdAliq(), linha.quantidade, linha.preco,
+        if (impressora.VendaItem(m_sale.nrVenda, QStringLiteral("D"), linha.cdProduto, linha.nmProduto,
+                                 impressora.CdAliq(), linha.quantidade, linha.preco,
                                  unitDiscount(linha.quantidade, linha.desconto))) {
             if (m_stage == Stage::None)
                 m_stage = Stage::Open; // the printer took an item: a coupon is open
-            itensVistos = true;                    // a coupon without items takes no surcharge or discount
+            itensVistos = true;        // a coupon without items takes no surcharge or discount
             proxima(OffCoupon::No);
             continue;
         }
         const int resposta = m_dialogs.TouchMessageDlg(
-            itemErrorQuestion(m_session.msgPadrao, linha), DialogType::Information, DialogButtons::YesNo,
-            0, 0, QStringLiteral("&") + m_session.msgPadrao.Msg("CancelaCupom"));
+            itemErrorQuestion(m_session.msgPadrao, linha), DialogType::Information, DialogButtons::YesNo, 0,
+            0, QStringLiteral("&") + m_session.msgPadrao.Msg("CancelaCupom"));
         if (resposta == mrYes) {
             // A line whose loss would leave the sale worth nothing cannot be left off: the coupon
             // is cancelled, and the receipt stays open with its payments.
@@ -331,8 +332,8 @@ bool FiscalCouponPrinter::closeCoupon()
     if (m_sale.coupon.usaTef == QLatin1String("S"))
         aviso.emplace(m_sale.waitLabel, tefText("TefFechando"));
     if (!m_devices.FechaCupom(a.emiteContraVale, a.semCartaoTef, a.vrDesconto, a.vrTroco, a.vrServico,
-                                  a.usaTef, a.confirmaAuto, a.formaPagto, pagamentosCupom, m_session.cdsReceb, numero,
-                                  a.linhaCliente, a.cdConsumidor, a.nmConsumidor, a.cnpjCpf, a.nome))
+                              a.usaTef, a.confirmaAuto, a.formaPagto, pagamentosCupom, m_session.cdsReceb,
+                              numero, a.linhaCliente, a.cdConsumidor, a.nmConsumidor, a.cnpjCpf, a.nome))
         return false;
     m_nrCupom = numero;
     return true;
@@ -361,9 +362,7 @@ void FiscalCouponPrinter::writeBack()
         return;
     m_session.cdsMovCaixa.setFiltered(false);
     m_session.cdsMovCaixa.setFilter(
-        [](const RecordView& row) {
-            return row.text(QStringLiteral("IDTIPOMOVIVE")) == QLatin1String("S");
-        },
+        [](const RecordView& row) { return row.text(QStringLiteral("IDTIPOMOVIVE")) == QLatin1String("S"); },
         QStringLiteral("[IDTIPOMOVIVE] = 'S'"));
     m_session.cdsMovCaixa.setFiltered(true);
     if (!m_session.cdsMovCaixa.isEmpty()) {
@@ -373,7 +372,8 @@ void FiscalCouponPrinter::writeBack()
                 .setString(m_devices.AjustaZero(*digitos, 4));
             m_session.cdsMovCaixa.post();
         } else {
-            erro(QStringLiteral("ContraValeSemNumero"), voucherNumberMissingText(m_session.msgPadrao, m_nrCupom));
+            erro(QStringLiteral("ContraValeSemNumero"),
+                 voucherNumberMissingText(m_session.msgPadrao, m_nrCupom));
         }
     }
     // Back to every movement: the host and the closing of a later sale see them all.
@@ -395,8 +395,7 @@ QMap<QString, QString> FiscalCouponPrinter::cardForms() const
     const bool porCodigo = m_devices.IdTipoImpFis() == 7;
     for (const Row& row : tipos.rows) {
         const QString kind = row.value(tipo).toString();
-        if ((!isCardKind(kind) && kind != kind::pix) ||
-            formas.contains(row.value(codigo).toString()))
+        if ((!isCardKind(kind) && kind != kind::pix) || formas.contains(row.value(codigo).toString()))
             continue;
         const int campo = porCodigo ? forma : nome;
         formas.insert(row.value(codigo).toString(), campo < 0 ? QString() : row.value(campo).toString());

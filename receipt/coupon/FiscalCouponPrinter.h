@@ -30,8 +30,8 @@ public:
     // What the coupon takes from the receipt besides its ledger.
     struct Sale
     {
-        QString nrVenda;    // the sale's number (the table or the counter sale)
-        CouponSale coupon;  // the buyer, the client and the cards
+        QString nrVenda;             // the sale's number (the table or the counter sale)
+        CouponSale coupon;           // the buyer, the client and the cards
         QLabel* waitLabel = nullptr; // where the wait for the card manager is shown at the closing
     };
 

@@ -43,8 +43,8 @@ bool TfrmRecebimento::DaTroco()
     if (decisao.way == Way::None)
         return true;
     if (decisao.way == Way::Ask) {
-        const QString key =
-            m_session.paymentBookmarks().size() == 1 ? QStringLiteral("RecebNoTroco") : QStringLiteral("NoRecebTroco");
+        const QString key = m_session.paymentBookmarks().size() == 1 ? QStringLiteral("RecebNoTroco")
+                                                                     : QStringLiteral("NoRecebTroco");
         const int answer = zel::dialogs().TouchMessageDlg(msgPadrao.Msg(key), zel::DialogType::Error,
                                                           zel::DialogButtons::YesNo);
         if (answer != zel::mrYes) {
@@ -62,7 +62,8 @@ bool TfrmRecebimento::DaTroco()
 // The change recorded, and shown in the amount-due field, in the list and on both displays.
 void TfrmRecebimento::MostraTroco(const zel::ReceiptSession::ChangeDecision& decisao)
 {
-    const zel::ReceiptSession::ChangeType tipo = m_session.chooseChangeType(decisao, zel::peripherals().DsDirCad());
+    const zel::ReceiptSession::ChangeType tipo =
+        m_session.chooseChangeType(decisao, zel::peripherals().DsDirCad());
     // A notice does not stop the change: the operator reads why a rule was left out.
     for (const QString& aviso : tipo.avisos)
         zel::dialogs().TouchMessage(aviso, zel::DialogType::Error);

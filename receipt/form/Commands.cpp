@@ -132,8 +132,8 @@ void TfrmRecebimento::tcbDescontoClick()
     }
     m_session.ledger().setDiscount(zel::toCents(desconto->value));
     doPcDesconto = desconto->percent;
-    m_session.note(zel::discountLines(msgPadrao.Msg(QStringLiteral("Desconto")), msgPadrao.Msg(QStringLiteral("Subtotal")),
-                            *desconto, doVrTotal));
+    m_session.note(zel::discountLines(msgPadrao.Msg(QStringLiteral("Desconto")),
+                                      msgPadrao.Msg(QStringLiteral("Subtotal")), *desconto, doVrTotal));
     // What is due changed: with payments already taken (the sale covered, change given), the
     // change is worked out again and the commands follow; OK is not pressed for the operator.
     if (!cdsMovCaixa.isEmpty()) {
@@ -161,8 +161,8 @@ void TfrmRecebimento::tcbClearClick()
         zel::dialogs().TouchMessage(avisos.join(u'\n'), zel::DialogType::Information);
     const QStringList pixMantidos = zel::recordedPixCharges();
     m_session.clearPayments([this, &pixMantidos](qint64 movimento, const QString& descricao) {
-        return m_cartoes.holds(movimento) ||
-               (descricao.startsWith(QLatin1String("PIX ")) && pixMantidos.contains(descricao.section(u' ', 1, 1)));
+        return m_cartoes.holds(movimento) || (descricao.startsWith(QLatin1String("PIX ")) &&
+                                              pixMantidos.contains(descricao.section(u' ', 1, 1)));
     });
 
     applyCommands(zel::CommandStep::PaymentsCleared);
@@ -185,6 +185,6 @@ void TfrmRecebimento::tcbCNPJCPFClick()
     stCNPJCPF.clear();
     stNome.clear();
     stCNPJCPF = Vrm_zel00300::CriaInfAdicional(stNome);
-    m_session.note(zel::taxpayerLines(msgPadrao.Msg(QStringLiteral("CNPJCPF")), msgPadrao.Msg(QStringLiteral("Nome")),
-                            stCNPJCPF, stNome));
+    m_session.note(zel::taxpayerLines(msgPadrao.Msg(QStringLiteral("CNPJCPF")),
+                                      msgPadrao.Msg(QStringLiteral("Nome")), stCNPJCPF, stNome));
 }

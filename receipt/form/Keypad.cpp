@@ -132,11 +132,13 @@ void TfrmRecebimento::enterKey()
     // An amount the receipt cannot hold is refused here, and the same prompt waits for another:
     // the refused text stays to be read, and the next key typed replaces it.
     const TInputStep step = Vrm_zel00000::InputStep;
-    const double cotacao =
-        step == isMoeda2
-            ? m_session.saleQuotes().find(cdsReceb.fieldByName(QStringLiteral("CDINDICE")).asString()).value_or(0)
-            : 0;
-    if (const QString acima = zel::entryBeyondLimit(msgPadrao, step, stValor, m_session.ledger().paid(), cotacao);
+    const double cotacao = step == isMoeda2
+                               ? m_session.saleQuotes()
+                                     .find(cdsReceb.fieldByName(QStringLiteral("CDINDICE")).asString())
+                                     .value_or(0)
+                               : 0;
+    if (const QString acima =
+            zel::entryBeyondLimit(msgPadrao, step, stValor, m_session.ledger().paid(), cotacao);
         !acima.isEmpty()) {
         boSubstitui = true;
         throw std::runtime_error(acima.toStdString());

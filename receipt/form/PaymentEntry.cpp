@@ -86,7 +86,8 @@ void TfrmRecebimento::DoMenuRecebimentoClick(const QString& code, const QString&
                 // Nothing on the keypad acts while the manager is asked; a card that did not go
                 // through leaves the form as Back does, so it never looks as if it is retried.
                 const std::function<void()> religa = DesligaPaineis();
-                if (!zel::ExecutaTEF(tefContext(), zel::tefLetterOfKind(idTipo), valor, stNrCupom, &aprovacao)) {
+                if (!zel::ExecutaTEF(tefContext(), zel::tefLetterOfKind(idTipo), valor, stNrCupom,
+                                     &aprovacao)) {
                     CtrlBotoes(QStringLiteral("D"));
                     boDesistiu = true;
                     return;

@@ -91,8 +91,8 @@ bool TfrmRecebimento::EntradaConta(double& valor)
         // Consumidor hands back the client found even when the consumer step was cancelled:
         // the receipt takes the codes of a confirmed identification only.
         QString cdConsumidor, nmConsumidor, cdCliente;
-        if (!Vrm_zel00400::Consumidor(&m_session, Vrm_zel00000::stFigura, cdConsumidor, nmConsumidor, cdCliente,
-                                      Vrm_zel00400::stNmCliente, Vrm_zel00400::stNmFantClie)) {
+        if (!Vrm_zel00400::Consumidor(&m_session, Vrm_zel00000::stFigura, cdConsumidor, nmConsumidor,
+                                      cdCliente, Vrm_zel00400::stNmCliente, Vrm_zel00400::stNmFantClie)) {
             // Given up: the form is left as Back leaves it, payment types usable, so the
             // operator never has to clear the payments already taken to go on.
             CtrlBotoes(QStringLiteral("D"));

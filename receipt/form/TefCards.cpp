@@ -49,9 +49,10 @@ bool TfrmRecebimento::DesfazCartoes(bool saindo)
         m_session.removeMovement(movimento);
     if (desfeito.reasons.isEmpty())
         return true;
-    zel::dialogs().TouchMessageDlg(desfeito.reasons.join(QLatin1Char('\n')) + QLatin1Char('\n') +
-                                       zel::tefText(desfeito.later ? "TefCartaoParaDepois" : "TefCartaoMantido"),
-                                   zel::DialogType::Error, zel::DialogButtons::Ok);
+    zel::dialogs().TouchMessageDlg(
+        desfeito.reasons.join(QLatin1Char('\n')) + QLatin1Char('\n') +
+            zel::tefText(desfeito.later ? "TefCartaoParaDepois" : "TefCartaoMantido"),
+        zel::DialogType::Error, zel::DialogButtons::Ok);
     return false;
 }
 

@@ -2,14 +2,14 @@
 
 #include "devices/Peripherals.h"
 #include "receipt/coupon/CouponArgs.h"
+#include "receipt/form/RunningListMemo.h"
 #include "receipt/form/Vrm_zel00000.h"
+#include "receipt/payment/ButtonGrid.h"
 #include "receipt/payment/Change.h"
 #include "receipt/payment/OpeningTotals.h"
-#include "receipt/form/RunningListMemo.h"
-#include "receipt/payment/ButtonGrid.h"
 #include "receipt/payment/ReceiptMessages.h"
-#include "toolkit/TouchButton.h"
 #include "text/Money.h"
+#include "toolkit/TouchButton.h"
 #include "ui_TfrmRecebimento.h"
 
 #include <QFileInfo>
@@ -66,7 +66,7 @@ void TfrmRecebimento::bindHandlers()
     bindClick(m_ui->tcbAnterior, [this] { tcbAnteriorClick(); });
     bindClick(m_ui->tcbVoltar, [this] { tcbVoltarClick(); });
     for (zel::TTouchButton* button : {m_ui->tcb0, m_ui->tcb1, m_ui->tcb2, m_ui->tcb3, m_ui->tcb4, m_ui->tcb5,
-                                 m_ui->tcb6, m_ui->tcb7, m_ui->tcb8, m_ui->tcb9, m_ui->tcbVirgula})
+                                      m_ui->tcb6, m_ui->tcb7, m_ui->tcb8, m_ui->tcb9, m_ui->tcbVirgula})
         bindClick(button, [this, button] { tcbTeclaClick(button); });
     bindClick(m_ui->tcbCorrigir, [this] { tcbCorrigirClick(); });
     bindClick(m_ui->tcbEnter, [this] { tcbEnterClick(); });

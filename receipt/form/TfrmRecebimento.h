@@ -203,8 +203,8 @@ private:
     bool EntradaPix(double valor, QString& descricao);
     void AplicaParcelas();
     void MostraResumo();
-    bool m_entradaAtiva = false;     // a payment entry is running
-    bool m_encerrando = false;       // OK or Exit posted the close: nothing more may happen
+    bool m_entradaAtiva = false; // a payment entry is running
+    bool m_encerrando = false;   // OK or Exit posted the close: nothing more may happen
 
     // The change and the closing of a payment entry (ChangeStep.cpp).
     bool DaTroco();

@@ -18,9 +18,9 @@ enum class ChargedBy { Till, Outside };
 
 // How a payment is given back when the sale does not close.
 enum class GiveBack {
-    Nothing,   // removed from the receipt: nothing left the customer's hands through anyone else
-    Undo,      // undone with the card manager
-    Refund,    // refunded through the Pix provider
+    Nothing, // removed from the receipt: nothing left the customer's hands through anyone else
+    Undo,    // undone with the card manager
+    Refund,  // refunded through the Pix provider
 };
 
 struct KindRules

@@ -72,7 +72,8 @@ void appendMovement(DataSet& movements, const PaymentMovement& movement)
         movements.fieldByName(QStringLiteral("CDAGECHEQVEN")).setString(movement.cheque->agencia);
         movements.fieldByName(QStringLiteral("CDBANCHEQVEN")).setString(movement.cheque->banco);
         movements.fieldByName(QStringLiteral("CDCNTCHEQVEN")).setString(movement.cheque->conta);
-        movements.fieldByName(QStringLiteral("DTDEPCHEQVEN")).setDateTime(QDateTime(movement.cheque->data, QTime(0, 0)));
+        movements.fieldByName(QStringLiteral("DTDEPCHEQVEN"))
+            .setDateTime(QDateTime(movement.cheque->data, QTime(0, 0)));
         movements.fieldByName(QStringLiteral("NRCHEQUEVEND")).setString(movement.cheque->numero);
     }
     movements.post();

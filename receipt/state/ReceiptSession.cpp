@@ -59,7 +59,6 @@ ReceiptSession::ReceiptSession() : msgPadrao(receiptMessages())
     cdsParcelas.setIndexName("idxCOD");
 }
 
-
 namespace {
 
 QString text(DataSet& table, const char* field)
@@ -132,9 +131,10 @@ QString ReceiptSession::kindOfType(const QString& cdTipoRece) const
 qint64 ReceiptSession::recordPayment(const Payment& payment)
 {
     PaymentMovement movimento;
-    const bool atual = payment.cdTipoRece.isEmpty() ||
-                       (!cdsReceb.isEmpty() && !cdsReceb.eof() && text(cdsReceb, "CDTIPORECE") == payment.cdTipoRece) ||
-                       cdsReceb.locate(QStringLiteral("CDTIPORECE"), {payment.cdTipoRece});
+    const bool atual =
+        payment.cdTipoRece.isEmpty() ||
+        (!cdsReceb.isEmpty() && !cdsReceb.eof() && text(cdsReceb, "CDTIPORECE") == payment.cdTipoRece) ||
+        cdsReceb.locate(QStringLiteral("CDTIPORECE"), {payment.cdTipoRece});
     if (atual) {
         movimento.cdTipoRece = text(cdsReceb, "CDTIPORECE");
         movimento.cdTipoTroco = text(cdsReceb, "CDTIPOTROCO");
@@ -492,7 +492,8 @@ ReceiptSession::ChangeType ReceiptSession::chooseChangeType(const ChangeDecision
             tipo.avisos << msgPadrao.Msg(QStringLiteral("ErroCotacao")) + u' ' + opened.errorMessage();
             return;
         }
-        const std::optional<double> cotacao = quotes::find(cdsCotacao, tipo.moeda, quoteReferenceDate(dtMovFiscal));
+        const std::optional<double> cotacao =
+            quotes::find(cdsCotacao, tipo.moeda, quoteReferenceDate(dtMovFiscal));
         quotes::close(cdsCotacao);
         if (cotacao && isUsableQuote(*cotacao))
             tipo.cotacao = m_quotes.use(tipo.moeda, *cotacao);
@@ -525,7 +526,8 @@ ReceiptSession::ChangeType ReceiptSession::chooseChangeType(const ChangeDecision
     // a type the file does not give a kind leaves the rule out, with a notice.
     const QList<ChangeRow> linhas = changeRows();
     if (const QStringList semTipo = typesWithoutKind(*kinds, linhas); !semTipo.isEmpty()) {
-        tipo.avisos << msgPadrao.Msg(QStringLiteral("TipoReceSemTipo")).arg(semTipo.join(QStringLiteral(", ")));
+        tipo.avisos
+            << msgPadrao.Msg(QStringLiteral("TipoReceSemTipo")).arg(semTipo.join(QStringLiteral(", ")));
         return done();
     }
     QList<LedgerPayment> pagamentos;
@@ -553,8 +555,9 @@ void ReceiptSession::clearPayments(const std::function<bool(qint64, const QStrin
     for (qint64 mark : std::as_const(sair))
         removeMovement(mark);
     // The list shows the payments kept, and nothing else.
-    m_list.erase(std::remove_if(m_list.begin(), m_list.end(), [](const ListLine& line) { return line.movement == 0; }),
-                 m_list.end());
+    m_list.erase(
+        std::remove_if(m_list.begin(), m_list.end(), [](const ListLine& line) { return line.movement == 0; }),
+        m_list.end());
     doPcDesconto = 0;
     m_ledger.setDiscount(0);
     boContraVale = false;
@@ -568,8 +571,8 @@ void ReceiptSession::dropRefundedPix(const QSet<QString>& pixHeld)
     QList<qint64> sair;
     for (cdsMovCaixa.first(); !cdsMovCaixa.eof(); cdsMovCaixa.next()) {
         const QString descricao = text(cdsMovCaixa, "DSMOVIVEND");
-        if (kindOfType(text(cdsMovCaixa, "CDTIPORECE")) == kind::pix && descricao.startsWith(QLatin1String("PIX ")) &&
-            !pixHeld.contains(descricao.section(u' ', 1, 1)))
+        if (kindOfType(text(cdsMovCaixa, "CDTIPORECE")) == kind::pix &&
+            descricao.startsWith(QLatin1String("PIX ")) && !pixHeld.contains(descricao.section(u' ', 1, 1)))
             sair.append(cdsMovCaixa.bookmark());
     }
     for (qint64 mark : std::as_const(sair))

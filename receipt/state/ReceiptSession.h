@@ -113,9 +113,9 @@ public:
         double pago = 0;
         double servico = 0;
         double consumacao = 0;
-        double aPagar = 0;       // what is still due, or the change when `troco`
-        bool troco = false;      // the amount-due field shows the change
-        QString trocoCaption;    // "TROCO : " or "Contra-Vale : "
+        double aPagar = 0;    // what is still due, or the change when `troco`
+        bool troco = false;   // the amount-due field shows the change
+        QString trocoCaption; // "TROCO : " or "Contra-Vale : "
         QStringList lista;
     };
     ReceiptView view() const;

@@ -27,12 +27,14 @@ void CardApprovals::keep(const TefApproval& approval, qint64 movement)
 
 bool CardApprovals::holds(qint64 movement) const
 {
-    return std::any_of(m_cards.cbegin(), m_cards.cend(), [movement](const Card& c) { return c.movement == movement; });
+    return std::any_of(m_cards.cbegin(), m_cards.cend(),
+                       [movement](const Card& c) { return c.movement == movement; });
 }
 
 int CardApprovals::pendingSlips() const
 {
-    return int(std::count_if(m_cards.cbegin(), m_cards.cend(), [](const Card& c) { return c.approval.pending; }));
+    return int(
+        std::count_if(m_cards.cbegin(), m_cards.cend(), [](const Card& c) { return c.approval.pending; }));
 }
 
 CardApprovals::Undo CardApprovals::undo(const TefContext& context, bool leaving)

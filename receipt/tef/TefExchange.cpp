@@ -231,7 +231,9 @@ public:
           m_coupon(std::move(coupon))
     {
     }
-    explicit Exchange(const TefContext& context) : m_context(context), m_devices(context.devices), m_amount(0) {}
+    explicit Exchange(const TefContext& context) : m_context(context), m_devices(context.devices), m_amount(0)
+    {
+    }
 
     bool run(TefApproval* approval);
     TefUndoResult undo(const TefApproval& approval);
@@ -311,7 +313,8 @@ bool Exchange::run(TefApproval* approval)
 {
     // Rounding to cents keeps a NaN out as well.
     if (!(RoundDec(m_amount, 2) > 0.0 && m_amount < 1e13)) {
-        tefError(m_context.dialogs, QStringLiteral("TefValorInvalido"), tefText("TefValorInvalido").arg(m_amount));
+        tefError(m_context.dialogs, QStringLiteral("TefValorInvalido"),
+                 tefText("TefValorInvalido").arg(m_amount));
         return false;
     }
     if (!m_devices.CheckIntPosFiles() || !m_devices.CheckDirTef(m_letter))
@@ -383,10 +386,10 @@ bool Exchange::run(TefApproval* approval)
                             << verdict.message;
     if (verdict.show == TefVerdict::Show::Dialog)
         m_context.dialogs.TouchMessageDlg(verdict.message, DialogType::Information, DialogButtons::Ok, 0, 0,
-                                  QString());
+                                          QString());
     else if (verdict.show == TefVerdict::Show::Notice)
         m_context.dialogs.TouchMessage(verdict.message, DialogType::Information, DialogButtons::None, 0, 5,
-                               QString());
+                                       QString());
     if (verdict.keepFiles)
         m_devices.setInContCuponsTEF(m_devices.inContCuponsTEF() + 1);
     else

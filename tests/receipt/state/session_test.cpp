@@ -6,10 +6,9 @@
 #include "receipt/payment/PaymentKind.h"
 #include "receipt/state/ReceiptSession.h"
 
-#include <gtest/gtest.h>
-
 #include <QCoreApplication>
 #include <QHash>
+#include <gtest/gtest.h>
 #include <random>
 
 using namespace zel;
@@ -25,7 +24,7 @@ struct Type
 
 // Cash gives its own change; a card names cash as its change type (the configuration a host may
 // well have); a ticket gives a Contra-Vale.
-constexpr Type kTypes[] = {{"001", "4", "001"}, {"002", "1", "001"}, {"003", "P", ""},  {"004", "3", "001"},
+constexpr Type kTypes[] = {{"001", "4", "001"}, {"002", "1", "001"}, {"003", "P", ""}, {"004", "3", "001"},
                            {"005", "5", "005"}, {"006", "6", "001"}, {"008", "8", ""}, {"009", "2", "009"}};
 
 class Session : public ReceiptSession
@@ -73,7 +72,8 @@ public:
         }
         Payment payment;
         payment.valor = fromCents(cents);
-        payment.descricao = rules.giveBack == GiveBack::Refund ? QStringLiteral("PIX tx%1").arg(++pixCount) : QString();
+        payment.descricao =
+            rules.giveBack == GiveBack::Refund ? QStringLiteral("PIX tx%1").arg(++pixCount) : QString();
         const qint64 mark = recordPayment(payment);
         closeEntry();
         return mark;
@@ -108,7 +108,8 @@ public:
         if (d.way == ChangeDecision::Way::Cash)
             locateCashType();
         else if (cdsMovCaixa.gotoBookmark(d.giver))
-            cdsReceb.locate(QStringLiteral("CDTIPORECE"), {cdsMovCaixa.fieldByName("CDTIPOTROCO").asString()});
+            cdsReceb.locate(QStringLiteral("CDTIPORECE"),
+                            {cdsMovCaixa.fieldByName("CDTIPOTROCO").asString()});
         recordChange(fromCents(d.change), 0, {});
     }
 
@@ -179,131 +180,130 @@ TEST_P(Seams, MoneyStaysWhereItWasReceived)
 
 INSTANTIATE_TEST_SUITE_P(
     Session, Seams,
-    testing::Values(
-        Seam{"a discount below what a Pix charged is refused, as after a card",
-             [](Session& s) {
-                 s.open({10000});
-                 s.pay("003", 9000);
-             },
-             [](Session& s) {
-                 EXPECT_FALSE(s.discount(2000));
-                 EXPECT_EQ(s.sum(false), 9000);
-                 EXPECT_TRUE(s.discount(1000));
-                 EXPECT_EQ(s.sum(false), 9000);
-                 EXPECT_EQ(s.sum(true), 0);
-             }},
-        Seam{"an item left off after a Pix covered: the Pix stays, the change is cash",
-             [](Session& s) {
-                 s.open({6000, 4000});
-                 s.pay("003", 10000);
-                 s.leaveOff(1);
-             },
-             [](Session& s) {
-                 EXPECT_EQ(s.sum(false), 10000);
-                 EXPECT_EQ(s.sum(true), 4000);
-                 EXPECT_EQ(s.changeKind(), QStringLiteral("4"));
-             }},
-        Seam{"an item left off after a card covered: no change row in the card's type",
-             [](Session& s) {
-                 s.open({6000, 4000});
-                 s.pay("009", 10000);
-                 s.leaveOff(1);
-             },
-             [](Session& s) {
-                 EXPECT_EQ(s.changeKind(), QStringLiteral("4"));
-                 EXPECT_EQ(s.sum(true), 4000);
-             }},
-        Seam{"a refunded Pix leaves the movements with a receipt given up",
-             [](Session& s) {
-                 s.open({10000});
-                 s.pay("003", 4000);
-                 s.pay("001", 1000);
-                 s.dropRefundedPix({});
-             },
-             [](Session& s) {
-                 EXPECT_EQ(s.sum(false), 1000);
-                 EXPECT_EQ(s.listLines().size(), 1);
-             }},
-        Seam{"a Pix the provider still holds stays with a receipt given up",
-             [](Session& s) {
-                 s.open({10000});
-                 s.pay("003", 4000);
-                 s.dropRefundedPix({QStringLiteral("tx1")});
-             },
-             [](Session& s) { EXPECT_EQ(s.sum(false), 4000); }},
-        Seam{"an item whose loss leaves the sale worth nothing cannot be left off",
-             [](Session& s) {
-                 s.open({1000, 500}, 800);
-                 s.pay("001", 700);
-             },
-             [](Session& s) {
-                 EXPECT_FALSE(s.leaveOff(0));
-                 EXPECT_EQ(s.ledger().net(), 700);
-                 EXPECT_EQ(s.sum(true), 0);
-             }},
-        Seam{"a credit line goes on the coupon as a discount; the card line is what was charged",
-             [](Session& s) {
-                 s.open({10000, -500});
-                 s.pay("002", 9500);
-             },
-             [](Session& s) {
-                 const CouponPlan plan = s.ledger().couponPlan();
-                 ASSERT_EQ(plan.payments.size(), 1);
-                 EXPECT_EQ(plan.payments[0], 9500);
-                 EXPECT_EQ(plan.adjustmentKind, QStringLiteral("D"));
-                 EXPECT_EQ(plan.adjustment, 500);
-             }},
-        Seam{"the client identification goes with the cleared client account",
-             [](Session& s) {
-                 s.open({5000});
-                 s.pay("008", 5000);
-                 s.clearPayments([](qint64, const QString&) { return false; });
-                 s.pay("001", 5000);
-             },
-             [](Session& s) {
-                 EXPECT_TRUE(s.stCodCliente.isEmpty());
-                 EXPECT_FALSE(s.boConsumidorInf);
-                 for (const Session::Row& r : s.rows())
-                     EXPECT_TRUE(r.client.isEmpty());
-             }},
-        Seam{"a cheque recorded is shown at once: the list and the amount paid",
-             [](Session& s) {
-                 s.open({5000});
-                 ReceiptSession::Payment cheque;
-                 cheque.valor = 27.55;
-                 cheque.cdTipoRece = QStringLiteral("004");
-                 cheque.cheque = ChequeData{"1234", "001", "55", "000123", QDate(2026, 12, 10)};
-                 s.recordPayment(cheque);
-             },
-             [](Session& s) {
-                 EXPECT_EQ(s.doVrPago, 27.55);
-                 EXPECT_EQ(s.listLines().size(), 1);
-                 EXPECT_TRUE(s.listLines().value(0).endsWith(QStringLiteral("27,55")));
-             }},
-        Seam{"a cheque taken back leaves the list with its movement",
-             [](Session& s) {
-                 s.open({5000});
-                 ReceiptSession::Payment cheque;
-                 cheque.valor = 20;
-                 cheque.cdTipoRece = QStringLiteral("004");
-                 s.removeMovement(s.recordPayment(cheque));
-             },
-             [](Session& s) {
-                 EXPECT_TRUE(s.listLines().isEmpty());
-                 EXPECT_EQ(s.doVrPago, 0.0);
-             }},
-        Seam{"the sale value taken off cash, never off the card beside it",
-             [](Session& s) {
-                 s.open({6000, 4000});
-                 s.pay("002", 5000);
-                 s.pay("005", 5000); // the ticket names a change type: it gives the change
-                 s.leaveOff(1);
-             },
-             [](Session& s) {
-                 EXPECT_EQ(s.sum(false), 10000);
-                 EXPECT_EQ(s.sum(true), 4000);
-                 EXPECT_EQ(s.changeKind(), QStringLiteral("5"));
-             }}),
+    testing::Values(Seam{"a discount below what a Pix charged is refused, as after a card",
+                         [](Session& s) {
+                             s.open({10000});
+                             s.pay("003", 9000);
+                         },
+                         [](Session& s) {
+                             EXPECT_FALSE(s.discount(2000));
+                             EXPECT_EQ(s.sum(false), 9000);
+                             EXPECT_TRUE(s.discount(1000));
+                             EXPECT_EQ(s.sum(false), 9000);
+                             EXPECT_EQ(s.sum(true), 0);
+                         }},
+                    Seam{"an item left off after a Pix covered: the Pix stays, the change is cash",
+                         [](Session& s) {
+                             s.open({6000, 4000});
+                             s.pay("003", 10000);
+                             s.leaveOff(1);
+                         },
+                         [](Session& s) {
+                             EXPECT_EQ(s.sum(false), 10000);
+                             EXPECT_EQ(s.sum(true), 4000);
+                             EXPECT_EQ(s.changeKind(), QStringLiteral("4"));
+                         }},
+                    Seam{"an item left off after a card covered: no change row in the card's type",
+                         [](Session& s) {
+                             s.open({6000, 4000});
+                             s.pay("009", 10000);
+                             s.leaveOff(1);
+                         },
+                         [](Session& s) {
+                             EXPECT_EQ(s.changeKind(), QStringLiteral("4"));
+                             EXPECT_EQ(s.sum(true), 4000);
+                         }},
+                    Seam{"a refunded Pix leaves the movements with a receipt given up",
+                         [](Session& s) {
+                             s.open({10000});
+                             s.pay("003", 4000);
+                             s.pay("001", 1000);
+                             s.dropRefundedPix({});
+                         },
+                         [](Session& s) {
+                             EXPECT_EQ(s.sum(false), 1000);
+                             EXPECT_EQ(s.listLines().size(), 1);
+                         }},
+                    Seam{"a Pix the provider still holds stays with a receipt given up",
+                         [](Session& s) {
+                             s.open({10000});
+                             s.pay("003", 4000);
+                             s.dropRefundedPix({QStringLiteral("tx1")});
+                         },
+                         [](Session& s) { EXPECT_EQ(s.sum(false), 4000); }},
+                    Seam{"an item whose loss leaves the sale worth nothing cannot be left off",
+                         [](Session& s) {
+                             s.open({1000, 500}, 800);
+                             s.pay("001", 700);
+                         },
+                         [](Session& s) {
+                             EXPECT_FALSE(s.leaveOff(0));
+                             EXPECT_EQ(s.ledger().net(), 700);
+                             EXPECT_EQ(s.sum(true), 0);
+                         }},
+                    Seam{"a credit line goes on the coupon as a discount; the card line is what was charged",
+                         [](Session& s) {
+                             s.open({10000, -500});
+                             s.pay("002", 9500);
+                         },
+                         [](Session& s) {
+                             const CouponPlan plan = s.ledger().couponPlan();
+                             ASSERT_EQ(plan.payments.size(), 1);
+                             EXPECT_EQ(plan.payments[0], 9500);
+                             EXPECT_EQ(plan.adjustmentKind, QStringLiteral("D"));
+                             EXPECT_EQ(plan.adjustment, 500);
+                         }},
+                    Seam{"the client identification goes with the cleared client account",
+                         [](Session& s) {
+                             s.open({5000});
+                             s.pay("008", 5000);
+                             s.clearPayments([](qint64, const QString&) { return false; });
+                             s.pay("001", 5000);
+                         },
+                         [](Session& s) {
+                             EXPECT_TRUE(s.stCodCliente.isEmpty());
+                             EXPECT_FALSE(s.boConsumidorInf);
+                             for (const Session::Row& r : s.rows())
+                                 EXPECT_TRUE(r.client.isEmpty());
+                         }},
+                    Seam{"a cheque recorded is shown at once: the list and the amount paid",
+                         [](Session& s) {
+                             s.open({5000});
+                             ReceiptSession::Payment cheque;
+                             cheque.valor = 27.55;
+                             cheque.cdTipoRece = QStringLiteral("004");
+                             cheque.cheque = ChequeData{"1234", "001", "55", "000123", QDate(2026, 12, 10)};
+                             s.recordPayment(cheque);
+                         },
+                         [](Session& s) {
+                             EXPECT_EQ(s.doVrPago, 27.55);
+                             EXPECT_EQ(s.listLines().size(), 1);
+                             EXPECT_TRUE(s.listLines().value(0).endsWith(QStringLiteral("27,55")));
+                         }},
+                    Seam{"a cheque taken back leaves the list with its movement",
+                         [](Session& s) {
+                             s.open({5000});
+                             ReceiptSession::Payment cheque;
+                             cheque.valor = 20;
+                             cheque.cdTipoRece = QStringLiteral("004");
+                             s.removeMovement(s.recordPayment(cheque));
+                         },
+                         [](Session& s) {
+                             EXPECT_TRUE(s.listLines().isEmpty());
+                             EXPECT_EQ(s.doVrPago, 0.0);
+                         }},
+                    Seam{"the sale value taken off cash, never off the card beside it",
+                         [](Session& s) {
+                             s.open({6000, 4000});
+                             s.pay("002", 5000);
+                             s.pay("005", 5000); // the ticket names a change type: it gives the change
+                             s.leaveOff(1);
+                         },
+                         [](Session& s) {
+                             EXPECT_EQ(s.sum(false), 10000);
+                             EXPECT_EQ(s.sum(true), 4000);
+                             EXPECT_EQ(s.changeKind(), QStringLiteral("5"));
+                         }}),
     [](const testing::TestParamInfo<Seam>& info) { return "seam" + std::to_string(info.index); });
 
 // Sales made up at random over every kind: lines (credits among them), comanda discounts up to
@@ -350,7 +350,8 @@ TEST(SessionRandomSales, EverySaleSettlesToTheCent)
                 const char* code = codes[pick(0, 7)];
                 const KindRules rules = kindRules(s.kindOfType(QString::fromLatin1(code)));
                 const Cents due = total() - discount - s.ledger().paid();
-                const Cents cents = pick(0, 2) == 0 ? pick(1, int(std::max<Cents>(1, due))) : due + (rules.aboveDue ? pick(0, 3000) : 0);
+                const Cents cents = pick(0, 2) == 0 ? pick(1, int(std::max<Cents>(1, due)))
+                                                    : due + (rules.aboveDue ? pick(0, 3000) : 0);
                 if (const qint64 mark = s.pay(code, cents); mark != 0 && rules.outside())
                     outside.insert(mark, cents);
             } else if (what == 6) {
