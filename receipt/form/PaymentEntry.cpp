@@ -64,11 +64,12 @@ void TfrmRecebimento::DoMenuRecebimentoClick(const QString& code, const QString&
             const bool card = zel::isCardKind(idTipo);
             if (!PedeValor(step, zel::formatFixed(doVrAPagar), card, isNone) || !LeValor(valor, true))
                 return;
-            // A card is never charged above what is due: a physical keyboard can type past the
-            // locked keypad, and what a card was charged is never taken back by the change step.
-            if (card && zel::toCents(valor) > m_session.ledger().due()) {
-                DesisteEntrada(msgPadrao.Msg(QStringLiteral("CartaoAcimaDoDevido"))
-                                   .arg(zel::formatCurrency(valor), zel::formatCurrency(doVrAPagar)));
+            // Refused before anyone is asked to charge it: a card or Pix is never above what is
+            // due (a physical keyboard can type past the locked keypad, and what an outside
+            // party charged is never taken back by the change step), nothing past the limit.
+            if (const QString recusa = m_session.paymentRefusal(idTipo, zel::toCents(valor));
+                !recusa.isEmpty()) {
+                DesisteEntrada(recusa);
                 return;
             }
             QString descricao;

@@ -124,6 +124,8 @@ TMessages receiptMessages()
         QStringLiteral(
             "DescontoSemTotal|Não é possível dar desconto nesta venda: o total é zero (ou menor que "
             "0,02)."),
+        QStringLiteral("AcimaDoDevido|%3 não pode passar do valor a pagar: %1 digitado, %2 a pagar. Nada foi "
+                       "registrado."),
         QStringLiteral("ItemNaoPodeSair|Este item não pode ficar fora: sem ele a venda ficaria sem "
                        "valor. O cupom foi cancelado; saia do recebimento ou tente de novo."),
         QStringLiteral("VendaSemValor|A venda não tem valor a receber: o total é %1. Confira os descontos "

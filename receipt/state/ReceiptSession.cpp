@@ -1,6 +1,7 @@
 #include "ReceiptSession.h"
 
 #include "receipt/coupon/CouponArgs.h"
+#include "receipt/payment/AmountLimit.h"
 #include "receipt/payment/PaymentTypeFile.h"
 #include "receipt/payment/ReceiptMessages.h"
 #include "receipt/payment/ReceiptSettings.h"
@@ -143,6 +144,8 @@ qint64 ReceiptSession::recordPayment(const Payment& payment)
     } else {
         movimento.cdTipoRece = payment.cdTipoRece;
     }
+    if (!paymentRefusal(kindOfType(movimento.cdTipoRece), toCents(payment.valor)).isEmpty())
+        return 0;
     movimento.cdFilial = FiliProc();
     movimento.cdCliente = stCodCliente;
     movimento.cdConsumidor = stCodConsumidor;
@@ -352,6 +355,20 @@ void ReceiptSession::sync()
     doVrPago = fromCents(m_ledger.paid());
     doVrAPagar = fromCents(m_ledger.due());
     doVrTroco = fromCents(m_ledger.change());
+}
+
+QString ReceiptSession::paymentRefusal(const QString& idTipo, Cents cents)
+{
+    const KindRules rules = kindRules(idTipo);
+    if (cents <= largestPayment(rules, m_ledger.due(), m_ledger.paid()))
+        return {};
+    if (m_ledger.paid() + cents > kMaxAmountCents)
+        return msgPadrao.Msg(QStringLiteral("PagoAcimaLimite")).arg(formatCurrency(maxAmount()));
+    const QString valor = formatCurrency(fromCents(cents));
+    const QString devido = formatCurrency(fromCents(m_ledger.due()));
+    if (isCardKind(idTipo))
+        return msgPadrao.Msg(QStringLiteral("CartaoAcimaDoDevido")).arg(valor, devido);
+    return msgPadrao.Msg(QStringLiteral("AcimaDoDevido")).arg(valor, devido, text(cdsReceb, "NMTIPORECE"));
 }
 
 Cents ReceiptSession::heldOutside() const

@@ -133,7 +133,8 @@ public:
 
     // A payment of `valor` in the payment type on the current row of cdsReceb: its row ("E")
     // with the branch, the client while one is identified, the time and the day it counts on;
-    // its line in the running list. Answers the row's bookmark.
+    // its line in the running list. Answers the row's bookmark; 0, with nothing recorded, for a
+    // payment the kind's rules refuse (paymentRefusal).
     struct Payment
     {
         double valor = 0;                  // local currency, cut to cents
@@ -166,6 +167,10 @@ public:
 
     // --- The money rules ---------------------------------------------------------------------
 
+    // Why a payment of `cents` in a payment type of kind `idTipo` may not be recorded (empty: it
+    // may): above what is due for a kind that takes no more, or taking the amount paid past the
+    // largest amount of a receipt. The writer refuses such a payment whoever sends it.
+    QString paymentRefusal(const QString& idTipo, Cents cents);
     // What outside parties charged (cards, Pix): never lowered, never given back by the till.
     Cents heldOutside() const;
     // Why the discount `discount` may not be given (empty: it may): the sale worth nothing, or
