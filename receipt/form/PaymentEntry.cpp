@@ -120,9 +120,11 @@ void TfrmRecebimento::DoMenuRecebimentoClick(const QString& code, const QString&
         } else if (idTipo == zel::kind::conta) {
             if (!EntradaConta(valor))
                 return;
-            m_session.recordPayment({valor});
+            zel::ReceiptSession::Payment pagamento;
+            pagamento.valor = valor;
+            m_session.recordPayment(pagamento);
         } else {
-            m_session.recordPayment({0});
+            m_session.recordPayment(zel::ReceiptSession::Payment{}); // a movement of value 0
         }
         MostraResumo();
         FechaEntrada();
