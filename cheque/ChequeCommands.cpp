@@ -55,24 +55,16 @@ void TfrmRecebeCheque::spdOkClick()
                                       m_ui->lblNrAgencia->text(),  m_ui->lblNrBanco->text(),
                                       m_ui->lblNrConta->text(),    m_ui->lblNrCheque->text(),
                                       m_ui->lblDtImp->text(),      m_ui->lblNmVerso->text()};
-    const cheque::CheckContext context{boPrimParcela, imprimeCheques(), devices.IdTipoImpFis(),
-                                       devices.IdTipoImpChq(), zel::today()};
+    // The largest amount of a receipt holds here as on the keypad; a cheque waiting for its
+    // printing to be confirmed gives way to the one confirmed now.
+    const zel::Cents anterior = m_aguardaImpressao ? zel::toCents(m_gravados.last().valor) : 0;
+    const cheque::CheckContext context{boPrimParcela,          imprimeCheques(),
+                                       devices.IdTipoImpFis(), devices.IdTipoImpChq(),
+                                       zel::today(),           zel::toCents(doPago) - anterior};
     const cheque::CheckResult check = cheque::checkCheque(fields, context);
     if (!check.erro.isEmpty()) {
         erro(check.erro);
         return;
-    }
-
-    // The largest amount of a receipt holds here as on the keypad: for the cheque, and for what
-    // it takes the amount paid to (a cheque waiting for its printing to be confirmed gives way).
-    {
-        const zel::Cents anterior = m_aguardaImpressao ? zel::toCents(m_gravados.last().valor) : 0;
-        if (!zel::withinAmountLimit(check.valor) ||
-            zel::toCents(doPago) - anterior + zel::toCents(check.valor) > zel::kMaxAmountCents) {
-            setCampoAtual(ttValor);
-            erro(QStringLiteral("ValorAcimaLimite"));
-            return;
-        }
     }
 
     const QString chave =

@@ -2,6 +2,7 @@
 
 #include "cheque/ChequePrint.h"
 #include "dataset/DataSet.h"
+#include "receipt/payment/AmountLimit.h"
 #include "text/FiliProc.h"
 #include "text/Money.h"
 
@@ -96,6 +97,8 @@ CheckResult checkCheque(const ChequeFields& f, const CheckContext& context)
         return fail("VersoInv");
     if (context.imprime && !valueFits(chequePrinterFor(context.idTipoImpFis, context.idTipoImpChq), r.valor))
         return fail("ValorImpMaior");
+    if (!withinAmountLimit(r.valor) || context.paidCents + toCents(r.valor) > kMaxAmountCents)
+        return fail("ValorAcimaLimite");
     return r;
 }
 

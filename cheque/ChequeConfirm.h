@@ -34,6 +34,7 @@ struct CheckContext
     int idTipoImpFis = 0;
     int idTipoImpChq = 0;
     QDate today;
+    qint64 paidCents = 0; // already paid in the receipt (a cheque this one replaces left out)
 };
 
 // The outcome of the checks: the catalogue key of the first that failed (empty when all
@@ -49,7 +50,9 @@ struct CheckResult
 // given ("ValorDeve"), a number ("ValorInv"), above zero ("ValorMaior"), branch
 // ("AgenciaDeve"), bank ("BancoDeve"), account ("ContaDeve"), cheque number ("ChequeDeve"),
 // a real date ("DtImpInv"), the back text when a fiscal printer of kind 4 is to take the
-// cheque ("VersoInv"), and a value the cheque printer's layout holds ("ValorImpMaior").
+// cheque ("VersoInv"), a value the cheque printer's layout holds ("ValorImpMaior"), and a value
+// within the largest amount of a receipt, for the cheque and for what it takes the amount paid
+// to ("ValorAcimaLimite").
 CheckResult checkCheque(const ChequeFields& fields, const CheckContext& context);
 
 // The date shown as dd/mm/yy or dd/mm/yyyy. A two-digit year is a year of today's century

@@ -78,8 +78,14 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"no_back_text_needed_without_printing", complete(), {true, false, 4, 1, kToday}, ""},
         CheckCase{"kind_2_too_large", with([](ChequeFields& f) { f.valor = "10000000000,00"; }), kPrints,
                   "ValorImpMaior"},
-        CheckCase{"no_limit_without_printing", with([](ChequeFields& f) { f.valor = "10000000000,00"; }),
-                  kNoPrint, ""}),
+        CheckCase{"printer_limit_only_without_printing",
+                  with([](ChequeFields& f) { f.valor = "99999999,99"; }), kNoPrint, ""},
+        CheckCase{"a_cent_above_the_receipts_limit", with([](ChequeFields& f) { f.valor = "100000000,00"; }),
+                  kNoPrint, "ValorAcimaLimite"},
+        CheckCase{"taking_the_amount_paid_past_the_limit",
+                  complete(),
+                  {true, false, 1, 2, kToday, 9'999'990'000},
+                  "ValorAcimaLimite"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ChequeDate, AYearOrMoreAwayFromTodayIsDistant)

@@ -103,6 +103,7 @@ TEST_F(ReceiptForm, ExitHandsBackTheMovementsRecordedSoFar)
 enum class Unfit {
     PriceNotANumber,
     TotalsOverflow,
+    BelowZero,
     NoDevices,
     TypesWithoutChangeType,
     RatesWithoutKind,
@@ -186,6 +187,9 @@ TEST_P(ReceiptRefusal, NoFormOpensAndTheHostDataStaysAsItWas)
     case Unfit::TotalsOverflow:
         addSaleLine(1e300, 1e300);
         break;
+    case Unfit::BelowZero: // a comanda discount of 20,00 on an item of 10,00
+        addSaleLine(1, 10, 0, 0, 0, 20);
+        break;
     case Unfit::NoDevices:
         addSaleLine(1, 10);
         setPeripherals(nullptr);
@@ -225,6 +229,9 @@ INSTANTIATE_TEST_SUITE_P(
                     "O campo VRPRECCOMVEN da linha 1 da venda não é um número: \"abc\"."},
         RefusalCase{"TotalsOverflow", Unfit::TotalsOverflow, "TotalForaDeFaixa",
                     "O total da venda (quantidade × preço) é grande demais para ser recebido."},
+        RefusalCase{"BelowZero", Unfit::BelowZero, "VendaSemValor",
+                    "A venda não tem valor a receber: o total é -R$ 10,00. Confira os descontos e os itens "
+                    "da venda."},
         RefusalCase{"NoDevices", Unfit::NoDevices, "SemPerifericos",
                     "Os periféricos não foram instalados pelo sistema. O recebimento não pode ser aberto."},
         RefusalCase{"TypesWithoutChangeType", Unfit::TypesWithoutChangeType, "TabelaSemCampos",
