@@ -293,19 +293,19 @@ INSTANTIATE_TEST_SUITE_P(
                              EXPECT_EQ(s.doVrPago, 0.0);
                          }},
                     Seam{"the writer refuses what a kind may not take, whoever sends it",
-             [](Session& s) { s.open({5000}); },
-             [](Session& s) {
-                 ReceiptSession::Payment p;
-                 p.valor = 50.01;
-                 p.cdTipoRece = QStringLiteral("003"); // a Pix above what is due
-                 EXPECT_EQ(s.recordPayment(p), 0);
-                 p.valor = 100000000.00; // a cheque past the largest amount
-                 p.cdTipoRece = QStringLiteral("004");
-                 EXPECT_EQ(s.recordPayment(p), 0);
-                 EXPECT_TRUE(s.rows().isEmpty());
-                 EXPECT_TRUE(s.listLines().isEmpty());
-             }},
-        Seam{"the sale value taken off cash, never off the card beside it",
+                         [](Session& s) { s.open({5000}); },
+                         [](Session& s) {
+                             ReceiptSession::Payment p;
+                             p.valor = 50.01;
+                             p.cdTipoRece = QStringLiteral("003"); // a Pix above what is due
+                             EXPECT_EQ(s.recordPayment(p), 0);
+                             p.valor = 100000000.00; // a cheque past the largest amount
+                             p.cdTipoRece = QStringLiteral("004");
+                             EXPECT_EQ(s.recordPayment(p), 0);
+                             EXPECT_TRUE(s.rows().isEmpty());
+                             EXPECT_TRUE(s.listLines().isEmpty());
+                         }},
+                    Seam{"the sale value taken off cash, never off the card beside it",
                          [](Session& s) {
                              s.open({6000, 4000});
                              s.pay("002", 5000);
