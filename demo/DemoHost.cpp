@@ -260,12 +260,17 @@ Result<QJsonObject> DemoHost::run(const Scenario& s)
 
     // A headless run never hangs: what is still open after the script, or after the watchdog's
     // time, is closed and reported.
-    QTimer watchdog;
+    // Closing goes on every second until the receipt returns: a dialog the module opens while it
+    // unwinds (a card it could not undo, say) is closed too, not left for the run's time limit.
+    QTimer watchdog, closer;
     watchdog.setSingleShot(true);
+    closer.setInterval(1000);
+    QObject::connect(&closer, &QTimer::timeout, closeEverything);
     if (m_options.headless) {
-        QObject::connect(&watchdog, &QTimer::timeout, [this] {
+        QObject::connect(&watchdog, &QTimer::timeout, [this, &closer] {
             m_scriptErrors.append(QStringLiteral("the receipt was still open when the run's time ran out"));
             closeEverything();
+            closer.start();
         });
         watchdog.start(m_options.watchdogMs);
         if (script)
@@ -278,6 +283,7 @@ Result<QJsonObject> DemoHost::run(const Scenario& s)
                                      s.systemType, QString(), s.picture, s.printerModel);
     qApp->removeEventFilter(&snapshot);
     watchdog.stop();
+    closer.stop();
     if (script) {
         m_scriptErrors += script->errors();
         m_screenshots = script->screenshots();

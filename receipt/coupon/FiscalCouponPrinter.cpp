@@ -197,7 +197,7 @@ bool FiscalCouponPrinter::sendItems(bool& itensVistos)
         if (resposta == mrYes) {
             // A line whose loss would leave the sale worth nothing cannot be left off: the coupon
             // is cancelled, and the receipt stays open with its payments.
-            if (const QString recusa = m_session.leaveOffRefusal(indice); !recusa.isEmpty()) {
+            if (const QString recusa = m_session.leaveOff(indice); !recusa.isEmpty()) {
                 erro(QStringLiteral("ItemNaoPodeSair"), recusa);
                 if (!abandon())
                     printerError();

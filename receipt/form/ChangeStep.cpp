@@ -20,58 +20,35 @@
 // exceed the net amount); then the commands for what may follow.
 void TfrmRecebimento::FechaEntrada(bool aposPagamento)
 {
-    m_session.withdrawChange();
-    const bool fecha = DaTroco(); // No to "take the sale value": no closing step
+    const auto assume = [this](int pagamentos) {
+        const QString key = pagamentos == 1 ? QStringLiteral("RecebNoTroco") : QStringLiteral("NoRecebTroco");
+        return zel::dialogs().TouchMessageDlg(msgPadrao.Msg(key), zel::DialogType::Error,
+                                              zel::DialogButtons::YesNo) == zel::mrYes;
+    };
+    const zel::ReceiptSession::Closing fecho = m_session.closeEntry(assume, zel::peripherals().DsDirCad());
+    // A notice does not stop the change: the operator reads why a rule was left out.
+    for (const QString& aviso : fecho.avisos)
+        zel::dialogs().TouchMessage(aviso, zel::DialogType::Error);
     MostraValores();
-    if (!fecha)
+    if (fecho.kept) { // No to "take the sale value": no closing step
+        applyCommands(zel::CommandStep::ChangeRefused);
         return;
+    }
+    if (fecho.change > 0)
+        MostraTroco();
     // After a payment its entry showed the totals on the displays already; after a discount or an
     // item left off they show what is due now, or the change (MostraTroco).
-    if (m_session.ledger().change() <= 0 && !aposPagamento)
+    else if (!aposPagamento)
         MostraResumo();
     FechaPagamento(aposPagamento);
 }
 
-// The change the session calls for: in the change type of the payment that gives it, or after
-// the operator agrees to take the sale value off the payments, or in cash when what covers the
-// sale was charged outside. False when the operator keeps the payments as they are: the entry
-// ends without the closing step.
-bool TfrmRecebimento::DaTroco()
+// The change given, on both displays.
+void TfrmRecebimento::MostraTroco()
 {
-    zel::ReceiptSession::ChangeDecision decisao = m_session.decideChange();
-    using Way = zel::ReceiptSession::ChangeDecision::Way;
-    if (decisao.way == Way::None)
-        return true;
-    if (decisao.way == Way::Ask) {
-        const QString key = m_session.paymentBookmarks().size() == 1 ? QStringLiteral("RecebNoTroco")
-                                                                     : QStringLiteral("NoRecebTroco");
-        const int answer = zel::dialogs().TouchMessageDlg(msgPadrao.Msg(key), zel::DialogType::Error,
-                                                          zel::DialogButtons::YesNo);
-        if (answer != zel::mrYes) {
-            applyCommands(zel::CommandStep::ChangeRefused);
-            return false;
-        }
-        decisao = m_session.takeSaleValue();
-        if (decisao.way == Way::None)
-            return true;
-    }
-    MostraTroco(decisao);
-    return true;
-}
-
-// The change recorded, and shown in the amount-due field, in the list and on both displays.
-void TfrmRecebimento::MostraTroco(const zel::ReceiptSession::ChangeDecision& decisao)
-{
-    const zel::ReceiptSession::ChangeType tipo =
-        m_session.chooseChangeType(decisao, zel::peripherals().DsDirCad());
-    // A notice does not stop the change: the operator reads why a rule was left out.
-    for (const QString& aviso : tipo.avisos)
-        zel::dialogs().TouchMessage(aviso, zel::DialogType::Error);
     Vrm_zel00000::InputStep = isTroco;
-    m_session.recordChange(zel::fromCents(decisao.change), tipo.cotacao, tipo.moeda);
     const QString caption = zel::changeCaption(msgPadrao, boContraVale);
     const QString valor = zel::formatCurrency(doVrTroco);
-
     zel::Peripherals& devices = zel::peripherals();
     if (devices.TecladoOK()) {
         devices.TeclDispClrLn2();

@@ -126,11 +126,10 @@ void TfrmRecebimento::tcbDescontoClick()
         return;
     // What cards and Pix charged stays charged: a discount that would leave the sale below it is
     // refused (Clear gives them back first).
-    if (const QString recusa = m_session.discountRefusal(zel::toCents(desconto->value)); !recusa.isEmpty()) {
+    if (const QString recusa = m_session.giveDiscount(zel::toCents(desconto->value)); !recusa.isEmpty()) {
         zel::dialogs().TouchMessageDlg(recusa, zel::DialogType::Error, zel::DialogButtons::Ok);
         return;
     }
-    m_session.ledger().setDiscount(zel::toCents(desconto->value));
     doPcDesconto = desconto->percent;
     m_session.note(zel::discountLines(msgPadrao.Msg(QStringLiteral("Desconto")),
                                       msgPadrao.Msg(QStringLiteral("Subtotal")), *desconto, doVrTotal));

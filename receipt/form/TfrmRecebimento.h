@@ -207,8 +207,7 @@ private:
     bool m_encerrando = false;   // OK or Exit posted the close: nothing more may happen
 
     // The change and the closing of a payment entry (ChangeStep.cpp).
-    bool DaTroco();
-    void MostraTroco(const zel::ReceiptSession::ChangeDecision& decisao);
+    void MostraTroco();
     void FechaPagamento(bool confirmaAuto);
     void ConfirmaAutomatico();
 

@@ -555,6 +555,44 @@ ReceiptSession::ChangeType ReceiptSession::chooseChangeType(const ChangeDecision
     return done();
 }
 
+ReceiptSession::Closing ReceiptSession::closeEntry(const std::function<bool(int)>& takeSaleValueAsked,
+                                                   const QString& dataDir)
+{
+    withdrawChange();
+    Closing fecho;
+    ChangeDecision decisao = decideChange();
+    if (decisao.way == ChangeDecision::Way::Ask) {
+        if (!takeSaleValueAsked(int(paymentBookmarks().size()))) {
+            fecho.kept = true;
+            return fecho;
+        }
+        decisao = takeSaleValue();
+    }
+    if (decisao.way == ChangeDecision::Way::None)
+        return fecho;
+    const ChangeType tipo = chooseChangeType(decisao, dataDir);
+    fecho.avisos = tipo.avisos;
+    fecho.change = decisao.change;
+    recordChange(fromCents(decisao.change), tipo.cotacao, tipo.moeda);
+    return fecho;
+}
+
+QString ReceiptSession::giveDiscount(Cents cents)
+{
+    QString recusa = discountRefusal(cents);
+    if (recusa.isEmpty())
+        m_ledger.setDiscount(cents);
+    return recusa;
+}
+
+QString ReceiptSession::leaveOff(int index)
+{
+    QString recusa = leaveOffRefusal(index);
+    if (recusa.isEmpty())
+        m_ledger.ignore(index);
+    return recusa;
+}
+
 void ReceiptSession::readSettings()
 {
     const ReceiptSettings settings = readReceiptSettings();

@@ -217,6 +217,23 @@ public:
     };
     ChangeType chooseChangeType(const ChangeDecision& decision, const QString& dataDir);
 
+    // The closing step of a payment entry, and of every event that changes what is due: the change
+    // given before is withdrawn and the change the ledger now calls for is given, in the change
+    // type of the payment that gives it; when none gives it, off the payments the till took once
+    // `takeSaleValue` (asked with the number of payments) agrees; in cash when what covers the sale
+    // was charged outside. `dataDir`: where the payment-type and quote files are.
+    struct Closing
+    {
+        bool kept = false;  // the operator kept the payments as they are: no closing step
+        Cents change = 0;   // the change given (0: none)
+        QStringList avisos; // why a rule of the change was left out; the change is given all the same
+    };
+    Closing closeEntry(const std::function<bool(int payments)>& takeSaleValue, const QString& dataDir);
+    // The discount `cents` given, or why not (and nothing changes).
+    QString giveDiscount(Cents cents);
+    // The sale line at `index` left off the sale, or why not (and nothing changes).
+    QString leaveOff(int index);
+
     // Clear: every payment goes but those `stillHeld` keeps (a charge an outside party would
     // not give back), with the discount and the change; the client identification goes with
     // the last client-account payment. The list shows the payments kept.

@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QImage>
 #include <QPalette>
+#include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
@@ -133,3 +135,39 @@ INSTANTIATE_TEST_SUITE_P(Orders, ScreenPicture,
                                            Stacking{"MiddleShownAgain", {2, 1, 0, 1}, -1, 1},
                                            Stacking{"DialogMadeFirstOverTheForms", {1, 2, 0}, 0, 0}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The operator touches only what is in front: a control behind a modal window ignores the touch
+// (as on the screen, where the dialog's wait would otherwise start what the operator could not),
+// and a last touch that opens a modal window still ends the script, leaving the window to the
+// host's close instead of holding the run until its watchdog.
+TEST(OperatorScriptRun, TouchesOnlyWhatIsInFrontAndEndsOnATouchThatOpensAWindow)
+{
+    QDialog behind, front, last;
+    auto button = [](QDialog* on, const char* name) {
+        auto* b = new QPushButton(on);
+        b->setObjectName(name);
+        return b;
+    };
+    int counts = 0;
+    QObject::connect(button(&behind, "tcbConta"), &QPushButton::clicked, [&] { ++counts; });
+    QObject::connect(button(&behind, "tcbAbre"), &QPushButton::clicked, [&] { front.exec(); });
+    QObject::connect(button(&front, "tcbUltima"), &QPushButton::clicked, [&] { last.exec(); });
+    behind.show();
+
+    bool done = false;
+    OperatorScript script(*parseScript("click tcbConta\nclick tcbAbre\nclick tcbConta\nclick tcbUltima"), {},
+                          {});
+    QObject::connect(&script, &OperatorScript::done, [&] {
+        done = true;
+        last.reject(); // the host closes what is left
+        front.reject();
+    });
+    QTimer::singleShot(3000, [&] { // a runner that waits for the window gives up here, not hangs
+        last.reject();
+        front.reject();
+    });
+    script.start(10);
+    ASSERT_TRUE(zel::test::eventually([&] { return done; }, 2500)) << "the last touch opened a window";
+    EXPECT_EQ(counts, 1) << "the touch behind the modal window did nothing";
+    EXPECT_TRUE(script.errors().isEmpty()) << script.errors().join('\n').toStdString();
+}

@@ -75,42 +75,22 @@ public:
         payment.descricao =
             rules.giveBack == GiveBack::Refund ? QStringLiteral("PIX tx%1").arg(++pixCount) : QString();
         const qint64 mark = recordPayment(payment);
-        closeEntry();
+        closeEntry([](int) { return true; }, {});
         return mark;
     }
 
     bool discount(Cents cents)
     {
-        if (!discountRefusal(cents).isEmpty())
-            return false;
-        ledger().setDiscount(cents);
-        closeEntry();
-        return true;
+        const bool given = giveDiscount(cents).isEmpty();
+        closeEntry([](int) { return true; }, {});
+        return given;
     }
 
     bool leaveOff(int line)
     {
-        if (!leaveOffRefusal(line).isEmpty())
-            return false;
-        ledger().ignore(line);
-        closeEntry();
-        return true;
-    }
-
-    void closeEntry()
-    {
-        withdrawChange();
-        ChangeDecision d = decideChange();
-        if (d.way == ChangeDecision::Way::Ask)
-            d = takeSaleValue();
-        if (d.way == ChangeDecision::Way::None)
-            return;
-        if (d.way == ChangeDecision::Way::Cash)
-            locateCashType();
-        else if (cdsMovCaixa.gotoBookmark(d.giver))
-            cdsReceb.locate(QStringLiteral("CDTIPORECE"),
-                            {cdsMovCaixa.fieldByName("CDTIPOTROCO").asString()});
-        recordChange(fromCents(d.change), 0, {});
+        const bool left = ReceiptSession::leaveOff(line).isEmpty();
+        closeEntry([](int) { return true; }, {});
+        return left;
     }
 
     struct Row
