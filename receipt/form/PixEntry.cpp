@@ -84,7 +84,8 @@ bool TfrmRecebimento::EntradaPix(double valor, QString& descricao)
     PixClient client(*settings->provider);
     PixCheckout checkout(&client, pixJournalPath(zel::peripherals().DsDirCad()));
     zel::PixDialog dialog(&checkout, centavos, this);
-    checkout.start(centavos, pixText("PixSolicitacao").arg(stNrCupom));
+    // The payer's bank shows the sale by its number (the coupon has none until the sale closes).
+    checkout.start(centavos, pixText("PixSolicitacao").arg(Vrm_zel00000::StnrVenda));
     dialog.exec();
     // A dialog closed from outside (the receipt closed, a test's limit) leaves the charge live:
     // it is cancelled and its end waited for, so it is recorded if it was paid meanwhile.

@@ -74,6 +74,8 @@ Result<QList<PixJournalEntry>> readPixJournal(const QString& path)
 
 Status writePixJournal(const QString& path, const QList<PixJournalEntry>& entries)
 {
+    // The temporary files of a write a killed run left half-way are this terminal's own: they go.
+    sharedfiles::removeLeftovers(path, std::chrono::seconds(60));
     if (entries.isEmpty()) {
         if (QFile::exists(path) && !QFile::remove(path))
             return pixError("PixDiarioNaoGravado", {path, QStringLiteral("remove")});
@@ -86,7 +88,7 @@ Status writePixJournal(const QString& path, const QList<PixJournalEntry>& entrie
                                 {QStringLiteral("estado"), stateName(e.state)},
                                 {QStringLiteral("e2eid"), e.endToEndId}});
     const QString error = sharedfiles::writeWhole(
-        path, QJsonDocument(QJsonObject{{QStringLiteral("cobrancas"), list}}).toJson());
+        path, QJsonDocument(QJsonObject{{QStringLiteral("cobrancas"), list}}).toJson(), 0600);
     if (!error.isEmpty())
         return pixError("PixDiarioNaoGravado", {path, error});
     return {};

@@ -53,6 +53,8 @@ Result<QList<TefApproval>> readTefJournal(const QString& path)
 
 Status writeTefJournal(const QString& path, const QList<TefApproval>& approvals)
 {
+    // The temporary files of a write a killed run left half-way are this terminal's own: they go.
+    sharedfiles::removeLeftovers(path, std::chrono::seconds(60));
     if (approvals.isEmpty()) {
         if (QFile::exists(path) && !QFile::remove(path))
             return Error{tefText("TefDiarioNaoGravado").arg(path, QStringLiteral("remove")),
@@ -66,7 +68,7 @@ Status writeTefJournal(const QString& path, const QList<TefApproval>& approvals)
                                 {QStringLiteral("valor"), a.amountCents},
                                 {QStringLiteral("pendente"), a.pending}});
     const QString error = sharedfiles::writeWhole(
-        path, QJsonDocument(QJsonObject{{QStringLiteral("aprovacoes"), list}}).toJson());
+        path, QJsonDocument(QJsonObject{{QStringLiteral("aprovacoes"), list}}).toJson(), 0600);
     if (!error.isEmpty())
         return Error{tefText("TefDiarioNaoGravado").arg(path, error), QStringLiteral("TefDiarioNaoGravado")};
     return {};

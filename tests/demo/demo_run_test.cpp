@@ -170,6 +170,7 @@ TEST(DemoRun, PixSampleSettlesWithTheChargePaidAndRecordedOnce)
     const QJsonObject charge = charges.first().toObject();
     EXPECT_EQ(charge["status"], "CONCLUIDA");
     EXPECT_EQ(charge["refunded"].toInteger(), 0);
+    EXPECT_EQ(charge["description"], "Venda 000457") << "named by its sale number";
     EXPECT_EQ(column(r["movements"].toObject(), "DSMOVIVEND"),
               QStringList({"PIX " + charge["txid"].toString() + " " + charge["e2eid"].toString()}));
     EXPECT_EQ(journalLine(r, "PIX"), QString("PIX 27,55"));

@@ -8,6 +8,7 @@
 #include "PixSimSession.h"
 #include "receipt/pix/PixSettler.h"
 
+#include <QDateTime>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -201,6 +202,22 @@ TEST(PixJournal, AFileThatCannotBeTrustedIsAnErrorAndStays)
         EXPECT_FALSE(readPixJournal(path).ok()) << bytes.toStdString();
         EXPECT_TRUE(QFile::exists(path));
     }
+}
+
+// A write a killed run left half-way leaves a temporary file beside the journal; the next write
+// of this terminal takes it away, and the journal is the till's alone (0600).
+TEST(PixJournal, LeftoversOfAKilledWriteGoAndTheJournalIsTheTillsAlone)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("recebimento-pix-caixa.json");
+    QFile leftover(path + ".k1ll3d.tmp");
+    ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(
+        leftover.setFileTime(QDateTime::currentDateTime().addSecs(-120), QFileDevice::FileModificationTime));
+    leftover.close();
+    ASSERT_TRUE(writePixJournal(path, {{QStringLiteral("a"), 100, PixJournalEntry::State::Open, {}}}).ok());
+    EXPECT_FALSE(leftover.exists());
+    EXPECT_EQ(QFile(path).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther), 0);
 }
 
 } // namespace

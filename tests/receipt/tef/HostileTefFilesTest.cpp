@@ -218,8 +218,18 @@ INSTANTIATE_TEST_SUITE_P(
         PlantedLink{
             "journal", "recebimento-tef.json",
             [](HostileTefFiles& t) {
+                // A killed run's half-written journal goes with the next write; the journal is 0600.
+                QFile leftover(tefJournalPath(t.m_dir) + ".k1ll3d.tmp");
+                ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
+                ASSERT_TRUE(leftover.setFileTime(QDateTime::currentDateTime().addSecs(-120),
+                                                 QFileDevice::FileModificationTime));
+                leftover.close();
                 EXPECT_TRUE(writeTefJournal(tefJournalPath(t.m_dir), {{"7", "000007", "1000", true}}).ok());
                 EXPECT_EQ(readTefJournal(tefJournalPath(t.m_dir))->size(), 1);
+                EXPECT_FALSE(leftover.exists());
+                EXPECT_EQ(QFile(tefJournalPath(t.m_dir)).permissions() &
+                              (QFileDevice::ReadGroup | QFileDevice::ReadOther),
+                          0);
             }},
         PlantedLink{"simulatedDevicesTemporary", "resp/intpos.sts.tmp",
                     [](HostileTefFiles& t) {
