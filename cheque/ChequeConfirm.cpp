@@ -3,6 +3,7 @@
 #include "cheque/ChequePrint.h"
 #include "dataset/DataSet.h"
 #include "receipt/payment/AmountLimit.h"
+#include "receipt/payment/PaymentMovement.h"
 #include "text/FiliProc.h"
 #include "text/Money.h"
 
@@ -140,15 +141,7 @@ qint64 gravaParcela(DataSet& cdsParcelas, double valor)
 
 bool apagaLinha(DataSet& table, qint64 bookmark)
 {
-    if (!table.active() || bookmark == 0)
-        return false;
-    const bool filtered = table.filtered();
-    table.setFiltered(false);
-    const bool found = table.gotoBookmark(bookmark);
-    if (found)
-        table.deleteRecord();
-    table.setFiltered(filtered);
-    return found;
+    return removeRow(table, bookmark);
 }
 
 } // namespace zel::cheque

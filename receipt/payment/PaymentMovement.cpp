@@ -41,6 +41,19 @@ QString tefLetterOfKind(const QString& idTipoRece)
     return QString();
 }
 
+bool removeRow(DataSet& table, qint64 bookmark)
+{
+    if (!table.active() || bookmark == 0)
+        return false;
+    const bool filtered = table.filtered();
+    table.setFiltered(false);
+    const bool found = table.gotoBookmark(bookmark);
+    if (found)
+        table.deleteRecord();
+    table.setFiltered(filtered);
+    return found;
+}
+
 QDate movementDate(const QDateTime& dtMovFiscal, const QDateTime& taken)
 {
     if (dtMovFiscal.isValid() && dtMovFiscal.date().isValid())

@@ -66,6 +66,10 @@ struct PaymentMovement
     std::optional<ChequeData> cheque;  // a cheque typed on the cheque form
 };
 
+// Deletes the row with that bookmark, whatever the table's filter; false when it is gone (or the
+// table is closed, or the bookmark is 0).
+bool removeRow(DataSet& table, qint64 bookmark);
+
 // The day a movement counts on: the fiscal movement date when the printer gave one, else the
 // day it was taken.
 QDate movementDate(const QDateTime& dtMovFiscal, const QDateTime& taken);

@@ -105,17 +105,22 @@ void ReceiptSession::note(const QStringList& lines)
     changed();
 }
 
-QString ReceiptSession::kindOfType(const QString& cdTipoRece) const
+QHash<QString, QString> ReceiptSession::kindsByType() const
 {
+    QHash<QString, QString> tipos; // the first row of a payment type names its kind
     const DataPacket receb = cdsReceb.data();
     const int codigo = receb.fieldIndex(QStringLiteral("CDTIPORECE"));
     const int tipo = receb.fieldIndex(QStringLiteral("IDTIPORECE"));
-    if (codigo < 0 || tipo < 0)
-        return {};
-    for (const Row& row : receb.rows)
-        if (row.value(codigo).toString() == cdTipoRece)
-            return row.value(tipo).toString();
-    return {};
+    if (codigo >= 0 && tipo >= 0)
+        for (const Row& row : receb.rows)
+            if (!tipos.contains(row.value(codigo).toString()))
+                tipos.insert(row.value(codigo).toString(), row.value(tipo).toString());
+    return tipos;
+}
+
+QString ReceiptSession::kindOfType(const QString& cdTipoRece) const
+{
+    return kindsByType().value(cdTipoRece);
 }
 
 qint64 ReceiptSession::recordPayment(const Payment& payment)
@@ -251,15 +256,7 @@ void ReceiptSession::readSaleLines(const QList<Cents>* valores)
 
 bool ReceiptSession::removeMovement(qint64 bookmark)
 {
-    if (bookmark == 0 || !cdsMovCaixa.active())
-        return false;
-    const bool filtered = cdsMovCaixa.filtered();
-    cdsMovCaixa.setFiltered(false);
-    const bool found = cdsMovCaixa.gotoBookmark(bookmark);
-    if (found)
-        cdsMovCaixa.deleteRecord();
-    cdsMovCaixa.setFiltered(filtered);
-    if (!found)
+    if (!removeRow(cdsMovCaixa, bookmark))
         return false;
     m_list.erase(std::remove_if(m_list.begin(), m_list.end(),
                                 [bookmark](const ListLine& line) { return line.movement == bookmark; }),
@@ -272,14 +269,7 @@ bool ReceiptSession::removeMovement(qint64 bookmark)
 
 void ReceiptSession::sync()
 {
-    QHash<QString, QString> tipos; // payment type → its kind, over every row of the table
-    const DataPacket receb = cdsReceb.data();
-    const int cdTipo = receb.fieldIndex(QStringLiteral("CDTIPORECE"));
-    const int idTipo = receb.fieldIndex(QStringLiteral("IDTIPORECE"));
-    if (cdTipo >= 0 && idTipo >= 0)
-        for (const Row& row : receb.rows)
-            if (!tipos.contains(row.value(cdTipo).toString()))
-                tipos.insert(row.value(cdTipo).toString(), row.value(idTipo).toString());
+    const QHash<QString, QString> tipos = kindsByType();
 
     QList<LedgerPayment> pagamentos;
     Cents troco = 0;
@@ -401,9 +391,10 @@ void ReceiptSession::clearPayments(const std::function<bool(qint64, const QStrin
 void ReceiptSession::dropRefundedPix(const QSet<QString>& pixHeld)
 {
     QList<qint64> sair;
+    const QHash<QString, QString> tipos = kindsByType();
     for (cdsMovCaixa.first(); !cdsMovCaixa.eof(); cdsMovCaixa.next()) {
         const QString descricao = text(cdsMovCaixa, "DSMOVIVEND");
-        if (kindOfType(text(cdsMovCaixa, "CDTIPORECE")) == kind::pix &&
+        if (tipos.value(text(cdsMovCaixa, "CDTIPORECE")) == kind::pix &&
             descricao.startsWith(QLatin1String("PIX ")) && !pixHeld.contains(descricao.section(u' ', 1, 1)))
             sair.append(cdsMovCaixa.bookmark());
     }
@@ -417,8 +408,9 @@ void ReceiptSession::forgetClientWithoutAccount()
 {
     if (stCodCliente.isEmpty() && !boConsumidorInf)
         return;
+    const QHash<QString, QString> tipos = kindsByType();
     for (cdsMovCaixa.first(); !cdsMovCaixa.eof(); cdsMovCaixa.next())
-        if (!isChange(cdsMovCaixa) && kindRules(kindOfType(text(cdsMovCaixa, "CDTIPORECE"))).carriesClient)
+        if (!isChange(cdsMovCaixa) && kindRules(tipos.value(text(cdsMovCaixa, "CDTIPORECE"))).carriesClient)
             return;
     stCodCliente.clear();
     stCodConsumidor.clear();

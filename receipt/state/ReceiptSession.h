@@ -10,6 +10,7 @@
 #include "text/Messages.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -128,6 +129,8 @@ public:
 
     // The kind (IDTIPORECE) of a payment type, as the configuration gives it; empty when unknown.
     QString kindOfType(const QString& cdTipoRece) const;
+    // Every payment type's kind, as kindOfType gives it.
+    QHash<QString, QString> kindsByType() const;
 
     // --- The one writer of movement rows ---------------------------------------------------
 

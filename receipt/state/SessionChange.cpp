@@ -55,11 +55,12 @@ void ReceiptSession::withdrawChange()
 QList<ChangeRow> ReceiptSession::changeRows()
 {
     QList<ChangeRow> rows;
+    const QHash<QString, QString> tipos = kindsByType();
     for (cdsMovCaixa.first(); !cdsMovCaixa.eof(); cdsMovCaixa.next()) {
         if (isChange(cdsMovCaixa))
             continue;
         const QString tipo = text(cdsMovCaixa, "CDTIPORECE");
-        const bool fora = kindRules(kindOfType(tipo)).outside();
+        const bool fora = kindRules(tipos.value(tipo)).outside();
         // What an outside party charged never gives change in its own type.
         rows.append({tipo, fora ? QString() : text(cdsMovCaixa, "CDTIPOTROCO"),
                      cdsMovCaixa.fieldByName(QStringLiteral("VRMOVIVEND")).asFloat(), fora});

@@ -134,7 +134,7 @@ public:
 struct Seam
 {
     const char* story;
-    std::function<void(Session&)> story_and_checks;
+    std::function<void(Session&)> run;
 };
 
 class Seams : public testing::TestWithParam<Seam>
@@ -144,7 +144,7 @@ class Seams : public testing::TestWithParam<Seam>
 TEST_P(Seams, MoneyStaysWhereItWasReceived)
 {
     Session s;
-    GetParam().story_and_checks(s);
+    GetParam().run(s);
     EXPECT_TRUE(!s.ledger().covered() || planAddsUp(s.ledger().couponPlan()));
 }
 
